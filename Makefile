@@ -1,0 +1,39 @@
+# Front door for building and testing. Everything goes through CMake.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD ?= build
+BUILD_SAN ?= build-sanitize
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 600
+
+.PHONY: all bootstrap build test test-sanitize bench fuzz clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap
+
+build: bootstrap
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: bootstrap
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVENTRA_SANITIZE=ON
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	cd $(BUILD_SAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+
+fuzz: bootstrap
+	@bash scripts/bootstrap --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKOLVENTRA_FUZZ=ON -DKOLVENTRA_TESTS=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	bash scripts/run-fuzz $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

@@ -1,0 +1,39 @@
+#pragma once
+// The one clock and sleeper of the system. Every fixed wait (protocol pacing,
+// reply time-out, retry delay, firmware sleeps, delays of the user interface)
+// is written as its real constant and goes through here, so that tests can
+// run the same code on a shortened time scale.
+
+#include <chrono>
+
+namespace platform {
+
+using Clock = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+
+// Monotonic now.
+inline Clock::time_point now() { return Clock::now(); }
+
+// The factor applied to every fixed wait; 1.0 in the application.
+double timeScale();
+void setTimeScale(double factor);
+
+// A fixed wait as it is served on the current time scale.
+Seconds scaled(Seconds wait);
+
+// Blocks the calling thread for the scaled wait (no event processing).
+void sleepFor(Seconds wait);
+
+// Sets the time scale for one scope (tests).
+class ScopedTimeScale {
+public:
+    explicit ScopedTimeScale(double factor) : previous_(timeScale()) { setTimeScale(factor); }
+    ~ScopedTimeScale() { setTimeScale(previous_); }
+    ScopedTimeScale(const ScopedTimeScale&) = delete;
+    ScopedTimeScale& operator=(const ScopedTimeScale&) = delete;
+
+private:
+    double previous_;
+};
+
+} // namespace platform

@@ -1,0 +1,66 @@
+#include "Utility/Logger.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+Logger::Sink& sink()
+{
+    static Logger::Sink s;
+    return s;
+}
+std::mutex& sinkMutex()
+{
+    static std::mutex m;
+    return m;
+}
+} // namespace
+
+std::string Logger::fileName(std::string_view file)
+{
+    const auto slash = file.rfind('/');
+    if (slash == std::string_view::npos)
+        return std::string(file);
+    return std::string(file.substr(slash + 1));
+}
+
+std::string Logger::format(const std::optional<std::string>& message, std::string_view file,
+                           int line, std::string_view function)
+{
+    const std::string name = fileName(file);
+    if (message)
+        return name + "(:" + std::to_string(line) + ") - " + std::string(function) + " : " + *message;
+    return "[File:" + name + "][Line:" + std::to_string(line) + "][Function:" + std::string(function)
+        + "]";
+}
+
+void Logger::log(const std::optional<std::string>& message, std::string_view file, int line,
+                 std::string_view function)
+{
+    const std::string text = format(message, file, line, function);
+    Sink current;
+    {
+        std::lock_guard lock(sinkMutex());
+        current = sink();
+    }
+    if (current) {
+        current(text);
+        return;
+    }
+    std::fputs(text.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void Logger::log(const std::optional<std::string>& message, const std::source_location& where)
+{
+    log(message, where.file_name(), int(where.line()), where.function_name());
+}
+
+Logger::Sink Logger::setSink(Sink s)
+{
+    std::lock_guard lock(sinkMutex());
+    Sink previous = std::move(sink());
+    sink() = std::move(s);
+    return previous;
+}

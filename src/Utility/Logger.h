@@ -1,0 +1,33 @@
+#pragma once
+// Console logging with the caller's file, line and function.
+//
+//   KV_LOG("ERROR : Device write");
+// prints "HidDevice.cpp(:123) - hidWrite(_:responseCallBack:) : ERROR : Device write"
+// when called with an explicit function name through Logger::log.
+
+#include <functional>
+#include <optional>
+#include <source_location>
+#include <string>
+#include <string_view>
+
+class Logger {
+public:
+    // Writes one line to standard output. An absent message prints the
+    // bracketed form "[File:<name>][Line:<n>][Function:<f>]".
+    static void log(const std::optional<std::string>& message, std::string_view file, int line,
+                    std::string_view function);
+    static void log(const std::optional<std::string>& message,
+                    const std::source_location& where = std::source_location::current());
+
+    // The text log() prints, without the line feed.
+    static std::string format(const std::optional<std::string>& message, std::string_view file,
+                              int line, std::string_view function);
+    // Last path component of a file argument ("" when it ends in '/').
+    static std::string fileName(std::string_view file);
+
+    // Tests capture the lines instead of printing them; pass an empty
+    // function to restore printing. Returns the previous sink.
+    using Sink = std::function<void(const std::string&)>;
+    static Sink setSink(Sink sink);
+};
