@@ -1,0 +1,448 @@
+#include "Utility/ZipUtil.h"
+
+#include "Platform/Clock.h"
+#include "XML/FileIndexXML.h"
+#include "Utility/Crc16.h"
+#include "Utility/ProfilePackage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+#include <unistd.h>
+
+namespace ZipUtil {
+
+namespace {
+
+std::mutex& settingsMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+QString& zipOverride()
+{
+    static QString path;
+    return path;
+}
+
+QString& unzipOverride()
+{
+    static QString path;
+    return path;
+}
+
+ToolObserver& observer()
+{
+    static ToolObserver o;
+    return o;
+}
+
+QString defaultTool(const QString& name, const QString& fallback)
+{
+    const QString found = QStandardPaths::findExecutable(name);
+    return found.isEmpty() ? fallback : found;
+}
+
+// Environment of the tools: ours, minus the variables the tools read extra
+// options from.
+QProcessEnvironment toolEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"ZIPOPT", "ZIP", "UNZIP", "UNZIPOPT", "UNZIP_OPTS", "ZIPINFO", "ZIPINFOOPT"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+struct ToolRun {
+    bool completed = false; // started, exited normally within the time-out and the output cap
+    int exitCode = -1;
+    QByteArray output;      // standard output when captured
+};
+
+ToolRun runTool(const QString& program, const QStringList& arguments, const QString& workingDirectory,
+                bool captureOutput, qint64 maxOutput)
+{
+    ToolRun run;
+    ToolObserver notify;
+    {
+        std::lock_guard lock(settingsMutex());
+        notify = observer();
+    }
+    if (notify)
+        notify(program, arguments, workingDirectory);
+
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.setProcessEnvironment(toolEnvironment());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!captureOutput)
+        process.setStandardOutputFile(QProcess::nullDevice());
+    // A session of its own: no controlling terminal, so a tool never stops to
+    // ask for a password or an answer.
+    process.setChildProcessModifier([] { ::setsid(); });
+
+    process.start();
+    if (!process.waitForStarted(30000))
+        return run;
+
+    const auto deadline = platform::now()
+        + std::chrono::duration_cast<platform::Clock::duration>(platform::scaled(kToolTimeout));
+    bool abandoned = false;
+    for (;;) {
+        if (captureOutput) {
+            run.output += process.readAllStandardOutput();
+            if (run.output.size() > maxOutput) {
+                abandoned = true;
+                break;
+            }
+        }
+        if (process.state() == QProcess::NotRunning)
+            break;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - platform::now());
+        if (left.count() <= 0) {
+            abandoned = true;
+            break;
+        }
+        const int step = static_cast<int>(std::clamp<long long>(left.count(), 1, 100));
+        if (captureOutput)
+            process.waitForReadyRead(step);
+        else
+            process.waitForFinished(step);
+    }
+    if (abandoned) {
+        process.kill();
+        process.waitForFinished(5000);
+        run.output.clear();
+        return run;
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return run;
+    if (captureOutput) {
+        run.output += process.readAllStandardOutput();
+        if (run.output.size() > maxOutput) {
+            run.output.clear();
+            return run;
+        }
+    }
+    run.completed = true;
+    run.exitCode = process.exitCode();
+    return run;
+}
+
+bool renameOver(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// A new hidden archive name next to `target` (same folder, so a rename over
+// the target is atomic); ends in ".zip" so the tool takes it as given.
+QString workArchivePath(const QFileInfo& target)
+{
+    const QString folder = target.absolutePath() + QLatin1Char('/');
+    for (;;) {
+        const QString candidate = folder + QLatin1Char('.') + target.fileName() + QLatin1Char('.')
+            + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".zip");
+        const QFileInfo info(candidate);
+        if (!info.exists() && !info.isSymLink())
+            return candidate;
+    }
+}
+
+} // namespace
+
+void setToolPaths(const QString& zipPath, const QString& unzipPath)
+{
+    std::lock_guard lock(settingsMutex());
+    zipOverride() = zipPath;
+    unzipOverride() = unzipPath;
+}
+
+QString zipToolPath()
+{
+    {
+        std::lock_guard lock(settingsMutex());
+        if (!zipOverride().isEmpty())
+            return zipOverride();
+    }
+    static const QString path = defaultTool(QStringLiteral("zip"), QStringLiteral("/usr/bin/zip"));
+    return path;
+}
+
+QString unzipToolPath()
+{
+    {
+        std::lock_guard lock(settingsMutex());
+        if (!unzipOverride().isEmpty())
+            return unzipOverride();
+    }
+    static const QString path = defaultTool(QStringLiteral("unzip"), QStringLiteral("/usr/bin/unzip"));
+    return path;
+}
+
+ToolObserver setToolObserver(ToolObserver o)
+{
+    std::lock_guard lock(settingsMutex());
+    return std::exchange(observer(), std::move(o));
+}
+
+bool isValidMemberName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || name.startsWith(QLatin1Char('-')))
+        return false;
+    if (name.toUtf8().size() > 255)
+        return false;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+            return false;
+        switch (u) {
+        case u'/': case u'\\': case u'*': case u'?': case u'[': case u']':
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+QByteArray load(const QString& filePath, const QString& targetFileName, bool ignoreCap, qint64 maxBytes)
+{
+    if (!isValidMemberName(targetFileName) || maxBytes <= 0)
+        return {};
+    // unzip would go on to try "<file>.zip" for a missing file.
+    const QFileInfo archive(filePath);
+    if (!archive.isFile())
+        return {};
+    const QStringList arguments{ignoreCap ? QStringLiteral("-pC") : QStringLiteral("-p"),
+                                archive.absoluteFilePath(), targetFileName};
+    ToolRun run = runTool(unzipToolPath(), arguments, QString(), true, maxBytes);
+    if (!run.completed || run.exitCode != 0)
+        return {};
+    return run.output;
+}
+
+bool contains(const QString& filePath, const QString& name)
+{
+    return !load(filePath, name, false).isEmpty();
+}
+
+AppError deleteMember(const QString& filePath, const QString& name)
+{
+    if (!isValidMemberName(name))
+        return AppError::BadParam;
+    const QFileInfo archive(filePath);
+    if (!archive.isFile())
+        return AppError::FileWrite;
+
+    const QString work = workArchivePath(archive);
+    if (!QFile::copy(archive.absoluteFilePath(), work))
+        return AppError::FileWrite;
+    ToolRun run = runTool(zipToolPath(), {QStringLiteral("-d"), work, name}, QString(), false, 0);
+    if (run.completed && run.exitCode == 12) { // nothing to delete
+        QFile::remove(work);
+        return AppError::NoError;
+    }
+    if (!run.completed || run.exitCode != 0) {
+        QFile::remove(work);
+        return AppError::FileWrite;
+    }
+    if (!QFileInfo::exists(work)) // the last member went, and the tool removed the archive
+        return QFile::remove(archive.absoluteFilePath()) ? AppError::NoError : AppError::FileWrite;
+    if (!renameOver(work, archive.absoluteFilePath())) {
+        QFile::remove(work);
+        return AppError::FileWrite;
+    }
+    return AppError::NoError;
+}
+
+AppError save(const QString& srcFolderPath, const QStringList& fileNameList, const QString& destZipFilePath,
+              bool toCRLF)
+{
+    if (fileNameList.isEmpty())
+        return AppError::BadParam;
+    QStringList names;
+    for (const QString& name : fileNameList) {
+        if (!isValidMemberName(name))
+            return AppError::BadParam;
+        if (!names.contains(name))
+            names.push_back(name);
+    }
+    const QDir source(srcFolderPath);
+    if (srcFolderPath.isEmpty() || !source.exists())
+        return AppError::FileWrite;
+    for (const QString& name : names) {
+        if (!QFileInfo::exists(source.filePath(name)))
+            return AppError::FileWrite;
+    }
+    const QFileInfo dest(destZipFilePath);
+    if (destZipFilePath.isEmpty() || !dest.absoluteDir().exists() || (dest.exists() && !dest.isFile()))
+        return AppError::FileWrite;
+
+    const QString work = workArchivePath(dest);
+    if (dest.exists() && !QFile::copy(dest.absoluteFilePath(), work))
+        return AppError::FileWrite;
+
+    QStringList arguments;
+    if (toCRLF)
+        arguments << QStringLiteral("-l");
+    arguments << work;
+    arguments << names;
+    ToolRun run = runTool(zipToolPath(), arguments, source.absolutePath(), false, 0);
+    if (!run.completed || run.exitCode != 0 || !QFileInfo(work).isFile()
+        || !renameOver(work, dest.absoluteFilePath())) {
+        QFile::remove(work);
+        return AppError::FileWrite;
+    }
+    return AppError::NoError;
+}
+
+AppError save(const QString& srcFolderPath, const QString& destZipFilePath, bool toCRLF)
+{
+    const QDir source(srcFolderPath);
+    if (srcFolderPath.isEmpty() || !source.exists() || !source.isReadable())
+        return AppError::FileWrite;
+    const QStringList entries =
+        source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    if (entries.isEmpty())
+        return AppError::FileWrite;
+    return save(srcFolderPath, entries, destZipFilePath, toCRLF);
+}
+
+AppError append(const QString& filePath, const FileList& fileList)
+{
+    const QString indexName = QStringLiteral("index.xml");
+    if (fileList.empty())
+        return AppError::BadParam;
+    for (const auto& [name, bytes] : fileList) {
+        if (!isValidMemberName(name) || name == indexName)
+            return AppError::BadParam;
+    }
+    const QFileInfo target(filePath);
+    if (filePath.isEmpty() || (target.exists() && !target.isFile()) || !target.absoluteDir().exists())
+        return AppError::FileNotExist;
+
+    // The existing index, in order. An index that does not parse is rebuilt
+    // from the members added now.
+    FileIndex index;
+    if (target.exists()) {
+        const QByteArray indexBytes = load(filePath, indexName, false, kMaxXmlMemberBytes);
+        FileIndexXML reader;
+        if (!indexBytes.isEmpty() && reader.parse(indexBytes))
+            index = reader.takeProfile();
+    }
+
+    QTemporaryDir staging;
+    if (!staging.isValid())
+        return AppError::FileNotExist;
+    QStringList zipList;
+    for (const auto& [name, bytes] : fileList) {
+        const QString sign = Crc16::toText(Crc16::compute(bytes));
+        auto found = std::find_if(index.fileIndexEntry.begin(), index.fileIndexEntry.end(),
+                                  [&](const FileIndex::FileIndexEntry& e) { return e.name == name; });
+        if (found != index.fileIndexEntry.end())
+            found->sign = sign;
+        else
+            index.fileIndexEntry.push_back({name, sign});
+
+        QFile file(staging.filePath(name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+            || !file.flush())
+            return AppError::FileNotExist;
+        file.close();
+        if (!zipList.contains(name))
+            zipList.push_back(name);
+    }
+
+    // The index is stored with CR LF line ends, like every XML member.
+    std::optional<QByteArray> indexXml = FileIndexXML::construct(index);
+    if (!indexXml)
+        return AppError::FileNotExist;
+    const std::optional<QByteArray> convertedIndex = AppUtil::dataConvertCRLF(*indexXml);
+    if (!convertedIndex)
+        return AppError::FileNotExist;
+    const QByteArray& converted = *convertedIndex;
+    QFile indexFile(staging.filePath(indexName));
+    if (!indexFile.open(QIODevice::WriteOnly | QIODevice::Truncate) || indexFile.write(converted) != converted.size()
+        || !indexFile.flush())
+        return AppError::FileNotExist;
+    indexFile.close();
+    zipList.push_back(indexName);
+
+    return save(staging.path(), zipList, target.absoluteFilePath(), false) == AppError::NoError
+        ? AppError::NoError
+        : AppError::FileNotExist;
+}
+
+} // namespace ZipUtil
+
+namespace AppUtil {
+
+QString getTempFilePath(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    for (;;) {
+        const QString candidate =
+            path + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".tmp");
+        const QFileInfo info(candidate);
+        if (!info.exists() && !info.isSymLink())
+            return candidate;
+    }
+}
+
+bool isEnableFoldrWrite(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return false;
+    const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    const QString probe = getTempFilePath(folder);
+    {
+        QFile file(probe);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return false;
+        const QByteArray sample("sample");
+        const bool written = file.write(sample) == sample.size() && file.flush();
+        file.close();
+        if (!written) {
+            QFile::remove(probe);
+            return false;
+        }
+    }
+    QFile::remove(probe);
+    return true;
+}
+
+QStringList getFiles(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    const QDir dir(path);
+    if (!dir.exists())
+        return {};
+    const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    QStringList result;
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    result.reserve(entries.size());
+    for (const QString& entry : entries)
+        result.push_back(folder + entry);
+    return result;
+}
+
+} // namespace AppUtil

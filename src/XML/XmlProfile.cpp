@@ -1,0 +1,152 @@
+#include "XML/XmlProfile.h"
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+bool XmlProfileReader::parse(const QByteArray& data)
+{
+    errorString_.clear();
+    tmpKey.reset();
+    if (data.size() > kMaxDocumentBytes) {
+        errorString_ = QStringLiteral("document larger than %1 bytes").arg(kMaxDocumentBytes);
+        return false;
+    }
+
+    QXmlStreamReader xml(data);
+    xml.setNamespaceProcessing(false);
+    startDocument();
+
+    // Text between two tags is handed over whole, just before the next tag.
+    QString text;
+    bool haveText = false;
+    auto flushText = [&] {
+        if (haveText) {
+            characters(text);
+            text.clear();
+            haveText = false;
+        }
+    };
+
+    bool sawRoot = false;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            flushText();
+            sawRoot = true;
+            startElement(xml.qualifiedName().toString());
+            break;
+        case QXmlStreamReader::EndElement:
+            flushText();
+            endElement(xml.qualifiedName().toString());
+            break;
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            text += xml.text();
+            haveText = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError()) {
+        errorString_ = xml.errorString();
+        return false;
+    }
+    if (!sawRoot) {
+        errorString_ = QStringLiteral("no root element");
+        return false;
+    }
+    endDocument();
+    return true;
+}
+
+namespace XmlProfileWriter {
+
+namespace {
+
+bool isNameStart(QChar c)
+{
+    return c.isLetter() || c == u'_' || c == u':';
+}
+
+bool isValidName(const QString& name)
+{
+    if (name.isEmpty() || !isNameStart(name.front()))
+        return false;
+    for (QChar c : name) {
+        if (!(isNameStart(c) || c.isDigit() || c == u'-' || c == u'.'))
+            return false;
+    }
+    return true;
+}
+
+// Characters XML 1.0 can carry: tab, LF, CR, U+0020-U+D7FF, U+E000-U+FFFD and
+// properly paired surrogates.
+bool isValidText(const QString& text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == 0x9 || c == 0xA || c == 0xD)
+            continue;
+        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF)
+            return false;
+        if (QChar::isHighSurrogate(c)) {
+            if (i + 1 >= n || !QChar::isLowSurrogate(text.at(i + 1).unicode()))
+                return false;
+            ++i;
+            continue;
+        }
+        if (QChar::isLowSurrogate(c))
+            return false;
+    }
+    return true;
+}
+
+bool isWritable(const XmlElement& element)
+{
+    if (!isValidName(element.name) || !isValidText(element.text))
+        return false;
+    for (const XmlElement& child : element.children) {
+        if (!isWritable(child))
+            return false;
+    }
+    return true;
+}
+
+void writeElement(QXmlStreamWriter& writer, const XmlElement& element)
+{
+    writer.writeStartElement(element.name);
+    if (!element.text.isEmpty())
+        writer.writeCharacters(element.text);
+    for (const XmlElement& child : element.children)
+        writeElement(writer, child);
+    writer.writeEndElement();
+}
+
+} // namespace
+
+std::optional<QByteArray> document(const XmlElement& root)
+{
+    if (!isWritable(root))
+        return std::nullopt;
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return std::nullopt;
+    buffer.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n");
+
+    QXmlStreamWriter writer(&buffer);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(4);
+    writeElement(writer, root);
+    writer.writeEndDocument();
+    if (writer.hasError())
+        return std::nullopt;
+    buffer.close();
+    return bytes;
+}
+
+} // namespace XmlProfileWriter
