@@ -1,0 +1,93 @@
+#pragma once
+// Shared set-up of the device-link tests: a virtual HID bus with one emulated
+// keyboard, a KolventraDevice opened on it, and the captured console lines.
+
+#include "Device/KolventraDevice.h"
+#include "Utility/Logger.h"
+#include "support/EmulatedKeyboard.h"
+#include "support/VirtualHidBus.h"
+
+#include <gtest/gtest.h>
+
+// Faults are written with designated initialisers naming only what matters.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace linktest {
+
+inline constexpr uint32_t kLocation = 0x01100000;
+inline constexpr uint32_t kOtherLocation = 0x01200000;
+
+// The packet log entries of one kind.
+inline std::vector<emu::LogEntry> entries(const emu::EmulatedDevice& d, emu::LogEntry::Kind kind)
+{
+    std::vector<emu::LogEntry> out;
+    for (const auto& e : d.log())
+        if (e.kind == kind)
+            out.push_back(e);
+    return out;
+}
+
+// Index of the vendor interface of an emulated device.
+inline int vendorInterface(const emu::EmulatedDevice& d)
+{
+    for (size_t i = 0; i < d.interfaces().size(); ++i)
+        if (d.interfaces()[i].vendor())
+            return int(i);
+    return -1;
+}
+
+// The message part of captured console lines (after " : ").
+inline std::string message(const std::string& line)
+{
+    const auto p = line.find(" : ");
+    return p == std::string::npos ? line : line.substr(p + 3);
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousSink_ = Logger::setSink([this](const std::string& l) { lines.push_back(l); });
+        keyboard = std::make_shared<emu::EmulatedKeyboard>();
+        ASSERT_TRUE(bus->attach(keyboard, kLocation));
+        device = std::make_unique<KolventraDevice>();
+        ASSERT_EQ(device->hidOpen(kLocation), AppError::NoError);
+    }
+    void TearDown() override
+    {
+        if (device)
+            device->hidClose();
+        device.reset();
+        Logger::setSink(previousSink_);
+    }
+
+    std::vector<std::string> messages() const
+    {
+        std::vector<std::string> out;
+        for (const auto& l : lines)
+            out.push_back(message(l));
+        return out;
+    }
+
+    // Runs one transaction with a fresh reply list.
+    AppError transact(const Bytes& packet, const std::vector<int>& counts)
+    {
+        replies.clear();
+        return device->KolventraIoControl("test", &packet, replies, counts);
+    }
+
+    emu::ScopedVirtualBus bus;
+    std::shared_ptr<emu::EmulatedKeyboard> keyboard;
+    std::unique_ptr<KolventraDevice> device;
+    std::vector<Bytes> replies;
+    std::vector<std::string> lines;
+
+private:
+    Logger::Sink previousSink_;
+};
+
+} // namespace linktest
