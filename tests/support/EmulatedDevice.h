@@ -98,13 +98,13 @@ enum class FaultKind {
 
 struct Fault {
     FaultKind kind = FaultKind::Drop;
-    std::optional<uint8_t> command;         // only this command code
+    std::optional<uint8_t> command{};       // only this command code
     int times = 1;                          // commands affected; -1 = all from now on
     int value = -1;                         // kind-specific; -1 = the kind's default
-    std::optional<int> replyIndex;          // only this reply (0-based) of a multi-reply answer
+    std::optional<int> replyIndex{};        // only this reply (0-based) of a multi-reply answer
     int offset = 0;                         // SetByte: reply byte number (host numbering)
     std::chrono::microseconds delay{0};     // Late: extra delay (real time)
-    std::optional<std::chrono::microseconds> reattachAfter; // Detach
+    std::optional<std::chrono::microseconds> reattachAfter{}; // Detach
 };
 
 // One line of the packet log.
