@@ -2,13 +2,13 @@
 
 #include "Platform/Hid/Linux/HidrawDevice.h"
 #include "Platform/Hid/Linux/HidrawNode.h"
+#include "Platform/Hid/Linux/HotplugTracker.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <optional>
 
 #include <fcntl.h>
@@ -88,21 +88,13 @@ std::optional<HidrawNode> describe(udev_device* hidraw)
 // access rights may not be in place yet) is left for its "add" event.
 bool udevDaemonRunning() { return ::access("/run/udev/control", F_OK) == 0; }
 
-struct MonitorState {
-    std::vector<UsagePair> usages;
-    MonitorCallbacks callbacks;
-    bool active = true;
-};
-
 } // namespace
 
 struct HidrawBackend::Impl : std::enable_shared_from_this<HidrawBackend::Impl> {
     UdevPtr<udev> ctx;
     UdevPtr<udev_monitor> monitor;
     std::unique_ptr<QSocketNotifier> notifier;
-    // Every hidraw node seen, by sysfs path, until its removal is seen.
-    std::map<std::string, HidrawNode> known;
-    std::vector<std::shared_ptr<MonitorState>> monitors;
+    std::shared_ptr<HotplugTracker> tracker = HotplugTracker::create();
 
     ~Impl()
     {
@@ -152,7 +144,7 @@ struct HidrawBackend::Impl : std::enable_shared_from_this<HidrawBackend::Impl> {
             if (skipUninitialized && !udev_device_get_is_initialized(dev.get()))
                 continue;
             if (auto node = describe(dev.get())) {
-                known[node->info.id] = *node;
+                tracker->remember(*node);
                 out.push_back(std::move(*node));
             }
         }
@@ -168,66 +160,15 @@ struct HidrawBackend::Impl : std::enable_shared_from_this<HidrawBackend::Impl> {
             if (!dev)
                 break;
             const std::string action = text(udev_device_get_action(dev.get()));
-            const std::string syspath = text(udev_device_get_syspath(dev.get()));
             if (action == "add") {
-                auto node = describe(dev.get());
-                if (!node)
-                    continue;
-                known[syspath] = *node;
-                dispatch(node->info, true);
+                if (auto node = describe(dev.get()))
+                    tracker->added(*node);
             } else if (action == "remove") {
-                auto it = known.find(syspath);
-                if (it == known.end())
-                    continue;
-                const DeviceInfo info = std::move(it->second.info);
-                known.erase(it);
-                dispatch(info, false);
+                tracker->removed(text(udev_device_get_syspath(dev.get())));
             }
         }
     }
-
-    void dispatch(const DeviceInfo& info, bool matched)
-    {
-        const auto current = monitors; // a call-back may add or drop monitors
-        for (const auto& m : current) {
-            if (!m->active || !matchesAny(info, m->usages))
-                continue;
-            const auto& cb = matched ? m->callbacks.matched : m->callbacks.removed;
-            if (cb) {
-                const auto copy = cb;
-                copy(info);
-            }
-        }
-    }
-
-    void drop(const std::shared_ptr<MonitorState>& state)
-    {
-        std::erase(monitors, state);
-    }
 };
-
-namespace {
-
-class HidrawMonitor : public Monitor {
-public:
-    HidrawMonitor(std::weak_ptr<HidrawBackend::Impl> impl, std::shared_ptr<MonitorState> state)
-        : impl_(std::move(impl))
-        , state_(std::move(state))
-    {
-    }
-    ~HidrawMonitor() override
-    {
-        state_->active = false;
-        if (auto impl = impl_.lock())
-            impl->drop(state_);
-    }
-
-private:
-    std::weak_ptr<HidrawBackend::Impl> impl_;
-    std::shared_ptr<MonitorState> state_;
-};
-
-} // namespace
 
 HidrawBackend::HidrawBackend()
     : impl_(std::make_shared<Impl>())
@@ -281,12 +222,8 @@ std::unique_ptr<Monitor> HidrawBackend::startMonitor(std::span<const UsagePair> 
         QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated, impl_->notifier.get(),
                          [impl] { impl->onMonitorReadable(); });
     }
-    auto state = std::make_shared<MonitorState>();
-    state->usages.assign(usages.begin(), usages.end());
-    state->callbacks = std::move(callbacks);
-    impl_->monitors.push_back(state);
     status = Status::Success;
-    return std::make_unique<HidrawMonitor>(impl_, std::move(state));
+    return impl_->tracker->addMonitor(usages, std::move(callbacks));
 }
 
 } // namespace platform::hid
