@@ -16,6 +16,11 @@
 #include <string>
 #include <vector>
 
+#include <ostream>
+
+// Test output names result codes.
+inline void PrintTo(AppError e, std::ostream* os) { *os << appErrorName(e); }
+
 namespace linktest {
 
 inline constexpr uint32_t kLocation = 0x01100000;
