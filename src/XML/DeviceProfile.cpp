@@ -1,0 +1,189 @@
+#include "XML/DeviceProfile.h"
+
+#include "Utility/ZipUtil.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QStringList>
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A run of ASCII digits as a non-negative int; absent for anything else.
+std::optional<int> parseUnsigned(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    long long value = 0;
+    for (QChar c : text) {
+        if (!isAsciiDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > std::numeric_limits<int>::max())
+            return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+QString line(const char* label, const QString& value)
+{
+    return QString::fromLatin1(label) + value + QLatin1Char('\n');
+}
+
+} // namespace
+
+QString DeviceProfile::description() const
+{
+    QString text = QStringLiteral("\n== KeyboarProfiletype ==\n");
+    text += line("type:                 ", type);
+    text += line("name:                 ", name);
+    text += line("profileVersion:       ", profileVersion);
+    text += line("vendorID:             ", vendorID);
+    text += line("productID:            ", productID);
+    text += line("interfaceID:          ", interfaceID);
+    text += line("modelNumber:          ", modelNumber);
+    text += line("multiDeviceModel:     ",
+                 multiDeviceModel ? QStringLiteral("true") : QStringLiteral("false"));
+    return text;
+}
+
+AppError DeviceProfile::validate() const
+{
+    if (hasMalformedText || !versionNumber() || !vendorIdValue() || !productIdValue())
+        return AppError::BadParam;
+    return AppError::NoError;
+}
+
+std::optional<double> DeviceProfile::parseProfileVersion(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('_'));
+    if (parts.size() < 4)
+        return std::nullopt;
+    const std::optional<int> a = parseUnsigned(parts[1]);
+    const std::optional<int> b = parseUnsigned(parts[2]);
+    const std::optional<int> c = parseUnsigned(parts[3]);
+    if (!a || !b || !c)
+        return std::nullopt;
+    char formatted[48];
+    std::snprintf(formatted, sizeof formatted, "%d%03d.%03d", *a, *b, *c);
+    bool ok = false;
+    const double value = QString::fromLatin1(formatted).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<uint16_t> DeviceProfile::parseHexId(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 4)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        int digit;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        else if (u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else
+            return std::nullopt;
+        value = value * 16 + uint32_t(digit);
+    }
+    return static_cast<uint16_t>(value);
+}
+
+std::optional<int> DeviceProfile::parseDecimal(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    bool negative = false;
+    QString digits = text;
+    if (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-')) {
+        negative = text.front() == QLatin1Char('-');
+        digits = text.mid(1);
+    }
+    if (digits.isEmpty())
+        return std::nullopt;
+    long long value = 0;
+    for (QChar c : digits) {
+        if (!isAsciiDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+QImage DeviceProfile::decodePicture(const QByteArray& data)
+{
+    if (data.isEmpty() || data.size() > kMaxPictureBytes)
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return QImage();
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
+    const auto withinCaps = [](const QSize& size) {
+        return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide
+            && size.height() <= kMaxPictureSide
+            && qint64(size.width()) * size.height() <= kMaxPicturePixels;
+    };
+    // Formats that state their size in the header are refused before any
+    // pixel memory is allocated; the others are checked after decoding (Qt's
+    // own allocation limit bounds that step).
+    const QSize announced = reader.size();
+    if (announced.isValid() && !withinCaps(announced))
+        return QImage();
+    QImage image = reader.read();
+    if (image.isNull() || !withinCaps(image.size()))
+        return QImage();
+    return image;
+}
+
+QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap) const
+{
+    if (memberName.isEmpty() || profilePath.isEmpty() || !ZipUtil::isValidMemberName(memberName))
+        return QImage();
+    return decodePicture(ZipUtil::load(profilePath, memberName, ignoreCap, kMaxPictureBytes));
+}
+
+bool DeviceProfile::readHeaderText(const QString& key, const QString& text)
+{
+    if (key == QLatin1String("Type"))
+        type = text;
+    else if (key == QLatin1String("Name"))
+        name += text;
+    else if (key == QLatin1String("ProfileExt"))
+        profileExt = text;
+    else if (key == QLatin1String("ProfileVersion"))
+        profileVersion = text;
+    else if (key == QLatin1String("VendorID"))
+        vendorID = text;
+    else if (key == QLatin1String("ProductID"))
+        productID = text;
+    else if (key == QLatin1String("InterfaceID"))
+        interfaceID = text;
+    else if (key == QLatin1String("ModelNumber"))
+        modelNumber = text;
+    else if (key == QLatin1String("MultiDeviceModel"))
+        multiDeviceModel = text == QLatin1String("true");
+    else
+        return false;
+    return true;
+}

@@ -1,0 +1,116 @@
+#pragma once
+// A device description: what a device model is and how it looks. Descriptions
+// arrive as description packages (".key" for keyboards, ".mou" for mice): a
+// profile package (ProfilePackage.h) holding "Profile.xml" and the picture
+// members it names. They are read, never written.
+//
+// DeviceProfile is the header every description shares; KeyboardProfile and
+// MouseProfile add their own elements. The readers keep texts as they stand;
+// the device models turn them into numbers and rectangles. The few texts the
+// readers convert themselves (decimal "Code", "Group", "Data") and the header
+// texts that decide whether a package is usable ("ProfileVersion",
+// "VendorID", "ProductID") are checked by validate(): a description that
+// fails it is malformed and the package enumeration leaves it out.
+//
+// Header elements, direct children of the document's root (whose name is not
+// checked):
+//   "Type", "ProfileExt", "InterfaceID", "ModelNumber"   free text, kept
+//   "Name"             model name; every text of every "Name" is appended
+//   "ProfileVersion"   "_"-separated; parts 1 to 3 are the version number
+//   "VendorID", "ProductID"   hexadecimal USB IDs
+//   "MultiDeviceModel" exactly "true" sets multiDeviceModel
+//
+// Pictures are read from the package at profilePath on every call, decoded
+// with caps on the member size and the picture dimensions (packages can come
+// from users); anything unreadable gives a null QImage.
+
+#include "Utility/AppError.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class DeviceProfile {
+public:
+    DeviceProfile() = default;
+    virtual ~DeviceProfile() = default;
+    DeviceProfile(const DeviceProfile&) = default;
+    DeviceProfile& operator=(const DeviceProfile&) = default;
+
+    QString type;
+    QString name;
+    QString profileExt;
+    QString profileVersion;
+    QString vendorID;
+    QString productID;
+    QString interfaceID;
+    QString modelNumber;
+    bool multiDeviceModel = false;
+    // Set by the package enumeration from profileVersion (versionNumber()).
+    double dProfileVersion = 0.0;
+    // Set by the package enumeration: the package the pictures are read from.
+    QString profilePath;
+
+    // A text the reader had to convert did not convert (for example a "Code"
+    // that is not a decimal integer). Part of validate().
+    bool hasMalformedText = false;
+
+    // The device's small picture for the device list; null when absent.
+    virtual QImage getDeviceThumbImage() const { return QImage(); }
+
+    // Diagnostic text of the header fields.
+    virtual QString description() const;
+
+    // NoError when the description is usable: its version number, vendor ID
+    // and product ID read, and every text the reader converted converted.
+    // BadParam otherwise. Kinds add their own checks.
+    virtual AppError validate() const;
+    bool isValid() const { return validate() == AppError::NoError; }
+
+    // The version number of profileVersion (see parseProfileVersion).
+    std::optional<double> versionNumber() const { return parseProfileVersion(profileVersion); }
+    std::optional<uint16_t> vendorIdValue() const { return parseHexId(vendorID); }
+    std::optional<uint16_t> productIdValue() const { return parseHexId(productID); }
+
+    // ----- text syntax shared by the description readers and their users --
+
+    // The version number of a ProfileVersion text: split at every "_"; parts
+    // 1, 2 and 3 (counting from 0) are read as decimal integers a, b, c and
+    // "%d%03d.%03d" of them is read as a number ("X_1_2_0" gives 1002.000,
+    // "X_1_10_5" 1010.005). Absent when there are fewer than four parts or a
+    // part is not a plain unsigned decimal integer.
+    static std::optional<double> parseProfileVersion(const QString& text);
+
+    // A USB vendor or product ID written as 1 to 4 hexadecimal digits (either
+    // letter case, no sign, no "0x", no blanks). Absent otherwise.
+    static std::optional<uint16_t> parseHexId(const QString& text);
+
+    // A decimal integer as the readers convert "Code", "Group" and "Data": an
+    // optional "+" or "-", then one or more ASCII digits, nothing else, within
+    // the range of int. Absent otherwise.
+    static std::optional<int> parseDecimal(const QString& text);
+
+    // ----- pictures ----------------------------------------------------------
+
+    // Largest picture member read from a package.
+    static constexpr qint64 kMaxPictureBytes = 8 * 1024 * 1024;
+    // Largest picture decoded: each side, and the whole area in pixels.
+    static constexpr int kMaxPictureSide = 8192;
+    static constexpr qint64 kMaxPicturePixels = qint64(4096) * 4096;
+
+    // Decodes picture bytes (format from the content) within the caps above;
+    // null when the bytes are empty, undecodable or too large.
+    static QImage decodePicture(const QByteArray& data);
+
+    // Reads member `memberName` of the package at profilePath and decodes it;
+    // null for an empty or unreadable name, a missing member or bad data.
+    // ignoreCap matches the member name regardless of letter case.
+    QImage readPicture(const QString& memberName, bool ignoreCap) const;
+
+    // For the description readers: stores a header element's text when `key`
+    // names a header element ("Name" appends); true when it did.
+    bool readHeaderText(const QString& key, const QString& text);
+};
