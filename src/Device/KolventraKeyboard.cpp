@@ -15,11 +15,11 @@ bool toByte(long long value, uint8_t& out)
 }
 
 // One colour component as a device byte: component × 255 truncated toward
-// zero, kept inside the byte (a component that is not finite sends 0).
+// zero, kept inside the byte (NaN sends 0).
 uint8_t componentByte(double component)
 {
     const double v = component * 255.0;
-    if (!std::isfinite(v) || v <= 0.0)
+    if (std::isnan(v) || v <= 0.0)
         return 0;
     if (v >= 255.0)
         return 0xFF;

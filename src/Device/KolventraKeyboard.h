@@ -85,7 +85,7 @@ public:
     // command fails. index + 1 outside 0..255: BadParam.
     virtual AppError CMD_GetIndicatorLed(int index, std::vector<AppColor>& colorList);
     // Writes exactly four colours (else BadParam); each component is sent as
-    // component × 255 truncated (clamped into 0..255; not finite: 0).
+    // component × 255 truncated (clamped into 0..255; NaN: 0).
     virtual AppError CMD_SetIndicatorLed(int index, const std::vector<AppColor>& colorList,
                                          bool ledReflection);
 
