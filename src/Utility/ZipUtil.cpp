@@ -119,9 +119,9 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
             break;
         }
         const int step = static_cast<int>(std::clamp<long long>(left.count(), 1, 100));
-        if (captureOutput)
-            process.waitForReadyRead(step);
-        else
+        // waitForReadyRead returns at once when the tool has closed its output
+        // but not yet exited; then wait for the exit instead.
+        if (!captureOutput || !process.waitForReadyRead(step))
             process.waitForFinished(step);
     }
     if (abandoned) {

@@ -1,6 +1,7 @@
 #include "XML/XmlProfile.h"
 
 #include <QBuffer>
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -118,8 +119,15 @@ bool isWritable(const XmlElement& element)
 void writeElement(QXmlStreamWriter& writer, const XmlElement& element)
 {
     writer.writeStartElement(element.name);
-    if (!element.text.isEmpty())
-        writer.writeCharacters(element.text);
+    // A CR would come back as LF (XML normalises line ends); write it as a
+    // character reference so the text reads back as it was.
+    const QStringList parts = element.text.split(QLatin1Char('\r'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            writer.writeEntityReference(QStringLiteral("#13"));
+        if (!parts[i].isEmpty())
+            writer.writeCharacters(parts[i]);
+    }
     for (const XmlElement& child : element.children)
         writeElement(writer, child);
     writer.writeEndElement();
@@ -136,7 +144,9 @@ std::optional<QByteArray> document(const XmlElement& root)
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly))
         return std::nullopt;
-    buffer.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n");
+    // The declaration is written by hand for its lower-case encoding name; the
+    // writer starts the root element on the next line.
+    buffer.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>");
 
     QXmlStreamWriter writer(&buffer);
     writer.setAutoFormatting(true);

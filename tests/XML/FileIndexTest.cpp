@@ -166,7 +166,7 @@ TEST(FileIndexXML, ConstructWritesDeclarationAndReadsBack)
               (Entries{{"profile.KV1.xml", "6F91"}, {"A&B <c>.xml", "00FF"}, {"only-name", ""}}));
 
     FileIndex index;
-    index.fileIndexEntry = {{"x", "1"}, {"y", "2"}};
+    index.fileIndexEntry = {{"x", "1"}, {"y", "2"}, {"cr\rlf\r\n", "  \t "}, {"", ""}};
     EXPECT_EQ(parseIndex(*FileIndexXML::construct(index)), index.fileIndexEntry);
     ASSERT_NE(index.find("y"), nullptr);
     EXPECT_EQ(index.find("y")->sign, "2");
