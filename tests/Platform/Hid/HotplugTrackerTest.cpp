@@ -115,14 +115,4 @@ TEST(HotplugTracker, CallBacksMayDropMonitorsOrTheTracker)
     m.reset(); // outlives the tracker
 }
 
-TEST(HotplugTracker, DroppedMonitorHearsNothing)
-{
-    auto t = HotplugTracker::create();
-    Log log;
-    auto m = t->addMonitor({}, log.callbacks("m"));
-    m.reset();
-    t->added(node("/a", 1, {}));
-    EXPECT_TRUE(log.lines.empty());
-}
-
 } // namespace
