@@ -144,7 +144,12 @@ TEST_F(EmulatorTest, RepliesComeThroughTheEventLoopAndIdentifyTheModel)
     ASSERT_TRUE(emu::waitUntil([&] { return h.got.size() == 1; }));
     auto r = hostView(h.got[0].second);
     ASSERT_EQ(r.size(), 65u);
-    const Bytes head{0x00, 0x55, 0x55, 0x02, 0x00, 0x00, 12, 'K', 'V', 'K', '1', '0', '8', 'U', 'S', 1, 0, 2, 5};
+    // The identity of the shipped model: 8 model bytes (0-padded), 4 firmware bytes.
+    const auto& model = shipped::kModels[0];
+    Bytes head{0x00, 0x55, 0x55, 0x02, 0x00, 0x00, 12};
+    head.insert(head.end(), model.modelNumber.begin(), model.modelNumber.end());
+    head.resize(15, 0);
+    head.insert(head.end(), model.firmware.begin(), model.firmware.end());
     EXPECT_EQ(Bytes(r.begin(), r.begin() + 19), head);
 
     // The log holds the write, then the reply, in time order.

@@ -445,16 +445,19 @@ ScopedVirtualBus::~ScopedVirtualBus()
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     const auto deadline = platform::now() + timeout;
+    // A timer wakes the wait at the deadline; any other event wakes it as
+    // soon as it arrives, so the condition is seen without polling delay.
+    QTimer wake;
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.setSingleShot(true);
     while (!done()) {
-        if (platform::now() >= deadline)
+        const auto left = deadline - platform::now();
+        if (left <= platform::Clock::duration::zero())
             return done();
-        QEventLoop loop;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setSingleShot(true);
-        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-        tick.start(1);
-        loop.exec();
+        if (!wake.isActive())
+            wake.start(static_cast<int>(std::max<long long>(
+                std::chrono::ceil<std::chrono::milliseconds>(left).count(), 1)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
