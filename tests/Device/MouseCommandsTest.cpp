@@ -302,11 +302,3 @@ TEST_F(MouseCommandsTest, FailuresComeBackUnchangedAndAFailedReadLeavesAZeroReco
     }
     EXPECT_EQ(emulated->live()[0], 0x11); // the refused button write changed nothing
 }
-
-// The mouse refuses a value it does not know: the refusal is the result.
-TEST_F(MouseCommandsTest, RefusedValueIsTheResult)
-{
-    EXPECT_EQ(mouse.CMD_SetSensorLodSetting(4), AppError::RecvErrorStore);
-    EXPECT_EQ(mouse.CMD_SetBtnFuncSetting(0, 0x0C), AppError::RecvErrorStore);
-    EXPECT_EQ(emulated->live(), emu::EmulatedMouse::defaults());
-}
