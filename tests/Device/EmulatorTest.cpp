@@ -215,9 +215,19 @@ TEST_F(EmulatorTest, PerKeyWritesAndReadsUseTheSequenceFlags)
     }
     EXPECT_EQ(back, levels);
 
+    // A fault on packet 2 only: packet 1 is taken, packet 2 refused, and
+    // packet 3 then comes out of order.
+    kb->inject({.kind = emu::FaultKind::Status, .command = 0x80, .packetNumber = 2});
+    const uint8_t lockStatus[] = {0, emu::kStatusRefused, emu::kStatusRefused};
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(h.exchange(0x80, Bytes(k < 2 ? 59 : 10, 1), flags[k])[0][3], lockStatus[k]) << k;
+    EXPECT_EQ(kb->live().lock[0], 1);
+    EXPECT_EQ(kb->live().lock[59], 0) << "a refused packet changes nothing";
+    kb->live().lock.fill(0);
+
     // Out of order: a middle packet without a first one is refused.
     auto lockBefore = kb->live().lock;
-    auto bad = h.exchange(0x80, Bytes(59, 1), 0x82);
+    auto bad = h.exchange(0x80, Bytes(59, 1), 0x83);
     EXPECT_EQ(bad[0][3], emu::kStatusRefused);
     EXPECT_EQ(kb->live().lock, lockBefore);
     // Store keeps the live settings; factory restores defaults in both copies.

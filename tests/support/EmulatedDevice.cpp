@@ -163,6 +163,8 @@ bool EmulatedDevice::onOutputReport(int iface, std::span<const uint8_t> reportId
     for (auto& f : faults_) {
         if (f.command && *f.command != req.command)
             continue;
+        if (f.packetNumber && *f.packetNumber != (req.flag & 0x1F))
+            continue;
         active.push_back(f);
         if (f.times > 0)
             --f.times;

@@ -105,6 +105,8 @@ struct Fault {
     int offset = 0;                         // SetByte: reply byte number (host numbering)
     std::chrono::microseconds delay{0};     // Late: extra delay (real time)
     std::optional<std::chrono::microseconds> reattachAfter{}; // Detach
+    std::optional<int> packetNumber{};      // only packets whose flag carries this number
+                                            // (flag & 0x1F: 1..n of a multi-packet write)
 };
 
 // One line of the packet log.

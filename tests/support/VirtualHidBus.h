@@ -72,6 +72,9 @@ public:
     // Time from a write to its replies being queued on the handle; 0 by
     // default (replies still arrive through the event loop), about 2 ms to
     // stand in for a full-speed USB round trip. Real time, not scaled.
+    // Replies are released by a precise Qt timer, which wakes some 0.1 ms
+    // late; a benchmark that needs the true round trip of each exchange
+    // takes it from the device's log (Reply time minus Output time).
     void setReplyLatency(std::chrono::microseconds latency);
     std::chrono::microseconds replyLatency() const { return latency_; }
 
