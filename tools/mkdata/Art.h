@@ -1,0 +1,51 @@
+#pragma once
+// Drawing of the shipped pictures. Every picture is drawn with QPainter into
+// a transparent ARGB image: flat colours, no textures.
+
+#include "KeyboardLayout.h"
+#include "MouseLayout.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+namespace mkdata {
+
+// Palette shared by the keyboard and mouse pictures.
+namespace palette {
+inline const QColor kCase{0x26, 0x2A, 0x31};
+inline const QColor kCaseEdge{0x3A, 0x3F, 0x48};
+inline const QColor kWell{0x17, 0x1A, 0x1F};
+inline const QColor kPrint{0x9A, 0xA3, 0xAF};
+inline const QColor kLampOff{0x3A, 0x40, 0x48};
+inline const QColor kLampCore{0x2C, 0x31, 0x38};
+inline const QColor kLine{0x8A, 0x93, 0xA0};
+inline const QColor kShadow{0, 0, 0, 60};
+} // namespace palette
+
+// The font of all legends and labels, at a pixel size.
+QFont artFont(int pixelSize, bool bold = false);
+
+// A new transparent picture.
+QImage blankImage(QSize size);
+
+// Keyboard pictures, each as large as the layout's picture size: the case
+// with the key wells, the maker's name and the indicator lamps; the key caps
+// with their legends (transparent between the caps).
+QImage drawKeyboardBody(const KeyboardLayout& layout);
+QImage drawKeyboardKeytops(const KeyboardLayout& layout);
+
+// The device list thumbnail of a keyboard: body and caps, scaled to the
+// thumbnail size.
+QImage drawKeyboardThumbnail(const KeyboardLayout& layout);
+
+// Mouse pictures (see MouseLayout.h for what each shows).
+QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& picture);
+QImage drawMouseThumbnail(const MouseLayout& layout);
+
+// The picture scaled (keeping its proportions) into the middle of a
+// transparent thumbnail.
+QImage fitIntoThumbnail(const QImage& picture, const QRect& area);
+
+} // namespace mkdata
