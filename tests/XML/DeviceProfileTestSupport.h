@@ -1,0 +1,64 @@
+#pragma once
+// Helpers of the description, settings and defaults tests: pictures, XML
+// members and packages built with the project's own package writer in a
+// temporary folder.
+
+#include "Utility/ProfilePackage.h"
+#include "Utility/ZipUtil.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <utility>
+
+namespace xmltest {
+
+// A small PNG picture of one colour.
+inline QByteArray png(int width = 4, int height = 3, QColor color = Qt::red)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A document with the given inner XML under a root element.
+inline QByteArray doc(const QString& inner, const QString& root = QStringLiteral("Profile"))
+{
+    return (QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<") + root
+            + QStringLiteral(">\n") + inner + QStringLiteral("\n</") + root
+            + QStringLiteral(">\n"))
+        .toUtf8();
+}
+
+// Writes a description package at `path`: "Profile.xml" (listed with its CRC
+// in "index.xml") followed by the given members.
+inline AppError makeDescriptionPackage(const QString& path, const QByteArray& profileXml,
+                                       const ZipUtil::FileList& pictures = {})
+{
+    ZipUtil::FileList members;
+    members.emplace_back(QStringLiteral("Profile.xml"),
+                         AppUtil::dataConvertCRLF(profileXml).value_or(QByteArray()));
+    for (const auto& m : pictures)
+        members.push_back(m);
+    return ZipUtil::append(path, members);
+}
+
+// Runs a reader over a document; the reader's model afterwards.
+template <class Reader>
+auto parseWith(const QByteArray& xml, bool* wellFormed = nullptr)
+{
+    Reader reader;
+    const bool ok = reader.parse(xml);
+    if (wellFormed)
+        *wellFormed = ok;
+    return reader.takeProfile();
+}
+
+} // namespace xmltest

@@ -1,0 +1,258 @@
+#include "XML/MouseProfile.h"
+
+#include "DeviceProfileTestSupport.h"
+#include "Utility/ProfilePackage.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using xmltest::doc;
+
+namespace {
+
+MouseProfile parse(const QString& inner)
+{
+    bool ok = false;
+    MouseProfile p = xmltest::parseWith<MouseProfileXML>(doc(inner), &ok);
+    EXPECT_TRUE(ok);
+    return p;
+}
+
+const char* kHeader = "<Name>Rodent</Name><ProfileVersion>KV_1_2_0</ProfileVersion>"
+                      "<VendorID>1A2B</VendorID><ProductID>0002</ProductID>";
+
+// TabBodyImages naming every picture "<element>.png", or with `rename`
+// applied to the element name.
+QString tabBodyImages(const std::function<QString(const QString&)>& rename = {})
+{
+    QString inner;
+    for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures()) {
+        const QString element = QString::fromLatin1(slot.element);
+        const QString name = rename ? rename(element) : element + ".png";
+        inner += QStringLiteral("<%1>%2</%1>").arg(element, name);
+    }
+    return "<TabBodyImages>" + inner + "</TabBodyImages>";
+}
+
+} // namespace
+
+TEST(MouseProfileReader, ReadsHeaderPicturesAndButtons)
+{
+    const MouseProfile p = parse(QString::fromLatin1(kHeader) + "<MouseImage>mouse.png</MouseImage>"
+                                 + tabBodyImages()
+                                 + "<ButtonEntry><Name>Left</Name><Code>0</Code>"
+                                   "<Margin>1,2,30,40</Margin><Align>2</Align><Data>7</Data>"
+                                   "</ButtonEntry>"
+                                   "<ButtonEntry><Name>Side</Name><Code>5</Code>"
+                                   "<Margin>5,6,7,8</Margin></ButtonEntry>");
+    EXPECT_EQ(p.name, "Rodent");
+    EXPECT_EQ(p.mouseImage, "mouse.png");
+    const auto names = p.tabBodyImages.names();
+    for (int i = 0; i < MouseProfile::TabBodyImagePaths::kCount; ++i)
+        EXPECT_EQ(names[i],
+                  QString::fromLatin1(MouseProfile::TabBodyImagePaths::pictures()[i].element) + ".png");
+    EXPECT_EQ(p.tabBodyImages.ledTabCyan, "LedTabCyan.png");
+    EXPECT_EQ(p.tabBodyImages.settingTab, "SettingTab.png");
+    ASSERT_EQ(p.buttonList.size(), 2u);
+    EXPECT_EQ(p.buttonList[0].name, "Left");
+    EXPECT_EQ(p.buttonList[0].code, 0);
+    EXPECT_EQ(p.buttonList[0].margin, "1,2,30,40");
+    EXPECT_EQ(p.buttonList[0].align, "2");
+    EXPECT_EQ(p.buttonList[0].date, 7);
+    EXPECT_EQ(p.buttonList[1].code, 5);
+    EXPECT_EQ(p.buttonList[1].date, 0);
+    EXPECT_TRUE(p.isValid());
+}
+
+TEST(MouseProfileReader, ContextRules)
+{
+    struct Case {
+        const char* what;
+        const char* inner;
+        std::function<void(const MouseProfile&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"no buttons", "<Name>M</Name>",
+         [](const MouseProfile& p) { EXPECT_TRUE(p.buttonList.empty()); }},
+        {"buttons keep document order, duplicates included",
+         "<ButtonEntry><Code>2</Code></ButtonEntry><ButtonEntry><Code>1</Code></ButtonEntry>"
+         "<ButtonEntry><Code>2</Code></ButtonEntry>",
+         [](const MouseProfile& p) {
+             ASSERT_EQ(p.buttonList.size(), 3u);
+             EXPECT_EQ(p.buttonList[0].code, 2);
+             EXPECT_EQ(p.buttonList[1].code, 1);
+             EXPECT_EQ(p.buttonList[2].code, 2);
+         }},
+        {"Name in a button is its label; the header name is unchanged",
+         "<Name>Head</Name><ButtonEntry><Name>Btn</Name></ButtonEntry>",
+         [](const MouseProfile& p) {
+             EXPECT_EQ(p.name, "Head");
+             ASSERT_EQ(p.buttonList.size(), 1u);
+             EXPECT_EQ(p.buttonList[0].name, "Btn");
+         }},
+        {"Name and other header elements inside TabBodyImages are ignored",
+         "<TabBodyImages><Name>X</Name><ModelNumber>M</ModelNumber><ButtonTab>b.png</ButtonTab>"
+         "</TabBodyImages>",
+         [](const MouseProfile& p) {
+             EXPECT_TRUE(p.name.isEmpty());
+             EXPECT_TRUE(p.modelNumber.isEmpty());
+             EXPECT_EQ(p.tabBodyImages.buttonTab, "b.png");
+         }},
+        {"a picture element outside TabBodyImages is ignored", "<ButtonTab>b.png</ButtonTab>",
+         [](const MouseProfile& p) { EXPECT_TRUE(p.tabBodyImages.buttonTab.isEmpty()); }},
+        {"MouseImage inside a button is ignored",
+         "<ButtonEntry><MouseImage>m.png</MouseImage></ButtonEntry>",
+         [](const MouseProfile& p) { EXPECT_TRUE(p.mouseImage.isEmpty()); }},
+        {"a button without Code, or with an empty Code, keeps 0",
+         "<ButtonEntry><Name>a</Name></ButtonEntry><ButtonEntry><Code/></ButtonEntry>",
+         [](const MouseProfile& p) {
+             ASSERT_EQ(p.buttonList.size(), 2u);
+             EXPECT_EQ(p.buttonList[0].code, 0);
+             EXPECT_EQ(p.buttonList[1].code, 0);
+             EXPECT_FALSE(p.hasMalformedText);
+         }},
+        {"header names are joined and entities read whole",
+         "<Name>A&amp;</Name><Name>B</Name>",
+         [](const MouseProfile& p) { EXPECT_EQ(p.name, "A&B"); }},
+        {"element names are case-sensitive",
+         "<tabBodyImages><ButtonTab>x</ButtonTab></tabBodyImages><mouseImage>m</mouseImage>",
+         [](const MouseProfile& p) {
+             EXPECT_TRUE(p.tabBodyImages.buttonTab.isEmpty());
+             EXPECT_TRUE(p.mouseImage.isEmpty());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.check(parse(QString::fromUtf8(c.inner)));
+    }
+}
+
+TEST(MouseProfileReader, MalformedButtons)
+{
+    const std::vector<std::pair<const char*, bool>> table = {
+        {"<Code>3</Code><Data>-2</Data><Margin>1,2,3,4</Margin>", true},
+        {"<Margin>1,,2,3,4</Margin>", true},      // empty parts are dropped
+        {"<Margin> 1, 2.5,3 ,4,9</Margin>", true}, // blanks around numbers, extra parts
+        {"<Margin>1,2,3</Margin>", false},
+        {"<Margin>a,b,c,d</Margin>", false},
+        {"<Margin>1,2,3,inf</Margin>", false},
+        {"", false},                               // no margin at all
+        {"<Margin>1,2,3,4</Margin><Code>x</Code>", false},
+        {"<Margin>1,2,3,4</Margin><Data>1.5</Data>", false},
+    };
+    for (const auto& [inner, valid] : table) {
+        SCOPED_TRACE(inner);
+        const MouseProfile p = parse(QString::fromLatin1(kHeader) + "<ButtonEntry>"
+                                     + QString::fromLatin1(inner) + "</ButtonEntry>");
+        EXPECT_EQ(p.validate(), valid ? AppError::NoError : AppError::BadParam);
+    }
+    EXPECT_EQ(MouseProfile::parseMargin("1, 2,30,40"), QRectF(1, 2, 30, 40));
+    EXPECT_EQ(MouseProfile::parseMargin("1,2,3,"), std::nullopt);
+}
+
+TEST(MouseProfileReader, DescriptionTextHasOnlyTheHeader)
+{
+    MouseProfile p = parse(QString::fromLatin1(kHeader) + "<MouseImage>m.png</MouseImage>");
+    const QString text = p.description();
+    EXPECT_TRUE(text.startsWith("\n== KeyboarProfiletype ==\ntype:                 \n"
+                                "name:                 Rodent\nprofileVersion:       KV_1_2_0\n"));
+    EXPECT_TRUE(text.endsWith("multiDeviceModel:     false\n"));
+    EXPECT_FALSE(text.contains("m.png"));
+}
+
+// ----- pictures, read from real packages ------------------------------------
+
+class MousePictures : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    // A package whose description names the tab pictures through `rename`
+    // and holds the given members.
+    MouseProfile profileFor(const QString& tabImages, const ZipUtil::FileList& members)
+    {
+        const QString path = dir.filePath(QStringLiteral("mouse%1.mou").arg(++count_));
+        const QByteArray xml =
+            doc(QString::fromLatin1(kHeader) + "<MouseImage>mouse.png</MouseImage>" + tabImages);
+        EXPECT_EQ(xmltest::makeDescriptionPackage(path, xml, members), AppError::NoError);
+        MouseProfile profile;
+        EXPECT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")),
+                  AppError::NoError);
+        profile.profilePath = path;
+        return profile;
+    }
+
+    // Members for every tab picture, named as the element name + ".png" in
+    // upper case, with picture k (0-based) replaced by `bad` when given.
+    static ZipUtil::FileList tabMembers(int badIndex = -1)
+    {
+        ZipUtil::FileList members;
+        int i = 0;
+        for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures()) {
+            const QString name = (QString::fromLatin1(slot.element) + ".png").toUpper();
+            members.emplace_back(name, i == badIndex ? QByteArray("broken") : xmltest::png(2, 2));
+            ++i;
+        }
+        return members;
+    }
+
+private:
+    int count_ = 0;
+};
+
+TEST_F(MousePictures, TabPicturesMatchRegardlessOfCaseThumbnailExactly)
+{
+    ASSERT_TRUE(dir.isValid());
+    ZipUtil::FileList members = tabMembers();
+    members.emplace_back("Mouse.png", xmltest::png(9, 9)); // differs in case from "mouse.png"
+    const MouseProfile p = profileFor(tabBodyImages(), members);
+
+    QHash<QString, QImage> images;
+    images.insert("other", QImage(1, 1, QImage::Format_ARGB32));
+    EXPECT_EQ(p.LoadMouseTabImages(images), AppError::NoError);
+    EXPECT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount + 1);
+    EXPECT_TRUE(images.contains("ButtonTab.png")); // keyed by the description's names
+    EXPECT_TRUE(images.contains("other"));
+    EXPECT_EQ(images.value("SettingTab.png").size(), QSize(2, 2));
+
+    EXPECT_TRUE(p.getDeviceThumbImage().isNull());
+}
+
+TEST_F(MousePictures, FifthPictureBadStopsWithTheFirstFour)
+{
+    ASSERT_TRUE(dir.isValid());
+    const MouseProfile p = profileFor(tabBodyImages(), tabMembers(4));
+    QHash<QString, QImage> images;
+    EXPECT_EQ(p.LoadMouseTabImages(images), AppError::BadParam);
+    EXPECT_EQ(images.size(), 4);
+    EXPECT_TRUE(images.contains("LedTabBlue.png"));
+    EXPECT_FALSE(images.contains("LedTabGreen.png"));
+}
+
+TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
+{
+    ASSERT_TRUE(dir.isValid());
+    // The last picture element is missing from the description: its name stays
+    // empty and is never handed to the zip tool.
+    const MouseProfile missing = profileFor(
+        tabBodyImages().replace("<SettingTab>SettingTab.png</SettingTab>", ""), tabMembers());
+    QHash<QString, QImage> images;
+    EXPECT_EQ(missing.LoadMouseTabImages(images), AppError::BadParam);
+    EXPECT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount - 1);
+
+    // Every picture named by one member name: one entry.
+    const MouseProfile same = profileFor(tabBodyImages([](const QString&) { return QStringLiteral("all.png"); }),
+                                         {{"all.png", xmltest::png(3, 3)}});
+    images.clear();
+    EXPECT_EQ(same.LoadMouseTabImages(images), AppError::NoError);
+    EXPECT_EQ(images.size(), 1);
+
+    // A name the zip tools would read as a wildcard.
+    const MouseProfile wild = profileFor(tabBodyImages([](const QString&) { return QStringLiteral("*.png"); }),
+                                         {{"all.png", xmltest::png(3, 3)}});
+    images.clear();
+    EXPECT_EQ(wild.LoadMouseTabImages(images), AppError::BadParam);
+    EXPECT_TRUE(images.isEmpty());
+}
