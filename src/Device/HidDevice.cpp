@@ -90,7 +90,7 @@ void HidDevice::onInput(platform::hid::Status status, std::span<const uint8_t> r
 {
     // Reports that arrive while no write waits (late or unsolicited ones) have
     // nobody to go to and are dropped.
-    if (!awaiting_)
+    if (!awaiting_ || closedWhileAwaiting_)
         return;
     ++handlerDepth_;
     const int32_t result = reportResult(status);
@@ -111,14 +111,14 @@ void HidDevice::onInput(platform::hid::Status status, std::span<const uint8_t> r
 
 AppError HidDevice::hidWrite(const Bytes* data, ResponseCallback responseCallBack)
 {
-    // Pacing: the rest of the armed interval, served on the calling thread.
-    Wait.serve();
-
     if (awaiting_) {
         // A write from inside this object's own reply wait would steal the
         // replies of the waiting one.
         return AppError::DeviceIsInvalid;
     }
+
+    // Pacing: the rest of the armed interval, served on the calling thread.
+    Wait.serve();
 
     platform::hid::Status writeStatus = platform::hid::Status::Error;
     if (data && !data->empty()) {

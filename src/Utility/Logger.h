@@ -1,9 +1,10 @@
 #pragma once
 // Console logging with the caller's file, line and function.
 //
-//   KV_LOG("ERROR : Device write");
-// prints "HidDevice.cpp(:123) - hidWrite(_:responseCallBack:) : ERROR : Device write"
-// when called with an explicit function name through Logger::log.
+//   Logger::log(std::string("ERROR : Device write"), __FILE__, __LINE__,
+//               "hidWrite(_:responseCallBack:)");
+// prints "HidDevice.cpp(:123) - hidWrite(_:responseCallBack:) : ERROR : Device write".
+// Logger::log(message) takes file, line and function from the call site.
 
 #include <functional>
 #include <optional>

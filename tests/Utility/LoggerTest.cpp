@@ -35,3 +35,17 @@ TEST(AppError, CodesArePositions)
     EXPECT_EQ(appErrorCode(AppError::FolderNotExist), 20);
     EXPECT_STREQ(appErrorName(AppError::DevceRead), "DevceRead");
 }
+
+TEST(Logger, CallSiteFormTakesTheSourceFileNameOnly)
+{
+    std::vector<std::string> lines;
+    auto previous = Logger::setSink([&](const std::string& l) { lines.push_back(l); });
+    Logger::log(std::string("x"));
+    Logger::log(std::nullopt);
+    Logger::setSink(previous);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("LoggerTest.cpp(:", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 4), " : x");
+    EXPECT_EQ(lines[1].rfind("[File:LoggerTest.cpp][Line:", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].back(), ']');
+}

@@ -1,0 +1,159 @@
+// Device link timing against the emulated keyboard on the virtual bus with
+// a 2 ms reply latency (a full-speed USB round trip):
+//   1. N single transactions back to back (no pacing);
+//   2. a paced command sequence shaped like a keyboard connect: the session
+//      notice, then identification and reads, each armed for 0.06 s first.
+// Each figure is printed next to its floor (round trips + armed pacing) and
+// as a ratio to it, twice: with the nominal 2 ms round trip, and with the
+// round trips the emulated device really took (write to last reply queued,
+// from its packet log; the bus's timers add some tens of microseconds to
+// the nominal latency, which no host can win back). Goal: at most 1.03 x floor.
+
+#include "Device/KolventraDevice.h"
+#include "support/EmulatedKeyboard.h"
+#include "support/VirtualHidBus.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr uint32_t kLocation = 0x01100000;
+constexpr auto kLatency = std::chrono::microseconds(2000);
+
+double seconds(platform::Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+void report(const char* what, double measured, double floor, double deviceFloor)
+{
+    std::printf("%-46s %8.4f s | nominal floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f\n",
+                what, measured, floor, measured / floor, deviceFloor, measured / deviceFloor);
+}
+
+// Sum over the writes in the log of the time from the write to the last
+// reply queued before the next write.
+double deviceRoundTrips(const emu::EmulatedDevice& d)
+{
+    double total = 0.0;
+    const auto& log = d.log();
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].kind != emu::LogEntry::Kind::Output)
+            continue;
+        platform::Clock::time_point last = log[i].time;
+        for (size_t j = i + 1; j < log.size() && log[j].kind != emu::LogEntry::Kind::Output; ++j)
+            if (log[j].kind == emu::LogEntry::Kind::Reply)
+                last = log[j].time;
+        total += seconds(last - log[i].time);
+    }
+    return total;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+    emu::ScopedVirtualBus bus;
+    bus->setReplyLatency(kLatency);
+    auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
+    bus->attach(keyboard, kLocation);
+
+    KolventraDevice device;
+    if (device.hidOpen(kLocation) != AppError::NoError) {
+        std::fprintf(stderr, "cannot open the emulated keyboard\n");
+        return 1;
+    }
+    const double rt = std::chrono::duration<double>(kLatency).count();
+
+    // Warm-up.
+    for (int i = 0; i < 20; ++i)
+        device.CMD_RegistSetting();
+
+    std::printf("device link, reply latency %.1f ms\n", rt * 1000.0);
+
+    // 1. Single transactions.
+    {
+        const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
+        double best = 1e9, bestDevice = 0;
+        for (int r = 0; r < rounds; ++r) {
+            keyboard->clearLog();
+            const auto t0 = platform::now();
+            for (int i = 0; i < n; ++i) {
+                std::vector<Bytes> replies;
+                if (device.KolventraIoControl("", &packet, replies, {0}) != AppError::NoError) {
+                    std::fprintf(stderr, "transaction failed\n");
+                    return 1;
+                }
+            }
+            const double took = seconds(platform::now() - t0);
+            if (took < best) {
+                best = took;
+                bestDevice = deviceRoundTrips(*keyboard);
+            }
+        }
+        char label[64];
+        std::snprintf(label, sizeof label, "%d single transactions (best of %d)", n, rounds);
+        report(label, best, n * rt, bestDevice);
+    }
+
+    // 2. Paced sequence: start notice (unpaced), then seven armed commands:
+    //    identification, all-keys APC read, per-key APC read (3 replies),
+    //    brightness read, indicator read, key-lock read, code-change read.
+    {
+        const uint8_t reads[] = {0x23, 0x43, 0x83, 0x85};
+        double best = 1e9, bestDevice = 0;
+        int paced = 0, transactions = 0;
+        for (int r = 0; r < rounds; ++r) {
+            paced = transactions = 0;
+            keyboard->clearLog();
+            const auto t0 = platform::now();
+            std::string model, version, compare;
+            device.CMD_StartEnd(KolventraDevice::eAppStEd::Start);
+            ++transactions;
+            device.hidWait();
+            device.CMD_GetDeviceInfo(model, version, compare);
+            ++paced, ++transactions;
+            for (uint8_t cmd : reads) {
+                device.hidWait();
+                const Bytes p = KolventraDevice::makePacket(cmd);
+                std::vector<Bytes> replies;
+                device.KolventraIoControl("", &p, replies, {1});
+                ++paced, ++transactions;
+            }
+            device.hidWait();
+            {
+                const Bytes p = KolventraDevice::makePacket(0x22);
+                std::vector<Bytes> replies;
+                device.KolventraIoControl("", &p, replies, {58, 58, 12});
+                ++paced, ++transactions;
+            }
+            device.hidWait();
+            {
+                Bytes p = KolventraDevice::makePacket(0x45, 0, 1);
+                p[KolventraDevice::SDO_DAT_1] = 0x01;
+                std::vector<Bytes> replies;
+                device.KolventraIoControl("", &p, replies, {12});
+                ++paced, ++transactions;
+            }
+            const double took = seconds(platform::now() - t0);
+            if (took < best) {
+                best = took;
+                bestDevice = deviceRoundTrips(*keyboard);
+            }
+        }
+        char label[64];
+        std::snprintf(label, sizeof label, "paced sequence, %d tx, %d armed (best of %d)", transactions, paced, rounds);
+        const double pacing = paced * SmartWait::kPaceSeconds;
+        report(label, best, transactions * rt + pacing, bestDevice + pacing);
+    }
+
+    device.CMD_StartEnd(KolventraDevice::eAppStEd::End);
+    device.hidClose();
+    return 0;
+}
