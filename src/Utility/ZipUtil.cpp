@@ -351,7 +351,9 @@ AppError append(const QString& filePath, const FileList& fileList)
     if (!staging.isValid())
         return AppError::FileNotExist;
     QStringList zipList;
-    for (const auto& [name, bytes] : fileList) {
+    for (const auto& member : fileList) {
+        const QString& name = member.first;
+        const QByteArray& bytes = member.second;
         const QString sign = Crc16::toText(Crc16::compute(bytes));
         auto found = std::find_if(index.fileIndexEntry.begin(), index.fileIndexEntry.end(),
                                   [&](const FileIndex::FileIndexEntry& e) { return e.name == name; });
