@@ -1,0 +1,476 @@
+// The data the build generates (share/kolventra/Profile in the build tree):
+// every shipped file loads through the real readers, every picture decodes,
+// the key and label rectangles agree with the pictures, and the packages
+// carry the identities of ShippedModels.h.
+#include "AppParam.h"
+#include "ShippedModels.h"
+#include "Utility/AppUtil.h"
+#include "Utility/Crc16.h"
+#include "Utility/ProfilePackage.h"
+#include "Utility/ZipUtil.h"
+#include "XML/DefaultProfile.h"
+#include "XML/FileIndexXML.h"
+#include "XML/KeyboardProfile.h"
+#include "XML/MouseProfile.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRectF>
+#include <QSet>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <ostream>
+#include <set>
+#include <tuple>
+#include <vector>
+
+namespace shipped {
+// Test names and failure messages show a model by its model key.
+void PrintTo(const Model& m, std::ostream* os) { *os << m.profileExt; }
+} // namespace shipped
+
+namespace {
+
+const QString kDataFolder = QStringLiteral(KOLVENTRA_BINARY_DIR "/share/kolventra");
+const QString kProfileFolder = kDataFolder + QStringLiteral("/Profile/");
+
+QString text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+QString packagePath(const shipped::Model& m) { return kProfileFolder + text(m.packageFile); }
+
+std::vector<shipped::Model> modelsOf(shipped::Kind kind)
+{
+    std::vector<shipped::Model> out;
+    for (const shipped::Model& m : shipped::kModels) {
+        if (m.kind == kind)
+            out.push_back(m);
+    }
+    return out;
+}
+
+// "x,y,w,h" repeated: blanks removed, empty parts dropped, four numbers per
+// rectangle. Fails the test on a part that is not a number or a partial
+// rectangle (the shipped data has neither).
+std::vector<QRectF> rects(const QString& text)
+{
+    QStringList parts = QString(text).remove(QLatin1Char(' ')).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    std::vector<double> numbers;
+    for (const QString& p : parts) {
+        bool ok = false;
+        numbers.push_back(p.toDouble(&ok));
+        EXPECT_TRUE(ok) << "not a number: " << p.toStdString() << " in " << text.toStdString();
+    }
+    EXPECT_EQ(numbers.size() % 4, 0u) << text.toStdString();
+    std::vector<QRectF> out;
+    for (size_t i = 0; i + 3 < numbers.size(); i += 4)
+        out.emplace_back(numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]);
+    return out;
+}
+
+QPointF offsetOf(const KeyboardProfile& p)
+{
+    const QStringList parts = p.offset.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    EXPECT_EQ(parts.size(), 2) << p.offset.toStdString();
+    if (parts.size() != 2)
+        return {};
+    return {parts[0].toDouble(), parts[1].toDouble()};
+}
+
+bool inside(const QRectF& outer, const QRectF& inner)
+{
+    return inner.width() > 0 && inner.height() > 0 && inner.left() >= outer.left()
+        && inner.top() >= outer.top() && inner.right() <= outer.right()
+        && inner.bottom() <= outer.bottom();
+}
+
+int alphaAt(const QImage& img, const QPointF& pt)
+{
+    return qAlpha(img.pixel(int(pt.x()), int(pt.y())));
+}
+
+class ShippedData : public ::testing::Test {
+protected:
+    void SetUp() override { AppUtil::setResourceDataFolder(kDataFolder); }
+    void TearDown() override { AppUtil::setResourceDataFolder(QString()); }
+};
+
+// ----- the set of files ---------------------------------------------------------
+
+TEST_F(ShippedData, TheShippedFolderHoldsExactlyTheShippedModels)
+{
+    EXPECT_TRUE(QFileInfo::exists(kProfileFolder + text(shipped::kDefaultsFile)));
+    // Keyboard packages, then mouse packages, each sorted by name.
+    QStringList expected;
+    for (shipped::Kind kind : {shipped::Kind::Keyboard, shipped::Kind::Mouse}) {
+        QStringList paths;
+        for (const shipped::Model& m : modelsOf(kind))
+            paths << packagePath(m);
+        paths.sort();
+        expected << paths;
+    }
+    EXPECT_EQ(AppUtil::getApplicationProfilePaths(), expected);
+
+    // Distinct identities, model keys and package names.
+    std::set<std::pair<uint16_t, uint16_t>> ids;
+    std::set<std::string_view> models, exts, files;
+    for (const shipped::Model& m : shipped::kModels) {
+        EXPECT_TRUE(ids.insert({m.vendorId, m.productId}).second);
+        EXPECT_TRUE(models.insert(m.modelNumber).second);
+        EXPECT_TRUE(exts.insert(m.profileExt).second);
+        EXPECT_TRUE(files.insert(m.packageFile).second);
+        EXPECT_LE(m.modelNumber.size(), 8u);
+        EXPECT_GE(m.modelNumber.size(), 5u); // shorter ones get a suffix from the device
+    }
+}
+
+// Every member the index lists has the CRC the index gives; every picture a
+// description names is a member of its package.
+TEST_F(ShippedData, EveryIndexEntryMatchesItsMember)
+{
+    QStringList files{kProfileFolder + text(shipped::kDefaultsFile)};
+    for (const shipped::Model& m : shipped::kModels)
+        files << packagePath(m);
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        FileIndex index;
+        ASSERT_EQ(AppUtil::loadProfile(file, index, AppUtil::kIndexMemberName), AppError::NoError);
+        ASSERT_FALSE(index.fileIndexEntry.empty());
+        QSet<QString> names;
+        for (const FileIndex::FileIndexEntry& e : index.fileIndexEntry) {
+            EXPECT_TRUE(ZipUtil::isValidMemberName(e.name)) << e.name.toStdString();
+            EXPECT_FALSE(names.contains(e.name)) << e.name.toStdString();
+            names.insert(e.name);
+            const QByteArray bytes = ZipUtil::load(file, e.name, false);
+            ASSERT_FALSE(bytes.isEmpty()) << e.name.toStdString();
+            EXPECT_EQ(Crc16::toText(Crc16::compute(bytes)), e.sign) << e.name.toStdString();
+            if (e.name.endsWith(QLatin1String(".xml"))) {
+                // XML members are stored with CR LF line ends.
+                EXPECT_GT(bytes.count("\r\n"), 0);
+                EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n'));
+            }
+        }
+    }
+}
+
+// ----- the defaults file ----------------------------------------------------------
+
+TEST_F(ShippedData, DefaultsFileLoadsIntoTheApplicationState)
+{
+    DefaultProfile profile;
+    ASSERT_EQ(AppUtil::loadProfile(DefaultProfile::filePath(), profile, QStringLiteral("profile.xml")),
+              AppError::NoError);
+    EXPECT_FALSE(profile.localizeList.isEmpty());
+    ASSERT_EQ(profile.standerdColor.size(), 10); // exactly the slots there are
+    for (const QString& c : profile.standerdColor) {
+        bool ok = false;
+        c.toUInt(&ok, 16);
+        EXPECT_TRUE(ok && c.size() == 6) << c.toStdString();
+    }
+
+    AppParam::standerdColor.assign(10, AppColor::clear());
+    ASSERT_EQ(DefaultProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::localizeList, profile.localizeList);
+    std::set<std::tuple<int, int, int>> distinct;
+    for (const AppColor& c : AppParam::standerdColor) {
+        EXPECT_DOUBLE_EQ(c.alpha, 1.0);
+        distinct.insert({int(c.red * 255 + 0.5), int(c.green * 255 + 0.5), int(c.blue * 255 + 0.5)});
+    }
+    EXPECT_EQ(distinct.size(), 10u);
+}
+
+// ----- keyboards ------------------------------------------------------------------
+
+class ShippedKeyboard : public ShippedData, public ::testing::WithParamInterface<shipped::Model> {
+protected:
+    void SetUp() override
+    {
+        ShippedData::SetUp();
+        model = GetParam();
+        path = packagePath(model);
+        ASSERT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")), AppError::NoError);
+        profile.profilePath = path;
+    }
+
+    shipped::Model model{};
+    QString path;
+    KeyboardProfile profile;
+};
+
+TEST_P(ShippedKeyboard, HeaderCarriesTheShippedIdentity)
+{
+    EXPECT_EQ(profile.validate(), AppError::NoError);
+    EXPECT_EQ(profile.name, text(model.name));
+    EXPECT_EQ(profile.profileExt, text(model.profileExt));
+    EXPECT_EQ(profile.modelNumber, text(model.modelNumber));
+    EXPECT_EQ(profile.profileVersion, text(model.profileVersion));
+    EXPECT_EQ(profile.vendorIdValue(), model.vendorId);
+    EXPECT_EQ(profile.productIdValue(), model.productId);
+    ASSERT_TRUE(profile.versionNumber().has_value());
+    EXPECT_GE(*profile.versionNumber(), 1002.0); // the lowest version the enumeration accepts
+    EXPECT_FALSE(profile.multiDeviceModel);
+    EXPECT_EQ(profile.APC, QStringLiteral("Enable"));
+    EXPECT_EQ(profile.indicatorLedSettings, QStringLiteral("Enable"));
+    // "KOLVENTRA_RGB_US108" carries the value of KOLVENTRA_JP108.
+    EXPECT_EQ(profile.keyboardType,
+              model.jis ? AppKeyboardType::KOLVENTRA_RGB_JP112 : AppKeyboardType::KOLVENTRA_JP108);
+    EXPECT_EQ(profile.keyboardLayout, model.jis ? QStringLiteral("JIS") : QStringLiteral("US"));
+
+    const QStringList style = profile.cropFrameStyle.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    ASSERT_EQ(style.size(), 2);
+    EXPECT_EQ(style[0].size(), 8);
+    bool ok = false;
+    EXPECT_GT(style[1].toDouble(&ok), 0.0);
+    EXPECT_TRUE(ok);
+    EXPECT_GT(profile.ledRainbowLoopTiming.toInt(&ok), 0);
+    EXPECT_TRUE(ok);
+    EXPECT_GT(profile.ledShootingStarLoopTiming.toInt(&ok), 0);
+    EXPECT_TRUE(ok);
+}
+
+TEST_P(ShippedKeyboard, PicturesDecode)
+{
+    const KeyboardProfile::KeyboardImages images = profile.getKeyboardImage();
+    ASSERT_FALSE(images.keyBody.isNull());
+    ASSERT_FALSE(images.keyButton.isNull());
+    EXPECT_EQ(images.keyBody.size(), images.keyButton.size());
+    const QImage thumb = profile.getDeviceThumbImage();
+    ASSERT_FALSE(thumb.isNull());
+    EXPECT_LT(thumb.width(), images.keyBody.width());
+}
+
+// The key table: codes, names, rectangle counts and positions, and the
+// pictures painted exactly where the rectangles say.
+TEST_P(ShippedKeyboard, KeysLieOnThePictureAndAgreeWithIt)
+{
+    const KeyboardProfile::KeyboardImages images = profile.getKeyboardImage();
+    ASSERT_FALSE(images.keyBody.isNull());
+    const QImage tops = images.keyButton.convertToFormat(QImage::Format_ARGB32);
+    const QRectF picture(QPointF(0, 0), QSizeF(images.keyBody.size()));
+    // The area in which the keyboard picture takes clicks: x 2 to 998 and
+    // 205 to 535 points above the bottom edge of the view the picture fills.
+    const QRectF selectArea(2, picture.height() - 535, 996, 330);
+    const QPointF offset = offsetOf(profile);
+
+    ASSERT_FALSE(profile.keytopList.empty());
+    std::set<int> codes;
+    std::set<QString> names;
+    bool indicatorSeen = false;
+    int buttons = 0;
+    std::vector<std::vector<QRectF>> allFrames;
+    for (const KeyboardProfile::KeytopEntry& k : profile.keytopList) {
+        SCOPED_TRACE(k.name.toStdString());
+        EXPECT_FALSE(k.name.isEmpty());
+        EXPECT_TRUE(names.insert(k.name).second) << "duplicate name";
+        ASSERT_NE(k.type, KeytopEntryType::None);
+        EXPECT_TRUE((k.code >= 0 && k.code <= 127) || k.code == 255) << k.code;
+
+        std::vector<QRectF> frames = rects(k.keyFrame);
+        std::vector<QRectF> keytops = rects(k.keytop);
+        ASSERT_FALSE(frames.empty());
+        ASSERT_EQ(frames.size(), keytops.size());
+        for (size_t i = 0; i < frames.size(); ++i) {
+            frames[i].translate(offset);
+            keytops[i].translate(offset);
+            EXPECT_TRUE(inside(picture, frames[i]));
+            EXPECT_TRUE(inside(selectArea, frames[i]));
+            EXPECT_TRUE(inside(frames[i], keytops[i]));
+        }
+
+        if (k.type == KeytopEntryType::Button) {
+            // Buttons come before every LED indicator, so the frame and
+            // key-top numbering of the keyboard picture agree.
+            EXPECT_FALSE(indicatorSeen);
+            ++buttons;
+            if (k.code != 255) {
+                EXPECT_TRUE(codes.insert(k.code).second) << "duplicate code " << k.code;
+            }
+            EXPECT_TRUE(k.ledFrame.isEmpty());
+            // The cap is painted on every key-top rectangle; its middle is
+            // opaque on the key-top picture.
+            for (const QRectF& t : keytops)
+                EXPECT_EQ(alphaAt(tops, t.center()), 255);
+        } else {
+            indicatorSeen = true;
+            EXPECT_EQ(k.code, 255);
+            std::vector<QRectF> led = rects(k.ledFrame);
+            ASSERT_EQ(led.size(), 1u);
+            led[0].translate(offset);
+            EXPECT_TRUE(inside(frames[0], led[0]));
+            // The lamp is on the body picture; no cap covers it.
+            EXPECT_EQ(alphaAt(images.keyBody, led[0].center()), 255);
+            EXPECT_EQ(alphaAt(tops, led[0].center()), 0);
+        }
+        allFrames.push_back(frames);
+    }
+    EXPECT_TRUE(indicatorSeen);
+    EXPECT_EQ(QString::number(buttons), profile.keycapsNumbers);
+
+    // No two keys overlap; the gaps between caps are transparent on the
+    // key-top picture.
+    for (size_t a = 0; a < allFrames.size(); ++a) {
+        for (size_t b = a + 1; b < allFrames.size(); ++b) {
+            for (const QRectF& ra : allFrames[a]) {
+                for (const QRectF& rb : allFrames[b])
+                    EXPECT_FALSE(ra.intersects(rb)) << profile.keytopList[a].name.toStdString()
+                                                    << " / " << profile.keytopList[b].name.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(alphaAt(tops, QPointF(1, 1)), 0);
+    EXPECT_EQ(alphaAt(images.keyBody, QPointF(1, 1)), 0);
+}
+
+// The same key has the same code on every layout; the codes follow the HID
+// keyboard usages, compacted into 0-127.
+TEST_P(ShippedKeyboard, KeyCodesFollowTheUsageOrder)
+{
+    std::map<QString, int> codes;
+    std::map<QString, int> rectCounts;
+    for (const KeyboardProfile::KeytopEntry& k : profile.keytopList) {
+        codes[k.name] = k.code;
+        rectCounts[k.name] = int(rects(k.keyFrame).size());
+    }
+    // -1 for a key the keyboard does not have.
+    auto codeOf = [&](const QString& name) { return codes.count(name) ? codes.at(name) : -1; };
+    auto rectCount = [&](const QString& name) {
+        return rectCounts.count(name) ? rectCounts.at(name) : -1;
+    };
+    const std::vector<std::pair<const char*, int>> common{
+        {"A", 0}, {"Z", 25}, {"1", 26}, {"0", 35}, {"Enter", 36}, {"Esc", 37},
+        {"Back Space", 38}, {"Tab", 39}, {"Space", 40}, {"Caps Lock", 53}, {"F1", 54},
+        {"F12", 65}, {"Right", 75}, {"Up", 78}, {"Num Lock", 79}, {"Num .", 95},
+        {"Menu", 97}, {"L Ctrl", 103}, {"R Win", 110}, {"Mute", 255}, {"Num Lock LED", 255},
+    };
+    for (const auto& [name, code] : common)
+        EXPECT_EQ(codeOf(QString::fromUtf8(name)), code) << name;
+
+    if (model.jis) {
+        const std::vector<std::pair<QString, int>> jis{
+            {QStringLiteral(u"\u00A5"), 0x89 - 0x87 + 98}, {"_", 98}, {"Kana", 99},
+            {"Henkan", 101}, {"Muhenkan", 102}, {"]", 0x32 - 4}, {"Hankaku/Zenkaku", 0x35 - 4},
+        };
+        for (const auto& [name, code] : jis)
+            EXPECT_EQ(codeOf(name), code) << name.toStdString();
+        // The Enter key is L-shaped: two rectangles.
+        EXPECT_EQ(rectCount("Enter"), 2);
+        EXPECT_EQ(codeOf("\\"), -1);
+    } else {
+        EXPECT_EQ(codeOf("\\"), 0x31 - 4);
+        EXPECT_EQ(rectCount("Enter"), 1);
+        EXPECT_EQ(codeOf("Kana"), -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ShippedKeyboard,
+                         ::testing::ValuesIn(modelsOf(shipped::Kind::Keyboard)),
+                         [](const ::testing::TestParamInfo<shipped::Model>& info) {
+                             return std::string(info.param.profileExt);
+                         });
+
+// ----- the mouse ------------------------------------------------------------------
+
+class ShippedMouse : public ShippedData, public ::testing::WithParamInterface<shipped::Model> {
+protected:
+    void SetUp() override
+    {
+        ShippedData::SetUp();
+        model = GetParam();
+        path = packagePath(model);
+        ASSERT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")), AppError::NoError);
+        profile.profilePath = path;
+    }
+
+    shipped::Model model{};
+    QString path;
+    MouseProfile profile;
+};
+
+TEST_P(ShippedMouse, HeaderCarriesTheShippedIdentity)
+{
+    EXPECT_EQ(profile.validate(), AppError::NoError);
+    EXPECT_EQ(profile.name, text(model.name));
+    EXPECT_EQ(profile.profileExt, text(model.profileExt));
+    EXPECT_EQ(profile.modelNumber, text(model.modelNumber));
+    EXPECT_EQ(profile.profileVersion, text(model.profileVersion));
+    EXPECT_EQ(profile.vendorIdValue(), model.vendorId);
+    EXPECT_EQ(profile.productIdValue(), model.productId);
+    ASSERT_TRUE(profile.versionNumber().has_value());
+    EXPECT_GE(*profile.versionNumber(), 1002.0);
+    EXPECT_FALSE(profile.multiDeviceModel);
+}
+
+TEST_P(ShippedMouse, AllTwentySixTabPicturesAndTheThumbnailDecode)
+{
+    EXPECT_FALSE(profile.getDeviceThumbImage().isNull());
+
+    const std::array<QString, MouseProfile::TabBodyImagePaths::kCount> names =
+        profile.tabBodyImages.names();
+    QSet<QString> distinct;
+    for (const QString& n : names) {
+        EXPECT_FALSE(n.isEmpty());
+        distinct.insert(n);
+    }
+    EXPECT_EQ(distinct.size(), MouseProfile::TabBodyImagePaths::kCount);
+
+    QHash<QString, QImage> images;
+    ASSERT_EQ(profile.LoadMouseTabImages(images), AppError::NoError);
+    ASSERT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount);
+    const QSize size = images.value(profile.tabBodyImages.buttonTab).size();
+    EXPECT_FALSE(size.isEmpty());
+    QSet<QByteArray> contents;
+    for (const QString& n : names) {
+        const QImage img = images.value(n);
+        ASSERT_FALSE(img.isNull()) << n.toStdString();
+        EXPECT_EQ(img.size(), size) << n.toStdString();
+        contents.insert(QByteArray(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes()));
+    }
+    // Each situation has a picture of its own.
+    EXPECT_EQ(contents.size(), MouseProfile::TabBodyImagePaths::kCount);
+}
+
+TEST_P(ShippedMouse, ButtonsAndLabelAnchorsLieOnThePictures)
+{
+    QHash<QString, QImage> images;
+    ASSERT_EQ(profile.LoadMouseTabImages(images), AppError::NoError);
+    const QImage buttonTab = images.value(profile.tabBodyImages.buttonTab);
+    ASSERT_FALSE(buttonTab.isNull());
+    const QRectF picture(QPointF(0, 0), QSizeF(buttonTab.size()));
+
+    std::map<QString, int> codeOf;
+    for (const MouseProfile::ButtonEntry& b : profile.buttonList) {
+        SCOPED_TRACE(b.name.toStdString());
+        EXPECT_TRUE(codeOf.emplace(b.name, b.code).second) << "duplicate entry";
+        const std::optional<QRectF> margin = MouseProfile::parseMargin(b.margin);
+        ASSERT_TRUE(margin.has_value());
+        EXPECT_TRUE(inside(picture, *margin));
+        // The panels put the label (about 20 points) and, for buttons, the
+        // button's menu (about 30 points more) below the anchor.
+        EXPECT_LE(margin->bottom() + 70, picture.height());
+        bool ok = false;
+        b.align.toInt(&ok);
+        EXPECT_TRUE(ok);
+    }
+    for (int n = 1; n <= 6; ++n) {
+        const QString name = QStringLiteral("Button%1").arg(n);
+        ASSERT_EQ(codeOf.count(name), 1u) << n;
+        EXPECT_EQ(codeOf[name], n - 1);
+    }
+    for (const char* other : {"DpiSwitch", "Indicator", "Logo"}) {
+        ASSERT_EQ(codeOf.count(QString::fromLatin1(other)), 1u) << other;
+        const int code = codeOf[QString::fromLatin1(other)];
+        EXPECT_TRUE(code < 0 || code > 5) << other; // not a button: ButtonNo None
+    }
+    EXPECT_EQ(codeOf.size(), 9u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, ShippedMouse, ::testing::ValuesIn(modelsOf(shipped::Kind::Mouse)),
+                         [](const ::testing::TestParamInfo<shipped::Model>& info) {
+                             return std::string(info.param.profileExt);
+                         });
+
+} // namespace
