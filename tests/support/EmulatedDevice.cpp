@@ -139,8 +139,8 @@ Status EmulatedDevice::onGetInputReport(int iface, std::span<uint8_t> buf, size_
 
 bool EmulatedDevice::onOutputReport(int iface, std::span<const uint8_t> reportIdAndData)
 {
-    log_.push_back({LogEntry::Kind::Output, platform::now(), iface,
-                    {reportIdAndData.begin(), reportIdAndData.end()}});
+    const auto received = platform::now();
+    log_.push_back({LogEntry::Kind::Output, received, iface, {reportIdAndData.begin(), reportIdAndData.end()}});
     if (reportIdAndData.empty() || reportIdAndData[0] != 0)
         return false;
     if (iface < 0 || size_t(iface) >= interfaces_.size() || !interfaces_[iface].vendor())
@@ -229,7 +229,7 @@ bool EmulatedDevice::onOutputReport(int iface, std::span<const uint8_t> reportId
 
     if (bus_)
         for (auto& r : reports)
-            bus_->sendInput(location_, iface, std::move(r), late);
+            bus_->sendInput(location_, iface, std::move(r), late, received);
 
     if (afterReply_) {
         auto after = afterReply_;

@@ -6,7 +6,11 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -139,15 +143,30 @@ bool matchesAny(const DeviceInfo& info, std::span<const UsagePair> usages)
 
 VirtualHidBus::VirtualHidBus() : context_(std::make_unique<QObject>())
 {
+    // Scheduled actions are released by a timerfd armed at their exact due
+    // time (the steady clock is CLOCK_MONOTONIC), watched by the event loop;
+    // a Qt timer (millisecond resolution) stands in if that is unavailable.
+    timerFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ >= 0) {
+        auto* notifier = new QSocketNotifier(timerFd_, QSocketNotifier::Read, context_.get());
+        QObject::connect(notifier, &QSocketNotifier::activated, context_.get(), [this] {
+            uint64_t expirations = 0;
+            [[maybe_unused]] auto n = ::read(timerFd_, &expirations, sizeof expirations);
+            onTimer();
+        });
+    }
     timer_ = new QTimer(context_.get());
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer_, &QTimer::timeout, context_.get(), [this] { processDue(); });
+    QObject::connect(timer_, &QTimer::timeout, context_.get(), [this] { onTimer(); });
 }
 
 VirtualHidBus::~VirtualHidBus()
 {
     timer_->stop();
+    context_.reset();
+    if (timerFd_ >= 0)
+        ::close(timerFd_);
     schedule_.clear();
     for (auto& [loc, a] : attached_)
         a.device->busDetached();
@@ -234,13 +253,15 @@ int VirtualHidBus::openHandleCount(uint32_t location) const
 }
 
 void VirtualHidBus::sendInput(uint32_t location, int iface, std::vector<uint8_t> report,
-                              std::chrono::microseconds extraDelay)
+                              std::chrono::microseconds extraDelay,
+                              std::optional<platform::Clock::time_point> from)
 {
     auto dev = deviceAt(location);
     if (!dev)
         return;
     std::weak_ptr<EmulatedDevice> wdev = dev;
-    scheduleAfter(latency_ + extraDelay, [this, wdev, location, iface, report = std::move(report)] {
+    schedule(from.value_or(platform::now()) + latency_ + extraDelay,
+             [this, wdev, location, iface, report = std::move(report)] {
         auto d = wdev.lock();
         if (!d || deviceAt(location) != d)
             return; // the device left meanwhile: the report is lost
@@ -285,8 +306,38 @@ void VirtualHidBus::processDue()
     armTimer();
 }
 
+// The event loop wakes a little after the timer expires; the timer is
+// therefore armed this much early, and the last stretch to the due time is
+// waited out on the spot, so replies leave on time to a few microseconds.
+static constexpr std::chrono::microseconds kWakeLead{150};
+
+void VirtualHidBus::onTimer()
+{
+    if (!schedule_.empty()) {
+        const auto due = schedule_.front().due;
+        if (due - platform::now() <= kWakeLead)
+            while (platform::now() < due) {
+            }
+    }
+    processDue();
+}
+
 void VirtualHidBus::armTimer()
 {
+    if (timerFd_ >= 0) {
+        itimerspec spec{};
+        if (!schedule_.empty()) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                (schedule_.front().due - kWakeLead).time_since_epoch())
+                                .count();
+            spec.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+            spec.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+            if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
+                spec.it_value.tv_nsec = 1; // zero would disarm
+        }
+        if (::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) == 0)
+            return;
+    }
     if (schedule_.empty()) {
         timer_->stop();
         return;

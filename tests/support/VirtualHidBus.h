@@ -72,9 +72,10 @@ public:
     // Time from a write to its replies being queued on the handle; 0 by
     // default (replies still arrive through the event loop), about 2 ms to
     // stand in for a full-speed USB round trip. Real time, not scaled.
-    // Replies are released by a precise Qt timer, which wakes some 0.1 ms
-    // late; a benchmark that needs the true round trip of each exchange
-    // takes it from the device's log (Reply time minus Output time).
+    // Replies are released by a timer armed just ahead of their due time
+    // and then leave on time to a few microseconds (later when the machine
+    // is busy); a benchmark that needs the true round trip of each exchange
+    // can take it from the device's log (Reply time minus Output time).
     void setReplyLatency(std::chrono::microseconds latency);
     std::chrono::microseconds replyLatency() const { return latency_; }
 
@@ -90,9 +91,11 @@ public:
     // --- Emulated-device side -------------------------------------------
 
     // Queues one input report on every open handle of interface `iface` of
-    // the device at `location`, `extraDelay` after the reply latency.
+    // the device at `location`, the reply latency plus `extraDelay` after
+    // `from` (the time of the write it answers; now when empty).
     void sendInput(uint32_t location, int iface, std::vector<uint8_t> report,
-                   std::chrono::microseconds extraDelay = {});
+                   std::chrono::microseconds extraDelay = {},
+                   std::optional<platform::Clock::time_point> from = {});
 
     // Runs `action` at `due` (after everything already scheduled for the
     // same time). Actions are dropped with the bus.
@@ -133,6 +136,7 @@ private:
     };
 
     void armTimer();
+    void onTimer();
     void notifyMonitors(const platform::hid::DeviceInfo& info, bool matched);
 
     std::map<uint32_t, Attached> attached_;
@@ -146,6 +150,7 @@ private:
     int openCount_ = 0;
     std::unique_ptr<QObject> context_;
     QTimer* timer_ = nullptr; // owned by context_
+    int timerFd_ = -1;
 };
 
 // Installs a fresh bus as the HID backend for one scope; restores the
