@@ -52,7 +52,7 @@ void Logger::log(const std::optional<std::string>& message, std::string_view fil
     std::fflush(stdout);
 }
 
-void Logger::log(const std::optional<std::string>& message, const std::source_location& where)
+void Logger::log(const std::optional<std::string>& message, const Where& where)
 {
     log(message, where.file_name(), int(where.line()), where.function_name());
 }

@@ -18,8 +18,26 @@ public:
     // bracketed form "[File:<name>][Line:<n>][Function:<f>]".
     static void log(const std::optional<std::string>& message, std::string_view file, int line,
                     std::string_view function);
-    static void log(const std::optional<std::string>& message,
-                    const std::source_location& where = std::source_location::current());
+#if defined(__cpp_lib_source_location)
+    using Where = std::source_location;
+#else
+    // clang before 15 with libstdc++ (the fuzzing build) has no
+    // std::source_location; the same builtins give the call site.
+    struct Where {
+        static constexpr Where current(const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+                                       const char* function = __builtin_FUNCTION()) noexcept
+        {
+            return Where{file, line, function};
+        }
+        constexpr const char* file_name() const noexcept { return file_; }
+        constexpr unsigned line() const noexcept { return static_cast<unsigned>(line_); }
+        constexpr const char* function_name() const noexcept { return function_; }
+        const char* file_;
+        int line_;
+        const char* function_;
+    };
+#endif
+    static void log(const std::optional<std::string>& message, const Where& where = Where::current());
 
     // The text log() prints, without the line feed.
     static std::string format(const std::optional<std::string>& message, std::string_view file,
