@@ -325,17 +325,17 @@ void VirtualHidBus::onTimer()
 void VirtualHidBus::armTimer()
 {
     if (timerFd_ >= 0) {
-        itimerspec spec{};
+        itimerspec when{};
         if (!schedule_.empty()) {
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                 (schedule_.front().due - kWakeLead).time_since_epoch())
                                 .count();
-            spec.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
-            spec.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
-            if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
-                spec.it_value.tv_nsec = 1; // zero would disarm
+            when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+            when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+            if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+                when.it_value.tv_nsec = 1; // zero would disarm
         }
-        if (::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) == 0)
+        if (::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr) == 0)
             return;
     }
     if (schedule_.empty()) {
