@@ -1,8 +1,8 @@
 #include "AppParam.h"
 
-#include "Device/IDeviceEntry.h"
+#include "Device/KeyboardEntry.h"
 
-std::shared_ptr<IDeviceEntry> AppParam::device{};
+std::shared_ptr<IDeviceEntry> AppParam::device = std::make_shared<KeyboardEntry>();
 
 const std::map<int, CustomKeyModifier> AppParam::ModifierDict{
     {59, CustomKeyModifier::LeftCtrl}, {62, CustomKeyModifier::RightCtrl},
