@@ -88,9 +88,9 @@ void HidDevice::hidWait()
 
 void HidDevice::onInput(platform::hid::Status status, std::span<const uint8_t> report)
 {
-    // Reports that arrive while no write waits (late or unsolicited ones) have
-    // nobody to go to and are dropped.
-    if (!awaiting_ || closedWhileAwaiting_)
+    // Reports that arrive while no write waits (late or unsolicited ones), or
+    // after the awaited ones are in, have nobody to go to and are dropped.
+    if (!awaiting_ || closedWhileAwaiting_ || isCompletion)
         return;
     ++handlerDepth_;
     const int32_t result = reportResult(status);

@@ -107,9 +107,13 @@ AppError KolventraDevice::KolventraIoControl(std::string_view /*label*/, const B
         size_t countdown = expected;
         isCompletion = false;
 
+        bool failed = false;
         result = hidWrite(sendBuffer, [&](int32_t status, const uint8_t* report, size_t length) {
+            if (failed)
+                return; // nothing after a failure belongs to this attempt
             callbackStatus = status;
             if (status != kReportSuccess) {
+                failed = true;
                 isCompletion = true;
                 return;
             }
