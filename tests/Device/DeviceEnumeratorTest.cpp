@@ -561,7 +561,8 @@ TEST_F(EnumeratorTest, HotPlugDuringATransactionIsDeferredUntilItReturns)
     rec = PlugRecorder{};
     rec.attachTo(enumerator);
 
-    QTimer::singleShot(20, [&] {
+    // Fires at the first turn of the reply wait's event loop, well before the late reply.
+    QTimer::singleShot(0, [&] {
         bus->attach(first, 0x01200000);
         bus->attach(second, 0x01300000);
         bus->detach(0x01400000);
@@ -602,7 +603,7 @@ TEST_F(EnumeratorTest, DeferredNoticeOfADestroyedEnumeratorIsDropped)
         keyboard->inject({.kind = emu::FaultKind::Late, .command = 0x02,
                           .delay = std::chrono::milliseconds(100)});
         auto other = std::make_shared<emu::EmulatedMouse>();
-        QTimer::singleShot(10, [&] { bus->attach(other, 0x01200000); });
+        QTimer::singleShot(0, [&] { bus->attach(other, 0x01200000); });
         std::string m, v, vc;
         EXPECT_EQ(device.CMD_GetDeviceInfo(m, v, vc), AppError::NoError);
         EXPECT_EQ(platform::pendingIdleWork(), 1);
