@@ -4,9 +4,9 @@
 #include "Device/MouseEntry.h"
 #include "IMainController.h"
 #include "Utility/ProfilePackage.h"
+#include "XML/UserProfile.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <string_view>
@@ -98,16 +98,6 @@ AppError deviceFailed(AppError error)
     return error;
 }
 
-bool isHex(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int hexValue(char c)
-{
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
 } // namespace
 
 QString UserMProfile::memberName(const QString& mouseType)
@@ -127,7 +117,7 @@ AppError UserMProfile::Read(const QString& filePath, const QString& mouseType, U
         return result;
 
     profile = reader.takeProfile();
-    if (const auto decoded = decodeComment(profile.comment))
+    if (const auto decoded = UserProfile::percentDecode(profile.comment))
         profile.comment = *decoded;
     return AppError::NoError;
 }
@@ -190,9 +180,13 @@ AppError UserMProfile::Write(const QString& filePath, const QString& mouseType, 
 
 // ----- Apply ----------------------------------------------------------------------
 
-AppError UserMProfile::Apply(MouseEntry& mouse, const UserMProfileFile& profile,
-                             const std::map<MProfileEntry, bool>& enableFunction)
+AppError UserMProfile::Apply(std::shared_ptr<MouseEntry> mouseEntry, const UserMProfileFile& profile,
+                             const EnableFunction& enableFunction)
 {
+    if (!mouseEntry)
+        return AppError::BadParam;
+    MouseEntry& mouse = *mouseEntry;
+
     auto enabled = [&](MProfileEntry part) {
         const auto it = enableFunction.find(part);
         return it != enableFunction.end() && it->second;
@@ -304,26 +298,4 @@ QString UserMProfile::encodeComment(const QString& comment)
                 + QStringLiteral("%1").arg(uint(uint8_t(byte)), 2, 16, QLatin1Char('0')).toUpper();
     }
     return out;
-}
-
-std::optional<QString> UserMProfile::decodeComment(const QString& text)
-{
-    const QByteArray in = text.toUtf8();
-    QByteArray bytes;
-    bytes.reserve(in.size());
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] != '%') {
-            bytes += in[i];
-            continue;
-        }
-        if (i + 2 >= in.size() || !isHex(in[i + 1]) || !isHex(in[i + 2]))
-            return std::nullopt;
-        bytes += char(hexValue(in[i + 1]) * 16 + hexValue(in[i + 2]));
-        i += 2;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString decoded = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return decoded;
 }

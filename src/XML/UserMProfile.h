@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <optional>
 
 class MouseEntry;
@@ -20,6 +21,9 @@ class MouseEntry;
 class UserMProfile {
 public:
     UserMProfile() = delete;
+
+    // Which parts Apply applies.
+    using EnableFunction = std::map<MProfileEntry, bool>;
 
     // "profile." + mouseType + ".xml".
     static QString memberName(const QString& mouseType);
@@ -60,19 +64,15 @@ public:
     // The first failing command ends the apply: the main window's device
     // recovery runs for AppParam::selectDeviceLocation (when it is not 0)
     // and the command's error is returned; what was changed and sent before
-    // stays. The mouse must not be used after such a failure: the recovery
-    // may have dropped it.
-    static AppError Apply(MouseEntry& mouse, const UserMProfileFile& profile,
-                          const std::map<MProfileEntry, bool>& enableFunction);
+    // stays. The mouse is held for the whole call, so a recovery that
+    // replaces the current device cannot release it underneath. BadParam
+    // without a mouse.
+    static AppError Apply(std::shared_ptr<MouseEntry> mouse, const UserMProfileFile& profile,
+                          const EnableFunction& enableFunction);
 
-    // ----- comment text ----------------------------------------------------
-
-    // Percent-encodes a comment for the file: every character outside the
-    // letters, digits and marks and outside "!*'();:@&=+$,/?#[]-._~" becomes
-    // the percent-encoding of its UTF-8 bytes.
+    // Percent-encodes a comment for the file (the save dialog does this
+    // before Write; Read undoes it): every character outside the letters,
+    // digits and marks and outside "!*'();:@&=+$,/?#[]-._~" becomes the
+    // percent-encoding of its UTF-8 bytes.
     static QString encodeComment(const QString& comment);
-    // The decoded comment; absent when the text holds a "%" that is not
-    // followed by two hexadecimal digits, or decodes to bytes that are not
-    // UTF-8.
-    static std::optional<QString> decodeComment(const QString& text);
 };
