@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -44,19 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const AppError indexResult = AppUtil::loadProfile(path, index, AppUtil::kIndexMemberName);
     if (indexResult != AppError::NoError && indexResult != AppError::FileRead)
         std::abort();
-    if (indexResult == AppError::NoError) {
-        // Read the first listed members the way the profile readers do.
-        int tried = 0;
-        for (const auto& entry : index.fileIndexEntry) {
-            if (++tried > 3)
-                break;
-            const AppError r = loadMember(path, entry.name);
-            if (r != AppError::NoError && r != AppError::FileRead && r != AppError::CrcError)
-                std::abort();
-        }
-    }
-    for (const char* name : {"profile.xml", "Profile.xml"}) {
-        const AppError r = loadMember(path, QString::fromLatin1(name));
+    if (indexResult != AppError::NoError)
+        return 0;
+    // Read the first listed member, and the settings member, the way the
+    // profile readers do (each starts the tools again, so only these two).
+    const QString settingsMember = QStringLiteral("profile.xml");
+    QStringList members{settingsMember};
+    if (!index.fileIndexEntry.empty() && index.fileIndexEntry.front().name != settingsMember)
+        members.prepend(index.fileIndexEntry.front().name);
+    for (const QString& name : members) {
+        const AppError r = loadMember(path, name);
         if (r != AppError::NoError && r != AppError::FileRead && r != AppError::CrcError)
             std::abort();
     }
