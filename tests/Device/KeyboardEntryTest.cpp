@@ -355,17 +355,6 @@ TEST(KeyboardEntryInterface, NewModel)
     EXPECT_EQ(entry->firmwareVersion(), QString());
     EXPECT_EQ(entry->firmwareVersionCompare(), QString());
     EXPECT_EQ(entry->close(true), AppError::NoError);
-
-    KeyboardEntry kb;
-    EXPECT_EQ(kb.apcFunction, FunctionItem::Separate);
-    EXPECT_EQ(kb.ledFunction, FunctionItem::DemoMode);
-    EXPECT_EQ(kb.ledBrightness, LedBrightness::Level1);
-    EXPECT_EQ(kb.ledShootingStarInterval, LedInterval::Level5);
-    EXPECT_EQ(kb.cropFrameColor, AppColor::rgba(1, 1, 1, 1));
-    EXPECT_EQ(kb.ledSelect.at(FunctionItem::UserSetting), ColorSelect::UserSetting1);
-    EXPECT_EQ(kb.ledSelect.at(FunctionItem::ShootingStar), ColorSelect::DirectSelect);
-    EXPECT_EQ(kb.ledColor.size(), 3u);
-    EXPECT_EQ(kb.ledColor.at(FunctionItem::PressedKeyLightingWithBL), AppColor::black());
 }
 
 TEST(KeyboardEntryInterface, ApplicationStartsWithAnUnconnectedKeyboard)
