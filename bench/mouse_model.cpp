@@ -41,13 +41,15 @@ double loggedRoundTrips(const emu::EmulatedDevice& d, int* exchanges = nullptr)
 {
     double sum = 0;
     int n = 0;
-    std::optional<platform::Clock::time_point> sent;
+    platform::Clock::time_point sent{};
+    bool awaiting = false;
     for (const auto& e : d.log()) {
         if (e.kind == emu::LogEntry::Kind::Output) {
             sent = e.time;
-        } else if (e.kind == emu::LogEntry::Kind::Reply && sent) {
-            sum += seconds(e.time - *sent);
-            sent.reset();
+            awaiting = true;
+        } else if (e.kind == emu::LogEntry::Kind::Reply && awaiting) {
+            sum += seconds(e.time - sent);
+            awaiting = false;
             ++n;
         }
     }

@@ -61,8 +61,8 @@ struct Host {
 // Reply as the host's 65-byte view: byte 0 = 0x00 in front.
 Bytes hostView(const Bytes& report)
 {
-    Bytes r{0};
-    r.insert(r.end(), report.begin(), report.end());
+    Bytes r(report.size() + 1, 0);
+    std::copy(report.begin(), report.end(), r.begin() + 1);
     return r;
 }
 
