@@ -9,6 +9,7 @@
 // from its packet log; the bus's timers add some tens of microseconds to
 // the nominal latency, which no host can win back). Goal: at most 1.03 x floor.
 
+#include "BenchSupport.h"
 #include "Device/KolventraDevice.h"
 #include "support/EmulatedKeyboard.h"
 #include "support/VirtualHidBus.h"
@@ -23,44 +24,17 @@
 namespace {
 
 constexpr uint32_t kLocation = 0x01100000;
-constexpr auto kLatency = std::chrono::microseconds(2000);
-
-double seconds(platform::Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-void report(const char* what, double measured, double floor, double deviceFloor)
-{
-    std::printf("%-46s %8.4f s | nominal floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f\n",
-                what, measured, floor, measured / floor, deviceFloor, measured / deviceFloor);
-}
-
-// Sum over the writes in the log of the time from the write to the last
-// reply queued before the next write.
-double deviceRoundTrips(const emu::EmulatedDevice& d)
-{
-    double total = 0.0;
-    const auto& log = d.log();
-    for (size_t i = 0; i < log.size(); ++i) {
-        if (log[i].kind != emu::LogEntry::Kind::Output)
-            continue;
-        platform::Clock::time_point last = log[i].time;
-        for (size_t j = i + 1; j < log.size() && log[j].kind != emu::LogEntry::Kind::Output; ++j)
-            if (log[j].kind == emu::LogEntry::Kind::Reply)
-                last = log[j].time;
-        total += seconds(last - log[i].time);
-    }
-    return total;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int n = bench::countArg(argc, argv, 1, 500);
+    const int rounds = bench::countArg(argc, argv, 2, 5);
 
     emu::ScopedVirtualBus bus;
-    bus->setReplyLatency(kLatency);
+    bus->setReplyLatency(bench::kReplyLatency);
     auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
     bus->attach(keyboard, kLocation);
 
@@ -69,7 +43,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot open the emulated keyboard\n");
         return 1;
     }
-    const double rt = std::chrono::duration<double>(kLatency).count();
+    const double rt = bench::seconds(bench::kReplyLatency);
 
     // Warm-up.
     for (int i = 0; i < 20; ++i)
@@ -80,7 +54,7 @@ int main(int argc, char** argv)
     // 1. Single transactions.
     {
         const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
-        double best = 1e9, bestDevice = 0;
+        bench::BestRound best;
         for (int r = 0; r < rounds; ++r) {
             keyboard->clearLog();
             const auto t0 = platform::now();
@@ -91,15 +65,11 @@ int main(int argc, char** argv)
                     return 1;
                 }
             }
-            const double took = seconds(platform::now() - t0);
-            if (took < best) {
-                best = took;
-                bestDevice = deviceRoundTrips(*keyboard);
-            }
+            best.offer(bench::seconds(platform::now() - t0), *keyboard);
         }
         char label[64];
         std::snprintf(label, sizeof label, "%d single transactions (best of %d)", n, rounds);
-        report(label, best, n * rt, bestDevice);
+        bench::reportFloors(label, best.took, n * rt, best.deviceRoundTrips);
     }
 
     // 2. Paced sequence: start notice (unpaced), then seven armed commands:
@@ -107,7 +77,7 @@ int main(int argc, char** argv)
     //    brightness read, indicator read, key-lock read, code-change read.
     {
         const uint8_t reads[] = {0x23, 0x43, 0x83, 0x85};
-        double best = 1e9, bestDevice = 0;
+        bench::BestRound best;
         int paced = 0, transactions = 0;
         for (int r = 0; r < rounds; ++r) {
             paced = transactions = 0;
@@ -141,16 +111,12 @@ int main(int argc, char** argv)
                 device.KolventraIoControl("", &p, replies, {12});
                 ++paced, ++transactions;
             }
-            const double took = seconds(platform::now() - t0);
-            if (took < best) {
-                best = took;
-                bestDevice = deviceRoundTrips(*keyboard);
-            }
+            best.offer(bench::seconds(platform::now() - t0), *keyboard);
         }
         char label[64];
         std::snprintf(label, sizeof label, "paced sequence, %d tx, %d armed (best of %d)", transactions, paced, rounds);
         const double pacing = paced * SmartWait::kPaceSeconds;
-        report(label, best, transactions * rt + pacing, bestDevice + pacing);
+        bench::reportFloors(label, best.took, transactions * rt + pacing, best.deviceRoundTrips + pacing);
     }
 
     device.CMD_StartEnd(KolventraDevice::eAppStEd::End);

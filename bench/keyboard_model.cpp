@@ -12,6 +12,7 @@
 //
 // Usage: bench_keyboard_model [rounds]
 
+#include "BenchSupport.h"
 #include "Device/KeyboardEntry.h"
 #include "ShippedModels.h"
 #include "support/EmulatedKeyboard.h"
@@ -29,34 +30,6 @@
 namespace {
 
 constexpr uint32_t kLocation = 0x01100000;
-constexpr auto kLatency = std::chrono::microseconds(2000);
-
-double seconds(platform::Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-void report(const char* what, double measured, double floor, double deviceFloor)
-{
-    std::printf("%-40s %8.4f s | floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f\n",
-                what, measured, floor, measured / floor, deviceFloor, measured / deviceFloor);
-}
-
-// Sum over the writes in the log of the time from the write to the last
-// reply queued before the next write: the round trips as the device saw them.
-double deviceRoundTrips(const emu::EmulatedDevice& d)
-{
-    double total = 0.0;
-    const auto& log = d.log();
-    for (size_t i = 0; i < log.size(); ++i) {
-        if (log[i].kind != emu::LogEntry::Kind::Output)
-            continue;
-        platform::Clock::time_point last = log[i].time;
-        for (size_t j = i + 1; j < log.size() && log[j].kind != emu::LogEntry::Kind::Output; ++j) {
-            if (log[j].kind == emu::LogEntry::Kind::Reply)
-                last = log[j].time;
-        }
-        total += seconds(last - log[i].time);
-    }
-    return total;
-}
 
 size_t writeCount(const emu::EmulatedDevice& d) { return d.writes().size(); }
 
@@ -65,10 +38,10 @@ size_t writeCount(const emu::EmulatedDevice& d) { return d.writes().size(); }
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int rounds = bench::countArg(argc, argv, 1, 10);
 
     emu::ScopedVirtualBus bus;
-    bus->setReplyLatency(kLatency);
+    bus->setReplyLatency(bench::kReplyLatency);
     auto emulated = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[0]);
     bus->attach(emulated, kLocation);
 
@@ -81,13 +54,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot load %s with APC and indicator support\n", qPrintable(package));
         return 1;
     }
-    const double rt = seconds(kLatency);
+    const double rt = bench::seconds(bench::kReplyLatency);
     const double pace = SmartWait::kPaceSeconds;
     std::printf("keyboard model, reply latency %.1f ms, best of %d\n", rt * 1000.0, rounds);
 
     // 1. Connect and read-all.
     {
-        double best = 1e9, bestDevice = 0;
+        bench::BestRound best;
         size_t transactions = 0;
         for (int r = 0; r < rounds; ++r) {
             keyboard.close(true);
@@ -95,45 +68,40 @@ int main(int argc, char** argv)
             const auto t0 = platform::now();
             const AppError opened = keyboard.open(kLocation);
             const AppError read = keyboard.loadDeviceParam();
-            const double took = seconds(platform::now() - t0);
+            const double took = bench::seconds(platform::now() - t0);
             if (opened != AppError::NoError || read != AppError::NoError) {
                 std::fprintf(stderr, "connect failed\n");
                 return 1;
             }
             transactions = writeCount(*emulated);
-            if (took < best) {
-                best = took;
-                bestDevice = deviceRoundTrips(*emulated);
-            }
+            best.offer(took, *emulated);
         }
         if (transactions != 9) {
             std::fprintf(stderr, "connect sent %zu commands, not 9\n", transactions);
             return 1;
         }
-        report("connect and read-all (9 tx, 7 paced)", best, 7 * pace + 9 * rt, 7 * pace + bestDevice);
+        bench::reportFloors("connect and read-all (9 tx, 7 paced)", best.took, 7 * pace + 9 * rt,
+                            7 * pace + best.deviceRoundTrips);
     }
 
     // 2. Per-key APC write, armed as the APC panel does it.
     {
         std::vector<ApcLevel> levels(KolventraKeyboard::kKeyCount, ApcLevel::Middle);
-        double best = 1e9, bestDevice = 0;
+        bench::BestRound best;
         for (int r = 0; r < rounds; ++r) {
             levels[size_t(r) % levels.size()] = r % 2 ? ApcLevel::Low : ApcLevel::High;
             emulated->clearLog();
             const auto t0 = platform::now();
             keyboard.hidWait();
             const AppError e = keyboard.CMD_SetOnPos_Indi(levels, true);
-            const double took = seconds(platform::now() - t0);
+            const double took = bench::seconds(platform::now() - t0);
             if (e != AppError::NoError || writeCount(*emulated) != 3) {
                 std::fprintf(stderr, "per-key APC write failed\n");
                 return 1;
             }
-            if (took < best) {
-                best = took;
-                bestDevice = deviceRoundTrips(*emulated);
-            }
+            best.offer(took, *emulated);
         }
-        report("per-key APC write (3 tx, 1 paced)", best, pace + 3 * rt, pace + bestDevice);
+        bench::reportFloors("per-key APC write (3 tx, 1 paced)", best.took, pace + 3 * rt, pace + best.deviceRoundTrips);
     }
 
     keyboard.close(true);

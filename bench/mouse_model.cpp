@@ -12,6 +12,7 @@
 //
 // Arguments: [close rounds (default 20)] [firmware rounds (default 3)]
 
+#include "BenchSupport.h"
 #include "Device/MouseEntry.h"
 #include "support/EmulatedMouse.h"
 #include "support/VirtualHidBus.h"
@@ -31,33 +32,6 @@
 namespace {
 
 constexpr uint32_t kLocation = 0x01300000;
-constexpr auto kLatency = std::chrono::microseconds(2000);
-
-double seconds(platform::Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Sum of the true round trips in the log: each Reply's time minus the time
-// of the Output before it.
-double loggedRoundTrips(const emu::EmulatedDevice& d, int* exchanges = nullptr)
-{
-    double sum = 0;
-    int n = 0;
-    platform::Clock::time_point sent{};
-    bool awaiting = false;
-    for (const auto& e : d.log()) {
-        if (e.kind == emu::LogEntry::Kind::Output) {
-            sent = e.time;
-            awaiting = true;
-        } else if (e.kind == emu::LogEntry::Kind::Reply && awaiting) {
-            sum += seconds(e.time - sent);
-            awaiting = false;
-            ++n;
-        }
-    }
-    if (exchanges)
-        *exchanges = n;
-    return sum;
-}
-
 void report(const char* what, double measured, double floor, const char* unit = "ms")
 {
     std::printf("%-46s %9.3f %s   floor %9.3f %s   ratio %.4f\n", what, measured, unit, floor, unit,
@@ -87,19 +61,19 @@ int benchClose(emu::VirtualHidBus& bus, const std::shared_ptr<emu::EmulatedMouse
 
         const auto t0 = platform::now();
         const AppError e = mouse.close(true);
-        const double t = seconds(platform::now() - t0);
+        const double t = bench::seconds(platform::now() - t0);
         if (e != AppError::NoError || emulated->storeCount() != r + 1) {
             std::fprintf(stderr, "close failed\n");
             return 1;
         }
         transactions = emulated->writeCount();
         measured.push_back(t);
-        trueFloor.push_back(loggedRoundTrips(*emulated));
+        trueFloor.push_back(bench::loggedRoundTrips(*emulated));
     }
     (void)bus;
     std::sort(measured.begin(), measured.end());
     std::sort(trueFloor.begin(), trueFloor.end());
-    const double floor = transactions * std::chrono::duration<double>(kLatency).count();
+    const double floor = transactions * bench::seconds(bench::kReplyLatency);
     char label[80];
     std::snprintf(label, sizeof label, "close with restore, %d tx (median of %d)", transactions, rounds);
     report(label, measured[measured.size() / 2] * 1e3, floor * 1e3);
@@ -116,7 +90,7 @@ int benchFirmware(emu::VirtualHidBus& bus, const std::shared_ptr<emu::EmulatedMo
         image[i] = uint8_t((i * 131 + 7) ^ (i >> 8));
     const uint16_t crc = emu::EmulatedDevice::crc16(image);
     const size_t chunkCount = (image.size() + KolventraDevice::kMaxFwChunk - 1) / KolventraDevice::kMaxFwChunk;
-    const double latency = std::chrono::duration<double>(kLatency).count();
+    const double latency = bench::seconds(bench::kReplyLatency);
     emulated->setRebootDelay(platform::Seconds(0.05));
 
     double bestPerChunk = 1e9, bestBeyondNominal = 1e9, bestBeyondLogged = 1e9;
@@ -144,9 +118,9 @@ int benchFirmware(emu::VirtualHidBus& bus, const std::shared_ptr<emu::EmulatedMo
                 return 1;
             }
         }
-        const double t = seconds(platform::now() - t0);
+        const double t = bench::seconds(platform::now() - t0);
         int exchanges = 0;
-        const double logged = loggedRoundTrips(*emulated, &exchanges);
+        const double logged = bench::loggedRoundTrips(*emulated, &exchanges);
         if (device.CMD_EndUpdate() != AppError::NoError || emulated->receivedImage() != image) {
             std::fprintf(stderr, "the transfer did not verify\n");
             return 1;
@@ -176,17 +150,17 @@ int benchFirmware(emu::VirtualHidBus& bus, const std::shared_ptr<emu::EmulatedMo
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int closeRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    const int firmwareRounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const int closeRounds = bench::countArg(argc, argv, 1, 20);
+    const int firmwareRounds = bench::countArg(argc, argv, 2, 3);
 
     emu::ScopedVirtualBus bus;
-    bus->setReplyLatency(kLatency);
+    bus->setReplyLatency(bench::kReplyLatency);
     auto emulated = std::make_shared<emu::EmulatedMouse>();
     if (!bus->attach(emulated, kLocation)) {
         std::fprintf(stderr, "cannot attach the emulated mouse\n");
         return 1;
     }
-    std::printf("mouse model, reply latency %.1f ms\n", std::chrono::duration<double, std::milli>(kLatency).count());
+    std::printf("mouse model, reply latency %.1f ms\n", std::chrono::duration<double, std::milli>(bench::kReplyLatency).count());
     if (int rc = benchClose(*bus, emulated, closeRounds))
         return rc;
     return benchFirmware(*bus, emulated, firmwareRounds);

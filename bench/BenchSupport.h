@@ -1,0 +1,82 @@
+#pragma once
+// What the device benchmarks share: the reply latency they run the virtual
+// bus with, durations in seconds, the round trips the emulated device really
+// took (from its packet log), the best-of-rounds bookkeeping and the line
+// that prints a figure against its two floors. Header-only: every .cpp in
+// bench/ is a program of its own.
+
+#include "Platform/Clock.h"
+#include "support/EmulatedDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+
+namespace bench {
+
+// Reply latency of the virtual bus: a full-speed USB round trip.
+inline constexpr auto kReplyLatency = std::chrono::microseconds(2000);
+
+inline double seconds(platform::Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Argument `index` as a count of at least 1, or `fallback` when not given.
+inline int countArg(int argc, char** argv, int index, int fallback)
+{
+    return argc > index ? std::max(1, std::atoi(argv[index])) : fallback;
+}
+
+// Sum over the writes in the device's log of the time from the write to the
+// last reply queued before the next write: the round trips as the device saw
+// them. `exchanges`, when given, receives the number of writes that were
+// answered.
+inline double loggedRoundTrips(const emu::EmulatedDevice& d, int* exchanges = nullptr)
+{
+    double total = 0.0;
+    int answered = 0;
+    const auto& log = d.log();
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].kind != emu::LogEntry::Kind::Output)
+            continue;
+        platform::Clock::time_point last = log[i].time;
+        bool replied = false;
+        for (size_t j = i + 1; j < log.size() && log[j].kind != emu::LogEntry::Kind::Output; ++j) {
+            if (log[j].kind == emu::LogEntry::Kind::Reply) {
+                last = log[j].time;
+                replied = true;
+            }
+        }
+        total += seconds(last - log[i].time);
+        answered += replied ? 1 : 0;
+    }
+    if (exchanges)
+        *exchanges = answered;
+    return total;
+}
+
+// The fastest of several rounds, with the round trips the device logged in
+// that round.
+struct BestRound {
+    double took = 1e9;
+    double deviceRoundTrips = 0.0;
+
+    void offer(double roundTook, const emu::EmulatedDevice& d)
+    {
+        if (roundTook < took) {
+            took = roundTook;
+            deviceRoundTrips = loggedRoundTrips(d);
+        }
+    }
+};
+
+// One figure next to its nominal floor (round trips at the configured
+// latency + armed pacing) and its device floor (logged round trips + armed
+// pacing), with the ratio to each.
+inline void reportFloors(const char* what, double measured, double floor, double deviceFloor)
+{
+    std::printf("%-46s %8.4f s | nominal floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f\n",
+                what, measured, floor, measured / floor, deviceFloor, measured / deviceFloor);
+}
+
+} // namespace bench
