@@ -13,29 +13,16 @@
 //
 // Main thread only.
 
-#include "Device/IDeviceEntry.h"
+#include "Device/DeviceEntryBase.h"
 #include "Device/KolventraDevice.h"
-
-#include <optional>
 
 #include <QString>
 
-class DeviceEntry : public KolventraDevice, public IDeviceEntry {
+class DeviceEntry : public DeviceEntryBase<KolventraDevice> {
 public:
     // All five texts start as the empty text.
     DeviceEntry();
     ~DeviceEntry() override;
-
-    // ----- HID transport and firmware transfer (of KolventraDevice) --------
-    void hidClose() override;
-    void hidWait() override;
-    bool hidIsOpened() override;
-    AppError hidOpen(uint32_t location) override;
-    AppError CMD_RebootForUpdate() override;
-    AppError CMD_EndUpdate() override;
-    AppError CMD_StartUpdate(int size, int addInfo) override;
-    AppError CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer) override;
-    AppError CMD_RegistSetting() override;
 
     // ----- the entry ---------------------------------------------------------
     DeviceType deviceType() override;
@@ -54,25 +41,4 @@ public:
     AppError loadProfile(const QString& path) override;
     // Error; nothing changes.
     AppError open(uint32_t location) override;
-
-    std::optional<QString> modelNumber() const override { return modelNumber_; }
-    void setModelNumber(std::optional<QString> value) override { modelNumber_ = std::move(value); }
-    std::optional<QString> firmwareVersion() const override { return firmwareVersion_; }
-    void setFirmwareVersion(std::optional<QString> value) override { firmwareVersion_ = std::move(value); }
-    std::optional<QString> firmwareVersionCompare() const override { return firmwareVersionCompare_; }
-    void setFirmwareVersionCompare(std::optional<QString> value) override
-    {
-        firmwareVersionCompare_ = std::move(value);
-    }
-    QString profileExt() const override { return profileExt_; }
-    void setProfileExt(const QString& value) override { profileExt_ = value; }
-    QString modelName() const override { return modelName_; }
-    void setModelName(const QString& value) override { modelName_ = value; }
-
-private:
-    std::optional<QString> modelNumber_;
-    std::optional<QString> firmwareVersion_;
-    std::optional<QString> firmwareVersionCompare_;
-    QString profileExt_;
-    QString modelName_;
 };

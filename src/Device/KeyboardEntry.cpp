@@ -327,30 +327,3 @@ AppError KeyboardEntry::stopEffect()
 DeviceType KeyboardEntry::deviceType() { return DeviceType::Keyboard; }
 
 bool KeyboardEntry::isEnable() { return !profilePath.isEmpty(); }
-
-// ---------------------------------------------------------------------------
-// KeyboardEntry: IDeviceEntry transport and firmware transfer
-
-void KeyboardEntry::hidClose() { HidDevice::hidClose(); }
-
-void KeyboardEntry::hidWait() { HidDevice::hidWait(); }
-
-bool KeyboardEntry::hidIsOpened() { return HidDevice::hidIsOpened(); }
-
-AppError KeyboardEntry::hidOpen(uint32_t location) { return HidDevice::hidOpen(location); }
-
-AppError KeyboardEntry::CMD_RebootForUpdate() { return KolventraDevice::CMD_RebootForUpdate(); }
-
-AppError KeyboardEntry::CMD_EndUpdate() { return KolventraDevice::CMD_EndUpdate(); }
-
-AppError KeyboardEntry::CMD_StartUpdate(int size, int addInfo)
-{
-    return KolventraDevice::CMD_StartUpdate(size, addInfo);
-}
-
-AppError KeyboardEntry::CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer)
-{
-    return KolventraDevice::CMD_SendFwData(size, Bytes(writeBuffer.begin(), writeBuffer.end()));
-}
-
-AppError KeyboardEntry::CMD_RegistSetting() { return KolventraDevice::CMD_RegistSetting(); }

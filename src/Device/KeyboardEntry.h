@@ -25,7 +25,7 @@
 // Main thread only.
 
 #include "AppEnums.h"
-#include "Device/IDeviceEntry.h"
+#include "Device/DeviceEntryBase.h"
 #include "Device/KolventraKeyboard.h"
 #include "Utility/AppColor.h"
 
@@ -76,7 +76,7 @@ public:
 // Device status values that can be re-read one by one.
 enum class DeviceParamPart : int { KeyLockStatus = 0, KeyCodeChangeStatus };
 
-class KeyboardEntry : public KolventraKeyboard, public IDeviceEntry {
+class KeyboardEntry : public DeviceEntryBase<KolventraKeyboard> {
 public:
     // Result of loadDeviceStatus(): `changed` is true when the value read
     // differs from the model's and the model was updated.
@@ -170,38 +170,6 @@ public:
     // A description package is loaded (profilePath is not empty).
     bool isEnable() override;
 
-    // ----- IDeviceEntry: transport and firmware transfer ---------------------
-    void hidClose() override;
-    void hidWait() override;
-    bool hidIsOpened() override;
-    AppError hidOpen(uint32_t location) override;
-    AppError CMD_RebootForUpdate() override;
-    AppError CMD_EndUpdate() override;
-    AppError CMD_StartUpdate(int size, int addInfo) override;
-    AppError CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer) override;
-    AppError CMD_RegistSetting() override;
-
-    // ----- IDeviceEntry: identity --------------------------------------------
-    std::optional<QString> modelNumber() const override { return modelNumber_; }
-    void setModelNumber(std::optional<QString> value) override { modelNumber_ = std::move(value); }
-    std::optional<QString> firmwareVersion() const override { return firmwareVersion_; }
-    void setFirmwareVersion(std::optional<QString> value) override
-    {
-        firmwareVersion_ = std::move(value);
-    }
-    std::optional<QString> firmwareVersionCompare() const override
-    {
-        return firmwareVersionCompare_;
-    }
-    void setFirmwareVersionCompare(std::optional<QString> value) override
-    {
-        firmwareVersionCompare_ = std::move(value);
-    }
-    QString profileExt() const override { return profileExt_; }
-    void setProfileExt(const QString& value) override { profileExt_ = value; }
-    QString modelName() const override { return modelName_; }
-    void setModelName(const QString& value) override { modelName_ = value; }
-
     // ----- text syntax of the description values (exposed for tests) -------
 
     // Rectangles of a "x,y,w,h,..." text: spaces removed, split at ",",
@@ -219,10 +187,4 @@ public:
 private:
     // Turns every key rectangle into the main view's bottom-up coordinates.
     void flippedKeytopFrame();
-
-    std::optional<QString> modelNumber_{QString()};
-    std::optional<QString> firmwareVersion_{QString()};
-    std::optional<QString> firmwareVersionCompare_{QString()};
-    QString profileExt_;
-    QString modelName_;
 };

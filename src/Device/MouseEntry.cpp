@@ -34,7 +34,6 @@ E fromRawOr(long long raw, E fallback)
 } // namespace
 
 MouseEntry::MouseEntry()
-    : modelNumber_(QString()), firmwareVersion_(QString()), firmwareVersionCompare_(QString())
 {
     _tabBodyImages.insert(QString(), QImage());
 }
@@ -261,29 +260,7 @@ AppError MouseEntry::CMD_SetCustomKeysSetting(int BtnNo, int Modifier, int KeyCo
     return r;
 }
 
-// ----- IDeviceEntry: transport and firmware transfer ----------------------------------
-
-void MouseEntry::hidClose() { HidDevice::hidClose(); }
-
-void MouseEntry::hidWait() { HidDevice::hidWait(); }
-
-bool MouseEntry::hidIsOpened() { return HidDevice::hidIsOpened(); }
-
-AppError MouseEntry::hidOpen(uint32_t location) { return HidDevice::hidOpen(location); }
-
-AppError MouseEntry::CMD_RebootForUpdate() { return KolventraDevice::CMD_RebootForUpdate(); }
-
-AppError MouseEntry::CMD_EndUpdate() { return KolventraDevice::CMD_EndUpdate(); }
-
-AppError MouseEntry::CMD_StartUpdate(int size, int addInfo)
-{
-    return KolventraDevice::CMD_StartUpdate(size, addInfo);
-}
-
-AppError MouseEntry::CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer)
-{
-    return KolventraDevice::CMD_SendFwData(size, Bytes(writeBuffer.begin(), writeBuffer.end()));
-}
+// ----- IDeviceEntry: store --------------------------------------------------------------
 
 AppError MouseEntry::CMD_RegistSetting()
 {

@@ -28,7 +28,7 @@
 // Main thread only.
 
 #include "AppEnums.h"
-#include "Device/IDeviceEntry.h"
+#include "Device/DeviceEntryBase.h"
 #include "Device/KolventraMouse.h"
 #include "XML/UserMProfileFile.h"
 
@@ -69,7 +69,7 @@ struct MouseSetting_FwBackUp {
     std::array<bool, 4> customKeyKnown{};
 };
 
-class MouseEntry : public KolventraMouse, public IDeviceEntry {
+class MouseEntry : public DeviceEntryBase<KolventraMouse> {
 public:
     using CustomKeyEntry = UserMProfileFile::CustomKeyEntry;
 
@@ -82,12 +82,6 @@ public:
 
     // ----- description -------------------------------------------------------
 
-    // Extension of the description package (the model key of profile members).
-    QString profileExt() const override { return profileExt_; }
-    void setProfileExt(const QString& value) override { profileExt_ = value; }
-    // The description's name.
-    QString modelName() const override { return modelName_; }
-    void setModelName(const QString& value) override { modelName_ = value; }
     // Path of the loaded description package; empty while none is loaded.
     QString profilePath;
     // Buttons of the picture, in description order.
@@ -95,18 +89,6 @@ public:
     // Tab background pictures by name; starts with one entry "" → empty
     // picture and is not changed here (the main window fills it).
     QHash<QString, QImage> _tabBodyImages;
-
-    // ----- identity (from open) ------------------------------------------------
-
-    std::optional<QString> modelNumber() const override { return modelNumber_; }
-    void setModelNumber(std::optional<QString> value) override { modelNumber_ = std::move(value); }
-    std::optional<QString> firmwareVersion() const override { return firmwareVersion_; }
-    void setFirmwareVersion(std::optional<QString> value) override { firmwareVersion_ = std::move(value); }
-    std::optional<QString> firmwareVersionCompare() const override { return firmwareVersionCompare_; }
-    void setFirmwareVersionCompare(std::optional<QString> value) override
-    {
-        firmwareVersionCompare_ = std::move(value);
-    }
 
     // ----- settings ------------------------------------------------------------
 
@@ -196,24 +178,9 @@ public:
     // that button (BtnNo 2..5 are buttons 3 to 6).
     AppError CMD_SetCustomKeysSetting(int BtnNo, int Modifier, int KeyCode) override;
 
-    // ----- IDeviceEntry: transport and firmware transfer ------------------------
+    // ----- IDeviceEntry: firmware transfer ----------------------------------------
 
-    void hidClose() override;
-    void hidWait() override;
-    bool hidIsOpened() override;
-    AppError hidOpen(uint32_t location) override;
-    AppError CMD_RebootForUpdate() override;
-    AppError CMD_EndUpdate() override;
-    AppError CMD_StartUpdate(int size, int addInfo) override;
-    AppError CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer) override;
     // Stores the settings in the mouse and, when that succeeded, takes a new
     // backup. The command's result.
     AppError CMD_RegistSetting() override;
-
-private:
-    std::optional<QString> modelNumber_;
-    std::optional<QString> firmwareVersion_;
-    std::optional<QString> firmwareVersionCompare_;
-    QString profileExt_;
-    QString modelName_;
 };

@@ -1,0 +1,60 @@
+#pragma once
+// What every device entry shares: the command set it is built on
+// (`DeviceBase`: KolventraDevice or one of its keyboard/mouse command sets)
+// answers the transport and firmware-transfer part of IDeviceEntry, and the
+// five identity texts are kept here. The three optional texts start as the
+// empty text, the other two empty.
+//
+// An entry derives from DeviceEntryBase<its command set> and adds the rest
+// of IDeviceEntry; it may override any of these (the mouse takes a new
+// backup after CMD_RegistSetting, for example).
+
+#include "Device/IDeviceEntry.h"
+#include "Device/KolventraDevice.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>
+
+#include <QString>
+
+template <class DeviceBase>
+class DeviceEntryBase : public DeviceBase, public IDeviceEntry {
+public:
+    // ----- IDeviceEntry: transport and firmware transfer ---------------------
+    void hidClose() override { DeviceBase::hidClose(); }
+    void hidWait() override { DeviceBase::hidWait(); }
+    bool hidIsOpened() override { return DeviceBase::hidIsOpened(); }
+    AppError hidOpen(uint32_t location) override { return DeviceBase::hidOpen(location); }
+    AppError CMD_RebootForUpdate() override { return DeviceBase::CMD_RebootForUpdate(); }
+    AppError CMD_EndUpdate() override { return DeviceBase::CMD_EndUpdate(); }
+    AppError CMD_StartUpdate(int size, int addInfo) override { return DeviceBase::CMD_StartUpdate(size, addInfo); }
+    AppError CMD_SendFwData(int size, std::span<const uint8_t> writeBuffer) override
+    {
+        return DeviceBase::CMD_SendFwData(size, Bytes(writeBuffer.begin(), writeBuffer.end()));
+    }
+    AppError CMD_RegistSetting() override { return DeviceBase::CMD_RegistSetting(); }
+
+    // ----- IDeviceEntry: identity --------------------------------------------
+    std::optional<QString> modelNumber() const override { return modelNumber_; }
+    void setModelNumber(std::optional<QString> value) override { modelNumber_ = std::move(value); }
+    std::optional<QString> firmwareVersion() const override { return firmwareVersion_; }
+    void setFirmwareVersion(std::optional<QString> value) override { firmwareVersion_ = std::move(value); }
+    std::optional<QString> firmwareVersionCompare() const override { return firmwareVersionCompare_; }
+    void setFirmwareVersionCompare(std::optional<QString> value) override
+    {
+        firmwareVersionCompare_ = std::move(value);
+    }
+    QString profileExt() const override { return profileExt_; }
+    void setProfileExt(const QString& value) override { profileExt_ = value; }
+    QString modelName() const override { return modelName_; }
+    void setModelName(const QString& value) override { modelName_ = value; }
+
+protected:
+    std::optional<QString> modelNumber_{QString()};
+    std::optional<QString> firmwareVersion_{QString()};
+    std::optional<QString> firmwareVersionCompare_{QString()};
+    QString profileExt_;
+    QString modelName_;
+};
