@@ -4,6 +4,7 @@
 // results, decoding of odd device bytes, and failures of multi-packet commands.
 #include "Device/KolventraKeyboard.h"
 
+#include "KolventraTestFixture.h"
 #include "Platform/Clock.h"
 #include "support/EmulatedKeyboard.h"
 #include "support/VirtualHidBus.h"
@@ -19,29 +20,11 @@
 
 namespace {
 
-constexpr uint32_t kLocation = 0x01100000;
+using linktest::commandPacket;
+using linktest::kLocation;
+using linktest::writtenPackets;
 using Kind = emu::LogEntry::Kind;
 using emu::FaultKind;
-
-// A 65-byte command packet: 00 AA AA cmd flag len, then `data`, then zeros.
-Bytes packet(uint8_t cmd, uint8_t flag, uint8_t len, const Bytes& data = {})
-{
-    Bytes p(65, 0);
-    p[1] = p[2] = 0xAA;
-    p[3] = cmd;
-    p[4] = flag;
-    p[5] = len;
-    std::copy(data.begin(), data.end(), p.begin() + 6);
-    return p;
-}
-
-std::vector<Bytes> writtenPackets(const emu::EmulatedDevice& d)
-{
-    std::vector<Bytes> out;
-    for (const auto& e : d.writes())
-        out.push_back(e.bytes);
-    return out;
-}
 
 std::vector<Bytes> replyReports(const emu::EmulatedDevice& d)
 {
@@ -76,8 +59,8 @@ std::vector<KeytopLock> patternLocks()
 std::vector<Bytes> perKeyPackets(uint8_t cmd, const std::array<uint8_t, 128>& bytes, bool shown)
 {
     const uint8_t led = shown ? 0x00 : 0x20;
-    Bytes p1 = packet(cmd, 0x41 | led, 59, Bytes(bytes.begin(), bytes.begin() + 59));
-    Bytes p2 = packet(cmd, 0x82 | led, 59, Bytes(bytes.begin() + 59, bytes.begin() + 118));
+    Bytes p1 = commandPacket(cmd, 0x41 | led, 59, Bytes(bytes.begin(), bytes.begin() + 59));
+    Bytes p2 = commandPacket(cmd, 0x82 | led, 59, Bytes(bytes.begin() + 59, bytes.begin() + 118));
     Bytes p3 = p2;
     p3[4] = 0xC3 | led;
     p3[5] = 10;
@@ -119,19 +102,9 @@ protected:
     }
 };
 
-class KeyboardCommandsTest : public ::testing::Test {
+class KeyboardCommandsTest : public linktest::OpenedCommandSetTest<RefusingKeyboard, KolventraKeyboard> {
 protected:
-    void SetUp() override
-    {
-        emulated = std::make_shared<RefusingKeyboard>();
-        ASSERT_TRUE(bus->attach(emulated, kLocation));
-        ASSERT_EQ(kbd.hidOpen(kLocation), AppError::NoError);
-    }
-    void TearDown() override { kbd.hidClose(); }
-
-    emu::ScopedVirtualBus bus;
-    std::shared_ptr<RefusingKeyboard> emulated;
-    KolventraKeyboard kbd;
+    KolventraKeyboard& kbd = commands;
 };
 
 } // namespace
@@ -171,23 +144,23 @@ TEST_F(KeyboardCommandsTest, EveryCommandSendsItsPacketsAndChangesOrReportsTheSt
         std::function<void()> check;
     };
     const std::vector<Case> cases{
-        {"GetBright", [&] { return kbd.CMD_GetBright(bright); }, {packet(0x43, 0, 0)},
+        {"GetBright", [&] { return kbd.CMD_GetBright(bright); }, {commandPacket(0x43, 0, 0)},
          [&] { EXPECT_EQ(bright, 1); }},
-        {"SetBright", [&] { return kbd.CMD_SetBright(2); }, {packet(0x42, 0, 1, {0x02})},
+        {"SetBright", [&] { return kbd.CMD_SetBright(2); }, {commandPacket(0x42, 0, 1, {0x02})},
          [&] { EXPECT_EQ(live.brightness, 2); }},
         {"StopEffect",
          [&] {
              // Start an effect first, so that stopping it shows.
-             const Bytes start = packet(KolventraKeyboard::CMDC_RAINBOWWAVE, 0, 0);
+             const Bytes start = commandPacket(KolventraKeyboard::CMDC_RAINBOWWAVE, 0, 0);
              std::vector<Bytes> replies;
              EXPECT_EQ(kbd.KolventraIoControl("", &start, replies, {0}), AppError::NoError);
              EXPECT_EQ(emulated->effect(), 0x61);
              emulated->clearLog();
              return kbd.CMD_StopEffect();
          },
-         {packet(0x60, 0, 0)},
+         {commandPacket(0x60, 0, 0)},
          [&] { EXPECT_EQ(emulated->effect(), 0); }},
-        {"GetIndicatorLed", [&] { return kbd.CMD_GetIndicatorLed(0, colours); }, {packet(0x45, 0, 1, {0x01})},
+        {"GetIndicatorLed", [&] { return kbd.CMD_GetIndicatorLed(0, colours); }, {commandPacket(0x45, 0, 1, {0x01})},
          [&] {
              ASSERT_EQ(colours.size(), 4u);
              EXPECT_EQ(colours[0], AppColor::rgba(1, 0, 1, 0));
@@ -196,28 +169,28 @@ TEST_F(KeyboardCommandsTest, EveryCommandSendsItsPacketsAndChangesOrReportsTheSt
              EXPECT_EQ(colours[3], AppColor::rgba(0, 0, 0, 0));
          }},
         {"SetIndicatorLed shown", [&] { return kbd.CMD_SetIndicatorLed(0, {red, red, red, red}, true); },
-         {packet(0x44, 0x00, 13, {0x01, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0})},
+         {commandPacket(0x44, 0x00, 13, {0x01, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0})},
          [&] {
              EXPECT_EQ(live.indicator, (std::array<uint8_t, 12>{0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0}));
              EXPECT_TRUE(emulated->lastLedShown());
          }},
         {"SetIndicatorLed not shown",
          [&] { return kbd.CMD_SetIndicatorLed(0, {mixed, red, mixed, red}, false); },
-         {packet(0x44, 0x20, 13, {0x01, 0x7F, 0xFF, 0, 0xFF, 0, 0, 0x7F, 0xFF, 0, 0xFF, 0, 0})},
+         {commandPacket(0x44, 0x20, 13, {0x01, 0x7F, 0xFF, 0, 0xFF, 0, 0, 0x7F, 0xFF, 0, 0xFF, 0, 0})},
          [&] {
              EXPECT_EQ(live.indicator[0], 0x7F);
              EXPECT_FALSE(emulated->lastLedShown());
          }},
-        {"GetOnPos_AllKey", [&] { return kbd.CMD_GetOnPos_AllKey(allLevel); }, {packet(0x23, 0, 0)},
+        {"GetOnPos_AllKey", [&] { return kbd.CMD_GetOnPos_AllKey(allLevel); }, {commandPacket(0x23, 0, 0)},
          [&] { EXPECT_EQ(allLevel, ApcLevel::Low); }},
-        {"GetOnPos", [&] { return kbd.CMD_GetOnPos(readLevels); }, {packet(0x22, 0, 0)},
+        {"GetOnPos", [&] { return kbd.CMD_GetOnPos(readLevels); }, {commandPacket(0x22, 0, 0)},
          [&] {
              ASSERT_EQ(readLevels.size(), 128u);
              const ApcLevel byByte[] = {ApcLevel::High, ApcLevel::Middle, ApcLevel::Low};
              for (int i = 0; i < 128; ++i)
                  EXPECT_EQ(readLevels[i], byByte[i % 3]) << "key " << i;
          }},
-        {"SetOnPos_AllKey", [&] { return kbd.CMD_SetOnPos_AllKey(ApcLevel::High); }, {packet(0x20, 0, 1, {0x00})},
+        {"SetOnPos_AllKey", [&] { return kbd.CMD_SetOnPos_AllKey(ApcLevel::High); }, {commandPacket(0x20, 0, 1, {0x00})},
          [&] {
              EXPECT_EQ(live.apcAll, 0);
              EXPECT_EQ(live.apc[127], 0);
@@ -234,11 +207,11 @@ TEST_F(KeyboardCommandsTest, EveryCommandSendsItsPacketsAndChangesOrReportsTheSt
              EXPECT_EQ(live.apc, apcBytes(std::vector<ApcLevel>(128, ApcLevel::Low)));
              EXPECT_FALSE(emulated->lastLedShown());
          }},
-        {"GetKeyLockEnable", [&] { return kbd.CMD_GetKeyLockEnable(lockSwitch); }, {packet(0x83, 0, 0)},
+        {"GetKeyLockEnable", [&] { return kbd.CMD_GetKeyLockEnable(lockSwitch); }, {commandPacket(0x83, 0, 0)},
          [&] { EXPECT_EQ(lockSwitch, KeyLockFunction::Enable); }},
         {"SetKeyLockEnable", [&] { return kbd.CMD_SetKeyLockEnable(KeyLockFunction::Disable); },
-         {packet(0x82, 0, 1, {0x00})}, [&] { EXPECT_EQ(live.lockEnable, 0); }},
-        {"GetKeyLock", [&] { return kbd.CMD_GetKeyLock(readLocks); }, {packet(0x81, 0, 0)},
+         {commandPacket(0x82, 0, 1, {0x00})}, [&] { EXPECT_EQ(live.lockEnable, 0); }},
+        {"GetKeyLock", [&] { return kbd.CMD_GetKeyLock(readLocks); }, {commandPacket(0x81, 0, 0)},
          [&] {
              ASSERT_EQ(readLocks.size(), 128u);
              for (int i = 0; i < 128; ++i)
@@ -252,18 +225,18 @@ TEST_F(KeyboardCommandsTest, EveryCommandSendsItsPacketsAndChangesOrReportsTheSt
              EXPECT_EQ(live.lock, lockBytes(std::vector<KeytopLock>(128, KeytopLock::Lock)));
              EXPECT_FALSE(emulated->lastLedShown());
          }},
-        {"GetKeyCodeChange", [&] { return kbd.CMD_GetKeyCodeChange(codeChange); }, {packet(0x85, 0, 0)},
+        {"GetKeyCodeChange", [&] { return kbd.CMD_GetKeyCodeChange(codeChange); }, {commandPacket(0x85, 0, 0)},
          [&] { EXPECT_EQ(codeChange, KeyCodeChange::Enable); }},
         {"SetKeyCodeChange", [&] { return kbd.CMD_SetKeyCodeChange(KeyCodeChange::Disable); },
-         {packet(0x84, 0, 1, {0x00})}, [&] { EXPECT_EQ(live.codeChange, 0); }},
+         {commandPacket(0x84, 0, 1, {0x00})}, [&] { EXPECT_EQ(live.codeChange, 0); }},
         {"SetKeyLockEnable on", [&] { return kbd.CMD_SetKeyLockEnable(KeyLockFunction::Enable); },
-         {packet(0x82, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.lockEnable, 1); }},
+         {commandPacket(0x82, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.lockEnable, 1); }},
         {"SetKeyCodeChange on", [&] { return kbd.CMD_SetKeyCodeChange(KeyCodeChange::Enable); },
-         {packet(0x84, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.codeChange, 1); }},
-        {"SetOnPos_AllKey Low", [&] { return kbd.CMD_SetOnPos_AllKey(ApcLevel::Low); }, {packet(0x20, 0, 1, {0x02})},
+         {commandPacket(0x84, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.codeChange, 1); }},
+        {"SetOnPos_AllKey Low", [&] { return kbd.CMD_SetOnPos_AllKey(ApcLevel::Low); }, {commandPacket(0x20, 0, 1, {0x02})},
          [&] { EXPECT_EQ(live.apcAll, 2); }},
         {"SetOnPos_AllKey Middle", [&] { return kbd.CMD_SetOnPos_AllKey(ApcLevel::Middle); },
-         {packet(0x20, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.apcAll, 1); }},
+         {commandPacket(0x20, 0, 1, {0x01})}, [&] { EXPECT_EQ(live.apcAll, 1); }},
     };
 
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the device-link tests: a virtual HID bus with one emulated
-// keyboard, a KolventraDevice opened on it, and the captured console lines.
+// keyboard, a KolventraDevice opened on it, and the captured console lines;
+// a command set opened on one emulated device; the packets the host writes.
 
 #include "Device/KolventraDevice.h"
 #include "Utility/Logger.h"
@@ -12,6 +13,8 @@
 // Faults are written with designated initialisers naming only what matters.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +46,28 @@ inline int vendorInterface(const emu::EmulatedDevice& d)
         if (d.interfaces()[i].vendor())
             return int(i);
     return -1;
+}
+
+// A 65-byte command packet as the host writes it: report ID 0, AA AA, cmd,
+// flag, len, then `data`, then zeros.
+inline Bytes commandPacket(uint8_t cmd, uint8_t flag, uint8_t len, const Bytes& data = {})
+{
+    Bytes p(65, 0);
+    p[1] = p[2] = 0xAA;
+    p[3] = cmd;
+    p[4] = flag;
+    p[5] = len;
+    std::copy(data.begin(), data.end(), p.begin() + 6);
+    return p;
+}
+
+// The bytes of every write in the packet log, in order.
+inline std::vector<Bytes> writtenPackets(const emu::EmulatedDevice& d)
+{
+    std::vector<Bytes> out;
+    for (const auto& e : d.writes())
+        out.push_back(e.bytes);
+    return out;
 }
 
 // The message part of captured console lines (after " : ").
@@ -93,6 +118,25 @@ protected:
 
 private:
     Logger::Sink previousSink_;
+};
+
+// A command set (`Commands`: KolventraKeyboard, KolventraMouse, ...) opened
+// on a fresh `Emulated` device at kLocation of a fresh virtual bus, closed
+// after each test.
+template <class Emulated, class Commands>
+class OpenedCommandSetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        emulated = std::make_shared<Emulated>();
+        ASSERT_TRUE(bus->attach(emulated, kLocation));
+        ASSERT_EQ(commands.hidOpen(kLocation), AppError::NoError);
+    }
+    void TearDown() override { commands.hidClose(); }
+
+    emu::ScopedVirtualBus bus;
+    std::shared_ptr<Emulated> emulated;
+    Commands commands;
 };
 
 } // namespace linktest

@@ -5,6 +5,7 @@
 #include "Device/KolventraMouse.h"
 
 #include "AppEnums.h"
+#include "KolventraTestFixture.h"
 #include "support/EmulatedMouse.h"
 #include "support/VirtualHidBus.h"
 
@@ -20,27 +21,13 @@
 
 namespace {
 
-constexpr uint32_t kLocation = 0x01300000;
+using linktest::kLocation;
+using linktest::writtenPackets;
 using emu::FaultKind;
 using Record = emu::EmulatedMouse::Record;
 
-Bytes packet(uint8_t cmd, uint8_t len, const Bytes& data = {})
-{
-    Bytes p(65, 0);
-    p[1] = p[2] = 0xAA;
-    p[3] = cmd;
-    p[5] = len;
-    std::copy(data.begin(), data.end(), p.begin() + 6);
-    return p;
-}
-
-std::vector<Bytes> writtenPackets(const emu::EmulatedDevice& d)
-{
-    std::vector<Bytes> out;
-    for (const auto& e : d.writes())
-        out.push_back(e.bytes);
-    return out;
-}
+// Mouse commands carry flag 0.
+Bytes packet(uint8_t cmd, uint8_t len, const Bytes& data = {}) { return linktest::commandPacket(cmd, 0, len, data); }
 
 // A record whose every byte is distinct and a valid setting where the mouse
 // checks it: buttons 0x11..0x16, custom keys 0x21..0x28.
@@ -63,19 +50,9 @@ Record distinctRecord()
     return r;
 }
 
-class MouseCommandsTest : public ::testing::Test {
+class MouseCommandsTest : public linktest::OpenedCommandSetTest<emu::EmulatedMouse, KolventraMouse> {
 protected:
-    void SetUp() override
-    {
-        emulated = std::make_shared<emu::EmulatedMouse>();
-        ASSERT_TRUE(bus->attach(emulated, kLocation));
-        ASSERT_EQ(mouse.hidOpen(kLocation), AppError::NoError);
-    }
-    void TearDown() override { mouse.hidClose(); }
-
-    emu::ScopedVirtualBus bus;
-    std::shared_ptr<emu::EmulatedMouse> emulated;
-    KolventraMouse mouse;
+    KolventraMouse& mouse = commands;
 };
 
 } // namespace
