@@ -99,6 +99,46 @@ protected:
     void TearDown() override { AppUtil::setResourceDataFolder(QString()); }
 };
 
+// One shipped package per model of the parameter, its description read into
+// `Profile` (KeyboardProfile or MouseProfile).
+template <class Profile>
+class ShippedPackage : public ShippedData, public ::testing::WithParamInterface<shipped::Model> {
+protected:
+    void SetUp() override
+    {
+        ShippedData::SetUp();
+        model = GetParam();
+        path = packagePath(model);
+        ASSERT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")), AppError::NoError);
+        profile.profilePath = path;
+    }
+
+    // The description header carries the model's shipped identity.
+    void expectShippedIdentity() const
+    {
+        EXPECT_EQ(profile.validate(), AppError::NoError);
+        EXPECT_EQ(profile.name, text(model.name));
+        EXPECT_EQ(profile.profileExt, text(model.profileExt));
+        EXPECT_EQ(profile.modelNumber, text(model.modelNumber));
+        EXPECT_EQ(profile.profileVersion, text(model.profileVersion));
+        EXPECT_EQ(profile.vendorIdValue(), model.vendorId);
+        EXPECT_EQ(profile.productIdValue(), model.productId);
+        ASSERT_TRUE(profile.versionNumber().has_value());
+        EXPECT_GE(*profile.versionNumber(), 1002.0); // the lowest version the enumeration accepts
+        EXPECT_FALSE(profile.multiDeviceModel);
+    }
+
+    shipped::Model model{};
+    QString path;
+    Profile profile;
+};
+
+// Test names show the model key.
+std::string modelKey(const ::testing::TestParamInfo<shipped::Model>& info)
+{
+    return std::string(info.param.profileExt);
+}
+
 // ----- the set of files ---------------------------------------------------------
 
 TEST_F(ShippedData, TheShippedFolderHoldsExactlyTheShippedModels)
@@ -185,34 +225,11 @@ TEST_F(ShippedData, DefaultsFileLoadsIntoTheApplicationState)
 
 // ----- keyboards ------------------------------------------------------------------
 
-class ShippedKeyboard : public ShippedData, public ::testing::WithParamInterface<shipped::Model> {
-protected:
-    void SetUp() override
-    {
-        ShippedData::SetUp();
-        model = GetParam();
-        path = packagePath(model);
-        ASSERT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")), AppError::NoError);
-        profile.profilePath = path;
-    }
-
-    shipped::Model model{};
-    QString path;
-    KeyboardProfile profile;
-};
+class ShippedKeyboard : public ShippedPackage<KeyboardProfile> {};
 
 TEST_P(ShippedKeyboard, HeaderCarriesTheShippedIdentity)
 {
-    EXPECT_EQ(profile.validate(), AppError::NoError);
-    EXPECT_EQ(profile.name, text(model.name));
-    EXPECT_EQ(profile.profileExt, text(model.profileExt));
-    EXPECT_EQ(profile.modelNumber, text(model.modelNumber));
-    EXPECT_EQ(profile.profileVersion, text(model.profileVersion));
-    EXPECT_EQ(profile.vendorIdValue(), model.vendorId);
-    EXPECT_EQ(profile.productIdValue(), model.productId);
-    ASSERT_TRUE(profile.versionNumber().has_value());
-    EXPECT_GE(*profile.versionNumber(), 1002.0); // the lowest version the enumeration accepts
-    EXPECT_FALSE(profile.multiDeviceModel);
+    ASSERT_NO_FATAL_FAILURE(expectShippedIdentity());
     EXPECT_EQ(profile.APC, QStringLiteral("Enable"));
     EXPECT_EQ(profile.indicatorLedSettings, QStringLiteral("Enable"));
     // "KOLVENTRA_RGB_US108" carries the value of KOLVENTRA_JP108.
@@ -366,42 +383,15 @@ TEST_P(ShippedKeyboard, KeyCodesFollowTheUsageOrder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, ShippedKeyboard,
-                         ::testing::ValuesIn(modelsOf(shipped::Kind::Keyboard)),
-                         [](const ::testing::TestParamInfo<shipped::Model>& info) {
-                             return std::string(info.param.profileExt);
-                         });
+INSTANTIATE_TEST_SUITE_P(Models, ShippedKeyboard, ::testing::ValuesIn(modelsOf(shipped::Kind::Keyboard)), modelKey);
 
 // ----- the mouse ------------------------------------------------------------------
 
-class ShippedMouse : public ShippedData, public ::testing::WithParamInterface<shipped::Model> {
-protected:
-    void SetUp() override
-    {
-        ShippedData::SetUp();
-        model = GetParam();
-        path = packagePath(model);
-        ASSERT_EQ(AppUtil::loadProfile(path, profile, QStringLiteral("Profile.xml")), AppError::NoError);
-        profile.profilePath = path;
-    }
-
-    shipped::Model model{};
-    QString path;
-    MouseProfile profile;
-};
+class ShippedMouse : public ShippedPackage<MouseProfile> {};
 
 TEST_P(ShippedMouse, HeaderCarriesTheShippedIdentity)
 {
-    EXPECT_EQ(profile.validate(), AppError::NoError);
-    EXPECT_EQ(profile.name, text(model.name));
-    EXPECT_EQ(profile.profileExt, text(model.profileExt));
-    EXPECT_EQ(profile.modelNumber, text(model.modelNumber));
-    EXPECT_EQ(profile.profileVersion, text(model.profileVersion));
-    EXPECT_EQ(profile.vendorIdValue(), model.vendorId);
-    EXPECT_EQ(profile.productIdValue(), model.productId);
-    ASSERT_TRUE(profile.versionNumber().has_value());
-    EXPECT_GE(*profile.versionNumber(), 1002.0);
-    EXPECT_FALSE(profile.multiDeviceModel);
+    expectShippedIdentity();
 }
 
 TEST_P(ShippedMouse, AllTwentySixTabPicturesAndTheThumbnailDecode)
@@ -468,9 +458,6 @@ TEST_P(ShippedMouse, ButtonsAndLabelAnchorsLieOnThePictures)
     EXPECT_EQ(codeOf.size(), 9u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, ShippedMouse, ::testing::ValuesIn(modelsOf(shipped::Kind::Mouse)),
-                         [](const ::testing::TestParamInfo<shipped::Model>& info) {
-                             return std::string(info.param.profileExt);
-                         });
+INSTANTIATE_TEST_SUITE_P(Models, ShippedMouse, ::testing::ValuesIn(modelsOf(shipped::Kind::Mouse)), modelKey);
 
 } // namespace
