@@ -36,19 +36,6 @@ QString& resourceOverride()
     return folder;
 }
 
-// Value of one hexadecimal digit, or -1.
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
 // Reads the text as a signed 64-bit integer in base 16: an optional sign,
 // then one or more hex digits and nothing else. Overflow does not read.
 std::optional<int64_t> parseHexInt64(const QString& text)
@@ -65,7 +52,7 @@ std::optional<int64_t> parseHexInt64(const QString& text)
     const uint64_t limit = negative ? (uint64_t(1) << 63) : (uint64_t(1) << 63) - 1;
     uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const int d = hexDigit(text[i]);
+        const int d = hexDigitValue(text[i]);
         if (d < 0)
             return std::nullopt;
         if (magnitude > (limit - uint64_t(d)) / 16)
@@ -89,6 +76,18 @@ int componentByte(double component)
 }
 
 } // namespace
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
 
 int messageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey)
 {

@@ -38,6 +38,12 @@ QPointF messageBoxPosition(const QRectF& mainFrame, const QSizeF& dialogSize);
 // attached at that location.
 bool isConnectedDevice(int32_t location);
 
+// ----- hexadecimal text ----------------------------------------------------
+
+// Value of one hexadecimal digit (0-9, a-f, A-F), or -1 for any other
+// character.
+int hexDigitValue(QChar c);
+
 // ----- colour text ---------------------------------------------------------
 
 // "AARRGGBB" (hex) to a colour. The text is read as a signed 64-bit integer

@@ -1,5 +1,6 @@
 #include "XML/DeviceProfile.h"
 
+#include "Utility/AppUtil.h"
 #include "Utility/ZipUtil.h"
 
 #include <QBuffer>
@@ -86,15 +87,8 @@ std::optional<uint16_t> DeviceProfile::parseHexId(const QString& text)
         return std::nullopt;
     uint32_t value = 0;
     for (QChar c : text) {
-        const char16_t u = c.unicode();
-        int digit;
-        if (u >= u'0' && u <= u'9')
-            digit = u - u'0';
-        else if (u >= u'a' && u <= u'f')
-            digit = u - u'a' + 10;
-        else if (u >= u'A' && u <= u'F')
-            digit = u - u'A' + 10;
-        else
+        const int digit = AppUtil::hexDigitValue(c);
+        if (digit < 0)
             return std::nullopt;
         value = value * 16 + uint32_t(digit);
     }

@@ -13,17 +13,6 @@
 
 namespace {
 
-int hexDigit(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // The device's recovery for a failed command, when a device is remembered.
 void reportDeviceError()
 {
@@ -63,8 +52,8 @@ std::optional<QString> UserProfile::percentDecode(const QString& text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int high = hexDigit(text.at(i + 1).unicode());
-        const int low = hexDigit(text.at(i + 2).unicode());
+        const int high = AppUtil::hexDigitValue(text.at(i + 1));
+        const int low = AppUtil::hexDigitValue(text.at(i + 2));
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes += char(high * 16 + low);

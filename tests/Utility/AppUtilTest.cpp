@@ -197,3 +197,19 @@ TEST(AppUtil, DarkPalette)
     EXPECT_TRUE(AppUtil::isDarkPalette(dark));
     EXPECT_FALSE(AppUtil::isDarkPalette(light));
 }
+
+// Only 0-9, a-f and A-F are digits; the characters next to each range and
+// non-ASCII digits are not.
+TEST(AppUtil, HexDigitValue)
+{
+    const struct {
+        char16_t c;
+        int value;
+    } rows[] = {
+        {u'0', 0},  {u'9', 9},  {u'a', 10}, {u'f', 15}, {u'A', 10}, {u'F', 15},
+        {u'/', -1}, {u':', -1}, {u'`', -1}, {u'g', -1}, {u'@', -1}, {u'G', -1},
+        {u' ', -1}, {u'\0', -1}, {u'\uFF10', -1}, {u'\u0661', -1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(AppUtil::hexDigitValue(QChar(row.c)), row.value) << int(row.c);
+}
