@@ -2,11 +2,23 @@
 
 #include "support/VirtualHidBus.h"
 
+#include "ShippedModels.h"
+
 #include <algorithm>
 
 namespace emu {
 
 using platform::hid::Status;
+
+Identity Identity::of(const shipped::Model& model)
+{
+    Identity id;
+    id.vendorId = model.vendorId;
+    id.productId = model.productId;
+    id.model = modelBytes(model.modelNumber);
+    id.firmware = model.firmware;
+    return id;
+}
 
 namespace {
 

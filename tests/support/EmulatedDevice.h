@@ -50,6 +50,10 @@
 #include <string_view>
 #include <vector>
 
+namespace shipped {
+struct Model;
+}
+
 namespace emu {
 
 class VirtualHidBus;
@@ -74,6 +78,8 @@ struct Identity {
     uint8_t legacyStatus = 0;            // status byte of the three older layouts
 
     static std::vector<uint8_t> modelBytes(std::string_view text) { return {text.begin(), text.end()}; }
+    // The identity a shipped model reports, in the current layout.
+    static Identity of(const shipped::Model& model);
 };
 
 // One injected fault; faults apply to the device's replies to the next

@@ -4,16 +4,6 @@ namespace emu {
 
 namespace {
 
-Identity identityOf(const shipped::Model& m)
-{
-    Identity id;
-    id.vendorId = m.vendorId;
-    id.productId = m.productId;
-    id.model = Identity::modelBytes(m.modelNumber);
-    id.firmware = m.firmware;
-    return id;
-}
-
 std::vector<EmulatedDevice::Interface> keyboardInterfaces()
 {
     return {{{0x0001, 0x0006}, 8}, {platform::hid::kVendorUsage, 64}};
@@ -32,7 +22,7 @@ EmulatedKeyboard::Settings EmulatedKeyboard::Settings::defaults()
 }
 
 EmulatedKeyboard::EmulatedKeyboard(const shipped::Model& model)
-    : EmulatedDevice(identityOf(model), keyboardInterfaces())
+    : EmulatedDevice(Identity::of(model), keyboardInterfaces())
 {
 }
 

@@ -4,16 +4,6 @@ namespace emu {
 
 namespace {
 
-Identity identityOf(const shipped::Model& m)
-{
-    Identity id;
-    id.vendorId = m.vendorId;
-    id.productId = m.productId;
-    id.model = Identity::modelBytes(m.modelNumber);
-    id.firmware = m.firmware;
-    return id;
-}
-
 std::vector<EmulatedDevice::Interface> mouseInterfaces()
 {
     return {{{0x0001, 0x0002}, 8}, {platform::hid::kVendorUsage, 64}};
@@ -33,7 +23,7 @@ EmulatedMouse::Record EmulatedMouse::defaults()
 }
 
 EmulatedMouse::EmulatedMouse(const shipped::Model& model, Layout layout)
-    : EmulatedDevice(identityOf(model), mouseInterfaces()), layout_(layout)
+    : EmulatedDevice(Identity::of(model), mouseInterfaces()), layout_(layout)
 {
 }
 
