@@ -23,10 +23,7 @@ public:
     {
         std::vector<DeviceInfo> out;
         for (const auto& d : devices) {
-            bool match = usages.empty();
-            for (const auto& u : usages)
-                match = match || d.hasUsage(u);
-            if (match)
+            if (platform::hid::matchesAny(d, usages))
                 out.push_back(d);
         }
         return out;

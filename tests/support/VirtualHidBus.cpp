@@ -20,6 +20,7 @@ namespace emu {
 using platform::hid::DeviceInfo;
 using platform::hid::Status;
 using platform::hid::UsagePair;
+using platform::hid::matchesAny;
 
 // --- Open handles ------------------------------------------------------------
 
@@ -126,16 +127,6 @@ public:
 private:
     std::shared_ptr<VirtualHidBus::MonitorState> st_;
 };
-
-bool matchesAny(const DeviceInfo& info, std::span<const UsagePair> usages)
-{
-    if (usages.empty())
-        return true;
-    for (const auto& u : usages)
-        if (info.hasUsage(u))
-            return true;
-    return false;
-}
 
 } // namespace
 

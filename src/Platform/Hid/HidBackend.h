@@ -55,6 +55,18 @@ struct DeviceInfo {
     }
 };
 
+// True when `info` has any of `usages`, or `usages` is empty: the usage
+// filter of Backend::enumerate() and Backend::startMonitor().
+inline bool matchesAny(const DeviceInfo& info, std::span<const UsagePair> usages)
+{
+    if (usages.empty())
+        return true;
+    for (const auto& u : usages)
+        if (info.hasUsage(u))
+            return true;
+    return false;
+}
+
 // One opened interface. Destroying it closes it.
 class Device {
 public:

@@ -48,14 +48,4 @@ HidrawNode describeHidrawNode(const SysfsNodeFacts& facts)
     return node;
 }
 
-bool matchesAny(const DeviceInfo& info, std::span<const UsagePair> usages)
-{
-    if (usages.empty())
-        return true;
-    for (const auto& u : usages)
-        if (info.hasUsage(u))
-            return true;
-    return false;
-}
-
 } // namespace platform::hid

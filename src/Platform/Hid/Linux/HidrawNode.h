@@ -41,7 +41,4 @@ struct HidrawNode {
 // its physical path and unique ID), else the HID device's sysfs path.
 HidrawNode describeHidrawNode(const SysfsNodeFacts& facts);
 
-// True when `info` has any of `usages`, or `usages` is empty.
-bool matchesAny(const DeviceInfo& info, std::span<const UsagePair> usages);
-
 } // namespace platform::hid
