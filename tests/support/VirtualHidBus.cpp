@@ -53,12 +53,8 @@ public:
 
     Status write(std::span<const uint8_t> reportIdAndData) override
     {
-        auto bus = st_->bus.lock();
-        if (!bus || st_->detached)
-            return Status::NotAttached;
-        bus->processDue();
-        auto dev = st_->device.lock();
-        if (st_->detached || !dev)
+        auto [bus, dev] = reach();
+        if (!dev)
             return Status::NotAttached;
         if (reportIdAndData.empty())
             return Status::Error;
@@ -72,12 +68,8 @@ public:
     Status getInputReport(std::span<uint8_t> buf, size_t& got) override
     {
         got = 0;
-        auto bus = st_->bus.lock();
-        if (!bus || st_->detached)
-            return Status::NotAttached;
-        bus->processDue();
-        auto dev = st_->device.lock();
-        if (st_->detached || !dev)
+        auto [bus, dev] = reach();
+        if (!dev)
             return Status::NotAttached;
         if (buf.empty())
             return Status::Error;
@@ -100,6 +92,20 @@ public:
     const DeviceInfo& info() const override { return st_->info; }
 
 private:
+    // The bus and the device behind this handle, once the bus has run what
+    // is due; both empty when the device is no longer attached.
+    std::pair<std::shared_ptr<VirtualHidBus>, std::shared_ptr<EmulatedDevice>> reach()
+    {
+        auto bus = st_->bus.lock();
+        if (!bus || st_->detached)
+            return {};
+        bus->processDue();
+        auto dev = st_->device.lock();
+        if (st_->detached || !dev)
+            return {};
+        return {std::move(bus), std::move(dev)};
+    }
+
     std::shared_ptr<VirtualHidBus::HandleState> st_;
 };
 
