@@ -18,9 +18,7 @@ AppError DeviceEntry::getDeviceInfo(uint32_t location)
 {
     std::string model, version, versionCmp;
     const AppError result = rdGetDeviceInfo(location, model, version, versionCmp);
-    modelNumber_ = QString::fromStdString(model);
-    firmwareVersion_ = QString::fromStdString(version);
-    firmwareVersionCompare_ = QString::fromStdString(versionCmp);
+    keepIdentity(model, version, versionCmp);
     return result;
 }
 

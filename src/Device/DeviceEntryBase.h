@@ -7,7 +7,8 @@
 //
 // An entry derives from DeviceEntryBase<its command set> and adds the rest
 // of IDeviceEntry; it may override any of these (the mouse takes a new
-// backup after CMD_RegistSetting, for example).
+// backup after CMD_RegistSetting, for example). openSession() is the
+// session start the keyboard and mouse models open with.
 
 #include "Device/IDeviceEntry.h"
 #include "Device/KolventraDevice.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <utility>
 
 #include <QString>
@@ -52,6 +54,38 @@ public:
     void setModelName(const QString& value) override { modelName_ = value; }
 
 protected:
+    // Opens the device at `location` for a session: a session still open
+    // ends first (its result does not matter), close, open, the start notice,
+    // then (paced) the identification into the model number and firmware
+    // versions. Returns the first error; AbortFirmwareUpdate from the start
+    // notice (an interrupted firmware update is pending) keeps the
+    // connection and is returned only after a good identification.
+    AppError openSession(uint32_t location)
+    {
+        if (hidIsOpened())
+            this->CMD_StartEnd(KolventraDevice::eAppStEd::End);
+        hidClose();
+        AppError result = hidOpen(location);
+        if (result == AppError::NoError)
+            result = this->CMD_StartEnd(KolventraDevice::eAppStEd::Start);
+        if (result != AppError::NoError && result != AppError::AbortFirmwareUpdate)
+            return result;
+
+        hidWait();
+        std::string model, version, versionCompare;
+        const AppError info = this->CMD_GetDeviceInfo(model, version, versionCompare);
+        keepIdentity(model, version, versionCompare);
+        return info != AppError::NoError ? info : result;
+    }
+
+    // The model number and both firmware versions as the device reported them.
+    void keepIdentity(const std::string& model, const std::string& version, const std::string& versionCompare)
+    {
+        modelNumber_ = QString::fromStdString(model);
+        firmwareVersion_ = QString::fromStdString(version);
+        firmwareVersionCompare_ = QString::fromStdString(versionCompare);
+    }
+
     std::optional<QString> modelNumber_{QString()};
     std::optional<QString> firmwareVersion_{QString()};
     std::optional<QString> firmwareVersionCompare_{QString()};

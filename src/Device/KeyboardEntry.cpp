@@ -178,25 +178,7 @@ void KeyboardEntry::flippedKeytopFrame()
 // ---------------------------------------------------------------------------
 // KeyboardEntry: connection
 
-AppError KeyboardEntry::open(uint32_t location)
-{
-    if (hidIsOpened())
-        CMD_StartEnd(eAppStEd::End); // a session still open ends first; its result does not matter
-    hidClose();
-    AppError result = hidOpen(location);
-    if (result == AppError::NoError)
-        result = CMD_StartEnd(eAppStEd::Start);
-    if (result != AppError::NoError && result != AppError::AbortFirmwareUpdate)
-        return result;
-
-    hidWait();
-    std::string model, version, versionCompare;
-    const AppError info = CMD_GetDeviceInfo(model, version, versionCompare);
-    modelNumber_ = QString::fromStdString(model);
-    firmwareVersion_ = QString::fromStdString(version);
-    firmwareVersionCompare_ = QString::fromStdString(versionCompare);
-    return info != AppError::NoError ? info : result;
-}
+AppError KeyboardEntry::open(uint32_t location) { return openSession(location); }
 
 AppError KeyboardEntry::close(bool connected)
 {

@@ -97,25 +97,7 @@ AppError MouseEntry::loadProfile(const QString& path)
     return AppError::NoError;
 }
 
-AppError MouseEntry::open(uint32_t location)
-{
-    if (hidIsOpened())
-        CMD_StartEnd(eAppStEd::End);
-    hidClose();
-    AppError r = hidOpen(location);
-    if (r == AppError::NoError)
-        r = CMD_StartEnd(eAppStEd::Start);
-    if (r != AppError::NoError && r != AppError::AbortFirmwareUpdate)
-        return r;
-
-    hidWait();
-    std::string model, version, versionCmp;
-    const AppError e = CMD_GetDeviceInfo(model, version, versionCmp);
-    modelNumber_ = QString::fromStdString(model);
-    firmwareVersion_ = QString::fromStdString(version);
-    firmwareVersionCompare_ = QString::fromStdString(versionCmp);
-    return e != AppError::NoError ? e : r;
-}
+AppError MouseEntry::open(uint32_t location) { return openSession(location); }
 
 AppError MouseEntry::close(bool connected)
 {
