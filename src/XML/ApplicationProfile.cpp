@@ -199,12 +199,11 @@ void ApplicationProfileXML::characters(const QString& text)
     WINDOWPLACEMENT& w = p.windowPlacement;
 
     if (isParseCustomColorGroup) {
-        if (key == QLatin1String("string")) {
-            if (customColorIndex >= 0 && std::size_t(customColorIndex) < p.customColor.size())
-                p.customColor[std::size_t(customColorIndex)] = text;
-            if (customColorIndex < std::numeric_limits<int>::max())
-                ++customColorIndex;
-        }
+        // The n-th "string" element of the block fills slot n; the index moves
+        // on at the element's end, so an empty element keeps its slot.
+        if (key == QLatin1String("string") && customColorIndex >= 0
+            && std::size_t(customColorIndex) < p.customColor.size())
+            p.customColor[std::size_t(customColorIndex)] = text;
         return;
     }
 
@@ -279,6 +278,9 @@ void ApplicationProfileXML::endElement(const QString& name)
     } else if (name == kCustomColor) {
         isParseCustomColorGroup = false;
         customColorIndex = 0;
+    } else if (isParseCustomColorGroup && name == QLatin1String("string")
+               && customColorIndex < std::numeric_limits<int>::max()) {
+        ++customColorIndex;
     }
 }
 

@@ -112,6 +112,15 @@ TEST(ApplicationProfileReader, EdgeCases)
              EXPECT_EQ(p.customColor[3], "00000000");
              EXPECT_EQ(p.customColor[19], "00000000");
          }},
+        {"an empty string element keeps its slot",
+         "<CustomColor><string>FF111111</string><string/><string></string>"
+         "<string>FF333333</string></CustomColor>",
+         [](const ApplicationProfile& p) {
+             EXPECT_EQ(p.customColor[0], "FF111111");
+             EXPECT_EQ(p.customColor[1], "00000000");
+             EXPECT_EQ(p.customColor[2], "00000000");
+             EXPECT_EQ(p.customColor[3], "FF333333");
+         }},
         {"strings outside CustomColor and other keys inside are ignored",
          "<string>FFFFFFFF</string><CustomColor><SelectColor>00000001</SelectColor>"
          "<string>FF000001</string></CustomColor>",
