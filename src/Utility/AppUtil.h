@@ -24,7 +24,7 @@ namespace AppUtil {
 // for the user. The keys are localisation keys of the message, the OK
 // caption and the Cancel caption; an empty cancel key shows no Cancel
 // button. Returns 1 for OK, 0 for Cancel. Without a registered main window
-// controller nothing is shown, the call is logged and 0 is returned.
+// controller nothing is shown and 0 is returned.
 int messageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey);
 
 // Where a message box of `dialogSize` goes over a main window with frame
