@@ -1,0 +1,21 @@
+#pragma once
+// The geometry of the user interface, in one place: window and area sizes,
+// slots of the tabs, panel and dialog sizes, places of buttons. Figures are
+// device-independent pixels (one point each). Where a figure is given from
+// the bottom left (y up), it is turned into Qt's top-left form only through
+// ui::fromBottomLeft (CustomControl/UiGeometry.h).
+
+#include <QRectF>
+#include <QSizeF>
+
+namespace layout {
+
+// ---- Drawn controls ---------------------------------------------------------
+
+// ---- Main window ------------------------------------------------------------
+
+// ---- Setting panels ---------------------------------------------------------
+
+// ---- Dialogs ------------------------------------------------------------------
+
+} // namespace layout
