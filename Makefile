@@ -5,7 +5,7 @@ BUILD_SAN ?= build-sanitize
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: all bootstrap build test test-sanitize bench fuzz clean
+.PHONY: all bootstrap build test test-sanitize bench fuzz screenshots clean
 
 all: build
 
@@ -28,6 +28,11 @@ test-sanitize: bootstrap
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+
+# Renders the user interface to PNG at scale 1 and 2 under $(BUILD)/screenshots.
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/kolventra_testapp --screenshots $(BUILD)/screenshots/1x
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/tests/kolventra_testapp --screenshots $(BUILD)/screenshots/2x
 
 fuzz: bootstrap
 	@bash scripts/bootstrap --fuzz

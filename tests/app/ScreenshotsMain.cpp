@@ -1,0 +1,91 @@
+// The test-only application program: renders the screenshots of the user
+// interface into a folder (`--screenshots DIR`, optionally `--only GROUP`).
+// Never installed.
+#include "Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
+#include <QTextStream>
+#include <QWidget>
+#include <map>
+
+namespace shots {
+
+namespace {
+
+std::map<QString, ShotFunction>& registry()
+{
+    static std::map<QString, ShotFunction> groups;
+    return groups;
+}
+
+class FolderSink : public ShotSink {
+public:
+    explicit FolderSink(QString folder) : folder_(std::move(folder)) {}
+
+    void save(const QString& name, QWidget* widget) override
+    {
+        if (!widget->isVisible()) {
+            widget->setAttribute(Qt::WA_DontShowOnScreen, true);
+            widget->show();
+        }
+        QApplication::processEvents();
+        save(name, widget->grab().toImage());
+    }
+
+    void save(const QString& name, const QImage& image) override
+    {
+        const QString path = QDir(folder_).filePath(name + QStringLiteral(".png"));
+        if (!image.save(path)) {
+            QTextStream(stderr) << "cannot write " << path << '\n';
+            failed = true;
+        } else {
+            ++written;
+        }
+    }
+
+    int written = 0;
+    bool failed = false;
+
+private:
+    QString folder_;
+};
+
+} // namespace
+
+ShotRegistrar::ShotRegistrar(const char* group, ShotFunction function)
+{
+    registry()[QString::fromUtf8(group)] = std::move(function);
+}
+
+} // namespace shots
+
+int main(int argc, char** argv)
+{
+    bool screenshots = false;
+    for (int i = 1; i < argc; ++i)
+        screenshots = screenshots || QByteArray(argv[i]) == "--screenshots";
+    if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
+    if (at < 0 || at + 1 >= args.size()) {
+        QTextStream(stderr) << "usage: " << args.value(0) << " --screenshots DIR [--only GROUP]\n";
+        return 2;
+    }
+    const qsizetype only = args.indexOf(QStringLiteral("--only"));
+    const QString group = only >= 0 ? args.value(only + 1) : QString();
+    const QString folder = args.at(at + 1);
+    QDir().mkpath(folder);
+    shots::FolderSink sink(folder);
+    for (auto& [name, render] : shots::registry()) {
+        if (!group.isEmpty() && name != group)
+            continue;
+        render(sink);
+    }
+    QTextStream(stdout) << sink.written << " pictures in " << folder << '\n';
+    return sink.failed ? 1 : 0;
+}
