@@ -171,7 +171,6 @@ void NKButton::init()
     titleFont_ = pixelFont(layout::kButtonTitlePixelSize);
     setFlat(true);
     setAttribute(Qt::WA_Hover, true);
-    setAccessibleName(text());
 }
 
 void NKButton::setBackgroundColor(const QColor& color)
@@ -227,17 +226,6 @@ QSize NKButton::sizeHint() const
         height = std::max(height, iconSize().height() + 4);
     }
     return QSize(width, height);
-}
-
-bool NKButton::event(QEvent* event)
-{
-    if (event->type() == QEvent::DynamicPropertyChange || event->type() == QEvent::FontChange)
-        update();
-    const bool result = QPushButton::event(event);
-    // The accessible name follows the visible title.
-    if (accessibleName() != text())
-        setAccessibleName(text());
-    return result;
 }
 
 void NKButton::enterEvent(QEnterEvent* event)

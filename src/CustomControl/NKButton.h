@@ -73,7 +73,8 @@ private:
 // A flat push button: filled with `backgroundColor`, or with
 // `highlightColor` while the pointer is over it and it is enabled; the title
 // (and the image, left of it) on top. The hover look lasts from the pointer
-// entering to the pointer leaving, a click does not end it.
+// entering to the pointer leaving, a click does not end it. Its accessible
+// name is its title, as for any push button.
 class NKButton : public QPushButton {
     Q_OBJECT
 public:
@@ -105,7 +106,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void init();
