@@ -18,4 +18,11 @@ namespace layout {
 
 // ---- Dialogs ------------------------------------------------------------------
 
+// -- Modal dialog frame and message box (top-left coordinates)
+inline constexpr QSizeF messageBoxSize{400, 150};
+inline constexpr QRectF messageBoxLabel{24, 20, 352, 70};
+inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
+inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
+inline constexpr int messageBoxFontPixels = 13;
+
 } // namespace layout
