@@ -12,6 +12,15 @@ namespace layout {
 
 // ---- Drawn controls ---------------------------------------------------------
 
+// -- Device list strip (top-left coordinates)
+// The visible area is even, so that scrolling by half of it lands exactly on
+// a tile edge with two tiles visible.
+inline constexpr int stripVisibleWidth = 644;
+inline constexpr int stripHeight = 150;
+inline constexpr int stripButtonWidth = 28;
+inline constexpr int stripArrowSize = 12;
+inline constexpr int stripTileImageMargin = 12;
+
 // ---- Main window ------------------------------------------------------------
 
 // ---- Setting panels ---------------------------------------------------------
