@@ -36,7 +36,7 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const qreal s = layout::stripArrowSize;
         const QPointF c = QRectF(rect()).center();
-        const qreal dx = left_ ? s / 4 : -s / 4;
+        const qreal dx = left_ ? -s / 4 : s / 4;
         QPainterPath path;
         path.moveTo(c.x() - dx, c.y() - s / 2);
         path.lineTo(c.x() + dx, c.y());
