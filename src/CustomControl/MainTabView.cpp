@@ -260,10 +260,7 @@ void MainTabView::mousePressEvent(QMouseEvent* event)
         delegate_->clickTab(this);
     // The owner may have rearranged the window meanwhile: locate the press
     // in the tab as it stands now.
-    QWidget* top = window();
-    if (!top)
-        return;
-    const QPointF inTab = mapFrom(top, event->scenePosition());
+    const QPointF inTab = mapFromGlobal(event->globalPosition());
     if (AppParam::functionTabSelect == atPress && triangleHitRect().contains(inTab) && delegate_)
         delegate_->clickTabMenuIcon(this);
 }
