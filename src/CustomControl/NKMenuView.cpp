@@ -82,9 +82,14 @@ void NKMenuView::paintEvent(QPaintEvent*)
     if (title_.isNull())
         return;
     int d = 0;
-    p.setFont(titleFont(&d));
+    const QFont font = titleFont(&d);
+    const QRectF box = titleRect(d);
+    p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(titleRect(d), Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, title_);
+    // A text too long even at the smallest size is cut short with an
+    // ellipsis before the triangle rather than running under it.
+    const QString shown = QFontMetricsF(font).elidedText(title_, Qt::ElideRight, box.width());
+    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, shown);
 }
 
 void NKMenuView::mousePressEvent(QMouseEvent* event)

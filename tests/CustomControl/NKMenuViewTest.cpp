@@ -120,3 +120,27 @@ TEST(NKMenuView, EveryPressReachesTheOwnerWhateverTheKeptFlags)
     QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(10, 15));
     EXPECT_EQ(clicks.ids.size(), 2u);
 }
+
+TEST(NKMenuView, ATitleTooLongEvenAtTenPixelsStaysInsideItsTextArea)
+{
+    NKMenuView header;
+    header.resize(120, kH);
+    const QString text = QStringLiteral("Switch to button 2 and assign the custom key combination");
+    header.setTitle(text);
+    header.setFullTitle(text);
+    int d = 0;
+    EXPECT_EQ(header.titleFont(&d).pixelSize(), 10);
+    EXPECT_EQ(d, 5);
+    const QImage image = header.grab().toImage();
+    int brightInside = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            const bool bright = image.pixelColor(x, y).red() > 100;
+            if (x >= 112)
+                EXPECT_FALSE(bright) << x << ',' << y; // the 8-wide margin stays black
+            else
+                brightInside += bright;
+        }
+    }
+    EXPECT_GT(brightInside, 20);
+}
