@@ -5,7 +5,9 @@
 #include "UiLayout.h"
 
 #include <QLinearGradient>
+#include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -73,7 +75,9 @@ MainTabView::MainTabView(QWidget* parent)
     font_.setPixelSize(layout::kTabFontPixels);
     triangleImageView_ = new TabTriangleView(this);
     triangleImageView_->hide();
-    blinkTimer_.setInterval(1000 / layout::kTabBlinkMaxFps);
+    // Rounded up, so the blink never exceeds its frame ceiling.
+    blinkTimer_.setInterval((1000 + layout::kTabBlinkMaxFps - 1) / layout::kTabBlinkMaxFps);
+    blinkTimer_.setTimerType(Qt::PreciseTimer);
     connect(&blinkTimer_, &QTimer::timeout, this, &MainTabView::stepBlink);
 }
 
@@ -81,7 +85,28 @@ void MainTabView::setTitle(const QString& title)
 {
     title_ = title;
     setAccessibleName(title);
+    measureTitle();
     update();
+}
+
+QRectF MainTabView::titleRect() const
+{
+    const qreal h = layout::kTabTitleHeight;
+    return QRectF(0, (height() - h) / 2 - layout::kTabTitleRaise, width(), h);
+}
+
+void MainTabView::measureTitle()
+{
+    // Where the title puts ink, with a little room for antialiasing.
+    const QRectF box = titleRect();
+    const QRectF ink = QFontMetricsF(font_).boundingRect(box, Qt::AlignHCenter | Qt::AlignTop, title_);
+    titleInk_ = ink.adjusted(-2, -2, 2, 2).toAlignedRect();
+}
+
+void MainTabView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    measureTitle();
 }
 
 void MainTabView::setActiveIcon(const QPixmap& icon)
@@ -149,6 +174,7 @@ void MainTabView::setTabGradient(TabGradient gradient)
 void MainTabView::setFont(const QFont& font)
 {
     font_ = font;
+    measureTitle();
     update();
 }
 
@@ -195,10 +221,13 @@ void MainTabView::hideEvent(QHideEvent* event)
     updateBlinkTimer();
 }
 
-void MainTabView::paintEvent(QPaintEvent*)
+void MainTabView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     const QRectF bounds = rect();
+    // The blink repaints only beneath the triangle: skip the title and the
+    // icon when they lie outside what is to be painted.
+    const QRect dirty = event->rect();
 
     QColor fill;
     QColor titleColor;
@@ -232,20 +261,18 @@ void MainTabView::paintEvent(QPaintEvent*)
         p.fillRect(strip, gradient);
     }
 
-    if (!title_.isNull()) {
-        const qreal h = layout::kTabTitleHeight;
-        const QRectF textRect(0, (bounds.height() - h) / 2 - layout::kTabTitleRaise,
-                              bounds.width(), h);
+    if (!title_.isNull() && dirty.intersects(titleInk_)) {
         p.setFont(font_);
         p.setPen(titleColor);
-        p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, title_);
+        p.drawText(titleRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, title_);
     }
 
     if (!icon->isNull()) {
         const QSizeF size = icon->deviceIndependentSize();
-        p.drawPixmap(QRectF(QPointF(layout::kTabSideMargin, (bounds.height() - size.height()) / 2),
-                            size),
-                     *icon, QRectF(icon->rect()));
+        const QRectF place(QPointF(layout::kTabSideMargin, (bounds.height() - size.height()) / 2),
+                           size);
+        if (dirty.intersects(place.toAlignedRect()))
+            p.drawPixmap(place, *icon, QRectF(icon->rect()));
     }
 }
 

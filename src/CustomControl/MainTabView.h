@@ -117,10 +117,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QRectF titleRect() const;
+    void measureTitle();
     void stepBlink();
     void updateBlinkTimer();
     void updateTriangleVisibility();
@@ -128,6 +131,7 @@ private:
     onMainTabViewDelegate* delegate_ = nullptr;
     FunctionTab function_ = FunctionTab::None;
     QString title_;
+    QRect titleInk_; // where the title draws, cached on resize and change
     QPixmap activeIcon_;
     QPixmap notActiveIcon_;
     QPixmap triangleIcon_;
