@@ -20,6 +20,34 @@ inline constexpr int stripHeight = 150;
 inline constexpr int stripButtonWidth = 28;
 inline constexpr int stripArrowSize = 12;
 inline constexpr int stripTileImageMargin = 12;
+// -- Function tabs, background view, colour button, link, menu header --------
+// Function tab (MainTabView) and its bar (MainTabBarView).
+inline constexpr qreal kTabSideMargin = 16;        // icon x; triangle's right margin
+inline constexpr qreal kTabTriangleHitWidening = 16; // hit area: triangle +16 each side
+inline constexpr qreal kTabGradientWidth = 20;     // edge gradient strip
+inline constexpr qreal kTabTitleHeight = 18;       // title line box
+inline constexpr qreal kTabTitleRaise = 1;         // title moved up by this
+inline constexpr int kTabFontPixels = 16;
+inline constexpr qreal kTabBarFlatTop = 25;        // flat band above the bar's gradient
+inline constexpr int kTabBlinkMaxFps = 30;         // triangle blink repaint ceiling
+// Round colour button (NKButtonView) and link (NKLinkView).
+inline constexpr qreal kButtonViewCaptionTop = 10; // caption's first line below the top
+inline constexpr qreal kButtonViewDiscDrop = 10;   // disc centre below the middle
+inline constexpr qreal kButtonViewDiscRadius = 8;
+inline constexpr qreal kButtonViewHaloRadius = 12;
+inline constexpr qreal kButtonViewOutlineInset = 2;
+inline constexpr qreal kButtonViewOutlineRadius = 3;
+inline constexpr qreal kButtonViewOutlineWidth = 3;
+inline constexpr int kButtonViewFontPixels = 13;
+inline constexpr int kLinkViewFontPixels = 28;
+inline constexpr qreal kLinkUnderlineRise = 10;    // underline above the bottom edge
+inline constexpr qreal kLinkUnderlineWidth = 2;
+// Menu header (NKMenuView).
+inline constexpr qreal kMenuHeaderTriangleMargin = 8;
+inline constexpr qreal kMenuHeaderFitSlack = 15;   // title must fit in text area less this
+inline constexpr qreal kMenuHeaderTitleHeight = 18;
+inline constexpr int kMenuHeaderFontPixels = 14;
+inline constexpr int kMenuHeaderMinFontPixels = 10;
 
 // ---- Main window ------------------------------------------------------------
 
