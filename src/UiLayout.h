@@ -48,6 +48,24 @@ inline constexpr qreal kMenuHeaderFitSlack = 15;   // title must fit in text are
 inline constexpr qreal kMenuHeaderTitleHeight = 18;
 inline constexpr int kMenuHeaderFontPixels = 14;
 inline constexpr int kMenuHeaderMinFontPixels = 10;
+// -- Popup menu (TabMenuView and its rows) --
+inline constexpr qreal kMenuItemHeight = 38;      // height of one row
+inline constexpr int kMenuFontPixelSize = 14;     // titles, check and sub-menu marks
+inline constexpr qreal kMenuTopBandHeight = 10;   // darkening band at the panel's top edge
+inline constexpr qreal kMenuCheckX = 2;           // left edge of the check mark
+inline constexpr qreal kMenuMarkWidth = 10;       // width of the check and sub-menu marks
+inline constexpr qreal kMenuSubMenuMarkInset = 20; // sub-menu mark: its left edge this far from the right
+inline constexpr qreal kMenuTextExtraHeight = 4;  // text box = font size + this
+inline constexpr qreal kMenuTextLift = 1;         // texts sit this much above the centred box
+
+// -- Drawn buttons, check boxes and slider (NKButton family) --
+inline constexpr int kButtonTitlePixelSize = 14;  // button titles
+inline constexpr int kCheckBoxTitlePixelSize = 13; // check box titles
+inline constexpr qreal kColorButtonRadius = 3;    // rounded corners of a colour swatch
+inline constexpr qreal kColorButtonOutline = 1;   // each of the two outlines of a chosen swatch
+inline constexpr qreal kSliderBarHeight = 5;      // the flat slider bar
+inline constexpr qreal kSliderBarRadius = 1;
+inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the title of a button
 
 // ---- Main window ------------------------------------------------------------
 
