@@ -71,6 +71,18 @@ inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the ti
 
 // ---- Setting panels ---------------------------------------------------------
 
+// Keyboard picture: the area in which a click starts a key selection,
+// measured from the bottom left of the panel view (which fills the main view).
+inline constexpr QRectF kKeyboardSelectArea{2.0, 205.0, 996.0, 330.0};
+// Key selection frame: every frame rectangle is widened by this much on
+// each side before it is outlined.
+inline constexpr qreal kKeyboardFrameGrow = 0.6;
+// Key illumination: the glow's rectangle is the key's bounding rectangle
+// widened by this much on each side; its centre lies this fraction of the
+// half-height above the middle.
+inline constexpr qreal kKeyGlowGrow = 5.0;
+inline constexpr qreal kKeyGlowCentreShift = 0.25;
+
 // ---- Dialogs ------------------------------------------------------------------
 
 // -- Modal dialog frame and message box (top-left coordinates)
