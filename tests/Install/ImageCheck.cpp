@@ -4,7 +4,7 @@
 //
 // The file must load as an image, have exactly (--size) or at least
 // (--min-size) the given size, and must not be blank: no single colour may
-// cover 99 % or more of its pixels (all fully transparent pixels count as one
+// cover 99.9 % or more of its pixels (all fully transparent pixels count as one
 // colour). A window that was never painted, a black screen or an empty icon
 // is blank. Exit status 0 when the picture passes, 1 with the reason on
 // standard error when it does not, 2 on a usage error.
@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double kBlankShare = 0.99;
+constexpr double kBlankShare = 0.999;
 
 bool parseSize(const QString& text, QSize& size)
 {
@@ -84,8 +84,8 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("%1 is %2, smaller than %3x%4").arg(file, sizeText).arg(wanted.width()).arg(wanted.height()));
     const double share = dominantShare(image);
     if (share >= kBlankShare)
-        return fail(QStringLiteral("%1 is blank: one colour covers %2 % of it").arg(file).arg(share * 100.0, 0, 'f', 1));
+        return fail(QStringLiteral("%1 is blank: one colour covers %2 % of it").arg(file).arg(share * 100.0, 0, 'f', 2));
     QTextStream(stdout) << file << ": " << sizeText << ", largest colour share "
-                        << QString::number(share * 100.0, 'f', 1) << " %\n";
+                        << QString::number(share * 100.0, 'f', 2) << " %\n";
     return 0;
 }
