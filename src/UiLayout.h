@@ -90,6 +90,6 @@ inline constexpr QSizeF messageBoxSize{400, 150};
 inline constexpr QRectF messageBoxLabel{24, 20, 352, 70};
 inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
 inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
-inline constexpr int messageBoxFontPixels = 13;
+inline constexpr int dialogFontPixels = 13;
 
 } // namespace layout

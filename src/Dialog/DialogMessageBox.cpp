@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "AppParam.h"
-#include "Platform/Strings.h"
 #include "UiLayout.h"
 
 DialogMessageBox::DialogMessageBox(const QString& messageKey, const QString& okKey,
@@ -25,29 +24,17 @@ DialogMessageBox::DialogMessageBox(const QString& messageKey, const QString& okK
     setBackgroundColor(AppParam::MessageBackgroundColor);
     setFixedSize(layout::messageBoxSize.toSize());
 
-    QFont font;
-    font.setPixelSize(layout::messageBoxFontPixels);
-
-    messageLabel_ = new QLabel(platform::localizedString(messageKey), this);
+    messageLabel_ = createLabel(messageKey);
     messageLabel_->setGeometry(layout::messageBoxLabel.toRect());
-    messageLabel_->setFont(font);
     messageLabel_->setWordWrap(true);
     messageLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    messageLabel_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
 
-    okButton_ = new QPushButton(
-        platform::localizedString(okKey.isEmpty() ? QStringLiteral("OK") : okKey), this);
+    okButton_ = createOkButton(okKey.isEmpty() ? QStringLiteral("OK") : okKey);
     okButton_->setGeometry(layout::messageBoxOkButton.toRect());
-    styleButton(okButton_, AppParam::OKButtonColor, AppParam::OKButtonHighlightColor);
-    okButton_->setDefault(true);
-    connect(okButton_, &QPushButton::clicked, this, &DialogMessageBox::pushOK);
 
-    cancelButton_ = new QPushButton(platform::localizedString(cancelKey), this);
+    cancelButton_ = createCancelButton(cancelKey);
     cancelButton_->setGeometry(layout::messageBoxCancelButton.toRect());
-    styleButton(cancelButton_, AppParam::CancelButtonColor, AppParam::CancelButtonHighlightColor);
-    cancelButton_->setAutoDefault(false);
     cancelButton_->setHidden(cancelKey.isEmpty());
-    connect(cancelButton_, &QPushButton::clicked, this, &DialogMessageBox::pushCancel);
 }
 
 DialogMessageBox::~DialogMessageBox()

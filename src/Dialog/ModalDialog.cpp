@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +12,8 @@
 #include "AppParam.h"
 #include "Dialog/DialogMessageBox.h"
 #include "Platform/Clock.h"
+#include "Platform/Strings.h"
+#include "UiLayout.h"
 #include "Utility/AppUtil.h"
 
 namespace {
@@ -61,11 +64,48 @@ void ModalDialog::styleButton(QPushButton* button, const AppColor& color,
     button->setFlat(true);
     button->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; color: white; border: none;"
-                       " border-radius: 4px; font-size: 13px; }"
+                       " border-radius: 4px; font-size: %3px; }"
                        "QPushButton:pressed { background-color: %2; }"
                        "QPushButton:disabled { color: rgb(128,128,128); }")
-            .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor())));
+            .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor()))
+            .arg(layout::dialogFontPixels));
     button->setAccessibleName(button->text());
+}
+
+QPushButton* ModalDialog::createOkButton(const QString& key)
+{
+    auto* button = new QPushButton(platform::localizedString(key), this);
+    styleButton(button, AppParam::OKButtonColor, AppParam::OKButtonHighlightColor);
+    button->setDefault(true);
+    connect(button, &QPushButton::clicked, this, &ModalDialog::pushOK);
+    return button;
+}
+
+QPushButton* ModalDialog::createCancelButton(const QString& key)
+{
+    auto* button = new QPushButton(platform::localizedString(key), this);
+    styleButton(button, AppParam::CancelButtonColor, AppParam::CancelButtonHighlightColor);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, &ModalDialog::pushCancel);
+    return button;
+}
+
+QPushButton* ModalDialog::createSelectButton(const QString& text)
+{
+    auto* button = new QPushButton(text, this);
+    styleButton(button, AppParam::SelectButtonColor, AppParam::SelectButtonHighlightColor);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* ModalDialog::createLabel(const QString& key)
+{
+    auto* label = new QLabel(platform::localizedString(key), this);
+    QFont font = label->font();
+    font.setPixelSize(layout::dialogFontPixels);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    return label;
 }
 
 void ModalDialog::computeInitPosition()

@@ -26,6 +26,7 @@
 #include "Utility/AppColor.h"
 
 class QEventLoop;
+class QLabel;
 class QPushButton;
 
 class ModalDialog : public QDialog {
@@ -92,6 +93,16 @@ public slots:
 protected:
     // Re-enables the host's help menu items (when there is a host).
     static void enableHelpMenu();
+
+    // Controls in the frame's look, children of this dialog. Texts are
+    // looked up by key. The OK button runs pushOK() and is the default
+    // button; the Cancel button runs pushCancel(); the chooser ("...")
+    // button has the select colours and no action.
+    QPushButton* createOkButton(const QString& key = QStringLiteral("OK"));
+    QPushButton* createCancelButton(const QString& key = QStringLiteral("Cancel"));
+    QPushButton* createSelectButton(const QString& text = QStringLiteral("..."));
+    // A white label of the dialog font.
+    QLabel* createLabel(const QString& key);
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -103,6 +103,15 @@ TEST(MessageBox, TopLevelBoxTakesMaskAndHelpAndGivesThemBack)
     EXPECT_FALSE(helpDuring);
     EXPECT_FALSE(host.maskUp);
     EXPECT_TRUE(host.helpEnabled);
+
+    // A box that goes away without being answered gives them back too.
+    {
+        DialogMessageBox box("m", "OK", "", nullptr);
+        EXPECT_TRUE(host.maskUp);
+        EXPECT_FALSE(host.helpEnabled);
+    }
+    EXPECT_FALSE(host.maskUp);
+    EXPECT_TRUE(host.helpEnabled);
 }
 
 TEST(MessageBox, BoxInsideADialogLeavesMaskAndHelpToTheDialog)
@@ -144,17 +153,20 @@ TEST(ModalDialogFrame, CloseAllWindowHidesAtOnceAndEndsWithZeroHalfASecondLater)
     host.helpEnabled = false;
     CountingDialog dialog;
     bool hiddenAtOnce = false;
+    bool stillModal = true;
     QElapsedTimer clock;
     whenRunning(&dialog, [&] {
         clock.start();
         dialog.closeAllWindow();
         hiddenAtOnce = !dialog.isVisible();
+        stillModal = QApplication::activeModalWidget() == &dialog;
         dialog.closeAllWindow(); // a second call changes nothing
     });
     const int code = dialog.exec();
     EXPECT_EQ(code, 0);
     EXPECT_GE(clock.elapsed(), 90);
     EXPECT_TRUE(hiddenAtOnce);
+    EXPECT_FALSE(stillModal); // the main window takes input during the wait
     EXPECT_EQ(dialog.cancels, 0);
     EXPECT_FALSE(host.helpEnabled); // left for the reconnect to enable
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
