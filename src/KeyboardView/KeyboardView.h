@@ -13,6 +13,7 @@
 // and reports; it never talks to a device.
 
 #include <QImage>
+#include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 
@@ -70,17 +71,26 @@ signals:
     void pressed();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     static void clearKeySelectFlags();
+    // Draws body and key tops once into composed_, in the view's size and
+    // pixel density; called when a picture, the size or the screen changes.
+    void rebuildComposed();
+    // Redraws the overlays where the selection changed (`dirty` in widget
+    // coordinates; empty for nothing).
+    void updateOverlays(const QRectF& dirty);
 
     QImage bodyImage_;
     QImage buttonImage_;
+    QPixmap composed_;
     KeyboardIlluminationView* illumination_;
     KeyboardCropView* crop_;
     bool isMouseCaptured_ = false;
