@@ -58,6 +58,22 @@ TEST_F(KeySelection, BandSelectsTheKeysItTouches)
     EXPECT_EQ(delegate.selections.back(), (QStringList{"Q", "W"}));
 }
 
+TEST_F(KeySelection, MoveRedrawsOnlyWhereTheSelectionChanged)
+{
+    const QPoint from = centreOf(QStringLiteral("Q"));
+    press(from);
+    dragTo(centreOf(QStringLiteral("W")) + QPoint(0, 4));
+    dragTo(centreOf(QStringLiteral("E")) + QPoint(0, 4));
+    const QRectF changed = view->keyboardCropView()->changedArea();
+    EXPECT_TRUE(changed.contains(widgetRect(key("E").keytop[0])));
+    EXPECT_FALSE(changed.intersects(widgetRect(key("Q").keytop[0])));
+    EXPECT_FALSE(changed.intersects(widgetRect(key("P").keytop[0])));
+    // A move that changes no key redraws nothing.
+    dragTo(centreOf(QStringLiteral("E")) + QPoint(1, 5));
+    EXPECT_TRUE(view->keyboardCropView()->changedArea().isEmpty());
+    release(centreOf(QStringLiteral("E")));
+}
+
 TEST_F(KeySelection, BandWithoutHeightTestsOnlyItsCorner)
 {
     const QPoint from = centreOf(QStringLiteral("Q"));
