@@ -81,6 +81,12 @@ void KeyboardView::showBodyImageOnly(const QImage& image)
     setKeyboardImages(image, QImage());
 }
 
+void KeyboardView::redrawKeys()
+{
+    illumination_->update();
+    crop_->update();
+}
+
 void KeyboardView::clearSelection()
 {
     crop_->clearCrop();
