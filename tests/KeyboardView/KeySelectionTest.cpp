@@ -4,6 +4,9 @@
 
 #include "Device/MouseEntry.h"
 
+#include <QPushButton>
+#include <QSignalSpy>
+
 namespace {
 
 using kbtest::PictureFixture;
@@ -115,6 +118,24 @@ TEST_F(KeySelection, NothingIsSelectedWhenThePanelDoesNotAllowIt)
 
     EXPECT_TRUE(delegate.views.empty());
     EXPECT_FALSE(anySelected());
+}
+
+TEST_F(KeySelection, PanelControlsAboveThePictureGetTheirClicks)
+{
+    // A panel control placed over keys (the key-lock switch, say).
+    QPushButton control(view.get());
+    control.setGeometry(QRect(centreOf(QStringLiteral("Q")) - QPoint(10, 10), QSize(20, 20)));
+    control.show();
+    QSignalSpy clicked(&control, &QPushButton::clicked);
+    QSignalSpy pressed(view.get(), &KeyboardView::pressed);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_TRUE(delegate.views.empty());
+    EXPECT_EQ(pressed.count(), 0);
+    // A press on the picture itself is reported, whether it selects or not.
+    AppParam::appCropMode = CropMode::None;
+    click(centreOf(QStringLiteral("W")));
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 TEST_F(KeySelection, WithAMouseConnectedNothingCanBeSelected)
