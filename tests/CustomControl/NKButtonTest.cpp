@@ -1,5 +1,6 @@
 // Pointer moves go to the window under test as window-system events.
 #define QTEST_QPA_MOUSE_HANDLING
+#include "CustomControl/AppUtilUi.h"
 #include "CustomControl/NKButton.h"
 
 #include <QAccessible>
@@ -103,8 +104,8 @@ TEST_F(ButtonTest, FlatButtonTitleFollowsAlignmentAndColour)
     NKButton button(QStringLiteral("Keyboards"), &window);
     button.setGeometry(0, 0, 240, 30);
     button.setColors(Qt::black, Qt::black);
-    button.setTitleAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    button.setTitleColor(QColor(255, 0, 0));
+    // The title look that the windows give their buttons.
+    AppUtil::setAlignmentButton(&button, Qt::AlignRight, QColor(255, 0, 0));
     const QImage image = render(&button);
     // All of the title stands in the right half, in red.
     EXPECT_EQ(greyRange(image, QRect(0, 0, 120, 30)).first, 0);
@@ -115,6 +116,10 @@ TEST_F(ButtonTest, FlatButtonTitleFollowsAlignmentAndColour)
             red = c.red() > 200 && c.green() < 40;
         }
     EXPECT_TRUE(red);
+    // Without the fixed colour the title follows the enabled state again.
+    button.setTitleColor(QColor());
+    EXPECT_EQ(button.effectiveTitleColor(), QColor(255, 255, 255));
+    EXPECT_EQ(button.titleAlignment(), Qt::AlignRight);
     auto name = [&] { return QAccessible::queryAccessibleInterface(&button)->text(QAccessible::Name); };
     EXPECT_EQ(name(), QStringLiteral("Keyboards"));
     button.setText(QStringLiteral("Return"));
