@@ -78,6 +78,7 @@ public:
         : QDialog(parent)
     {
         setObjectName(QStringLiteral("dialogMessageBox"));
+        setProperty("messageKey", messageKey);
         setModal(true);
         setStyleSheet(QStringLiteral("QDialog { background: rgb(26,26,26); } QLabel { color: white; }"));
         auto* box = new QVBoxLayout(this);

@@ -1,0 +1,106 @@
+#include "support/ui/AppHarness.h"
+
+#include "AppDelegate.h"
+#include "AppParam.h"
+#include "Device/KeyboardEntry.h"
+#include "MainViewController.h"
+#include "Utility/AppUtil.h"
+#include "XML/ApplicationProfile.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace apptest {
+
+namespace {
+
+void resetAppState()
+{
+    AppParam::device = std::make_shared<KeyboardEntry>();
+    AppParam::keyboardSettingsChanged = false;
+    AppParam::keyboardSettingsChangedStack = BoolStack{};
+    AppParam::selectDeviceLocation = 0;
+    AppParam::selectDeviceType = DeviceType::Unknown;
+    AppParam::functionTabSelect = FunctionTab::None;
+    AppParam::windowPlacement = WINDOWPLACEMENT{};
+    AppParam::userProfileFilePath.clear();
+    AppParam::firmwareFilePath.clear();
+}
+
+} // namespace
+
+AppHarness::AppHarness(HarnessOptions options) : options_(options)
+{
+    previousScale_ = platform::timeScale();
+    platform::setTimeScale(options_.timeScale);
+    AppUtil::setAppWorkFolderForTesting(work_.path() + QStringLiteral("/"));
+    resetAppState();
+    bus_ = std::make_unique<emu::ScopedVirtualBus>();
+    if (options_.keyboard) {
+        keyboard = std::make_shared<emu::EmulatedKeyboard>();
+        bus().attach(keyboard, kKeyboardLocation);
+    }
+    if (options_.mouse) {
+        mouse = std::make_shared<emu::EmulatedMouse>();
+        bus().attach(mouse, kMouseLocation);
+    }
+    if (options_.rememberedLocation) {
+        AppParam::selectDeviceLocation = *options_.rememberedLocation;
+        (void)ApplicationProfile::save();
+        resetAppState();
+    }
+    boxTimer_ = std::make_unique<QTimer>();
+    boxTimer_->setInterval(5);
+    QObject::connect(boxTimer_.get(), &QTimer::timeout, [this] { pollMessageBoxes(); });
+    boxTimer_->start();
+}
+
+AppHarness::~AppHarness()
+{
+    boxTimer_.reset();
+    delegate_.reset();
+    AppParam::device = std::make_shared<KeyboardEntry>();
+    bus_.reset();
+    AppUtil::setAppWorkFolderForTesting(QString());
+    platform::setTimeScale(previousScale_);
+}
+
+bool AppHarness::start()
+{
+    delegate_ = std::make_unique<AppDelegate>();
+    return delegate_->applicationDidFinishLaunching();
+}
+
+MainViewController& AppHarness::controller() const
+{
+    return *delegate_->mainController();
+}
+
+void AppHarness::pollMessageBoxes()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QDialog*>(w);
+        if (!box || box->objectName() != QLatin1String("dialogMessageBox") || !box->isVisible() ||
+            box->property("answered").toBool())
+            continue;
+        box->setProperty("answered", true);
+        const QString key = box->property("messageKey").toString();
+        asked.push_back(key);
+        const int reply = answer ? answer(key) : 1;
+        auto* button = box->findChild<QPushButton*>(reply == 1 ? QStringLiteral("okButton")
+                                                               : QStringLiteral("cancelButton"));
+        if (!button)
+            button = box->findChild<QPushButton*>(QStringLiteral("okButton"));
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+}
+
+bool AppHarness::waitFor(const std::function<bool()>& done, int milliseconds)
+{
+    return emu::waitUntil(done, std::chrono::milliseconds(milliseconds));
+}
+
+} // namespace apptest
