@@ -42,6 +42,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     mainController_ = std::make_unique<MainViewController>();
     if (!mainController_->viewDidLoad())
         return false;
+    if (beforeAppear)
+        beforeAppear(*mainController_);
     mainController_->viewWillAppear();
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -29,6 +30,10 @@ public:
     bool applicationDidFinishLaunching();
 
     MainViewController* mainController() const { return mainController_.get(); }
+
+    // Runs after the window is laid out and before devices are connected
+    // (tests set the controller's seams here).
+    std::function<void(MainViewController&)> beforeAppear;
 
 private:
     std::unique_ptr<MainViewController> mainController_;

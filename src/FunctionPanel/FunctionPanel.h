@@ -61,5 +61,7 @@ public:
     SettingsChangedScope& operator=(const SettingsChangedScope&) = delete;
 
 private:
-    const void* device_;
+    // Weak, so that a replaced device's memory cannot be taken by its
+    // successor and pass for it.
+    std::weak_ptr<class IDeviceEntry> device_;
 };

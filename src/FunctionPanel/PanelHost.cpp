@@ -60,7 +60,7 @@ void PanelHost::initSetting()
 
 QWidget* PanelHost::keyboardView() { return view_; }
 
-SettingsChangedScope::SettingsChangedScope() : device_(AppParam::device.get())
+SettingsChangedScope::SettingsChangedScope() : device_(AppParam::device)
 {
     AppParam::keyboardSettingsChangedStack.push(AppParam::keyboardSettingsChanged);
 }
@@ -68,7 +68,7 @@ SettingsChangedScope::SettingsChangedScope() : device_(AppParam::device.get())
 SettingsChangedScope::~SettingsChangedScope()
 {
     const bool saved = AppParam::keyboardSettingsChangedStack.pop();
-    if (AppParam::device.get() == device_)
+    if (!device_.expired() && device_.lock() == AppParam::device)
         AppParam::keyboardSettingsChanged = saved;
     if (auto* main = MainViewController::instance())
         main->updateKeyboardSettingsChanged();

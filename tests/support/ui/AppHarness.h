@@ -9,6 +9,7 @@
 #include "support/EmulatedMouse.h"
 #include "support/VirtualHidBus.h"
 
+#include <QRect>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -31,6 +32,8 @@ struct HarnessOptions {
     bool mouse = true;
     // The location remembered from the last run (written to the settings file).
     std::optional<int32_t> rememberedLocation;
+    // The visible screen area the window is placed in (the real one when empty).
+    std::optional<QRect> screen;
     // Time scale of every fixed delay while the harness lives.
     double timeScale = 0.02;
 };
@@ -55,7 +58,8 @@ public:
 
     // Answers every message box the application puts up: `answer` gets the
     // box's message key and returns 1 (OK) or 0 (Cancel); the harness presses
-    // that button. Unset: every box is answered with OK.
+    // that button; a negative answer leaves the box open. Unset: every box
+    // is answered with OK.
     std::function<int(const QString& messageKey)> answer;
     // Message keys of the boxes seen, in order.
     std::vector<QString> asked;
