@@ -18,8 +18,18 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("mainView"));
     setFixedSize(layout::kMainWindowSize.toSize());
     background_.load(QStringLiteral(":/images/MainBackground.png"));
+    // One dark palette for the window and everything in it (dialogs too).
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(20, 18, 17));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::Button, QColor(70, 70, 70));
+    pal.setColor(QPalette::ButtonText, Qt::white);
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    pal.setColor(QPalette::Disabled, QPalette::Button, QColor(45, 45, 45));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    pal.setColor(QPalette::Base, QColor(40, 40, 40));
+    pal.setColor(QPalette::Text, Qt::white);
+    pal.setColor(QPalette::Link, QColor(90, 160, 255));
     setPalette(pal);
     setAutoFillBackground(true);
 }
@@ -93,7 +103,6 @@ KeyboardErrorView::KeyboardErrorView(QWidget* parent) : QWidget(parent)
     QFont f = deviceNotFountLabel->font();
     f.setPixelSize(layout::kErrorViewFont);
     deviceNotFountLabel->setFont(f);
-    deviceNotFountLabel->setStyleSheet(QStringLiteral("color: white;"));
 
     linkKeyboardQandALink = new QPushButton(this);
     linkKeyboardQandALink->setFlat(true);
@@ -105,8 +114,9 @@ KeyboardErrorView::KeyboardErrorView(QWidget* parent) : QWidget(parent)
     lf.setPixelSize(layout::kHeaderLabelFont + 2);
     lf.setUnderline(true);
     linkKeyboardQandALink->setFont(lf);
-    linkKeyboardQandALink->setStyleSheet(
-        QStringLiteral("QPushButton { color: rgb(90,160,255); border: none; background: transparent; }"));
+    QPalette lp = linkKeyboardQandALink->palette();
+    lp.setColor(QPalette::ButtonText, QColor(90, 160, 255));
+    linkKeyboardQandALink->setPalette(lp);
     // As wide as its text, centred where the layout puts it.
     const QRectF nib = layout::kDeviceNotFoundLink;
     const int w = QFontMetrics(lf).horizontalAdvance(linkText) + 8;

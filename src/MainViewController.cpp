@@ -53,11 +53,6 @@ QPushButton* makeButton(QWidget* parent, const char* key, const QRectF& frame)
     b->setGeometry(frame.toRect());
     b->setFont(pixelFont(b->font(), layout::kButtonFont));
     b->setFocusPolicy(Qt::StrongFocus);
-    b->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: rgb(70,70,70); border: 1px solid rgb(100,100,100); "
-        "border-radius: 3px; padding: 2px 8px; }"
-        "QPushButton:hover { background: rgb(92,92,92); }"
-        "QPushButton:disabled { color: rgb(128,128,128); background: rgb(45,45,45); }"));
     return b;
 }
 
@@ -66,7 +61,6 @@ QLabel* makeLabel(QWidget* parent, const QRectF& frame, int px, bool bold = fals
     auto* l = new QLabel(parent);
     l->setGeometry(frame.toRect());
     l->setFont(pixelFont(l->font(), px, bold));
-    l->setStyleSheet(QStringLiteral("color: white;"));
     return l;
 }
 
@@ -80,7 +74,6 @@ public:
         setObjectName(QStringLiteral("dialogMessageBox"));
         setProperty("messageKey", messageKey);
         setModal(true);
-        setStyleSheet(QStringLiteral("QDialog { background: rgb(26,26,26); } QLabel { color: white; }"));
         auto* box = new QVBoxLayout(this);
         auto* text = new QLabel(platform::localizedString(messageKey), this);
         text->setObjectName(QStringLiteral("message"));
@@ -348,7 +341,6 @@ void MainViewController::viewWillAppear()
 {
     currentKeyboardView = apcSettingContoller->keyboardView();
     selectFunctionTab(AppParam::functionTabSelect);
-    initKeyboardEnum();
 
     // Window placement: the stored origin, moved back inside the screen. The
     // size is always the window's own.
@@ -366,7 +358,21 @@ void MainViewController::viewWillAppear()
         mainView->move(placed.topLeft());
     }
     AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
+    connect(mainView, &MainView::firstPaint, this, &MainViewController::windowSourceInitialized,
+            Qt::QueuedConnection);
+    // Where the window system does not paint the window (it is not mapped),
+    // the devices are connected all the same.
+    QTimer::singleShot(int(platform::scaled(platform::Seconds(0.5)).count() * 1000), this,
+                       &MainViewController::windowSourceInitialized);
     mainView->show();
+}
+
+void MainViewController::windowSourceInitialized()
+{
+    if (devicesReady_)
+        return;
+    devicesReady_ = true;
+    initKeyboardEnum();
 }
 
 bool MainViewController::windowClosing()
@@ -473,13 +479,26 @@ void MainViewController::updateDevicePathList()
     }
 }
 
+QImage MainViewController::thumbnail(const DeviceEnumEntry& entry)
+{
+    if (!std::dynamic_pointer_cast<KeyboardProfile>(entry.profile) &&
+        !std::dynamic_pointer_cast<MouseProfile>(entry.profile))
+        return {};
+    // Reading a picture from its package is slow; a description object's
+    // picture does not change, and re-reading the descriptions makes new ones.
+    const DeviceProfile* key = entry.profile.get();
+    auto it = thumbnails_.find(key);
+    if (it == thumbnails_.end() || it->second.first.expired()) {
+        thumbnails_.erase(key);
+        it = thumbnails_.emplace(key, std::make_pair(std::weak_ptr<DeviceProfile>(entry.profile),
+                                                     entry.profile->getDeviceThumbImage())).first;
+    }
+    return it->second.second;
+}
+
 bool MainViewController::isUsable(const DeviceEnumEntry& entry)
 {
-    if (auto kp = std::dynamic_pointer_cast<KeyboardProfile>(entry.profile))
-        return !kp->getDeviceThumbImage().isNull();
-    if (auto mp = std::dynamic_pointer_cast<MouseProfile>(entry.profile))
-        return !mp->getDeviceThumbImage().isNull();
-    return false;
+    return !thumbnail(entry).isNull();
 }
 
 // Removes unusable entries from deviceList. When the connected device turns
@@ -599,7 +618,7 @@ void MainViewController::updateKeyboardListView(bool openView)
         return;
     for (size_t i = 0; i < deviceList.size(); ++i) {
         const auto& e = deviceList[i];
-        QImage thumb = e.profile ? e.profile->getDeviceThumbImage() : QImage();
+        QImage thumb = thumbnail(e);
         AppUtil::convertImageSizeToDpi72(thumb);
         keyboardList->addItem(QStringLiteral("Entry_%1").arg(i), thumb, e.deviceLocation == conectDeviceLocation);
     }

@@ -37,6 +37,7 @@ class FunctionPanel;
 class FunctionTabButton;
 class KeyboardErrorView;
 class MainView;
+class DeviceProfile;
 class KeyboardProfile;
 class MouseProfile;
 
@@ -56,9 +57,14 @@ public:
     // Reads the built-in defaults and the user's settings and lays the window
     // out. False when the defaults cannot be read: the start must end.
     bool viewDidLoad();
-    // Shows the remembered tab, enumerates and connects devices, places the
-    // window and shows it.
+    // Shows the remembered tab, places the window and shows it; the devices
+    // are enumerated and connected right after its first paint
+    // (windowSourceInitialized), so the window appears without waiting for
+    // device traffic.
     void viewWillAppear();
+    void windowSourceInitialized();
+    // The first device enumeration and connect have run.
+    bool devicesReady() const { return devicesReady_; }
     // The exit check and shutdown: false refuses (firmware update running,
     // a modal dialog open, "No" to the unsent-changes question); true after
     // the device was closed and the settings file written.
@@ -199,7 +205,8 @@ private:
     void connectMouseDevice(int index, const DeviceEnumEntry& entry,
                             const std::shared_ptr<MouseProfile>& mouseProfile);
     bool filterUnusableEntries();
-    static bool isUsable(const DeviceEnumEntry& entry);
+    bool isUsable(const DeviceEnumEntry& entry);
+    QImage thumbnail(const DeviceEnumEntry& entry);
     void closeTabMenus();
     void setTabLooks(const std::vector<FunctionTabButton*>& row, int shownPosition);
     void placeBodyView(QWidget* view);
@@ -213,6 +220,10 @@ private:
     // Automatic reconnects per location during one connect (see
     // setConnectedDeviceError); reset when the device leaves.
     std::map<int32_t, int> connectFailures_;
+    bool devicesReady_ = false;
+    // Device pictures by description object (held weakly: a description
+    // that is gone cannot pass for a new one at the same address).
+    std::map<const DeviceProfile*, std::pair<std::weak_ptr<DeviceProfile>, QImage>> thumbnails_;
     int connectDepth_ = 0;
     QRect tabAreaRect(DeviceType type) const;
 };

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QEvent>
 #include <QTimer>
 
 namespace apptest {
@@ -52,20 +53,28 @@ AppHarness::AppHarness(HarnessOptions options) : options_(options)
         (void)ApplicationProfile::save();
         resetAppState();
     }
-    boxTimer_ = std::make_unique<QTimer>();
-    boxTimer_->setInterval(5);
-    QObject::connect(boxTimer_.get(), &QTimer::timeout, [this] { pollMessageBoxes(); });
-    boxTimer_->start();
+    // Message boxes are answered as soon as one is shown; nothing polls.
+    boxWatch_ = std::make_unique<BoxWatch>([this] { pollMessageBoxes(); });
+    qApp->installEventFilter(boxWatch_.get());
 }
 
 AppHarness::~AppHarness()
 {
-    boxTimer_.reset();
+    boxWatch_.reset();
     delegate_.reset();
     AppParam::device = std::make_shared<KeyboardEntry>();
     bus_.reset();
     AppUtil::setAppWorkFolderForTesting(QString());
     platform::setTimeScale(previousScale_);
+}
+
+BoxWatch::BoxWatch(std::function<void()> onShown) : onShown_(std::move(onShown)) {}
+
+bool BoxWatch::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dialogMessageBox"))
+        QTimer::singleShot(0, this, onShown_);
+    return false;
 }
 
 bool AppHarness::start()
@@ -75,7 +84,10 @@ bool AppHarness::start()
         delegate_->beforeAppear = [screen = *options_.screen](MainViewController& main) {
             main.visibleScreenArea = [screen] { return std::optional<QRect>(screen); };
         };
-    return delegate_->applicationDidFinishLaunching();
+    if (!delegate_->applicationDidFinishLaunching())
+        return false;
+    // The devices are connected right after the window's first paint.
+    return !options_.waitForDevices || waitFor([this] { return controller().devicesReady(); }, 10000);
 }
 
 MainViewController& AppHarness::controller() const

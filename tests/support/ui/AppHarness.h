@@ -9,6 +9,7 @@
 #include "support/EmulatedMouse.h"
 #include "support/VirtualHidBus.h"
 
+#include <QObject>
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
@@ -24,6 +25,16 @@ class QDialog;
 
 namespace apptest {
 
+// Tells when a message box of the application is shown.
+class BoxWatch : public QObject {
+public:
+    explicit BoxWatch(std::function<void()> onShown);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> onShown_;
+};
+
 inline constexpr uint32_t kKeyboardLocation = 0x01100000;
 inline constexpr uint32_t kMouseLocation = 0x01200000;
 
@@ -34,6 +45,9 @@ struct HarnessOptions {
     std::optional<int32_t> rememberedLocation;
     // The visible screen area the window is placed in (the real one when empty).
     std::optional<QRect> screen;
+    // start() returns only once the devices are connected (else right after
+    // the window was shown).
+    bool waitForDevices = true;
     // Time scale of every fixed delay while the harness lives.
     double timeScale = 0.02;
 };
@@ -45,8 +59,8 @@ public:
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;
 
-    // Starts the application as main() does (without the instance lock);
-    // false when the start failed.
+    // Starts the application as main() does (without the instance lock) and
+    // waits until its devices are connected; false when the start failed.
     bool start();
 
     MainViewController& controller() const;
@@ -73,7 +87,7 @@ private:
     HarnessOptions options_;
     QTemporaryDir work_;
     std::unique_ptr<emu::ScopedVirtualBus> bus_;
-    std::unique_ptr<class QTimer> boxTimer_;
+    std::unique_ptr<BoxWatch> boxWatch_;
     std::unique_ptr<AppDelegate> delegate_;
     double previousScale_ = 1.0;
 };
