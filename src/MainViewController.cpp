@@ -26,7 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
+#include <QToolButton>
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QScreen>
@@ -230,21 +230,26 @@ void MainViewController::buildWindow()
     };
     keyboardErrorView->hide();
 
-    // Menu bar: the application menu with About, and Help with three links.
-    menuBar = new QMenuBar(mainView);
-    menuBar->setNativeMenuBar(false);
-    menuBar->hide();
-    QMenu* appMenu = menuBar->addMenu(tr_("MenuApplication"));
-    aboutMenuItem = appMenu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);
-    QMenu* helpMenu = menuBar->addMenu(tr_("MenuHelp"));
-    userManualMenuItem = helpMenu->addAction(tr_("MenuUsersManual"), this, &MainViewController::pushUsersManualMenu);
-    qaManualMenuItem = helpMenu->addAction(tr_("MenuQandA"), this, &MainViewController::pushQandAMenu);
-    updateInfoMenuItem = helpMenu->addAction(tr_("MenuUpdateInfo"), this, &MainViewController::pushUpdateInfoMenu);
-    for (QMenu* m : {appMenu, helpMenu}) {
-        connect(m, &QMenu::aboutToShow, this, [this, m] { menuWiiShowNotification(m); });
-        connect(m, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
-    }
-    mainView->addActions({aboutMenuItem, userManualMenuItem, qaManualMenuItem, updateInfoMenuItem});
+    // The application menu, behind a button beside the close button: About
+    // and the three help links.
+    helpMenuButton = new QToolButton(mainHeaderView);
+    helpMenuButton->setObjectName(QStringLiteral("helpMenuButton"));
+    helpMenuButton->setText(QStringLiteral("\u2630"));
+    helpMenuButton->setAccessibleName(tr_("MenuHelp"));
+    helpMenuButton->setToolTip(tr_("MenuHelp"));
+    helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
+    helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
+    helpMenuButton->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(helpMenuButton);
+    menu->setObjectName(QStringLiteral("helpMenu"));
+    aboutMenuItem = menu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);
+    menu->addSeparator();
+    userManualMenuItem = menu->addAction(tr_("MenuUsersManual"), this, &MainViewController::pushUsersManualMenu);
+    qaManualMenuItem = menu->addAction(tr_("MenuQandA"), this, &MainViewController::pushQandAMenu);
+    updateInfoMenuItem = menu->addAction(tr_("MenuUpdateInfo"), this, &MainViewController::pushUpdateInfoMenu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuWiiShowNotification(menu); });
+    connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
+    helpMenuButton->setMenu(menu);
 
     initializeTabSetting();
     initDialogItem();
@@ -723,6 +728,14 @@ void MainViewController::openFailed(int32_t location, const char* logLine)
     setConnectedDeviceError(location);
 }
 
+QString MainViewController::modelNumberText(const QString& prefix, const QString& model)
+{
+    // Six characters of model, then the revision; a shorter number whole.
+    const QString text = model.size() >= 6 ? prefix + model.left(6) + QStringLiteral(" Rev ") + model.mid(6)
+                                           : prefix + model;
+    return tr_("ModelNumber") + QLatin1Char(' ') + text;
+}
+
 void MainViewController::setModelLabels(const QString& prefix)
 {
     const auto& dev = AppParam::device;
@@ -731,12 +744,8 @@ void MainViewController::setModelLabels(const QString& prefix)
                                                     : QString()));
     selectKeybordButton->show();
     keyboardNameLabel->setText(dev->modelName());
-    if (const auto model = dev->modelNumber()) {
-        // Six characters of model, then the revision; a shorter number whole.
-        const QString text = model->size() >= 6 ? prefix + model->left(6) + QStringLiteral(" Rev ") + model->mid(6)
-                                                : prefix + *model;
-        keyboardModelLabel->setText(tr_("ModelNumber") + QLatin1Char(' ') + text);
-    }
+    if (const auto model = dev->modelNumber())
+        keyboardModelLabel->setText(modelNumberText(prefix, *model));
     if (const auto fw = dev->firmwareVersion())
         keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + fw->toUpper());
 }

@@ -29,7 +29,7 @@ class QAction;
 class QDialog;
 class QLabel;
 class QMenu;
-class QMenuBar;
+class QToolButton;
 class QPushButton;
 class BackgroundStrip;
 class DeviceStripView;
@@ -71,6 +71,10 @@ public:
     bool windowClosing();
     // The application left the foreground: the open tab menu closes.
     void applicationWillResignActive();
+
+    // The model label: "ModelNumber", the prefix, six characters of the
+    // model number, " Rev " and the rest; a shorter number is shown whole.
+    static QString modelNumberText(const QString& prefix, const QString& model);
 
     // Clamps a stored window rectangle into the visible screen area; the
     // size is kept.
@@ -163,7 +167,7 @@ public:
     QLabel* keyboardNameLabel = nullptr;
     QLabel* keyboardModelLabel = nullptr;
     QLabel* keyboardFirmwareLabel = nullptr;
-    QMenuBar* menuBar = nullptr;
+    QToolButton* helpMenuButton = nullptr;
     QAction* aboutMenuItem = nullptr;
     QAction* userManualMenuItem = nullptr;
     QAction* qaManualMenuItem = nullptr;

@@ -32,6 +32,7 @@ inline constexpr QRectF kSendButton{736, 108, 80, 36};
 inline constexpr QRectF kSaveProfileButton{824, 108, 80, 36};
 inline constexpr QRectF kLoadProfileButton{912, 108, 80, 36};
 inline constexpr QRectF kCloseButton{956, 12, 32, 32};
+inline constexpr QRectF kHelpMenuButton{916, 12, 32, 32};
 inline constexpr QRectF kModelNameLabel{24, 16, 560, 28};
 inline constexpr QRectF kKeyboardNameLabel{24, 52, 560, 20};
 inline constexpr QRectF kKeyboardModelLabel{24, 74, 300, 20};

@@ -312,7 +312,7 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition.size(), QSizeF(main.mainView->size()));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 680));
 }
 
 TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
@@ -463,4 +463,24 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     ASSERT_TRUE(app.start());
     EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 120));
     EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 120));
+}
+
+TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
+{
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KVK108A1")),
+              QStringLiteral("Model KVK108 Rev A1"));
+    EXPECT_EQ(MainViewController::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
+              QStringLiteral("Model VXKVM006 Rev "));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QString()), QStringLiteral("Model "));
+}
+
+TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
+{
+    AppHarness app(devices(true, false));
+    MainViewController main;  // not started: no device list, no enumerator
+    main.setConnectedDeviceError(kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+    EXPECT_EQ(app.bus().openCount(), 0);
 }
