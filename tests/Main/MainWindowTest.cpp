@@ -11,6 +11,7 @@
 #include "MainWindowControls.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
+#include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -483,4 +484,31 @@ TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
     EXPECT_EQ(main.conectDeviceLocation, -1);
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.bus().openCount(), 0);
+}
+
+TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
+{
+    AppHarness app(devices(false, true));
+    auto second = std::make_shared<emu::EmulatedMouse>();
+    const uint32_t secondLocation = 0x01300000;
+    app.bus().attach(second, secondLocation);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, mouseLoc);
+    const auto picturesBefore = main.mouseImages;
+    ASSERT_EQ(picturesBefore.size(), 26);
+
+    // The description now names a picture its package does not hold.
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.deviceList.at(1).profile);
+    ASSERT_TRUE(profile);
+    profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
+    clickTile(main, 1);
+
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_TRUE(app.mouse->sessionOpen());
+    EXPECT_EQ(main.mouseImages.keys(), picturesBefore.keys());
+    // The new mouse was opened, then let go without an end-session command.
+    EXPECT_EQ(second->startCount(), 1);
+    EXPECT_EQ(second->endCount(), 0);
+    EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
 }
