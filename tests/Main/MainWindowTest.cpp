@@ -8,7 +8,8 @@
 #include "FunctionPanel/PanelHost.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
 #include "XML/MouseProfile.h"
@@ -58,8 +59,8 @@ void markChanged(MainViewController& main)
 void clickTile(MainViewController& main, int index)
 {
     QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, main.keyboardList->count());
-    QTest::mouseClick(main.keyboardList->tile(index), Qt::LeftButton);
+    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
+    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -74,7 +75,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(main.keyboardList->count(), 2);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 2);
         EXPECT_FALSE(main.mouseButtonTabView->isHidden());
         EXPECT_TRUE(main.apcTabView->isHidden());
         EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
@@ -97,7 +98,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_FALSE(main.saveProfileButton->isEnabled());
         EXPECT_TRUE(main.sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(main.keyboardList->count(), 0);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -110,7 +111,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
@@ -118,7 +119,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(main.keyboardList->count(), 1);
+    EXPECT_EQ(int(main.keyboardList->detailArray().size()), 1);
     EXPECT_TRUE(main.keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
@@ -195,7 +196,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
@@ -313,7 +314,7 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 680));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 700));
 }
 
 TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
@@ -362,11 +363,11 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
     EXPECT_EQ(host(main.gamingSettingController.get())->initCount(), before + 1);
     EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
     EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
-    EXPECT_EQ(main.apcTabView->tabStatus(), FunctionTabButton::Status::notActive);
-    EXPECT_EQ(main.apcTabView->tabGradient(), FunctionTabButton::Gradient::right);
-    EXPECT_EQ(main.keylockTabView->tabStatus(), FunctionTabButton::Status::active);
-    EXPECT_EQ(main.keylockTabView->tabGradient(), FunctionTabButton::Gradient::none);
-    EXPECT_EQ(main.settingTabView->tabGradient(), FunctionTabButton::Gradient::left);
+    EXPECT_EQ(main.apcTabView->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(main.apcTabView->tabGradient(), TabGradient::right);
+    EXPECT_EQ(main.keylockTabView->tabStatus(), TabStatus::active);
+    EXPECT_EQ(main.keylockTabView->tabGradient(), TabGradient::none);
+    EXPECT_EQ(main.settingTabView->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
     main.selectFunctionTab(FunctionTab::MButtonSetting);
@@ -458,12 +459,12 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     HarnessOptions options = devices(false, false);
     options.screen = QRect(0, 0, 1280, 800);
     AppHarness app(options);
-    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 680);
+    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 700);
     ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 120));
-    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 120));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
+    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
