@@ -128,6 +128,21 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
 
+// -- Mouse button panel (top-left coordinates of the panel view)
+// Label and menu header of each button: the label stands this far below the
+// button's anchor on the picture, the header this far below the label.
+inline constexpr QSizeF kMButtonLabelSize{200, 18};
+inline constexpr QSizeF kMButtonHeaderSize{200, 30};
+inline constexpr qreal kMButtonLabelGap = 2.0;
+inline constexpr qreal kMButtonHeaderGap = 10.0;
+inline constexpr int kMButtonLabelFontPixels = 13;
+// A custom-key title must fit into the header's width less this.
+inline constexpr qreal kMButtonCustomKeyInset = 38.0;
+inline constexpr int kMButtonCustomKeyFontPixels = 10;
+// The frame every button menu and sub-menu is made with (its size only
+// matters to the hidden menu widget; the panel takes the viewWidth).
+inline constexpr QRectF kMButtonPopoverFrame{0, 0, 200, 38};
+
 // ---- Dialogs ------------------------------------------------------------------
 
 // -- Modal dialog frame and message box (top-left coordinates)
@@ -136,5 +151,12 @@ inline constexpr QRectF messageBoxLabel{24, 20, 352, 70};
 inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
 inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
 inline constexpr int dialogFontPixels = 13;
+
+// -- Custom key capture dialog (top-left coordinates)
+inline constexpr QSizeF customKeyDialogSize{420, 170};
+inline constexpr QRectF customKeyTitle{24, 16, 372, 22};
+inline constexpr QRectF customKeyField{24, 52, 372, 40};
+inline constexpr QRectF customKeyCancelButton{184, 124, 100, 26};
+inline constexpr QRectF customKeyOkButton{296, 124, 100, 26};
 
 } // namespace layout
