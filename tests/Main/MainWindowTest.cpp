@@ -10,6 +10,11 @@
 #include "MainViewController.h"
 #include "CustomControl/KeyboardListView.h"
 #include "CustomControl/MainTabView.h"
+#include "CustomControl/UiGeometry.h"
+#include "Device/KeyboardEntry.h"
+#include "Dialog/ModalDialog.h"
+#include "KeyboardView/KeyboardView.h"
+#include "KeyboardView/KeyboardViewDelegate.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
 #include "XML/MouseProfile.h"
@@ -18,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -512,4 +519,87 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
     EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+namespace {
+
+struct SelectionRecorder : KeyboardViewDelegate {
+    std::vector<QStringList> selections;
+    void applyKeySelect(KeyboardView*) override
+    {
+        QStringList names;
+        if (auto kb = KeyboardView::currentKeyboard())
+            for (const KeytopEntry& k : kb->keytopList)
+                if (k.select)
+                    names << k.name;
+        selections.push_back(names);
+    }
+};
+
+} // namespace
+
+TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    KeyboardView* picture = main.currentKeyboardView;
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.mainView->size()));
+    SelectionRecorder recorder;
+    picture->delegate = &recorder;
+    AppParam::appCropMode = CropMode::Area;
+    AppParam::paintColor = AppParam::ColorButtonApcHigh;
+
+    auto kb = KeyboardView::currentKeyboard();
+    ASSERT_TRUE(kb);
+    auto centre = [&](const QString& name) {
+        for (const KeytopEntry& k : kb->keytopList)
+            if (k.name == name)
+                return picture->mapFrom(main.mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), main.mainView->height()).center().toPoint());
+        ADD_FAILURE() << qPrintable(name);
+        return QPoint();
+    };
+    // The clicks land on the window where the user sees the keys.
+    QTest::mouseClick(picture, Qt::LeftButton, {}, centre(QStringLiteral("Esc")));
+    ASSERT_EQ(recorder.selections.size(), 1u);
+    EXPECT_EQ(recorder.selections[0], QStringList{QStringLiteral("Esc")});
+
+    const QPoint from = centre(QStringLiteral("A"));
+    const QPoint to = centre(QStringLiteral("F")) + QPoint(0, 4);
+    QTest::mousePress(picture, Qt::LeftButton, {}, from);
+    for (const QPoint at : {(from + to) / 2, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), picture->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &move);
+    }
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, to);
+    ASSERT_EQ(recorder.selections.size(), 2u);
+    EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
+    // A tab switch leaves no key selected in the model.
+    main.clickTab(main.keylockTabView);
+    EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
+    picture->delegate = nullptr;
+    AppParam::appCropMode = CropMode::None;
+}
+
+TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
+        ModalDialog dialog(kind, main.mainView);
+        bool refused = false;
+        QTimer::singleShot(20, [&] {
+            refused = !main.windowClosing();
+            dialog.done(0);
+        });
+        dialog.exec();
+        EXPECT_TRUE(refused) << int(kind);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+    }
+    EXPECT_TRUE(main.windowClosing());
+    EXPECT_FALSE(app.mouse->sessionOpen());
 }
