@@ -40,9 +40,9 @@ public:
 
     // ----- FunctionPanel -------------------------------------------------------
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override;
-    void setButtonImage(const QImage& image) override;
+    KeyboardView* keyboardView() override;
+    void setBodyImage(const QImage& image);
+    void setButtonImage(const QImage& image);
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
     void closeMenuView(bool resetItems) override;
