@@ -1,0 +1,212 @@
+#include "KeyboardView.h"
+
+#include "AppParam.h"
+#include "Device/KeyboardEntry.h"
+#include "KeyboardCropView.h"
+#include "KeyboardIlluminationView.h"
+#include "KeyboardViewDelegate.h"
+#include "UiLayout.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+
+KeyboardView::KeyboardView(QWidget* parent)
+    : QWidget(parent)
+    , illumination_(new KeyboardIlluminationView(this))
+    , crop_(new KeyboardCropView(this))
+{
+    // Body and key tops are painted by this view; the tints lie above them
+    // and the selection frame above the tints.
+    crop_->raise();
+    crop_->keyboardRect = layout::kKeyboardSelectArea;
+    crop_->clearCrop();
+    clearKeySelectFlags();
+}
+
+KeyboardView::~KeyboardView() = default;
+
+void KeyboardView::setBodyImage(const QImage& image)
+{
+    setKeyboardImages(image, buttonImage_);
+}
+
+void KeyboardView::setButtonImage(const QImage& image)
+{
+    setKeyboardImages(bodyImage_, image);
+}
+
+void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
+{
+    bodyImage_ = body;
+    buttonImage_ = keytops;
+    rebuildComposed();
+    update();
+}
+
+void KeyboardView::rebuildComposed()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
+        composed_ = QPixmap();
+        return;
+    }
+    QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter p(&canvas);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        // Both pictures fill the view, the key tops above the body.
+        for (const QImage* image : {&bodyImage_, &buttonImage_})
+            if (!image->isNull())
+                p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), *image);
+    }
+    composed_ = QPixmap::fromImage(std::move(canvas));
+    composed_.setDevicePixelRatio(ratio);
+}
+
+void KeyboardView::updateOverlays(const QRectF& dirty)
+{
+    if (dirty.isEmpty())
+        return;
+    const QRect area = dirty.toAlignedRect();
+    illumination_->update(area);
+    crop_->update(area);
+}
+
+void KeyboardView::showBodyImageOnly(const QImage& image)
+{
+    setKeyboardImages(image, QImage());
+}
+
+void KeyboardView::redrawKeys()
+{
+    illumination_->update();
+    crop_->update();
+}
+
+void KeyboardView::clearSelection()
+{
+    crop_->clearCrop();
+    clearKeySelectFlags();
+    illumination_->update();
+}
+
+qreal KeyboardView::flipHeight() const
+{
+    const qreal main = AppParam::mainFrame.height();
+    return main > 0 ? main : qreal(height());
+}
+
+QPointF KeyboardView::toModelPoint(QPointF widgetPoint) const
+{
+    return QPointF(widgetPoint.x(), flipHeight() - widgetPoint.y());
+}
+
+std::shared_ptr<KeyboardEntry> KeyboardView::currentKeyboard()
+{
+    return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
+}
+
+void KeyboardView::clearKeySelectFlags()
+{
+    if (const auto keyboard = currentKeyboard()) {
+        for (KeytopEntry& key : keyboard->keytopList)
+            key.select = false;
+    }
+}
+
+bool KeyboardView::event(QEvent* event)
+{
+    // Moved to a screen of another pixel density.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        rebuildComposed();
+    return QWidget::event(event);
+}
+
+void KeyboardView::paintEvent(QPaintEvent* event)
+{
+    if (composed_.isNull())
+        return;
+    QPainter p(this);
+    const QRect area = event->rect();
+    const qreal ratio = composed_.devicePixelRatio();
+    p.drawPixmap(QRectF(area), composed_,
+                 QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+}
+
+void KeyboardView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    illumination_->setGeometry(rect());
+    crop_->setGeometry(rect());
+    rebuildComposed();
+}
+
+void KeyboardView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The pixel density is known for certain once the view is on a screen.
+    if (!composed_.isNull() && !qFuzzyCompare(composed_.devicePixelRatio(), devicePixelRatioF()))
+        rebuildComposed();
+}
+
+static bool inside(const QRectF& r, QPointF p)
+{
+    // Half-open: the right and top edges are outside.
+    return p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom();
+}
+
+void KeyboardView::mousePressEvent(QMouseEvent* event)
+{
+    isMouseCaptured_ = false;
+    if (event->button() == Qt::LeftButton) {
+        const QPointF at = toModelPoint(event->position());
+        if (AppParam::appCropMode != CropMode::None && inside(crop_->keyboardRect, at)
+            && !(AppParam::paintColor == AppColor::clear())) {
+            isMouseCaptured_ = true;
+            clearKeySelectFlags();
+            _originalMouseLocation = at;
+            // The flags cleared above may have been those of a gesture that
+            // never ended; redraw everything once.
+            crop_->setCrop(at, at);
+            illumination_->update();
+            crop_->update();
+        }
+    }
+    QWidget::mousePressEvent(event);
+    emit pressed();
+}
+
+void KeyboardView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Only drags with the left button extend a band; in PushButton mode only
+    // the key under the press counts.
+    if (isMouseCaptured_ && (event->buttons() & Qt::LeftButton)
+        && (AppParam::appCropMode == CropMode::Area || AppParam::appCropMode == CropMode::AreaButton)) {
+        crop_->setCrop(_originalMouseLocation, toModelPoint(event->position()));
+        updateOverlays(crop_->changedArea());
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void KeyboardView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (isMouseCaptured_ && event->button() == Qt::LeftButton) {
+        // The delegate may run a device command, and a failed one the
+        // recovery, which can replace the device or even the window; only
+        // what is still there is cleared afterwards.
+        QPointer<KeyboardView> self(this);
+        if (delegate)
+            delegate->applyKeySelect(this);
+        if (!self)
+            return;
+        crop_->clearCrop();
+        clearKeySelectFlags();
+        illumination_->update();
+        crop_->update();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
