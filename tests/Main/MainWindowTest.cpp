@@ -673,3 +673,49 @@ TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKep
     EXPECT_EQ(app.asked[0], QStringLiteral("FailedToAccessFile"));
     EXPECT_TRUE(QFile::exists(copy));
 }
+
+namespace {
+
+// A panel whose set-up finds its keyboard gone: it unplugs it and reports the
+// failure, as a panel whose first command fails does.
+class PanelLosingItsDevice : public FunctionPanel {
+public:
+    PanelLosingItsDevice(AppHarness& app, MainViewController& main) : app_(app), main_(main) {}
+    void initSetting() override
+    {
+        SettingsChangedScope keep;
+        ++calls;
+        if (calls == 1) {
+            app_.bus().detach(kKeyboardLocation);
+            main_.setConnectedDeviceError(kbLoc);
+        }
+    }
+    KeyboardView* keyboardView() override { return &view_; }
+    int calls = 0;
+
+private:
+    AppHarness& app_;
+    MainViewController& main_;
+    KeyboardView view_;
+};
+
+} // namespace
+
+TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    auto* losing = new PanelLosingItsDevice(app, main);
+    std::unique_ptr<FunctionPanel> panel(losing);
+    std::swap(main.gamingSettingController, panel);
+
+    main.clickTab(main.keylockTabView);
+    EXPECT_EQ(losing->calls, 1);
+    // The recovery connected the mouse and showed its panel of that position.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseLedSettingController->keyboardView());
+    EXPECT_TRUE(losing->keyboardView()->isHidden());
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    std::swap(main.gamingSettingController, panel);
+}
