@@ -10,7 +10,6 @@
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -93,18 +92,7 @@ FunctionMButtonSettingController::~FunctionMButtonSettingController()
         delete view_.data();
 }
 
-QWidget* FunctionMButtonSettingController::keyboardView() { return view_; }
-
-void FunctionMButtonSettingController::setBodyImage(const QImage& image)
-{
-    if (view_)
-        view_->showBodyImageOnly(image);
-}
-
-void FunctionMButtonSettingController::setButtonImage(const QImage& image)
-{
-    (void)image; // the mouse pictures have no key-top layer
-}
+KeyboardView* FunctionMButtonSettingController::keyboardView() { return view_; }
 
 TabMenuView* FunctionMButtonSettingController::buttonMenuView(int button) const
 {

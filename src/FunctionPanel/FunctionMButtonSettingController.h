@@ -40,9 +40,7 @@ public:
 
     // ----- FunctionPanel -------------------------------------------------------
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override;
-    void setButtonImage(const QImage& image) override;
+    KeyboardView* keyboardView() override;
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
     void closeMenuView(bool resetItems) override;

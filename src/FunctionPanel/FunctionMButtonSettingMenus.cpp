@@ -10,7 +10,6 @@
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/KeyName.h"
