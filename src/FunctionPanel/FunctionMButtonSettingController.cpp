@@ -147,7 +147,6 @@ void FunctionMButtonSettingController::initDialogItem()
                                        : QString();
         header->setTitle(title);
         header->setFullTitle(title);
-        header->setAccessibleName(label->text());
         header->setTriangleIcon(triangle);
         header->setDelegate(this);
     }

@@ -234,6 +234,19 @@ TEST_F(MouseButtonPanel, SwapTogglesTheMouseTheMarksAndTheHeaders)
     EXPECT_EQ(sent(*app->mouse, 0x10), (std::vector<std::vector<uint8_t>>{{1}, {0}}));
 }
 
+TEST_F(MouseButtonPanel, ClosingWithUnsentAssignmentsPutsTheStoredOnesBack)
+{
+    choose(3, FunctionItem::RegistKey, FunctionItem::Undo);
+    chooseSwap(1);
+    ASSERT_EQ(app->mouse->live()[2], 0x34);
+    ASSERT_EQ(app->mouse->live()[0], 0x02);
+    ASSERT_TRUE(sendShown());
+    main->disconnectDevice(false);
+    EXPECT_EQ(app->mouse->live(), app->mouse->stored());
+    EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
+    EXPECT_EQ(app->mouse->live()[0], 0x01);
+}
+
 // ---- custom keys through the capture dialog ---------------------------------------------------------
 
 TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
