@@ -94,17 +94,6 @@ FunctionMButtonSettingController::~FunctionMButtonSettingController()
 
 KeyboardView* FunctionMButtonSettingController::keyboardView() { return view_; }
 
-void FunctionMButtonSettingController::setBodyImage(const QImage& image)
-{
-    if (view_)
-        view_->showBodyImageOnly(image);
-}
-
-void FunctionMButtonSettingController::setButtonImage(const QImage& image)
-{
-    (void)image; // the mouse pictures have no key-top layer
-}
-
 TabMenuView* FunctionMButtonSettingController::buttonMenuView(int button) const
 {
     return button >= 1 && button <= 6 ? buttonMenus_[size_t(button - 1)].data() : nullptr;
@@ -158,7 +147,6 @@ void FunctionMButtonSettingController::initDialogItem()
                                        : QString();
         header->setTitle(title);
         header->setFullTitle(title);
-        header->setAccessibleName(label->text());
         header->setTriangleIcon(triangle);
         header->setDelegate(this);
     }

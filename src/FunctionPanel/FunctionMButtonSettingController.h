@@ -41,8 +41,6 @@ public:
     // ----- FunctionPanel -------------------------------------------------------
     void initSetting() override;
     KeyboardView* keyboardView() override;
-    void setBodyImage(const QImage& image);
-    void setButtonImage(const QImage& image);
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
     void closeMenuView(bool resetItems) override;
