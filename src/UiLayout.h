@@ -158,7 +158,8 @@ inline constexpr QSizeF kMPictureCaptionSize{200, 16};
 
 inline constexpr QRectF kMSensorDpiLabel{560, 168, 400, 20};
 // DPI settings 1 to 4: one row each, the parts relative to the row's origin.
-inline constexpr QPointF kMSensorRowOrigin{560, 196};
+// (below the leader line of the picture's DPI button caption)
+inline constexpr QPointF kMSensorRowOrigin{560, 232};
 inline constexpr qreal kMSensorRowPitch = 64;
 inline constexpr QRectF kMSensorRowRadio{0, 4, 24, 24};
 inline constexpr QRectF kMSensorRowSwitch{32, 2, 130, 28};
@@ -167,19 +168,19 @@ inline constexpr QRectF kMSensorRowUnit{224, 2, 120, 28};
 inline constexpr QRectF kMSensorRowDown{32, 36, 22, 22};
 inline constexpr QRectF kMSensorRowSlider{58, 36, 300, 22};
 inline constexpr QRectF kMSensorRowUp{362, 36, 22, 22};
-inline constexpr QRectF kMSensorLoDLabel{560, 460, 400, 20};
-inline constexpr QRectF kMSensorLowRadio{560, 486, 56, 40};
-inline constexpr QRectF kMSensorLowLabel{622, 494, 80, 24};
-inline constexpr QRectF kMSensorHighRadio{720, 486, 56, 40};
-inline constexpr QRectF kMSensorHighLabel{782, 494, 80, 24};
-inline constexpr QRectF kMSensorPollingLabel{560, 548, 150, 22};
-inline constexpr QRectF kMSensorPollingValue{712, 548, 56, 22};
-inline constexpr QRectF kMSensorPollingUnit{772, 548, 60, 22};
+inline constexpr QRectF kMSensorLoDLabel{560, 494, 400, 20};
+inline constexpr QRectF kMSensorLowRadio{560, 518, 56, 40};
+inline constexpr QRectF kMSensorLowLabel{622, 526, 80, 24};
+inline constexpr QRectF kMSensorHighRadio{720, 518, 56, 40};
+inline constexpr QRectF kMSensorHighLabel{782, 526, 80, 24};
+inline constexpr QRectF kMSensorPollingLabel{560, 578, 150, 22};
+inline constexpr QRectF kMSensorPollingValue{712, 578, 56, 22};
+inline constexpr QRectF kMSensorPollingUnit{772, 578, 60, 22};
 
 inline constexpr QRectF kMLedSettingLabel{560, 178, 400, 22};
 inline constexpr QRectF kMLedIndicatorSwitch{560, 210, 160, 28};
 inline constexpr QRectF kMLedLogoSwitch{740, 210, 160, 28};
-inline constexpr QRectF kMLedColorLabel{560, 262, 400, 22};
+inline constexpr QRectF kMLedColorLabel{560, 266, 400, 22};
 // Colour swatch i (0..7) at x = origin + i × pitch.
 inline constexpr QRectF kMLedColorButton{560, 292, 34, 34};
 inline constexpr qreal kMLedColorPitch = 44;
