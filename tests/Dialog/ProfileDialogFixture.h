@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QKeyEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -210,4 +211,31 @@ protected:
     std::shared_ptr<MouseEntry> mouse;
 };
 
+} // namespace dlgtest
+
+namespace dlgtest {
+// Runs the event loop until the widget is hidden or ended (at most 2 s).
+inline bool waitUntilHidden(QWidget* w)
+{
+    return emu::waitUntil([w] { return !w->isVisible(); });
+}
+} // namespace dlgtest
+
+namespace dlgtest {
+// Types `text` into the focused-to-be widget one key at a time, any
+// character (QTest::keyClicks takes ASCII only); "\n" is the Return key.
+inline void typeText(QWidget* w, const QString& text)
+{
+    w->setFocus();
+    for (const QChar ch : text) {
+        if (ch == u'\n') {
+            QTest::keyClick(w, Qt::Key_Return);
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
 } // namespace dlgtest
