@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, QWidget* parent)
@@ -55,6 +56,14 @@ DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, 
     filePath_ = folderPath;
     folderPathLabel_->setText(filePath_);
     refocusPath();
+}
+
+void DialogProfileFolderSelect::showEvent(QShowEvent* event)
+{
+    ProfileDialogFrame::showEvent(event);
+    // The field gets the focus with the caret at the end, nothing selected,
+    // also after the window's first activation.
+    QTimer::singleShot(0, this, [this] { refocusPath(); });
 }
 
 void DialogProfileFolderSelect::refocusPath()

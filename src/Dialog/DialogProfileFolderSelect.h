@@ -26,6 +26,9 @@ public:
     QPushButton* okButton() const { return okButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refocusPath();
     void refuse();

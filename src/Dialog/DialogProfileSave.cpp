@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -112,6 +113,15 @@ void ProfileSaveDialog::initialise()
     profileName_->clear();
     comment_->setComment(QString());
     initDefaluOrOverwiteItem();
+}
+
+void ProfileSaveDialog::showEvent(QShowEvent* event)
+{
+    ProfileDialogFrame::showEvent(event);
+    QTimer::singleShot(0, this, [this] {
+        if (profileName_->isEnabled())
+            refocusName();
+    });
 }
 
 int ProfileSaveDialog::selectedRow() const

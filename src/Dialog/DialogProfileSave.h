@@ -59,6 +59,8 @@ protected:
     // Builds the list and sets the mode; the twins call it once built.
     void initialise();
 
+    void showEvent(QShowEvent* event) override;
+
 private:
     void updateListboxWithFileList();
     void initDefaluOrOverwiteItem();

@@ -123,8 +123,14 @@ QCheckBox* ProfileDialogFrame::makeCheckBox(const QString& key)
     const QString text = platform::localizedString(key);
     auto* box = new QCheckBox(text, this);
     box->setAccessibleName(text);
-    box->setStyleSheet(QStringLiteral("QCheckBox { color: white; background: transparent; }"
-                                      "QCheckBox:disabled { color: rgba(255,255,255,64); }"));
+    box->setStyleSheet(QStringLiteral(
+        "QCheckBox { color: white; background: transparent; spacing: 6px; }"
+        "QCheckBox:disabled { color: rgba(255,255,255,64); }"
+        "QCheckBox::indicator { width: 12px; height: 12px; border: 1px solid rgb(170,170,170);"
+        " border-radius: 2px; background: rgb(64,64,64); }"
+        "QCheckBox::indicator:checked { background: rgb(220,220,220);"
+        " border: 3px solid rgb(64,64,64); outline: 1px solid rgb(170,170,170); }"
+        "QCheckBox::indicator:disabled { border-color: rgb(90,90,90); }"));
     return box;
 }
 
