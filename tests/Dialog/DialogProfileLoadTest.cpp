@@ -4,11 +4,13 @@
 // in the middle of the apply.
 #include "Dialog/CommentTextEdit.h"
 #include "Dialog/DialogProfileLoad.h"
+#include "Dialog/DialogProfileSave.h"
 #include "Utility/ZipUtil.h"
 
 #include "ProfileDialogFixture.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -321,6 +323,44 @@ TEST_F(MouseLoadDialog, EachDeviceKindGetsItsOwnTwin)
     EXPECT_TRUE(dynamic_cast<DialogProfileLoad*>(k.get()));
     AppParam::device.reset();
     EXPECT_EQ(ProfileLoadDialog::create(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+using namespace dlgtest;
+
+class BracketNames : public KeyboardFixture {
+protected:
+    void SetUp() override
+    {
+        KeyboardFixture::SetUp();
+        DialogProfileLoad::resetProfileLoad();
+    }
+};
+
+// A name with wildcard characters is that file and no other: "Work [1]" is
+// not "Work 1".
+TEST_F(BracketNames, DISABLED_SavedAndLoadedUnderItsOwnName)
+{
+    ASSERT_EQ(UserProfile::Write(userFolder + "Work 1.prf", "OTHERKB", *kb, {}), AppError::NoError);
+    std::unique_ptr<ProfileSaveDialog> save(ProfileSaveDialog::create());
+    save->show();
+    save->profileName()->setText(QStringLiteral("Work [1]"));
+    typeText(save->comment(), QStringLiteral("bracketed"));
+    QTest::mouseClick(save->okButton(), Qt::LeftButton);
+    ASSERT_EQ(save->result(), 1) << messageKeys(controller).join(",").toStdString();
+    UserProfileFile other;
+    EXPECT_NE(UserProfile::Read(userFolder + "Work 1.prf", kb->profileExt(), other), AppError::NoError);
+
+    std::unique_ptr<ProfileLoadDialog> load(ProfileLoadDialog::create());
+    load->show();
+    ASSERT_EQ(load->fileList().names, QStringList{"Work [1]"});
+    clickRow(load->listboxFileList(), 0);
+    EXPECT_EQ(load->comment()->comment(), "bracketed");
+    QTest::mouseClick(load->okButton(), Qt::LeftButton);
+    EXPECT_EQ(load->result(), 1);
 }
 
 } // namespace
