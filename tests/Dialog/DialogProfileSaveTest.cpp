@@ -210,6 +210,13 @@ TEST_F(SaveDialog, RefusalsShowTheirMessageAndChangeNoFile)
         EXPECT_EQ(d->profileName()->text(), c.shownAfter);
         EXPECT_EQ(d->focusWidget(), d->profileName());
     }
+    // A NUL would cut the file name short.
+    controller.messageBoxes.clear();
+    auto nul = open();
+    nul->profileName()->setText(QStringLiteral("cut") + QChar(0) + QStringLiteral("off"));
+    QTest::mouseClick(nul->okButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(controller), QStringList{"FailedToSaveProfile"});
+
     EXPECT_EQ(QDir(userFolder).entryList(QDir::Files), before);
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/escape.prf"));
     EXPECT_EQ(fileHash(userFolder + "taken.prf"), takenHash);
