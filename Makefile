@@ -5,7 +5,7 @@ BUILD_SAN ?= build-sanitize
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: all bootstrap build test test-sanitize bench fuzz screenshots clean
+.PHONY: all bootstrap build run test test-sanitize bench fuzz screenshots clean
 
 all: build
 
@@ -15,6 +15,12 @@ bootstrap:
 build: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Builds and starts the application from the build folder.
+run: build
+	@test -x $(BUILD)/src/kolventra || \
+	  { echo "run: $(BUILD)/src/kolventra was not built (there is no src/main.cpp)" >&2; exit 1; }
+	$(BUILD)/src/kolventra
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -12,11 +12,85 @@ namespace layout {
 
 // ---- Drawn controls ---------------------------------------------------------
 
+// -- Device list strip (top-left coordinates)
+// The visible area is even, so that scrolling by half of it lands exactly on
+// a tile edge with two tiles visible.
+inline constexpr int stripVisibleWidth = 644;
+inline constexpr int stripHeight = 150;
+inline constexpr int stripButtonWidth = 28;
+inline constexpr int stripArrowSize = 12;
+inline constexpr int stripTileImageMargin = 12;
+// -- Function tabs, background view, colour button, link, menu header --------
+// Function tab (MainTabView) and its bar (MainTabBarView).
+inline constexpr qreal kTabSideMargin = 16;        // icon x; triangle's right margin
+inline constexpr qreal kTabTriangleHitWidening = 16; // hit area: triangle +16 each side
+inline constexpr qreal kTabGradientWidth = 20;     // edge gradient strip
+inline constexpr qreal kTabTitleHeight = 18;       // title line box
+inline constexpr qreal kTabTitleRaise = 1;         // title moved up by this
+inline constexpr int kTabFontPixels = 16;
+inline constexpr qreal kTabBarFlatTop = 25;        // flat band above the bar's gradient
+inline constexpr int kTabBlinkMaxFps = 30;         // triangle blink repaint ceiling
+// Round colour button (NKButtonView) and link (NKLinkView).
+inline constexpr qreal kButtonViewCaptionTop = 10; // caption's first line below the top
+inline constexpr qreal kButtonViewDiscDrop = 10;   // disc centre below the middle
+inline constexpr qreal kButtonViewDiscRadius = 8;
+inline constexpr qreal kButtonViewHaloRadius = 12;
+inline constexpr qreal kButtonViewOutlineInset = 2;
+inline constexpr qreal kButtonViewOutlineRadius = 3;
+inline constexpr qreal kButtonViewOutlineWidth = 3;
+inline constexpr int kButtonViewFontPixels = 13;
+inline constexpr int kLinkViewFontPixels = 28;
+inline constexpr qreal kLinkUnderlineRise = 10;    // underline above the bottom edge
+inline constexpr qreal kLinkUnderlineWidth = 2;
+// Menu header (NKMenuView).
+inline constexpr qreal kMenuHeaderTriangleMargin = 8;
+inline constexpr qreal kMenuHeaderFitSlack = 15;   // title must fit in text area less this
+inline constexpr qreal kMenuHeaderTitleHeight = 18;
+inline constexpr int kMenuHeaderFontPixels = 14;
+inline constexpr int kMenuHeaderMinFontPixels = 10;
+// -- Popup menu (TabMenuView and its rows) --
+inline constexpr qreal kMenuItemHeight = 38;      // height of one row
+inline constexpr int kMenuFontPixelSize = 14;     // titles, check and sub-menu marks
+inline constexpr qreal kMenuTopBandHeight = 10;   // darkening band at the panel's top edge
+inline constexpr qreal kMenuCheckX = 2;           // left edge of the check mark
+inline constexpr qreal kMenuMarkWidth = 10;       // width of the check and sub-menu marks
+inline constexpr qreal kMenuSubMenuMarkInset = 20; // sub-menu mark: its left edge this far from the right
+inline constexpr qreal kMenuTextExtraHeight = 4;  // text box = font size + this
+inline constexpr qreal kMenuTextLift = 1;         // texts sit this much above the centred box
+
+// -- Drawn buttons, check boxes and slider (NKButton family) --
+inline constexpr int kButtonTitlePixelSize = 14;  // button titles
+inline constexpr int kCheckBoxTitlePixelSize = 13; // check box titles
+inline constexpr qreal kColorButtonRadius = 3;    // rounded corners of a colour swatch
+inline constexpr qreal kColorButtonOutline = 1;   // each of the two outlines of a chosen swatch
+inline constexpr qreal kSliderBarHeight = 5;      // the flat slider bar
+inline constexpr qreal kSliderBarRadius = 1;
+inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the title of a button
+
 // ---- Main window ------------------------------------------------------------
 
 // ---- Setting panels ---------------------------------------------------------
 
+// Keyboard picture: the area in which a click starts a key selection,
+// measured from the bottom left of the panel view (which fills the main view).
+inline constexpr QRectF kKeyboardSelectArea{2.0, 205.0, 996.0, 330.0};
+// Key selection frame: every frame rectangle is widened by this much on
+// each side before it is outlined.
+inline constexpr qreal kKeyboardFrameGrow = 0.6;
+// Key illumination: the glow's rectangle is the key's bounding rectangle
+// widened by this much on each side; its centre lies this fraction of the
+// half-height above the middle.
+inline constexpr qreal kKeyGlowGrow = 5.0;
+inline constexpr qreal kKeyGlowCentreShift = 0.25;
+
 // ---- Dialogs ------------------------------------------------------------------
+
+// -- Modal dialog frame and message box (top-left coordinates)
+inline constexpr QSizeF messageBoxSize{400, 150};
+inline constexpr QRectF messageBoxLabel{24, 20, 352, 70};
+inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
+inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
+inline constexpr int dialogFontPixels = 13;
 
 // Profile folder, profile save and load, version information.
 inline constexpr int dialogFontSize = 13;

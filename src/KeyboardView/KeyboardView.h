@@ -1,0 +1,88 @@
+#pragma once
+// The device picture that is the root view of every setting panel: the body
+// picture with the key-top picture above it, the key tints
+// (KeyboardIlluminationView) and, on top, the selection frame
+// (KeyboardCropView). A click, or a click and drag, inside the selection area
+// selects keys while the active panel allows it (AppParam::appCropMode, and a
+// paint colour that is not clear); releasing the button hands the selection
+// to the delegate (applyKeySelect) and clears it.
+//
+// The key rectangles of the keyboard model are in the picture's bottom-left
+// coordinates (y up) of height flipHeight(); mouse positions are turned into
+// them here, and the overlays draw under the matching flip. The view draws
+// and reports; it never talks to a device.
+
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+#include <memory>
+
+class KeyboardCropView;
+class KeyboardEntry;
+class KeyboardIlluminationView;
+class KeyboardViewDelegate;
+
+class KeyboardView : public QWidget {
+    Q_OBJECT
+public:
+    explicit KeyboardView(QWidget* parent = nullptr);
+    ~KeyboardView() override;
+
+    // The panel that receives finished selections (not owned; may be null).
+    KeyboardViewDelegate* delegate = nullptr;
+
+    // The device body picture and the key-top picture, each drawn over the
+    // whole view. A null image draws nothing.
+    void setBodyImage(const QImage& image);
+    void setButtonImage(const QImage& image);
+    // Both keyboard pictures at once (on connect).
+    void setKeyboardImages(const QImage& body, const QImage& keytops);
+    // One picture without keys (the mouse tab pictures): the body picture is
+    // `image`, the key-top picture is dropped.
+    void showBodyImageOnly(const QImage& image);
+    const QImage& bodyImage() const { return bodyImage_; }
+    const QImage& buttonImage() const { return buttonImage_; }
+
+    KeyboardIlluminationView* keyboardIlluminationView() const { return illumination_; }
+    KeyboardCropView* keyboardCropView() const { return crop_; }
+
+    // Empties the band, clears `select` of every key of the current keyboard
+    // and redraws (a panel switch does this).
+    void clearSelection();
+
+    // A selection gesture is under way (kept until the next press).
+    bool isMouseCaptured() const { return isMouseCaptured_; }
+
+    // Height of the bottom-left coordinate space of the key rectangles: the
+    // main view's height (AppParam::mainFrame) against which the model
+    // flipped them, or the view's own height while that is not set.
+    qreal flipHeight() const;
+    // A position in the view as a point of the key rectangles' space.
+    QPointF toModelPoint(QPointF widgetPoint) const;
+
+    // The current device as a keyboard, or null (a mouse or none).
+    static std::shared_ptr<KeyboardEntry> currentKeyboard();
+
+signals:
+    // Every press on the picture, after the selection handling (the panels
+    // close their popup menus on it).
+    void pressed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    static void clearKeySelectFlags();
+
+    QImage bodyImage_;
+    QImage buttonImage_;
+    KeyboardIlluminationView* illumination_;
+    KeyboardCropView* crop_;
+    bool isMouseCaptured_ = false;
+    QPointF _originalMouseLocation;
+};

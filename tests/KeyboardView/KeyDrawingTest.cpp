@@ -1,0 +1,182 @@
+// What the keyboard picture draws: key tints by mode, the selection frame,
+// and the pictures themselves. Sampled at a few points.
+#include "KeyboardViewTestSupport.h"
+
+#include <cmath>
+
+namespace {
+
+using kbtest::PictureFixture;
+
+class KeyDrawing : public PictureFixture {
+protected:
+    void SetUp() override
+    {
+        PictureFixture::SetUp();
+        loadKeyboard();
+    }
+    QColor tintAt(QPoint at) { return renderLayer(view->keyboardIlluminationView()).pixelColor(at); }
+    QColor tintOf(const QString& name) { return tintAt(centreOf(name)); }
+    QColor frameAt(QPointF at) { return renderLayer(view->keyboardCropView()).pixelColor(at.toPoint()); }
+    // The colour of the frame found in the few pixels just above a
+    // rectangle (in widget coordinates), or transparent when there is none.
+    QColor ringAbove(const QRectF& r)
+    {
+        const QImage layer = renderLayer(view->keyboardCropView());
+        const int x = int(r.center().x());
+        for (int dy = 1; dy <= 5; ++dy) {
+            const QColor c = layer.pixelColor(x, int(std::floor(r.top())) - dy);
+            if (c.alpha() > 0)
+                return c;
+        }
+        return QColor(Qt::transparent);
+    }
+};
+
+TEST_F(KeyDrawing, ApcLevelsTintEachKeyInItsColour)
+{
+    AppParam::keyDrawMode = KeyDrawFrom::ApcLevelSeparate;
+    key("A").apcLevel = ApcLevel::Low;
+    key("S").apcLevel = ApcLevel::Middle;
+    key("D").apcLevel = ApcLevel::High;
+    key("F").apcLevel = ApcLevel::None;
+    const QColor low = tintOf("A"), middle = tintOf("S"), high = tintOf("D");
+    EXPECT_GT(low.alpha(), 60);
+    EXPECT_GT(low.red(), 200);
+    EXPECT_LT(low.green(), 40);
+    EXPECT_GT(middle.green(), 200);
+    EXPECT_LT(middle.red(), 40);
+    EXPECT_GT(high.blue(), 200);
+    EXPECT_LT(high.red(), 40);
+    EXPECT_EQ(tintOf("F").alpha(), 0);
+    // The glow fades towards the key's edge.
+    const QRectF a = widgetRect(key("A").keytop[0]);
+    EXPECT_LT(tintAt((a.bottomLeft() + QPointF(2, -2)).toPoint()).alpha(), low.alpha());
+    // Nothing outside the keys.
+    EXPECT_EQ(tintAt(QPoint(3, 3)).alpha(), 0);
+
+    // A key without a level shows the paint colour while it is in the band.
+    AppParam::paintColor = AppColor::rgba(1, 1, 0, 1);
+    press(centreOf("F"));
+    const QColor selected = tintOf("F");
+    EXPECT_GT(selected.red(), 200);
+    EXPECT_GT(selected.green(), 200);
+    EXPECT_LT(selected.blue(), 40);
+    release(centreOf("F"));
+    EXPECT_EQ(tintOf("F").alpha(), 0);
+}
+
+TEST_F(KeyDrawing, KeyLockShowsTheStateTheSelectionWillGive)
+{
+    AppParam::keyDrawMode = KeyDrawFrom::KeyLock;
+    key("Q").lock = KeytopLock::Lock;
+    key("W").lock = KeytopLock::Lock;
+    EXPECT_GT(tintOf("Q").alpha(), 60);
+    EXPECT_EQ(tintOf("E").alpha(), 0);
+
+    // A band over W and E: the locked W turns clear, the unlocked E red;
+    // the locked Q outside the band stays red.
+    const QPoint from = centreOf("W"), to = centreOf("E") + QPoint(0, 3);
+    press(from);
+    dragTo(to);
+    EXPECT_GT(tintOf("Q").red(), 200);
+    EXPECT_EQ(tintOf("W").alpha(), 0);
+    EXPECT_GT(tintOf("E").alpha(), 60);
+    EXPECT_GT(tintOf("E").red(), 200);
+    release(to);
+}
+
+TEST_F(KeyDrawing, IndicatorLampsAreNeverTinted)
+{
+    for (KeyDrawFrom mode : {KeyDrawFrom::KeyLock, KeyDrawFrom::ApcLevelCollective}) {
+        AppParam::keyDrawMode = mode;
+        for (KeytopEntry& k : keyboard->keytopList) {
+            k.lock = KeytopLock::Lock;
+            k.select = true;
+            if (k.type == KeytopEntryType::LedIndicator) {
+                EXPECT_EQ(KeyboardIlluminationView::keyColor(k), AppParam::ColorButtonClear);
+                EXPECT_EQ(tintAt(widgetRect(k.keytop[0]).center().toPoint()).alpha(), 0)
+                    << qPrintable(k.name);
+            }
+        }
+    }
+}
+
+TEST_F(KeyDrawing, LShapedKeyIsLitInsideBothPartsAndTheirOverlap)
+{
+    KeytopEntry& enter = key("Enter");
+    ASSERT_EQ(enter.keytop.size(), 2u);
+    AppParam::keyDrawMode = KeyDrawFrom::ApcLevelCollective;
+    AppParam::paintColor = AppColor::rgba(0, 1, 0, 1);
+    const QRectF upper = widgetRect(enter.keytop[0]);
+    const QRectF lower = widgetRect(enter.keytop[1]);
+    const QRectF overlap = upper.intersected(lower);
+    ASSERT_FALSE(overlap.isEmpty());
+    // The part of the upper rectangle outside the lower one, and the lower
+    // one's own part below the upper.
+    const QPointF upperOnly(upper.left() + 3, upper.center().y());
+    const QPointF lowerOnly(lower.center().x(), lower.bottom() - 4);
+    for (QPointF at : {upperOnly, overlap.center(), lowerOnly})
+        EXPECT_GT(tintAt(at.toPoint()).green(), 60) << at.x() << "," << at.y();
+}
+
+TEST_F(KeyDrawing, SelectionFrameLiesRoundTheSelectedKeysOnly)
+{
+    ASSERT_GT(keyboard->cropFrameWidth, 0.0);
+    press(centreOf("G"));
+    const QRectF frame = widgetRect(key("G").frame[0]);
+    const QColor ring = ringAbove(frame);
+    EXPECT_EQ(ring.alpha(), 255);
+    AppColor expected = keyboard->cropFrameColor;
+    expected.alpha = 1;
+    EXPECT_EQ(ring.rgb(), expected.toQColor().rgb());
+    // The key itself is not covered, nor is its neighbour's ring drawn.
+    EXPECT_EQ(frameAt(frame.center()).alpha(), 0);
+    const QRectF next = widgetRect(key("J").frame[0]);
+    EXPECT_EQ(ringAbove(next).alpha(), 0);
+    release(centreOf("G"));
+    EXPECT_EQ(ringAbove(frame).alpha(), 0);
+
+    // The key-top picture under the frame layer still shows at the key.
+    const QImage whole = view->grab().toImage();
+    const QPoint c = frame.center().toPoint();
+    EXPECT_EQ(whole.pixelColor(c).rgb(),
+              images.keyButton.scaled(whole.size()).pixelColor(c).rgb());
+}
+
+TEST_F(KeyDrawing, FrameFollowsTheKeysOfTheBandWhateverTheirOrder)
+{
+    // A description that lists an indicator lamp with a key-top rectangle
+    // before the keys: counting only the keys' frame rectangles would put
+    // the frame round the neighbour of the key that was hit.
+    auto kb = std::make_shared<KeyboardEntry>();
+    kb->cropFrameColor = AppColor::rgba(0, 0, 1, 1);
+    kb->cropFrameWidth = 2.0;
+    const QRectF lamp(100, 300, 40, 40), first(200, 300, 40, 40), second(300, 300, 40, 40);
+    kb->keytopList = {
+        KeytopEntry(KeytopEntryType::LedIndicator, "Lamp", 255, 0, {lamp}, {lamp}, {}),
+        KeytopEntry(KeytopEntryType::Button, "First", 1, 0, {first}, {first}, {}),
+        KeytopEntry(KeytopEntryType::Button, "Second", 2, 0, {second}, {second}, {}),
+    };
+    AppParam::device = kb;
+    press(widgetRect(first).center().toPoint());
+    EXPECT_EQ(ringAbove(widgetRect(first)).alpha(), 255);
+    EXPECT_EQ(ringAbove(widgetRect(second)).alpha(), 0);
+    EXPECT_EQ(ringAbove(widgetRect(lamp)).alpha(), 0);
+    release(widgetRect(first).center().toPoint());
+    ASSERT_EQ(delegate.selections.size(), 1u);
+    EXPECT_EQ(delegate.selections[0], QStringList{"First"});
+}
+
+TEST_F(KeyDrawing, BodyPictureAloneShowsWithoutKeyTops)
+{
+    QImage red(kbtest::kViewSize, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    view->showBodyImageOnly(red);
+    EXPECT_TRUE(view->buttonImage().isNull());
+    const QImage shown = view->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(centreOf("Q")).rgb(), QColor(Qt::red).rgb());
+    EXPECT_EQ(shown.pixelColor(5, 5).rgb(), QColor(Qt::red).rgb());
+}
+
+} // namespace
