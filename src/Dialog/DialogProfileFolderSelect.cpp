@@ -15,16 +15,15 @@
 #include <QVBoxLayout>
 
 DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, QWidget* parent)
-    : ProfileDialogFrame(parent)
+    : ProfileDialogFrame(DialogKind::ProfileFolderSelect, parent)
 {
     setFixedSize(layout::folderSelectDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("FolderSetting"));
-    folderLabel_ = makeLabel(QStringLiteral("DialogFolderLabel"));
+    folderLabel_ = createLabel(QStringLiteral("DialogFolderLabel"));
     folderPathLabel_ = new QLineEdit(this);
     folderPathLabel_->setAccessibleName(folderLabel_->text());
     styleField(folderPathLabel_);
-    selectButton_ = makeButton(QStringLiteral("..."), AppParam::SelectButtonColor,
-                               AppParam::SelectButtonHighlightColor);
+    selectButton_ = createSelectButton();
     selectButton_->setFixedSize(layout::selectButtonSize.toSize());
     selectButton_->setAutoDefault(false);
     okButton_ = makeOkButton();
@@ -50,8 +49,6 @@ DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, 
     column->addLayout(buttons);
 
     connect(selectButton_, &QPushButton::clicked, this, [this] { pushSelect(); });
-    connect(okButton_, &QPushButton::clicked, this, [this] { pushOK(); });
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { pushCancel(); });
 
     filePath_ = folderPath;
     folderPathLabel_->setText(filePath_);
@@ -78,7 +75,7 @@ void DialogProfileFolderSelect::pushSelect()
     QPointer<DialogProfileFolderSelect> self(this);
     const std::optional<QString> chosen =
         FileChooser::current().chooseFolder(this, folderPathLabel_->text());
-    if (!self || isClosing() || !chosen)
+    if (!self || isClosingAll() || !chosen)
         return;
     filePath_ = *chosen;
     folderPathLabel_->setText(filePath_);
@@ -108,10 +105,10 @@ void DialogProfileFolderSelect::pushOK()
         return;
     }
     filePath_ = path;
-    done(1);
+    ModalDialog::pushOK();
 }
 
 void DialogProfileFolderSelect::pushCancel()
 {
-    done(0);
+    ModalDialog::pushCancel();
 }

@@ -18,7 +18,7 @@ public:
     QString filePath() const { return filePath_; }
 
     void pushSelect();
-    void pushOK();
+    void pushOK() override;
     void pushCancel() override;
 
     QLineEdit* folderPathLabel() const { return folderPathLabel_; }

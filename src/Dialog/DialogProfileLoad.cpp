@@ -72,16 +72,16 @@ ProfileLoadDialog* ProfileLoadDialog::create(QWidget* parent)
 }
 
 ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
-    : ProfileDialogFrame(parent), twin_(twin)
+    : ProfileDialogFrame(twin.kind, parent), twin_(twin)
 {
     setFixedSize(layout::profileLoadDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("LoadTheProfile"));
-    QLabel* listLabel = makeLabel(QStringLiteral("DialogProfileList"));
+    QLabel* listLabel = createLabel(QStringLiteral("DialogProfileList"));
     model_ = new QStandardItemModel(this);
     listboxFileList_ = profiletable::make(this, model_, twin.arrowKeysMoveSelection);
     listboxFileList_->setAccessibleName(listLabel->text());
     listboxFileList_->setFixedHeight(layout::profileListHeight);
-    QLabel* commentLabel = makeLabel(QStringLiteral("DialogProfileComment"));
+    QLabel* commentLabel = createLabel(QStringLiteral("DialogProfileComment"));
     comment_ = new CommentTextEdit(this);
     comment_->setReadOnly(true);
     comment_->setAccessibleName(commentLabel->text());
@@ -109,8 +109,6 @@ ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
     column->addStretch(1);
     column->addLayout(buttons);
 
-    connect(okButton_, &QPushButton::clicked, this, [this] { pushOK(); });
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { pushCancel(); });
     connect(listboxFileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { listboxFileList_SelectionChanged(); });
     connect(listboxFileList_, &QAbstractItemView::doubleClicked, this,
@@ -129,7 +127,7 @@ QCheckBox* ProfileLoadDialog::addBox(const QString& key, int part)
 
 QLabel* ProfileLoadDialog::addCaption(const QString& key)
 {
-    QLabel* label = makeLabel(key);
+    QLabel* label = createLabel(key);
     boxRow_->addWidget(label);
     return label;
 }
@@ -227,7 +225,7 @@ void ProfileLoadDialog::listboxFileList_MouseDoubleClick(int row)
 
 void ProfileLoadDialog::pushOK()
 {
-    if (isClosing())
+    if (isClosingAll())
         return;
     const int row = selectedRow();
     if (row < 0 || row >= list_.paths.size())
@@ -240,10 +238,10 @@ void ProfileLoadDialog::pushOK()
     const AppError result = readAndApply(list_.paths[row], shownParts());
     if (!self)
         return;
-    if (isClosing() || AppParam::device != device) {
+    if (isClosingAll() || AppParam::device != device) {
         // The device went away inside the apply; the recovery ends the
         // dialog. No message on a dialog that is no longer shown.
-        if (!isClosing())
+        if (!isClosingAll())
             done(0);
         return;
     }
@@ -252,7 +250,7 @@ void ProfileLoadDialog::pushOK()
         return;
     }
     AppParam::keyboardSettingsChanged = true;
-    done(1);
+    ModalDialog::pushOK();
 }
 
 void ProfileLoadDialog::pushCancel()
@@ -263,13 +261,13 @@ void ProfileLoadDialog::pushCancel()
         if (it != map.end())
             it->second = boxes_[i]->isChecked();
     }
-    done(0);
+    ModalDialog::pushCancel();
 }
 
 // ----- keyboard ----------------------------------------------------------------
 
 DialogProfileLoad::DialogProfileLoad(QWidget* parent)
-    : ProfileLoadDialog({QString::fromLatin1(AppParam::userProfileExt), true}, parent)
+    : ProfileLoadDialog({QString::fromLatin1(AppParam::userProfileExt), true, DialogKind::ProfileLoad}, parent)
 {
     apc_ = addBox(QStringLiteral("APC"), int(ProfileEntry::Apc));
     keyLock_ = addBox(QStringLiteral("KeyLock"), int(ProfileEntry::KeyLock));
@@ -335,7 +333,7 @@ AppError DialogProfileLoad::readAndApply(const QString& path, const std::map<int
 // ----- mouse -----------------------------------------------------------------
 
 DialogMProfileLoad::DialogMProfileLoad(QWidget* parent)
-    : ProfileLoadDialog({QString::fromLatin1(AppParam::userMProfileExt), true}, parent)
+    : ProfileLoadDialog({QString::fromLatin1(AppParam::userMProfileExt), true, DialogKind::MProfileLoad}, parent)
 {
     button_ = addBox(QStringLiteral("MUserSettingButton"), int(MProfileEntry::Button));
     led_ = addBox(QStringLiteral("MUserSettingLED"), int(MProfileEntry::LED));

@@ -34,7 +34,7 @@ public:
     // for a connected mouse; nothing (null) for any other device.
     static ProfileLoadDialog* create(QWidget* parent = nullptr);
 
-    void pushOK();
+    void pushOK() override;
     void pushCancel() override;
     void checkBox_Chaned(QCheckBox* sender);
     void listboxFileList_SelectionChanged();
@@ -51,6 +51,7 @@ protected:
     struct Twin {
         QString extension;
         bool arrowKeysMoveSelection;
+        DialogKind kind;
     };
     ProfileLoadDialog(const Twin& twin, QWidget* parent);
 

@@ -52,21 +52,21 @@ ProfileSaveDialog* ProfileSaveDialog::create(QWidget* parent)
 }
 
 ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
-    : ProfileDialogFrame(parent), twin_(twin)
+    : ProfileDialogFrame(twin.kind, parent), twin_(twin)
 {
     setFixedSize(layout::profileSaveDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("SaveTheProfile"));
-    QLabel* nameLabel = makeLabel(QStringLiteral("DialogProfileName"));
+    QLabel* nameLabel = createLabel(QStringLiteral("DialogProfileName"));
     profileName_ = new QLineEdit(this);
     profileName_->setAccessibleName(nameLabel->text());
     styleField(profileName_);
     checkOverWiteButton_ = makeCheckBox(QStringLiteral("ProfileOverwrite"));
-    QLabel* listLabel = makeLabel(QStringLiteral("DialogProfileList"));
+    QLabel* listLabel = createLabel(QStringLiteral("DialogProfileList"));
     model_ = new QStandardItemModel(this);
     listboxFileList_ = profiletable::make(this, model_, twin.arrowKeysMoveSelection);
     listboxFileList_->setAccessibleName(listLabel->text());
     listboxFileList_->setFixedHeight(layout::profileListHeight);
-    QLabel* commentLabel = makeLabel(QStringLiteral("DialogProfileComment"));
+    QLabel* commentLabel = createLabel(QStringLiteral("DialogProfileComment"));
     comment_ = new CommentTextEdit(this);
     comment_->setMaxLength(profilefiles::kMaxCommentLength);
     comment_->setAccessibleName(commentLabel->text());
@@ -100,8 +100,6 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     column->addStretch(1);
     column->addLayout(buttons);
 
-    connect(okButton_, &QPushButton::clicked, this, [this] { pushOK(); });
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { pushCancel(); });
     connect(checkOverWiteButton_, &QCheckBox::clicked, this, [this] { checkOverWrite_Checked(); });
     connect(listboxFileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { onSelectionChanged(); });
@@ -232,13 +230,13 @@ void ProfileSaveDialog::refuse(const char* key, bool refocus)
 {
     QPointer<ProfileSaveDialog> self(this);
     AppUtil::messageBox(QString::fromLatin1(key), QStringLiteral("OK"), QString());
-    if (self && refocus && !isClosing())
+    if (self && refocus && !isClosingAll())
         refocusName();
 }
 
 void ProfileSaveDialog::pushOK()
 {
-    if (isClosing())
+    if (isClosingAll())
         return;
     const bool overwrite = checkOverWiteButton_->isChecked();
     if (!overwrite) {
@@ -283,23 +281,24 @@ void ProfileSaveDialog::pushOK()
         // A file this call brought into being is not left half made.
         if (!userExists)
             QFile::remove(userPath);
-        if (self && !isClosing())
+        if (self && !isClosingAll())
             refuse("FailedToSaveProfile", false);
         return;
     }
-    if (self && !isClosing())
-        done(1);
+    if (self && !isClosingAll())
+        ModalDialog::pushOK();
 }
 
 void ProfileSaveDialog::pushCancel()
 {
-    done(0);
+    ModalDialog::pushCancel();
 }
 
 // ----- keyboard ----------------------------------------------------------------
 
 DialogProfileSave::DialogProfileSave(QWidget* parent)
-    : ProfileSaveDialog({QString::fromLatin1(AppParam::userProfileExt), AppParam::userProfileNameFormat, true},
+    : ProfileSaveDialog({QString::fromLatin1(AppParam::userProfileExt), AppParam::userProfileNameFormat, true,
+                         DialogKind::ProfileSave},
                         parent)
 {
     initialise();
@@ -330,7 +329,8 @@ AppError DialogProfileSave::write(const QString& path, const QString& encodedCom
 // ----- mouse -----------------------------------------------------------------
 
 DialogMProfileSave::DialogMProfileSave(QWidget* parent)
-    : ProfileSaveDialog({QString::fromLatin1(AppParam::userMProfileExt), AppParam::userMProfileNameFormat, false},
+    : ProfileSaveDialog({QString::fromLatin1(AppParam::userMProfileExt), AppParam::userMProfileNameFormat, false,
+                         DialogKind::MProfileSave},
                         parent)
 {
     initialise();

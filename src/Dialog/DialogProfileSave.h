@@ -27,7 +27,7 @@ public:
     // for a connected mouse; nothing (null) for any other device.
     static ProfileSaveDialog* create(QWidget* parent = nullptr);
 
-    void pushOK();
+    void pushOK() override;
     void pushCancel() override;
     // The overwrite check box was clicked.
     void checkOverWrite_Checked();
@@ -46,6 +46,7 @@ protected:
         QString extension;      // ".prf" / ".mprf"
         const char* nameFormat; // "QMVKB_%04d" / "QMVMO_%04d"
         bool arrowKeysMoveSelection;
+        DialogKind kind;
     };
     ProfileSaveDialog(const Twin& twin, QWidget* parent);
 

@@ -1,5 +1,8 @@
 #include "Dialog/DialogVersionInfo.h"
 
+#include "AppParam.h"
+#include "Dialog/DialogRegistry.h"
+#include "Dialog/ModalDialog.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -43,26 +46,42 @@ QString appVersion()
     return v.isEmpty() ? QStringLiteral(KOLVENTRA_VERSION) : v;
 }
 
+QLabel* whiteLabel(QWidget* parent, const QString& text, int pixels, bool bold)
+{
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    label->setFont(f);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    label->setAlignment(Qt::AlignHCenter);
+    return label;
+}
+
 } // namespace
 
-DialogVersionInfo::DialogVersionInfo(QWidget* parent) : ProfileDialogFrame(parent)
+DialogVersionInfo::DialogVersionInfo(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
+    setAttribute(Qt::WA_TranslucentBackground);
     setModal(false);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(layout::versionInfoDialogSize.toSize());
+    DialogRegistry::add(this, DialogKind::VersionInfo);
 
     appImageView_ = new QLabel(this);
     appImageView_->setFixedSize(layout::versionImageSize.toSize());
     appImageView_->setPixmap(appImage(devicePixelRatioF()));
     appImageView_->setStyleSheet(QStringLiteral("background: transparent;"));
-    appLabel_ = makeTitle(QStringLiteral("AppName"));
-    versionLabel_ = makeLabel(QString());
-    versionLabel_->setText(versionText());
-    copyrightLabel_ = makeLabel(QStringLiteral("AppCopyright"));
+    appLabel_ = whiteLabel(this, platform::localizedString(QStringLiteral("AppName")),
+                           layout::dialogTitleFontSize, true);
+    versionLabel_ = whiteLabel(this, versionText(), layout::dialogFontSize, false);
+    copyrightLabel_ = whiteLabel(this, platform::localizedString(QStringLiteral("AppCopyright")),
+                                 layout::dialogFontSize, false);
     copyrightLabel_->setWordWrap(true);
-    for (QLabel* l : {appLabel_, versionLabel_, copyrightLabel_})
-        l->setAlignment(Qt::AlignHCenter);
-    okButton_ = makeOkButton();
+    okButton_ = new QPushButton(platform::localizedString(QStringLiteral("OK")), this);
+    ModalDialog::styleButton(okButton_, AppParam::OKButtonColor, AppParam::OKButtonHighlightColor);
+    okButton_->setFixedSize(layout::dialogButtonSize.toSize());
+    okButton_->setDefault(true);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
@@ -78,9 +97,21 @@ DialogVersionInfo::DialogVersionInfo(QWidget* parent) : ProfileDialogFrame(paren
     connect(okButton_, &QPushButton::clicked, this, [this] { pushOK(); });
 }
 
+DialogVersionInfo::~DialogVersionInfo()
+{
+    DialogRegistry::remove(this);
+}
+
 QString DialogVersionInfo::versionText()
 {
     return platform::localizedString(QStringLiteral("Version")) + u' ' + appVersion();
+}
+
+void DialogVersionInfo::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), AppParam::SubBackgroundColor.toQColor());
 }
 
 void DialogVersionInfo::markClosed()
@@ -88,6 +119,7 @@ void DialogVersionInfo::markClosed()
     if (!open_)
         return;
     open_ = false;
+    DialogRegistry::remove(this);
     emit closed();
 }
 
@@ -101,7 +133,7 @@ void DialogVersionInfo::closeEvent(QCloseEvent* event)
 {
     // The window's own close button ends it like OK does.
     markClosed();
-    ProfileDialogFrame::closeEvent(event);
+    QDialog::closeEvent(event);
 }
 
 DialogVersionInfo* DialogVersionInfo::showAbout(QPointer<DialogVersionInfo>& current, QWidget* parent)

@@ -1,18 +1,20 @@
 #pragma once
 // The About window: the application's picture, name, version and copyright
-// with an OK button. Not modal; at most one is open (showAbout).
+// with an OK button. Not modal; at most one is open (showAbout). It is
+// registered with DialogRegistry (kind VersionInfo) while open.
 
-#include "Dialog/ProfileDialogFrame.h"
+#include <QDialog>
 
 #include <QPointer>
 
 class QLabel;
 class QPushButton;
 
-class DialogVersionInfo : public ProfileDialogFrame {
+class DialogVersionInfo : public QDialog {
     Q_OBJECT
 public:
     explicit DialogVersionInfo(QWidget* parent = nullptr);
+    ~DialogVersionInfo() override;
 
     // Whether the window is still open (OK, Escape and the window's close
     // button all close it).
@@ -20,7 +22,8 @@ public:
 
     // Closes the window.
     void pushOK();
-    void pushCancel() override { pushOK(); }
+    // Escape closes it like OK.
+    void reject() override { pushOK(); }
 
     // The version text shown: the localised "Version", a space, then the
     // application's version.
@@ -41,6 +44,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void markClosed();

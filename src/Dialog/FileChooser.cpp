@@ -1,5 +1,7 @@
 #include "Dialog/FileChooser.h"
 
+#include "Dialog/ModalDialog.h"
+
 #include <QFileDialog>
 #include <QPointer>
 
@@ -29,12 +31,19 @@ FileChooser* FileChooser::install(FileChooser* chooser)
 
 namespace {
 
-std::optional<QString> runDialog(QFileDialog& dialog, QFileDialog*& running)
+// Runs the chooser over `parent`; a modal dialog parent knows it as its open
+// panel, so that closing that dialog from outside ends the chooser first.
+std::optional<QString> runDialog(QFileDialog& dialog, QWidget* parent, QFileDialog*& running)
 {
     QPointer<QFileDialog> guard(&dialog);
+    QPointer<ModalDialog> owner = qobject_cast<ModalDialog*>(parent);
+    if (owner)
+        owner->setOpenPanel(&dialog);
     running = &dialog;
     const int code = dialog.exec();
     running = nullptr;
+    if (owner && owner->openPanel() == &dialog)
+        owner->setOpenPanel(nullptr);
     if (!guard || code != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -53,7 +62,7 @@ std::optional<QString> QtFileChooser::chooseFolder(QWidget* parent, const QStrin
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setOption(QFileDialog::ReadOnly, true); // no new folders from the chooser
     dialog.setDirectory(startFolder);
-    std::optional<QString> path = runDialog(dialog, running_);
+    std::optional<QString> path = runDialog(dialog, parent, running_);
     if (path && path->size() > 1 && path->endsWith(u'/'))
         path->chop(1);
     return path;
@@ -67,7 +76,7 @@ std::optional<QString> QtFileChooser::chooseFile(QWidget* parent, const QString&
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFilters);
     dialog.setDirectory(startFolder);
-    return runDialog(dialog, running_);
+    return runDialog(dialog, parent, running_);
 }
 
 void QtFileChooser::abort()

@@ -3,6 +3,7 @@
 #include "Dialog/DialogProfileFolderSelect.h"
 #include "Dialog/DialogVersionInfo.h"
 #include "Platform/Strings.h"
+#include "support/ui/RecordingDialogHost.h"
 #include "support/ui/ScriptedFileChooser.h"
 
 #include "ProfileDialogFixture.h"
@@ -39,12 +40,15 @@ protected:
 
 TEST_F(FolderDialog, NewNestedFolderIsCreatedAndReturnedWithOneSlash)
 {
+    uitest::RecordingDialogHost host;
+    host.helpEnabled = false; // as the caller leaves them while the dialog runs
     auto d = open(userFolder);
     EXPECT_EQ(d->folderPathLabel()->text(), userFolder);
     const QString target = dir.path() + QStringLiteral("/a/b");
     type(*d, target);
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
     EXPECT_EQ(d->result(), 1);
+    EXPECT_TRUE(host.helpEnabled);
     EXPECT_EQ(d->filePath(), target + u'/');
     EXPECT_TRUE(QFileInfo(target).isDir());
     EXPECT_EQ(d->folderPathLabel()->text(), target); // the field is not rewritten
@@ -64,6 +68,8 @@ TEST_F(FolderDialog, RefusalsKeepTheDialogOpenWithItsText)
     blocker.close();
     const QString colon = dir.path() + QStringLiteral("/x:y");
     const QString underFile = dir.path() + QStringLiteral("/file/sub");
+    uitest::RecordingDialogHost host;
+    host.helpEnabled = false;
     for (const QString& text : {colon, underFile}) {
         SCOPED_TRACE(text.toStdString());
         controller.messageBoxes.clear();
@@ -77,6 +83,7 @@ TEST_F(FolderDialog, RefusalsKeepTheDialogOpenWithItsText)
         EXPECT_EQ(d->folderPathLabel()->text(), text);
         EXPECT_FALSE(QFileInfo::exists(text)); // nothing was created
     }
+    EXPECT_FALSE(host.helpEnabled);
 }
 
 TEST_F(FolderDialog, FolderThatCannotBeWrittenIsRefused)
@@ -140,12 +147,15 @@ TEST(VersionInfo, OneWindowAtATimeAndEveryWayOutClearsIt)
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->versionLabel()->text(), platform::localizedString("Version") + QStringLiteral(" 2.0.0"));
     EXPECT_EQ(DialogVersionInfo::showAbout(current), first); // only brought to the front
+    EXPECT_EQ(DialogRegistry::current(DialogKind::VersionInfo), first);
+    EXPECT_FALSE(DialogRegistry::anyModalOpen());
 
     QSignalSpy closedSpy(first, &DialogVersionInfo::closed);
     QTest::mouseClick(first->okButton(), Qt::LeftButton);
     EXPECT_FALSE(first->isOpen());
     EXPECT_FALSE(first->isVisible());
     EXPECT_EQ(closedSpy.count(), 1);
+    EXPECT_EQ(DialogRegistry::current(DialogKind::VersionInfo), nullptr);
 
     DialogVersionInfo* second = DialogVersionInfo::showAbout(current);
     EXPECT_NE(second, first);

@@ -37,7 +37,7 @@ public:
     int aborts = 0;
 
 private:
-    std::optional<QString> answer();
+    std::optional<QString> answer(QWidget* parent);
 
     FileChooser* previous_ = nullptr;
     bool running_ = false;
