@@ -1,5 +1,6 @@
 #include "Dialog/ProfileDialogFrame.h"
 
+#include "CustomControl/NKButton.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -41,8 +42,12 @@ QPushButton* ProfileDialogFrame::makeCancelButton()
 QCheckBox* ProfileDialogFrame::makeCheckBox(const QString& key)
 {
     const QString text = platform::localizedString(key);
-    auto* box = new QCheckBox(text, this);
+    auto* box = new NKCheckBox(text, this);
+    box->setBackgroundColor(AppColor::rgb8(26, 26, 26, 0.0).toQColor());
     box->setAccessibleName(text);
+    QFont f = box->font();
+    f.setPixelSize(layout::dialogFontSize);
+    box->setFont(f);
     box->setStyleSheet(QStringLiteral(
         "QCheckBox { color: white; background: transparent; spacing: 6px; }"
         "QCheckBox:disabled { color: rgba(255,255,255,64); }"
