@@ -89,9 +89,12 @@ bool profileFits(const MouseEntry& mouse, const UserMProfileFile& profile,
     return true;
 }
 
-// A command failed: the main window drops the device and detects again.
+// A command failed: the main window drops the device and detects again. A
+// busy device (another transaction is waiting) is not broken.
 AppError deviceFailed(AppError error)
 {
+    if (isBusy(error))
+        return error;
     IMainController* controller = AppParam::mainController;
     if (controller && AppParam::selectDeviceLocation != 0)
         controller->setConnectedDeviceError(AppParam::selectDeviceLocation);
