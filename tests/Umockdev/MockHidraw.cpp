@@ -173,7 +173,7 @@ void HidrawNode::run()
     if (master_ >= 0 && attached) {
         loop_ = g_main_loop_new(ctx_, FALSE);
         readable = g_unix_fd_source_new(master_, G_IO_IN);
-        g_source_set_callback(readable, reinterpret_cast<GSourceFunc>(+[](gint, GIOCondition, gpointer self) -> gboolean {
+        g_source_set_callback(readable, G_SOURCE_FUNC(+[](gint, GIOCondition, gpointer self) -> gboolean {
             static_cast<HidrawNode*>(self)->onMasterReadable();
             return G_SOURCE_CONTINUE;
         }), this, nullptr);
