@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
 #include "IMainController.h"
+#include "Utility/HexText.h"
 #include "Utility/ProfilePackage.h"
 #include "XML/UserProfile.h"
 
@@ -297,8 +298,7 @@ QString UserMProfile::encodeComment(const QString& comment)
             continue;
         }
         for (char byte : text.toUtf8())
-            out += QLatin1Char('%')
-                + QStringLiteral("%1").arg(uint(uint8_t(byte)), 2, 16, QLatin1Char('0')).toUpper();
+            out += QLatin1Char('%') + QString::fromStdString(hexText(uint8_t(byte), 2));
     }
     return out;
 }
