@@ -3,6 +3,8 @@
 // ways, removal and hot-plug, and the keyboard model end to end.
 #include "MockHidraw.h" // first: glib before Qt
 
+#include "AppParam.h"
+#include "Device/DeviceEnumerator.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/KolventraDevice.h"
 #include "Platform/Clock.h"
@@ -10,7 +12,9 @@
 #include "ShippedModels.h"
 #include "support/EmulatedKeyboard.h"
 #include "support/VirtualHidBus.h"
+#include "Utility/AppUtil.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -209,6 +213,44 @@ TEST_F(MockedHidraw, HotPlugReachesTheCallBacksAndARePlugKeepsItsLocation)
     emu::pumpEvents(50ms);
     EXPECT_EQ(matched, (std::vector<uint32_t>{0x03142000, 0x03142000}));
     EXPECT_EQ(removed.size(), 1u);
+}
+
+TEST_F(MockedHidraw, EnumeratorListsTheDeviceAndFollowsItsComingAndGoing)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    AppUtil::setAppWorkFolderForTesting(work.path() + QStringLiteral("/"));
+    AppUtil::setResourceDataFolder(QStringLiteral(KOLVENTRA_BINARY_DIR "/share/kolventra/"));
+    struct Restore {
+        ~Restore()
+        {
+            AppUtil::setAppWorkFolderForTesting({});
+            AppUtil::setResourceDataFolder({});
+            AppParam::targetProfileList.clear();
+        }
+    } restore;
+
+    DeviceEnumerator enumerator;
+    ASSERT_EQ(enumerator.enumDeviceProfile(false), AppError::NoError);
+    int plugIn = 0, plugOff = 0;
+    enumerator.plugInDeviceCallback = [&] { ++plugIn; };
+    enumerator.plugOffDeviceCallback = [&] { ++plugOff; };
+    enumerator.startPolling();
+    ASSERT_TRUE(enumerator.isPolling);
+
+    const shipped::Model& model = shipped::kModels[0];
+    const std::string syspath = bed->add(
+        {.bus = 3, .ports = "1.4.2", .vendorId = model.vendorId, .productId = model.productId, .node = "hidraw0"});
+    ASSERT_FALSE(syspath.empty());
+    ASSERT_TRUE(emu::waitUntil([&] { return plugIn == 1; }));
+    const auto list = enumerator.GetDevicePathList();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].deviceLocation, int32_t(0x03142000));
+
+    bed->remove(syspath);
+    ASSERT_TRUE(emu::waitUntil([&] { return plugOff == 1; }));
+    EXPECT_TRUE(enumerator.GetDevicePathList().empty());
+    EXPECT_EQ(plugIn, 1);
 }
 
 TEST_F(MockedHidraw, KeyboardModelRunsThroughTheRealBackend)
