@@ -10,7 +10,10 @@
 // Member names that reach the tools are checked first (isValidMemberName):
 // a name the tools would take as an option or a wildcard reads as missing
 // (load: empty, contains: false) and is refused by the writers (BadParam).
-// Archive paths are passed absolute, so they never look like options.
+// Archive paths are passed absolute, so they never look like options; unzip
+// would take one holding "*", "?", "[", "]" or "\\" as a wildcard pattern
+// (and open a neighbour), so such a path reaches it through a plainly named
+// symbolic link.
 //
 // Writers never change an archive in place: they work on a copy next to it
 // (a hidden "*.zip" in the same folder) and rename it over the archive on
