@@ -1,5 +1,9 @@
 #include "Dialog/DialogHooks.h"
 
+#include "Dialog/DialogProfileLoad.h"
+#include "Dialog/DialogProfileSave.h"
+#include "Dialog/DialogVersionInfo.h"
+
 DialogHooks& dialogHooks()
 {
     static DialogHooks hooks;
@@ -10,4 +14,9 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
+    hooks.profileSave = [](QWidget* main) { return runProfileDialog<DialogProfileSave>(main); };
+    hooks.mProfileSave = [](QWidget* main) { return runProfileDialog<DialogMProfileSave>(main); };
+    hooks.profileLoad = [](QWidget* main) { return runProfileDialog<DialogProfileLoad>(main); };
+    hooks.mProfileLoad = [](QWidget* main) { return runProfileDialog<DialogMProfileLoad>(main); };
+    hooks.versionInfo = [](QWidget* main) { DialogVersionInfo::showAbout(main); };
 }

@@ -17,6 +17,12 @@ public:
     // The chosen folder, ending with "/"; read it only after result 1.
     QString filePath() const { return filePath_; }
 
+    // The folder item of the other-settings panels: runs the dialog over
+    // `mainWindow` with the main window's mask up and its help items off,
+    // starting from AppParam::userProfileFilePath, and stores the chosen
+    // folder there on OK. Returns the dialog's code.
+    static int chooseProfileFolder(QWidget* mainWindow);
+
     void pushSelect();
     void pushOK() override;
     void pushCancel() override;

@@ -147,3 +147,9 @@ DialogVersionInfo* DialogVersionInfo::showAbout(QPointer<DialogVersionInfo>& cur
     current->activateWindow();
     return current;
 }
+
+DialogVersionInfo* DialogVersionInfo::showAbout(QWidget* parent)
+{
+    static QPointer<DialogVersionInfo> current;
+    return showAbout(current, parent);
+}
