@@ -33,6 +33,8 @@
 
 #include <iostream>
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 using apptest::AppHarness;
 using apptest::HarnessOptions;
 using apptest::kKeyboardLocation;
