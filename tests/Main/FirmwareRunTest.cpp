@@ -453,3 +453,51 @@ TEST(DescriptionPackages, CorruptOrOlderPackagesAreRefusedByTheDialog)
     }
     EXPECT_FALSE(QFileInfo::exists(AppUtil::appWorkFolder() + QStringLiteral("older.key")));
 }
+
+TEST(DescriptionPackages, CopyReplacesAnEarlierOneAndReportsWhatCannotBeWritten)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    const QString incoming = app.workFolder() + QStringLiteral("/incoming/");
+    QDir().mkpath(incoming);
+    const QString first = incoming + QStringLiteral("KVK108US.key");
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), first,
+                                    {.profileVersion = QStringLiteral("KVK108US_1_2_1")}));
+    AppParam::firmwareFilePath = first;
+    main.appendKeyboardProfileList();
+    const QString installed = AppUtil::appWorkFolder() + QStringLiteral("KVK108US.key");
+    ASSERT_TRUE(QFileInfo::exists(installed));
+
+    // A newer package of the same name replaces the copy.
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), first,
+                                    {.profileVersion = QStringLiteral("KVK108US_1_2_7")}));
+    main.appendKeyboardProfileList();
+    auto fileBytes = [](const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_EQ(fileBytes(installed), fileBytes(first));
+    EXPECT_TRUE(app.asked.empty());
+
+    // A folder where the copy should go cannot be replaced.
+    const QString other = incoming + QStringLiteral("Other.key");
+    ASSERT_TRUE(QFile::copy(first, other));
+    QDir().mkpath(AppUtil::appWorkFolder() + QStringLiteral("Other.key"));
+    AppParam::firmwareFilePath = other;
+    main.appendKeyboardProfileList();
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
+    EXPECT_TRUE(QFileInfo(AppUtil::appWorkFolder() + QStringLiteral("Other.key")).isDir());
+
+    // The folder itself cannot be made (a file stands in its way).
+    app.asked.clear();
+    const QString blocked = app.workFolder() + QStringLiteral("/blocked");
+    ASSERT_TRUE(fwtest::writeFile(blocked, "file"));
+    AppUtil::setAppWorkFolderForTesting(blocked + QStringLiteral("/sub/"));
+    main.appendKeyboardProfileList();
+    AppUtil::setAppWorkFolderForTesting(app.workFolder() + QStringLiteral("/"));
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFolder"});
+    // The window goes on with its keyboard.
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_TRUE(AppParam::device->hidIsOpened());
+}
