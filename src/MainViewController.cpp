@@ -1307,6 +1307,10 @@ void MainViewController::execFirmwareUpdate()
     isFirmupdating = true;
     const AppError result = dialogHooks().firmwareUpdate(mainView);
     isFirmupdating = false;
+    // Refused because another command on the device still waits for its
+    // reply: nothing was sent and the device is fine.
+    if (isBusy(result))
+        return;
     if (result != AppError::NoError) {
         setConnectedDeviceError(conectDeviceLocation);
         return;

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -500,4 +501,26 @@ TEST(DescriptionPackages, CopyReplacesAnEarlierOneAndReportsWhatCannotBeWritten)
     // The window goes on with its keyboard.
     EXPECT_EQ(main.conectDeviceLocation, kbLoc);
     EXPECT_TRUE(AppParam::device->hidIsOpened());
+}
+
+TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboard)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    const auto connected = AppParam::device;
+    // The store command's reply is late; the update starts while it waits.
+    app.keyboard->inject({.kind = emu::FaultKind::Late, .command = 0x04, .delay = std::chrono::milliseconds(150)});
+    QTimer::singleShot(20, &main, [&main] { main.execFirmwareUpdate(); });
+    EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_FALSE(main.isFirmupdateEnding);
+    // No recovery: the same keyboard object stays connected and open.
+    AppHarness::waitFor([] { return false; }, 50);
+    EXPECT_EQ(AppParam::device, connected);
+    EXPECT_TRUE(connected->hidIsOpened());
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
 }
