@@ -73,29 +73,31 @@ DialogFirmwareUpdate::DialogFirmwareUpdate()
 
 DialogFirmwareUpdate::~DialogFirmwareUpdate()
 {
+    // The view goes with the update: taken off the window at once, deleted
+    // once control is back in the event loop (a handler of the view may
+    // still be on the stack).
     if (updateView_) {
         DialogRegistry::remove(updateView_);
-        if (!updateView_->parent())
+        if (updateView_->parent()) {
+            updateView_->hide();
+            updateView_->deleteLater();
+        } else {
             delete updateView_.data();
+        }
     }
 }
 
 AppError DialogFirmwareUpdate::run(QWidget* body)
 {
     DialogFirmwareUpdate dialog;
-    QPointer<BackgroundView> view = dialog.updateView();
+    BackgroundView* view = dialog.updateView();
     if (body) {
         view->setParent(body);
         view->setGeometry(body->rect());
         view->show();
         view->raise();
     }
-    const AppError result = dialog.startUpdate();
-    if (view) {
-        view->hide();
-        view->deleteLater();
-    }
-    return result;
+    return dialog.startUpdate();
 }
 
 void DialogFirmwareUpdate::displayMessage(const QString& text)

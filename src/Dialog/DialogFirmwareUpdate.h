@@ -45,7 +45,8 @@ public:
     // view away again; the result of startUpdate().
     static AppError run(QWidget* body);
 
-    // The progress view, owned by this object until it is given a parent.
+    // The progress view. Its owner lays it over the window; it is taken
+    // away when this object goes.
     BackgroundView* updateView() const { return updateView_; }
     QLabel* textBlock() const { return textBlock_; }
     QLabel* textStatus() const { return textStatus_; }
