@@ -156,4 +156,11 @@ inline constexpr QSizeF versionImageSize{64, 64};
 inline constexpr int profileListFontSize = 13;
 inline constexpr int profileListColumnPadding = 5;
 
+// Firmware file and description package dialogs; the firmware update's
+// progress view (laid over the whole main window).
+inline constexpr QSizeF filePickDialogSize{520, 170};
+inline constexpr qreal firmwareUpdateViewAlpha = 0.7;
+inline constexpr int firmwareUpdateFontPixels = 15;
+inline constexpr QSizeF firmwareUpdateIndicatorSize{240, 10};
+
 } // namespace layout

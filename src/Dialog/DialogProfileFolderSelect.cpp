@@ -114,25 +114,14 @@ void DialogProfileFolderSelect::pushCancel()
     ModalDialog::pushCancel();
 }
 
-int DialogProfileFolderSelect::chooseProfileFolder(QWidget* mainWindow)
+int DialogProfileFolderSelect::run(const QString& folderPath, QString& chosen)
 {
-    IDialogHost* host = DialogRegistry::host();
-    if (host) {
-        host->setDialogMask(true);
-        host->setHelpMenu(false);
-    }
-    QPointer<DialogProfileFolderSelect> dialog =
-        new DialogProfileFolderSelect(AppParam::userProfileFilePath, mainWindow);
+    QPointer<DialogProfileFolderSelect> dialog = new DialogProfileFolderSelect(folderPath);
     const int code = dialog->exec();
-    if (code == 1 && dialog)
-        AppParam::userProfileFilePath = dialog->filePath();
-    if (dialog)
-        dialog->deleteLater();
-    if ((host = DialogRegistry::host())) {
-        host->setDialogMask(false);
-        // A dialog ended from outside leaves the help items off; the opener
-        // gives them back, as the main window does for its own dialogs.
-        host->setHelpMenu(true);
-    }
+    if (!dialog)
+        return 0;
+    if (code == 1)
+        chosen = dialog->filePath();
+    dialog->deleteLater();
     return code;
 }

@@ -17,11 +17,10 @@ public:
     // The chosen folder, ending with "/"; read it only after result 1.
     QString filePath() const { return filePath_; }
 
-    // The folder item of the other-settings panels: runs the dialog over
-    // `mainWindow` with the main window's mask up and its help items off,
-    // starting from AppParam::userProfileFilePath, and stores the chosen
-    // folder there on OK. Returns the dialog's code.
-    static int chooseProfileFolder(QWidget* mainWindow);
+    // Runs a new dialog that starts at `folderPath` and returns its code;
+    // after 1 `chosen` holds the folder (ending with "/"). The mask and the
+    // help items are the caller's.
+    static int run(const QString& folderPath, QString& chosen);
 
     void pushSelect();
     void pushOK() override;

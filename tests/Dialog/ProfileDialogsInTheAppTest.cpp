@@ -82,9 +82,11 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
     QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(main.sendButton->isVisible());
-    for (const auto& k : kb->keytopList)
-        if (k.hasPerKeySettings())
+    for (const auto& k : kb->keytopList) {
+        if (k.hasPerKeySettings()) {
             EXPECT_EQ(app.keyboard->live().apc[size_t(k.code)], savedApc[size_t(k.code)]) << k.code;
+        }
+    }
     EXPECT_EQ(DialogRegistry::current(DialogKind::ProfileLoad), nullptr);
 }
 
