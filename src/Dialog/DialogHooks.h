@@ -38,7 +38,6 @@ struct DialogHooks {
     // The indicator LED settings of the current keyboard; 0 without running
     // for anything but a connected keyboard.
     std::function<int()> indicatorLedSettings;
-
 };
 
 // The hooks in use.
