@@ -403,6 +403,10 @@ TEST_F(MouseButtonPanel, HeaderClickedTwiceOpensThenClosesAndOnlyOneMenuIsOpen)
     openMenu(3);
     openMenu(4);
     EXPECT_FALSE(panel->buttonMenuView(3)->isShown());
+    // A click on the picture outside the controls closes the menu.
+    QTest::mouseClick(panel->keyboardView(), Qt::LeftButton, {}, QPoint(500, 600));
+    EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
+    openMenu(4);
     QTest::mouseClick(panel->buttonMenu(4), Qt::LeftButton);
     EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
     AppHarness::waitFor([] { return false; }, 30);
