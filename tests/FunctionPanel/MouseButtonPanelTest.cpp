@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -375,6 +376,25 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
         main->selectFunctionTab(FunctionTab::MButtonSetting);
     }
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
+}
+
+TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
+{
+    const int starts = app->mouse->startCount();
+    // The set-up's settings read waits for its late reply; a choice arrives
+    // meanwhile and is refused as busy.
+    app->mouse->inject({.kind = emu::FaultKind::Late, .command = 0x05, .delay = std::chrono::milliseconds(100)});
+    bool chosen = false;
+    QTimer::singleShot(20, panel, [&] {
+        panel->clickTabMenuItem(subMenu(3, FunctionItem::Multimedia), FunctionItem::Mute);
+        chosen = true;
+    });
+    main->selectFunctionTab(FunctionTab::MButtonSetting);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(app->mouse->startCount(), starts);
+    EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
+    EXPECT_FALSE(sendShown());
 }
 
 TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
