@@ -56,6 +56,7 @@ FunctionMButtonSettingController::FunctionMButtonSettingController(MainViewContr
     view->setObjectName(QStringLiteral("mouseButtonPanel"));
     view->hide();
     view_ = view;
+    viewObject_ = view;
     for (int i = 0; i < 6; ++i) {
         auto* label = new QLabel(view);
         label->setObjectName(QStringLiteral("button%1Label").arg(i + 1));
@@ -87,6 +88,8 @@ FunctionMButtonSettingController::~FunctionMButtonSettingController()
     pendingDisplay_.stop();
     for (auto& menu : ownedMenus_)
         delete menu.data();
+    if (view_)
+        view_->removeEventFilter(this);
     // The view belongs to the window once placed there; otherwise to us.
     if (view_ && !view_->parent())
         delete view_.data();
@@ -338,7 +341,8 @@ void FunctionMButtonSettingController::closeMenuView(bool resetItems)
 
 bool FunctionMButtonSettingController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == view_) {
+    // Compared as a plain object: the view may be in its destructor.
+    if (watched == viewObject_) {
         if (event->type() == QEvent::Hide) {
             // The panel leaves the window: its menus go, and so does a
             // display still waiting for its delay.

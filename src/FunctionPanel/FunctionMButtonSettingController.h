@@ -110,6 +110,7 @@ private:
 
     MainViewController* mainController_ = nullptr;
     QPointer<KeyboardView> view_;
+    const QObject* viewObject_ = nullptr;
     std::array<QPointer<QLabel>, 6> labels_{};
     std::array<QPointer<NKMenuView>, 6> headers_{};
     QPointer<TabMenuView> menuView_;

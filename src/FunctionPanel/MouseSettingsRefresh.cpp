@@ -29,7 +29,8 @@ bool isCurrentDevice(const std::shared_ptr<IDeviceEntry>& device)
 
 bool isBusyRefusal(AppError result, const MouseEntry& mouse)
 {
-    return result == AppError::DeviceIsInvalid && mouse.isRunConnecting;
+    (void)mouse;
+    return isBusy(result);
 }
 
 void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead)

@@ -66,8 +66,8 @@ bool isCurrentDevice(const std::shared_ptr<T>& device)
     return isCurrentDevice(std::static_pointer_cast<IDeviceEntry>(device));
 }
 
-// A command of `mouse` that came back DeviceIsInvalid while another
-// transaction of the same device is still waiting: busy, not broken.
+// A command of `mouse` that was refused because another transaction of the
+// same device is still waiting: busy, not broken (isBusy of AppError.h).
 bool isBusyRefusal(AppError result, const MouseEntry& mouse);
 
 // Writes the record into the model: button codes unchanged; colour above 7

@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -168,8 +169,12 @@ TEST_F(MouseButtonPanelPreset, HeadersShowTheMouseWithSwapMarksAndCustomKeyText)
 TEST_F(MouseButtonPanelPreset, ChangeMadeOnTheMouseShowsAtTheNextSetUp)
 {
     app->mouse->live()[2] = 0x15;
+    app->mouse->live()[4] = 0x2C; // a custom key without keys
     main->selectFunctionTab(FunctionTab::MButtonSetting);
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x15"));
+    EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral("()"));
+    EXPECT_EQ(panel->buttonMenu(5)->fullTitle(), panel->buttonMenu(5)->title());
+    EXPECT_EQ(panel->buttonMenu(5)->toolTip(), QString());
 }
 
 // ---- every row of every menu reaches the mouse -------------------------------------------------
@@ -373,6 +378,25 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
 }
 
+TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
+{
+    const int starts = app->mouse->startCount();
+    // The set-up's settings read waits for its late reply; a choice arrives
+    // meanwhile and is refused as busy.
+    app->mouse->inject({.kind = emu::FaultKind::Late, .command = 0x05, .delay = std::chrono::milliseconds(100)});
+    bool chosen = false;
+    QTimer::singleShot(20, panel, [&] {
+        panel->clickTabMenuItem(subMenu(3, FunctionItem::Multimedia), FunctionItem::Mute);
+        chosen = true;
+    });
+    main->selectFunctionTab(FunctionTab::MButtonSetting);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(app->mouse->startCount(), starts);
+    EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
+    EXPECT_FALSE(sendShown());
+}
+
 TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
 {
     app->mouse->inject({.kind = emu::FaultKind::Detach, .command = 0x05});
@@ -403,6 +427,10 @@ TEST_F(MouseButtonPanel, HeaderClickedTwiceOpensThenClosesAndOnlyOneMenuIsOpen)
     openMenu(3);
     openMenu(4);
     EXPECT_FALSE(panel->buttonMenuView(3)->isShown());
+    // A click on the picture outside the controls closes the menu.
+    QTest::mouseClick(panel->keyboardView(), Qt::LeftButton, {}, QPoint(500, 600));
+    EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
+    openMenu(4);
     QTest::mouseClick(panel->buttonMenu(4), Qt::LeftButton);
     EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
     AppHarness::waitFor([] { return false; }, 30);

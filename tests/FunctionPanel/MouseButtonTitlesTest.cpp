@@ -35,16 +35,6 @@ TEST(MouseButtonTitles, TitleKeysCoverTheFourRangesAndNothingElse)
     EXPECT_FALSE(Panel::getMenuStringFromKeyCode(0x12).isEmpty());
 }
 
-TEST(MouseButtonTitles, RowsMapToTheMacShortcutCodesAndOthersToNone)
-{
-    EXPECT_EQ(Panel::assignCodeOf(FunctionItem::Copy), ButtonAssignCode::Macro_MacCopy);
-    EXPECT_EQ(rawValue(Panel::assignCodeOf(FunctionItem::MoveForward2)), 0x3B);
-    EXPECT_EQ(rawValue(Panel::assignCodeOf(FunctionItem::ZenkakuHakaku)), 0x2B);
-    EXPECT_EQ(rawValue(Panel::assignCodeOf(FunctionItem::CustomKey)), 0x2C);
-    EXPECT_EQ(Panel::assignCodeOf(FunctionItem::SwapButton2), ButtonAssignCode::None);
-    EXPECT_EQ(Panel::assignCodeOf(FunctionItem::Button3), ButtonAssignCode::None);
-}
-
 TEST(MouseButtonCustomKeys, DeviceFormAndDialogFormConvertBothWays)
 {
     AppParam::device = std::make_shared<MouseEntry>();

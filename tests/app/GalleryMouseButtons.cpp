@@ -1,6 +1,6 @@
-// The mouse button panel with a mouse connected (one button on a custom key
-// combination), a button menu open with its sub-menu, the tab menu, and the
-// custom key capture dialog.
+// The mouse button panel with a mouse connected (two buttons on custom key
+// combinations, one of them shortened), a button menu open with its
+// sub-menu, the tab menu, and the custom key capture dialog.
 #include "Dialog/DialogCustomKeySetting.h"
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "MainView.h"
@@ -40,9 +40,12 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     options.keyboard = false;
     apptest::AppHarness app(options);
     auto& live = app.mouse->live();
-    live[3] = 0x2C;  // button 4: custom key Ctrl + Shift + A
-    live[emu::EmulatedMouse::kCustomKeys + 2] = 0x03;
-    live[emu::EmulatedMouse::kCustomKeys + 3] = 0x04;
+    live[2] = 0x2C;  // button 3: custom key L Ctrl + L Shift + A
+    live[emu::EmulatedMouse::kCustomKeys + 0] = 0x03;
+    live[emu::EmulatedMouse::kCustomKeys + 1] = 0x04;
+    live[3] = 0x2C;  // button 4: a combination too long for its header
+    live[emu::EmulatedMouse::kCustomKeys + 2] = 0x13;
+    live[emu::EmulatedMouse::kCustomKeys + 3] = 0x4E;
     live[5] = 0x15;  // button 6: volume up
     if (!app.start())
         return;
