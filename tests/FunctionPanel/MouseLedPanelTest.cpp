@@ -6,6 +6,7 @@
 #include "MousePanelFixture.h"
 
 #include <QLabel>
+#include <QTimer>
 
 using namespace mousepanel;
 
@@ -175,6 +176,26 @@ TEST_F(MouseLedPanelTest, AnUnplugDuringAColourCommandEndsQuietly)
     EXPECT_FALSE(sendShown());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation == -1; }));
     EXPECT_EQ(markedColour(), 0);
+}
+
+TEST_F(MouseLedPanelTest, AColourChosenWhileTheMouseIsBusyIsDroppedWithoutRecovery)
+{
+    open([](Mouse& m) { m.live()[Mouse::kColor] = 0; });
+    const int starts = mouse().startCount();
+    // The set-up's read waits for its late reply; a colour click arrives
+    // meanwhile and is refused as busy.
+    mouse().inject({.kind = emu::FaultKind::Late, .command = kGetSettings, .delay = std::chrono::milliseconds(100)});
+    bool clicked = false;
+    QTimer::singleShot(20, panel, [&] {
+        QTest::mouseClick(panel->colorButton(5), Qt::LeftButton);
+        clicked = true;
+    });
+    main->selectFunctionTab(FunctionTab::MLedSetting);
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(mouse().startCount(), starts) << "no recovery reconnected the mouse";
+    EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(mouse().live()[Mouse::kColor], 0);
+    EXPECT_FALSE(sendShown());
 }
 
 } // namespace
