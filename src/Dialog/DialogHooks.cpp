@@ -1,5 +1,8 @@
 #include "Dialog/DialogHooks.h"
 
+#include "Dialog/DialogIndicatorLedSettings.h"
+#include "Dialog/DialogRegistry.h"
+
 DialogHooks& dialogHooks()
 {
     static DialogHooks hooks;
@@ -10,4 +13,7 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
+    hooks.anyModalOpen = [] { return DialogRegistry::anyModalOpen(); };
+    hooks.closeAllForDeviceRemoval = [] { DialogRegistry::closeAllForDeviceRemoval(); };
+    hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
 }
