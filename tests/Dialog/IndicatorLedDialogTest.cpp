@@ -148,7 +148,7 @@ TEST(IndicatorLedDialog, ColourAndBrightnessArePreviewedAndOkKeepsThemUntilSend)
         // The selected colour again: nothing sent.
         pressColor(d, kRed);
         EXPECT_EQ(app.keyboard->writes().size(), 1u);
-        // The slider's far end is the dimmest level.
+        // The slider's far end is Level0.
         d->brightnessSlider()->setFocus();
         QTest::keyClick(d->brightnessSlider(), Qt::Key_End);
         EXPECT_EQ(app.keyboard->live().brightness, 0);
