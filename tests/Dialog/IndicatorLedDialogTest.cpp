@@ -12,6 +12,7 @@
 #include "MainViewController.h"
 #include "MainView.h"
 #include "MainWindowControls.h"
+#include "support/RecordingMainController.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
 
@@ -72,6 +73,8 @@ public:
             auto* dialog = qobject_cast<DialogIndicatorLedSettings*>(d);
             maskDuringRun = bool(main_.maskView);
             helpDuringRun = main_.userManualMenuItem->isEnabled();
+            placement = dialog->frameGeometry();
+            reference = main_.mainView->frameGeometry();
             // The initial selection comes 0.1 s (scaled) after opening.
             AppHarness::waitFor([&] { return selectedButton(dialog) >= 0 || waited(); }, 200);
             initialSelection = selectedButton(dialog);
@@ -102,6 +105,8 @@ public:
     bool maskDuringRun = false;
     bool helpDuringRun = true;
     int initialSelection = -1;
+    QRect placement;
+    QRect reference;
 
 private:
     bool waited()
@@ -163,6 +168,9 @@ TEST(IndicatorLedDialog, ColourAndBrightnessArePreviewedAndOkKeepsThemUntilSend)
     EXPECT_EQ(opening.initialSelection, kWhite);
     EXPECT_TRUE(opening.maskDuringRun);
     EXPECT_FALSE(opening.helpDuringRun);
+    // Centred over the main window, its top 80 below the window's top.
+    EXPECT_EQ(opening.placement.top(), opening.reference.top() + 80);
+    EXPECT_NEAR(opening.placement.center().x(), opening.reference.center().x(), 1);
     auto& main = app.controller();
     EXPECT_FALSE(main.maskView);
     EXPECT_TRUE(main.userManualMenuItem->isEnabled());
@@ -323,4 +331,89 @@ TEST(IndicatorLedDialog, UnpluggingTheKeyboardEndsTheDialogWithZero)
     EXPECT_TRUE(DialogRegistry::openDialogs().empty());
     EXPECT_FALSE(app.controller().maskView);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+}
+
+namespace {
+
+// A keyboard model whose LED commands answer as scripted and are counted.
+class ScriptedKeyboard : public KeyboardEntry {
+public:
+    AppError answer = AppError::NoError;
+    int colourCommands = 0;
+    int brightnessCommands = 0;
+    AppError CMD_SetIndicatorLed(int, const std::vector<AppColor>&, bool) override
+    {
+        ++colourCommands;
+        return answer;
+    }
+    AppError CMD_SetBright(int) override
+    {
+        ++brightnessCommands;
+        return answer;
+    }
+};
+
+} // namespace
+
+TEST(IndicatorLedDialogErrors, BusyKeyboardOrNoSelectedLocationRunsNoRecoveryAndKeepsTheDialog)
+{
+    RecordingMainController recorder;
+    auto kb = std::make_shared<ScriptedKeyboard>();
+    kb->indicatorLedColor = AppColor::rgba(0, 0, 1, 0);
+    kb->ledBrightness = LedBrightness::Level1;
+    const auto savedDevice = AppParam::device;
+    const int32_t savedLocation = AppParam::selectDeviceLocation;
+    AppParam::device = kb;
+    AppParam::selectDeviceLocation = 0x01100000;
+    {
+        DialogIndicatorLedSettings dialog;
+        dialog.initSelectColorButton();
+        EXPECT_EQ(LedDialogRun::selectedButton(&dialog), kBlue);
+        EXPECT_EQ(dialog.brightnessSlider()->value(), 1);
+
+        // Busy: another transaction on the keyboard is still waiting.
+        kb->answer = AppError::DeviceIsInvalid;
+        EXPECT_EQ(dialog.pushColorButton(AppParam::IndicatorColorRed), AppError::DeviceIsInvalid);
+        dialog.brightnessSlider()->setValue(2);
+        EXPECT_EQ(kb->ledBrightness, LedBrightness::Level0);
+        EXPECT_TRUE(recorder.deviceErrors.empty());
+
+        // Broken, but no device location selected: nothing to recover.
+        kb->answer = AppError::DevceRead;
+        AppParam::selectDeviceLocation = 0;
+        EXPECT_EQ(dialog.pushColorButton(AppParam::IndicatorColorGreen), AppError::DevceRead);
+        EXPECT_TRUE(recorder.deviceErrors.empty());
+
+        // Broken with a location: the recovery is asked for that location.
+        AppParam::selectDeviceLocation = 0x01100000;
+        dialog.brightnessSlider()->setValue(0);
+        ASSERT_EQ(recorder.deviceErrors.size(), 1u);
+        EXPECT_EQ(recorder.deviceErrors.front(), 0x01100000);
+        EXPECT_EQ(kb->colourCommands, 2);
+        EXPECT_EQ(kb->brightnessCommands, 2);
+    }
+    AppParam::device = savedDevice;
+    AppParam::selectDeviceLocation = savedLocation;
+}
+
+TEST(IndicatorLedDialogErrors, ReplacedKeyboardIsLeftAloneByOkAndCancel)
+{
+    auto kb = std::make_shared<ScriptedKeyboard>();
+    kb->indicatorLedColor = AppColor::rgba(1, 1, 1, 0);
+    const auto savedDevice = AppParam::device;
+    AppParam::device = kb;
+    {
+        DialogIndicatorLedSettings dialog;
+        dialog.mouseDownButtonView(dialog.colorButton(kRed));
+        EXPECT_EQ(kb->colourCommands, 1);
+        // A recovery replaced the current device meanwhile.
+        AppParam::device = std::make_shared<KeyboardEntry>();
+        dialog.pushCancel();
+        EXPECT_EQ(kb->colourCommands, 1);
+        EXPECT_EQ(dialog.result(), 0);
+        dialog.pushOK();
+        EXPECT_EQ(kb->indicatorLedColor, AppColor::rgba(1, 1, 1, 0));
+        EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    }
+    AppParam::device = savedDevice;
 }
