@@ -25,10 +25,6 @@ namespace {
 // Delay of the initial colour selection after the dialog was built.
 constexpr platform::Seconds kInitialSelectDelay{0.1};
 
-// A command refused because another transaction on the same keyboard is
-// still waiting: the keyboard is busy, not broken.
-bool deviceBusy(AppError e) { return e == AppError::DeviceIsInvalid; }
-
 // The colour as the keyboard model keeps it: the RGB of `c`, opaque.
 AppColor opaque(const AppColor& c) { return AppColor::rgba(c.red, c.green, c.blue, 1.0); }
 
@@ -168,7 +164,7 @@ std::shared_ptr<KeyboardEntry> DialogIndicatorLedSettings::keyboard() const
 
 void DialogIndicatorLedSettings::takeErrorRoad(AppError error)
 {
-    if (error == AppError::NoError || deviceBusy(error))
+    if (error == AppError::NoError || isBusy(error))
         return;
     if (AppParam::selectDeviceLocation != 0 && AppParam::mainController)
         AppParam::mainController->setConnectedDeviceError(AppParam::selectDeviceLocation);

@@ -25,10 +25,6 @@ constexpr FunctionItem kDeviceRows[] = {
     FunctionItem::FWUpdate, FunctionItem::FolderSetting,
 };
 
-// A command refused because another transaction on the same keyboard is
-// still waiting: the keyboard is busy, not broken.
-bool deviceBusy(AppError e) { return e == AppError::DeviceIsInvalid; }
-
 std::shared_ptr<KeyboardEntry> currentKeyboard()
 {
     return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
@@ -92,7 +88,7 @@ bool FunctionOtherSettingController::isCurrent(const std::shared_ptr<KeyboardEnt
 
 void FunctionOtherSettingController::reportDeviceError(AppError error)
 {
-    if (error == AppError::NoError || deviceBusy(error))
+    if (error == AppError::NoError || isBusy(error))
         return;
     if (AppParam::selectDeviceLocation != 0)
         mainController_.setConnectedDeviceError(AppParam::selectDeviceLocation);
