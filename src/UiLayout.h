@@ -70,7 +70,7 @@ inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the ti
 // ---- Main window ------------------------------------------------------------
 // Figures in Qt's top-left form (y grows downwards) inside the window.
 
-inline constexpr QSizeF kMainWindowSize{1000, 680};
+inline constexpr QSizeF kMainWindowSize{1000, 700};
 // Header: title, device labels and the close button above, the tab row with
 // Send and the profile buttons in its bottom band.
 inline constexpr QRectF kMainHeader{0, 0, 1000, 150};
@@ -93,15 +93,16 @@ inline constexpr QRectF kKeyboardNameLabel{24, 52, 560, 20};
 inline constexpr QRectF kKeyboardModelLabel{24, 74, 300, 20};
 inline constexpr QRectF kKeyboardFirmwareLabel{330, 74, 300, 20};
 // Footer with the button that opens the device strip (right edge fixed).
-inline constexpr QRectF kMainFooter{0, 616, 1000, 64};
+// Between header and footer lies the body, as high as "MainBackground.png".
+inline constexpr QRectF kMainFooter{0, 636, 1000, 64};
 inline constexpr qreal kSelectKeyboardButtonRight = 976;
-inline constexpr QRectF kSelectKeyboardButton{816, 630, 160, 36};
+inline constexpr QRectF kSelectKeyboardButton{816, 650, 160, 36};
 // The sliding device-selection panel and its strip.
 inline constexpr QSizeF kKeyboardSelectView{1000, 220};
 inline constexpr qreal kKeyboardListReturnRight = 976;
 inline constexpr QRectF kKeyboardListReturnButton{856, 16, 120, 32};
-inline constexpr QRectF kKeyboardListStrip{160, 60, 680, 150};
-inline constexpr QSizeF kKeyboardListTile{150, 140};
+// The strip's left edge in the panel; it sits at the panel's bottom.
+inline constexpr qreal kKeyboardListStripX = 320;
 // No-device view: message and link, centred in the body.
 inline constexpr QRectF kDeviceNotFoundLabel{100, 160, 800, 32};
 inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};
@@ -109,7 +110,6 @@ inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};
 inline constexpr int kHeaderTitleFont = 22;
 inline constexpr int kHeaderLabelFont = 13;
 inline constexpr int kButtonFont = 13;
-inline constexpr int kTabFont = 16;
 inline constexpr int kErrorViewFont = 18;
 // Dialog placement: top edge below the main window's top.
 inline constexpr qreal kDialogTopOffset = 80;

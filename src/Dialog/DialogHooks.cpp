@@ -1,7 +1,6 @@
 #include "Dialog/DialogHooks.h"
 
 #include "Dialog/DialogIndicatorLedSettings.h"
-#include "Dialog/DialogRegistry.h"
 
 DialogHooks& dialogHooks()
 {
@@ -13,7 +12,5 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
-    hooks.anyModalOpen = [] { return DialogRegistry::anyModalOpen(); };
-    hooks.closeAllForDeviceRemoval = [] { DialogRegistry::closeAllForDeviceRemoval(); };
     hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
 }

@@ -6,7 +6,7 @@
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "Platform/Strings.h"
 #include "Utility/AppUtil.h"
 #include "Utility/Logger.h"
@@ -59,27 +59,7 @@ FunctionOtherSettingController::~FunctionOtherSettingController()
         delete keyboardView_.data();
 }
 
-QWidget* FunctionOtherSettingController::keyboardView() { return keyboardView_.data(); }
-
-KeyboardView* FunctionOtherSettingController::picture() const { return keyboardView_.data(); }
-
-void FunctionOtherSettingController::setBodyImage(const QImage& image)
-{
-    if (keyboardView_)
-        keyboardView_->setBodyImage(image);
-}
-
-void FunctionOtherSettingController::setButtonImage(const QImage& image)
-{
-    if (keyboardView_)
-        keyboardView_->setButtonImage(image);
-}
-
-void FunctionOtherSettingController::clearSelection()
-{
-    if (keyboardView_)
-        keyboardView_->clearSelection();
-}
+KeyboardView* FunctionOtherSettingController::keyboardView() { return keyboardView_.data(); }
 
 bool FunctionOtherSettingController::isCurrent(const std::shared_ptr<KeyboardEntry>& kb)
 {

@@ -36,10 +36,7 @@ public:
 
     // ----- FunctionPanel ---------------------------------------------------
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override;
-    void setButtonImage(const QImage& image) override;
-    void clearSelection() override;
+    KeyboardView* keyboardView() override;
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
     void closeMenuView(bool resetItems) override;
@@ -49,7 +46,6 @@ public:
 
     // The popup menu as built last (null before the first build).
     TabMenuView* menuView() const { return menuView_.data(); }
-    KeyboardView* picture() const;
 
 private:
     // Builds the menu anew under the Other tab.

@@ -11,7 +11,7 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "support/RecordingMainController.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
@@ -88,7 +88,7 @@ struct LedApp {
         });
         auto* tab = main.settingTabView;
         QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleRect().center());
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
         auto* panel = dynamic_cast<FunctionOtherSettingController*>(main.otherSettingController.get());
         QTest::mouseClick(panel->menuView()->row(FunctionItem::IndicatorLedSettings), Qt::LeftButton);
         dialogHooks() = saved;

@@ -9,7 +9,7 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -49,14 +49,14 @@ struct OtherTab {
         return true;
     }
     MainViewController& main() { return app.controller(); }
-    FunctionTabButton* tabView() { return main().settingTabView; }
+    MainTabView* tabView() { return main().settingTabView; }
     FunctionOtherSettingController* panel()
     {
         return dynamic_cast<FunctionOtherSettingController*>(main().otherSettingController.get());
     }
     std::shared_ptr<KeyboardEntry> keyboard() { return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device); }
     // A click on the tab's triangle: opens the menu, or closes it when open.
-    void clickTriangle() { QTest::mouseClick(tabView(), Qt::LeftButton, {}, tabView()->triangleRect().center()); }
+    void clickTriangle() { QTest::mouseClick(tabView(), Qt::LeftButton, {}, tabView()->triangleHitRect().center().toPoint()); }
     TabMenuSettingItemView* row(F f) { return panel()->menuView()->row(f); }
     std::vector<F> rows()
     {

@@ -8,7 +8,14 @@
 #include "FunctionPanel/PanelHost.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
+#include "CustomControl/UiGeometry.h"
+#include "Device/KeyboardEntry.h"
+#include "Dialog/DialogHooks.h"
+#include "Dialog/ModalDialog.h"
+#include "KeyboardView/KeyboardView.h"
+#include "KeyboardView/KeyboardViewDelegate.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
 #include "XML/MouseProfile.h"
@@ -17,6 +24,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -58,8 +69,8 @@ void markChanged(MainViewController& main)
 void clickTile(MainViewController& main, int index)
 {
     QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, main.keyboardList->count());
-    QTest::mouseClick(main.keyboardList->tile(index), Qt::LeftButton);
+    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
+    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -74,7 +85,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(main.keyboardList->count(), 2);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 2);
         EXPECT_FALSE(main.mouseButtonTabView->isHidden());
         EXPECT_TRUE(main.apcTabView->isHidden());
         EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
@@ -97,7 +108,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_FALSE(main.saveProfileButton->isEnabled());
         EXPECT_TRUE(main.sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(main.keyboardList->count(), 0);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -110,7 +121,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
@@ -118,7 +129,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(main.keyboardList->count(), 1);
+    EXPECT_EQ(int(main.keyboardList->detailArray().size()), 1);
     EXPECT_TRUE(main.keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
@@ -195,7 +206,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
@@ -313,7 +324,7 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 680));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 700));
 }
 
 TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
@@ -362,11 +373,11 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
     EXPECT_EQ(host(main.gamingSettingController.get())->initCount(), before + 1);
     EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
     EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
-    EXPECT_EQ(main.apcTabView->tabStatus(), FunctionTabButton::Status::notActive);
-    EXPECT_EQ(main.apcTabView->tabGradient(), FunctionTabButton::Gradient::right);
-    EXPECT_EQ(main.keylockTabView->tabStatus(), FunctionTabButton::Status::active);
-    EXPECT_EQ(main.keylockTabView->tabGradient(), FunctionTabButton::Gradient::none);
-    EXPECT_EQ(main.settingTabView->tabGradient(), FunctionTabButton::Gradient::left);
+    EXPECT_EQ(main.apcTabView->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(main.apcTabView->tabGradient(), TabGradient::right);
+    EXPECT_EQ(main.keylockTabView->tabStatus(), TabStatus::active);
+    EXPECT_EQ(main.keylockTabView->tabGradient(), TabGradient::none);
+    EXPECT_EQ(main.settingTabView->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
     main.selectFunctionTab(FunctionTab::MButtonSetting);
@@ -458,12 +469,12 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     HarnessOptions options = devices(false, false);
     options.screen = QRect(0, 0, 1280, 800);
     AppHarness app(options);
-    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 680);
+    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 700);
     ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 120));
-    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 120));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
+    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
@@ -511,4 +522,231 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
     EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+namespace {
+
+struct SelectionRecorder : KeyboardViewDelegate {
+    std::vector<QStringList> selections;
+    void applyKeySelect(KeyboardView*) override
+    {
+        QStringList names;
+        if (auto kb = KeyboardView::currentKeyboard())
+            for (const KeytopEntry& k : kb->keytopList)
+                if (k.select)
+                    names << k.name;
+        selections.push_back(names);
+    }
+};
+
+} // namespace
+
+TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    KeyboardView* picture = main.currentKeyboardView;
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.mainView->size()));
+    SelectionRecorder recorder;
+    picture->delegate = &recorder;
+    AppParam::appCropMode = CropMode::Area;
+    AppParam::paintColor = AppParam::ColorButtonApcHigh;
+
+    auto kb = KeyboardView::currentKeyboard();
+    ASSERT_TRUE(kb);
+    auto centre = [&](const QString& name) {
+        for (const KeytopEntry& k : kb->keytopList)
+            if (k.name == name)
+                return picture->mapFrom(main.mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), main.mainView->height()).center().toPoint());
+        ADD_FAILURE() << qPrintable(name);
+        return QPoint();
+    };
+    // The clicks land on the window where the user sees the keys.
+    QTest::mouseClick(picture, Qt::LeftButton, {}, centre(QStringLiteral("Esc")));
+    ASSERT_EQ(recorder.selections.size(), 1u);
+    EXPECT_EQ(recorder.selections[0], QStringList{QStringLiteral("Esc")});
+
+    const QPoint from = centre(QStringLiteral("A"));
+    const QPoint to = centre(QStringLiteral("F")) + QPoint(0, 4);
+    QTest::mousePress(picture, Qt::LeftButton, {}, from);
+    for (const QPoint at : {(from + to) / 2, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), picture->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &move);
+    }
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, to);
+    ASSERT_EQ(recorder.selections.size(), 2u);
+    EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
+    // A tab switch leaves no key selected in the model.
+    main.clickTab(main.keylockTabView);
+    EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
+    picture->delegate = nullptr;
+    AppParam::appCropMode = CropMode::None;
+}
+
+TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
+        ModalDialog dialog(kind, main.mainView);
+        bool refused = false;
+        QTimer::singleShot(20, [&] {
+            refused = !main.windowClosing();
+            dialog.done(0);
+        });
+        dialog.exec();
+        EXPECT_TRUE(refused) << int(kind);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+    }
+    EXPECT_TRUE(main.windowClosing());
+    EXPECT_FALSE(app.mouse->sessionOpen());
+}
+
+TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shownName = main.keyboardNameLabel->text();
+
+    // A failing run: the recovery reconnects the keyboard.
+    dialogHooks().firmwareUpdate = [&](QWidget*) {
+        EXPECT_TRUE(main.isFirmupdating);
+        EXPECT_FALSE(main.windowClosing());
+        return AppError::DeviceReadTimeout;
+    };
+    const int starts = app.keyboard->startCount();
+    main.execFirmwareUpdate();
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // A good run: the device is let go, the window keeps showing it, and
+    // list changes wait until the device has left once.
+    dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
+    main.execFirmwareUpdate();
+    EXPECT_TRUE(main.isFirmupdateEnding);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(AppParam::device->isEnable());
+    EXPECT_EQ(main.keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+    main.keyboardListChanged(true);  // ignored while ending
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+    dialogHooks().firmwareUpdate = nullptr;
+}
+
+TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKept)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shippedPackage = AppUtil::resourceProfileFolder() + QStringLiteral("KVK108US.key");
+    const QString copy = AppUtil::appWorkFolder() + QStringLiteral("KVK108US.key");
+
+    AppParam::firmwareFilePath = shippedPackage;
+    main.appendKeyboardProfileList();
+    ASSERT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // Chosen from the folder it would be copied to: still there afterwards.
+    AppParam::firmwareFilePath = copy;
+    main.appendKeyboardProfileList();
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_TRUE(app.asked.empty());
+
+    // A source that cannot be read: the box, and the earlier copy stays.
+    AppParam::firmwareFilePath = AppUtil::appWorkFolder() + QStringLiteral("missing/KVK108US.key");
+    main.appendKeyboardProfileList();
+    ASSERT_EQ(app.asked.size(), 1u);
+    EXPECT_EQ(app.asked[0], QStringLiteral("FailedToAccessFile"));
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
+namespace {
+
+// A panel whose set-up finds its keyboard gone: it unplugs it and reports the
+// failure, as a panel whose first command fails does.
+class PanelLosingItsDevice : public FunctionPanel {
+public:
+    PanelLosingItsDevice(AppHarness& app, MainViewController& main) : app_(app), main_(main) {}
+    void initSetting() override
+    {
+        SettingsChangedScope keep;
+        ++calls;
+        if (calls == 1) {
+            app_.bus().detach(kKeyboardLocation);
+            main_.setConnectedDeviceError(kbLoc);
+        }
+    }
+    KeyboardView* keyboardView() override { return &view_; }
+    int calls = 0;
+
+private:
+    AppHarness& app_;
+    MainViewController& main_;
+    KeyboardView view_;
+};
+
+} // namespace
+
+TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    auto* losing = new PanelLosingItsDevice(app, main);
+    std::unique_ptr<FunctionPanel> panel(losing);
+    std::swap(main.gamingSettingController, panel);
+
+    main.clickTab(main.keylockTabView);
+    EXPECT_EQ(losing->calls, 1);
+    // The recovery connected the mouse and showed its panel of that position.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseLedSettingController->keyboardView());
+    EXPECT_TRUE(losing->keyboardView()->isHidden());
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    std::swap(main.gamingSettingController, panel);
+}
+
+TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    int result = -1;
+    bool maskDuringRun = false;
+    bool helpDuringRun = true;
+    dialogHooks().profileLoad = [&](QWidget* window) {
+        ModalDialog dialog(DialogKind::ProfileLoad, window);
+        maskDuringRun = main.isDialogMaskUp();
+        helpDuringRun = main.isHelpMenuEnabled();
+        QTimer::singleShot(20, [&] { app.bus().detach(kKeyboardLocation); });
+        result = dialog.exec();
+        return result;
+    };
+    const int initsBefore = host(main.apcSettingContoller.get())->initCount();
+    QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
+    dialogHooks().profileLoad = nullptr;
+
+    EXPECT_TRUE(maskDuringRun);
+    EXPECT_FALSE(helpDuringRun);
+    EXPECT_EQ(result, 0);
+    // No reload of the panel after a cancelled load; mask and help restored.
+    EXPECT_EQ(host(main.apcSettingContoller.get())->initCount(), initsBefore);
+    EXPECT_FALSE(main.isDialogMaskUp());
+    EXPECT_TRUE(main.isHelpMenuEnabled());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(app.mouse->sessionOpen());
 }

@@ -6,7 +6,7 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
 
 #include <QSlider>
@@ -26,7 +26,7 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
     QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
     sink.save(QStringLiteral("OtherSetting_keyboard"), main.mainView);
 
-    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleRect().center());
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
     sink.save(QStringLiteral("OtherSetting_menu"), main.mainView);
     main.otherSettingController->showMenuView(false);
     main.otherSettingController->showMenuView(false);
