@@ -24,6 +24,8 @@ namespace {
 
 // Delay of the initial colour selection after the dialog was built.
 constexpr platform::Seconds kInitialSelectDelay{0.1};
+// The brightness slider's bar: the grey of the dialog's accepting button.
+constexpr AppColor kSliderBarColor = AppParam::OKButtonColor;
 
 // The colour as the keyboard model keeps it: the RGB of `c`, opaque.
 AppColor opaque(const AppColor& c) { return AppColor::rgba(c.red, c.green, c.blue, 1.0); }
@@ -126,7 +128,7 @@ DialogIndicatorLedSettings::DialogIndicatorLedSettings(QWidget* parent)
     brightnessSlider_->setTickInterval(1);
     brightnessSlider_->setTickPosition(QSlider::TicksBelow);
     brightnessSlider_->setAccessibleName(brightnessLabel_->text());
-    NKSliderCell::apply(brightnessSlider_)->setBackgroundColor(QColor(102, 102, 102));
+    NKSliderCell::apply(brightnessSlider_)->setBackgroundColor(kSliderBarColor.toQColor());
     {
         const QSignalBlocker quiet(brightnessSlider_);
         brightnessSlider_->setValue(sliderForBrightness(orgLedBrightness_));
