@@ -1,5 +1,8 @@
 #include "Dialog/DialogHooks.h"
 
+#include "Dialog/DialogAppendKeyboard.h"
+#include "Dialog/DialogFirmwareFileSelect.h"
+#include "Dialog/DialogFirmwareUpdate.h"
 #include "Dialog/DialogIndicatorLedSettings.h"
 
 DialogHooks& dialogHooks()
@@ -12,5 +15,12 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
+    hooks.firmwareFileSelect = [](const QString& start, QString& chosen) {
+        return DialogFirmwareFileSelect::run(start, chosen);
+    };
+    hooks.appendKeyboard = [](const QString& start, QString& chosen) {
+        return DialogAppendKeyboard::run(start, chosen);
+    };
+    hooks.firmwareUpdate = [](QWidget* body) { return DialogFirmwareUpdate::run(body); };
     hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
 }
