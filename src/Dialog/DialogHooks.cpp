@@ -4,6 +4,9 @@
 #include "Dialog/DialogFirmwareFileSelect.h"
 #include "Dialog/DialogFirmwareUpdate.h"
 #include "Dialog/DialogIndicatorLedSettings.h"
+#include "Dialog/DialogProfileFolderSelect.h"
+
+#include <QPointer>
 
 DialogHooks& dialogHooks()
 {
@@ -23,4 +26,14 @@ void installDialogHooks()
     };
     hooks.firmwareUpdate = [](QWidget* body) { return DialogFirmwareUpdate::run(body); };
     hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
+    hooks.profileFolderSelect = [](const QString& start, QString& chosen) {
+        QPointer<DialogProfileFolderSelect> dialog = new DialogProfileFolderSelect(start);
+        const int code = dialog->exec();
+        if (!dialog)
+            return 0;
+        if (code == 1)
+            chosen = dialog->filePath();
+        dialog->deleteLater();
+        return code;
+    };
 }

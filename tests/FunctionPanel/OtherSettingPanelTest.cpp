@@ -5,18 +5,21 @@
 #include "CustomControl/TabMenuView.h"
 #include "Device/KeyboardEntry.h"
 #include "Dialog/DialogHooks.h"
+#include "Dialog/DialogProfileFolderSelect.h"
 #include "Dialog/DialogRegistry.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
 #include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/DialogDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -200,22 +203,28 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
 {
     OtherTab tab;
     ASSERT_TRUE(tab.start());
-    int answer = 0;
-    bool maskAndNoHelp = false;
-    dialogHooks().profileFolderSelect = [&](const QString&, QString& chosen) {
-        maskAndNoHelp = tab.main().maskView && !tab.helpEnabled();
-        chosen = QStringLiteral("/tmp/elsewhere/");
-        return answer;
-    };
+    // The folder dialog: Cancel keeps the folder, OK takes the typed one.
     const QString original = AppParam::userProfileFilePath;
+    const QString typed = tab.app.workFolder() + QStringLiteral("/profiles");
+    bool maskAndNoHelp = false;
+    auto answerFolderDialog = [&](bool ok) {
+        uitest::whenDialogShown(DialogKind::ProfileFolderSelect, [&, ok](ModalDialog* modal) {
+            auto* d = qobject_cast<DialogProfileFolderSelect*>(modal);
+            maskAndNoHelp = tab.main().maskView && !tab.helpEnabled();
+            d->folderPathLabel()->selectAll();
+            QTest::keyClicks(d->folderPathLabel(), typed);
+            QTest::mouseClick(ok ? d->okButton() : d->cancelButton(), Qt::LeftButton);
+        });
+    };
+    answerFolderDialog(false);
     tab.choose(F::FolderSetting);
     EXPECT_TRUE(maskAndNoHelp);
     EXPECT_EQ(AppParam::userProfileFilePath, original);
     EXPECT_FALSE(tab.main().maskView);
     EXPECT_TRUE(tab.helpEnabled());
-    answer = 1;
+    answerFolderDialog(true);
     tab.choose(F::FolderSetting);
-    EXPECT_EQ(AppParam::userProfileFilePath, QStringLiteral("/tmp/elsewhere/"));
+    EXPECT_EQ(AppParam::userProfileFilePath, typed + u'/');
 
     // No row carries AppendDevice; its handler copies a confirmed package.
     const QString package = tab.app.workFolder() + QStringLiteral("/in/Extra.key");
@@ -223,11 +232,11 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     QFile file(package);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
     file.close();
+    int answer = 0;
     dialogHooks().appendKeyboard = [&](const QString&, QString& chosen) {
         chosen = package;
         return answer;
     };
-    answer = 0;
     AppParam::firmwareFilePath.clear();
     tab.panel()->clickTabMenuItem(nullptr, F::AppendDevice);
     EXPECT_TRUE(AppParam::firmwareFilePath.isEmpty());
