@@ -5,8 +5,9 @@
 #include "Dialog/DialogFirmwareUpdate.h"
 #include "Dialog/DialogIndicatorLedSettings.h"
 #include "Dialog/DialogProfileFolderSelect.h"
-
-#include <QPointer>
+#include "Dialog/DialogProfileLoad.h"
+#include "Dialog/DialogProfileSave.h"
+#include "Dialog/DialogVersionInfo.h"
 
 DialogHooks& dialogHooks()
 {
@@ -18,6 +19,14 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
+    hooks.profileSave = [](QWidget* main) { return runProfileDialog<DialogProfileSave>(main); };
+    hooks.mProfileSave = [](QWidget* main) { return runProfileDialog<DialogMProfileSave>(main); };
+    hooks.profileLoad = [](QWidget* main) { return runProfileDialog<DialogProfileLoad>(main); };
+    hooks.mProfileLoad = [](QWidget* main) { return runProfileDialog<DialogMProfileLoad>(main); };
+    hooks.versionInfo = [](QWidget* main) { DialogVersionInfo::showAbout(main); };
+    hooks.profileFolderSelect = [](const QString& start, QString& chosen) {
+        return DialogProfileFolderSelect::run(start, chosen);
+    };
     hooks.firmwareFileSelect = [](const QString& start, QString& chosen) {
         return DialogFirmwareFileSelect::run(start, chosen);
     };
@@ -26,14 +35,4 @@ void installDialogHooks()
     };
     hooks.firmwareUpdate = [](QWidget* body) { return DialogFirmwareUpdate::run(body); };
     hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
-    hooks.profileFolderSelect = [](const QString& start, QString& chosen) {
-        QPointer<DialogProfileFolderSelect> dialog = new DialogProfileFolderSelect(start);
-        const int code = dialog->exec();
-        if (!dialog)
-            return 0;
-        if (code == 1)
-            chosen = dialog->filePath();
-        dialog->deleteLater();
-        return code;
-    };
 }
