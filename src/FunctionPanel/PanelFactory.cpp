@@ -4,11 +4,11 @@
 #include "FunctionPanel/FunctionMLedSettingController.h"
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionMSensorSettingController.h"
+#include "FunctionPanel/FunctionOtherSettingController.h"
 #include "FunctionPanel/PanelHost.h"
 
 std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller)
 {
-    (void)controller;
     switch (tab) {
     case FunctionTab::MButtonSetting:
         return std::make_unique<FunctionMButtonSettingController>(&controller);
@@ -18,9 +18,10 @@ std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewCont
         return std::make_unique<FunctionMSensorSettingController>(&controller);
     case FunctionTab::MOtherSetting:
         return std::make_unique<FunctionMOtherSettingController>(&controller);
+    case FunctionTab::OtherSetting:
+        return std::make_unique<FunctionOtherSettingController>(controller);
     case FunctionTab::ApcSetting:
     case FunctionTab::GamingSetting:
-    case FunctionTab::OtherSetting:
     default:
         return std::make_unique<PanelHost>(tab);
     }
