@@ -1,0 +1,73 @@
+#pragma once
+// The main window: its content view holds the header, the body where the
+// device picture or the no-device view is placed, and the footer. A close
+// request (the window's own close, the close button, Quit) is put to the
+// controller's exit check, which may refuse it.
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+class MainView : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainView(QWidget* parent = nullptr);
+
+    // The body area, between header and footer; set once by the controller.
+    QRect bodyRect;
+    // Answers whether the window may close; allowed when unset.
+    std::function<bool()> closeCheck;
+    // The window has been painted at least once.
+    bool painted() const { return painted_; }
+
+signals:
+    void firstPaint();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QImage background_;
+    bool painted_ = false;
+};
+
+// A strip drawn in one colour (header, footer, the sliding device panel, the
+// dialog mask); with `reportsPress` a press is reported instead of passed on.
+class BackgroundStrip : public QWidget {
+    Q_OBJECT
+public:
+    explicit BackgroundStrip(QColor colour, QWidget* parent = nullptr);
+    void setColour(QColor colour);
+    bool reportsPress = false;
+    QString nameInfo;
+
+signals:
+    void pressed(QObject* id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QColor colour_;
+};
+
+// The view shown in the body while no supported device is attached: a
+// message and a link to the support page.
+class KeyboardErrorView : public QWidget {
+    Q_OBJECT
+public:
+    explicit KeyboardErrorView(QWidget* parent = nullptr);
+    class QLabel* deviceNotFountLabel = nullptr;
+    class QPushButton* linkKeyboardQandALink = nullptr;
+    // Opens a link address; QDesktopServices when unset.
+    std::function<void(const QString&)> openUrl;
+
+    void mouseUpLinkView(QObject* id);
+};
+
+// Opens the localised address of a link key; an address that does not form a
+// URL is logged and not opened.
+bool openLocalizedLink(const QString& key, const std::function<void(const QString&)>& opener);

@@ -1,0 +1,24 @@
+// The application: one instance per user; the main window until it closes.
+#include "AppDelegate.h"
+
+#include <QApplication>
+#include <QLockFile>
+#include <QTextStream>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kolventra"));
+    QApplication::setOrganizationName(QStringLiteral("Nembo"));
+
+    const auto lock = AppDelegate::acquireSingleInstance();
+    if (!lock)
+        return 0;  // another instance runs; it is left alone
+
+    AppDelegate delegate;
+    if (!delegate.applicationDidFinishLaunching()) {
+        QTextStream(stderr) << "kolventra: the built-in defaults file cannot be read\n";
+        return 1;
+    }
+    return app.exec();
+}

@@ -1,0 +1,486 @@
+// The whole application on the virtual bus: which device is connected at
+// start, hot-plug while idle and under a dialog, devices that keep failing,
+// recovery, unsent changes on a device switch and at exit, and what shutdown
+// writes.
+#include "AppParam.h"
+#include "Device/IDeviceEntry.h"
+#include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/PanelHost.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "MainWindowControls.h"
+#include "Utility/AppUtil.h"
+#include "XML/ApplicationProfile.h"
+#include "support/ui/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using apptest::AppHarness;
+using apptest::HarnessOptions;
+using apptest::kKeyboardLocation;
+using apptest::kMouseLocation;
+
+namespace {
+
+constexpr int32_t kbLoc = int32_t(kKeyboardLocation);
+constexpr int32_t mouseLoc = int32_t(kMouseLocation);
+
+HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
+{
+    HarnessOptions o;
+    o.keyboard = keyboard;
+    o.mouse = mouse;
+    o.rememberedLocation = remembered;
+    return o;
+}
+
+DeviceType currentKind() { return AppParam::device->deviceType(); }
+
+PanelHost* host(FunctionPanel* panel) { return dynamic_cast<PanelHost*>(panel); }
+
+// Marks unsent changes the way a panel does after a successful command.
+void markChanged(MainViewController& main)
+{
+    AppParam::keyboardSettingsChanged = true;
+    main.updateKeyboardSettingsChanged();
+}
+
+void clickTile(MainViewController& main, int index)
+{
+    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, main.keyboardList->count());
+    QTest::mouseClick(main.keyboardList->tile(index), Qt::LeftButton);
+}
+
+} // namespace
+
+TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
+{
+    {
+        AppHarness app(devices(true, true, mouseLoc));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_EQ(currentKind(), DeviceType::Mouse);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+        EXPECT_FALSE(app.keyboard->sessionOpen());
+        EXPECT_EQ(main.keyboardList->count(), 2);
+        EXPECT_FALSE(main.mouseButtonTabView->isHidden());
+        EXPECT_TRUE(main.apcTabView->isHidden());
+        EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
+    }
+    {
+        // Remembered device absent: the first of the sorted list (the keyboard).
+        AppHarness app(devices(true, true, 0x07700000));
+        ASSERT_TRUE(app.start());
+        EXPECT_EQ(app.controller().conectDeviceLocation, kbLoc);
+        EXPECT_TRUE(app.keyboard->sessionOpen());
+        EXPECT_TRUE(app.controller().keyboardErrorView->isHidden());
+        EXPECT_TRUE(app.controller().saveProfileButton->isEnabled());
+    }
+    {
+        AppHarness app(devices(false, false));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        EXPECT_EQ(main.conectDeviceLocation, -1);
+        EXPECT_FALSE(main.keyboardErrorView->isHidden());
+        EXPECT_FALSE(main.saveProfileButton->isEnabled());
+        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+        EXPECT_EQ(main.keyboardList->count(), 0);
+    }
+}
+
+TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+
+    auto mouse = std::make_shared<emu::EmulatedMouse>();
+    app.bus().attach(mouse, kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_FALSE(mouse->sessionOpen());
+    EXPECT_EQ(app.keyboard->startCount(), 1);
+
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(mouse->sessionOpen());
+    EXPECT_EQ(main.keyboardList->count(), 1);
+    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+
+    // The last device leaves: the no-device view, with the mouse's tab row.
+    main.clickTab(main.mouseLedTabView);
+    app.bus().detach(kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    EXPECT_FALSE(main.keyboardErrorView->isHidden());
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
+    EXPECT_EQ(main.beforeTab, FunctionTab::MLedSetting);
+    EXPECT_FALSE(main.mouseLedTabView->tabEnabled());
+    EXPECT_TRUE(main.mouseOtherTabView->tabEnabled());
+
+    // It comes back: the tab the user had returns.
+    app.bus().attach(mouse, kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
+    EXPECT_EQ(main.beforeTab, FunctionTab::None);
+}
+
+TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    app.answer = [](const QString&) { return -1; };  // the user does not answer
+    markChanged(main);
+    ASSERT_FALSE(main.sendButton->isHidden());
+
+    // The Send question is up when the keyboard is pulled.
+    QTimer::singleShot(30, [&] { app.bus().detach(kKeyboardLocation); });
+    const AppError result = main.onSaveTheKeyboard();
+    EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
+    EXPECT_EQ(app.keyboard->storeCount(), 0);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(main.sendButton->isHidden());
+
+    // A one-button box is answered with OK.
+    QTimer::singleShot(30, [&] { app.bus().detach(kMouseLocation); });
+    EXPECT_EQ(AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString()), 1);
+}
+
+TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    markChanged(main);
+    const int starts = app.keyboard->startCount();
+
+    main.setConnectedDeviceError(0);  // no entry has it: nothing happens
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_EQ(app.keyboard->startCount(), starts);
+
+    main.setConnectedDeviceError(kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_EQ(main.planeDeviceList.size(), 2u);
+}
+
+TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermissions)
+{
+    AppHarness app(devices(true, true));
+    app.bus().setOpenRefusal(kKeyboardLocation, platform::hid::Status::NotPermitted);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    // One retry, then the keyboard is skipped and the mouse connected.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    ASSERT_EQ(main.deviceList.size(), 1u);
+    EXPECT_EQ(main.deviceList[0].deviceLocation, mouseLoc);
+    EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
+
+    // Another plug event does not revive it, and says nothing again.
+    auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
+    app.bus().attach(other, 0x01300000);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
+
+    // Unplugged and plugged again with access granted: usable again.
+    auto listed = [&](int32_t loc) {
+        return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+                           [&](const auto& e) { return e.deviceLocation == loc; });
+    };
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 2; }));
+    app.bus().setOpenRefusal(kKeyboardLocation, std::nullopt);
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return listed(kbLoc); }));
+    int tile = 0;
+    while (main.deviceList[size_t(tile)].deviceLocation != kbLoc)
+        ++tile;
+    clickTile(main, tile);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+}
+
+TEST(MainWindowRecovery, SettingsThatNeverReadFallBackToTheNextDevice)
+{
+    AppHarness app(devices(true, true));
+    app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x43, .times = -1});
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(currentKind(), DeviceType::Mouse);
+    // Opened twice (the first try and one retry), each closed again.
+    EXPECT_EQ(app.keyboard->startCount(), 2);
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+}
+
+TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
+{
+    for (const int reply : {0, 1}) {
+        AppHarness app(devices(true, true));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        app.answer = [reply](const QString&) { return reply; };
+        markChanged(main);
+        clickTile(main, 1);
+        ASSERT_FALSE(app.asked.empty());
+        EXPECT_EQ(app.asked.back(), QStringLiteral("CheckKeyboardSettingsSave"));
+        EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
+        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+        EXPECT_TRUE(main.sendButton->isHidden());
+    }
+    {
+        // The store command fails: the switch is abandoned, the keyboard
+        // reconnected by the recovery.
+        AppHarness app(devices(true, true));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x04, .times = -1});
+        markChanged(main);
+        clickTile(main, 1);
+        EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+        EXPECT_EQ(app.keyboard->storeCount(), 0);
+        EXPECT_FALSE(app.mouse->sessionOpen());
+        EXPECT_TRUE(main.sendButton->isHidden());
+    }
+}
+
+TEST(MainWindowSend, SendButtonStoresAfterYesAndKeepsTheChangesAfterNo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.pushSendButton();  // nothing unsent: no question
+    EXPECT_TRUE(app.asked.empty());
+
+    markChanged(main);
+    app.answer = [](const QString&) { return 0; };
+    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    EXPECT_EQ(app.asked.back(), QStringLiteral("CheckMouseSettingsSave"));
+    EXPECT_EQ(app.mouse->storeCount(), 0);
+    EXPECT_FALSE(main.sendButton->isHidden());
+
+    app.answer = nullptr;
+    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    EXPECT_EQ(app.mouse->storeCount(), 1);
+    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.maskView);
+}
+
+TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.clickTab(main.keylockTabView);
+    markChanged(main);
+
+    app.answer = [](const QString&) { return 0; };
+    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
+    EXPECT_TRUE(main.mainView->isVisible());
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+    EXPECT_FALSE(QFile::exists(AppUtil::appWorkFolder() + QLatin1String(AppParam::APP_SETTINGS_INI)));
+
+    app.answer = nullptr;
+    main.mainView->move(123, 77);
+    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    EXPECT_FALSE(main.mainView->isVisible());
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+    EXPECT_EQ(app.keyboard->storeCount(), 0);  // unsent changes are not stored
+
+    AppParam::functionTabSelect = FunctionTab::None;
+    AppParam::windowPlacement = WINDOWPLACEMENT{};
+    AppParam::selectDeviceLocation = 0;
+    ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+    EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 680));
+}
+
+TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.isFirmupdating = true;
+    EXPECT_FALSE(main.windowClosing());
+    main.isFirmupdating = false;
+
+    app.answer = [](const QString&) { return -1; };
+    bool refused = false;
+    QTimer::singleShot(20, [&] {
+        refused = !main.windowClosing();
+        main.plugInOffKeyboard();  // ends the box
+    });
+    AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(main.windowClosing());
+}
+
+TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.clickTab(main.keylockTabView);
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+    ASSERT_TRUE(main.windowClosing());
+    AppParam::functionTabSelect = FunctionTab::None;
+    ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+}
+
+TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const int before = host(main.gamingSettingController.get())->initCount();
+    QTest::mouseClick(main.keylockTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+    EXPECT_EQ(host(main.gamingSettingController.get())->initCount(), before + 1);
+    EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
+    EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
+    EXPECT_EQ(main.apcTabView->tabStatus(), FunctionTabButton::Status::notActive);
+    EXPECT_EQ(main.apcTabView->tabGradient(), FunctionTabButton::Gradient::right);
+    EXPECT_EQ(main.keylockTabView->tabStatus(), FunctionTabButton::Status::active);
+    EXPECT_EQ(main.keylockTabView->tabGradient(), FunctionTabButton::Gradient::none);
+    EXPECT_EQ(main.settingTabView->tabGradient(), FunctionTabButton::Gradient::left);
+
+    // A tab of the other kind is stored as it is and shows its position.
+    main.selectFunctionTab(FunctionTab::MButtonSetting);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
+    EXPECT_EQ(main.currentKeyboardView, main.apcSettingContoller->keyboardView());
+
+    clickTile(main, 1);
+    ASSERT_EQ(currentKind(), DeviceType::Mouse);
+    main.selectFunctionTab(FunctionTab::OtherSetting);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseSensorSettingController->keyboardView());
+    EXPECT_FALSE(main.mouseSensorSettingController->keyboardView()->isHidden());
+}
+
+TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
+{
+    AppHarness app(devices(true, true, mouseLoc));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    QTest::mouseClick(main.mouseOtherTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(main.selectMOtherSetting);
+    clickTile(main, 0);
+    ASSERT_EQ(currentKind(), DeviceType::Keyboard);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+    EXPECT_FALSE(main.selectMOtherSetting);
+}
+
+TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    markChanged(main);
+    {
+        SettingsChangedScope scope;
+        AppParam::keyboardSettingsChanged = false;  // reading back
+    }
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_FALSE(main.sendButton->isHidden());
+    {
+        SettingsChangedScope scope;
+        main.setConnectedDeviceError(kbLoc);  // a recovery inside the set-up
+    }
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(main.sendButton->isHidden());
+}
+
+TEST(MainWindowActions, StripMenusAndLinks)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    std::vector<QString> opened;
+    main.openUrl = [&](const QString& url) { opened.push_back(url); };
+
+    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    ASSERT_TRUE(main.maskView);
+    EXPECT_FALSE(main.keyboardSelectView->isHidden());
+    // A click on the mask closes the strip and takes the mask away.
+    QTest::mouseClick(main.maskView, Qt::LeftButton, {}, QPoint(500, 100));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardSelectView->isHidden(); }));
+    EXPECT_FALSE(main.maskView);
+
+    main.qaManualMenuItem->trigger();
+    main.userManualMenuItem->trigger();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QStringLiteral("https://www.example.com/kolventra/faq"));
+    EXPECT_EQ(opened[1], QStringLiteral("https://www.example.com/kolventra/manual"));
+
+    // An open menu closes when the number of attached devices changes.
+    QMenu* help = nullptr;
+    for (QObject* o : main.qaManualMenuItem->associatedObjects())
+        if (auto* m = qobject_cast<QMenu*>(o))
+            help = m;
+    ASSERT_NE(help, nullptr);
+    help->popup(QPoint(10, 10));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return help->isVisible(); }));
+    app.bus().detach(kMouseLocation);
+    EXPECT_TRUE(AppHarness::waitFor([&] { return !help->isVisible(); }, 1000));
+}
+
+TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
+{
+    const QRect visible(0, 30, 1920, 1050);
+    EXPECT_EQ(MainViewController::clampToScreen({1500, 600, 1000, 700}, visible), QRect(920, 380, 1000, 700));
+    EXPECT_EQ(MainViewController::clampToScreen({-40, 0, 1000, 700}, visible), QRect(0, 30, 1000, 700));
+    EXPECT_EQ(MainViewController::clampToScreen({100, 100, 1000, 700}, visible), QRect(100, 100, 1000, 700));
+
+    HarnessOptions options = devices(false, false);
+    options.screen = QRect(0, 0, 1280, 800);
+    AppHarness app(options);
+    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 680);
+    ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
+    AppParam::windowPlacement = WINDOWPLACEMENT{};
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 120));
+    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 120));
+}
+
+TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
+{
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KVK108A1")),
+              QStringLiteral("Model KVK108 Rev A1"));
+    EXPECT_EQ(MainViewController::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
+              QStringLiteral("Model VXKVM006 Rev "));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QString()), QStringLiteral("Model "));
+}
+
+TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
+{
+    AppHarness app(devices(true, false));
+    MainViewController main;  // not started: no device list, no enumerator
+    main.setConnectedDeviceError(kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+    EXPECT_EQ(app.bus().openCount(), 0);
+}

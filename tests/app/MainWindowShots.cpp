@@ -1,0 +1,27 @@
+// The main window with a keyboard connected, with a mouse connected and
+// without any device.
+#include "MainView.h"
+#include "MainViewController.h"
+#include "Screenshots.h"
+#include "support/ui/AppHarness.h"
+
+namespace {
+
+void shoot(shots::ShotSink& sink, const char* name, bool keyboard, bool mouse)
+{
+    apptest::HarnessOptions options;
+    options.keyboard = keyboard;
+    options.mouse = mouse;
+    apptest::AppHarness app(options);
+    if (!app.start())
+        return;
+    sink.save(QString::fromLatin1(name), app.controller().mainView);
+}
+
+const shots::ShotRegistrar registrar("MainWindow", [](shots::ShotSink& sink) {
+    shoot(sink, "MainWindow_keyboard", true, false);
+    shoot(sink, "MainWindow_mouse", false, true);
+    shoot(sink, "MainWindow_nodevice", false, false);
+});
+
+} // namespace
