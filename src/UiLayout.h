@@ -5,7 +5,9 @@
 // the bottom left (y up), it is turned into Qt's top-left form only through
 // ui::fromBottomLeft (CustomControl/UiGeometry.h).
 
+#include <QPointF>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 namespace layout {
@@ -127,6 +129,15 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 // half-height above the middle.
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
+// APC panel (top-left coordinates inside the panel view, whose top edge is
+// the bottom of the tab row): the strip under the APC tab that names the
+// mode in force, and the three-cell level radio beside it.
+inline constexpr QRectF kApcModeStrip{0, 0, 180, 38};
+inline constexpr QRectF kApcLevelRadio{196, 4, 330, 30};
+inline constexpr int kApcLevelRadioFont = 15;
+// Key-lock panel: the key-lock switch under the key-lock tab.
+inline constexpr QPointF kKeyLockSwitchTopLeft{190, 6};
+inline constexpr QSize kKeyLockSwitchIcon{40, 22};
 
 // ---- Dialogs ------------------------------------------------------------------
 
