@@ -15,7 +15,7 @@ struct ImageSpec {
     int height;
 };
 
-inline constexpr std::array<ImageSpec, 34> kImages{{
+inline constexpr std::array<ImageSpec, 32> kImages{{
     // Menu triangle of the tabs and the mouse button headers.
     {"TriangleDown.png", 12, 8},
     // Background of the window body.
@@ -56,11 +56,8 @@ inline constexpr std::array<ImageSpec, 34> kImages{{
     // Brightness ends of the indicator LED dialog's slider.
     {"LedBrightnessMin.png", 20, 20},
     {"LedBrightnessMax.png", 20, 20},
-    // The application's picture (About window) and the no-device view.
+    // The application's picture (About window).
     {"AppIcon.png", 128, 128},
-    {"NoDevice.png", 160, 96},
-    // A plain warning sign for message boxes.
-    {"Warning.png", 40, 40},
 }};
 
 // The application icon's sizes in the hicolor theme (square, pixels).

@@ -10,6 +10,7 @@
 #include <set>
 
 class KeyboardView;
+class KeytopEntry;
 
 class KeyboardCropView : public QWidget {
     Q_OBJECT
@@ -30,6 +31,10 @@ public:
 
     // Forgets the rectangles of the current band and redraws.
     void clearCrop();
+    // Where (in widget coordinates) the last setCrop changed a key's
+    // selection, widened by what the tints and the frame draw round a key;
+    // empty when no key changed.
+    QRectF changedArea() const { return changedArea_; }
     const std::set<int>& indexSetToReturn() const { return _indexSetToReturn; }
 
 protected:
@@ -38,7 +43,12 @@ protected:
 
 private:
     KeyboardView* picture_;
+    // The area of one key in widget coordinates, widened by the frame and
+    // glow margins.
+    QRectF keyArea(const KeytopEntry& key, double frameWidth) const;
+
     std::set<int> _indexSetToReturn;
+    QRectF changedArea_;
     // Scratch layer of the frame drawing, sized to the view in resizeEvent.
     QImage layer_;
 };

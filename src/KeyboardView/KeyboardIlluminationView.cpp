@@ -5,6 +5,7 @@
 #include "KeyboardView.h"
 #include "UiLayout.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -52,7 +53,7 @@ AppColor KeyboardIlluminationView::keyColor(const KeytopEntry& key)
     return colour;
 }
 
-void KeyboardIlluminationView::paintEvent(QPaintEvent*)
+void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
 {
     const auto keyboard = KeyboardView::currentKeyboard();
     if (!keyboard)
@@ -61,7 +62,10 @@ void KeyboardIlluminationView::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     // Drawn in the key rectangles' own bottom-left coordinates.
-    p.setTransform(QTransform(1, 0, 0, -1, 0, picture_->flipHeight()));
+    const QTransform flip(1, 0, 0, -1, 0, picture_->flipHeight());
+    p.setTransform(flip);
+    // Only keys whose glow reaches the area being redrawn are drawn.
+    const QRectF dirty = flip.inverted().mapRect(QRectF(event->rect()));
     for (const KeytopEntry& key : keyboard->keytopList) {
         if (key.keytop.empty())
             continue;
@@ -83,6 +87,8 @@ void KeyboardIlluminationView::paintEvent(QPaintEvent*)
         // shifted up by a quarter of the half-height.
         const qreal g = layout::kKeyGlowGrow;
         const QRectF area = bounds.adjusted(-g, -g, g, g);
+        if (!area.intersects(dirty))
+            continue;
         const QPointF centre = area.center();
         const QPointF outer = centre + QPointF(0, layout::kKeyGlowCentreShift * area.height() / 2);
         qreal radius = 0;

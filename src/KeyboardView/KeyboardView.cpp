@@ -8,6 +8,7 @@
 #include "UiLayout.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 
@@ -28,26 +29,62 @@ KeyboardView::~KeyboardView() = default;
 
 void KeyboardView::setBodyImage(const QImage& image)
 {
-    bodyImage_ = image;
-    update();
+    setKeyboardImages(image, buttonImage_);
 }
 
 void KeyboardView::setButtonImage(const QImage& image)
 {
-    buttonImage_ = image;
-    update();
+    setKeyboardImages(bodyImage_, image);
 }
 
 void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
 {
     bodyImage_ = body;
     buttonImage_ = keytops;
+    rebuildComposed();
     update();
+}
+
+void KeyboardView::rebuildComposed()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
+        composed_ = QPixmap();
+        return;
+    }
+    QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter p(&canvas);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        // Both pictures fill the view, the key tops above the body.
+        for (const QImage* image : {&bodyImage_, &buttonImage_})
+            if (!image->isNull())
+                p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), *image);
+    }
+    composed_ = QPixmap::fromImage(std::move(canvas));
+    composed_.setDevicePixelRatio(ratio);
+}
+
+void KeyboardView::updateOverlays(const QRectF& dirty)
+{
+    if (dirty.isEmpty())
+        return;
+    const QRect area = dirty.toAlignedRect();
+    illumination_->update(area);
+    crop_->update(area);
 }
 
 void KeyboardView::showBodyImageOnly(const QImage& image)
 {
     setKeyboardImages(image, QImage());
+}
+
+void KeyboardView::redrawKeys()
+{
+    illumination_->update();
+    crop_->update();
 }
 
 void KeyboardView::clearSelection()
@@ -81,15 +118,23 @@ void KeyboardView::clearKeySelectFlags()
     }
 }
 
-void KeyboardView::paintEvent(QPaintEvent*)
+bool KeyboardView::event(QEvent* event)
 {
+    // Moved to a screen of another pixel density.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        rebuildComposed();
+    return QWidget::event(event);
+}
+
+void KeyboardView::paintEvent(QPaintEvent* event)
+{
+    if (composed_.isNull())
+        return;
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    // Both pictures fill the view, the key tops above the body.
-    if (!bodyImage_.isNull())
-        p.drawImage(QRectF(rect()), bodyImage_);
-    if (!buttonImage_.isNull())
-        p.drawImage(QRectF(rect()), buttonImage_);
+    const QRect area = event->rect();
+    const qreal ratio = composed_.devicePixelRatio();
+    p.drawPixmap(QRectF(area), composed_,
+                 QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
 }
 
 void KeyboardView::resizeEvent(QResizeEvent* event)
@@ -97,6 +142,15 @@ void KeyboardView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     illumination_->setGeometry(rect());
     crop_->setGeometry(rect());
+    rebuildComposed();
+}
+
+void KeyboardView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The pixel density is known for certain once the view is on a screen.
+    if (!composed_.isNull() && !qFuzzyCompare(composed_.devicePixelRatio(), devicePixelRatioF()))
+        rebuildComposed();
 }
 
 static bool inside(const QRectF& r, QPointF p)
@@ -115,8 +169,11 @@ void KeyboardView::mousePressEvent(QMouseEvent* event)
             isMouseCaptured_ = true;
             clearKeySelectFlags();
             _originalMouseLocation = at;
-            if (crop_->setCrop(at, at))
-                illumination_->update();
+            // The flags cleared above may have been those of a gesture that
+            // never ended; redraw everything once.
+            crop_->setCrop(at, at);
+            illumination_->update();
+            crop_->update();
         }
     }
     QWidget::mousePressEvent(event);
@@ -130,7 +187,7 @@ void KeyboardView::mouseMoveEvent(QMouseEvent* event)
     if (isMouseCaptured_ && (event->buttons() & Qt::LeftButton)
         && (AppParam::appCropMode == CropMode::Area || AppParam::appCropMode == CropMode::AreaButton)) {
         crop_->setCrop(_originalMouseLocation, toModelPoint(event->position()));
-        illumination_->update();
+        updateOverlays(crop_->changedArea());
     }
     QWidget::mouseMoveEvent(event);
 }
@@ -149,6 +206,7 @@ void KeyboardView::mouseReleaseEvent(QMouseEvent* event)
         crop_->clearCrop();
         clearKeySelectFlags();
         illumination_->update();
+        crop_->update();
     }
     QWidget::mouseReleaseEvent(event);
 }

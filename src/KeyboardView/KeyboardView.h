@@ -11,8 +11,12 @@
 // coordinates (y up) of height flipHeight(); mouse positions are turned into
 // them here, and the overlays draw under the matching flip. The view draws
 // and reports; it never talks to a device.
+//
+// A panel's own controls are added as children after construction, so they
+// lie above the two overlays (which let every mouse event through).
 
 #include <QImage>
+#include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 
@@ -39,13 +43,18 @@ public:
     // Both keyboard pictures at once (on connect).
     void setKeyboardImages(const QImage& body, const QImage& keytops);
     // One picture without keys (the mouse tab pictures): the body picture is
-    // `image`, the key-top picture is dropped.
+    // `image`, the key-top picture is dropped. Both pictures are dropped with
+    // setKeyboardImages({}, {}).
     void showBodyImageOnly(const QImage& image);
     const QImage& bodyImage() const { return bodyImage_; }
     const QImage& buttonImage() const { return buttonImage_; }
 
     KeyboardIlluminationView* keyboardIlluminationView() const { return illumination_; }
     KeyboardCropView* keyboardCropView() const { return crop_; }
+
+    // Redraws the key tints and the frame (after a panel changed a mode, the
+    // paint colour or key states).
+    void redrawKeys();
 
     // Empties the band, clears `select` of every key of the current keyboard
     // and redraws (a panel switch does this).
@@ -70,17 +79,26 @@ signals:
     void pressed();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     static void clearKeySelectFlags();
+    // Draws body and key tops once into composed_, in the view's size and
+    // pixel density; called when a picture, the size or the screen changes.
+    void rebuildComposed();
+    // Redraws the overlays where the selection changed (`dirty` in widget
+    // coordinates; empty for nothing).
+    void updateOverlays(const QRectF& dirty);
 
     QImage bodyImage_;
     QImage buttonImage_;
+    QPixmap composed_;
     KeyboardIlluminationView* illumination_;
     KeyboardCropView* crop_;
     bool isMouseCaptured_ = false;

@@ -166,6 +166,18 @@ TEST_F(KeyDrawing, FrameFollowsTheKeysOfTheBandWhateverTheirOrder)
     release(widgetRect(first).center().toPoint());
     ASSERT_EQ(delegate.selections.size(), 1u);
     EXPECT_EQ(delegate.selections[0], QStringList{"First"});
+
+    // A band over all three: the lamp is selected by the hit test but gets
+    // no frame.
+    const QPoint from = widgetRect(lamp).center().toPoint();
+    const QPoint to = widgetRect(second).center().toPoint() + QPoint(0, 5);
+    press(from);
+    dragTo(to);
+    EXPECT_EQ(ringAbove(widgetRect(lamp)).alpha(), 0);
+    EXPECT_EQ(ringAbove(widgetRect(first)).alpha(), 255);
+    EXPECT_EQ(ringAbove(widgetRect(second)).alpha(), 255);
+    release(to);
+    EXPECT_EQ(delegate.selections.back(), (QStringList{"Lamp", "First", "Second"}));
 }
 
 TEST_F(KeyDrawing, BodyPictureAloneShowsWithoutKeyTops)

@@ -4,6 +4,9 @@
 
 #include "Device/MouseEntry.h"
 
+#include <QPushButton>
+#include <QSignalSpy>
+
 namespace {
 
 using kbtest::PictureFixture;
@@ -58,6 +61,22 @@ TEST_F(KeySelection, BandSelectsTheKeysItTouches)
     EXPECT_EQ(delegate.selections.back(), (QStringList{"Q", "W"}));
 }
 
+TEST_F(KeySelection, MoveRedrawsOnlyWhereTheSelectionChanged)
+{
+    const QPoint from = centreOf(QStringLiteral("Q"));
+    press(from);
+    dragTo(centreOf(QStringLiteral("W")) + QPoint(0, 4));
+    dragTo(centreOf(QStringLiteral("E")) + QPoint(0, 4));
+    const QRectF changed = view->keyboardCropView()->changedArea();
+    EXPECT_TRUE(changed.contains(widgetRect(key("E").keytop[0])));
+    EXPECT_FALSE(changed.intersects(widgetRect(key("Q").keytop[0])));
+    EXPECT_FALSE(changed.intersects(widgetRect(key("P").keytop[0])));
+    // A move that changes no key redraws nothing.
+    dragTo(centreOf(QStringLiteral("E")) + QPoint(1, 5));
+    EXPECT_TRUE(view->keyboardCropView()->changedArea().isEmpty());
+    release(centreOf(QStringLiteral("E")));
+}
+
 TEST_F(KeySelection, BandWithoutHeightTestsOnlyItsCorner)
 {
     const QPoint from = centreOf(QStringLiteral("Q"));
@@ -99,6 +118,24 @@ TEST_F(KeySelection, NothingIsSelectedWhenThePanelDoesNotAllowIt)
 
     EXPECT_TRUE(delegate.views.empty());
     EXPECT_FALSE(anySelected());
+}
+
+TEST_F(KeySelection, PanelControlsAboveThePictureGetTheirClicks)
+{
+    // A panel control placed over keys (the key-lock switch, say).
+    QPushButton control(view.get());
+    control.setGeometry(QRect(centreOf(QStringLiteral("Q")) - QPoint(10, 10), QSize(20, 20)));
+    control.show();
+    QSignalSpy clicked(&control, &QPushButton::clicked);
+    QSignalSpy pressed(view.get(), &KeyboardView::pressed);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_TRUE(delegate.views.empty());
+    EXPECT_EQ(pressed.count(), 0);
+    // A press on the picture itself is reported, whether it selects or not.
+    AppParam::appCropMode = CropMode::None;
+    click(centreOf(QStringLiteral("W")));
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 TEST_F(KeySelection, WithAMouseConnectedNothingCanBeSelected)

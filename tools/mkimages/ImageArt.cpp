@@ -28,7 +28,6 @@ const QColor kKnob{0xE6, 0xE9, 0xED};
 const QColor kKnobOff{0x9A, 0xA3, 0xAF};
 const QColor kBodyTop{0x24, 0x28, 0x2F};
 const QColor kBodyBottom{0x14, 0x16, 0x1A};
-const QColor kWarning{0xF2, 0xB1, 0x34};
 } // namespace colour
 
 using Painter = std::function<void(QPainter&, QSizeF)>;
@@ -358,34 +357,6 @@ void appIcon(QPainter& p, QSizeF s)
                QPointF(body.right(), body.top() + body.height() * 0.38));
 }
 
-void noDevice(QPainter& p, QSizeF s)
-{
-    const qreal w = s.width(), h = s.height();
-    keyboardShape(p, QRectF(w * 0.05, h * 0.22, w * 0.62, h * 0.56), colour::kIdleLine, 2.0);
-    const QRectF body(w * 0.74, h * 0.28, w * 0.2, h * 0.56);
-    p.setPen(linePen(colour::kIdleLine, 2.0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(body, w * 0.1, w * 0.1);
-    p.drawLine(QPointF(body.left(), body.top() + body.height() * 0.4),
-               QPointF(body.right(), body.top() + body.height() * 0.4));
-}
-
-void warning(QPainter& p, QSizeF s)
-{
-    const qreal w = s.width();
-    QPainterPath tri;
-    tri.moveTo(w * 0.5, w * 0.08);
-    tri.lineTo(w * 0.94, w * 0.88);
-    tri.lineTo(w * 0.06, w * 0.88);
-    tri.closeSubpath();
-    p.setPen(QPen(colour::kWarning, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(QColor(colour::kWarning.red(), colour::kWarning.green(), colour::kWarning.blue(), 50));
-    p.drawPath(tri);
-    p.setPen(linePen(colour::kWarning, 3.0));
-    p.drawLine(QPointF(w * 0.5, w * 0.36), QPointF(w * 0.5, w * 0.62));
-    p.drawPoint(QPointF(w * 0.5, w * 0.75));
-}
-
 const std::map<QString, Painter>& painters()
 {
     static const std::map<QString, Painter> table = [] {
@@ -425,8 +396,6 @@ const std::map<QString, Painter>& painters()
         t[QStringLiteral("LedBrightnessMin.png")] = brightnessImage(false);
         t[QStringLiteral("LedBrightnessMax.png")] = brightnessImage(true);
         t[QStringLiteral("AppIcon.png")] = appIcon;
-        t[QStringLiteral("NoDevice.png")] = noDevice;
-        t[QStringLiteral("Warning.png")] = warning;
         return t;
     }();
     return table;
