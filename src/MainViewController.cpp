@@ -931,9 +931,12 @@ void MainViewController::placeBodyView(QWidget* view)
     if (!view)
         return;
     view->setParent(mainView);
-    view->setGeometry(mainView->bodyRect);
+    // The device pictures and the key rectangles are measured over the
+    // whole main view: the panel's view covers it, under header and footer.
+    view->setGeometry(QRect(QPoint(0, 0), mainView->size()));
     view->show();
     mainHeaderView->raise();
+    mainFooterView->raise();
     if (maskView)
         maskView->raise();
     if (keyboardSelectView->isVisible())

@@ -72,7 +72,8 @@ inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the ti
 // ---- Main window ------------------------------------------------------------
 // Figures in Qt's top-left form (y grows downwards) inside the window.
 
-inline constexpr QSizeF kMainWindowSize{1000, 680};
+// As tall as the device pictures, which are painted over the whole main view.
+inline constexpr QSizeF kMainWindowSize{1000, 700};
 // Header: title, device labels and the close button above, the tab row with
 // Send and the profile buttons in its bottom band.
 inline constexpr QRectF kMainHeader{0, 0, 1000, 150};
@@ -95,9 +96,9 @@ inline constexpr QRectF kKeyboardNameLabel{24, 52, 560, 20};
 inline constexpr QRectF kKeyboardModelLabel{24, 74, 300, 20};
 inline constexpr QRectF kKeyboardFirmwareLabel{330, 74, 300, 20};
 // Footer with the button that opens the device strip (right edge fixed).
-inline constexpr QRectF kMainFooter{0, 616, 1000, 64};
+inline constexpr QRectF kMainFooter{0, 636, 1000, 64};
 inline constexpr qreal kSelectKeyboardButtonRight = 976;
-inline constexpr QRectF kSelectKeyboardButton{816, 630, 160, 36};
+inline constexpr QRectF kSelectKeyboardButton{816, 650, 160, 36};
 // The sliding device-selection panel and its strip.
 inline constexpr QSizeF kKeyboardSelectView{1000, 220};
 inline constexpr qreal kKeyboardListReturnRight = 976;
@@ -129,14 +130,15 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 // half-height above the middle.
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
-// APC panel (top-left coordinates inside the panel view, whose top edge is
-// the bottom of the tab row): the strip under the APC tab that names the
-// mode in force, and the three-cell level radio beside it.
-inline constexpr QRectF kApcModeStrip{0, 0, 180, 38};
-inline constexpr QRectF kApcLevelRadio{196, 4, 330, 30};
+// APC panel (top-left coordinates inside the panel view, which covers the
+// main view): the strip under the APC tab that names the mode in force (low
+// enough to clear the keyboard), and the three-cell level radio below the
+// keyboard.
+inline constexpr QRectF kApcModeStrip{0, 150, 180, 22};
+inline constexpr QRectF kApcLevelRadio{40, 540, 330, 30};
 inline constexpr int kApcLevelRadioFont = 15;
-// Key-lock panel: the key-lock switch under the key-lock tab.
-inline constexpr QPointF kKeyLockSwitchTopLeft{190, 6};
+// Key-lock panel: the key-lock switch below the keyboard.
+inline constexpr QPointF kKeyLockSwitchTopLeft{40, 540};
 inline constexpr QSize kKeyLockSwitchIcon{40, 22};
 
 // ---- Dialogs ------------------------------------------------------------------

@@ -2,8 +2,6 @@
 
 #include "AppParam.h"
 #include "Device/KeyboardEntry.h"
-#include "KeyboardView/KeyboardCropView.h"
-#include "KeyboardView/KeyboardIlluminationView.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "MainViewController.h"
@@ -322,8 +320,7 @@ void FunctionApcSettingController::redrawPicture()
 {
     if (!keyboardView_)
         return;
-    keyboardView_->keyboardCropView()->update();
-    keyboardView_->keyboardIlluminationView()->update();
+    keyboardView_->redrawKeys();
 }
 
 // ---- sending -------------------------------------------------------------------

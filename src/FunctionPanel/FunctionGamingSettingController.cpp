@@ -4,8 +4,6 @@
 #include "CustomControl/AppImages.h"
 #include "CustomControl/NKButton.h"
 #include "Device/KeyboardEntry.h"
-#include "KeyboardView/KeyboardCropView.h"
-#include "KeyboardView/KeyboardIlluminationView.h"
 #include "KeyboardView/KeyboardView.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -114,10 +112,8 @@ void FunctionGamingSettingController::updateKeyboardCropMode()
         AppParam::appCropMode = CropMode::PushButton;
         AppParam::keyDrawMode = KeyDrawFrom::KeyLock;
     }
-    if (keyboardView_) {
-        keyboardView_->keyboardCropView()->update();
-        keyboardView_->keyboardIlluminationView()->update();
-    }
+    if (keyboardView_)
+        keyboardView_->redrawKeys();
 }
 
 // ---- setting up -----------------------------------------------------------------

@@ -310,7 +310,7 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 680));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 700));
 }
 
 TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
@@ -460,12 +460,12 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     HarnessOptions options = devices(false, false);
     options.screen = QRect(0, 0, 1280, 800);
     AppHarness app(options);
-    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 680);
+    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 700);
     ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 120));
-    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 120));
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
+    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
