@@ -224,10 +224,17 @@ TEST_F(KeyLockPanel, ABusyKeyboardIsNotDroppedAndKeepsWhatItHolds)
     device->inject({.kind = emu::FaultKind::Late, .command = kLockSwitch,
                     .delay = std::chrono::milliseconds(300)});
     bool clicked = false;
-    QTimer::singleShot(60, view, [&] {
-        clickAt(view, pointOf(view, second));
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, view, [&] {
+        if (clicked || packets(*device, kLockSwitch).empty())
+            return;  // the first command is not on its way yet
         clicked = true;
+        poll.stop();
+        clickAt(view, pointOf(view, second));
     });
+    poll.start();
+    device->clearLog();
     clickAt(view, pointOf(view, first));
     ASSERT_TRUE(clicked);
     EXPECT_EQ(device->startCount(), starts);
