@@ -1,6 +1,7 @@
 #include "CustomControl/NKButton.h"
 
 #include "AppParam.h"
+#include "CustomControl/AppUtilUi.h"
 #include "UiLayout.h"
 
 #include <QEnterEvent>
@@ -29,13 +30,6 @@ Qt::CheckState checkStateOf(const QStyleOption* option)
     if (option->state & QStyle::State_NoChange)
         return Qt::PartiallyChecked;
     return (option->state & QStyle::State_On) ? Qt::Checked : Qt::Unchecked;
-}
-
-QFont pixelFont(int size)
-{
-    QFont font;
-    font.setPixelSize(size);
-    return font;
 }
 
 } // namespace
@@ -168,10 +162,11 @@ void NKButton::init()
 {
     backgroundColor_ = QColor(128, 128, 128);
     highlightColor_ = Qt::white;
-    titleFont_ = pixelFont(layout::kButtonTitlePixelSize);
+    QFont title = font();
+    title.setPixelSize(layout::kButtonTitlePixelSize);
+    setFont(title);
     setFlat(true);
     setAttribute(Qt::WA_Hover, true);
-    setAccessibleName(text());
 }
 
 void NKButton::setBackgroundColor(const QColor& color)
@@ -193,33 +188,37 @@ void NKButton::setColors(const QColor& background, const QColor& highlight)
     update();
 }
 
+Qt::Alignment NKButton::titleAlignment() const
+{
+    return AppUtil::titleAlignment(this, Qt::AlignHCenter) & Qt::AlignHorizontal_Mask;
+}
+
 void NKButton::setTitleAlignment(Qt::Alignment alignment)
 {
-    titleAlignment_ = alignment;
+    setProperty(AppUtil::kTitleAlignmentProperty, int(alignment & Qt::AlignHorizontal_Mask));
     update();
+}
+
+QColor NKButton::titleColor() const
+{
+    return AppUtil::titleColor(this, QColor());
 }
 
 void NKButton::setTitleColor(const QColor& color)
 {
-    titleColor_ = color;
-    update();
-}
-
-void NKButton::setTitleFont(const QFont& font)
-{
-    titleFont_ = font;
-    updateGeometry();
+    setProperty(AppUtil::kTitleColorProperty, color.isValid() ? QVariant(color) : QVariant());
     update();
 }
 
 QColor NKButton::effectiveTitleColor() const
 {
-    return titleColor_.isValid() ? titleColor_ : NKButtonCell::titleColor(isEnabled());
+    const QColor fixed = titleColor();
+    return fixed.isValid() ? fixed : NKButtonCell::titleColor(isEnabled());
 }
 
 QSize NKButton::sizeHint() const
 {
-    const QFontMetrics metrics(titleFont_);
+    const QFontMetrics metrics(font());
     int width = metrics.horizontalAdvance(text()) + 16;
     int height = metrics.height() + 8;
     if (!icon().isNull()) {
@@ -227,17 +226,6 @@ QSize NKButton::sizeHint() const
         height = std::max(height, iconSize().height() + 4);
     }
     return QSize(width, height);
-}
-
-bool NKButton::event(QEvent* event)
-{
-    if (event->type() == QEvent::DynamicPropertyChange || event->type() == QEvent::FontChange)
-        update();
-    const bool result = QPushButton::event(event);
-    // The accessible name follows the visible title.
-    if (accessibleName() != text())
-        setAccessibleName(text());
-    return result;
 }
 
 void NKButton::enterEvent(QEnterEvent* event)
@@ -268,16 +256,17 @@ void NKButton::paintEvent(QPaintEvent*)
     const QPixmap image = icon().isNull()
         ? QPixmap()
         : icon().pixmap(iconSize(), devicePixelRatioF(), isEnabled() ? QIcon::Normal : QIcon::Disabled);
-    const QFontMetrics metrics(titleFont_);
+    const QFontMetrics metrics(font());
+    const Qt::Alignment alignment = titleAlignment();
     const int textWidth = metrics.horizontalAdvance(text());
     const int imageWidth = image.isNull() ? 0 : iconSize().width();
     const int gap = (imageWidth > 0 && !text().isEmpty()) ? int(layout::kButtonIconTitleGap) : 0;
     const int total = imageWidth + gap + textWidth;
 
     int left = content.left();
-    if (titleAlignment_ & Qt::AlignHCenter)
+    if (alignment & Qt::AlignHCenter)
         left = content.left() + (content.width() - total) / 2;
-    else if (titleAlignment_ & Qt::AlignRight)
+    else if (alignment & Qt::AlignRight)
         left = content.right() + 1 - total;
 
     if (!image.isNull()) {
@@ -286,7 +275,7 @@ void NKButton::paintEvent(QPaintEvent*)
         painter.drawPixmap(imageRect, image);
     }
     if (!text().isEmpty()) {
-        painter.setFont(titleFont_);
+        painter.setFont(font());
         painter.setPen(effectiveTitleColor());
         const QRect textRect(left + imageWidth + gap, content.top(), textWidth + 1, content.height());
         painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text());

@@ -73,7 +73,8 @@ private:
 // A flat push button: filled with `backgroundColor`, or with
 // `highlightColor` while the pointer is over it and it is enabled; the title
 // (and the image, left of it) on top. The hover look lasts from the pointer
-// entering to the pointer leaving, a click does not end it.
+// entering to the pointer leaving, a click does not end it. Its accessible
+// name is its title, as for any push button.
 class NKButton : public QPushButton {
     Q_OBJECT
 public:
@@ -88,14 +89,14 @@ public:
     void setColors(const QColor& background, const QColor& highlight);
     bool mouseInView() const { return mouseInView_; }
 
-    // The title's look. By default centred, 14 pixels, and coloured by the
-    // NKButtonCell rule; a valid title colour overrides the rule.
-    Qt::Alignment titleAlignment() const { return titleAlignment_; }
+    // The title's look: the button's font (14 pixels unless changed), centred
+    // and coloured by the NKButtonCell rule. AppUtil::setAlignmentButton
+    // gives it another alignment and a fixed colour; these setters do the
+    // same one at a time. An invalid colour brings the rule back.
+    Qt::Alignment titleAlignment() const;
     void setTitleAlignment(Qt::Alignment alignment);
-    QColor titleColor() const { return titleColor_; }
+    QColor titleColor() const;
     void setTitleColor(const QColor& color);
-    void setTitleFont(const QFont& font);
-    QFont titleFont() const { return titleFont_; }
     // The colour the title is drawn in now.
     QColor effectiveTitleColor() const;
 
@@ -105,7 +106,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void init();
@@ -113,9 +113,6 @@ private:
     QColor backgroundColor_;
     QColor highlightColor_;
     bool mouseInView_ = false;
-    Qt::Alignment titleAlignment_ = Qt::AlignCenter;
-    QColor titleColor_;
-    QFont titleFont_;
 };
 
 // A colour swatch: the button filled with `backgroundColor` inside corners

@@ -141,6 +141,11 @@ void TabMenuSettingItemView::mouseEntered()
 {
     if (!isEnable)
         return;
+    // A repeated enter (the window system sends one when a window under
+    // the pointer closes or opens) leaves an open sub-menu as it is, rather
+    // than closing and reopening it for ever.
+    if (mouseInView && showSunMenu && subMenu && subMenu->isShown())
+        return;
     mouseInView = true;
     update();
     if (!hasSubMenu)
@@ -582,8 +587,8 @@ void NKMenuPopover::displayPopoverInWindow(QWidget* window, const QPoint& point,
     mPopoverWindow->winId();
     if (QWindow* own = mPopoverWindow->windowHandle())
         own->setTransientParent(window->window()->windowHandle());
+    // A window that is shown comes to the front by itself.
     mPopoverWindow->show();
-    mPopoverWindow->raise();
 }
 
 void NKMenuPopover::closePopover()

@@ -17,7 +17,9 @@
 // Owners build the item list, decide which rows are enabled, selected or
 // checked, and close their menus. Menus are QWidgets: give one a parent
 // (the owner's panel or the window body) or keep it yourself; a shown tab
-// menu is a child of the view it was shown in.
+// menu is a child of the view it was shown in. An owner may rebuild a menu
+// (updateMenu) while it is being told of a click; one that drops the whole
+// menu then does so with deleteLater.
 
 #include "AppEnums.h"
 
@@ -264,8 +266,9 @@ public:
     int mHierarchy = 1;
 
     // Shows the popover with its top-left corner at `point` of `window`
-    // (window coordinates), at nesting level `hierarchy` (1 for a menu
-    // opened by its owner). Nothing when it is showing already.
+    // (in that widget's coordinates; any widget of the window will do), at
+    // nesting level `hierarchy` (1 for a menu opened by its owner). Nothing
+    // when it is showing already or there is no window.
     void displayPopoverInWindow(QWidget* window, const QPoint& point, int hierarchy);
     void closePopover();
     NKMenuPopoverWindow* popoverWindow() const { return mPopoverWindow.get(); }
