@@ -17,7 +17,7 @@
 #include "FunctionPanel/FunctionApcSettingController.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "Utility/SmartWait.h"
 #include "support/ui/AppHarness.h"
 

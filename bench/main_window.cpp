@@ -52,7 +52,7 @@ int runChild(const char* what)
 {
     if (std::strcmp(what, "bare") == 0) {
         QWidget window;
-        window.resize(1000, 700);
+        window.resize(1000, 680);
         struct Painted : QObject {
             bool eventFilter(QObject*, QEvent* e) override
             {

@@ -1,5 +1,7 @@
 #include "MainView.h"
 
+#include "CustomControl/AppImages.h"
+
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/Logger.h"
@@ -17,7 +19,7 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mainView"));
     setFixedSize(layout::kMainWindowSize.toSize());
-    background_.load(QStringLiteral(":/images/MainBackground.png"));
+    background_ = ui::appImage(QStringLiteral("MainBackground.png"));
     // One dark palette for the window and everything in it (dialogs too).
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(20, 18, 17));
@@ -38,7 +40,7 @@ void MainView::paintEvent(QPaintEvent*)
 {
     if (!background_.isNull()) {
         QPainter p(this);
-        p.drawImage(bodyRect.topLeft(), background_);
+        p.drawPixmap(bodyRect.topLeft(), background_);
     }
     if (!painted_) {
         painted_ = true;
@@ -53,29 +55,6 @@ void MainView::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-}
-
-BackgroundStrip::BackgroundStrip(QColor colour, QWidget* parent) : QWidget(parent), colour_(colour) {}
-
-void BackgroundStrip::setColour(QColor colour)
-{
-    colour_ = colour;
-    update();
-}
-
-void BackgroundStrip::paintEvent(QPaintEvent*)
-{
-    QPainter(this).fillRect(rect(), colour_);
-}
-
-void BackgroundStrip::mousePressEvent(QMouseEvent* event)
-{
-    if (!reportsPress) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    emit pressed(this);
 }
 
 bool openLocalizedLink(const QString& key, const std::function<void(const QString&)>& opener)
@@ -93,10 +72,10 @@ bool openLocalizedLink(const QString& key, const std::function<void(const QStrin
     return true;
 }
 
-KeyboardErrorView::KeyboardErrorView(QWidget* parent) : QWidget(parent)
+KeyboardErrorView::KeyboardErrorView(QWidget* parent) : BackgroundView(parent)
 {
     setObjectName(QStringLiteral("keyboardErrorView"));
-    setAttribute(Qt::WA_TranslucentBackground);
+    setBackgroundColor(Qt::transparent);
     deviceNotFountLabel = new QLabel(platform::localizedString(QStringLiteral("DeviceNotFount")), this);
     deviceNotFountLabel->setGeometry(layout::kDeviceNotFoundLabel.toRect());
     deviceNotFountLabel->setAlignment(Qt::AlignCenter);

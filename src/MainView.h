@@ -4,7 +4,9 @@
 // request (the window's own close, the close button, Quit) is put to the
 // controller's exit check, which may refuse it.
 
-#include <QImage>
+#include "CustomControl/BackgroundView.h"
+
+#include <QPixmap>
 #include <QRect>
 #include <QWidget>
 #include <functional>
@@ -29,34 +31,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QImage background_;
+    QPixmap background_;
     bool painted_ = false;
-};
-
-// A strip drawn in one colour (header, footer, the sliding device panel, the
-// dialog mask); with `reportsPress` a press is reported instead of passed on.
-class BackgroundStrip : public QWidget {
-    Q_OBJECT
-public:
-    explicit BackgroundStrip(QColor colour, QWidget* parent = nullptr);
-    void setColour(QColor colour);
-    bool reportsPress = false;
-    QString nameInfo;
-
-signals:
-    void pressed(QObject* id);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    QColor colour_;
 };
 
 // The view shown in the body while no supported device is attached: a
 // message and a link to the support page.
-class KeyboardErrorView : public QWidget {
+class KeyboardErrorView : public BackgroundView {
     Q_OBJECT
 public:
     explicit KeyboardErrorView(QWidget* parent = nullptr);

@@ -1,12 +1,15 @@
 #include "MainViewController.h"
 
 #include "AppParam.h"
+#include "CustomControl/AppImages.h"
+#include "CustomControl/TabMenuView.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
 #include "Dialog/DialogHooks.h"
+#include "Dialog/DialogMessageBox.h"
 #include "FunctionPanel/FunctionPanel.h"
+#include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
-#include "MainWindowControls.h"
 #include "Platform/Hid/HidBackend.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -64,49 +67,6 @@ QLabel* makeLabel(QWidget* parent, const QRectF& frame, int px, bool bold = fals
     return l;
 }
 
-// The one-button / two-button message box of the main window: the message,
-// OK and (unless its key is empty) Cancel; 1 for OK, 0 otherwise.
-class MessageBoxDialog : public QDialog {
-public:
-    MessageBoxDialog(QWidget* parent, const QString& messageKey, const QString& okKey, const QString& cancelKey)
-        : QDialog(parent)
-    {
-        setObjectName(QStringLiteral("dialogMessageBox"));
-        setProperty("messageKey", messageKey);
-        setModal(true);
-        auto* box = new QVBoxLayout(this);
-        auto* text = new QLabel(platform::localizedString(messageKey), this);
-        text->setObjectName(QStringLiteral("message"));
-        text->setWordWrap(true);
-        text->setFont(pixelFont(text->font(), 14));
-        text->setMinimumWidth(360);
-        box->addWidget(text);
-        auto* row = new QHBoxLayout;
-        row->addStretch();
-        if (!cancelKey.isEmpty()) {
-            cancelButton = makeButton(this, "", {});
-            cancelButton->setText(platform::localizedString(cancelKey));
-            cancelButton->setAccessibleName(cancelButton->text());
-            cancelButton->setObjectName(QStringLiteral("cancelButton"));
-            cancelButton->setMinimumSize(90, 32);
-            row->addWidget(cancelButton);
-            connect(cancelButton, &QPushButton::clicked, this, [this] { done(0); });
-        }
-        okButton = makeButton(this, "", {});
-        okButton->setText(platform::localizedString(okKey));
-        okButton->setAccessibleName(okButton->text());
-        okButton->setObjectName(QStringLiteral("okButton"));
-        okButton->setMinimumSize(90, 32);
-        okButton->setDefault(true);
-        row->addWidget(okButton);
-        connect(okButton, &QPushButton::clicked, this, [this] { done(1); });
-        box->addLayout(row);
-    }
-
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-};
-
 const char* kUsersManualKey = "WebLink_DeviceManual";
 const char* kFaqKey = "WebLink_DeviceFaq";
 const char* kSupportKey = "WebLink_DeviceSupport";
@@ -120,6 +80,8 @@ const char* kSupportKey = "WebLink_DeviceSupport";
 MainViewController::MainViewController(QObject* parent) : QObject(parent)
 {
     AppParam::mainController = this;
+    DialogRegistry::setHost(this);
+    ui::initAppImages();
     PlugInKeyboard = [] {
         if (auto* main = instance())
             main->keyboardListChanged(true);
@@ -162,7 +124,10 @@ MainViewController::~MainViewController()
     mouseLedSettingController.reset();
     mouseSensorSettingController.reset();
     mouseOtherSettingController.reset();
+    keyboardList.reset();
     delete mainView;
+    if (DialogRegistry::host() == this)
+        DialogRegistry::setHost(nullptr);
     if (AppParam::mainController == this)
         AppParam::mainController = nullptr;
 }
@@ -178,21 +143,27 @@ void MainViewController::buildWindow()
     mainView->setWindowTitle(QStringLiteral("KOLVENTRA"));
     mainView->closeCheck = [this] { return windowClosing(); };
 
-    mainHeaderView = new BackgroundStrip(Qt::black, mainView);
+    // Header: black, a drag on it moves the window. Footer: presses on it
+    // are reported (they close the open popovers).
+    mainHeaderView = new BackgroundView(mainView);
     mainHeaderView->setObjectName(QStringLiteral("mainHeaderView"));
     mainHeaderView->setGeometry(layout::kMainHeader.toRect());
-    mainFooterView = new BackgroundStrip(AppParam::BackgroundColor.toQColor(), mainView);
+    mainHeaderView->setBackgroundColor(Qt::black);
+    mainHeaderView->isMouseEvenThrough = true;
+    mainFooterView = new BackgroundView(mainView);
     mainFooterView->setObjectName(QStringLiteral("mainFooterView"));
     mainFooterView->setGeometry(layout::kMainFooter.toRect());
-    mainFooterView->reportsPress = true;
-    connect(mainFooterView, &BackgroundStrip::pressed, this, &MainViewController::backgroundViewMouseDown);
+    mainFooterView->setBackgroundColor(AppParam::BackgroundColor.toQColor());
+    mainFooterView->isMouseEvenThrough = false;
+    mainFooterView->isMoveWindow = false;
+    mainFooterView->setDelegate(this);
 
     // Body between footer and header.
     mainView->bodyRect = QRect(0, int(layout::kMainHeader.bottom()), int(layout::kMainWindowSize.width()),
                                int(layout::kMainFooter.top() - layout::kMainHeader.bottom()));
     AppParam::mainFrame = QRectF(QPointF(0, 0), layout::kMainWindowSize);
 
-    tabBarView = new BackgroundStrip(QColor(20, 18, 17), mainHeaderView);
+    tabBarView = new MainTabBarView(mainHeaderView);
     tabBarView->setObjectName(QStringLiteral("tabBarView"));
     tabBarView->setGeometry(layout::kMainTabBar.toRect());
 
@@ -251,6 +222,14 @@ void MainViewController::buildWindow()
     connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
     helpMenuButton->setMenu(menu);
 
+    // The APC tab's selection strip (one row, no highlight), shown in the tab
+    // bar while the APC panel is.
+    const QRectF selectFrame(0, 0, layout::kTabWidth, layout::kMainTabBar.height());
+    apcTabMenuSelectView = new TabMenuSettingView(selectFrame);
+    auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
+    selectItem->isHighlight = false;
+    apcTabMenuSelectView->hide();
+
     initializeTabSetting();
     initDialogItem();
 }
@@ -258,30 +237,51 @@ void MainViewController::buildWindow()
 void MainViewController::initializeTabSetting()
 {
     struct Row {
-        FunctionTabButton** outlet;
+        MainTabView** outlet;
         const char* caption;
+        const char* activeIcon;
+        const char* notActiveIcon;
         bool triangle;
+        std::vector<TabStatus> statuses;
+        TabGradient gradient;
         FunctionTab function;
         int position;
     };
+    using S = TabStatus;
     const Row rows[] = {
-        {&apcTabView, "APC", true, FunctionTab::ApcSetting, 0},
-        {&keylockTabView, "KeyLock", false, FunctionTab::GamingSetting, 1},
-        {&settingTabView, "OtherSetting", true, FunctionTab::OtherSetting, 2},
-        {&mouseButtonTabView, "ButtonTabCaption", true, FunctionTab::MButtonSetting, 0},
-        {&mouseLedTabView, "LEDTabCaption", false, FunctionTab::MLedSetting, 1},
-        {&mouseSensorTabView, "SensorTabCaption", false, FunctionTab::MSensorSetting, 2},
-        {&mouseOtherTabView, "OtherSetting", true, FunctionTab::MOtherSetting, 3},
+        {&apcTabView, "APC", "TAB_Icon_APC TAB active.png", "TAB_Icon_APC TAB not active.png", true, {S::active},
+         TabGradient::none, FunctionTab::ApcSetting, 0},
+        {&keylockTabView, "KeyLock", "TAB_Icon_Key Lock TAB active.png", "TAB_Icon_Key Lock TAB not active.png", false,
+         {S::notActive, S::notActive}, TabGradient::left, FunctionTab::GamingSetting, 1},
+        {&settingTabView, "OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
+         {S::active, S::notActive}, TabGradient::left, FunctionTab::OtherSetting, 2},
+        {&mouseButtonTabView, "ButtonTabCaption", "TAB_Icon_Button TAB active.png",
+         "TAB_Icon_Button TAB not active.png", true, {S::active, S::notActive}, TabGradient::left,
+         FunctionTab::MButtonSetting, 0},
+        {&mouseLedTabView, "LEDTabCaption", "TAB_Icon_LED TAB active.png", "TAB_Icon_LED TAB not active.png", false,
+         {S::active, S::notActive}, TabGradient::left, FunctionTab::MLedSetting, 1},
+        {&mouseSensorTabView, "SensorTabCaption", "TAB_Icon_Sensor TAB active.png",
+         "TAB_Icon_Sensor TAB not active.png", false, {S::active, S::notActive}, TabGradient::left,
+         FunctionTab::MSensorSetting, 2},
+        {&mouseOtherTabView, "OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
+         {S::active, S::notActive}, TabGradient::left, FunctionTab::MOtherSetting, 3},
     };
     for (const Row& r : rows) {
-        auto* tab = new FunctionTabButton(r.function, QString::fromLatin1(r.caption), r.triangle, mainHeaderView);
+        auto* tab = new MainTabView(mainHeaderView);
+        tab->setObjectName(QStringLiteral("tab_") + QString::fromLatin1(r.caption));
         tab->setGeometry(layout::tabSlot(r.position).toRect());
-        tab->setTabStatus(r.function == FunctionTab::ApcSetting ? FunctionTabButton::Status::active
-                                                                : FunctionTabButton::Status::notActive);
-        tab->setTabGradient(r.function == FunctionTab::ApcSetting ? FunctionTabButton::Gradient::none
-                                                                  : FunctionTabButton::Gradient::left);
-        connect(tab, &FunctionTabButton::clickTab, this, &MainViewController::clickTab);
-        connect(tab, &FunctionTabButton::clickTabMenuIcon, this, &MainViewController::clickTabMenuIcon);
+        tab->setTitle(tr_(r.caption));
+        tab->setAccessibleName(tab->title());
+        tab->setActiveIcon(ui::appImage(QString::fromLatin1(r.activeIcon)));
+        tab->setNotActiveIcon(ui::appImage(QString::fromLatin1(r.notActiveIcon)));
+        if (r.triangle)
+            tab->setTriangleIcon(ui::appImage(QStringLiteral("TriangleDown.png")));
+        for (TabStatus status : r.statuses)
+            tab->setTabStatus(status);
+        tab->setTabGradient(r.gradient);
+        tab->update();
+        tab->setDelegate(this);
+        tab->setFunction(r.function);
         *r.outlet = tab;
     }
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
@@ -291,9 +291,11 @@ void MainViewController::initializeTabSetting()
 void MainViewController::initDialogItem()
 {
     // The device-selection panel, parked below the window.
-    keyboardSelectView = new BackgroundStrip(AppParam::BackgroundColor.toQColor(), mainView);
+    keyboardSelectView = new BackgroundView(mainView);
     keyboardSelectView->setObjectName(QStringLiteral("keyboardSelectView"));
-    keyboardSelectView->reportsPress = true;
+    keyboardSelectView->setBackgroundColor(AppParam::BackgroundColor.toQColor());
+    keyboardSelectView->isMoveWindow = false;
+    keyboardSelectView->isMouseEvenThrough = false;
     keyboardSelectView->setGeometry(0, mainView->height(), int(layout::kKeyboardSelectView.width()),
                                     int(layout::kKeyboardSelectView.height()));
     keyboardSelectView->hide();
@@ -306,10 +308,16 @@ void MainViewController::initDialogItem()
                                           keyboardListReturnButton->height());
     updateSelectButtonGeometry();
 
-    keyboardList = new DeviceStripView(keyboardSelectView);
-    keyboardList->setGeometry(layout::kKeyboardListStrip.toRect());
-    connect(keyboardList, &DeviceStripView::selectionChanged, this,
-            &MainViewController::selectionChangedKeyboardListView);
+    // The device strip: two tiles visible, its root at the panel's bottom.
+    keyboardList = std::make_unique<KeyboardListView>();
+    keyboardList->_viewingItems = 2;
+    keyboardList->leftButton()->setEnabled(false);
+    keyboardList->rightButton()->setEnabled(false);
+    keyboardList->delegate = this;
+    QWidget* strip = keyboardList->keyboardListView();
+    strip->setParent(keyboardSelectView);
+    strip->move(int(layout::kKeyboardListStripX), keyboardSelectView->height() - strip->height());
+    strip->show();
 }
 
 void MainViewController::updateSelectButtonGeometry()
@@ -386,9 +394,7 @@ bool MainViewController::windowClosing()
         mouseButtonSettingController->allPopoverMenuClose();
     if (isFirmupdating)
         return false;
-    if (dialogMessageBox && dialogMessageBox->isVisible())
-        return false;
-    if (dialogHooks().anyModalOpen && dialogHooks().anyModalOpen())
+    if (DialogRegistry::anyModalOpen())
         return false;
     if (AppParam::device && AppParam::device->isEnable() && AppParam::keyboardSettingsChanged) {
         if (AppUtil::messageBox(QStringLiteral("ApplicationExitCheck"), QStringLiteral("Yes"),
@@ -580,8 +586,7 @@ void MainViewController::connectDevice(int index)
             if (result == AppError::UiCancel) {
                 AppParam::keyboardSettingsChanged = false;
                 updateKeyboardSettingsChanged();
-                if (keyboardList)
-                    keyboardList->select(index);
+                keyboardList->select(index);
             } else if (result != AppError::NoError) {
                 return;
             }
@@ -617,7 +622,6 @@ void MainViewController::selectionChangedKeyboardListView(QObject*, int newIndex
 
 void MainViewController::updateKeyboardListView(bool openView)
 {
-    (void)openView;
     keyboardList->removeAllItem();
     if (filterUnusableEntries())
         return;
@@ -625,8 +629,17 @@ void MainViewController::updateKeyboardListView(bool openView)
         const auto& e = deviceList[i];
         QImage thumb = thumbnail(e);
         AppUtil::convertImageSizeToDpi72(thumb);
-        keyboardList->addItem(QStringLiteral("Entry_%1").arg(i), thumb, e.deviceLocation == conectDeviceLocation);
+        auto* item = new KeyboardListItem;
+        item->labelText->setText(QStringLiteral("Entry_%1").arg(i));
+        item->setDefaultImage(QPixmap::fromImage(thumb));
+        item->view()->setAccessibleName(e.profile ? e.profile->name : QString());
+        const bool selected = e.deviceLocation == conectDeviceLocation;
+        item->isSelected = selected;
+        item->view()->isSelected = selected;
+        item->view()->update();
+        keyboardList->addItem(item);
     }
+    keyboardList->DisplayItemAtIndexCheck(openView);
     if (deviceList.empty())
         disconnectDevice(true);
 }
@@ -634,20 +647,18 @@ void MainViewController::updateKeyboardListView(bool openView)
 void MainViewController::displayKeyboardList(bool listDisplay)
 {
     const int h = keyboardSelectView->height();
-    const int parentH = mainView->height();
     auto* anim = new QPropertyAnimation(keyboardSelectView, "pos", keyboardSelectView);
     anim->setDuration(int(platform::scaled(platform::Seconds(0.5)).count() * 1000));
     if (listDisplay) {
         setDialogMask(true);
-        if (maskView) {
-            maskView->reportsPress = true;
-            connect(maskView, &BackgroundStrip::pressed, this, &MainViewController::backgroundViewMouseDown,
-                    Qt::UniqueConnection);
-        }
+        if (maskView)
+            maskView->setDelegate(this);
+        keyboardSelectView->setParent(maskView ? static_cast<QWidget*>(maskView.data()) : mainView);
+        keyboardSelectView->move(0, keyboardSelectView->parentWidget()->height());
         keyboardSelectView->show();
         keyboardSelectView->raise();
         anim->setStartValue(keyboardSelectView->pos());
-        anim->setEndValue(QPoint(0, parentH - h));
+        anim->setEndValue(QPoint(0, keyboardSelectView->parentWidget()->height() - h));
         connect(anim, &QPropertyAnimation::finished, keyboardListReturnButton,
                 [b = QPointer<QPushButton>(keyboardListReturnButton)] {
                     if (b)
@@ -659,13 +670,20 @@ void MainViewController::displayKeyboardList(bool listDisplay)
             return;
         }
         anim->setStartValue(keyboardSelectView->pos());
-        anim->setEndValue(QPoint(0, parentH));
+        anim->setEndValue(QPoint(0, keyboardSelectView->parentWidget()->height()));
         QPointer<QWidget> panel(keyboardSelectView);
         connect(anim, &QPropertyAnimation::finished, this, [this, panel] {
             if (!panel || instance() != this)
                 return;
             panel->hide();
-            setDialogMask(false);
+            panel->setParent(mainView);
+            if (maskView)
+                maskView->setDelegate(nullptr);
+            // The append dialog keeps its mask; otherwise it goes.
+            if (DialogRegistry::current(DialogKind::AppendKeyboard))
+                setDialogMask(true);
+            else
+                setDialogMask(false);
             closeButton->setFocus();
         });
     }
@@ -788,10 +806,8 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     AppParam::appCropMode = CropMode::None;
     AppParam::appKeyAnimation = KeyAnimation::None;
 
-    for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()}) {
-        p->setBodyImage(images.keyBody);
-        p->setButtonImage(images.keyButton);
-    }
+    for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
+        p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
     setModelLabels(QString());
     setHelpMenu(true);
     sendButton->hide();
@@ -801,8 +817,14 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     apcTabView->setTabEnabled(kb->supportAPC);
     keylockTabView->setTabEnabled(true);
     settingTabView->setTabEnabled(true);
-    for (auto* t : {apcTabView, keylockTabView, settingTabView})
-        t->setTabStatus(FunctionTabButton::Status::notActive);
+    for (auto* t : {apcTabView, keylockTabView, settingTabView}) {
+        t->update();
+        t->setTabStatus(TabStatus::notActive);
+    }
+    for (auto* item : apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>()) {
+        item->titleString = QString();
+        item->update();
+    }
 
     convertDeviceTabSelect();
     if (selectOtherSetting) {
@@ -883,10 +905,8 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
         {mouseSensorSettingController.get(), names.sensorTabLoDLow},
         {mouseOtherSettingController.get(), names.settingTab},
     };
-    for (const auto& [panel, name] : pictures) {
-        panel->setBodyImage(mouseImages.value(name));
-        panel->setButtonImage(QImage());
-    }
+    for (const auto& [panel, name] : pictures)
+        panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
     setModelLabels(QStringLiteral("VX"));
     setHelpMenu(true);
     sendButton->hide();
@@ -894,7 +914,8 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     loadProfileButton->setEnabled(true);
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
         t->setTabEnabled(true);
-        t->setTabStatus(FunctionTabButton::Status::notActive);
+        t->update();
+        t->setTabStatus(TabStatus::notActive);
     }
 
     convertDeviceTabSelect();
@@ -926,17 +947,17 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
         connectFailures_.erase(entry.deviceLocation);
 }
 
-void MainViewController::placeBodyView(QWidget* view)
+void MainViewController::placeBodyView(KeyboardView* view)
 {
     if (!view)
         return;
-    view->setParent(mainView);
-    // The device pictures and the key rectangles are measured over the
-    // whole main view: the panel's view covers it, under header and footer.
+    // The picture fills the content view; header and footer lie above it.
+    if (view->parentWidget() != mainView)
+        view->setParent(mainView);
     view->setGeometry(QRect(QPoint(0, 0), mainView->size()));
     view->show();
-    mainHeaderView->raise();
     mainFooterView->raise();
+    mainHeaderView->raise();
     if (maskView)
         maskView->raise();
     if (keyboardSelectView->isVisible())
@@ -960,10 +981,8 @@ void MainViewController::disconnectDevice(bool reflectUi)
         for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get(),
                                  mouseButtonSettingController.get(), mouseLedSettingController.get(),
                                  mouseSensorSettingController.get(), mouseOtherSettingController.get()}) {
-            if (p->keyboardView() == currentKeyboardView) {
-                p->setBodyImage(QImage());
-                p->setButtonImage(QImage());
-            }
+            if (p->keyboardView() == currentKeyboardView)
+                p->keyboardView()->setKeyboardImages(QImage(), QImage());
         }
         currentKeyboardView->hide();
     }
@@ -1054,26 +1073,17 @@ void MainViewController::setConnectedDeviceError(int32_t location)
 
 void MainViewController::plugInOffKeyboard()
 {
-    if (auto* box = qobject_cast<QDialog*>(dialogMessageBox.data()); box && box->isVisible()) {
-        auto* cancel = box->findChild<QPushButton*>(QStringLiteral("cancelButton"));
-        box->done(cancel ? 0 : 1);
-    }
-    if (dialogHooks().closeAllForDeviceRemoval)
-        dialogHooks().closeAllForDeviceRemoval();
+    DialogRegistry::closeAllForDeviceRemoval();
 }
 
 int MainViewController::runMessageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey)
 {
-    auto* box = new MessageBoxDialog(mainView, messageKey, okKey, cancelKey);
-    box->adjustSize();
-    if (mainView->isVisible()) {
-        const QPointF at = AppUtil::messageBoxPosition(QRectF(mainView->frameGeometry()), QSizeF(box->size()));
-        box->move(at.toPoint());
-    }
-    dialogMessageBox = box;
-    const int answer = box->exec() == 1 ? 1 : 0;
-    box->deleteLater();
-    return answer;
+    return DialogMessageBox::run(messageKey, okKey, cancelKey, mainView);
+}
+
+QWidget* MainViewController::dialogReferenceWindow()
+{
+    return mainView;
 }
 
 // =============================================================================
@@ -1118,15 +1128,16 @@ FunctionPanel* MainViewController::panelFor(FunctionTab tab) const
     }
 }
 
-void MainViewController::setTabLooks(const std::vector<FunctionTabButton*>& row, int shown)
+void MainViewController::setTabLooks(const std::vector<MainTabView*>& row, int shown)
 {
     for (int i = 0; i < int(row.size()); ++i) {
         const int position = i + 1;
-        row[size_t(i)]->setTabStatus(position == shown ? FunctionTabButton::Status::active
-                                                       : FunctionTabButton::Status::notActive);
-        row[size_t(i)]->setTabGradient(position == shown  ? FunctionTabButton::Gradient::none
-                                       : position < shown ? FunctionTabButton::Gradient::right
-                                                          : FunctionTabButton::Gradient::left);
+        MainTabView* tab = row[size_t(i)];
+        tab->setTabStatus(position == shown ? TabStatus::active : TabStatus::notActive);
+        tab->setTabGradient(position == shown  ? TabGradient::none
+                            : position < shown ? TabGradient::right
+                                               : TabGradient::left);
+        tab->update();
     }
 }
 
@@ -1135,6 +1146,8 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     AppParam::functionTabSelect = tab;
     FunctionPanel* panel = panelFor(tab);
     const bool mouse = AppParam::device && AppParam::device->deviceType() == DeviceType::Mouse;
+    apcTabMenuSelectView->hide();
+    apcTabMenuSelectView->setParent(nullptr);
     int shown = 0;
     if (mouse) {
         shown = panel == mouseButtonSettingController.get() ? 1
@@ -1145,9 +1158,14 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
         shown = panel == apcSettingContoller.get() ? 1 : panel == gamingSettingController.get() ? 2 : 3;
         setTabLooks({apcTabView, keylockTabView, settingTabView}, shown);
     }
-    QWidget* view = panel->keyboardView();
+    KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
     panel->initSetting();
+    if (!mouse && panel == apcSettingContoller.get() && AppParam::device == device) {
+        apcTabMenuSelectView->setParent(tabBarView);
+        apcTabMenuSelectView->move(0, 0);
+        apcTabMenuSelectView->show();
+    }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
     if (AppParam::device != device)
@@ -1156,7 +1174,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
         currentKeyboardView->hide();
     currentKeyboardView = view;
     if (keyboardErrorView->isHidden()) {
-        panel->clearSelection();
+        view->clearSelection();
         if (auto kb = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device))
             for (auto& key : kb->keytopList)
                 key.select = false;
@@ -1260,7 +1278,7 @@ void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator,
             name = pick(n.ledTabWhite, n.ledTabRed, n.ledTabGreen, n.ledTabBlue, n.ledTabPurple, n.ledTabYellow,
                         n.ledTabCyan);
     }
-    mouseLedSettingController->setBodyImage(mouseImages.value(name));
+    mouseLedSettingController->keyboardView()->showBodyImageOnly(mouseImages.value(name));
 }
 
 void MainViewController::setMSensorTabBodyImage(LoD inLoD)
@@ -1270,7 +1288,7 @@ void MainViewController::setMSensorTabBodyImage(LoD inLoD)
         return;
     const QString& name =
         inLoD == LoD::LoD_3mm ? profile->tabBodyImages.sensorTabLoDHigh : profile->tabBodyImages.sensorTabLoDLow;
-    mouseSensorSettingController->setBodyImage(mouseImages.value(name));
+    mouseSensorSettingController->keyboardView()->showBodyImageOnly(mouseImages.value(name));
 }
 
 // =============================================================================
@@ -1355,6 +1373,10 @@ void MainViewController::setDialogMask(bool enableMask)
 {
     if (!enableMask) {
         if (maskView) {
+            if (keyboardSelectView->parentWidget() == maskView) {
+                keyboardSelectView->hide();
+                keyboardSelectView->setParent(mainView);
+            }
             maskView->hide();
             maskView->deleteLater();
         }
@@ -1362,37 +1384,48 @@ void MainViewController::setDialogMask(bool enableMask)
         return;
     }
     if (!maskView) {
+        // A clear container over the tab row and everything below it that
+        // swallows presses, with three tinted parts: the tab area, the
+        // button area and the body.
         const QColor grey(56, 56, 56, 160);
-        auto* mask = new BackgroundStrip(Qt::transparent, mainView);
+        auto* mask = new BackgroundView(mainView);
         mask->setObjectName(QStringLiteral("maskView"));
-        mask->reportsPress = true;  // clicks do not reach the views below
+        mask->setBackgroundColor(Qt::transparent);
+        mask->isMouseEvenThrough = false;
+        mask->isMoveWindow = false;
         mask->setGeometry(maskContainerRect());
-        const DeviceType type = AppParam::device ? AppParam::device->deviceType() : DeviceType::Keyboard;
-        auto* tabArea = new BackgroundStrip(grey, mask);
-        tabArea->nameInfo = QStringLiteral("tabAreaView");
-        tabArea->setObjectName(QStringLiteral("tabAreaView"));
-        tabArea->setAttribute(Qt::WA_TransparentForMouseEvents);
-        tabArea->setGeometry(tabAreaRect(type == DeviceType::Keyboard ? DeviceType::Keyboard : DeviceType::Mouse));
+        const DeviceType type = AppParam::device && AppParam::device->deviceType() != DeviceType::Keyboard
+                                    ? DeviceType::Mouse
+                                    : DeviceType::Keyboard;
+        auto part = [mask](const QColor& colour, const QRect& frame) {
+            auto* v = new BackgroundView(mask);
+            v->setBackgroundColor(colour);
+            v->isMoveWindow = false;
+            v->setGeometry(frame);
+            return v;
+        };
+        part(grey, tabAreaRect(type))->nameInfo = QStringLiteral("tabAreaView");
         const QRect b = sendButton->geometry();
         const QRect l = loadProfileButton->geometry();
-        auto* buttonArea = new BackgroundStrip(QColor(0, 0, 0, 153), mask);
-        buttonArea->setAttribute(Qt::WA_TransparentForMouseEvents);
-        buttonArea->setGeometry(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height());
-        auto* bodyArea = new BackgroundStrip(grey, mask);
-        bodyArea->setAttribute(Qt::WA_TransparentForMouseEvents);
-        bodyArea->setGeometry(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight));
+        part(QColor(0, 0, 0, 153), QRect(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height()));
+        part(grey, QRect(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight)));
         maskView = mask;
     }
     maskView->show();
     maskView->raise();
 }
 
+bool MainViewController::isDialogMaskUp() const
+{
+    return maskView && !maskView->isHidden();
+}
+
 void MainViewController::updateDialogMask(DeviceType deviceType)
 {
     if (!maskView)
         return;
-    BackgroundStrip* part = nullptr;
-    for (auto* child : maskView->findChildren<BackgroundStrip*>(Qt::FindDirectChildrenOnly))
+    BackgroundView* part = nullptr;
+    for (auto* child : maskView->findChildren<BackgroundView*>(Qt::FindDirectChildrenOnly))
         if (child->nameInfo == QLatin1String("tabAreaView"))
             part = child;
     if (part)
@@ -1431,9 +1464,8 @@ void MainViewController::updateKeyboardSettingsChanged()
     sendButton->setVisible(AppParam::keyboardSettingsChanged);
     if (AppParam::keyboardSettingsChanged) {
         const bool keyboard = AppParam::device && AppParam::device->deviceType() == DeviceType::Keyboard;
-        const QIcon icon(keyboard ? QStringLiteral(":/images/savekeyboard_KeyBoard_ICON.png")
-                                  : QStringLiteral(":/images/savemouse_Mouse_ICON.png"));
-        sendButton->setIcon(icon);
+        sendButton->setIcon(ui::appIcon(keyboard ? QStringLiteral("savekeyboard_KeyBoard_ICON")
+                                                 : QStringLiteral("savemouse_Mouse_ICON")));
     }
     QWidget::setTabOrder(closeButton, AppParam::keyboardSettingsChanged ? sendButton : saveProfileButton);
 }
@@ -1524,6 +1556,11 @@ void MainViewController::pushUsersManualMenu() { openLocalizedLink(QString::from
 void MainViewController::pushQandAMenu() { openLocalizedLink(QString::fromLatin1(kFaqKey), openUrl); }
 void MainViewController::pushUpdateInfoMenu() { openLocalizedLink(QString::fromLatin1(kSupportKey), openUrl); }
 
+bool MainViewController::isHelpMenuEnabled() const
+{
+    return userManualMenuItem->isEnabled();
+}
+
 void MainViewController::setHelpMenu(bool enableMenu)
 {
     userManualMenuItem->setEnabled(enableMenu);
@@ -1533,7 +1570,7 @@ void MainViewController::setHelpMenu(bool enableMenu)
 
 void MainViewController::backgroundViewMouseDown(QObject*)
 {
-    if (keyboardSelectView->isVisible())
+    if (keyboardSelectView->isVisible() && keyboardSelectView->parentWidget() == maskView)
         displayKeyboardList(false);
     if (mainFooterView->isVisible())
         mouseButtonSettingController->allPopoverMenuClose();

@@ -7,7 +7,11 @@
 // the window's buttons and menus. Main thread only; one per process.
 
 #include "AppEnums.h"
+#include "CustomControl/BackgroundView.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
 #include "Device/DeviceEnumerator.h"
+#include "Dialog/DialogRegistry.h"
 #include "IMainController.h"
 #include "Platform/Clock.h"
 #include "Utility/AppError.h"
@@ -31,17 +35,21 @@ class QLabel;
 class QMenu;
 class QToolButton;
 class QPushButton;
-class BackgroundStrip;
-class DeviceStripView;
 class FunctionPanel;
-class FunctionTabButton;
 class KeyboardErrorView;
+class KeyboardView;
+class TabMenuSettingView;
 class MainView;
 class DeviceProfile;
 class KeyboardProfile;
 class MouseProfile;
 
-class MainViewController : public QObject, public IMainController {
+class MainViewController : public QObject,
+                           public IMainController,
+                           public IDialogHost,
+                           public onMainTabViewDelegate,
+                           public BackgroundViewDelegate,
+                           public KeyboardListViewDelegate {
     Q_OBJECT
 public:
     using DeviceEnumEntry = DeviceEnumerator::DeviceEnumEntry;
@@ -87,8 +95,8 @@ public:
     void connectDevice(int index);
     void updateKeyboardListView(bool openView);
     void displayKeyboardList(bool listDisplay);
-    void selectionChangedKeyboardListView(QObject* id, int newIndex);
-    void scrollKeyboardListView(QObject* id, int newIndex) { (void)id; (void)newIndex; }
+    void selectionChangedKeyboardListView(QObject* id, int newIndex) override;
+    void scrollKeyboardListView(QObject* id, int newIndex) override { (void)id; (void)newIndex; }
     // A menu began / ended tracking: while one is open, a change of the
     // attached-device count closes it (checked every 0.1 s).
     void menuWiiShowNotification(QMenu* menu);
@@ -103,8 +111,8 @@ public:
     // ----- tabs ------------------------------------------------------------------
     void selectFunctionTab(FunctionTab tab);
     void convertDeviceTabSelect();
-    void clickTab(QObject* id);
-    void clickTabMenuIcon(QObject* id);
+    void clickTab(QObject* id) override;
+    void clickTabMenuIcon(QObject* id) override;
     void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo);
     void setMSensorTabBodyImage(LoD inLoD);
     // The panel a tab position shows for the current device kind.
@@ -114,7 +122,9 @@ public:
     void execFirmwareUpdate();
     bool isExistSameDeviceType() const;
     void appendKeyboardProfileList();
-    void setDialogMask(bool enableMask);
+    void setDialogMask(bool enableMask) override;
+    bool isDialogMaskUp() const override;
+    QWidget* dialogReferenceWindow() override;
     void updateDialogMask(DeviceType deviceType);
 
     // ----- Send --------------------------------------------------------------------
@@ -132,8 +142,9 @@ public:
     void pushUsersManualMenu();
     void pushQandAMenu();
     void pushUpdateInfoMenu();
-    void setHelpMenu(bool enableMenu);
-    void backgroundViewMouseDown(QObject* id);
+    void setHelpMenu(bool enableMenu) override;
+    bool isHelpMenuEnabled() const override;
+    void backgroundViewMouseDown(QObject* id) override;
 
     // ----- state -------------------------------------------------------------------
     std::vector<DeviceEnumEntry> deviceList;
@@ -151,11 +162,12 @@ public:
 
     // ----- the window ----------------------------------------------------------------
     MainView* mainView = nullptr;      // the window and its content view
-    BackgroundStrip* mainHeaderView = nullptr;
-    BackgroundStrip* mainFooterView = nullptr;
-    BackgroundStrip* tabBarView = nullptr;
-    BackgroundStrip* keyboardSelectView = nullptr;
-    QPointer<BackgroundStrip> maskView;
+    BackgroundView* mainHeaderView = nullptr;
+    BackgroundView* mainFooterView = nullptr;
+    MainTabBarView* tabBarView = nullptr;
+    BackgroundView* keyboardSelectView = nullptr;
+    QPointer<BackgroundView> maskView;
+    TabMenuSettingView* apcTabMenuSelectView = nullptr;
     KeyboardErrorView* keyboardErrorView = nullptr;
     QPushButton* closeButton = nullptr;
     QPushButton* sendButton = nullptr;
@@ -172,16 +184,17 @@ public:
     QAction* userManualMenuItem = nullptr;
     QAction* qaManualMenuItem = nullptr;
     QAction* updateInfoMenuItem = nullptr;
-    FunctionTabButton* apcTabView = nullptr;
-    FunctionTabButton* keylockTabView = nullptr;
-    FunctionTabButton* settingTabView = nullptr;
-    FunctionTabButton* mouseButtonTabView = nullptr;
-    FunctionTabButton* mouseLedTabView = nullptr;
-    FunctionTabButton* mouseSensorTabView = nullptr;
-    FunctionTabButton* mouseOtherTabView = nullptr;
-    DeviceStripView* keyboardList = nullptr;
-    QPointer<QWidget> currentKeyboardView;
-    QPointer<QDialog> dialogMessageBox;
+    MainTabView* apcTabView = nullptr;
+    MainTabView* keylockTabView = nullptr;
+    MainTabView* settingTabView = nullptr;
+    MainTabView* mouseButtonTabView = nullptr;
+    MainTabView* mouseLedTabView = nullptr;
+    MainTabView* mouseSensorTabView = nullptr;
+    MainTabView* mouseOtherTabView = nullptr;
+    std::unique_ptr<KeyboardListView> keyboardList;
+    QPointer<KeyboardView> currentKeyboardView;
+    // The open message box, or null.
+    QWidget* dialogMessageBox() const { return DialogRegistry::current(DialogKind::MessageBox); }
 
     // The seven panels.
     std::unique_ptr<FunctionPanel> apcSettingContoller;
@@ -212,8 +225,8 @@ private:
     bool isUsable(const DeviceEnumEntry& entry);
     QImage thumbnail(const DeviceEnumEntry& entry);
     void closeTabMenus();
-    void setTabLooks(const std::vector<FunctionTabButton*>& row, int shownPosition);
-    void placeBodyView(QWidget* view);
+    void setTabLooks(const std::vector<MainTabView*>& row, int shownPosition);
+    void placeBodyView(KeyboardView* view);
     void setModelLabels(const QString& prefix);
     void openFailed(int32_t location, const char* logLine);
     void tellIfPermissionDenied(int32_t location);

@@ -72,7 +72,6 @@ inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the ti
 // ---- Main window ------------------------------------------------------------
 // Figures in Qt's top-left form (y grows downwards) inside the window.
 
-// As tall as the device pictures, which are painted over the whole main view.
 inline constexpr QSizeF kMainWindowSize{1000, 700};
 // Header: title, device labels and the close button above, the tab row with
 // Send and the profile buttons in its bottom band.
@@ -96,6 +95,7 @@ inline constexpr QRectF kKeyboardNameLabel{24, 52, 560, 20};
 inline constexpr QRectF kKeyboardModelLabel{24, 74, 300, 20};
 inline constexpr QRectF kKeyboardFirmwareLabel{330, 74, 300, 20};
 // Footer with the button that opens the device strip (right edge fixed).
+// Between header and footer lies the body, as high as "MainBackground.png".
 inline constexpr QRectF kMainFooter{0, 636, 1000, 64};
 inline constexpr qreal kSelectKeyboardButtonRight = 976;
 inline constexpr QRectF kSelectKeyboardButton{816, 650, 160, 36};
@@ -103,8 +103,8 @@ inline constexpr QRectF kSelectKeyboardButton{816, 650, 160, 36};
 inline constexpr QSizeF kKeyboardSelectView{1000, 220};
 inline constexpr qreal kKeyboardListReturnRight = 976;
 inline constexpr QRectF kKeyboardListReturnButton{856, 16, 120, 32};
-inline constexpr QRectF kKeyboardListStrip{160, 60, 680, 150};
-inline constexpr QSizeF kKeyboardListTile{150, 140};
+// The strip's left edge in the panel; it sits at the panel's bottom.
+inline constexpr qreal kKeyboardListStripX = 320;
 // No-device view: message and link, centred in the body.
 inline constexpr QRectF kDeviceNotFoundLabel{100, 160, 800, 32};
 inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};
@@ -112,7 +112,6 @@ inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};
 inline constexpr int kHeaderTitleFont = 22;
 inline constexpr int kHeaderLabelFont = 13;
 inline constexpr int kButtonFont = 13;
-inline constexpr int kTabFont = 16;
 inline constexpr int kErrorViewFont = 18;
 // Dialog placement: top edge below the main window's top.
 inline constexpr qreal kDialogTopOffset = 80;
@@ -131,10 +130,7 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
 // APC panel (top-left coordinates inside the panel view, which covers the
-// main view): the strip under the APC tab that names the mode in force (low
-// enough to clear the keyboard), and the three-cell level radio below the
-// keyboard.
-inline constexpr QRectF kApcModeStrip{0, 150, 180, 22};
+// main view): the three-cell level radio below the keyboard.
 inline constexpr QRectF kApcLevelRadio{40, 540, 330, 30};
 inline constexpr int kApcLevelRadioFont = 15;
 // Key-lock panel: the key-lock switch below the keyboard.

@@ -1,6 +1,7 @@
 #pragma once
 // The one place where the main window's dialog entry points are bound to the
-// dialogs that implement them. Each hook is optional: the main window does
+// dialogs that implement them (shutdown and recovery find open dialogs through
+// DialogRegistry). Each hook is optional: the main window does
 // nothing (or treats the dialog as cancelled) while a hook is unset.
 // installDialogHooks() binds them once at start-up; a dialog is plugged in by
 // adding its line there.
@@ -27,11 +28,6 @@ struct DialogHooks {
     // laid into `body` while it runs.
     std::function<AppError(QWidget* body)> firmwareUpdate;
 
-    // The dialog registry: whether any modal dialog is open, and ending every
-    // open dialog when the device goes away (message box first, then the
-    // others in their fixed order).
-    std::function<bool()> anyModalOpen;
-    std::function<void()> closeAllForDeviceRemoval;
 };
 
 // The hooks in use.

@@ -5,7 +5,7 @@
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -38,18 +38,6 @@ FunctionApcSettingController::FunctionApcSettingController(MainViewController& m
     keyboardView_->setObjectName(QStringLiteral("apcKeyboardView"));
     keyboardView_->delegate = this;
     keyboardView_->hide();
-
-    // The strip under the APC tab naming the mode in force: one menu row,
-    // drawn like the menu that chooses the mode. It only shows; clicks go
-    // through to the picture.
-    auto* strip = new TabMenuSettingView(layout::kApcModeStrip, keyboardView_);
-    strip->setObjectName(QStringLiteral("apcTabMenuSelectView"));
-    strip->setAttribute(Qt::WA_TransparentForMouseEvents);
-    modeRow_ = new TabMenuSettingItemView(FunctionItem::None, QString(),
-                                          QRectF(QPointF(0, 0), layout::kApcModeStrip.size()), strip);
-    modeRow_->isHighlight = false;
-    strip->hide();
-    modeStrip_ = strip;
 
     // The level radio: three cells in one row, each title in its level's
     // colour at full opacity.
@@ -92,27 +80,16 @@ FunctionApcSettingController::~FunctionApcSettingController()
     delete keyboardView_.data();
 }
 
-QWidget* FunctionApcSettingController::keyboardView()
+KeyboardView* FunctionApcSettingController::keyboardView()
 {
     return keyboardView_;
 }
 
-void FunctionApcSettingController::setBodyImage(const QImage& image)
+QString FunctionApcSettingController::modeTitle() const
 {
-    if (keyboardView_)
-        keyboardView_->setBodyImage(image);
-}
-
-void FunctionApcSettingController::setButtonImage(const QImage& image)
-{
-    if (keyboardView_)
-        keyboardView_->setButtonImage(image);
-}
-
-void FunctionApcSettingController::clearSelection()
-{
-    if (keyboardView_)
-        keyboardView_->clearSelection();
+    TabMenuSettingView* strip = mainController_.apcTabMenuSelectView;
+    const auto rows = strip ? strip->findChildren<TabMenuSettingItemView*>() : QList<TabMenuSettingItemView*>();
+    return rows.isEmpty() ? QString() : rows.front()->titleString;
 }
 
 QRadioButton* FunctionApcSettingController::levelCell(int column) const
@@ -283,12 +260,15 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
         break;
     }
     if (levelMode) {
+        // The strip under the APC tab names the mode in force.
         const QString title = tr_(selectMenu == FunctionItem::Separate ? "Separate" : "Collective");
-        modeRow_->titleString = title;
-        modeRow_->setAccessibleName(title);
-        modeRow_->update();
-        if (modeStrip_)
-            modeStrip_->show();
+        if (TabMenuSettingView* strip = mainController_.apcTabMenuSelectView) {
+            for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>()) {
+                row->titleString = title;
+                row->setAccessibleName(title);
+                row->update();
+            }
+        }
         if (menuView_) {
             if (TabMenuSettingItemView* row = menuView_->row(selectMenu)) {
                 row->isSelect = true;

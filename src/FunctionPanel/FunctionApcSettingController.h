@@ -39,10 +39,7 @@ public:
     // Rebuilds the panel from the keyboard model and re-applies the
     // remembered mode without sending levels; never marks changes.
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override;
-    void setButtonImage(const QImage& image) override;
-    void clearSelection() override;
+    KeyboardView* keyboardView() override;
     // Opens the mode menu under the APC tab, or closes it when open.
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
@@ -66,8 +63,8 @@ public:
     TabMenuView* menuView() const { return menuView_; }
     QWidget* apcLevelRadio() const { return apcLevelRadio_; }
     QRadioButton* levelCell(int column) const;
-    // The row under the APC tab that names the mode in force.
-    TabMenuSettingItemView* modeTitleRow() const { return modeRow_; }
+    // The title that the strip under the APC tab shows for the mode in force.
+    QString modeTitle() const;
 
     // The colour that paints keys and radio titles of a level (clear for None).
     static AppColor levelColor(ApcLevel level);
@@ -89,8 +86,6 @@ private:
     QPointer<TabMenuView> menuView_;
     QPointer<QWidget> apcLevelRadio_;
     QButtonGroup* radioGroup_ = nullptr;
-    QPointer<QWidget> modeStrip_;
-    TabMenuSettingItemView* modeRow_ = nullptr;
     FunctionItem selectedMenuItem_ = FunctionItem::Init;
     ApcLevel selectApcLevel_ = ApcLevel::None;
 };

@@ -49,27 +49,9 @@ FunctionGamingSettingController::~FunctionGamingSettingController()
     delete keyboardView_.data();
 }
 
-QWidget* FunctionGamingSettingController::keyboardView()
+KeyboardView* FunctionGamingSettingController::keyboardView()
 {
     return keyboardView_;
-}
-
-void FunctionGamingSettingController::setBodyImage(const QImage& image)
-{
-    if (keyboardView_)
-        keyboardView_->setBodyImage(image);
-}
-
-void FunctionGamingSettingController::setButtonImage(const QImage& image)
-{
-    if (keyboardView_)
-        keyboardView_->setButtonImage(image);
-}
-
-void FunctionGamingSettingController::clearSelection()
-{
-    if (keyboardView_)
-        keyboardView_->clearSelection();
 }
 
 std::vector<KeytopLock> FunctionGamingSettingController::keyLockList(const KeyboardEntry& keyboard)

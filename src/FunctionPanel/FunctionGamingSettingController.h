@@ -30,10 +30,7 @@ public:
     // stops a running LED effect and sets the picture's modes; never marks
     // changes.
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override;
-    void setButtonImage(const QImage& image) override;
-    void clearSelection() override;
+    KeyboardView* keyboardView() override;
 
     // The switch was clicked; `checked` is its new state.
     void pushKeyLock(bool checked);

@@ -5,6 +5,7 @@
 // the life of the window; initSetting() runs each time its tab is shown.
 
 #include "AppEnums.h"
+#include "KeyboardView/KeyboardView.h"
 
 #include <QImage>
 #include <memory>
@@ -20,14 +21,9 @@ public:
     // Rebuilds the panel from the current device model. Reading settings
     // back never marks them as changed (see SettingsChangedScope).
     virtual void initSetting() = 0;
-    // The panel's root view: the device picture placed in the window body.
-    virtual QWidget* keyboardView() = 0;
-
-    // The device pictures shown by the root view; a null image shows none.
-    virtual void setBodyImage(const QImage& image) = 0;
-    virtual void setButtonImage(const QImage& image) = 0;
-    // Empties the picture's band selection.
-    virtual void clearSelection() {}
+    // The panel's root view: the device picture, which the main window
+    // places over its whole content (below the header and footer).
+    virtual KeyboardView* keyboardView() = 0;
 
     // Opens (or, when open, closes) the panel's menu under its tab.
     virtual void showMenuView(bool isDevice) { (void)isDevice; }

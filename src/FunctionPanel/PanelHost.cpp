@@ -4,42 +4,8 @@
 #include "Device/IDeviceEntry.h"
 #include "MainViewController.h"
 
-#include <QPainter>
 
-PanelHostView::PanelHostView(QWidget* parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_TranslucentBackground);
-}
-
-void PanelHostView::setBodyImage(const QImage& image)
-{
-    body_ = image;
-    update();
-}
-
-void PanelHostView::setButtonImage(const QImage& image)
-{
-    button_ = image;
-    update();
-}
-
-void PanelHostView::paintEvent(QPaintEvent*)
-{
-    if (body_.isNull())
-        return;
-    QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    // The picture at its own size, centred; shrunk only when the body is smaller.
-    QSizeF size = body_.size();
-    if (size.width() > width() || size.height() > height())
-        size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
-    const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-    p.drawImage(target, body_);
-    if (!button_.isNull() && button_.size() == body_.size())
-        p.drawImage(target, button_);
-}
-
-PanelHost::PanelHost(FunctionTab tab) : tab_(tab), view_(new PanelHostView)
+PanelHost::PanelHost(FunctionTab tab) : tab_(tab), view_(new KeyboardView)
 {
     view_->setObjectName(QStringLiteral("panelHost%1").arg(int(tab)));
     view_->hide();
@@ -57,8 +23,6 @@ void PanelHost::initSetting()
     SettingsChangedScope keep;
     ++initCount_;
 }
-
-QWidget* PanelHost::keyboardView() { return view_; }
 
 SettingsChangedScope::SettingsChangedScope() : device_(AppParam::device)
 {

@@ -1,25 +1,10 @@
 #pragma once
-// A panel without settings of its own: shows the device picture in the body
-// and rebuilds nothing. Every tab gets one until its setting panel exists.
+// A panel without settings of its own: shows the device picture and
+// rebuilds nothing. Every tab gets one until its setting panel exists.
 
 #include "FunctionPanel/FunctionPanel.h"
 
-#include <QWidget>
-
-class PanelHostView : public QWidget {
-public:
-    explicit PanelHostView(QWidget* parent = nullptr);
-    void setBodyImage(const QImage& image);
-    void setButtonImage(const QImage& image);
-    const QImage& bodyImage() const { return body_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QImage body_;
-    QImage button_;
-};
+#include <QPointer>
 
 class PanelHost : public FunctionPanel {
 public:
@@ -27,15 +12,13 @@ public:
     ~PanelHost() override;
 
     void initSetting() override;
-    QWidget* keyboardView() override;
-    void setBodyImage(const QImage& image) override { view_->setBodyImage(image); }
-    void setButtonImage(const QImage& image) override { view_->setButtonImage(image); }
+    KeyboardView* keyboardView() override { return view_.data(); }
 
     FunctionTab tab() const { return tab_; }
     int initCount() const { return initCount_; }
 
 private:
     FunctionTab tab_;
-    PanelHostView* view_;
+    QPointer<KeyboardView> view_;
     int initCount_ = 0;
 };

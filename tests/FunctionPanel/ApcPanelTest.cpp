@@ -43,7 +43,7 @@ protected:
     // Opens the menu by its triangle on the APC tab and clicks the mode's row.
     void chooseMode(FunctionItem mode)
     {
-        QTest::mouseClick(main->apcTabView, Qt::LeftButton, {}, main->apcTabView->triangleRect().center());
+        QTest::mouseClick(main->apcTabView, Qt::LeftButton, {}, main->apcTabView->triangleHitRect().center().toPoint());
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(mode);
         ASSERT_NE(row, nullptr);
@@ -89,7 +89,7 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_FALSE(main->sendButton->isHidden());
     EXPECT_FALSE(panel->apcLevelRadio()->isHidden());
-    EXPECT_EQ(panel->modeTitleRow()->titleString, platform::localizedString(QStringLiteral("Separate")));
+    EXPECT_EQ(panel->modeTitle(), platform::localizedString(QStringLiteral("Separate")));
     EXPECT_EQ(AppParam::appCropMode, CropMode::AreaButton);
 
     // Each level: the radio alone sends nothing; a click on one key and a

@@ -9,7 +9,7 @@
 #include "KeyboardView/KeyboardIlluminationView.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ protected:
     void TearDown() override { app.reset(); }
 
     // The tab as a user clicks it (left part, away from the menu triangle).
-    static void clickTab(FunctionTabButton* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, 20)); }
+    static void clickTab(MainTabView* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, 20)); }
 
     // The keyboard still connected is the one the test started with.
     bool sameKeyboard() const { return AppParam::device == keyboard; }

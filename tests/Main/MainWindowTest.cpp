@@ -8,14 +8,23 @@
 #include "FunctionPanel/PanelHost.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
+#include "CustomControl/UiGeometry.h"
+#include "Device/KeyboardEntry.h"
+#include "Dialog/ModalDialog.h"
+#include "KeyboardView/KeyboardView.h"
+#include "KeyboardView/KeyboardViewDelegate.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
+#include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -55,8 +64,8 @@ void markChanged(MainViewController& main)
 void clickTile(MainViewController& main, int index)
 {
     QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, main.keyboardList->count());
-    QTest::mouseClick(main.keyboardList->tile(index), Qt::LeftButton);
+    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
+    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -71,7 +80,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(main.keyboardList->count(), 2);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 2);
         EXPECT_FALSE(main.mouseButtonTabView->isHidden());
         EXPECT_TRUE(main.apcTabView->isHidden());
         EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
@@ -94,7 +103,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_FALSE(main.saveProfileButton->isEnabled());
         EXPECT_TRUE(main.sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(main.keyboardList->count(), 0);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -107,7 +116,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
@@ -115,7 +124,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(main.keyboardList->count(), 1);
+    EXPECT_EQ(int(main.keyboardList->detailArray().size()), 1);
     EXPECT_TRUE(main.keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
@@ -192,7 +201,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->count() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
@@ -364,11 +373,11 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
     EXPECT_EQ(switchReads(), before + 1);
     EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
     EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
-    EXPECT_EQ(main.apcTabView->tabStatus(), FunctionTabButton::Status::notActive);
-    EXPECT_EQ(main.apcTabView->tabGradient(), FunctionTabButton::Gradient::right);
-    EXPECT_EQ(main.keylockTabView->tabStatus(), FunctionTabButton::Status::active);
-    EXPECT_EQ(main.keylockTabView->tabGradient(), FunctionTabButton::Gradient::none);
-    EXPECT_EQ(main.settingTabView->tabGradient(), FunctionTabButton::Gradient::left);
+    EXPECT_EQ(main.apcTabView->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(main.apcTabView->tabGradient(), TabGradient::right);
+    EXPECT_EQ(main.keylockTabView->tabStatus(), TabStatus::active);
+    EXPECT_EQ(main.keylockTabView->tabGradient(), TabGradient::none);
+    EXPECT_EQ(main.settingTabView->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
     main.selectFunctionTab(FunctionTab::MButtonSetting);
@@ -486,4 +495,114 @@ TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
     EXPECT_EQ(main.conectDeviceLocation, -1);
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.bus().openCount(), 0);
+}
+
+TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
+{
+    AppHarness app(devices(false, true));
+    auto second = std::make_shared<emu::EmulatedMouse>();
+    const uint32_t secondLocation = 0x01300000;
+    app.bus().attach(second, secondLocation);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, mouseLoc);
+    const auto picturesBefore = main.mouseImages;
+    ASSERT_EQ(picturesBefore.size(), 26);
+
+    // The description now names a picture its package does not hold.
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.deviceList.at(1).profile);
+    ASSERT_TRUE(profile);
+    profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
+    clickTile(main, 1);
+
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_TRUE(app.mouse->sessionOpen());
+    EXPECT_EQ(main.mouseImages.keys(), picturesBefore.keys());
+    // The new mouse was opened, then let go without an end-session command.
+    EXPECT_EQ(second->startCount(), 1);
+    EXPECT_EQ(second->endCount(), 0);
+    EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+namespace {
+
+struct SelectionRecorder : KeyboardViewDelegate {
+    std::vector<QStringList> selections;
+    void applyKeySelect(KeyboardView*) override
+    {
+        QStringList names;
+        if (auto kb = KeyboardView::currentKeyboard())
+            for (const KeytopEntry& k : kb->keytopList)
+                if (k.select)
+                    names << k.name;
+        selections.push_back(names);
+    }
+};
+
+} // namespace
+
+TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    KeyboardView* picture = main.currentKeyboardView;
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.mainView->size()));
+    SelectionRecorder recorder;
+    picture->delegate = &recorder;
+    AppParam::appCropMode = CropMode::Area;
+    AppParam::paintColor = AppParam::ColorButtonApcHigh;
+
+    auto kb = KeyboardView::currentKeyboard();
+    ASSERT_TRUE(kb);
+    auto centre = [&](const QString& name) {
+        for (const KeytopEntry& k : kb->keytopList)
+            if (k.name == name)
+                return picture->mapFrom(main.mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), main.mainView->height()).center().toPoint());
+        ADD_FAILURE() << qPrintable(name);
+        return QPoint();
+    };
+    // The clicks land on the window where the user sees the keys.
+    QTest::mouseClick(picture, Qt::LeftButton, {}, centre(QStringLiteral("Esc")));
+    ASSERT_EQ(recorder.selections.size(), 1u);
+    EXPECT_EQ(recorder.selections[0], QStringList{QStringLiteral("Esc")});
+
+    const QPoint from = centre(QStringLiteral("A"));
+    const QPoint to = centre(QStringLiteral("F")) + QPoint(0, 4);
+    QTest::mousePress(picture, Qt::LeftButton, {}, from);
+    for (const QPoint at : {(from + to) / 2, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), picture->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &move);
+    }
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, to);
+    ASSERT_EQ(recorder.selections.size(), 2u);
+    EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
+    // A tab switch leaves no key selected in the model.
+    main.clickTab(main.keylockTabView);
+    EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
+    picture->delegate = nullptr;
+    AppParam::appCropMode = CropMode::None;
+}
+
+TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
+        ModalDialog dialog(kind, main.mainView);
+        bool refused = false;
+        QTimer::singleShot(20, [&] {
+            refused = !main.windowClosing();
+            dialog.done(0);
+        });
+        dialog.exec();
+        EXPECT_TRUE(refused) << int(kind);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+    }
+    EXPECT_TRUE(main.windowClosing());
+    EXPECT_FALSE(app.mouse->sessionOpen());
 }

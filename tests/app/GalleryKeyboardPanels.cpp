@@ -8,7 +8,7 @@
 #include "FunctionPanel/FunctionGamingSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
-#include "MainWindowControls.h"
+#include "CustomControl/MainTabView.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
 
@@ -17,7 +17,7 @@
 
 namespace {
 
-void clickTab(FunctionTabButton* tab)
+void clickTab(MainTabView* tab)
 {
     QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, 20));
 }

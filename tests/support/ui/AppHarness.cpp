@@ -2,6 +2,8 @@
 
 #include "AppDelegate.h"
 #include "AppParam.h"
+#include "Dialog/DialogMessageBox.h"
+#include "Platform/Strings.h"
 #include "Device/KeyboardEntry.h"
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QEvent>
@@ -72,7 +75,7 @@ BoxWatch::BoxWatch(std::function<void()> onShown) : onShown_(std::move(onShown))
 
 bool BoxWatch::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dialogMessageBox"))
+    if (event->type() == QEvent::Show && qobject_cast<DialogMessageBox*>(watched))
         QTimer::singleShot(0, this, onShown_);
     return false;
 }
@@ -97,23 +100,23 @@ MainViewController& AppHarness::controller() const
 
 void AppHarness::pollMessageBoxes()
 {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QDialog*>(w);
-        if (!box || box->objectName() != QLatin1String("dialogMessageBox") || !box->isVisible() ||
-            box->property("answered").toBool())
-            continue;
-        box->setProperty("answered", true);
-        const QString key = box->property("messageKey").toString();
-        asked.push_back(key);
-        const int reply = answer ? answer(key) : 1;
-        if (reply < 0)
-            continue;  // left open for the test to handle
-        auto* button = box->findChild<QPushButton*>(reply == 1 ? QStringLiteral("okButton")
-                                                               : QStringLiteral("cancelButton"));
-        if (!button)
-            button = box->findChild<QPushButton*>(QStringLiteral("okButton"));
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    auto* box = qobject_cast<DialogMessageBox*>(DialogRegistry::current(DialogKind::MessageBox));
+    if (!box || !box->isRunning() || box->property("answered").toBool())
+        return;
+    box->setProperty("answered", true);
+    // The key whose text the box shows.
+    QString key = box->messageLabel()->text();
+    for (const QString& k : platform::localizedKeys())
+        if (platform::localizedString(k) == key) {
+            key = k;
+            break;
+        }
+    asked.push_back(key);
+    const int reply = answer ? answer(key) : 1;
+    if (reply < 0)
+        return;  // left open for the test to handle
+    QPushButton* button = reply == 1 || box->isCancelHidden() ? box->okButton() : box->cancelButton();
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 bool AppHarness::waitFor(const std::function<bool()>& done, int milliseconds)
