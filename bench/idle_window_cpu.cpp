@@ -6,14 +6,18 @@
 
 #include "BenchSupport.h"
 #include "CustomControl/BackgroundView.h"
+#include "CustomControl/KeyboardListView.h"
 #include "CustomControl/MainTabView.h"
+#include "CustomControl/NKButton.h"
 #include "CustomControl/NKButtonView.h"
 #include "CustomControl/NKMenuView.h"
+#include "CustomControl/TabMenuView.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QSlider>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <cstdio>
@@ -83,8 +87,50 @@ MainTabView* populate(BackgroundView& window)
         header->setFullTitle(header->title());
         header->setTriangleIcon(solid(10, 6, Qt::white));
     }
+    // Drawn buttons, swatches, check box, image button and the flat slider.
+    auto* button = new NKButton(QStringLiteral("Send"), &window);
+    button->setGeometry(20, 320, 120, 32);
+    button->setColors(QColor(102, 102, 102), QColor(92, 92, 92));
+    for (int i = 0; i < 3; ++i) {
+        auto* swatch = new NKColorButton(&window);
+        swatch->setGeometry(160 + i * 36, 320, 30, 30);
+        swatch->setBackgroundColor(QColor::fromHsv(i * 100, 255, 255));
+        swatch->setIsDefault(i == 1);
+    }
+    auto* check = new NKCheckBox(QStringLiteral("Enable"), &window);
+    check->setGeometry(20, 370, 140, 24);
+    check->setChecked(true);
+    auto* icon = new NKIconButton(&window);
+    icon->setGeometry(180, 370, 32, 32);
+    icon->setIcon(solid(32, 32, Qt::darkCyan));
+    auto* slider = new QSlider(Qt::Horizontal, &window);
+    slider->setGeometry(20, 410, 260, 24);
+    NKSliderCell::apply(slider)->setBackgroundColor(QColor(180, 180, 180));
+
+    // An open tab menu laid over part of the window.
+    auto* menu = new TabMenuView(QRectF(720, 60, 260, 300), QPointF(20, 0), 220, true,
+                                 ButtonNo::None, nullptr, &window);
+    menu->appendItem(FunctionItem::Separate, QStringLiteral("Separate"));
+    menu->appendItem(FunctionItem::Collective, QStringLiteral("Collective"));
+    menu->appendItem(FunctionItem::UserSetting, QStringLiteral("User setting"));
+    menu->updateMenu();
+    menu->showInView(&window);
+
+    // The device strip with three tiles.
+    auto* strip = new KeyboardListView();
+    strip->setParent(&window);
+    strip->keyboardListView()->setParent(&window);
+    strip->keyboardListView()->move(20, 460);
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new KeyboardListItem();
+        item->setDefaultImage(solid(200, 70, QColor(60, 60, 64)));
+        strip->addItem(item);
+    }
+    strip->select(0);
+    strip->DisplayItemAtIndexCheck(true);
+
     auto* mask = new BackgroundView(&window);
-    mask->setGeometry(0, 500, 1000, 200);
+    mask->setGeometry(0, 640, 1000, 60);
     mask->setBackgroundColor(QColor(0, 0, 0, 120));
     return blinking;
 }

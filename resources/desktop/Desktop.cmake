@@ -16,14 +16,14 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/app.metainfo.xml.in ${KOLVENTRA_METAINF
 install(FILES ${KOLVENTRA_DESKTOP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KOLVENTRA_METAINFO_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The application icon is drawn at build time at each of these sizes. The
-# folder holding the drawn files and their name pattern (@SIZE@ stands for
-# the edge length in pixels) can be given from outside; with no folder the
-# icon is not installed and the desktop entry names an icon the theme lacks.
+# The application icon is drawn at build time (tools/mkimages) at each of
+# these sizes into the build tree's icon theme folder. The folder and the
+# name pattern (@SIZE@ stands for the edge length in pixels) can be given
+# from outside; with no folder the icon is not installed.
 set(KOLVENTRA_APP_ICON_SIZES 48 128 256)
-set(KOLVENTRA_APP_ICON_DIR "" CACHE PATH
+set(KOLVENTRA_APP_ICON_DIR "${PROJECT_BINARY_DIR}/share/icons/hicolor" CACHE PATH
     "Folder of the generated application icon PNGs (empty: no icon installed)")
-set(KOLVENTRA_APP_ICON_PATTERN "AppIcon_@SIZE@.png" CACHE STRING
+set(KOLVENTRA_APP_ICON_PATTERN "@SIZE@x@SIZE@/apps/kolventra.png" CACHE STRING
     "File name of the application icon at one size in KOLVENTRA_APP_ICON_DIR; @SIZE@ is the edge in pixels")
 
 set(KOLVENTRA_APP_ICON_FILES)

@@ -31,6 +31,7 @@ NKButtonView::NKButtonView(QWidget* parent) : QWidget(parent)
 void NKButtonView::setStringValue(const QString& caption)
 {
     stringValue_ = caption;
+    captionSize_ = textSize(font_, stringValue_);
     setAccessibleName(caption);
     update();
 }
@@ -50,6 +51,7 @@ void NKButtonView::setButtonColor(const QColor& color)
 void NKButtonView::setFont(const QFont& font)
 {
     font_ = font;
+    captionSize_ = textSize(font_, stringValue_);
     update();
 }
 
@@ -67,7 +69,7 @@ void NKButtonView::paintEvent(QPaintEvent*)
     disc.setAlphaF(bright ? 0.8f : 0.5f);
 
     if (!stringValue_.isEmpty()) {
-        const QSizeF s = getTextSize();
+        const QSizeF s = captionSize_;
         p.setFont(font_);
         p.setPen(captionColor);
         p.drawText(QRectF(w / 2 - s.width() / 2, layout::kButtonViewCaptionTop, s.width(), h),

@@ -62,6 +62,7 @@ private:
     bool buttonValue_ = false;
     QColor buttonColor_ = Qt::transparent;
     QFont font_;
+    QSizeF captionSize_; // measured when the caption or font changes
     bool mouseInView_ = false;
 };
 

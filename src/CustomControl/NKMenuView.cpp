@@ -17,12 +17,14 @@ void NKMenuView::setTitle(const QString& title)
 {
     title_ = title;
     setAccessibleName(title);
+    refit();
     update();
 }
 
 void NKMenuView::setFullTitle(const QString& fullTitle)
 {
     fullTitle_ = fullTitle;
+    refit();
     update();
 }
 
@@ -37,6 +39,7 @@ void NKMenuView::setTriangleIcon(const QPixmap& icon)
     triangleImageView_->setPixmap(icon);
     triangleImageView_->setGeometry(triangleRect_.toRect());
     triangleImageView_->show();
+    refit();
     update();
 }
 
@@ -75,21 +78,33 @@ QRectF NKMenuView::titleRect(int reductions) const
     return QRectF(0, (height() - h) / 2 - (1 - reductions), textAreaWidth(), h);
 }
 
+void NKMenuView::refit()
+{
+    int d = 0;
+    fittedFont_ = titleFont(&d);
+    fittedRect_ = titleRect(d);
+    // A text too long even at the smallest size is cut short with an
+    // ellipsis before the triangle rather than running under it.
+    shownTitle_ = title_.isNull()
+        ? QString()
+        : QFontMetricsF(fittedFont_).elidedText(title_, Qt::ElideRight, fittedRect_.width());
+}
+
+void NKMenuView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    refit();
+}
+
 void NKMenuView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     if (title_.isNull())
         return;
-    int d = 0;
-    const QFont font = titleFont(&d);
-    const QRectF box = titleRect(d);
-    p.setFont(font);
+    p.setFont(fittedFont_);
     p.setPen(Qt::white);
-    // A text too long even at the smallest size is cut short with an
-    // ellipsis before the triangle rather than running under it.
-    const QString shown = QFontMetricsF(font).elidedText(title_, Qt::ElideRight, box.width());
-    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, shown);
+    p.drawText(fittedRect_, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, shownTitle_);
 }
 
 void NKMenuView::mousePressEvent(QMouseEvent* event)

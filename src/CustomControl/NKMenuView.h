@@ -66,13 +66,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void refit();
+
     onMenuViewDelegate* delegate_ = nullptr;
     QString title_;
     QString fullTitle_;
     QPixmap triangleIcon_;
     QLabel* triangleImageView_ = nullptr;
     QRectF triangleRect_;
+    // What the paint uses, fitted again whenever a text, the size or the
+    // triangle changes.
+    QFont fittedFont_;
+    QRectF fittedRect_;
+    QString shownTitle_;
 };

@@ -66,18 +66,6 @@ TEST(NKMenuView, TheFontShrinksUntilTheFullTitleFits)
     }
 }
 
-TEST(NKMenuView, WithoutTriangleTheTextAreaIsTheWidthLessEight)
-{
-    NKMenuView header;
-    header.resize(120, kH);
-    EXPECT_EQ(header.textAreaWidth(), 112);
-    header.setTriangleIcon(QPixmap()); // nothing placed
-    EXPECT_EQ(header.textAreaWidth(), 112);
-    header.setTriangleIcon(triangle());
-    EXPECT_EQ(header.triangleRect(), QRectF(120 - 10 - 8, 12, 10, 6));
-    EXPECT_EQ(header.textAreaWidth(), 120 - 18);
-}
-
 TEST(NKMenuView, BeforeTheFullTitleIsSetTheDrawnTitleIsMeasured)
 {
     NKMenuView header;
