@@ -39,7 +39,7 @@ FunctionGamingSettingController::FunctionGamingSettingController(MainViewControl
     QObject::connect(keylockButton_, &QAbstractButton::clicked, keyboardView_,
                      [this](bool checked) { pushKeyLock(checked); });
     initDialogItem();
-    setKeylockState(false);
+    showKeylockState(false);
 }
 
 FunctionGamingSettingController::~FunctionGamingSettingController()
@@ -80,6 +80,11 @@ void FunctionGamingSettingController::setKeylockState(bool on)
 {
     if (const auto keyboard = kbpanel::currentKeyboard())
         keyboard->keyLockEnable = on ? KeyLockFunction::Enable : KeyLockFunction::Disable;
+    showKeylockState(on);
+}
+
+void FunctionGamingSettingController::showKeylockState(bool on)
+{
     keylockButton_->setIcon(ui::appIcon(QString::fromLatin1(on ? kEnableImage : kDisableImage)));
     keylockButton_->setTitleColor(on ? AppParam::ButtonEnableTitleColor.toQColor()
                                      : AppParam::ButtonDisableTitleColor.toQColor());

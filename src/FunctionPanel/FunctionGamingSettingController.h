@@ -47,7 +47,9 @@ public:
 
 private:
     void initDialogItem();
+    // The model's switch value and the switch's look (image, title colour).
     void setKeylockState(bool on);
+    void showKeylockState(bool on);
     void updateKeyboardCropMode();
     kbpanel::SendResult sendKeylockCommand(const std::shared_ptr<KeyboardEntry>& keyboard);
 
