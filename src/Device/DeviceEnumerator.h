@@ -59,7 +59,7 @@ public:
     // be started.
     std::unique_ptr<platform::hid::Monitor> hidManager;
     // Vendor usage page of the devices.
-    uint32_t usagePage = 0xFF00;
+    uint32_t usagePage = platform::hid::kVendorUsage.page;
     // startPolling() has run.
     bool isPolling = false;
     // Called when a supported device may have arrived / gone.

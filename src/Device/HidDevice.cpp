@@ -54,7 +54,7 @@ AppError HidDevice::hidOpen(uint32_t location)
     if (mDevice)
         hidClose();
     platform::hid::Status status = platform::hid::Status::NoDevice;
-    auto device = platform::hid::backend().open(location, platform::hid::UsagePair{kUsagePage, kUsage},
+    auto device = platform::hid::backend().open(location, platform::hid::kVendorUsage,
                                                 /*seize*/ true, status);
     if (!device || status != platform::hid::Status::Success)
         return AppError::BadDevice;

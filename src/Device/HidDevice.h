@@ -35,9 +35,6 @@ public:
     static constexpr int32_t kReportTimeout = 2;     // the system gave up on the transfer
     static constexpr int32_t kReportNotAttached = 3; // the device was removed
 
-    static constexpr uint16_t kUsagePage = 0xFF00;
-    static constexpr uint16_t kUsage = 0x0001;
-
     // Waits of the transport, as real constants (served through platform/Clock.h).
     static constexpr double kReplyTimeoutSeconds = 10.0;
 
@@ -73,7 +70,7 @@ public:
 
     uint32_t productID = 0;
     uint32_t vendorID = 0;
-    uint32_t usagePage = kUsagePage;
+    uint32_t usagePage = platform::hid::kVendorUsage.page;
 
     SmartWait Wait;
     // Set by the response call-back once the awaited reports are in; reset by

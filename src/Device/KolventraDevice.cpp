@@ -1,5 +1,6 @@
 #include "Device/KolventraDevice.h"
 
+#include "Utility/HexText.h"
 #include "Utility/Logger.h"
 
 #include <algorithm>
@@ -39,13 +40,18 @@ uint8_t KolventraDevice::sequenceFlag(size_t index, size_t count)
 
 namespace {
 // The reply check, in the protocol's order: signature, command echo, status,
-// flag, length. A reply too short to hold its header is a length error.
+// flag, length. A reply too short to hold its header, or shorter than the
+// length its header claims, is a length error ("truncated": its bytes are not
+// to be trusted). Fewer replies than expected (the device refused the command
+// with an error status, or failed mid-reply) are checked as far as they go;
+// when they pass, the missing ones are a read error.
 AppError checkReplies(const std::vector<Bytes>& replies, const std::vector<size_t>& sizes,
                       uint8_t command, const std::vector<int>& recvCount, bool& truncated)
 {
     truncated = false;
     const size_t n = recvCount.size();
-    for (size_t i = 0; i < n; ++i) {
+    const size_t got = std::min(n, replies.size());
+    for (size_t i = 0; i < got; ++i) {
         const Bytes& r = replies[i];
         if (sizes[i] < size_t(KolventraDevice::RDO_LEN + 1)) {
             truncated = true;
@@ -60,10 +66,14 @@ AppError checkReplies(const std::vector<Bytes>& replies, const std::vector<size_
             return AppError::RecvErrorStore;
         if (r[KolventraDevice::RDO_FLG] != flag)
             return AppError::RecvErrorStore;
+        if (sizes[i] < size_t(KolventraDevice::RDO_DAT) + r[KolventraDevice::RDO_LEN]) {
+            truncated = true;
+            return AppError::RecvBadLengthStore;
+        }
         if (int(r[KolventraDevice::RDO_LEN]) != recvCount[i])
             return AppError::RecvBadLengthStore;
     }
-    return AppError::NoError;
+    return got < n ? AppError::DevceRead : AppError::NoError;
 }
 } // namespace
 
@@ -120,11 +130,14 @@ AppError KolventraDevice::KolventraIoControl(std::string_view /*label*/, const B
             Bytes reply(std::max(length + 1, size_t(RSZ_TOTAL)), 0);
             if (length > 0 && report)
                 std::copy(report, report + length, reply.begin() + 1);
+            // A reply with an error status is the device's refusal: nothing
+            // more comes for this command.
+            const bool refused = length + 1 > size_t(RDO_STS) && reply[RDO_STS] != RCV_STS_NORMAL;
             replies.push_back(std::move(reply));
             sizes.push_back(length + 1);
             if (countdown > 0)
                 --countdown;
-            if (countdown < 1)
+            if (countdown < 1 || refused)
                 isCompletion = true;
         });
 
@@ -133,10 +146,10 @@ AppError KolventraDevice::KolventraIoControl(std::string_view /*label*/, const B
 
         bool truncated = false;
         if (result == AppError::NoError) {
-            if (replies.size() < expected)
-                result = AppError::DevceRead; // the device failed or went away mid-reply
-            else
-                result = checkReplies(replies, sizes, command, recvCount, truncated);
+            result = checkReplies(replies, sizes, command, recvCount, truncated);
+            // A truncated reply's missing bytes would read as zeros.
+            if (truncated)
+                replies.clear();
             recvBuffer = std::move(replies);
         }
 
@@ -221,18 +234,8 @@ AppError KolventraDevice::CMD_SendFwData(int64_t chunkNumber, const Bytes& write
 // ---- device identification ----
 
 namespace {
-std::string hex1(uint8_t b)
-{
-    char buf[4];
-    std::snprintf(buf, sizeof buf, "%X", unsigned(b));
-    return buf;
-}
-std::string hex2(uint8_t b)
-{
-    char buf[4];
-    std::snprintf(buf, sizeof buf, "%02X", unsigned(b));
-    return buf;
-}
+std::string hex1(uint8_t b) { return hexText(b, 1); }
+std::string hex2(uint8_t b) { return hexText(b, 2); }
 
 // Text of a model-number field: the bytes before the first control byte,
 // taken as ASCII. A field with a byte of 0x80 or more in that part is not

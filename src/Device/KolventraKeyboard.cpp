@@ -14,17 +14,6 @@ bool toByte(long long value, uint8_t& out)
     return true;
 }
 
-// One colour component as a device byte: component × 255 truncated toward
-// zero, kept inside the byte (NaN sends 0).
-uint8_t componentByte(double component)
-{
-    const double v = component * 255.0;
-    if (std::isnan(v) || v <= 0.0)
-        return 0;
-    if (v >= 255.0)
-        return 0xFF;
-    return uint8_t(v);
-}
 
 double channelFromByte(uint8_t b) { return b == 0xFF ? 1.0 : 0.0; }
 
@@ -215,9 +204,9 @@ AppError KolventraKeyboard::CMD_SetIndicatorLed(int index, const std::vector<App
     packet[SDO_DAT_1] = indexByte;
     for (size_t k = 0; k < kIndicatorColors; ++k) {
         const AppColor& c = colorList[k];
-        packet[SDO_DAT_2 + 3 * k] = componentByte(c.red);
-        packet[SDO_DAT_2 + 3 * k + 1] = componentByte(c.green);
-        packet[SDO_DAT_2 + 3 * k + 2] = componentByte(c.blue);
+        packet[SDO_DAT_2 + 3 * k] = AppColor::componentByte(c.red);
+        packet[SDO_DAT_2 + 3 * k + 1] = AppColor::componentByte(c.green);
+        packet[SDO_DAT_2 + 3 * k + 2] = AppColor::componentByte(c.blue);
     }
     std::vector<Bytes> replies;
     return exchange(packet, 0, replies);

@@ -5,6 +5,7 @@
 // (0.9 alpha gives E5, not E6).
 
 #include <cmath>
+#include <cstdint>
 
 #include <QColor>
 
@@ -30,6 +31,18 @@ struct AppColor {
     static constexpr AppColor black() { return AppColor{0, 0, 0, 1, true}; }
     static constexpr AppColor opaqueRed() { return AppColor{1, 0, 0, 1, true}; }
     static constexpr AppColor invalid() { return AppColor{0, 0, 0, 0, false}; }
+
+    // One component as a byte, for files and devices alike: component × 255
+    // truncated toward zero and kept inside the byte; NaN gives 0.
+    static constexpr uint8_t componentByte(double component)
+    {
+        const double v = component * 255.0;
+        if (!(v > 0.0)) // NaN too
+            return 0;
+        if (v >= 255.0)
+            return 0xFF;
+        return uint8_t(v);
+    }
 
     bool isConvertible() const
     {

@@ -30,5 +30,12 @@ enum class AppError : int {
 
 constexpr int appErrorCode(AppError e) { return static_cast<int>(e); }
 
+// True when a device command was refused because another transaction on the
+// same device is still waiting for its replies (DeviceIsInvalid is given for
+// nothing else). The device is busy, not broken: callers return the result
+// and do not run the recovery (setConnectedDeviceError), which would drop a
+// healthy device.
+constexpr bool isBusy(AppError e) { return e == AppError::DeviceIsInvalid; }
+
 // Case name, for log lines and test output.
 const char* appErrorName(AppError e);

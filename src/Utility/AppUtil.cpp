@@ -1,5 +1,7 @@
 #include "Utility/AppUtil.h"
 
+#include "Utility/HexText.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -64,16 +66,6 @@ std::optional<int64_t> parseHexInt64(const QString& text)
     return static_cast<int64_t>(magnitude);
 }
 
-// Component × 255, truncated toward zero, kept within one byte.
-int componentByte(double component)
-{
-    const double v = std::trunc(component * 255.0);
-    if (v <= 0.0)
-        return 0;
-    if (v >= 255.0)
-        return 255;
-    return static_cast<int>(v);
-}
 
 } // namespace
 
@@ -130,10 +122,10 @@ QString colorToStr(const AppColor& color)
         blue = color.blue;
         alpha = color.alpha;
     }
-    char text[16];
-    std::snprintf(text, sizeof text, "%02X%02X%02X%02X", componentByte(alpha),
-                  componentByte(red), componentByte(green), componentByte(blue));
-    return QString::fromLatin1(text);
+    std::string text;
+    for (double component : {alpha, red, green, blue})
+        text += hexText(AppColor::componentByte(component), 2);
+    return QString::fromStdString(text);
 }
 
 void convertImageSizeToDpi72(QImage& image)

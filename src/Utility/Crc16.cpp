@@ -1,5 +1,7 @@
 #include "Utility/Crc16.h"
 
+#include "Utility/HexText.h"
+
 namespace Crc16 {
 
 namespace {
@@ -49,7 +51,7 @@ uint16_t compute(const QByteArray& data)
 
 QString toText(uint16_t crc)
 {
-    return QStringLiteral("%1").arg(crc, 4, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(hexText(crc, 4));
 }
 
 } // namespace Crc16

@@ -89,8 +89,12 @@ AppError saveProfileData(const QString& path, const std::optional<QByteArray>& x
     const std::optional<QByteArray> member = dataConvertCRLF(*xml);
     if (!member)
         return AppError::FileNotExist;
-    const QFileInfo target(path);
-    if (path.isEmpty() || target.isDir() || !target.absoluteDir().exists())
+    if (path.isEmpty())
+        return AppError::FileNotExist;
+    // A symbolic link stays; its target is replaced.
+    const ZipUtil::PackageLock lock(path);
+    const QFileInfo target(ZipUtil::writeTarget(path));
+    if (target.isDir() || !target.absoluteDir().exists())
         return AppError::FileNotExist;
 
     // Stage the members in a private folder and zip them into an archive beside

@@ -16,8 +16,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace ZipUtil {
@@ -144,6 +149,46 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
     return run;
 }
 
+// unzip takes its archive argument as a wildcard pattern: "Work [1].prf"
+// would open "Work 1.prf". A path holding a pattern character therefore
+// reaches the tool as a plainly named symbolic link to it in a private
+// folder, which lives as long as this object.
+class LiteralArchivePath {
+public:
+    explicit LiteralArchivePath(const QString& absolutePath)
+    {
+        if (!hasPatternCharacter(absolutePath)) {
+            path_ = absolutePath;
+            return;
+        }
+        dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kolventra-XXXXXX"));
+        if (!dir_->isValid())
+            return;
+        const QString link = dir_->filePath(QStringLiteral("archive.zip"));
+        if (!hasPatternCharacter(link) && QFile::link(absolutePath, link))
+            path_ = link;
+    }
+    // Empty when no literal path could be made.
+    const QString& path() const { return path_; }
+
+    static bool hasPatternCharacter(const QString& path)
+    {
+        for (QChar c : path) {
+            switch (c.unicode()) {
+            case u'*': case u'?': case u'[': case u']': case u'\\':
+                return true;
+            default:
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+};
+
 bool renameOver(const QString& from, const QString& to)
 {
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -164,6 +209,44 @@ QString workArchivePath(const QFileInfo& target)
 }
 
 } // namespace
+
+QString writeTarget(const QString& path)
+{
+    constexpr int kMaxLinkLevels = 40; // as the kernel's own limit
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int level = 0; level < kMaxLinkLevels; ++level) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        const QString next = info.symLinkTarget();
+        if (next.isEmpty())
+            return path;
+        current = QFileInfo(next).absoluteFilePath();
+    }
+    return path; // a loop: writing fails on the path as given
+}
+
+PackageLock::PackageLock(const QString& filePath)
+{
+    const QString folder = QFileInfo(writeTarget(filePath)).absolutePath();
+    fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0)
+        return;
+    int rc;
+    do {
+        rc = ::flock(fd_, LOCK_EX);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+PackageLock::~PackageLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // releases the lock
+}
 
 void setToolPaths(const QString& zipPath, const QString& unzipPath)
 {
@@ -229,8 +312,11 @@ QByteArray load(const QString& filePath, const QString& targetFileName, bool ign
     const QFileInfo archive(filePath);
     if (!archive.isFile())
         return {};
-    const QStringList arguments{ignoreCap ? QStringLiteral("-pC") : QStringLiteral("-p"),
-                                archive.absoluteFilePath(), targetFileName};
+    const LiteralArchivePath literal(archive.absoluteFilePath());
+    if (literal.path().isEmpty())
+        return {};
+    const QStringList arguments{ignoreCap ? QStringLiteral("-pC") : QStringLiteral("-p"), literal.path(),
+                                targetFileName};
     ToolRun run = runTool(unzipToolPath(), arguments, QString(), true, maxBytes);
     if (!run.completed || run.exitCode != 0)
         return {};
@@ -246,7 +332,8 @@ AppError deleteMember(const QString& filePath, const QString& name)
 {
     if (!isValidMemberName(name))
         return AppError::BadParam;
-    const QFileInfo archive(filePath);
+    const PackageLock lock(filePath);
+    const QFileInfo archive(writeTarget(filePath));
     if (!archive.isFile())
         return AppError::FileWrite;
 
@@ -290,7 +377,7 @@ AppError save(const QString& srcFolderPath, const QStringList& fileNameList, con
         if (!QFileInfo::exists(source.filePath(name)))
             return AppError::FileWrite;
     }
-    const QFileInfo dest(destZipFilePath);
+    const QFileInfo dest(destZipFilePath.isEmpty() ? QString() : writeTarget(destZipFilePath));
     if (destZipFilePath.isEmpty() || !dest.absoluteDir().exists() || (dest.exists() && !dest.isFile()))
         return AppError::FileWrite;
 
@@ -333,15 +420,20 @@ AppError append(const QString& filePath, const FileList& fileList)
         if (!isValidMemberName(name) || name == indexName)
             return AppError::BadParam;
     }
-    const QFileInfo target(filePath);
-    if (filePath.isEmpty() || (target.exists() && !target.isFile()) || !target.absoluteDir().exists())
+    if (filePath.isEmpty())
+        return AppError::FileNotExist;
+    // The index is read, changed and written back: nobody else may change the
+    // package meanwhile.
+    const PackageLock lock(filePath);
+    const QFileInfo target(writeTarget(filePath));
+    if ((target.exists() && !target.isFile()) || !target.absoluteDir().exists())
         return AppError::FileNotExist;
 
     // The existing index, in order. An index that does not parse is rebuilt
     // from the members added now.
     FileIndex index;
     if (target.exists()) {
-        const QByteArray indexBytes = load(filePath, indexName, false, kMaxXmlMemberBytes);
+        const QByteArray indexBytes = load(target.absoluteFilePath(), indexName, false, kMaxXmlMemberBytes);
         FileIndexXML reader;
         if (!indexBytes.isEmpty() && reader.parse(indexBytes))
             index = reader.takeProfile();

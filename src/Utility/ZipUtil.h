@@ -10,7 +10,10 @@
 // Member names that reach the tools are checked first (isValidMemberName):
 // a name the tools would take as an option or a wildcard reads as missing
 // (load: empty, contains: false) and is refused by the writers (BadParam).
-// Archive paths are passed absolute, so they never look like options.
+// Archive paths are passed absolute, so they never look like options; unzip
+// would take one holding "*", "?", "[", "]" or "\\" as a wildcard pattern
+// (and open a neighbour), so such a path reaches it through a plainly named
+// symbolic link.
 //
 // Writers never change an archive in place: they work on a copy next to it
 // (a hidden "*.zip" in the same folder) and rename it over the archive on
@@ -88,6 +91,31 @@ using FileList = std::vector<std::pair<QString, QByteArray>>;
 // "index.xml" itself); FileNotExist when staging or the tool fails, and then
 // the old file is byte-identical.
 AppError append(const QString& filePath, const FileList& fileList);
+
+// The file a write to `path` must replace: symbolic links are followed (every
+// level; a dangling link gives the path it names), so that writers replace
+// the link's target and keep the link. `path` itself when it is no link, or
+// when the links go round in a loop.
+QString writeTarget(const QString& path);
+
+// The advisory lock (flock) of the folder holding the package at `filePath`
+// (after writeTarget), held from construction to destruction. Every
+// read-modify-write of a package (append, deleteMember, saving a profile)
+// takes it, so two processes writing packages in one folder at once take
+// turns instead of losing each other's members. Blocks until the lock is
+// free; isLocked() is false when the folder could not be opened or locked
+// (the write then goes ahead unlocked, as before).
+class PackageLock {
+public:
+    explicit PackageLock(const QString& filePath);
+    ~PackageLock();
+    PackageLock(const PackageLock&) = delete;
+    PackageLock& operator=(const PackageLock&) = delete;
+    bool isLocked() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
 
 // --- test seams -------------------------------------------------------------
 

@@ -310,8 +310,14 @@ std::optional<QByteArray> ApplicationProfileXML::construct(const ApplicationProf
     normal.add(QStringLiteral("Bottom"), coordinateText(w.normalPosition.height()));
 
     root.add(QStringLiteral("FunctionTabSelect"), caseText(profile.functionTabSelect));
-    root.add(QStringLiteral("ProfileFilePath"), profile.profileFilePath);
-    root.add(QStringLiteral("FirmwareFilePath"), profile.firmwareFilePath);
+    // A path XML cannot carry (Linux allows control characters in names) is
+    // not stored, so the rest of the settings still is; the default folder
+    // applies to it after the next load.
+    const auto storable = [](const QString& path) {
+        return XmlProfileWriter::canCarry(path) ? path : QString();
+    };
+    root.add(QStringLiteral("ProfileFilePath"), storable(profile.profileFilePath));
+    root.add(QStringLiteral("FirmwareFilePath"), storable(profile.firmwareFilePath));
     root.add(QStringLiteral("SelectDevice"), QString::number(profile.selectDevice));
     root.add(QStringLiteral("SelectDeviceType"), caseText(profile.selectDeviceType));
     root.add(QStringLiteral("SelectColor"), profile.selectColor);

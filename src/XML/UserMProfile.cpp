@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
 #include "IMainController.h"
+#include "Utility/HexText.h"
 #include "Utility/ProfilePackage.h"
 #include "XML/UserProfile.h"
 
@@ -89,9 +90,12 @@ bool profileFits(const MouseEntry& mouse, const UserMProfileFile& profile,
     return true;
 }
 
-// A command failed: the main window drops the device and detects again.
+// A command failed: the main window drops the device and detects again. A
+// busy device (another transaction is waiting) is not broken.
 AppError deviceFailed(AppError error)
 {
+    if (isBusy(error))
+        return error;
     IMainController* controller = AppParam::mainController;
     if (controller && AppParam::selectDeviceLocation != 0)
         controller->setConnectedDeviceError(AppParam::selectDeviceLocation);
@@ -294,8 +298,7 @@ QString UserMProfile::encodeComment(const QString& comment)
             continue;
         }
         for (char byte : text.toUtf8())
-            out += QLatin1Char('%')
-                + QStringLiteral("%1").arg(uint(uint8_t(byte)), 2, 16, QLatin1Char('0')).toUpper();
+            out += QLatin1Char('%') + QString::fromStdString(hexText(uint8_t(byte), 2));
     }
     return out;
 }

@@ -14,8 +14,11 @@
 namespace {
 
 // The device's recovery for a failed command, when a device is remembered.
-void reportDeviceError()
+// A busy device (another transaction is waiting) is not broken.
+void reportDeviceError(AppError error)
 {
+    if (isBusy(error))
+        return;
     const int32_t location = AppParam::selectDeviceLocation;
     if (location != 0 && AppParam::mainController)
         AppParam::mainController->setConnectedDeviceError(location);
@@ -208,7 +211,7 @@ AppError UserProfile::Apply(std::shared_ptr<KeyboardEntry> keyboard, const UserP
         }
         const AppError e = kb.CMD_SetOnPos_Indi(list, false);
         if (e != AppError::NoError) {
-            reportDeviceError();
+            reportDeviceError(e);
             return e;
         }
         kb.hidWait();
@@ -224,7 +227,7 @@ AppError UserProfile::Apply(std::shared_ptr<KeyboardEntry> keyboard, const UserP
         }
         const AppError e = kb.CMD_SetKeyLock(list, false);
         if (e != AppError::NoError) {
-            reportDeviceError();
+            reportDeviceError(e);
             return e;
         }
         kb.hidWait();

@@ -82,9 +82,9 @@ bool isValidName(const QString& name)
     return true;
 }
 
-// Characters XML 1.0 can carry: tab, LF, CR, U+0020-U+D7FF, U+E000-U+FFFD and
-// properly paired surrogates.
-bool isValidText(const QString& text)
+} // namespace
+
+bool canCarry(const QString& text)
 {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -105,9 +105,11 @@ bool isValidText(const QString& text)
     return true;
 }
 
+namespace {
+
 bool isWritable(const XmlElement& element)
 {
-    if (!isValidName(element.name) || !isValidText(element.text))
+    if (!isValidName(element.name) || !canCarry(element.text))
         return false;
     for (const XmlElement& child : element.children) {
         if (!isWritable(child))

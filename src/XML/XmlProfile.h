@@ -119,4 +119,8 @@ namespace XmlProfileWriter {
 // valid XML name or a text holds characters XML cannot carry.
 std::optional<QByteArray> document(const XmlElement& root);
 
+// True when XML 1.0 can carry every character of `text`: tab, LF, CR,
+// U+0020-U+D7FF, U+E000-U+FFFD and properly paired surrogates.
+bool canCarry(const QString& text);
+
 } // namespace XmlProfileWriter

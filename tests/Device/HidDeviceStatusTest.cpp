@@ -151,8 +151,7 @@ TEST_F(HidDeviceStatusTest, ShortAndExtraReportsNeverReadOutOfRange)
     // A 3-byte report, then a report with nothing at all.
     script.inputs = {{Status::Success, Bytes{0x55, 0x55, 0x04}}};
     EXPECT_EQ(transact(0x04, {0}), AppError::RecvBadLengthStore);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].size(), 65u);
+    EXPECT_TRUE(replies.empty()); // a cut reply's bytes are not handed on
 
     script.inputs = {{Status::Success, Bytes{}}};
     EXPECT_EQ(transact(0x04, {0}), AppError::RecvBadLengthStore);

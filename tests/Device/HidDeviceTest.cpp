@@ -31,19 +31,6 @@ protected:
 
 } // namespace
 
-TEST(HidDeviceConstants, RealWaitsArePinned)
-{
-    // The real constants, by value; every test below runs them scaled down.
-    EXPECT_DOUBLE_EQ(SmartWait::kPaceSeconds, 0.06);
-    EXPECT_DOUBLE_EQ(HidDevice::kReplyTimeoutSeconds, 10.0);
-    EXPECT_DOUBLE_EQ(KolventraDevice::kRetryWaitSeconds, 1.0);
-    EXPECT_EQ(KolventraDevice::RetryMaxCount, 3);
-    EXPECT_EQ(KolventraDevice::SSZ_TOTAL, 65);
-    EXPECT_EQ(KolventraDevice::RSZ_TOTAL, 65);
-    EXPECT_EQ(HidDevice::kUsagePage, 0xFF00);
-    EXPECT_EQ(HidDevice::kUsage, 1);
-}
-
 TEST_F(HidDeviceTest, OpenAtAnEmptyLocationGivesBadDeviceAndWritesFailAtOnce)
 {
     KolventraDevice other;
@@ -172,6 +159,25 @@ TEST_F(HidDeviceTest, RemovalDuringTheWaitEndsItAtOnceWithAFailedReport)
     // The object stays open until closed; further writes fail.
     EXPECT_TRUE(device->hidIsOpened());
     EXPECT_EQ(writeStore(), AppError::DevceWrite);
+}
+
+TEST_F(HidDeviceTest, RemovalEndsTheWaitEvenWhenTheCallBackOnlyCompletesOnSuccess)
+{
+    // The call-back is told of the failure; the transport, not the call-back,
+    // knows that nothing more can come and ends the wait.
+    keyboard->inject({.kind = emu::FaultKind::Detach, .command = KolventraDevice::CMDC_SAVESETTING});
+    const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
+    std::vector<int32_t> results;
+    device->isCompletion = false;
+    const auto t0 = platform::now();
+    device->hidWrite(&packet, [&](int32_t r, const uint8_t*, size_t) {
+        results.push_back(r);
+        if (r == HidDevice::kReportSuccess)
+            device->isCompletion = true;
+    });
+    EXPECT_LT(platform::now() - t0, 2s); // not the 10 s time-out
+    EXPECT_EQ(results, (std::vector<int32_t>{HidDevice::kReportNotAttached}));
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(HidDeviceTest, CloseFromInsideTheWaitEndsItWithDevceRead)

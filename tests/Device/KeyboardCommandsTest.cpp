@@ -8,6 +8,7 @@
 #include "Platform/Clock.h"
 #include "support/EmulatedKeyboard.h"
 #include "support/VirtualHidBus.h"
+#include "Utility/AppUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -390,6 +391,32 @@ TEST_F(KeyboardCommandsTest, ColourComponentsAreTruncatedAndKeptInsideTheByte)
     ASSERT_EQ(written.size(), 1u);
     EXPECT_EQ(Bytes(written[0].begin() + 7, written[0].begin() + 19),
               (Bytes{0x7F, 0xFF, 0x00, 0x00, 0xFF, 0x00, 128, 1, 254, 254, 0, 0xFF}));
+}
+
+TEST_F(KeyboardCommandsTest, ColourBytesSentEqualTheColourTextStored)
+{
+    // Components near every byte boundary: what a settings file keeps for a
+    // colour and what the keyboard gets for it must be the same bytes.
+    std::vector<AppColor> colours;
+    for (int b = 0; b < 256; b += 3) {
+        const double lo = b / 255.0;
+        colours.push_back(AppColor::rgba(lo, std::nextafter(lo, 0.0), (b + 0.5) / 255.0, 1.0));
+    }
+    for (size_t first = 0; first < colours.size(); first += 4) {
+        const std::vector<AppColor> four(colours.begin() + first,
+                                         colours.begin() + std::min(first + 4, colours.size()));
+        std::vector<AppColor> sent = four;
+        sent.resize(4, AppColor::black());
+        emulated->clearLog();
+        ASSERT_EQ(kbd.CMD_SetIndicatorLed(0, sent, true), AppError::NoError);
+        const Bytes packet = writtenPackets(*emulated).at(0);
+        for (size_t k = 0; k < four.size(); ++k) {
+            const QString text = AppUtil::colorToStr(four[k]);
+            SCOPED_TRACE(text.toStdString());
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(packet[7 + 3 * k + size_t(c)], uint8_t(text.mid(2 + 2 * c, 2).toUInt(nullptr, 16)));
+        }
+    }
 }
 
 TEST_F(KeyboardCommandsTest, BadArgumentsSendNothingWithOrWithoutADevice)

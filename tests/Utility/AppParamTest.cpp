@@ -3,34 +3,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(AppParam, InitialState)
-{
-    EXPECT_EQ(AppParam::mainController, nullptr);
-    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
-    EXPECT_EQ(AppParam::selectDeviceLocation, 0);
-    EXPECT_EQ(AppParam::selectDeviceType, DeviceType::Unknown);
-    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::None);
-    EXPECT_EQ(AppParam::functionApcSettingSelect, FunctionItem::None);
-    EXPECT_EQ(AppParam::keyDrawMode, KeyDrawFrom::None);
-    EXPECT_EQ(AppParam::appCropMode, CropMode::None);
-    EXPECT_EQ(AppParam::appKeyAnimation, KeyAnimation::None);
-    EXPECT_EQ(AppUtil::colorToStr(AppParam::paintColor), "FF000000");
-    EXPECT_EQ(AppUtil::colorToStr(AppParam::selectColor), "FFFF0000");
-    EXPECT_EQ(AppParam::windowPlacement, WINDOWPLACEMENT{});
-    EXPECT_TRUE(AppParam::userProfileFilePath.isEmpty());
-    EXPECT_TRUE(AppParam::firmwareFilePath.isEmpty());
-    EXPECT_TRUE(AppParam::targetProfileList.empty());
-    ASSERT_EQ(AppParam::customColor.size(), 20u);
-    ASSERT_EQ(AppParam::standerdColor.size(), 10u);
-    for (const auto& c : AppParam::customColor)
-        EXPECT_EQ(AppUtil::colorToStr(c), "00000000");
-    for (const auto& c : AppParam::standerdColor)
-        EXPECT_EQ(AppUtil::colorToStr(c), "00000000");
-    EXPECT_EQ(AppParam::customColorSelect, 0);
-    EXPECT_TRUE(AppParam::localizeList.isEmpty());
-}
-
 TEST(AppParam, Constants)
 {
     EXPECT_STREQ(AppParam::APP_WORK_PATH, "Nembo/KOLVENTRA/");
@@ -83,7 +55,6 @@ TEST(AppParam, ColourTable)
 TEST(AppParam, KeyCodeTables)
 {
     EXPECT_EQ(AppParam::KeyCodeDict.size(), 119u);
-    EXPECT_EQ(AppParam::KeyCodeDict, AppParam::KeyCodeUsDict);
 
     const std::pair<int, CustomKeyCode> rows[] = {
         {0, CustomKeyCode::A},           {22, CustomKeyCode::D6},

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using pkgtest::Members;
 
 namespace {
@@ -362,4 +365,91 @@ TEST_F(ProfilePackageTest, StagingFoldersAreRemoved)
     else
         qputenv("TMPDIR", previous);
     EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+}
+
+TEST_F(ProfilePackageTest, NamesWithPatternCharactersAreTakenLiterally)
+{
+    // Each file has a neighbour its name would match as a wildcard pattern.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Work [1].prf", "Work 1.prf"}, {"a?.prf", "ab.prf"}, {"x*.prf", "xyz.prf"}, {"b\\c.prf", "bc.prf"}};
+    for (const auto& [name, neighbour] : pairs) {
+        SCOPED_TRACE(name);
+        const TestProfile mine{QStringLiteral("mine"), {QStringLiteral("1")}};
+        const TestProfile theirs{QStringLiteral("theirs"), {QStringLiteral("2"), QStringLiteral("3")}};
+        ASSERT_EQ(AppUtil::saveProfile(path(neighbour), theirs, "profile.K.xml"), AppError::NoError);
+        ASSERT_EQ(AppUtil::saveProfile(path(name), mine, "profile.K.xml"), AppError::NoError);
+
+        TestProfile loaded;
+        EXPECT_EQ(AppUtil::loadProfile(path(name), loaded, "profile.K.xml"), AppError::NoError);
+        EXPECT_EQ(loaded, mine);
+
+        // Appending reads the file's own index, so its CRCs stay right.
+        const TestProfile extra{QStringLiteral("extra"), {}};
+        ASSERT_EQ(AppUtil::appendProfile(path(name), extra, "profile.L.xml"), AppError::NoError);
+        const FileIndex index = readIndex(path(name));
+        ASSERT_EQ(index.fileIndexEntry.size(), 2u);
+        EXPECT_EQ(index.fileIndexEntry[0].sign, sign(ZipUtil::load(path(name), "profile.K.xml", false)));
+        EXPECT_EQ(AppUtil::loadProfile(path(name), loaded, "profile.K.xml"), AppError::NoError);
+        EXPECT_EQ(loaded, mine);
+        EXPECT_EQ(AppUtil::loadProfile(path(neighbour), loaded, "profile.K.xml"), AppError::NoError);
+        EXPECT_EQ(loaded, theirs);
+        EXPECT_EQ(sortedMembers(path(neighbour)), (QStringList{"index.xml", "profile.K.xml"}));
+    }
+}
+
+TEST_F(ProfilePackageTest, WritesThroughASymbolicLinkKeepTheLinkAndReplaceItsTarget)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString target = path("real/p.prf");
+    const QString link = path("link.prf");
+    const QString chain = path("chain.prf");
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_TRUE(QFile::link(link, chain)); // a link to the link
+
+    ASSERT_EQ(AppUtil::saveProfile(chain, sample, "profile.A.xml"), AppError::NoError);
+    const TestProfile b{QStringLiteral("B"), {}};
+    ASSERT_EQ(AppUtil::appendProfile(link, b, "profile.B.xml"), AppError::NoError);
+    ASSERT_EQ(AppUtil::appendProfile(chain, b, "profile.C.xml"), AppError::NoError);
+    EXPECT_EQ(ZipUtil::deleteMember(chain, "profile.C.xml"), AppError::NoError);
+
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo(chain).isSymLink());
+    EXPECT_EQ(QFileInfo(chain).symLinkTarget(), QFileInfo(link).absoluteFilePath());
+    ASSERT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(sortedMembers(target), (QStringList{"index.xml", "profile.A.xml", "profile.B.xml"}));
+    TestProfile loaded;
+    EXPECT_EQ(AppUtil::loadProfile(chain, loaded, "profile.A.xml"), AppError::NoError);
+    EXPECT_EQ(loaded, sample);
+    // Work files went next to the target and were removed.
+    EXPECT_EQ(pkgtest::entries(path("real")), QStringList{"p.prf"});
+    EXPECT_EQ(pkgtest::entries(dir.path()), (QStringList{"chain.prf", "link.prf", "real"}));
+}
+
+TEST_F(ProfilePackageTest, ConcurrentAppendsToOnePackageLoseNothing)
+{
+    const QString file = path("shared.prf");
+    ASSERT_EQ(AppUtil::saveProfile(file, sample, "profile.0.xml"), AppError::NoError);
+    constexpr int kPerWriter = 6;
+    std::atomic<int> failures{0};
+    auto writer = [&](int first) {
+        for (int i = 0; i < kPerWriter; ++i) {
+            const TestProfile p{QStringLiteral("t%1").arg(first + i), {}};
+            if (AppUtil::appendProfile(file, p, QStringLiteral("profile.%1.xml").arg(first + i)) != AppError::NoError)
+                ++failures;
+        }
+    };
+    std::thread a(writer, 100), b(writer, 200);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+
+    const QStringList members = sortedMembers(file);
+    EXPECT_EQ(members.size(), 2 + 2 * kPerWriter);
+    const FileIndex index = readIndex(file);
+    EXPECT_EQ(int(index.fileIndexEntry.size()), 1 + 2 * kPerWriter);
+    for (const auto& entry : index.fileIndexEntry) {
+        SCOPED_TRACE(entry.name.toStdString());
+        EXPECT_TRUE(members.contains(entry.name));
+        EXPECT_EQ(entry.sign, sign(pkgtest::memberOf(file, entry.name)));
+    }
 }

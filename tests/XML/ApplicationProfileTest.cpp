@@ -239,12 +239,6 @@ TEST(ApplicationProfileWriter, ElementOrderAndCoordinates)
     EXPECT_EQ(back.windowPlacement.maxPosition, QPointF(0, 0));
 }
 
-TEST(ApplicationProfileWriter, PathsXmlCannotCarryGiveNoDocument)
-{
-    ApplicationProfile p;
-    p.profileFilePath = QStringLiteral("/a\x01b/");
-    EXPECT_FALSE(ApplicationProfileXML::construct(p));
-}
 
 // ----- load() and save() against files ---------------------------------------
 
@@ -419,6 +413,25 @@ TEST_F(ApplicationProfileFile, EmptyPathsAreSavedEmpty)
               AppError::NoError);
     EXPECT_TRUE(stored.firmwareFilePath.isEmpty());
     EXPECT_TRUE(stored.profileFilePath.isEmpty());
+}
+
+TEST_F(ApplicationProfileFile, PathXmlCannotCarryIsLeftOutAndTheRestIsSaved)
+{
+    // Linux allows U+0001 in a folder name; XML 1.0 cannot carry it.
+    const QString odd = home.filePath(QStringLiteral("a\x01b"));
+    ASSERT_TRUE(QDir().mkpath(odd));
+    AppParam::userProfileFilePath = odd;
+    AppParam::firmwareFilePath = home.filePath("firmware");
+    AppParam::selectDeviceLocation = 0x03142000;
+    AppParam::functionTabSelect = FunctionTab::MLedSetting;
+    ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
+
+    resetAppParam();
+    EXPECT_EQ(ApplicationProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::selectDeviceLocation, 0x03142000);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
+    EXPECT_EQ(AppParam::firmwareFilePath, home.filePath("firmware") + "/");
+    EXPECT_EQ(AppParam::userProfileFilePath, documents() + "Nembo/KOLVENTRA/"); // the default
 }
 
 TEST_F(ApplicationProfileFile, FolderThatCannotBeCreatedIsFileWriteAndLogged)

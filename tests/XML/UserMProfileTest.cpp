@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -605,4 +606,21 @@ TEST_F(UserMProfileApplyTest, ProfileFromFileToMouse)
     EXPECT_EQ(mouse->customKeyList[0], source->customKeyList[0]);
 }
 
+} // namespace
+
+namespace {
+TEST_F(UserMProfileApplyTest, BusyMouseIsNotTakenForABrokenOne)
+{
+    // A reading transaction waits for its late reply; a profile applied from
+    // inside that wait is refused as busy, and nothing drops the mouse.
+    emulated->inject({.kind = FaultKind::Late, .delay = std::chrono::milliseconds(60)});
+    AppError inner = AppError::NoError;
+    QTimer::singleShot(10, [&] { inner = UserMProfile::Apply(mouse, sourceProfile(), all()); });
+    EXPECT_EQ(mouse->loadDeviceParam(), AppError::NoError);
+    EXPECT_EQ(inner, AppError::DeviceIsInvalid);
+    EXPECT_TRUE(isBusy(inner));
+    EXPECT_TRUE(controller.deviceErrors.empty());
+    // Once the wait is over, the same profile goes through.
+    EXPECT_EQ(UserMProfile::Apply(mouse, sourceProfile(), all()), AppError::NoError);
+}
 } // namespace

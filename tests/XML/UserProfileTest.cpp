@@ -16,6 +16,7 @@
 #include "support/VirtualHidBus.h"
 
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -594,4 +595,22 @@ TEST_F(UserProfileApply, RecoveryThatDropsTheDeviceLeavesTheKeyboardAlive)
     EXPECT_TRUE(watch.expired()); // released after the call, not during it
 }
 
+} // namespace
+
+namespace {
+TEST_F(UserProfileApply, BusyKeyboardIsNotTakenForABrokenOne)
+{
+    // A reading transaction waits for its late reply; a profile applied from
+    // inside that wait is refused as busy, and nothing drops the keyboard.
+    const UserProfile::EnableFunction all{{ProfileEntry::Apc, true}, {ProfileEntry::KeyLock, true}};
+    const UserProfileFile profile = profileFor(*kb);
+    emulated->inject({.kind = FaultKind::Late, .delay = std::chrono::milliseconds(60)});
+    AppError inner = AppError::NoError;
+    QTimer::singleShot(10, [&] { inner = UserProfile::Apply(kb, profile, all); });
+    EXPECT_EQ(kb->loadDeviceParam(), AppError::NoError);
+    EXPECT_EQ(inner, AppError::DeviceIsInvalid);
+    EXPECT_TRUE(isBusy(inner));
+    EXPECT_TRUE(controller.deviceErrors.empty());
+    EXPECT_EQ(UserProfile::Apply(kb, profile, all), AppError::NoError);
+}
 } // namespace

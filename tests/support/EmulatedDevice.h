@@ -136,7 +136,7 @@ public:
     struct Interface {
         platform::hid::UsagePair usage;
         int maxInputReportSize = 64;
-        bool vendor() const { return usage.page == 0xFF00; }
+        bool vendor() const { return usage.page == platform::hid::kVendorUsage.page; }
     };
     enum class Mode { Application, Updater };
 

@@ -1,13 +1,12 @@
 #include "Platform/Hid/Linux/HidrawDevice.h"
 
+#include "Utility/HexText.h"
 #include "Utility/Logger.h"
 
 #include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
-#include <map>
-#include <mutex>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
@@ -28,33 +27,7 @@ constexpr size_t kReadBufferSize = 16384;
 // The length field of the get-report ioctl holds 14 bits.
 constexpr size_t kMaxIoctlLength = (1u << 14) - 1;
 
-// Nodes opened by this process: how many opens, and whether one of them is
-// seized.
-struct Claim {
-    int users = 0;
-    bool seized = false;
-};
-
-std::mutex& registryMutex()
-{
-    static std::mutex m;
-    return m;
-}
-
-std::map<std::string, Claim>& registry()
-{
-    static std::map<std::string, Claim> r;
-    return r;
-}
-
-std::string hex4(uint16_t v)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s = "0x0000";
-    for (int i = 0; i < 4; ++i)
-        s[5 - i] = digits[(v >> (4 * i)) & 0xF];
-    return s;
-}
+std::string hex4(uint16_t v) { return "0x" + hexText(v, 4); }
 
 } // namespace
 
@@ -72,16 +45,9 @@ Status HidrawDevice::statusForErrno(int err)
 std::unique_ptr<HidrawDevice> HidrawDevice::open(const std::string& path, DeviceInfo info,
                                                  bool numberedReports, bool seize, Status& status)
 {
-    std::unique_lock lock(registryMutex());
-    auto& r = registry();
-    if (auto it = r.find(path); it != r.end() && it->second.users > 0 && (seize || it->second.seized)) {
-        status = Status::ExclusiveAccess;
-        return nullptr;
-    }
-
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int err = errno;
@@ -89,7 +55,6 @@ std::unique_ptr<HidrawDevice> HidrawDevice::open(const std::string& path, Device
         case EACCES:
         case EPERM:
             status = Status::NotPermitted;
-            lock.unlock();
             Logger::log("No permission to open " + path + " (vendor " + hex4(info.vendorId)
                         + ", product " + hex4(info.productId)
                         + "): install the udev rule shipped with KOLVENTRA, then unplug the"
@@ -104,7 +69,9 @@ std::unique_ptr<HidrawDevice> HidrawDevice::open(const std::string& path, Device
         return nullptr;
     }
 
-    // Another process that cooperates takes the same lock.
+    // The advisory lock keeps out every other open that takes it: another
+    // process, and also another open in this process (each open has a lock
+    // of its own).
     int rc;
     do {
         rc = ::flock(fd, (seize ? LOCK_EX : LOCK_SH) | LOCK_NB);
@@ -116,21 +83,14 @@ std::unique_ptr<HidrawDevice> HidrawDevice::open(const std::string& path, Device
         return nullptr;
     }
 
-    Claim& claim = r[path];
-    ++claim.users;
-    claim.seized = claim.seized || seize;
-    lock.unlock();
-
     status = Status::Success;
     return std::unique_ptr<HidrawDevice>(
-        new HidrawDevice(fd, path, seize, std::move(info), numberedReports));
+        new HidrawDevice(fd, path, std::move(info), numberedReports));
 }
 
-HidrawDevice::HidrawDevice(int fd, std::string path, bool seized, DeviceInfo info,
-                           bool numberedReports)
+HidrawDevice::HidrawDevice(int fd, std::string path, DeviceInfo info, bool numberedReports)
     : fd_(fd)
     , path_(std::move(path))
-    , seized_(seized)
     , info_(std::move(info))
     , numberedReports_(numberedReports)
     , readBuf_(kReadBufferSize)
@@ -148,23 +108,13 @@ HidrawDevice::~HidrawDevice()
     // Deleting a notifier from inside its own activation (a handler that
     // closes the device) must wait for the event loop.
     notifier_.release()->deleteLater();
-    ::close(fd_);
-    if (path_.empty())
-        return; // adopted, never registered
-    std::lock_guard lock(registryMutex());
-    auto& r = registry();
-    if (auto it = r.find(path_); it != r.end()) {
-        if (seized_)
-            it->second.seized = false;
-        if (--it->second.users <= 0)
-            r.erase(it);
-    }
+    ::close(fd_); // releases the lock
 }
 
 std::unique_ptr<HidrawDevice> HidrawDevice::adopt(int fd, DeviceInfo info, bool numberedReports)
 {
     return std::unique_ptr<HidrawDevice>(
-        new HidrawDevice(fd, std::string(), false, std::move(info), numberedReports));
+        new HidrawDevice(fd, std::string(), std::move(info), numberedReports));
 }
 
 Status HidrawDevice::write(std::span<const uint8_t> reportIdAndData)

@@ -55,12 +55,11 @@ public:
     static Status statusForErrno(int err);
 
 private:
-    HidrawDevice(int fd, std::string path, bool seized, DeviceInfo info, bool numberedReports);
+    HidrawDevice(int fd, std::string path, DeviceInfo info, bool numberedReports);
     void onReadable();
 
     int fd_ = -1;
     std::string path_;
-    bool seized_ = false;
     DeviceInfo info_;
     bool numberedReports_ = false;
     InputHandler handler_;
