@@ -201,7 +201,7 @@ kbpanel::SendResult FunctionGamingSettingController::sendKeylockCommand(
     const AppError enabled = keyboard->CMD_SetKeyLockEnable(KeyLockFunction::Enable);
     if (!kbpanel::isCurrent(keyboard))
         return SendResult::Replaced;
-    if (kbpanel::isBusyResult(enabled))
+    if (isBusy(enabled))
         return SendResult::Busy;
     const std::vector<KeytopLock> locks = keyLockList(*keyboard);
     keyboard->hidWait();

@@ -22,18 +22,13 @@ bool canSend(const std::shared_ptr<KeyboardEntry>& keyboard)
     return isCurrent(keyboard) && keyboard->hidIsOpened();
 }
 
-bool isBusyResult(AppError result)
-{
-    return result == AppError::DeviceIsInvalid;
-}
-
 SendResult settle(AppError result, const std::shared_ptr<KeyboardEntry>& keyboard)
 {
     if (!isCurrent(keyboard))
         return SendResult::Replaced;
     if (result == AppError::NoError)
         return SendResult::Sent;
-    if (isBusyResult(result))
+    if (isBusy(result))
         return SendResult::Busy;
     if (AppParam::selectDeviceLocation != 0 && AppParam::mainController)
         AppParam::mainController->setConnectedDeviceError(AppParam::selectDeviceLocation);

@@ -38,10 +38,6 @@ bool isCurrent(const std::shared_ptr<KeyboardEntry>& keyboard);
 // keyboard never got.
 bool canSend(const std::shared_ptr<KeyboardEntry>& keyboard);
 
-// The command was refused because another transaction on the device is
-// still waiting for its replies: the device is busy, not broken.
-bool isBusyResult(AppError result);
-
 // Sorts a command's result, running the recovery for a real failure: the
 // main window's setConnectedDeviceError with the selected device location
 // (skipped when that is 0). A busy refusal never runs it. Replaced wins over
