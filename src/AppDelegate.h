@@ -17,7 +17,7 @@ public:
     ~AppDelegate() override;
 
     // The fixed identifier of the application; names the instance lock.
-    static constexpr const char* kApplicationId = "com.nembo.kolventra";
+    static constexpr const char* kApplicationId = KOLVENTRA_APP_ID;
 
     // Takes the per-user instance lock in `folder` (the runtime folder when
     // empty). Null when another running instance holds it; the lock of a

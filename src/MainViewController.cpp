@@ -2,6 +2,8 @@
 
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
+#include "CustomControl/AppUtilUi.h"
+#include "CustomControl/NKButton.h"
 #include "CustomControl/TabMenuView.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
@@ -50,7 +52,8 @@ QFont pixelFont(const QFont& base, int px, bool bold = false)
 
 QPushButton* makeButton(QWidget* parent, const char* key, const QRectF& frame)
 {
-    auto* b = new QPushButton(tr_(key), parent);
+    auto* b = new NKButton(tr_(key), parent);
+    b->setColors(AppParam::OKButtonColor.toQColor(), AppParam::OKButtonHighlightColor.toQColor());
     b->setObjectName(QString::fromLatin1(key));
     b->setAccessibleName(b->text());
     b->setGeometry(frame.toRect());
@@ -189,6 +192,7 @@ void MainViewController::buildWindow()
 
     selectKeybordButton = makeButton(mainFooterView, "KeyboardList",
                                      layout::kSelectKeyboardButton.translated(0, -layout::kMainFooter.top()));
+    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignRight, Qt::white);
     connect(selectKeybordButton, &QPushButton::clicked, this, &MainViewController::pushKeylist);
 
     keyboardErrorView = new KeyboardErrorView(mainView);
@@ -300,6 +304,7 @@ void MainViewController::initDialogItem()
                                     int(layout::kKeyboardSelectView.height()));
     keyboardSelectView->hide();
     keyboardListReturnButton = makeButton(keyboardSelectView, "Return", layout::kKeyboardListReturnButton);
+    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignRight, Qt::white);
     connect(keyboardListReturnButton, &QPushButton::clicked, this, &MainViewController::pushKeylistReturn);
     // Buttons fit their titles and keep their right edges; Return is 10 wider.
     const int returnWidth = keyboardListReturnButton->sizeHint().width() + 10;

@@ -1,5 +1,6 @@
 // The application: one instance per user; the main window until it closes.
 #include "AppDelegate.h"
+#include "CustomControl/AppImages.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kolventra"));
     QApplication::setOrganizationName(QStringLiteral("Nembo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KOLVENTRA_APP_ID));
+    QApplication::setWindowIcon(ui::appIcon(QStringLiteral("AppIcon.png")));
 
     const auto lock = AppDelegate::acquireSingleInstance();
     if (!lock)

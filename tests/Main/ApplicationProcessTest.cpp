@@ -37,7 +37,7 @@ TEST(SingleInstance, LockIsHeldOnceAndAStaleLockIsTakenOver)
     EXPECT_TRUE(AppDelegate::acquireSingleInstance(dir.path()));
 
     // A lock left by a run that no longer exists.
-    QFile stale(dir.filePath(QStringLiteral("com.nembo.kolventra.lock")));
+    QFile stale(dir.filePath(QString::fromLatin1(AppDelegate::kApplicationId) + QStringLiteral(".lock")));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write("2147483000\nkolventra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     stale.close();

@@ -12,6 +12,7 @@
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/UiGeometry.h"
 #include "Device/KeyboardEntry.h"
+#include "Dialog/DialogHooks.h"
 #include "Dialog/ModalDialog.h"
 #include "KeyboardView/KeyboardView.h"
 #include "KeyboardView/KeyboardViewDelegate.h"
@@ -23,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QLabel>
@@ -605,4 +608,148 @@ TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
     }
     EXPECT_TRUE(main.windowClosing());
     EXPECT_FALSE(app.mouse->sessionOpen());
+}
+
+TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shownName = main.keyboardNameLabel->text();
+
+    // A failing run: the recovery reconnects the keyboard.
+    dialogHooks().firmwareUpdate = [&](QWidget*) {
+        EXPECT_TRUE(main.isFirmupdating);
+        EXPECT_FALSE(main.windowClosing());
+        return AppError::DeviceReadTimeout;
+    };
+    const int starts = app.keyboard->startCount();
+    main.execFirmwareUpdate();
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // A good run: the device is let go, the window keeps showing it, and
+    // list changes wait until the device has left once.
+    dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
+    main.execFirmwareUpdate();
+    EXPECT_TRUE(main.isFirmupdateEnding);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(AppParam::device->isEnable());
+    EXPECT_EQ(main.keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+    main.keyboardListChanged(true);  // ignored while ending
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+    dialogHooks().firmwareUpdate = nullptr;
+}
+
+TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKept)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shippedPackage = AppUtil::resourceProfileFolder() + QStringLiteral("KVK108US.key");
+    const QString copy = AppUtil::appWorkFolder() + QStringLiteral("KVK108US.key");
+
+    AppParam::firmwareFilePath = shippedPackage;
+    main.appendKeyboardProfileList();
+    ASSERT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // Chosen from the folder it would be copied to: still there afterwards.
+    AppParam::firmwareFilePath = copy;
+    main.appendKeyboardProfileList();
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_TRUE(app.asked.empty());
+
+    // A source that cannot be read: the box, and the earlier copy stays.
+    AppParam::firmwareFilePath = AppUtil::appWorkFolder() + QStringLiteral("missing/KVK108US.key");
+    main.appendKeyboardProfileList();
+    ASSERT_EQ(app.asked.size(), 1u);
+    EXPECT_EQ(app.asked[0], QStringLiteral("FailedToAccessFile"));
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
+namespace {
+
+// A panel whose set-up finds its keyboard gone: it unplugs it and reports the
+// failure, as a panel whose first command fails does.
+class PanelLosingItsDevice : public FunctionPanel {
+public:
+    PanelLosingItsDevice(AppHarness& app, MainViewController& main) : app_(app), main_(main) {}
+    void initSetting() override
+    {
+        SettingsChangedScope keep;
+        ++calls;
+        if (calls == 1) {
+            app_.bus().detach(kKeyboardLocation);
+            main_.setConnectedDeviceError(kbLoc);
+        }
+    }
+    KeyboardView* keyboardView() override { return &view_; }
+    int calls = 0;
+
+private:
+    AppHarness& app_;
+    MainViewController& main_;
+    KeyboardView view_;
+};
+
+} // namespace
+
+TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    auto* losing = new PanelLosingItsDevice(app, main);
+    std::unique_ptr<FunctionPanel> panel(losing);
+    std::swap(main.gamingSettingController, panel);
+
+    main.clickTab(main.keylockTabView);
+    EXPECT_EQ(losing->calls, 1);
+    // The recovery connected the mouse and showed its panel of that position.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseLedSettingController->keyboardView());
+    EXPECT_TRUE(losing->keyboardView()->isHidden());
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    std::swap(main.gamingSettingController, panel);
+}
+
+TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    int result = -1;
+    bool maskDuringRun = false;
+    bool helpDuringRun = true;
+    dialogHooks().profileLoad = [&](QWidget* window) {
+        ModalDialog dialog(DialogKind::ProfileLoad, window);
+        maskDuringRun = main.isDialogMaskUp();
+        helpDuringRun = main.isHelpMenuEnabled();
+        QTimer::singleShot(20, [&] { app.bus().detach(kKeyboardLocation); });
+        result = dialog.exec();
+        return result;
+    };
+    const int initsBefore = host(main.apcSettingContoller.get())->initCount();
+    QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
+    dialogHooks().profileLoad = nullptr;
+
+    EXPECT_TRUE(maskDuringRun);
+    EXPECT_FALSE(helpDuringRun);
+    EXPECT_EQ(result, 0);
+    // No reload of the panel after a cancelled load; mask and help restored.
+    EXPECT_EQ(host(main.apcSettingContoller.get())->initCount(), initsBefore);
+    EXPECT_FALSE(main.isDialogMaskUp());
+    EXPECT_TRUE(main.isHelpMenuEnabled());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(app.mouse->sessionOpen());
 }
