@@ -739,7 +739,12 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
         result = dialog.exec();
         return result;
     };
-    const int initsBefore = host(main.apcSettingContoller.get())->initCount();
+    // A stand-in for the APC panel counts the panel set-ups.
+    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting);
+    auto* counter = static_cast<PanelHost*>(probe.get());
+    std::swap(main.apcSettingContoller, probe);
+    main.selectFunctionTab(FunctionTab::ApcSetting);
+    const int initsBefore = counter->initCount();
     QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
     dialogHooks().profileLoad = nullptr;
 
@@ -747,9 +752,10 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     EXPECT_FALSE(helpDuringRun);
     EXPECT_EQ(result, 0);
     // No reload of the panel after a cancelled load; mask and help restored.
-    EXPECT_EQ(host(main.apcSettingContoller.get())->initCount(), initsBefore);
+    EXPECT_EQ(counter->initCount(), initsBefore);
     EXPECT_FALSE(main.isDialogMaskUp());
     EXPECT_TRUE(main.isHelpMenuEnabled());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
     EXPECT_TRUE(app.mouse->sessionOpen());
+    std::swap(main.apcSettingContoller, probe);
 }
