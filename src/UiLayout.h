@@ -5,7 +5,9 @@
 // the bottom left (y up), it is turned into Qt's top-left form only through
 // ui::fromBottomLeft (CustomControl/UiGeometry.h).
 
+#include <QPointF>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 namespace layout {
@@ -127,6 +129,13 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 // half-height above the middle.
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
+// APC panel (top-left coordinates inside the panel view, which covers the
+// main view): the three-cell level radio below the keyboard.
+inline constexpr QRectF kApcLevelRadio{40, 540, 330, 30};
+inline constexpr int kApcLevelRadioFont = 15;
+// Key-lock panel: the key-lock switch below the keyboard.
+inline constexpr QPointF kKeyLockSwitchTopLeft{40, 540};
+inline constexpr QSize kKeyLockSwitchIcon{40, 22};
 
 // -- Mouse button panel (top-left coordinates of the panel view)
 // Label and menu header of each button: the label stands this far below the

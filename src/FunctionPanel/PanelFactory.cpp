@@ -1,5 +1,7 @@
 // The one place where a tab is bound to its setting panel.
 #include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/FunctionApcSettingController.h"
+#include "FunctionPanel/FunctionGamingSettingController.h"
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "FunctionPanel/FunctionMLedSettingController.h"
 #include "FunctionPanel/FunctionMOtherSettingController.h"
@@ -21,7 +23,9 @@ std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewCont
     case FunctionTab::OtherSetting:
         return std::make_unique<FunctionOtherSettingController>(controller);
     case FunctionTab::ApcSetting:
+        return std::make_unique<FunctionApcSettingController>(controller);
     case FunctionTab::GamingSetting:
+        return std::make_unique<FunctionGamingSettingController>(controller);
     default:
         return std::make_unique<PanelHost>(tab);
     }
