@@ -227,10 +227,13 @@ void MainViewController::buildWindow()
     connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
     helpMenuButton->setMenu(menu);
 
-    // The APC tab's selection strip (one row, no highlight), shown in the tab
-    // bar while the APC panel is.
-    const QRectF selectFrame(0, 0, layout::kTabWidth, layout::kMainTabBar.height());
+    // The APC tab's selection strip (one row, no highlight) naming the APC
+    // mode in force; shown straight under the APC tab while the APC panel is.
+    // It only reports, so clicks pass through it to the picture below.
+    const QRectF selectFrame(QPointF(0, 0), layout::kApcModeStrip.size());
     apcTabMenuSelectView = new TabMenuSettingView(selectFrame);
+    apcTabMenuSelectView->setObjectName(QStringLiteral("apcTabMenuSelectView"));
+    apcTabMenuSelectView->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
     selectItem->isHighlight = false;
     apcTabMenuSelectView->hide();
@@ -973,6 +976,8 @@ void MainViewController::placeBodyView(KeyboardView* view)
     view->show();
     mainFooterView->raise();
     mainHeaderView->raise();
+    if (apcTabMenuSelectView->parentWidget() == mainView)
+        apcTabMenuSelectView->raise();
     if (maskView)
         maskView->raise();
     if (keyboardSelectView->isVisible())
@@ -1177,9 +1182,12 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     const auto device = AppParam::device;
     panel->initSetting();
     if (!mouse && panel == apcSettingContoller.get() && AppParam::device == device) {
-        apcTabMenuSelectView->setParent(tabBarView);
-        apcTabMenuSelectView->move(0, 0);
+        // Under the tab row rather than in it: the tabs keep their whole
+        // click areas and the picture's frame is what the strip covers.
+        apcTabMenuSelectView->setParent(mainView);
+        apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
         apcTabMenuSelectView->show();
+        apcTabMenuSelectView->raise();
     }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
