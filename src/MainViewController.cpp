@@ -786,25 +786,89 @@ void MainViewController::setModelLabels(const QString& prefix)
         keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + fw->toUpper());
 }
 
+// Counts the connects in progress for as long as one runs.
+struct ConnectDepth {
+    explicit ConnectDepth(int& depth) : d(depth) { ++d; }
+    ~ConnectDepth() { --d; }
+    int& d;
+};
+
+template <class Entry>
+bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
+                                        const char* failureLog)
+{
+    const AppError opened = device->open(uint32_t(entry.deviceLocation));
+    if (opened == AppError::AbortFirmwareUpdate) {
+        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    } else if (opened != AppError::NoError) {
+        device.reset();
+        openFailed(entry.deviceLocation, failureLog);
+        return false;
+    }
+    return true;
+}
+
+void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device, int32_t location, DeviceType type)
+{
+    AppParam::device = device;
+    AppParam::selectDeviceLocation = location;
+    conectDeviceLocation = location;
+    AppParam::selectDeviceType = type;
+    AppParam::functionApcSettingSelect = FunctionItem::None;
+    AppParam::functionLedSettingSelect = FunctionItem::None;
+    AppParam::keyDrawMode = KeyDrawFrom::None;
+    AppParam::appCropMode = CropMode::None;
+    AppParam::appKeyAnimation = KeyAnimation::None;
+}
+
+void MainViewController::showConnectedHeader(const QString& modelPrefix)
+{
+    setModelLabels(modelPrefix);
+    setHelpMenu(true);
+    sendButton->hide();
+    saveProfileButton->setEnabled(true);
+    loadProfileButton->setEnabled(true);
+}
+
+// A pending wish for the device's "other settings" tab wins; else the tab
+// left when the previous device went away comes back.
+void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab)
+{
+    convertDeviceTabSelect();
+    if (pendingOtherTab) {
+        AppParam::functionTabSelect = otherTab;
+        beforeTab = FunctionTab::None;
+        pendingOtherTab = false;
+    } else if (beforeTab != FunctionTab::None) {
+        AppParam::functionTabSelect = beforeTab;
+        beforeTab = FunctionTab::None;
+    }
+}
+
+// Shows the picture, reads the device's settings and builds the panel again
+// from them; a recovery on the way may replace the device, and then its own
+// connect has done the rest.
+void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location)
+{
+    placeBodyView(currentKeyboardView);
+    if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
+        setConnectedDeviceError(AppParam::selectDeviceLocation);
+    if (AppParam::device != device)
+        return;
+    selectFunctionTab(AppParam::functionTabSelect);
+    if (AppParam::device == device)
+        connectFailures_.erase(location);
+}
+
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
                                                const std::shared_ptr<KeyboardProfile>& keyProfile)
 {
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadProfile(keyProfile->profilePath) != AppError::NoError)
         return;
-    ++connectDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{connectDepth_};
-    const AppError opened = kb->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
-        kb.reset();
-        openFailed(entry.deviceLocation, "keyboard open error.");
+    const ConnectDepth depth(connectDepth_);
+    if (!openForConnect(kb, entry, "keyboard open error."))
         return;
-    }
     const auto images = keyProfile->getKeyboardImage();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
         Logger::log("keybord image not found.");
@@ -814,23 +878,11 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     keyboardErrorView->hide();
     disconnectDevice(false);
 
-    AppParam::device = kb;
-    AppParam::selectDeviceLocation = entry.deviceLocation;
-    conectDeviceLocation = entry.deviceLocation;
-    AppParam::selectDeviceType = DeviceType::Keyboard;
-    AppParam::functionApcSettingSelect = FunctionItem::None;
-    AppParam::functionLedSettingSelect = FunctionItem::None;
-    AppParam::keyDrawMode = KeyDrawFrom::None;
-    AppParam::appCropMode = CropMode::None;
-    AppParam::appKeyAnimation = KeyAnimation::None;
+    adoptDevice(kb, entry.deviceLocation, DeviceType::Keyboard);
 
     for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
         p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
-    setModelLabels(QString());
-    setHelpMenu(true);
-    sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    showConnectedHeader(QString());
 
     apcTabView->setTabEnabled(kb->supportAPC);
     keylockTabView->setTabEnabled(true);
@@ -844,15 +896,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         item->update();
     }
 
-    convertDeviceTabSelect();
-    if (selectOtherSetting) {
-        AppParam::functionTabSelect = FunctionTab::OtherSetting;
-        beforeTab = FunctionTab::None;
-        selectOtherSetting = false;
-    } else if (beforeTab != FunctionTab::None) {
-        AppParam::functionTabSelect = beforeTab;
-        beforeTab = FunctionTab::None;
-    }
+    restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
     if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
                             AppParam::functionTabSelect == FunctionTab::MButtonSetting))
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
@@ -865,15 +909,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         t->show();
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->hide();
-    placeBodyView(currentKeyboardView);
-
-    if (kb->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != kb)
-        return;
-    selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == kb)
-        connectFailures_.erase(entry.deviceLocation);
+    finishConnect(kb, entry.deviceLocation);
 }
 
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
@@ -882,19 +918,9 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadProfile(mouseProfile->profilePath) != AppError::NoError)
         return;
-    ++connectDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{connectDepth_};
-    const AppError opened = mouse->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
-        mouse.reset();
-        openFailed(entry.deviceLocation, "mouse open error.");
+    const ConnectDepth depth(connectDepth_);
+    if (!openForConnect(mouse, entry, "mouse open error."))
         return;
-    }
     // Into a scratch map: the current mouse keeps its pictures on failure.
     QHash<QString, QImage> images;
     if (mouseProfile->LoadMouseTabImages(images) != AppError::NoError) {
@@ -906,15 +932,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     disconnectDevice(false);
     mouseImages = std::move(images);
 
-    AppParam::device = mouse;
-    AppParam::selectDeviceLocation = entry.deviceLocation;
-    conectDeviceLocation = entry.deviceLocation;
-    AppParam::selectDeviceType = DeviceType::Mouse;
-    AppParam::functionApcSettingSelect = FunctionItem::None;
-    AppParam::functionLedSettingSelect = FunctionItem::None;
-    AppParam::keyDrawMode = KeyDrawFrom::None;
-    AppParam::appCropMode = CropMode::None;
-    AppParam::appKeyAnimation = KeyAnimation::None;
+    adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
     const auto& names = mouseProfile->tabBodyImages;
     const std::pair<FunctionPanel*, QString> pictures[] = {
@@ -925,26 +943,14 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     };
     for (const auto& [panel, name] : pictures)
         panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
-    setModelLabels(QStringLiteral("VX"));
-    setHelpMenu(true);
-    sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    showConnectedHeader(QStringLiteral("VX"));
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
         t->setTabEnabled(true);
         t->update();
         t->setTabStatus(TabStatus::notActive);
     }
 
-    convertDeviceTabSelect();
-    if (selectMOtherSetting) {
-        AppParam::functionTabSelect = FunctionTab::MOtherSetting;
-        beforeTab = FunctionTab::None;
-        selectMOtherSetting = false;
-    } else if (beforeTab != FunctionTab::None) {
-        AppParam::functionTabSelect = beforeTab;
-        beforeTab = FunctionTab::None;
-    }
+    restoreTabAfterConnect(selectMOtherSetting, FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
         return;
@@ -954,15 +960,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     selectOtherSetting = false;
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->show();
-    placeBodyView(currentKeyboardView);
-
-    if (mouse->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != mouse)
-        return;
-    selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == mouse)
-        connectFailures_.erase(entry.deviceLocation);
+    finishConnect(mouse, entry.deviceLocation);
 }
 
 void MainViewController::placeBodyView(KeyboardView* view)
