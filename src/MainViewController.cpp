@@ -436,6 +436,13 @@ bool MainViewController::windowClosing()
 
 void MainViewController::applicationWillResignActive()
 {
+    closeShownTabMenu(false);
+}
+
+// Closes the menu of the tab on show if it is open; with `buttonPopovers`
+// also the mouse button panel's pop-up menus when that tab is on show.
+void MainViewController::closeShownTabMenu(bool buttonPopovers)
+{
     switch (AppParam::functionTabSelect) {
     case FunctionTab::ApcSetting:
         if (apcSettingContoller->isMenuViewShown())
@@ -448,6 +455,10 @@ void MainViewController::applicationWillResignActive()
     case FunctionTab::MOtherSetting:
         if (mouseOtherSettingController->isMenuViewShown())
             mouseOtherSettingController->closeMenuView(true);
+        break;
+    case FunctionTab::MButtonSetting:
+        if (buttonPopovers)
+            mouseButtonSettingController->allPopoverMenuClose();
         break;
     default: break;
     }
@@ -1572,22 +1583,7 @@ void MainViewController::pushKeylistReturn()
 
 void MainViewController::pushAboutMenu()
 {
-    switch (AppParam::functionTabSelect) {
-    case FunctionTab::OtherSetting:
-        if (otherSettingController->isMenuViewShown())
-            otherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::MOtherSetting:
-        if (mouseOtherSettingController->isMenuViewShown())
-            mouseOtherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::ApcSetting:
-        if (apcSettingContoller->isMenuViewShown())
-            apcSettingContoller->closeMenuView(false);
-        break;
-    case FunctionTab::MButtonSetting: mouseButtonSettingController->allPopoverMenuClose(); break;
-    default: break;
-    }
+    closeShownTabMenu(true);
     if (dialogHooks().versionInfo)
         dialogHooks().versionInfo(mainView);
 }

@@ -234,6 +234,7 @@ private:
     bool isUsable(const DeviceEnumEntry& entry);
     QImage thumbnail(const DeviceEnumEntry& entry);
     void closeTabMenus();
+    void closeShownTabMenu(bool buttonPopovers);
     void setTabLooks(const std::vector<MainTabView*>& row, int shownPosition);
     void placeBodyView(KeyboardView* view);
     void setModelLabels(const QString& prefix);
