@@ -227,10 +227,13 @@ void MainViewController::buildWindow()
     connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
     helpMenuButton->setMenu(menu);
 
-    // The APC tab's selection strip (one row, no highlight), shown in the tab
-    // bar while the APC panel is.
-    const QRectF selectFrame(0, 0, layout::kTabWidth, layout::kMainTabBar.height());
+    // The APC tab's selection strip (one row, no highlight) naming the APC
+    // mode in force; shown straight under the APC tab while the APC panel is.
+    // It only reports, so clicks pass through it to the picture below.
+    const QRectF selectFrame(QPointF(0, 0), layout::kApcModeStrip.size());
     apcTabMenuSelectView = new TabMenuSettingView(selectFrame);
+    apcTabMenuSelectView->setObjectName(QStringLiteral("apcTabMenuSelectView"));
+    apcTabMenuSelectView->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
     selectItem->isHighlight = false;
     apcTabMenuSelectView->hide();
@@ -433,6 +436,13 @@ bool MainViewController::windowClosing()
 
 void MainViewController::applicationWillResignActive()
 {
+    closeShownTabMenu(false);
+}
+
+// Closes the menu of the tab on show if it is open; with `buttonPopovers`
+// also the mouse button panel's pop-up menus when that tab is on show.
+void MainViewController::closeShownTabMenu(bool buttonPopovers)
+{
     switch (AppParam::functionTabSelect) {
     case FunctionTab::ApcSetting:
         if (apcSettingContoller->isMenuViewShown())
@@ -445,6 +455,10 @@ void MainViewController::applicationWillResignActive()
     case FunctionTab::MOtherSetting:
         if (mouseOtherSettingController->isMenuViewShown())
             mouseOtherSettingController->closeMenuView(true);
+        break;
+    case FunctionTab::MButtonSetting:
+        if (buttonPopovers)
+            mouseButtonSettingController->allPopoverMenuClose();
         break;
     default: break;
     }
@@ -783,25 +797,89 @@ void MainViewController::setModelLabels(const QString& prefix)
         keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + fw->toUpper());
 }
 
+// Counts the connects in progress for as long as one runs.
+struct ConnectDepth {
+    explicit ConnectDepth(int& depth) : d(depth) { ++d; }
+    ~ConnectDepth() { --d; }
+    int& d;
+};
+
+template <class Entry>
+bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
+                                        const char* failureLog)
+{
+    const AppError opened = device->open(uint32_t(entry.deviceLocation));
+    if (opened == AppError::AbortFirmwareUpdate) {
+        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    } else if (opened != AppError::NoError) {
+        device.reset();
+        openFailed(entry.deviceLocation, failureLog);
+        return false;
+    }
+    return true;
+}
+
+void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device, int32_t location, DeviceType type)
+{
+    AppParam::device = device;
+    AppParam::selectDeviceLocation = location;
+    conectDeviceLocation = location;
+    AppParam::selectDeviceType = type;
+    AppParam::functionApcSettingSelect = FunctionItem::None;
+    AppParam::functionLedSettingSelect = FunctionItem::None;
+    AppParam::keyDrawMode = KeyDrawFrom::None;
+    AppParam::appCropMode = CropMode::None;
+    AppParam::appKeyAnimation = KeyAnimation::None;
+}
+
+void MainViewController::showConnectedHeader(const QString& modelPrefix)
+{
+    setModelLabels(modelPrefix);
+    setHelpMenu(true);
+    sendButton->hide();
+    saveProfileButton->setEnabled(true);
+    loadProfileButton->setEnabled(true);
+}
+
+// A pending wish for the device's "other settings" tab wins; else the tab
+// left when the previous device went away comes back.
+void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab)
+{
+    convertDeviceTabSelect();
+    if (pendingOtherTab) {
+        AppParam::functionTabSelect = otherTab;
+        beforeTab = FunctionTab::None;
+        pendingOtherTab = false;
+    } else if (beforeTab != FunctionTab::None) {
+        AppParam::functionTabSelect = beforeTab;
+        beforeTab = FunctionTab::None;
+    }
+}
+
+// Shows the picture, reads the device's settings and builds the panel again
+// from them; a recovery on the way may replace the device, and then its own
+// connect has done the rest.
+void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location)
+{
+    placeBodyView(currentKeyboardView);
+    if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
+        setConnectedDeviceError(AppParam::selectDeviceLocation);
+    if (AppParam::device != device)
+        return;
+    selectFunctionTab(AppParam::functionTabSelect);
+    if (AppParam::device == device)
+        connectFailures_.erase(location);
+}
+
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
                                                const std::shared_ptr<KeyboardProfile>& keyProfile)
 {
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadProfile(keyProfile->profilePath) != AppError::NoError)
         return;
-    ++connectDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{connectDepth_};
-    const AppError opened = kb->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
-        kb.reset();
-        openFailed(entry.deviceLocation, "keyboard open error.");
+    const ConnectDepth depth(connectDepth_);
+    if (!openForConnect(kb, entry, "keyboard open error."))
         return;
-    }
     const auto images = keyProfile->getKeyboardImage();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
         Logger::log("keybord image not found.");
@@ -811,23 +889,11 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     keyboardErrorView->hide();
     disconnectDevice(false);
 
-    AppParam::device = kb;
-    AppParam::selectDeviceLocation = entry.deviceLocation;
-    conectDeviceLocation = entry.deviceLocation;
-    AppParam::selectDeviceType = DeviceType::Keyboard;
-    AppParam::functionApcSettingSelect = FunctionItem::None;
-    AppParam::functionLedSettingSelect = FunctionItem::None;
-    AppParam::keyDrawMode = KeyDrawFrom::None;
-    AppParam::appCropMode = CropMode::None;
-    AppParam::appKeyAnimation = KeyAnimation::None;
+    adoptDevice(kb, entry.deviceLocation, DeviceType::Keyboard);
 
     for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
         p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
-    setModelLabels(QString());
-    setHelpMenu(true);
-    sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    showConnectedHeader(QString());
 
     apcTabView->setTabEnabled(kb->supportAPC);
     keylockTabView->setTabEnabled(true);
@@ -841,15 +907,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         item->update();
     }
 
-    convertDeviceTabSelect();
-    if (selectOtherSetting) {
-        AppParam::functionTabSelect = FunctionTab::OtherSetting;
-        beforeTab = FunctionTab::None;
-        selectOtherSetting = false;
-    } else if (beforeTab != FunctionTab::None) {
-        AppParam::functionTabSelect = beforeTab;
-        beforeTab = FunctionTab::None;
-    }
+    restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
     if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
                             AppParam::functionTabSelect == FunctionTab::MButtonSetting))
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
@@ -862,15 +920,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         t->show();
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->hide();
-    placeBodyView(currentKeyboardView);
-
-    if (kb->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != kb)
-        return;
-    selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == kb)
-        connectFailures_.erase(entry.deviceLocation);
+    finishConnect(kb, entry.deviceLocation);
 }
 
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
@@ -879,19 +929,9 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadProfile(mouseProfile->profilePath) != AppError::NoError)
         return;
-    ++connectDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{connectDepth_};
-    const AppError opened = mouse->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
-        mouse.reset();
-        openFailed(entry.deviceLocation, "mouse open error.");
+    const ConnectDepth depth(connectDepth_);
+    if (!openForConnect(mouse, entry, "mouse open error."))
         return;
-    }
     // Into a scratch map: the current mouse keeps its pictures on failure.
     QHash<QString, QImage> images;
     if (mouseProfile->LoadMouseTabImages(images) != AppError::NoError) {
@@ -903,15 +943,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     disconnectDevice(false);
     mouseImages = std::move(images);
 
-    AppParam::device = mouse;
-    AppParam::selectDeviceLocation = entry.deviceLocation;
-    conectDeviceLocation = entry.deviceLocation;
-    AppParam::selectDeviceType = DeviceType::Mouse;
-    AppParam::functionApcSettingSelect = FunctionItem::None;
-    AppParam::functionLedSettingSelect = FunctionItem::None;
-    AppParam::keyDrawMode = KeyDrawFrom::None;
-    AppParam::appCropMode = CropMode::None;
-    AppParam::appKeyAnimation = KeyAnimation::None;
+    adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
     const auto& names = mouseProfile->tabBodyImages;
     const std::pair<FunctionPanel*, QString> pictures[] = {
@@ -922,26 +954,14 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     };
     for (const auto& [panel, name] : pictures)
         panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
-    setModelLabels(QStringLiteral("VX"));
-    setHelpMenu(true);
-    sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    showConnectedHeader(QStringLiteral("VX"));
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
         t->setTabEnabled(true);
         t->update();
         t->setTabStatus(TabStatus::notActive);
     }
 
-    convertDeviceTabSelect();
-    if (selectMOtherSetting) {
-        AppParam::functionTabSelect = FunctionTab::MOtherSetting;
-        beforeTab = FunctionTab::None;
-        selectMOtherSetting = false;
-    } else if (beforeTab != FunctionTab::None) {
-        AppParam::functionTabSelect = beforeTab;
-        beforeTab = FunctionTab::None;
-    }
+    restoreTabAfterConnect(selectMOtherSetting, FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
         return;
@@ -951,15 +971,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     selectOtherSetting = false;
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->show();
-    placeBodyView(currentKeyboardView);
-
-    if (mouse->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != mouse)
-        return;
-    selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == mouse)
-        connectFailures_.erase(entry.deviceLocation);
+    finishConnect(mouse, entry.deviceLocation);
 }
 
 void MainViewController::placeBodyView(KeyboardView* view)
@@ -973,6 +985,8 @@ void MainViewController::placeBodyView(KeyboardView* view)
     view->show();
     mainFooterView->raise();
     mainHeaderView->raise();
+    if (apcTabMenuSelectView->parentWidget() == mainView)
+        apcTabMenuSelectView->raise();
     if (maskView)
         maskView->raise();
     if (keyboardSelectView->isVisible())
@@ -1177,9 +1191,12 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     const auto device = AppParam::device;
     panel->initSetting();
     if (!mouse && panel == apcSettingContoller.get() && AppParam::device == device) {
-        apcTabMenuSelectView->setParent(tabBarView);
-        apcTabMenuSelectView->move(0, 0);
+        // Under the tab row rather than in it: the tabs keep their whole
+        // click areas and the picture's frame is what the strip covers.
+        apcTabMenuSelectView->setParent(mainView);
+        apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
         apcTabMenuSelectView->show();
+        apcTabMenuSelectView->raise();
     }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
@@ -1566,22 +1583,7 @@ void MainViewController::pushKeylistReturn()
 
 void MainViewController::pushAboutMenu()
 {
-    switch (AppParam::functionTabSelect) {
-    case FunctionTab::OtherSetting:
-        if (otherSettingController->isMenuViewShown())
-            otherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::MOtherSetting:
-        if (mouseOtherSettingController->isMenuViewShown())
-            mouseOtherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::ApcSetting:
-        if (apcSettingContoller->isMenuViewShown())
-            apcSettingContoller->closeMenuView(false);
-        break;
-    case FunctionTab::MButtonSetting: mouseButtonSettingController->allPopoverMenuClose(); break;
-    default: break;
-    }
+    closeShownTabMenu(true);
     if (dialogHooks().versionInfo)
         dialogHooks().versionInfo(mainView);
 }

@@ -44,6 +44,7 @@ class MainView;
 class DeviceProfile;
 class KeyboardProfile;
 class MouseProfile;
+class IDeviceEntry;
 
 class MainViewController : public QObject,
                            public IMainController,
@@ -233,9 +234,17 @@ private:
     bool isUsable(const DeviceEnumEntry& entry);
     QImage thumbnail(const DeviceEnumEntry& entry);
     void closeTabMenus();
+    void closeShownTabMenu(bool buttonPopovers);
     void setTabLooks(const std::vector<MainTabView*>& row, int shownPosition);
     void placeBodyView(KeyboardView* view);
     void setModelLabels(const QString& prefix);
+    // Steps shared by the keyboard and mouse connects, in their order.
+    template <class Entry>
+    bool openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry, const char* failureLog);
+    void adoptDevice(const std::shared_ptr<IDeviceEntry>& device, int32_t location, DeviceType type);
+    void showConnectedHeader(const QString& modelPrefix);
+    void restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab);
+    void finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location);
     void openFailed(int32_t location, const char* logLine);
     void tellIfPermissionDenied(int32_t location);
     int runModalHook(const std::function<int(QWidget*)>& hook);

@@ -83,6 +83,11 @@ inline constexpr qreal kTabWidth = 180;
 inline constexpr qreal kTabHeight = 48;
 inline constexpr qreal kTabTop = 102;
 inline constexpr QRectF tabSlot(int position) { return {kTabWidth * position, kTabTop, kTabWidth, kTabHeight}; }
+// The APC mode strip: a band as wide as the APC tab straight under it, at
+// the top of the body above the keyboard picture's frame (mainView
+// coordinates, which are window coordinates).
+inline constexpr qreal kApcModeStripHeight = 22;
+inline constexpr QRectF kApcModeStrip{0, kTabTop + kTabHeight, kTabWidth, kApcModeStripHeight};
 // The triangle that opens a tab's menu: the right end of a tab.
 inline constexpr qreal kTabTriangleWidth = 40;
 inline constexpr QRectF kSendButton{736, 108, 80, 36};

@@ -125,18 +125,7 @@ std::shared_ptr<MouseEntry> FunctionMLedSettingController::openMouse()
 
 void FunctionMLedSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    if (!isCurrentDevice(mouse))
-        return;
-    if (result == AppError::NoError) {
-        AppParam::keyboardSettingsChanged = true;
-        if (mainController_)
-            mainController_->updateKeyboardSettingsChanged();
-        return;
-    }
-    if (isBusyRefusal(result, *mouse))
-        return;
-    if (AppParam::selectDeviceLocation != 0 && mainController_)
-        mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
+    reportMouseCommand(mainController_, mouse, result);
 }
 
 // ---- set-up -----------------------------------------------------------------------------

@@ -196,18 +196,7 @@ int FunctionMSensorSettingController::rowOf(QObject* control) const
 
 void FunctionMSensorSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    if (!isCurrentDevice(mouse))
-        return;
-    if (result == AppError::NoError) {
-        AppParam::keyboardSettingsChanged = true;
-        if (mainController_)
-            mainController_->updateKeyboardSettingsChanged();
-        return;
-    }
-    if (isBusyRefusal(result, *mouse))
-        return;
-    if (AppParam::selectDeviceLocation != 0 && mainController_)
-        mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
+    reportMouseCommand(mainController_, mouse, result);
 }
 
 // ---- set-up -----------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "Device/IDeviceEntry.h"
 #include "Device/MouseEntry.h"
+#include "MainViewController.h"
 
 #include <string>
 
@@ -94,4 +95,20 @@ MouseRefresh refreshMouseSettings()
     applyMouseSettings(*r.mouse, record, KolventraMouse::isNewerSettingsLayout(version));
     r.updated = true;
     return r;
+}
+
+void reportMouseCommand(MainViewController* main, const std::shared_ptr<MouseEntry>& mouse, AppError result)
+{
+    if (!isCurrentDevice(mouse))
+        return;
+    if (result == AppError::NoError) {
+        AppParam::keyboardSettingsChanged = true;
+        if (main)
+            main->updateKeyboardSettingsChanged();
+        return;
+    }
+    if (isBusyRefusal(result, *mouse))
+        return;
+    if (AppParam::selectDeviceLocation != 0 && main)
+        main->setConnectedDeviceError(AppParam::selectDeviceLocation);
 }

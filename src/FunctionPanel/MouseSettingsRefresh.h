@@ -42,6 +42,7 @@
 
 class IDeviceEntry;
 class MouseEntry;
+class MainViewController;
 
 struct MouseRefresh {
     AppError error = AppError::NoError;
@@ -69,6 +70,12 @@ bool isCurrentDevice(const std::shared_ptr<T>& device)
 // A command of `mouse` that was refused because another transaction of the
 // same device is still waiting: busy, not broken (isBusy of AppError.h).
 bool isBusyRefusal(AppError result, const MouseEntry& mouse);
+
+// What a mouse panel does after a command of `mouse`: NoError marks the
+// settings as changed (Send shows); a busy refusal is left alone; any other
+// error runs the recovery for the selected location. Nothing at all when
+// `mouse` is no longer the current device.
+void reportMouseCommand(MainViewController* main, const std::shared_ptr<MouseEntry>& mouse, AppError result);
 
 // Writes the record into the model: button codes unchanged; colour above 7
 // gives White, luminance above 2 Level1, indicator and logo other than 0

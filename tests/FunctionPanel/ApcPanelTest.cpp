@@ -4,6 +4,7 @@
 // failures in the middle of an action.
 #include "FunctionPanel/FunctionApcSettingController.h"
 #include "KeyboardPanelTestSupport.h"
+#include "MainView.h"
 #include "Platform/Strings.h"
 
 #include <QPushButton>
@@ -168,6 +169,48 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
     EXPECT_TRUE(device->commands().empty());
     EXPECT_EQ(device->startCount(), starts);
     EXPECT_TRUE(sameKeyboard());
+}
+
+TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
+{
+    chooseMode(FunctionItem::Collective);
+    TabMenuSettingView* strip = main->apcTabMenuSelectView;
+    ASSERT_NE(strip, nullptr);
+    ASSERT_TRUE(strip->isVisible());
+    QWidget* top = main->mainView;
+    const QRect stripRect(strip->mapTo(top, QPoint(0, 0)), strip->size());
+    const QRect apcRect(main->apcTabView->mapTo(top, QPoint(0, 0)), main->apcTabView->size());
+
+    // Right under the APC tab, within its width, touching none of the tabs.
+    EXPECT_EQ(stripRect.top(), apcRect.bottom() + 1);
+    EXPECT_GE(stripRect.left(), apcRect.left());
+    EXPECT_LE(stripRect.right(), apcRect.right());
+    for (QWidget* tab : {static_cast<QWidget*>(main->apcTabView), static_cast<QWidget*>(main->keylockTabView),
+                         static_cast<QWidget*>(main->settingTabView)}) {
+        const QRect tabRect(tab->mapTo(top, QPoint(0, 0)), tab->size());
+        EXPECT_FALSE(stripRect.intersects(tabRect));
+        QWidget* hit = top->childAt(tabRect.center());
+        EXPECT_TRUE(hit == tab || tab->isAncestorOf(hit));
+    }
+
+    // The mode's name is drawn on top of the picture: light text pixels in
+    // the strip, none in the same band beside it.
+    const QImage shot = top->grab().toImage();
+    const qreal dpr = shot.devicePixelRatio();
+    auto lightPixelsIn = [&](const QRect& area) {
+        int light = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(shot.pixel(int(x * dpr), int(y * dpr))) > 200)
+                    ++light;
+        return light;
+    };
+    EXPECT_GT(lightPixelsIn(stripRect), 10);
+    EXPECT_EQ(lightPixelsIn(stripRect.translated(stripRect.width() * 2, 0)), 0);
+
+    // The strip stays only while the APC panel shows.
+    clickTab(main->settingTabView);
+    EXPECT_FALSE(strip->isVisible());
 }
 
 TEST_F(ApcPanel, OpeningTheTabKeepsTheFlagAndSubstitutesMiddleForNoLevel)
