@@ -1,6 +1,7 @@
 // The test-only application program: renders the screenshots of the user
-// interface into a folder (`--screenshots DIR`, optionally `--only GROUP`).
-// Never installed.
+// interface into a folder (`--screenshots DIR`, optionally `--only GROUP`),
+// or runs the whole application on the virtual bus once in a real window
+// (`--smoke DIR`, see SmokeRun.cpp). Never installed.
 #include "Screenshots.h"
 
 #include <QApplication>
@@ -62,6 +63,8 @@ ShotRegistrar::ShotRegistrar(const char* group, ShotFunction function)
 
 } // namespace shots
 
+int runSmoke(const QString& folder);
+
 int main(int argc, char** argv)
 {
     bool screenshots = false;
@@ -71,9 +74,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    const qsizetype smoke = args.indexOf(QStringLiteral("--smoke"));
+    if (smoke >= 0) {
+        if (smoke + 1 >= args.size()) {
+            QTextStream(stderr) << "usage: " << args.value(0) << " --smoke DIR\n";
+            return 2;
+        }
+        return runSmoke(args.at(smoke + 1));
+    }
     const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
     if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: " << args.value(0) << " --screenshots DIR [--only GROUP]\n";
+        QTextStream(stderr) << "usage: " << args.value(0) << " --screenshots DIR [--only GROUP] | --smoke DIR\n";
         return 2;
     }
     const qsizetype only = args.indexOf(QStringLiteral("--only"));

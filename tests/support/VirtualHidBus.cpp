@@ -435,6 +435,10 @@ std::unique_ptr<platform::hid::Device> VirtualHidBus::open(uint32_t location, Us
     auto it = attached_.find(location);
     if (it == attached_.end())
         return nullptr;
+    if (const auto refused = openRefusals_.find(location); refused != openRefusals_.end()) {
+        status = refused->second;
+        return nullptr;
+    }
     const Attached& a = it->second;
     for (size_t i = 0; i < a.infos.size(); ++i) {
         if (!a.infos[i].hasUsage(usage))
@@ -464,6 +468,14 @@ std::unique_ptr<platform::hid::Device> VirtualHidBus::open(uint32_t location, Us
         return std::make_unique<VirtualHandle>(std::move(st));
     }
     return nullptr;
+}
+
+void VirtualHidBus::setOpenRefusal(uint32_t location, std::optional<Status> status)
+{
+    if (status)
+        openRefusals_[location] = *status;
+    else
+        openRefusals_.erase(location);
 }
 
 std::unique_ptr<platform::hid::Monitor> VirtualHidBus::startMonitor(

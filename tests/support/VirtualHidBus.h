@@ -83,6 +83,11 @@ public:
     // write(), before it returns (a host must cope with that too).
     void setSynchronousDelivery(bool on) { synchronous_ = on; }
 
+    // Makes every open() of the device at `location` fail with `status`
+    // (NotPermitted stands for a device node the user may not open); an
+    // empty status lets opens succeed again.
+    void setOpenRefusal(uint32_t location, std::optional<platform::hid::Status> status);
+
     // Number of open handles on the interfaces at `location`.
     int openHandleCount(uint32_t location) const;
     // Number of open() calls that succeeded, failed, in total since creation.
@@ -140,6 +145,7 @@ private:
     void notifyMonitors(const platform::hid::DeviceInfo& info, bool matched);
 
     std::map<uint32_t, Attached> attached_;
+    std::map<uint32_t, platform::hid::Status> openRefusals_;
     std::vector<std::weak_ptr<HandleState>> handles_;
     std::vector<std::weak_ptr<MonitorState>> monitors_;
     std::vector<Scheduled> schedule_;

@@ -1,0 +1,49 @@
+#include "AppDelegate.h"
+
+#include "Dialog/DialogHooks.h"
+#include "MainViewController.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLockFile>
+#include <QStandardPaths>
+
+AppDelegate::AppDelegate()
+{
+    // Leaving the foreground closes the open tab menu.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive && mainController_)
+            mainController_->applicationWillResignActive();
+    });
+}
+
+AppDelegate::~AppDelegate() = default;
+
+std::unique_ptr<QLockFile> AppDelegate::acquireSingleInstance(const QString& folder)
+{
+    QString dir = folder;
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    QDir().mkpath(dir);
+    auto lock = std::make_unique<QLockFile>(QDir(dir).filePath(QString::fromLatin1(kApplicationId) +
+                                                               QStringLiteral(".lock")));
+    // A lock whose holder no longer runs is stale and is taken over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+bool AppDelegate::applicationDidFinishLaunching()
+{
+    installDialogHooks();
+    mainController_ = std::make_unique<MainViewController>();
+    if (!mainController_->viewDidLoad())
+        return false;
+    if (beforeAppear)
+        beforeAppear(*mainController_);
+    mainController_->viewWillAppear();
+    return true;
+}

@@ -1,0 +1,13 @@
+#include "Dialog/DialogHooks.h"
+
+DialogHooks& dialogHooks()
+{
+    static DialogHooks hooks;
+    return hooks;
+}
+
+void installDialogHooks()
+{
+    DialogHooks& hooks = dialogHooks();
+    hooks = DialogHooks{};
+}

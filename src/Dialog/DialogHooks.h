@@ -1,0 +1,38 @@
+#pragma once
+// The one place where the main window's dialog entry points are bound to the
+// dialogs that implement them (shutdown and recovery find open dialogs through
+// DialogRegistry). Each hook is optional: the main window does
+// nothing (or treats the dialog as cancelled) while a hook is unset.
+// installDialogHooks() binds them once at start-up; a dialog is plugged in by
+// adding its line there.
+
+#include "AppEnums.h"
+#include "Utility/AppError.h"
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct DialogHooks {
+    // Modal dialogs run over the main window; each returns 1 for OK and 0
+    // for Cancel (or when ended by the device-removal handling).
+    std::function<int(QWidget* mainWindow)> profileSave;   // keyboard
+    std::function<int(QWidget* mainWindow)> profileLoad;   // keyboard
+    std::function<int(QWidget* mainWindow)> mProfileSave;  // mouse
+    std::function<int(QWidget* mainWindow)> mProfileLoad;  // mouse
+    // The non-modal version window: shows it, or brings it to the front when
+    // it is already open.
+    std::function<void(QWidget* mainWindow)> versionInfo;
+    // The firmware update run over the current device; the progress view is
+    // laid into `body` while it runs.
+    std::function<AppError(QWidget* body)> firmwareUpdate;
+
+};
+
+// The hooks in use.
+DialogHooks& dialogHooks();
+
+// Binds the hooks to the dialogs of the application. Called once at start-up;
+// tests may replace single hooks afterwards.
+void installDialogHooks();

@@ -1,0 +1,24 @@
+#pragma once
+// A panel without settings of its own: shows the device picture and
+// rebuilds nothing. Every tab gets one until its setting panel exists.
+
+#include "FunctionPanel/FunctionPanel.h"
+
+#include <QPointer>
+
+class PanelHost : public FunctionPanel {
+public:
+    explicit PanelHost(FunctionTab tab);
+    ~PanelHost() override;
+
+    void initSetting() override;
+    KeyboardView* keyboardView() override { return view_.data(); }
+
+    FunctionTab tab() const { return tab_; }
+    int initCount() const { return initCount_; }
+
+private:
+    FunctionTab tab_;
+    QPointer<KeyboardView> view_;
+    int initCount_ = 0;
+};

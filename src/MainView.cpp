@@ -1,0 +1,113 @@
+#include "MainView.h"
+
+#include "CustomControl/AppImages.h"
+
+#include "Platform/Strings.h"
+#include "UiLayout.h"
+#include "Utility/Logger.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QUrl>
+
+MainView::MainView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("mainView"));
+    setFixedSize(layout::kMainWindowSize.toSize());
+    background_ = ui::appImage(QStringLiteral("MainBackground.png"));
+    // One dark palette for the window and everything in it (dialogs too).
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(20, 18, 17));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::Button, QColor(70, 70, 70));
+    pal.setColor(QPalette::ButtonText, Qt::white);
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    pal.setColor(QPalette::Disabled, QPalette::Button, QColor(45, 45, 45));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    pal.setColor(QPalette::Base, QColor(40, 40, 40));
+    pal.setColor(QPalette::Text, Qt::white);
+    pal.setColor(QPalette::Link, QColor(90, 160, 255));
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void MainView::paintEvent(QPaintEvent*)
+{
+    if (!background_.isNull()) {
+        QPainter p(this);
+        p.drawPixmap(bodyRect.topLeft(), background_);
+    }
+    if (!painted_) {
+        painted_ = true;
+        emit firstPaint();
+    }
+}
+
+void MainView::closeEvent(QCloseEvent* event)
+{
+    if (closeCheck && !closeCheck()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool openLocalizedLink(const QString& key, const std::function<void(const QString&)>& opener)
+{
+    const QString address = platform::localizedString(key);
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        Logger::log("link is not an address: " + key.toStdString());
+        return false;
+    }
+    if (opener)
+        opener(address);
+    else
+        QDesktopServices::openUrl(url);
+    return true;
+}
+
+KeyboardErrorView::KeyboardErrorView(QWidget* parent) : BackgroundView(parent)
+{
+    setObjectName(QStringLiteral("keyboardErrorView"));
+    setBackgroundColor(Qt::transparent);
+    deviceNotFountLabel = new QLabel(platform::localizedString(QStringLiteral("DeviceNotFount")), this);
+    deviceNotFountLabel->setGeometry(layout::kDeviceNotFoundLabel.toRect());
+    deviceNotFountLabel->setAlignment(Qt::AlignCenter);
+    QFont f = deviceNotFountLabel->font();
+    f.setPixelSize(layout::kErrorViewFont);
+    deviceNotFountLabel->setFont(f);
+
+    linkKeyboardQandALink = new QPushButton(this);
+    linkKeyboardQandALink->setFlat(true);
+    linkKeyboardQandALink->setCursor(Qt::PointingHandCursor);
+    const QString linkText = platform::localizedString(QStringLiteral("JumpToKolventraSupportPage"));
+    linkKeyboardQandALink->setText(linkText);
+    linkKeyboardQandALink->setAccessibleName(linkText);
+    QFont lf = linkKeyboardQandALink->font();
+    lf.setPixelSize(layout::kHeaderLabelFont + 2);
+    lf.setUnderline(true);
+    linkKeyboardQandALink->setFont(lf);
+    QPalette lp = linkKeyboardQandALink->palette();
+    lp.setColor(QPalette::ButtonText, QColor(90, 160, 255));
+    linkKeyboardQandALink->setPalette(lp);
+    // As wide as its text, centred where the layout puts it.
+    const QRectF nib = layout::kDeviceNotFoundLink;
+    const int w = QFontMetrics(lf).horizontalAdvance(linkText) + 8;
+    linkKeyboardQandALink->setGeometry(int(nib.x() + nib.width() * 0.5 - w * 0.5), int(nib.y()), w,
+                                       int(nib.height()));
+    connect(linkKeyboardQandALink, &QPushButton::clicked, this,
+            [this] { mouseUpLinkView(linkKeyboardQandALink); });
+}
+
+void KeyboardErrorView::mouseUpLinkView(QObject* id)
+{
+    if (id != linkKeyboardQandALink)
+        return;
+    openLocalizedLink(QStringLiteral("WebLink_DeviceFaq"), openUrl);
+}

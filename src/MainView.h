@@ -1,0 +1,54 @@
+#pragma once
+// The main window: its content view holds the header, the body where the
+// device picture or the no-device view is placed, and the footer. A close
+// request (the window's own close, the close button, Quit) is put to the
+// controller's exit check, which may refuse it.
+
+#include "CustomControl/BackgroundView.h"
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+class MainView : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainView(QWidget* parent = nullptr);
+
+    // The body area, between header and footer; set once by the controller.
+    QRect bodyRect;
+    // Answers whether the window may close; allowed when unset.
+    std::function<bool()> closeCheck;
+    // The window has been painted at least once.
+    bool painted() const { return painted_; }
+
+signals:
+    void firstPaint();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPixmap background_;
+    bool painted_ = false;
+};
+
+// The view shown in the body while no supported device is attached: a
+// message and a link to the support page.
+class KeyboardErrorView : public BackgroundView {
+    Q_OBJECT
+public:
+    explicit KeyboardErrorView(QWidget* parent = nullptr);
+    class QLabel* deviceNotFountLabel = nullptr;
+    class QPushButton* linkKeyboardQandALink = nullptr;
+    // Opens a link address; QDesktopServices when unset.
+    std::function<void(const QString&)> openUrl;
+
+    void mouseUpLinkView(QObject* id);
+};
+
+// Opens the localised address of a link key; an address that does not form a
+// URL is logged and not opened.
+bool openLocalizedLink(const QString& key, const std::function<void(const QString&)>& opener);

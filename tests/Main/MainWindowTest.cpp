@@ -1,0 +1,721 @@
+// The whole application on the virtual bus: which device is connected at
+// start, hot-plug while idle and under a dialog, devices that keep failing,
+// recovery, unsent changes on a device switch and at exit, and what shutdown
+// writes.
+#include "AppParam.h"
+#include "Device/IDeviceEntry.h"
+#include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/PanelHost.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
+#include "CustomControl/UiGeometry.h"
+#include "Device/KeyboardEntry.h"
+#include "Dialog/DialogHooks.h"
+#include "Dialog/ModalDialog.h"
+#include "KeyboardView/KeyboardView.h"
+#include "KeyboardView/KeyboardViewDelegate.h"
+#include "Utility/AppUtil.h"
+#include "XML/ApplicationProfile.h"
+#include "XML/MouseProfile.h"
+#include "support/ui/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using apptest::AppHarness;
+using apptest::HarnessOptions;
+using apptest::kKeyboardLocation;
+using apptest::kMouseLocation;
+
+namespace {
+
+constexpr int32_t kbLoc = int32_t(kKeyboardLocation);
+constexpr int32_t mouseLoc = int32_t(kMouseLocation);
+
+HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
+{
+    HarnessOptions o;
+    o.keyboard = keyboard;
+    o.mouse = mouse;
+    o.rememberedLocation = remembered;
+    return o;
+}
+
+DeviceType currentKind() { return AppParam::device->deviceType(); }
+
+PanelHost* host(FunctionPanel* panel) { return dynamic_cast<PanelHost*>(panel); }
+
+// Marks unsent changes the way a panel does after a successful command.
+void markChanged(MainViewController& main)
+{
+    AppParam::keyboardSettingsChanged = true;
+    main.updateKeyboardSettingsChanged();
+}
+
+void clickTile(MainViewController& main, int index)
+{
+    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
+    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+}
+
+} // namespace
+
+TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
+{
+    {
+        AppHarness app(devices(true, true, mouseLoc));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_EQ(currentKind(), DeviceType::Mouse);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+        EXPECT_FALSE(app.keyboard->sessionOpen());
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 2);
+        EXPECT_FALSE(main.mouseButtonTabView->isHidden());
+        EXPECT_TRUE(main.apcTabView->isHidden());
+        EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
+    }
+    {
+        // Remembered device absent: the first of the sorted list (the keyboard).
+        AppHarness app(devices(true, true, 0x07700000));
+        ASSERT_TRUE(app.start());
+        EXPECT_EQ(app.controller().conectDeviceLocation, kbLoc);
+        EXPECT_TRUE(app.keyboard->sessionOpen());
+        EXPECT_TRUE(app.controller().keyboardErrorView->isHidden());
+        EXPECT_TRUE(app.controller().saveProfileButton->isEnabled());
+    }
+    {
+        AppHarness app(devices(false, false));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        EXPECT_EQ(main.conectDeviceLocation, -1);
+        EXPECT_FALSE(main.keyboardErrorView->isHidden());
+        EXPECT_FALSE(main.saveProfileButton->isEnabled());
+        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 0);
+    }
+}
+
+TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+
+    auto mouse = std::make_shared<emu::EmulatedMouse>();
+    app.bus().attach(mouse, kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_FALSE(mouse->sessionOpen());
+    EXPECT_EQ(app.keyboard->startCount(), 1);
+
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(mouse->sessionOpen());
+    EXPECT_EQ(int(main.keyboardList->detailArray().size()), 1);
+    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+
+    // The last device leaves: the no-device view, with the mouse's tab row.
+    main.clickTab(main.mouseLedTabView);
+    app.bus().detach(kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    EXPECT_FALSE(main.keyboardErrorView->isHidden());
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
+    EXPECT_EQ(main.beforeTab, FunctionTab::MLedSetting);
+    EXPECT_FALSE(main.mouseLedTabView->tabEnabled());
+    EXPECT_TRUE(main.mouseOtherTabView->tabEnabled());
+
+    // It comes back: the tab the user had returns.
+    app.bus().attach(mouse, kMouseLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
+    EXPECT_EQ(main.beforeTab, FunctionTab::None);
+}
+
+TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    app.answer = [](const QString&) { return -1; };  // the user does not answer
+    markChanged(main);
+    ASSERT_FALSE(main.sendButton->isHidden());
+
+    // The Send question is up when the keyboard is pulled.
+    QTimer::singleShot(30, [&] { app.bus().detach(kKeyboardLocation); });
+    const AppError result = main.onSaveTheKeyboard();
+    EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
+    EXPECT_EQ(app.keyboard->storeCount(), 0);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(main.sendButton->isHidden());
+
+    // A one-button box is answered with OK.
+    QTimer::singleShot(30, [&] { app.bus().detach(kMouseLocation); });
+    EXPECT_EQ(AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString()), 1);
+}
+
+TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    markChanged(main);
+    const int starts = app.keyboard->startCount();
+
+    main.setConnectedDeviceError(0);  // no entry has it: nothing happens
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_EQ(app.keyboard->startCount(), starts);
+
+    main.setConnectedDeviceError(kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_EQ(main.planeDeviceList.size(), 2u);
+}
+
+TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermissions)
+{
+    AppHarness app(devices(true, true));
+    app.bus().setOpenRefusal(kKeyboardLocation, platform::hid::Status::NotPermitted);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    // One retry, then the keyboard is skipped and the mouse connected.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    ASSERT_EQ(main.deviceList.size(), 1u);
+    EXPECT_EQ(main.deviceList[0].deviceLocation, mouseLoc);
+    EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
+
+    // Another plug event does not revive it, and says nothing again.
+    auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
+    app.bus().attach(other, 0x01300000);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
+
+    // Unplugged and plugged again with access granted: usable again.
+    auto listed = [&](int32_t loc) {
+        return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+                           [&](const auto& e) { return e.deviceLocation == loc; });
+    };
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 2; }));
+    app.bus().setOpenRefusal(kKeyboardLocation, std::nullopt);
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return listed(kbLoc); }));
+    int tile = 0;
+    while (main.deviceList[size_t(tile)].deviceLocation != kbLoc)
+        ++tile;
+    clickTile(main, tile);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+}
+
+TEST(MainWindowRecovery, SettingsThatNeverReadFallBackToTheNextDevice)
+{
+    AppHarness app(devices(true, true));
+    app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x43, .times = -1});
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(currentKind(), DeviceType::Mouse);
+    // Opened twice (the first try and one retry), each closed again.
+    EXPECT_EQ(app.keyboard->startCount(), 2);
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+}
+
+TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
+{
+    for (const int reply : {0, 1}) {
+        AppHarness app(devices(true, true));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        app.answer = [reply](const QString&) { return reply; };
+        markChanged(main);
+        clickTile(main, 1);
+        ASSERT_FALSE(app.asked.empty());
+        EXPECT_EQ(app.asked.back(), QStringLiteral("CheckKeyboardSettingsSave"));
+        EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
+        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+        EXPECT_TRUE(main.sendButton->isHidden());
+    }
+    {
+        // The store command fails: the switch is abandoned, the keyboard
+        // reconnected by the recovery.
+        AppHarness app(devices(true, true));
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x04, .times = -1});
+        markChanged(main);
+        clickTile(main, 1);
+        EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+        EXPECT_EQ(app.keyboard->storeCount(), 0);
+        EXPECT_FALSE(app.mouse->sessionOpen());
+        EXPECT_TRUE(main.sendButton->isHidden());
+    }
+}
+
+TEST(MainWindowSend, SendButtonStoresAfterYesAndKeepsTheChangesAfterNo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.pushSendButton();  // nothing unsent: no question
+    EXPECT_TRUE(app.asked.empty());
+
+    markChanged(main);
+    app.answer = [](const QString&) { return 0; };
+    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    EXPECT_EQ(app.asked.back(), QStringLiteral("CheckMouseSettingsSave"));
+    EXPECT_EQ(app.mouse->storeCount(), 0);
+    EXPECT_FALSE(main.sendButton->isHidden());
+
+    app.answer = nullptr;
+    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    EXPECT_EQ(app.mouse->storeCount(), 1);
+    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.maskView);
+}
+
+TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.clickTab(main.keylockTabView);
+    markChanged(main);
+
+    app.answer = [](const QString&) { return 0; };
+    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
+    EXPECT_TRUE(main.mainView->isVisible());
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+    EXPECT_FALSE(QFile::exists(AppUtil::appWorkFolder() + QLatin1String(AppParam::APP_SETTINGS_INI)));
+
+    app.answer = nullptr;
+    main.mainView->move(123, 77);
+    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    EXPECT_FALSE(main.mainView->isVisible());
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+    EXPECT_EQ(app.keyboard->storeCount(), 0);  // unsent changes are not stored
+
+    AppParam::functionTabSelect = FunctionTab::None;
+    AppParam::windowPlacement = WINDOWPLACEMENT{};
+    AppParam::selectDeviceLocation = 0;
+    ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+    EXPECT_EQ(AppParam::selectDeviceLocation, kbLoc);
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(123, 77, 1000, 700));
+}
+
+TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.isFirmupdating = true;
+    EXPECT_FALSE(main.windowClosing());
+    main.isFirmupdating = false;
+
+    app.answer = [](const QString&) { return -1; };
+    bool refused = false;
+    QTimer::singleShot(20, [&] {
+        refused = !main.windowClosing();
+        main.plugInOffKeyboard();  // ends the box
+    });
+    AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(main.windowClosing());
+}
+
+TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    main.clickTab(main.keylockTabView);
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+    ASSERT_TRUE(main.windowClosing());
+    AppParam::functionTabSelect = FunctionTab::None;
+    ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+}
+
+TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const int before = host(main.gamingSettingController.get())->initCount();
+    QTest::mouseClick(main.keylockTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+    EXPECT_EQ(host(main.gamingSettingController.get())->initCount(), before + 1);
+    EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
+    EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
+    EXPECT_EQ(main.apcTabView->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(main.apcTabView->tabGradient(), TabGradient::right);
+    EXPECT_EQ(main.keylockTabView->tabStatus(), TabStatus::active);
+    EXPECT_EQ(main.keylockTabView->tabGradient(), TabGradient::none);
+    EXPECT_EQ(main.settingTabView->tabGradient(), TabGradient::left);
+
+    // A tab of the other kind is stored as it is and shows its position.
+    main.selectFunctionTab(FunctionTab::MButtonSetting);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
+    EXPECT_EQ(main.currentKeyboardView, main.apcSettingContoller->keyboardView());
+
+    clickTile(main, 1);
+    ASSERT_EQ(currentKind(), DeviceType::Mouse);
+    main.selectFunctionTab(FunctionTab::OtherSetting);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseSensorSettingController->keyboardView());
+    EXPECT_FALSE(main.mouseSensorSettingController->keyboardView()->isHidden());
+}
+
+TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
+{
+    AppHarness app(devices(true, true, mouseLoc));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    QTest::mouseClick(main.mouseOtherTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(main.selectMOtherSetting);
+    clickTile(main, 0);
+    ASSERT_EQ(currentKind(), DeviceType::Keyboard);
+    EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
+    EXPECT_FALSE(main.selectMOtherSetting);
+}
+
+TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    markChanged(main);
+    {
+        SettingsChangedScope scope;
+        AppParam::keyboardSettingsChanged = false;  // reading back
+    }
+    EXPECT_TRUE(AppParam::keyboardSettingsChanged);
+    EXPECT_FALSE(main.sendButton->isHidden());
+    {
+        SettingsChangedScope scope;
+        main.setConnectedDeviceError(kbLoc);  // a recovery inside the set-up
+    }
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(main.sendButton->isHidden());
+}
+
+TEST(MainWindowActions, StripMenusAndLinks)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    std::vector<QString> opened;
+    main.openUrl = [&](const QString& url) { opened.push_back(url); };
+
+    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    ASSERT_TRUE(main.maskView);
+    EXPECT_FALSE(main.keyboardSelectView->isHidden());
+    // A click on the mask closes the strip and takes the mask away.
+    QTest::mouseClick(main.maskView, Qt::LeftButton, {}, QPoint(500, 100));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardSelectView->isHidden(); }));
+    EXPECT_FALSE(main.maskView);
+
+    main.qaManualMenuItem->trigger();
+    main.userManualMenuItem->trigger();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QStringLiteral("https://www.example.com/kolventra/faq"));
+    EXPECT_EQ(opened[1], QStringLiteral("https://www.example.com/kolventra/manual"));
+
+    // An open menu closes when the number of attached devices changes.
+    QMenu* help = nullptr;
+    for (QObject* o : main.qaManualMenuItem->associatedObjects())
+        if (auto* m = qobject_cast<QMenu*>(o))
+            help = m;
+    ASSERT_NE(help, nullptr);
+    help->popup(QPoint(10, 10));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return help->isVisible(); }));
+    app.bus().detach(kMouseLocation);
+    EXPECT_TRUE(AppHarness::waitFor([&] { return !help->isVisible(); }, 1000));
+}
+
+TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
+{
+    const QRect visible(0, 30, 1920, 1050);
+    EXPECT_EQ(MainViewController::clampToScreen({1500, 600, 1000, 700}, visible), QRect(920, 380, 1000, 700));
+    EXPECT_EQ(MainViewController::clampToScreen({-40, 0, 1000, 700}, visible), QRect(0, 30, 1000, 700));
+    EXPECT_EQ(MainViewController::clampToScreen({100, 100, 1000, 700}, visible), QRect(100, 100, 1000, 700));
+
+    HarnessOptions options = devices(false, false);
+    options.screen = QRect(0, 0, 1280, 800);
+    AppHarness app(options);
+    AppParam::windowPlacement.normalPosition = QRectF(1800, 900, 1000, 700);
+    ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
+    AppParam::windowPlacement = WINDOWPLACEMENT{};
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
+    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 100));
+}
+
+TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
+{
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KVK108A1")),
+              QStringLiteral("Model KVK108 Rev A1"));
+    EXPECT_EQ(MainViewController::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
+              QStringLiteral("Model VXKVM006 Rev "));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
+    EXPECT_EQ(MainViewController::modelNumberText(QString(), QString()), QStringLiteral("Model "));
+}
+
+TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
+{
+    AppHarness app(devices(true, false));
+    MainViewController main;  // not started: no device list, no enumerator
+    main.setConnectedDeviceError(kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(app.keyboard->sessionOpen());
+    EXPECT_EQ(app.bus().openCount(), 0);
+}
+
+TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
+{
+    AppHarness app(devices(false, true));
+    auto second = std::make_shared<emu::EmulatedMouse>();
+    const uint32_t secondLocation = 0x01300000;
+    app.bus().attach(second, secondLocation);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, mouseLoc);
+    const auto picturesBefore = main.mouseImages;
+    ASSERT_EQ(picturesBefore.size(), 26);
+
+    // The description now names a picture its package does not hold.
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.deviceList.at(1).profile);
+    ASSERT_TRUE(profile);
+    profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
+    clickTile(main, 1);
+
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_TRUE(app.mouse->sessionOpen());
+    EXPECT_EQ(main.mouseImages.keys(), picturesBefore.keys());
+    // The new mouse was opened, then let go without an end-session command.
+    EXPECT_EQ(second->startCount(), 1);
+    EXPECT_EQ(second->endCount(), 0);
+    EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+namespace {
+
+struct SelectionRecorder : KeyboardViewDelegate {
+    std::vector<QStringList> selections;
+    void applyKeySelect(KeyboardView*) override
+    {
+        QStringList names;
+        if (auto kb = KeyboardView::currentKeyboard())
+            for (const KeytopEntry& k : kb->keytopList)
+                if (k.select)
+                    names << k.name;
+        selections.push_back(names);
+    }
+};
+
+} // namespace
+
+TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    KeyboardView* picture = main.currentKeyboardView;
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.mainView->size()));
+    SelectionRecorder recorder;
+    picture->delegate = &recorder;
+    AppParam::appCropMode = CropMode::Area;
+    AppParam::paintColor = AppParam::ColorButtonApcHigh;
+
+    auto kb = KeyboardView::currentKeyboard();
+    ASSERT_TRUE(kb);
+    auto centre = [&](const QString& name) {
+        for (const KeytopEntry& k : kb->keytopList)
+            if (k.name == name)
+                return picture->mapFrom(main.mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), main.mainView->height()).center().toPoint());
+        ADD_FAILURE() << qPrintable(name);
+        return QPoint();
+    };
+    // The clicks land on the window where the user sees the keys.
+    QTest::mouseClick(picture, Qt::LeftButton, {}, centre(QStringLiteral("Esc")));
+    ASSERT_EQ(recorder.selections.size(), 1u);
+    EXPECT_EQ(recorder.selections[0], QStringList{QStringLiteral("Esc")});
+
+    const QPoint from = centre(QStringLiteral("A"));
+    const QPoint to = centre(QStringLiteral("F")) + QPoint(0, 4);
+    QTest::mousePress(picture, Qt::LeftButton, {}, from);
+    for (const QPoint at : {(from + to) / 2, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), picture->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &move);
+    }
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, to);
+    ASSERT_EQ(recorder.selections.size(), 2u);
+    EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
+    // A tab switch leaves no key selected in the model.
+    main.clickTab(main.keylockTabView);
+    EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
+    picture->delegate = nullptr;
+    AppParam::appCropMode = CropMode::None;
+}
+
+TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
+{
+    AppHarness app(devices(false, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
+        ModalDialog dialog(kind, main.mainView);
+        bool refused = false;
+        QTimer::singleShot(20, [&] {
+            refused = !main.windowClosing();
+            dialog.done(0);
+        });
+        dialog.exec();
+        EXPECT_TRUE(refused) << int(kind);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+    }
+    EXPECT_TRUE(main.windowClosing());
+    EXPECT_FALSE(app.mouse->sessionOpen());
+}
+
+TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shownName = main.keyboardNameLabel->text();
+
+    // A failing run: the recovery reconnects the keyboard.
+    dialogHooks().firmwareUpdate = [&](QWidget*) {
+        EXPECT_TRUE(main.isFirmupdating);
+        EXPECT_FALSE(main.windowClosing());
+        return AppError::DeviceReadTimeout;
+    };
+    const int starts = app.keyboard->startCount();
+    main.execFirmwareUpdate();
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // A good run: the device is let go, the window keeps showing it, and
+    // list changes wait until the device has left once.
+    dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
+    main.execFirmwareUpdate();
+    EXPECT_TRUE(main.isFirmupdateEnding);
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_FALSE(AppParam::device->isEnable());
+    EXPECT_EQ(main.keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+    main.keyboardListChanged(true);  // ignored while ending
+    EXPECT_EQ(main.conectDeviceLocation, -1);
+
+    app.bus().detach(kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    EXPECT_TRUE(app.keyboard->sessionOpen());
+    dialogHooks().firmwareUpdate = nullptr;
+}
+
+TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKept)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    const QString shippedPackage = AppUtil::resourceProfileFolder() + QStringLiteral("KVK108US.key");
+    const QString copy = AppUtil::appWorkFolder() + QStringLiteral("KVK108US.key");
+
+    AppParam::firmwareFilePath = shippedPackage;
+    main.appendKeyboardProfileList();
+    ASSERT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+
+    // Chosen from the folder it would be copied to: still there afterwards.
+    AppParam::firmwareFilePath = copy;
+    main.appendKeyboardProfileList();
+    EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
+    EXPECT_TRUE(app.asked.empty());
+
+    // A source that cannot be read: the box, and the earlier copy stays.
+    AppParam::firmwareFilePath = AppUtil::appWorkFolder() + QStringLiteral("missing/KVK108US.key");
+    main.appendKeyboardProfileList();
+    ASSERT_EQ(app.asked.size(), 1u);
+    EXPECT_EQ(app.asked[0], QStringLiteral("FailedToAccessFile"));
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
+namespace {
+
+// A panel whose set-up finds its keyboard gone: it unplugs it and reports the
+// failure, as a panel whose first command fails does.
+class PanelLosingItsDevice : public FunctionPanel {
+public:
+    PanelLosingItsDevice(AppHarness& app, MainViewController& main) : app_(app), main_(main) {}
+    void initSetting() override
+    {
+        SettingsChangedScope keep;
+        ++calls;
+        if (calls == 1) {
+            app_.bus().detach(kKeyboardLocation);
+            main_.setConnectedDeviceError(kbLoc);
+        }
+    }
+    KeyboardView* keyboardView() override { return &view_; }
+    int calls = 0;
+
+private:
+    AppHarness& app_;
+    MainViewController& main_;
+    KeyboardView view_;
+};
+
+} // namespace
+
+TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    auto* losing = new PanelLosingItsDevice(app, main);
+    std::unique_ptr<FunctionPanel> panel(losing);
+    std::swap(main.gamingSettingController, panel);
+
+    main.clickTab(main.keylockTabView);
+    EXPECT_EQ(losing->calls, 1);
+    // The recovery connected the mouse and showed its panel of that position.
+    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.currentKeyboardView, main.mouseLedSettingController->keyboardView());
+    EXPECT_TRUE(losing->keyboardView()->isHidden());
+    EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
+    std::swap(main.gamingSettingController, panel);
+}
