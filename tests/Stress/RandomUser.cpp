@@ -10,6 +10,7 @@
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "MainViewController.h"
+#include "Platform/RunLoop.h"
 #include "Platform/Strings.h"
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
@@ -337,7 +338,9 @@ void RandomUser::tick()
 {
     if (finished_)
         return;
-    if (checking_) {
+    // While a device command waits for its reply, user input waits too
+    // (the device layer's wait lets no click through).
+    if (checking_ || platform::activeTransactions() > 0) {
         scheduleNext(1);
         return;
     }
@@ -466,8 +469,11 @@ void RandomUser::leaveStep(QWidget* scope)
 void RandomUser::finish()
 {
     checking_ = true;
+    // The last look waits for plug events still on their way; a question
+    // they raise meanwhile is answered with its first button.
+    app_.answer = nullptr;
     if (failure_.empty()) {
-        if (auto broken = checkInvariants(true))
+        if (auto broken = checkInvariants(true, true))
             fail(*broken);
     }
     checking_ = false;
@@ -904,8 +910,9 @@ std::vector<RandomUser::Move> RandomUser::movesFor(QWidget* scope)
 // Invariants
 // ---------------------------------------------------------------------------
 
-std::optional<std::string> RandomUser::checkInvariants(bool idle)
+std::optional<std::string> RandomUser::checkInvariants(bool idle, bool settle)
 {
+    settleNow_ = settle;
     if (idle)
         ++figures_.invariantChecks;
     else
@@ -991,9 +998,33 @@ std::optional<std::string> RandomUser::checkDevice()
         return std::nullopt;
     };
     auto bad = consistent();
-    if (bad) {
+    if (!bad) {
+        deviceTrouble_.reset();
+        return std::nullopt;
+    }
+    // Plug events still on their way are given time to arrive: the same
+    // kind of trouble must last a while before it counts.
+    const auto now = SteadyClock::now();
+    if (settleNow_)
         emu::waitUntil([&] { return !consistent(); }, std::chrono::milliseconds(3000));
-        bad = consistent();
+    else if (!deviceTrouble_ || deviceTrouble_->first != bad->substr(0, 30)) {
+        deviceTrouble_ = std::make_pair(bad->substr(0, 30), now);
+        return std::nullopt;
+    } else if (now - deviceTrouble_->second < std::chrono::milliseconds(3000)) {
+        return std::nullopt;
+    }
+    bad = consistent();
+    if (bad) {
+        std::ostringstream state;
+        state << " [bus:";
+        for (uint32_t l : bus.locations())
+            state << " " << l;
+        state << "; listed:";
+        for (const auto& e : main.planeDeviceList)
+            state << " " << e.deviceLocation << (e.isEnable ? "" : "(off)");
+        state << "; connected " << main.conectDeviceLocation << "; transactions "
+              << platform::activeTransactions() << ", idle work kept " << platform::pendingIdleWork() << "]";
+        *bad += state.str();
     }
     return bad;
 }

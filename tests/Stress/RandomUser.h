@@ -93,8 +93,10 @@ public:
 
     // The checks after a step; returns the first broken invariant. `idle`
     // (no move on the stack, no dialog or menu up) adds the checks that only
-    // hold when the application rests.
-    std::optional<std::string> checkInvariants(bool idle);
+    // hold when the application rests. With `settle`, a device state that
+    // does not match the bus is given up to 3 s of event processing at once
+    // (otherwise it must persist over the checks of 3 s of steps).
+    std::optional<std::string> checkInvariants(bool idle, bool settle = false);
 
     // Called from the watchdog thread when a move overruns the bound, with
     // the report; the default prints it and aborts the process.
@@ -159,6 +161,9 @@ private:
     bool finishing_ = false;
     bool scheduled_ = false;
     bool checking_ = false;
+    bool settleNow_ = false;
+    // A device inconsistency seen and since when (it must persist to count).
+    std::optional<std::pair<std::string, std::chrono::steady_clock::time_point>> deviceTrouble_;
     int leaveTries_ = 0;
     std::vector<QWidget*> stack_;  // the scope each running move started in
     std::vector<QPointer<QWidget>> stackGuards_;
