@@ -1,4 +1,5 @@
 #include "RandomUser.h"
+#include "RandomChooser.h"
 
 #include "AppParam.h"
 #include "CustomControl/BackgroundView.h"
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
@@ -159,6 +161,9 @@ std::string Figures::summary() const
     out << "\n  faults:";
     for (const auto& [name, n] : faults)
         out << " " << name << "=" << n;
+    out << "\n  chooser answers:";
+    for (const auto& [name, n] : chooser)
+        out << " [" << name << "]=" << n;
     out << "\n  dialogs left by:";
     for (const auto& [name, n] : dialogWaysOut)
         out << " [" << name << "]=" << n;
@@ -193,6 +198,24 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
     // Message boxes are the user's to answer; links open nowhere.
     app_.answer = [](const QString&) { return -1; };
     app_.controller().openUrl = [this](const QString&) { ++figures_.moves["link-opened"]; };
+    // Profiles go to a folder of the run; a second one to switch to.
+    const QString profiles = AppUtil::appWorkFolder() + QStringLiteral("profiles/");
+    QDir().mkpath(profiles);
+    QDir().mkpath(AppUtil::appWorkFolder() + QStringLiteral("other profiles"));
+    AppParam::userProfileFilePath = profiles;
+#ifdef KOLVENTRA_STRESS_HAS_CHOOSER
+    chooser_ = std::make_unique<RandomChooser>(
+        [this](int n) { return pick(n); },
+        [this] {
+            const int32_t loc = app_.controller().conectDeviceLocation;
+            if (QWidget* s = scopeWidget())
+                noteWayOut(s, "device-removal");
+            if (loc > 0)
+                app_.bus().detach(uint32_t(loc));
+        },
+        AppUtil::appWorkFolder() + QStringLiteral("scratch"));
+    chooser_->folders = {profiles, AppUtil::appWorkFolder() + QStringLiteral("other profiles")};
+#endif
     onWatchdog = [](const std::string& report) {
         std::fprintf(stderr, "%s\n", report.c_str());
         std::fflush(stderr);
@@ -202,6 +225,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
 
 RandomUser::~RandomUser()
 {
+    chooser_.reset();
     stopWatchdog_ = true;
     if (watchdog_.joinable())
         watchdog_.join();
@@ -290,6 +314,10 @@ bool RandomUser::run()
     stopWatchdog_ = true;
     watchdog_.join();
     figures_.seconds = std::chrono::duration<double>(SteadyClock::now() - started_).count();
+#ifdef KOLVENTRA_STRESS_HAS_CHOOSER
+    for (const auto& [what, n] : chooser_->answers)
+        figures_.chooser[what] += n;
+#endif
     return failure_.empty();
 }
 

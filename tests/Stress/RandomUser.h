@@ -48,6 +48,8 @@ class QWidget;
 
 namespace stress {
 
+class RandomChooser;
+
 struct Options {
     uint32_t seed = 1;
     int steps = 200;
@@ -72,6 +74,7 @@ struct Figures {
     std::map<std::string, int> moves;          // by move name
     std::map<std::string, int> faults;         // by fault kind
     std::map<std::string, int> dialogWaysOut;  // "<dialog kind> <way>"
+    std::map<std::string, int> chooser;        // file chooser answers by kind
     int maxDepth = 0;
     double seconds = 0;
     std::string summary() const;
@@ -193,6 +196,7 @@ private:
     std::string watchMove_; // guarded by watchMutex_
     std::mutex watchMutex_;
     std::chrono::steady_clock::time_point started_;
+    std::unique_ptr<RandomChooser> chooser_;  // when the dialogs ask through a chooser
 };
 
 } // namespace stress
