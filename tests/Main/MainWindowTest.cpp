@@ -719,3 +719,34 @@ TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
     std::swap(main.gamingSettingController, panel);
 }
+
+TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    int result = -1;
+    bool maskDuringRun = false;
+    bool helpDuringRun = true;
+    dialogHooks().profileLoad = [&](QWidget* window) {
+        ModalDialog dialog(DialogKind::ProfileLoad, window);
+        maskDuringRun = main.isDialogMaskUp();
+        helpDuringRun = main.isHelpMenuEnabled();
+        QTimer::singleShot(20, [&] { app.bus().detach(kKeyboardLocation); });
+        result = dialog.exec();
+        return result;
+    };
+    const int initsBefore = host(main.apcSettingContoller.get())->initCount();
+    QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
+    dialogHooks().profileLoad = nullptr;
+
+    EXPECT_TRUE(maskDuringRun);
+    EXPECT_FALSE(helpDuringRun);
+    EXPECT_EQ(result, 0);
+    // No reload of the panel after a cancelled load; mask and help restored.
+    EXPECT_EQ(host(main.apcSettingContoller.get())->initCount(), initsBefore);
+    EXPECT_FALSE(main.isDialogMaskUp());
+    EXPECT_TRUE(main.isHelpMenuEnabled());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_TRUE(app.mouse->sessionOpen());
+}
