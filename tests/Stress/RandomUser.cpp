@@ -719,6 +719,21 @@ void RandomUser::addDialogMoves(std::vector<Move>& moves, QWidget* dialog)
                          noteWayOut(guard, "return");
                          QTest::keyClick(guard, Qt::Key_Return);
                      }});
+    // Keys pressed in the dialog (a key capture field takes them as they come).
+    moves.push_back({"dialog.key", 2, [this, guard] {
+                         if (!guard)
+                             return;
+                         static const Qt::Key keys[] = {Qt::Key_A, Qt::Key_Z, Qt::Key_1, Qt::Key_F5, Qt::Key_Space,
+                                                        Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Shift,
+                                                        Qt::Key_Control, Qt::Key_Tab, Qt::Key_Left};
+                         static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::ShiftModifier,
+                                                                      Qt::ControlModifier, Qt::AltModifier,
+                                                                      Qt::ControlModifier | Qt::ShiftModifier};
+                         QWidget* target = QApplication::focusWidget();
+                         if (!target || !guard->isAncestorOf(target))
+                             target = guard;
+                         QTest::keyClick(target, keys[pick(int(std::size(keys)))], mods[pick(int(std::size(mods)))]);
+                     }});
     moves.push_back({"dialog.close", 3, [this, guard] {
                          if (!guard)
                              return;
