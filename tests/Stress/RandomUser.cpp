@@ -190,7 +190,7 @@ Options optionsFromEnvironment(Options o)
 RandomUser::RandomUser(apptest::AppHarness& app, Options options)
     : app_(app), options_(options), rng_(options.seed), context_(std::make_unique<QObject>())
 {
-    freeLocations_ = {0x01300000, 0x01400000, 0x01500000, 0x02100000};
+    ports_ = {apptest::kKeyboardLocation, apptest::kMouseLocation, 0x01300000, 0x01400000, 0x01500000, 0x02100000};
     if (app_.keyboard)
         addDevice(app_.keyboard, apptest::kKeyboardLocation);
     if (app_.mouse)
@@ -236,7 +236,6 @@ RandomUser::Device& RandomUser::addDevice(std::shared_ptr<emu::EmulatedDevice> d
     auto d = std::make_unique<Device>();
     d->dev = std::move(device);
     d->home = home;
-    freeLocations_.erase(std::remove(freeLocations_.begin(), freeLocations_.end(), home), freeLocations_.end());
     devices_.push_back(std::move(d));
     return *devices_.back();
 }
@@ -791,10 +790,15 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
         (d->dev->attached() ? attached : detached).push_back(d.get());
 
     auto note = [this] { ++figures_.outsideEvents; };
+    // Ports with nothing plugged in.
+    std::vector<uint32_t> free;
+    for (uint32_t port : ports_)
+        if (!bus.deviceAt(port))
+            free.push_back(port);
     const int w = inDialog ? 2 : 1;
 
-    if (attached.size() < 4 && !freeLocations_.empty()) {
-        moves.push_back({"outside.plug-new", 1, [this, note, &bus] {
+    if (devices_.size() < 8 && !free.empty()) {
+        moves.push_back({"outside.plug-new", 1, [this, note, free, &bus] {
                              note();
                              const auto& model = shipped::kModels[size_t(pick(int(shipped::kModels.size())))];
                              std::shared_ptr<emu::EmulatedDevice> dev;
@@ -804,7 +808,7 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
                                                          : emu::EmulatedMouse::Layout::Newer);
                              else
                                  dev = std::make_shared<emu::EmulatedKeyboard>(model);
-                             const uint32_t loc = freeLocations_.front();
+                             const uint32_t loc = pickOf(free);
                              Device& d = addDevice(dev, loc);
                              bus.attach(d.dev, loc);
                          }});
@@ -865,34 +869,27 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
                              ++figures_.faultsInjected;
                              ++figures_.faults["late"];
                          }});
-        if (!freeLocations_.empty())
-            moves.push_back({"outside.replug-elsewhere", 1 * w, [this, note, attached, &bus] {
+        if (!free.empty())
+            moves.push_back({"outside.replug-elsewhere", 1 * w, [this, note, attached, free, &bus] {
                                  note();
                                  Device* d = pickOf(attached);
-                                 const uint32_t old = d->dev->location();
-                                 const uint32_t loc = pickOf(freeLocations_);
-                                 bus.detach(old);
+                                 const uint32_t loc = pickOf(free);
+                                 bus.detach(d->dev->location());
                                  d->dev->restoreStored();  // it lost power on the way
-                                 freeLocations_.erase(std::find(freeLocations_.begin(), freeLocations_.end(), loc));
-                                 freeLocations_.push_back(old);
                                  bus.attach(d->dev, loc);
                              }});
     }
-    if (!detached.empty()) {
-        moves.push_back({"outside.plug-back", 2, [this, note, detached, &bus] {
+    if (!detached.empty() && !free.empty()) {
+        moves.push_back({"outside.plug-back", 2, [this, note, detached, free, &bus] {
                              note();
                              Device* d = pickOf(detached);
                              if (d->dev->attached())
                                  return;
                              d->dev->restoreStored();
+                             // Mostly where it was; now and then another port.
                              uint32_t loc = d->dev->location() ? d->dev->location() : d->home;
-                             if (bus.deviceAt(loc)) {
-                                 if (freeLocations_.empty())
-                                     return;
-                                 loc = freeLocations_.front();
-                             }
-                             freeLocations_.erase(std::remove(freeLocations_.begin(), freeLocations_.end(), loc),
-                                                  freeLocations_.end());
+                             if (bus.deviceAt(loc) || pick(4) == 0)
+                                 loc = pickOf(free);
                              bus.attach(d->dev, loc);
                          }});
     }

@@ -181,7 +181,7 @@ private:
 
     // Devices: every emulated device the run plugged in at some time.
     std::vector<std::unique_ptr<Device>> devices_;
-    std::vector<uint32_t> freeLocations_;
+    std::vector<uint32_t> ports_;  // where devices may be plugged in
 
     // Profile files: content hash per path, and the paths this run damaged
     // itself (exempt until the application writes them anew).
