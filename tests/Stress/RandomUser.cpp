@@ -643,10 +643,21 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
                          if (root)
                              QTest::keyClick(root->window(), Qt::Key_Tab);
                      }});
-    moves.push_back({"key.space", 1, [] {
-                         if (QWidget* f = QApplication::focusWidget(); f && f->isVisible())
+    moves.push_back({"key.space", 1, [this] {
+                         // Space on the focused control; quitting stays the run's last move.
+                         QWidget* f = QApplication::focusWidget();
+                         if (f && f->isVisible() && f != app_.controller().closeButton)
                              QTest::keyClick(f, Qt::Key_Space);
                      }});
+    // Windows beside the main one (the version window) are closed too.
+    for (QWidget* root : roots)
+        if (root != main.mainView)
+            moves.push_back({"window.close " + describe(root), 2, [this, r = QPointer<QWidget>(root)] {
+                                 if (!r)
+                                     return;
+                                 noteWayOut(r, "window-close");
+                                 r->close();
+                             }});
 }
 
 void RandomUser::addPictureMoves(std::vector<Move>& moves)
