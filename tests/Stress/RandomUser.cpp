@@ -541,6 +541,26 @@ void RandomUser::noteWayOut(QWidget* dialog, const std::string& way)
 // Moves
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Press and release as the pointer does them. A press may end in the
+// widget's deletion (a device-strip tile whose list was rebuilt while the
+// press waited for the device); the window system then sends the release to
+// whatever is there, so the release goes to the window instead.
+void userClick(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+{
+    QPointer<QWidget> target(widget);
+    QPointer<QWidget> top(widget->window());
+    const QPoint global = widget->mapToGlobal(pos);
+    QTest::mousePress(widget, button, {}, pos);
+    if (target)
+        QTest::mouseRelease(target, button, {}, pos);
+    else if (top)
+        QTest::mouseRelease(top, button, {}, top->mapFromGlobal(global));
+}
+
+} // namespace
+
 void RandomUser::clickAt(QWidget* target, QPoint local, Qt::MouseButton button)
 {
     QWidget* top = target->window();
@@ -548,7 +568,7 @@ void RandomUser::clickAt(QWidget* target, QPoint local, Qt::MouseButton button)
     QWidget* hit = top->childAt(at);
     if (!hit)
         hit = top;
-    QTest::mouseClick(hit, button, {}, hit->mapFrom(top, at));
+    userClick(hit, hit->mapFrom(top, at), button);
 }
 
 namespace {
@@ -599,7 +619,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
                                  const QModelIndex index = v->model()->index(pick(v->model()->rowCount()), 0);
                                  const QRect r = v->visualRect(index);
                                  if (r.isValid())
-                                     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
+                                     userClick(v->viewport(), r.center());
                              }});
             continue;
         }
@@ -608,7 +628,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
                                  auto* e = qobject_cast<QLineEdit*>(guard.data());
                                  if (!e)
                                      return;
-                                 QTest::mouseClick(e, Qt::LeftButton);
+                                 userClick(e, e->rect().center());
                                  if (!guard)
                                      return;
                                  e->selectAll();
@@ -760,7 +780,7 @@ void RandomUser::addDialogMoves(std::vector<Move>& moves, QWidget* dialog)
                              if (!guard || !bg)
                                  return;
                              noteWayOut(guard, "button " + bg->accessibleName().toStdString());
-                             QTest::mouseClick(bg, Qt::LeftButton);
+                             userClick(bg, bg->rect().center());
                          }});
     }
 }
@@ -779,7 +799,7 @@ void RandomUser::addPopupMoves(std::vector<Move>& moves, QWidget* popup)
                                      return;
                                  const QRect r = m->actionGeometry(ag);
                                  if (r.isValid())
-                                     QTest::mouseClick(m, Qt::LeftButton, {}, r.center());
+                                     userClick(m, r.center());
                              }});
         }
     } else {
