@@ -367,12 +367,18 @@ void RandomUser::tick()
         return;
     // While a device command waits for its reply, user input waits too
     // (the device layer's wait lets no click through).
-    if (checking_ || platform::activeTransactions() > 0) {
+    if (platform::activeTransactions() > 0) {
         scheduleNext(1);
         return;
     }
     bool hiddenModal = false;
     QWidget* scope = scopeWidget(&hiddenModal);
+    // A check waiting for events holds the user back, unless those events
+    // put up something new to act on (a question from a plug event).
+    if (checking_ && scope == checkScope_) {
+        scheduleNext(1);
+        return;
+    }
     const bool nestedAllowed = stack_.empty() || (scope && scope != stack_.back());
     if (hiddenModal) {
         // A dialog on its way out (closeAllWindow): nothing to act on; it
@@ -399,9 +405,24 @@ void RandomUser::tick()
         return;
     }
 
+    if (stack_.empty() && !scope && !finishing_) {
+        // Let what is already posted (plug events, replies) arrive first,
+        // so that a replay meets the same state at the same step.
+        checking_ = true;
+        checkScope_ = nullptr;
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::sendPostedEvents();
+        checking_ = false;
+        if (scopeWidget() || !stack_.empty()) {
+            scheduleNext();
+            return;
+        }
+    }
+
     ++step_;
     ++figures_.steps;
     checking_ = true;
+    checkScope_ = scope;
     const bool idle = stack_.empty() && !scope;
     auto broken = checkInvariants(idle);
     checking_ = false;
@@ -496,6 +517,7 @@ void RandomUser::leaveStep(QWidget* scope)
 void RandomUser::finish()
 {
     checking_ = true;
+    checkScope_ = nullptr;
     // The last look waits for plug events still on their way; a question
     // they raise meanwhile is answered with its first button.
     app_.answer = nullptr;

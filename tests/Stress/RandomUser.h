@@ -165,6 +165,7 @@ private:
     bool scheduled_ = false;
     bool checking_ = false;
     bool settleNow_ = false;
+    QWidget* checkScope_ = nullptr;  // the scope a running check began in
     // A device inconsistency seen and since when (it must persist to count).
     std::optional<std::pair<std::string, std::chrono::steady_clock::time_point>> deviceTrouble_;
     int leaveTries_ = 0;
