@@ -410,6 +410,7 @@ void RandomUser::tick()
         // so that a replay meets the same state at the same step.
         checking_ = true;
         checkScope_ = nullptr;
+        scheduleNext(1);  // acts on a question that a plug event puts up meanwhile
         for (int i = 0; i < 3; ++i)
             QCoreApplication::sendPostedEvents();
         checking_ = false;
