@@ -1302,24 +1302,43 @@ void MainViewController::setMSensorTabBodyImage(LoD inLoD)
 
 void MainViewController::execFirmwareUpdate()
 {
+    // One update at a time: a start while one runs, or while the device of
+    // the last one has not come back yet, is refused.
+    if (isFirmupdating || isFirmupdateEnding)
+        return;
     setDialogMask(false);
     if (!dialogHooks().firmwareUpdate)
         return;
     isFirmupdating = true;
     const AppError result = dialogHooks().firmwareUpdate(mainView);
     isFirmupdating = false;
+    // Refused because another command on the device still waits for its
+    // reply: nothing was sent and the device is fine.
+    if (isBusy(result))
+        return;
     if (result != AppError::NoError) {
         setConnectedDeviceError(conectDeviceLocation);
         return;
     }
     const int32_t location = AppParam::selectDeviceLocation;
     isFirmupdateEnding = true;
+    const int run = ++firmwareRun;
     disconnectDevice(false);
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
     QTimer::singleShot(int(platform::scaled(platform::Seconds(delay)).count() * 1000), this, [this, location] {
         if (!isFirmupdateEnding && !AppUtil::isConnectedDevice(location))
             setConnectedDeviceError(location);
     });
+    // A device that never leaves after its update would keep hot-plug
+    // ignored for good: the ending state gives up after a while and the
+    // device list is read again.
+    QTimer::singleShot(int(platform::scaled(platform::Seconds(kFirmupdateEndingLimit)).count() * 1000), this,
+                       [this, run] {
+                           if (run != firmwareRun || !isFirmupdateEnding)
+                               return;
+                           isFirmupdateEnding = false;
+                           keyboardListChanged(true);
+                       });
 }
 
 bool MainViewController::isExistSameDeviceType() const

@@ -153,6 +153,10 @@ public:
     int32_t conectDeviceLocation = -1;
     bool isFirmupdating = false;
     bool isFirmupdateEnding = false;
+    // Updates run so far; the ending state's time limit belongs to one run.
+    int firmwareRun = 0;
+    // Longest time the ending state waits for the updated device to leave.
+    static constexpr double kFirmupdateEndingLimit = 10.0;
     FunctionTab beforeTab = FunctionTab::None;
     bool selectOtherSetting = false;
     bool selectMOtherSetting = false;

@@ -137,4 +137,30 @@ inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
 inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
 inline constexpr int dialogFontPixels = 13;
 
+// Profile folder, profile save and load, version information.
+inline constexpr int dialogFontSize = 13;
+inline constexpr int dialogTitleFontSize = 15;
+inline constexpr int dialogMargin = 20;
+inline constexpr int dialogSpacing = 8;
+inline constexpr QSizeF dialogButtonSize{96, 28};
+inline constexpr QSizeF selectButtonSize{32, 24};
+inline constexpr QSizeF folderSelectDialogSize{520, 170};
+inline constexpr QSizeF profileSaveDialogSize{480, 470};
+inline constexpr QSizeF profileLoadDialogSize{480, 450};
+inline constexpr QSizeF versionInfoDialogSize{360, 250};
+inline constexpr int profileListHeight = 150;
+inline constexpr int profileCommentHeight = 90;
+inline constexpr QSizeF versionImageSize{64, 64};
+// Width of a profile list's name column: the widest name at this font size
+// plus the padding.
+inline constexpr int profileListFontSize = 13;
+inline constexpr int profileListColumnPadding = 5;
+
+// Firmware file and description package dialogs; the firmware update's
+// progress view (laid over the whole main window).
+inline constexpr QSizeF filePickDialogSize{520, 170};
+inline constexpr qreal firmwareUpdateViewAlpha = 0.7;
+inline constexpr int firmwareUpdateFontPixels = 15;
+inline constexpr QSizeF firmwareUpdateIndicatorSize{240, 10};
+
 } // namespace layout

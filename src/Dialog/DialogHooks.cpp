@@ -1,5 +1,9 @@
 #include "Dialog/DialogHooks.h"
 
+#include "Dialog/DialogAppendKeyboard.h"
+#include "Dialog/DialogFirmwareFileSelect.h"
+#include "Dialog/DialogFirmwareUpdate.h"
+
 DialogHooks& dialogHooks()
 {
     static DialogHooks hooks;
@@ -10,4 +14,11 @@ void installDialogHooks()
 {
     DialogHooks& hooks = dialogHooks();
     hooks = DialogHooks{};
+    hooks.firmwareFileSelect = [](const QString& start, QString& chosen) {
+        return DialogFirmwareFileSelect::run(start, chosen);
+    };
+    hooks.appendKeyboard = [](const QString& start, QString& chosen) {
+        return DialogAppendKeyboard::run(start, chosen);
+    };
+    hooks.firmwareUpdate = [](QWidget* body) { return DialogFirmwareUpdate::run(body); };
 }

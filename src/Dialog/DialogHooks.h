@@ -28,6 +28,16 @@ struct DialogHooks {
     // laid into `body` while it runs.
     std::function<AppError(QWidget* body)> firmwareUpdate;
 
+    // Choosers run from the Other panels (mask and help items are the
+    // caller's): each starts at `startPath` and returns its code; after 1,
+    // `chosen` holds the chosen path (a profile folder ending with "/", a
+    // firmware image, a keyboard description package).
+    std::function<int(const QString& startPath, QString& chosen)> profileFolderSelect;
+    std::function<int(const QString& startPath, QString& chosen)> firmwareFileSelect;
+    std::function<int(const QString& startPath, QString& chosen)> appendKeyboard;
+    // The indicator LED settings of the current keyboard; 0 without running
+    // for anything but a connected keyboard.
+    std::function<int()> indicatorLedSettings;
 };
 
 // The hooks in use.

@@ -1,0 +1,359 @@
+#include "Dialog/DialogProfileSave.h"
+
+#include "AppParam.h"
+#include "Device/KeyboardEntry.h"
+#include "Device/MouseEntry.h"
+#include "Dialog/CommentTextEdit.h"
+#include "Dialog/ProfileTable.h"
+#include "Platform/Strings.h"
+#include "UiLayout.h"
+#include "Utility/AppUtil.h"
+#include "Utility/ZipUtil.h"
+#include "XML/UserMProfile.h"
+#include "XML/UserProfile.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class Entry>
+std::shared_ptr<Entry> currentAs()
+{
+    return std::dynamic_pointer_cast<Entry>(AppParam::device);
+}
+
+} // namespace
+
+ProfileSaveDialog* ProfileSaveDialog::create(QWidget* parent)
+{
+    if (!AppParam::device)
+        return nullptr;
+    switch (AppParam::device->deviceType()) {
+    case DeviceType::Keyboard:
+        return currentAs<KeyboardEntry>() ? new DialogProfileSave(parent) : nullptr;
+    case DeviceType::Mouse:
+        return currentAs<MouseEntry>() ? new DialogMProfileSave(parent) : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
+    : ProfileDialogFrame(twin.kind, parent), twin_(twin)
+{
+    setFixedSize(layout::profileSaveDialogSize.toSize());
+    titleLabel_ = makeTitle(QStringLiteral("SaveTheProfile"));
+    QLabel* nameLabel = createLabel(QStringLiteral("DialogProfileName"));
+    profileName_ = new QLineEdit(this);
+    profileName_->setAccessibleName(nameLabel->text());
+    styleField(profileName_);
+    checkOverWiteButton_ = makeCheckBox(QStringLiteral("ProfileOverwrite"));
+    QLabel* listLabel = createLabel(QStringLiteral("DialogProfileList"));
+    model_ = new QStandardItemModel(this);
+    listboxFileList_ = profiletable::make(this, model_, twin.arrowKeysMoveSelection);
+    listboxFileList_->setAccessibleName(listLabel->text());
+    listboxFileList_->setFixedHeight(layout::profileListHeight);
+    QLabel* commentLabel = createLabel(QStringLiteral("DialogProfileComment"));
+    comment_ = new CommentTextEdit(this);
+    comment_->setMaxLength(profilefiles::kMaxCommentLength);
+    comment_->setAccessibleName(commentLabel->text());
+    comment_->setFixedHeight(layout::profileCommentHeight);
+    styleField(comment_);
+    okButton_ = makeOkButton();
+    cancelButton_ = makeCancelButton();
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->setSpacing(layout::dialogSpacing);
+    nameRow->addWidget(nameLabel);
+    nameRow->addWidget(profileName_, 1);
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(listLabel);
+    listRow->addStretch(1);
+    listRow->addWidget(checkOverWiteButton_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(okButton_);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
+                               layout::dialogMargin);
+    column->setSpacing(layout::dialogSpacing);
+    column->addWidget(titleLabel_);
+    column->addLayout(nameRow);
+    column->addLayout(listRow);
+    column->addWidget(listboxFileList_);
+    column->addWidget(commentLabel);
+    column->addWidget(comment_);
+    column->addStretch(1);
+    column->addLayout(buttons);
+
+    connect(checkOverWiteButton_, &QCheckBox::clicked, this, [this] { checkOverWrite_Checked(); });
+    connect(listboxFileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { onSelectionChanged(); });
+}
+
+void ProfileSaveDialog::initialise()
+{
+    checkOverWiteButton_->setChecked(false);
+    profileName_->clear();
+    comment_->setComment(QString());
+    initDefaluOrOverwiteItem();
+}
+
+void ProfileSaveDialog::showEvent(QShowEvent* event)
+{
+    ProfileDialogFrame::showEvent(event);
+    QTimer::singleShot(0, this, [this] {
+        if (profileName_->isEnabled())
+            refocusName();
+    });
+}
+
+int ProfileSaveDialog::selectedRow() const
+{
+    const QModelIndexList rows = listboxFileList_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void ProfileSaveDialog::selectRow(int row)
+{
+    listboxFileList_->selectionModel()->select(
+        model_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    listboxFileList_->setCurrentIndex(model_->index(row, 0));
+}
+
+void ProfileSaveDialog::onSelectionChanged()
+{
+    if (restoring_)
+        return;
+    int row = selectedRow();
+    if (row < 0 && indexSet_ >= 0 && indexSet_ < model_->rowCount()) {
+        // Once chosen, a row stays chosen: a click on empty space keeps it.
+        restoring_ = true;
+        selectRow(indexSet_);
+        restoring_ = false;
+        return;
+    }
+    if (row >= 0)
+        indexSet_ = row;
+    if (row < 0 && !list_.names.isEmpty())
+        row = 0; // fill from the first row without selecting it
+    updateListboxSelectItem(row);
+}
+
+void ProfileSaveDialog::updateListboxWithFileList()
+{
+    const bool overwrite = checkOverWiteButton_->isChecked();
+    listboxFileList_->setEnabled(overwrite);
+    if (overwrite)
+        listboxFileList_->setFocus();
+
+    const QString ext = profileExt();
+    list_ = profilefiles::listProfiles({AppParam::userProfileFilePath, AppUtil::resourceProfileFolder(),
+                                        twin_.extension, UserProfile::memberName(ext)});
+    restoring_ = true;
+    profiletable::fill(listboxFileList_, model_, list_.names, overwrite);
+    restoring_ = false;
+}
+
+void ProfileSaveDialog::initDefaluOrOverwiteItem()
+{
+    const int previous = selectedRow();
+    updateListboxWithFileList();
+    profileName_->setEnabled(!checkOverWiteButton_->isChecked());
+    if (list_.names.isEmpty()) {
+        checkOverWiteButton_->setChecked(false);
+        checkOverWiteButton_->setEnabled(false);
+        auto* fade = new QGraphicsOpacityEffect(checkOverWiteButton_);
+        fade->setOpacity(0.25);
+        checkOverWiteButton_->setGraphicsEffect(fade);
+        profileName_->setEnabled(true);
+    }
+    if (!checkOverWiteButton_->isChecked()) {
+        profileName_->setText(profilefiles::firstFreeName(AppParam::userProfileFilePath, twin_.nameFormat,
+                                                          twin_.extension));
+        comment_->setComment(QString());
+        refocusName();
+        return;
+    }
+    int row = previous >= 0 && previous < model_->rowCount() ? previous : -1;
+    if (row < 0 && !list_.names.isEmpty()) {
+        row = indexSet_ >= 0 && indexSet_ < model_->rowCount() ? indexSet_ : 0;
+        indexSet_ = row;
+    }
+    if (row >= 0) {
+        restoring_ = true;
+        selectRow(row);
+        restoring_ = false;
+    }
+    updateListboxSelectItem(row);
+    listboxFileList_->setFocus();
+}
+
+void ProfileSaveDialog::updateListboxSelectItem(int index)
+{
+    profileName_->clear();
+    QString text;
+    if (index >= 0 && index < list_.names.size()) {
+        profileName_->setText(list_.names[index]);
+        text = readComment(list_.paths[index]).value_or(QString());
+    }
+    comment_->setComment(text);
+}
+
+void ProfileSaveDialog::checkOverWrite_Checked()
+{
+    initDefaluOrOverwiteItem();
+}
+
+void ProfileSaveDialog::refocusName()
+{
+    profileName_->setFocus();
+    profileName_->setCursorPosition(int(profileName_->text().size()));
+    profileName_->deselect();
+}
+
+void ProfileSaveDialog::refuse(const char* key, bool refocus)
+{
+    QPointer<ProfileSaveDialog> self(this);
+    AppUtil::messageBox(QString::fromLatin1(key), QStringLiteral("OK"), QString());
+    if (self && refocus && !isClosingAll())
+        refocusName();
+}
+
+void ProfileSaveDialog::pushOK()
+{
+    if (isClosingAll())
+        return;
+    const bool overwrite = checkOverWiteButton_->isChecked();
+    if (!overwrite) {
+        const QString typed = profileName_->text();
+        if (typed.contains(u':') || typed.contains(u'/') || typed.contains(QChar(0)))
+            return refuse("FailedToSaveProfile", true);
+    } else {
+        const int row = selectedRow();
+        if (row >= 0 && !list_.names.isEmpty())
+            profileName_->setText(list_.names[row]);
+    }
+    const QString name = profilefiles::trimSpaces(profileName_->text());
+    profileName_->setText(name);
+
+    const QString folder = AppParam::userProfileFilePath;
+    if (!AppUtil::isEnableFoldrWrite(folder))
+        return refuse("CanNotWriteToThisFolder", false);
+    if (name.isEmpty() || !profilefiles::isAcceptableName(name))
+        return refuse("FailedToSaveProfile", true);
+
+    const QString ext = profileExt();
+    if (ext.isEmpty())
+        return refuse("FailedToSaveProfile", false);
+    const QString userPath = folder + name + twin_.extension;
+    const QString builtinPath = AppUtil::resourceProfileFolder() + name + twin_.extension;
+    const QString member = UserProfile::memberName(ext);
+    const bool userExists = QFileInfo::exists(userPath);
+    if (!overwrite && userExists && ZipUtil::contains(userPath, member))
+        return refuse("FileAlreadyExists", true);
+    const bool builtinExists = QFileInfo::exists(builtinPath);
+    if (builtinExists && ZipUtil::contains(builtinPath, member))
+        return refuse("FileAlreadyExists", true);
+    if (!userExists && builtinExists)
+        QFile::copy(builtinPath, userPath); // a failed copy leaves a new package to the writer
+
+    const QString text = profilefiles::trimSpaces(comment_->comment());
+    comment_->setComment(text);
+
+    QPointer<ProfileSaveDialog> self(this);
+    const AppError result = write(userPath, profilefiles::encodeComment(text));
+    if (result != AppError::NoError) {
+        // A file this call brought into being is not left half made.
+        if (!userExists)
+            QFile::remove(userPath);
+        if (self && !isClosingAll())
+            refuse("FailedToSaveProfile", false);
+        return;
+    }
+    if (self && !isClosingAll())
+        ModalDialog::pushOK();
+}
+
+void ProfileSaveDialog::pushCancel()
+{
+    ModalDialog::pushCancel();
+}
+
+// ----- keyboard ----------------------------------------------------------------
+
+DialogProfileSave::DialogProfileSave(QWidget* parent)
+    : ProfileSaveDialog({QString::fromLatin1(AppParam::userProfileExt), AppParam::userProfileNameFormat, true,
+                         DialogKind::ProfileSave},
+                        parent)
+{
+    initialise();
+}
+
+QString DialogProfileSave::profileExt() const
+{
+    const auto kb = currentAs<KeyboardEntry>();
+    return kb ? kb->profileExt() : QString();
+}
+
+std::optional<QString> DialogProfileSave::readComment(const QString& path) const
+{
+    UserProfileFile profile;
+    if (UserProfile::Read(path, profileExt(), profile) != AppError::NoError)
+        return std::nullopt;
+    return profile.comment;
+}
+
+AppError DialogProfileSave::write(const QString& path, const QString& encodedComment) const
+{
+    const auto kb = currentAs<KeyboardEntry>();
+    if (!kb)
+        return AppError::BadDevice;
+    return UserProfile::Write(path, kb->profileExt(), *kb, encodedComment);
+}
+
+// ----- mouse -----------------------------------------------------------------
+
+DialogMProfileSave::DialogMProfileSave(QWidget* parent)
+    : ProfileSaveDialog({QString::fromLatin1(AppParam::userMProfileExt), AppParam::userMProfileNameFormat, false,
+                         DialogKind::MProfileSave},
+                        parent)
+{
+    initialise();
+}
+
+QString DialogMProfileSave::profileExt() const
+{
+    const auto mouse = currentAs<MouseEntry>();
+    return mouse ? mouse->profileExt() : QString();
+}
+
+std::optional<QString> DialogMProfileSave::readComment(const QString& path) const
+{
+    UserMProfileFile profile;
+    if (UserMProfile::Read(path, profileExt(), profile) != AppError::NoError)
+        return std::nullopt;
+    return profile.comment;
+}
+
+AppError DialogMProfileSave::write(const QString& path, const QString& encodedComment) const
+{
+    const auto mouse = currentAs<MouseEntry>();
+    if (!mouse)
+        return AppError::BadDevice;
+    return UserMProfile::Write(path, mouse->profileExt(), *mouse, encodedComment);
+}

@@ -1,0 +1,77 @@
+#include "Dialog/ProfileTable.h"
+
+#include "UiLayout.h"
+
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <cmath>
+
+namespace profiletable {
+namespace {
+
+// A table that leaves its selection alone on the up and down arrow keys.
+class ArrowlessTable : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+            event->ignore();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+};
+
+} // namespace
+
+QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveSelection)
+{
+    QTableView* table = arrowKeysMoveSelection ? new QTableView(parent) : new ArrowlessTable(parent);
+    table->setModel(model);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->setShowGrid(false);
+    table->setWordWrap(false);
+    table->setStyleSheet(QStringLiteral(
+        "QTableView { background: rgb(64,64,64); border: none; outline: none; }"
+        "QTableView::item:selected { background: rgb(92,92,92); }"));
+    QFont f = table->font();
+    f.setPixelSize(layout::profileListFontSize);
+    table->setFont(f);
+    return table;
+}
+
+void fill(QTableView* table, QStandardItemModel* model, const QStringList& names, bool active)
+{
+    model->clear();
+    model->setColumnCount(1);
+    const QColor text = active ? QColor(Qt::white) : QColor(255, 255, 255, 128);
+    QFont f = table->font();
+    f.setPixelSize(layout::profileListFontSize);
+    const QFontMetricsF metrics(f);
+    qreal widest = 0;
+    for (const QString& name : names) {
+        auto* item = new QStandardItem(name);
+        item->setForeground(text);
+        item->setEditable(false);
+        model->appendRow(item);
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    }
+    // The column fills the list and grows past it for a name that is wider.
+    QHeaderView* header = table->horizontalHeader();
+    header->setStretchLastSection(true);
+    if (!names.isEmpty())
+        header->setMinimumSectionSize(int(std::ceil(widest)) + layout::profileListColumnPadding);
+}
+
+} // namespace profiletable

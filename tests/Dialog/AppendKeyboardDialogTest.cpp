@@ -1,0 +1,182 @@
+// The description package dialog: the package check (readable, supported
+// version, not older than the installed description of its model), the
+// version rule, and when Append and Cancel give the help items back.
+#include "Dialog/DialogAppendKeyboard.h"
+#include "XML/KeyboardProfile.h"
+#include "support/ui/FirmwareFiles.h"
+#include "support/ui/RecordingDialogHost.h"
+#include "support/ui/ScriptedFileChooser.h"
+
+#include "ProfileDialogFixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using dlgtest::messageKeys;
+
+class AppendDialog : public dlgtest::FolderFixture {
+protected:
+    void SetUp() override
+    {
+        FolderFixture::SetUp();
+        savedList_ = AppParam::targetProfileList;
+        AppParam::targetProfileList.clear();
+        source = dlgtest::shippedPackage(shipped::kModels[0]);
+    }
+    void TearDown() override
+    {
+        AppParam::targetProfileList = savedList_;
+        FolderFixture::TearDown();
+    }
+
+    // A package of the shipped keyboard with another version text and model.
+    QString package(const QString& name, const QString& version, const QString& model = QStringLiteral("KVK200A1"))
+    {
+        const QString path = dir.path() + u'/' + name;
+        EXPECT_TRUE(fwtest::makePackage(source, path, {.profileVersion = version, .modelNumber = model}));
+        return path;
+    }
+    void install(const QString& model, double version)
+    {
+        auto d = std::make_shared<KeyboardProfile>();
+        d->modelNumber = model;
+        d->dProfileVersion = version;
+        AppParam::targetProfileList.push_back(d);
+    }
+    std::unique_ptr<DialogAppendKeyboard> open()
+    {
+        auto d = std::make_unique<DialogAppendKeyboard>(dir.path());
+        d->hasDevices = [this] { return devicesListed; };
+        d->show();
+        return d;
+    }
+    AppError choose(DialogAppendKeyboard& d, const QString& path)
+    {
+        chooser.answers.push_back(path);
+        QTest::mouseClick(d.selectButton(), Qt::LeftButton);
+        controller.messageBoxes.clear();
+        return d.checkTargetFileType(d.filePath());
+    }
+
+    ScriptedFileChooser chooser;
+    uitest::RecordingDialogHost host;
+    QString source;
+    bool devicesListed = true;
+
+private:
+    std::vector<std::shared_ptr<DeviceProfile>> savedList_;
+};
+
+TEST_F(AppendDialog, VersionTextsReadAsTheirNumberOrNotAtAll)
+{
+    struct Case {
+        const char* text;
+        std::optional<double> number;
+    };
+    for (const Case& c : std::vector<Case>{{"M_1_2_5", 1002.005},
+                                           {"M_1_1_999", 1001.999},
+                                           {"M_1_2_0", 1002.0},
+                                           {"M_1_1000_0", 11000.0},
+                                           {"M_1_2_0_extra", 1002.0},
+                                           {"M_1_2", std::nullopt},
+                                           {"", std::nullopt},
+                                           {"M_1_-2_0", std::nullopt},
+                                           {"M_1_2_x", std::nullopt},
+                                           {"M_1_2_ 3", std::nullopt}}) {
+        const auto n = DialogAppendKeyboard::versionNumber(QString::fromLatin1(c.text));
+        EXPECT_EQ(n.has_value(), c.number.has_value()) << c.text;
+        if (n && c.number) {
+            EXPECT_DOUBLE_EQ(*n, *c.number) << c.text;
+        }
+    }
+}
+
+TEST_F(AppendDialog, PackageCheckRefusesWhatCannotBeInstalled)
+{
+    install(QStringLiteral("KVK200A1"), 1002.001);
+    install(QStringLiteral("KVK200A1"), 1002.0);
+    install(QStringLiteral("KVK300A1"), 1003.0);
+    QFile broken(dir.path() + QStringLiteral("/broken.key"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a package at all");
+    broken.close();
+    QByteArray damaged;
+    {
+        QFile f(package("damaged.key", QStringLiteral("M_1_2_1")));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        damaged = f.readAll();
+    }
+    // A byte well inside the stored description member.
+    const qsizetype at = damaged.indexOf("Profile.xml");
+    ASSERT_GT(at, 0);
+    damaged[at + 80] = char(damaged[at + 80] ^ 0x5A);
+    ASSERT_TRUE(fwtest::writeFile(dir.path() + QStringLiteral("/damaged.key"), damaged));
+
+    struct Case {
+        const char* name;
+        QString path;
+        bool accepted;
+    };
+    const std::vector<Case> cases{
+        {"newer than every installed one", package("new.key", QStringLiteral("M_1_2_2")), true},
+        {"equal to the highest installed", package("equal.key", QStringLiteral("M_1_2_1")), true},
+        {"a model not installed", package("other.key", QStringLiteral("M_1_2_0"), QStringLiteral("KVK400A1")), true},
+        {"older than one installed", package("older.key", QStringLiteral("M_1_2_0")), false},
+        {"below the supported version", package("old.key", QStringLiteral("M_1_1_999"), QStringLiteral("KVK400A1")), false},
+        {"version of two parts", package("two.key", QStringLiteral("M_1_2"), QStringLiteral("KVK400A1")), false},
+        {"negative part", package("neg.key", QStringLiteral("M_1_-2_0"), QStringLiteral("KVK400A1")), false},
+        {"not a package", dir.path() + QStringLiteral("/broken.key"), false},
+        {"damaged member", dir.path() + QStringLiteral("/damaged.key"), false},
+    };
+    for (const Case& c : cases) {
+        auto d = open();
+        const AppError r = choose(*d, c.path);
+        EXPECT_EQ(r == AppError::NoError, c.accepted) << c.name << " " << appErrorName(r);
+        EXPECT_EQ(messageKeys(controller),
+                  c.accepted ? QStringList{} : QStringList{"FirmwareFileInvaliedOrCorrupted"})
+            << c.name;
+        // A refusal leaves the dialog open with its choice.
+        QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+        EXPECT_EQ(d->result(), c.accepted ? 1 : 0) << c.name;
+        EXPECT_EQ(d->filePath(), c.path) << c.name;
+        EXPECT_EQ(d->pathLabel()->text(), QFileInfo(c.path).fileName()) << c.name;
+    }
+}
+
+TEST_F(AppendDialog, AppendBeforeChoosingOrOfAMissingFileIsRefused)
+{
+    auto d = open();
+    QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"});
+    EXPECT_EQ(d->filePath(), dir.path());
+    EXPECT_EQ(d->result(), 0);
+
+    const QString path = package("gone.key", QStringLiteral("M_1_2_0"));
+    chooser.answers.push_back(path);
+    QTest::mouseClick(d->selectButton(), Qt::LeftButton);
+    EXPECT_EQ(chooser.calls.back().nameFilters, QStringList{"*.key"});
+    QFile::remove(path);
+    controller.messageBoxes.clear();
+    QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"});
+}
+
+TEST_F(AppendDialog, HelpItemsComeBackOnlyWhileDevicesAreListed)
+{
+    const QString path = package("ok.key", QStringLiteral("M_1_2_0"));
+    for (bool listed : {true, false}) {
+        for (bool append : {true, false}) {
+            devicesListed = listed;
+            host.helpEnabled = false;
+            auto d = open();
+            choose(*d, path);
+            QTest::mouseClick(append ? d->confirmButton() : d->cancelButton(), Qt::LeftButton);
+            EXPECT_EQ(d->result(), append ? 1 : 0);
+            EXPECT_EQ(host.helpEnabled, listed) << listed << append;
+        }
+    }
+}
+
+} // namespace

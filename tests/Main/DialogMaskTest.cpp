@@ -1,0 +1,126 @@
+// The dialog mask over the main window: which parts of the window it covers
+// for a keyboard and for a mouse, that it swallows clicks, that a second
+// request only brings it to the front, and that connecting the other kind of
+// device while it is up fits its tab part to that kind's tab row.
+#include "AppParam.h"
+#include "CustomControl/BackgroundView.h"
+#include "CustomControl/MainTabView.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "support/ui/AppHarness.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using apptest::AppHarness;
+
+namespace {
+
+// The rectangle of a widget in the main view's coordinates.
+QRect inMain(MainViewController& main, QWidget* w)
+{
+    return QRect(w->mapTo(main.mainView, QPoint(0, 0)), w->size());
+}
+
+// The mask part under a point of the main view (null when the mask is not
+// there).
+BackgroundView* maskPartAt(MainViewController& main, QPoint p)
+{
+    QWidget* w = main.mainView->childAt(p);
+    auto* part = qobject_cast<BackgroundView*>(w);
+    return part && part->parentWidget() == main.maskView ? part : nullptr;
+}
+
+apptest::HarnessOptions devices(bool keyboard, bool mouse)
+{
+    apptest::HarnessOptions o;
+    o.keyboard = keyboard;
+    o.mouse = mouse;
+    o.rememberedLocation = keyboard ? int32_t(apptest::kKeyboardLocation) : int32_t(apptest::kMouseLocation);
+    return o;
+}
+
+} // namespace
+
+TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
+{
+    for (const bool mouse : {false, true}) {
+        AppHarness app(devices(!mouse, mouse));
+        ASSERT_TRUE(app.start());
+        MainViewController& main = app.controller();
+        main.setDialogMask(true);
+        ASSERT_TRUE(main.maskView);
+
+        MainTabView* lastTab = mouse ? main.mouseOtherTabView : main.settingTabView;
+        const QRect last = inMain(main, lastTab);
+        const QRect load = inMain(main, main.loadProfileButton);
+        const QRect apc = inMain(main, main.apcTabView);
+        auto* tabPart = maskPartAt(main, last.center());
+        ASSERT_NE(tabPart, nullptr) << mouse;
+        EXPECT_EQ(tabPart->nameInfo, QStringLiteral("tabAreaView"));
+        EXPECT_EQ(tabPart->backgroundColor(), QColor(56, 56, 56, 160));
+        EXPECT_EQ(maskPartAt(main, apc.center()), tabPart);
+        // The tab part ends with the last tab of the device's row.
+        EXPECT_EQ(maskPartAt(main, QPoint(last.right() + 2, last.center().y())), nullptr);
+        auto* buttonPart = maskPartAt(main, load.center());
+        ASSERT_NE(buttonPart, nullptr);
+        EXPECT_EQ(buttonPart->backgroundColor(), QColor(0, 0, 0, 153));
+        EXPECT_EQ(maskPartAt(main, inMain(main, main.sendButton).topLeft() + QPoint(1, 1)), buttonPart);
+        auto* bodyPart = maskPartAt(main, QPoint(main.mainView->width() / 2, main.mainView->height() - 5));
+        ASSERT_NE(bodyPart, nullptr);
+        EXPECT_NE(bodyPart, tabPart);
+        // The header above the tab row stays clear.
+        EXPECT_EQ(maskPartAt(main, QPoint(5, apc.top() - 5)), nullptr);
+        EXPECT_GE(main.maskView->geometry().top(), apc.top() - 1);
+        EXPECT_LE(main.maskView->geometry().top(), apc.top());
+    }
+}
+
+TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    QSignalSpy loads(main.loadProfileButton, &QPushButton::clicked);
+    main.setDialogMask(true);
+    QPointer<BackgroundView> first = main.maskView;
+    main.setDialogMask(true);
+    EXPECT_EQ(main.maskView, first);
+    EXPECT_EQ(main.mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
+    const QRect load = inMain(main, main.loadProfileButton);
+    QTest::mouseClick(main.mainView->childAt(load.center()), Qt::LeftButton);
+    EXPECT_EQ(loads.count(), 0);
+
+    main.setDialogMask(false);
+    EXPECT_FALSE(main.maskView);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main.mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
+    EXPECT_EQ(maskPartAt(main, load.center()), nullptr);
+}
+
+TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    main.setDialogMask(true);
+    const QRect keyboardLast = inMain(main, main.settingTabView);
+    const QRect mouseLast = inMain(main, main.mouseOtherTabView);
+    ASSERT_NE(keyboardLast.right(), mouseLast.right());
+    auto* tabPart = maskPartAt(main, inMain(main, main.apcTabView).center());
+    ASSERT_NE(tabPart, nullptr);
+    const int keyboardWidth = tabPart->width();
+    main.updateDialogMask(DeviceType::Mouse);
+    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - main.maskView->mapTo(main.mainView, QPoint(0, 0)).x());
+    EXPECT_NE(tabPart->width(), keyboardWidth);
+    main.updateDialogMask(DeviceType::Keyboard);
+    EXPECT_EQ(tabPart->width(), keyboardWidth);
+    // Without a mask nothing happens.
+    main.setDialogMask(false);
+    main.updateDialogMask(DeviceType::Mouse);
+    EXPECT_FALSE(main.maskView);
+}

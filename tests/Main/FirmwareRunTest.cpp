@@ -1,0 +1,526 @@
+// The firmware update run and description packages in the whole application
+// on the virtual bus: an update of the keyboard and of the mouse through the
+// emulated updater until the device is back with its new version, the
+// hot-plug notices of the restart handled while the update runs, failures
+// that leave the application usable, a second start refused, the ending state
+// left when the device never leaves, and packages added while running.
+#include "AppParam.h"
+#include "Device/IDeviceEntry.h"
+#include "Dialog/DialogFirmwareFileSelect.h"
+#include "Dialog/DialogFirmwareUpdate.h"
+#include "Dialog/DialogHooks.h"
+#include "Dialog/FilePickDialog.h"
+#include "support/EmulatedKeyboard.h"
+#include "Dialog/FirmwareImage.h"
+#include "MainViewController.h"
+#include "Platform/RunLoop.h"
+#include "ShippedModels.h"
+#include "Utility/AppUtil.h"
+#include "support/ui/AppHarness.h"
+#include "support/ui/DialogDriver.h"
+#include "support/ui/FirmwareFiles.h"
+#include "support/ui/ScriptedFileChooser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using apptest::AppHarness;
+using apptest::HarnessOptions;
+using apptest::kKeyboardLocation;
+using apptest::kMouseLocation;
+
+namespace {
+
+constexpr int32_t kbLoc = int32_t(kKeyboardLocation);
+constexpr int32_t mouseLoc = int32_t(kMouseLocation);
+// A restart that takes far less than the window's look for the device after
+// an update (0.5 s, here on the harness's time scale).
+constexpr platform::Seconds kQuickRestart{0.002};
+
+HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
+{
+    HarnessOptions o;
+    o.keyboard = keyboard;
+    o.mouse = mouse;
+    o.rememberedLocation = remembered;
+    return o;
+}
+
+// A good image for the current device, stored as the chosen firmware file.
+QString goodFileFor(const AppHarness& app, const QString& name = QStringLiteral("fw.vxb"))
+{
+    const auto& dev = AppParam::device;
+    const QString path = app.workFolder() + u'/' + name;
+    EXPECT_TRUE(fwtest::writeFile(path, fwtest::makeFirmware(dev->modelNumber().value_or(QString()).toLatin1(),
+                                                             fwtest::versionBytes(*dev->firmwareVersionCompare()))));
+    return path;
+}
+
+int countOf(const emu::EmulatedDevice& d, uint8_t command)
+{
+    const std::vector<uint8_t> all = d.commands();
+    return int(std::count(all.begin(), all.end(), command));
+}
+
+// Every hot-plug notice the main window gets, with its firmware flags then.
+struct Notice {
+    bool arrival;
+    bool updating;
+    bool ending;
+};
+
+std::vector<Notice>* watchNotices(MainViewController& main)
+{
+    auto* seen = new std::vector<Notice>;
+    auto in = main.keyEnum->plugInDeviceCallback;
+    auto off = main.keyEnum->plugOffDeviceCallback;
+    main.keyEnum->plugInDeviceCallback = [&main, seen, in] {
+        seen->push_back({true, main.isFirmupdating, main.isFirmupdateEnding});
+        in();
+    };
+    main.keyEnum->plugOffDeviceCallback = [&main, seen, off] {
+        seen->push_back({false, main.isFirmupdating, main.isFirmupdateEnding});
+        off();
+    };
+    return seen;
+}
+
+// The update run with its waits served while a device transaction counts as
+// running, so that every hot-plug notice of the restart is held back until
+// the wait is over; `atChunk` is told before each chunk.
+void installUpdate(std::function<void(int)> atChunk = {}, bool holdNotices = false)
+{
+    dialogHooks().firmwareUpdate = [atChunk, holdNotices](QWidget* body) {
+        DialogFirmwareUpdate dialog;
+        dialog.updateView()->setParent(body);
+        dialog.updateView()->setGeometry(body->rect());
+        dialog.updateView()->show();
+        dialog.beforeChunk = atChunk;
+        if (holdNotices)
+            dialog.sleeper = [](platform::Seconds s) {
+                platform::TransactionScope busy;
+                platform::EventWait pause;
+                (void)pause.run([] { return false; }, s);
+            };
+        return dialog.startUpdate();
+    };
+}
+
+} // namespace
+
+TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
+{
+    for (const bool mouse : {false, true}) {
+        AppHarness app(devices(true, true, mouse ? mouseLoc : kbLoc));
+        ASSERT_TRUE(app.start());
+        MainViewController& main = app.controller();
+        const int32_t loc = mouse ? mouseLoc : kbLoc;
+        emu::EmulatedDevice& dev = mouse ? static_cast<emu::EmulatedDevice&>(*app.mouse) : *app.keyboard;
+        ASSERT_EQ(main.conectDeviceLocation, loc);
+        dev.setFirmwareAfterUpdate(std::array<uint8_t, 4>{0x01, 0x00, 0x07, 0x09});
+        // Back well before the window looks for it.
+        dev.setRebootDelay(kQuickRestart);
+        AppParam::firmwareFilePath = goodFileFor(app);
+        const QString before = main.keyboardFirmwareLabel->text();
+        std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
+
+        main.execFirmwareUpdate();
+        EXPECT_FALSE(main.isFirmupdating);
+        EXPECT_EQ(dev.updatesCompleted(), 1);
+        EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
+        // The window still shows the device while it restarts.
+        EXPECT_EQ(main.keyboardFirmwareLabel->text(), before);
+
+        ASSERT_TRUE(AppHarness::waitFor([&] {
+            return !main.isFirmupdateEnding && main.conectDeviceLocation == loc && AppParam::device->hidIsOpened();
+        })) << main.isFirmupdateEnding << " " << std::hex << main.conectDeviceLocation << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
+        EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
+        EXPECT_NE(main.keyboardFirmwareLabel->text(), before);
+        EXPECT_TRUE(main.keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
+        EXPECT_EQ(dev.mode(), emu::EmulatedDevice::Mode::Application);
+        // The restart into the updater was seen while the update ran; the
+        // restart after it ended the ending state.
+        ASSERT_GE(notices->size(), 3u);
+        EXPECT_TRUE((*notices)[0].updating && !(*notices)[0].arrival);
+        const auto after = std::find_if(notices->begin(), notices->end(), [](const Notice& n) { return !n.updating; });
+        ASSERT_NE(after, notices->end());
+        EXPECT_FALSE(after->arrival);
+        EXPECT_TRUE(after->ending);
+    }
+}
+
+TEST(FirmwareRun, NoticesHeldBackDuringTheRestartAreHandledBeforeTheUpdateEnds)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
+    installUpdate({}, true);
+    int connectsWhileRestarting = 0;
+    app.keyboard->setRebootDelay(kQuickRestart);
+
+    main.execFirmwareUpdate();
+    ASSERT_EQ(app.keyboard->updatesCompleted(), 1);
+    // The removal and arrival of the restart into the updater reached the
+    // window while it still counted as updating.
+    ASSERT_GE(notices->size(), 2u);
+    EXPECT_TRUE((*notices)[0].updating);
+    EXPECT_TRUE((*notices)[1].updating);
+    const size_t during = size_t(std::count_if(notices->begin(), notices->end(), [](const Notice& n) { return n.updating; }));
+    EXPECT_TRUE(main.isFirmupdateEnding);
+    // Nothing connects the keyboard before it has left after its update.
+    ASSERT_TRUE(AppHarness::waitFor([&] {
+        if (main.isFirmupdateEnding && AppParam::device->hidIsOpened())
+            ++connectsWhileRestarting;
+        return !main.isFirmupdateEnding && main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened();
+    }));
+    EXPECT_EQ(connectsWhileRestarting, 0);
+    ASSERT_GT(notices->size(), during);
+    EXPECT_FALSE((*notices)[during].arrival);
+    EXPECT_TRUE((*notices)[during].ending);
+}
+
+TEST(FirmwareRun, ThroughTheFileDialogOnlyAGoodFileStartsTheUpdate)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    ScriptedFileChooser chooser;
+    const QString bad = app.workFolder() + QStringLiteral("/other.vxb");
+    ASSERT_TRUE(fwtest::writeFile(bad, fwtest::makeFirmware("KVK999A1", {0xFF, 0xFF, 0xFF})));
+    const QString good = goodFileFor(app);
+
+    auto chooseAndUpdate = [&](const QString& file) {
+        chooser.answers.push_back(file);
+        uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* d) {
+            auto* dialog = static_cast<DialogFirmwareFileSelect*>(d);
+            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
+            if (dialog->isVisible())
+                QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+        QString chosen;
+        const int code = dialogHooks().firmwareFileSelect(app.workFolder(), chosen);
+        return std::make_pair(code, chosen);
+    };
+
+    auto [refused, none] = chooseAndUpdate(bad);
+    EXPECT_EQ(refused, 0);
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_EQ(app.asked, std::vector<QString>{"FirmwareFileInvaliedDevice"});
+
+    app.asked.clear();
+    auto [accepted, chosen] = chooseAndUpdate(good);
+    ASSERT_EQ(accepted, 1);
+    EXPECT_EQ(chosen, good);
+    EXPECT_EQ(app.asked, (std::vector<QString>{"CheckKeyboardFirmwareUpdate", "CheckNotDisconnectUSBCacle"}));
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
+    AppParam::firmwareFilePath = chosen;
+    main.execFirmwareUpdate();
+    EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
+}
+
+TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    QFile f(AppParam::firmwareFilePath);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(1000);
+    f.write("changed");
+    f.close();
+    app.keyboard->clearLog();
+
+    main.execFirmwareUpdate();
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_FALSE(main.isFirmupdateEnding);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened(); }));
+}
+
+TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanRunAgain)
+{
+    AppHarness app(devices(true, true, kbLoc));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    app.keyboard->setRebootDelay(kQuickRestart);
+    installUpdate([&](int i) {
+        if (i == 10)
+            app.keyboard->detach();
+    });
+
+    main.execFirmwareUpdate();
+    EXPECT_EQ(app.asked, std::vector<QString>{"KeyboardNotFound"});
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_FALSE(main.isFirmupdateEnding);
+    EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
+    // The mouse is what is left; the window works with it.
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    EXPECT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
+
+    // Plugged in again after a power cycle: it runs its old firmware and
+    // reports the unfinished update. Chosen, the user is told to update
+    // again, and the update goes through.
+    app.asked.clear();
+    auto again = std::make_shared<emu::EmulatedKeyboard>();
+    again->setUpdatePending(true);
+    again->setRebootDelay(kQuickRestart);
+    ASSERT_TRUE(app.bus().attach(again, kKeyboardLocation));
+    ASSERT_TRUE(AppHarness::waitFor([&] {
+        return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+                           [](const auto& e) { return e.deviceLocation == kbLoc; });
+    }));
+    for (size_t i = 0; i < main.deviceList.size(); ++i)
+        if (main.deviceList[i].deviceLocation == kbLoc)
+            main.connectDevice(int(i));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
+    installUpdate();
+    main.execFirmwareUpdate();
+    EXPECT_EQ(again->updatesCompleted(), 1);
+    EXPECT_FALSE(again->updatePending());
+    ASSERT_TRUE(AppHarness::waitFor([&] {
+        return !main.isFirmupdateEnding && main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened();
+    }));
+    EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
+}
+
+TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    int inner = 0;
+    installUpdate([&](int i) {
+        if (i == 3) {
+            ++inner;
+            main.execFirmwareUpdate();
+        }
+    });
+    main.execFirmwareUpdate();
+    EXPECT_EQ(inner, 1);
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
+    EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
+    ASSERT_TRUE(main.isFirmupdateEnding);
+    main.execFirmwareUpdate();
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
+}
+
+TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    // An update that reports success without restarting the keyboard.
+    dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
+    main.execFirmwareUpdate();
+    ASSERT_TRUE(main.isFirmupdateEnding);
+    EXPECT_FALSE(AppParam::device->hidIsOpened());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened(); }));
+    // Hot-plug works again.
+    app.keyboard->detach();
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+}
+
+TEST(FirmwareRun, SameModelTwiceIsTold)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    EXPECT_FALSE(main.isExistSameDeviceType());
+    auto second = std::make_shared<emu::EmulatedKeyboard>();
+    ASSERT_TRUE(app.bus().attach(second, 0x01300000));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 2; }));
+    EXPECT_TRUE(main.isExistSameDeviceType());
+    second->detach();
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 1; }));
+    EXPECT_FALSE(main.isExistSameDeviceType());
+}
+
+namespace {
+
+// A keyboard model no shipped description knows.
+constexpr shipped::Model kNewModel{shipped::Kind::Keyboard, shipped::kVendorId, 0x1199, "KVK199A1", "KVK199US",
+                                   "KOLVENTRA K199", "KVK199US.key", {0x01, 0x00, 0x02, 0x05}, "KVK199US_1_2_0",
+                                   false};
+
+QString shippedPackage(const shipped::Model& m)
+{
+    return AppUtil::resourceProfileFolder() + QString::fromLatin1(m.packageFile.data(), qsizetype(m.packageFile.size()));
+}
+
+bool listed(const MainViewController& main, int32_t location)
+{
+    return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+                       [&](const auto& e) { return e.deviceLocation == location; });
+}
+
+} // namespace
+
+TEST(DescriptionPackages, NewModelIsRecognisedWithoutRestartAndTheSameFileTwiceIsKept)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    constexpr int32_t newLoc = 0x01400000;
+    auto newcomer = std::make_shared<emu::EmulatedKeyboard>(kNewModel);
+    ASSERT_TRUE(app.bus().attach(newcomer, uint32_t(newLoc)));
+    QTest::qWait(50);
+    EXPECT_FALSE(listed(main, newLoc));
+
+    const QString source = app.workFolder() + QStringLiteral("/incoming/KVK199US.key");
+    QDir().mkpath(QFileInfo(source).path());
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), source,
+                                    {.profileVersion = QStringLiteral("KVK199US_1_2_0"),
+                                     .modelNumber = QStringLiteral("KVK199A1"),
+                                     .productId = QStringLiteral("1199"),
+                                     .profileExt = QStringLiteral("KVK199US")}));
+    // Through the dialog, as the menu's handler does.
+    ScriptedFileChooser chooser;
+    chooser.answers.push_back(source);
+    uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
+        auto* dialog = static_cast<FilePickDialog*>(d);
+        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
+    });
+    QString chosen;
+    ASSERT_EQ(dialogHooks().appendKeyboard(app.workFolder(), chosen), 1);
+    EXPECT_EQ(chosen, source);
+    AppParam::firmwareFilePath = chosen;
+    main.appendKeyboardProfileList();
+
+    const QString installed = AppUtil::appWorkFolder() + QStringLiteral("KVK199US.key");
+    ASSERT_TRUE(QFileInfo::exists(installed));
+    EXPECT_TRUE(listed(main, newLoc));
+    EXPECT_TRUE(app.asked.empty());
+
+    // The installed copy picked again: kept as it is, still recognised.
+    QFile f(installed);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    f.close();
+    AppParam::firmwareFilePath = installed;
+    main.appendKeyboardProfileList();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), bytes);
+    EXPECT_TRUE(listed(main, newLoc));
+    EXPECT_TRUE(app.asked.empty());
+    EXPECT_TRUE(QDir(AppUtil::appWorkFolder()).entryList({QStringLiteral("*.partial")}, QDir::Files).isEmpty());
+}
+
+TEST(DescriptionPackages, CorruptOrOlderPackagesAreRefusedByTheDialog)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    const QString older = app.workFolder() + QStringLiteral("/incoming/older.key");
+    QDir().mkpath(app.workFolder() + QStringLiteral("/incoming"));
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), older,
+                                    {.profileVersion = QStringLiteral("KVK108US_1_1_9")}));
+    const QString corrupt = app.workFolder() + QStringLiteral("/incoming/corrupt.key");
+    ASSERT_TRUE(fwtest::writeFile(corrupt, "PK\x03\x04 this is not a package"));
+    ScriptedFileChooser chooser;
+    for (const QString& path : {older, corrupt}) {
+        app.asked.clear();
+        chooser.answers.push_back(path);
+        uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
+            auto* dialog = static_cast<FilePickDialog*>(d);
+            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
+            if (dialog->isVisible())
+                QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+        QString chosen;
+        EXPECT_EQ(dialogHooks().appendKeyboard(app.workFolder(), chosen), 0) << path.toStdString();
+        EXPECT_EQ(app.asked, std::vector<QString>{"FirmwareFileInvaliedOrCorrupted"}) << path.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(AppUtil::appWorkFolder() + QStringLiteral("older.key")));
+}
+
+TEST(DescriptionPackages, CopyReplacesAnEarlierOneAndReportsWhatCannotBeWritten)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    const QString incoming = app.workFolder() + QStringLiteral("/incoming/");
+    QDir().mkpath(incoming);
+    const QString first = incoming + QStringLiteral("KVK108US.key");
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), first,
+                                    {.profileVersion = QStringLiteral("KVK108US_1_2_1")}));
+    AppParam::firmwareFilePath = first;
+    main.appendKeyboardProfileList();
+    const QString installed = AppUtil::appWorkFolder() + QStringLiteral("KVK108US.key");
+    ASSERT_TRUE(QFileInfo::exists(installed));
+
+    // A newer package of the same name replaces the copy.
+    ASSERT_TRUE(fwtest::makePackage(shippedPackage(shipped::kModels[0]), first,
+                                    {.profileVersion = QStringLiteral("KVK108US_1_2_7")}));
+    main.appendKeyboardProfileList();
+    auto fileBytes = [](const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_EQ(fileBytes(installed), fileBytes(first));
+    EXPECT_TRUE(app.asked.empty());
+
+    // A folder where the copy should go cannot be replaced.
+    const QString other = incoming + QStringLiteral("Other.key");
+    ASSERT_TRUE(QFile::copy(first, other));
+    QDir().mkpath(AppUtil::appWorkFolder() + QStringLiteral("Other.key"));
+    AppParam::firmwareFilePath = other;
+    main.appendKeyboardProfileList();
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
+    EXPECT_TRUE(QFileInfo(AppUtil::appWorkFolder() + QStringLiteral("Other.key")).isDir());
+
+    // The folder itself cannot be made (a file stands in its way).
+    app.asked.clear();
+    const QString blocked = app.workFolder() + QStringLiteral("/blocked");
+    ASSERT_TRUE(fwtest::writeFile(blocked, "file"));
+    AppUtil::setAppWorkFolderForTesting(blocked + QStringLiteral("/sub/"));
+    main.appendKeyboardProfileList();
+    AppUtil::setAppWorkFolderForTesting(app.workFolder() + QStringLiteral("/"));
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFolder"});
+    // The window goes on with its keyboard.
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_TRUE(AppParam::device->hidIsOpened());
+}
+
+TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboard)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    const auto connected = AppParam::device;
+    // The store command's reply is late; the update starts while it waits.
+    app.keyboard->inject({.kind = emu::FaultKind::Late, .command = 0x04, .delay = std::chrono::milliseconds(150)});
+    QTimer::singleShot(20, &main, [&main] { main.execFirmwareUpdate(); });
+    EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
+    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
+    EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
+    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_FALSE(main.isFirmupdateEnding);
+    // No recovery: the same keyboard object stays connected and open.
+    AppHarness::waitFor([] { return false; }, 50);
+    EXPECT_EQ(AppParam::device, connected);
+    EXPECT_TRUE(connected->hidIsOpened());
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+}
