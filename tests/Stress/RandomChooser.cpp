@@ -1,7 +1,5 @@
 #include "RandomChooser.h"
 
-#ifdef KOLVENTRA_STRESS_HAS_CHOOSER
-
 #include "AppParam.h"
 #include "Device/IDeviceEntry.h"
 #include "Dialog/ModalDialog.h"
@@ -172,5 +170,3 @@ std::optional<QString> RandomChooser::chooseFile(QWidget* parent, const QString&
 }
 
 } // namespace stress
-
-#endif

@@ -6,9 +6,6 @@
 // Good firmware files are made for the connected model; damaged files are
 // made in a scratch folder of the run.
 
-#if __has_include("Dialog/FileChooser.h")
-#define KOLVENTRA_STRESS_HAS_CHOOSER 1
-
 #include "Dialog/FileChooser.h"
 
 #include <QString>
@@ -51,9 +48,3 @@ private:
 };
 
 } // namespace stress
-
-#else
-namespace stress {
-class RandomChooser {};
-} // namespace stress
-#endif

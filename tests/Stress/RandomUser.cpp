@@ -203,7 +203,6 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
     QDir().mkpath(profiles);
     QDir().mkpath(AppUtil::appWorkFolder() + QStringLiteral("other profiles"));
     AppParam::userProfileFilePath = profiles;
-#ifdef KOLVENTRA_STRESS_HAS_CHOOSER
     chooser_ = std::make_unique<RandomChooser>(
         [this](int n) { return pick(n); },
         [this] {
@@ -215,7 +214,6 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
         },
         AppUtil::appWorkFolder() + QStringLiteral("scratch"));
     chooser_->folders = {profiles, AppUtil::appWorkFolder() + QStringLiteral("other profiles")};
-#endif
     onWatchdog = [](const std::string& report) {
         std::fprintf(stderr, "%s\n", report.c_str());
         std::fflush(stderr);
@@ -313,10 +311,8 @@ bool RandomUser::run()
     stopWatchdog_ = true;
     watchdog_.join();
     figures_.seconds = std::chrono::duration<double>(SteadyClock::now() - started_).count();
-#ifdef KOLVENTRA_STRESS_HAS_CHOOSER
     for (const auto& [what, n] : chooser_->answers)
         figures_.chooser[what] += n;
-#endif
     return failure_.empty();
 }
 
