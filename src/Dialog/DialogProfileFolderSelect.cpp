@@ -1,6 +1,7 @@
 #include "Dialog/DialogProfileFolderSelect.h"
 
 #include "Dialog/FileChooser.h"
+#include "CustomControl/BackgroundView.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
 #include "Utility/ZipUtil.h"
@@ -20,7 +21,7 @@ DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, 
     setFixedSize(layout::folderSelectDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("FolderSetting"));
     folderLabel_ = createLabel(QStringLiteral("DialogFolderLabel"));
-    folderPathLabel_ = new QLineEdit(this);
+    folderPathLabel_ = new NKTextField(this);
     folderPathLabel_->setAccessibleName(folderLabel_->text());
     styleField(folderPathLabel_);
     selectButton_ = createSelectButton();
@@ -111,4 +112,16 @@ void DialogProfileFolderSelect::pushOK()
 void DialogProfileFolderSelect::pushCancel()
 {
     ModalDialog::pushCancel();
+}
+
+int DialogProfileFolderSelect::run(const QString& folderPath, QString& chosen)
+{
+    QPointer<DialogProfileFolderSelect> dialog = new DialogProfileFolderSelect(folderPath);
+    const int code = dialog->exec();
+    if (!dialog)
+        return 0;
+    if (code == 1)
+        chosen = dialog->filePath();
+    dialog->deleteLater();
+    return code;
 }

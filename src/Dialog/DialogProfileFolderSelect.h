@@ -17,6 +17,11 @@ public:
     // The chosen folder, ending with "/"; read it only after result 1.
     QString filePath() const { return filePath_; }
 
+    // Runs a new dialog that starts at `folderPath` and returns its code;
+    // after 1 `chosen` holds the folder (ending with "/"). The mask and the
+    // help items are the caller's.
+    static int run(const QString& folderPath, QString& chosen);
+
     void pushSelect();
     void pushOK() override;
     void pushCancel() override;

@@ -5,6 +5,7 @@
 #include "Device/MouseEntry.h"
 #include "Dialog/CommentTextEdit.h"
 #include "Dialog/ProfileTable.h"
+#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
@@ -250,6 +251,8 @@ void ProfileLoadDialog::pushOK()
         return;
     }
     AppParam::keyboardSettingsChanged = true;
+    if (MainViewController* main = MainViewController::instance())
+        main->updateKeyboardSettingsChanged(); // shows Send
     ModalDialog::pushOK();
 }
 

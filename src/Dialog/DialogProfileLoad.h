@@ -99,6 +99,7 @@ private:
 class DialogProfileLoad : public ProfileLoadDialog {
     Q_OBJECT
 public:
+    static constexpr DeviceType kDeviceType = DeviceType::Keyboard;
     explicit DialogProfileLoad(QWidget* parent = nullptr);
 
     QCheckBox* checkBoxApcButton() const { return apc_; }
@@ -122,6 +123,7 @@ private:
 class DialogMProfileLoad : public ProfileLoadDialog {
     Q_OBJECT
 public:
+    static constexpr DeviceType kDeviceType = DeviceType::Mouse;
     explicit DialogMProfileLoad(QWidget* parent = nullptr);
 
     QCheckBox* checkBoxButtonButton() const { return button_; }

@@ -6,6 +6,7 @@
 #include "Dialog/CommentTextEdit.h"
 #include "Dialog/ProfileTable.h"
 #include "Platform/Strings.h"
+#include "CustomControl/BackgroundView.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
 #include "Utility/ZipUtil.h"
@@ -57,7 +58,7 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     setFixedSize(layout::profileSaveDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("SaveTheProfile"));
     QLabel* nameLabel = createLabel(QStringLiteral("DialogProfileName"));
-    profileName_ = new QLineEdit(this);
+    profileName_ = new NKTextField(this);
     profileName_->setAccessibleName(nameLabel->text());
     styleField(profileName_);
     checkOverWiteButton_ = makeCheckBox(QStringLiteral("ProfileOverwrite"));

@@ -89,6 +89,7 @@ private:
 class DialogProfileSave : public ProfileSaveDialog {
     Q_OBJECT
 public:
+    static constexpr DeviceType kDeviceType = DeviceType::Keyboard;
     explicit DialogProfileSave(QWidget* parent = nullptr);
 
 protected:
@@ -100,6 +101,7 @@ protected:
 class DialogMProfileSave : public ProfileSaveDialog {
     Q_OBJECT
 public:
+    static constexpr DeviceType kDeviceType = DeviceType::Mouse;
     explicit DialogMProfileSave(QWidget* parent = nullptr);
 
 protected:

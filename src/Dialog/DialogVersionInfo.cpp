@@ -1,6 +1,7 @@
 #include "Dialog/DialogVersionInfo.h"
 
 #include "AppParam.h"
+#include "CustomControl/AppImages.h"
 #include "Dialog/DialogRegistry.h"
 #include "Dialog/ModalDialog.h"
 #include "Platform/Strings.h"
@@ -12,31 +13,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
 
-// The application's picture: a dark key cap with a light frame, drawn at the
+// The application's picture at the size of the About window, sharp at the
 // screen's pixel ratio.
 QPixmap appImage(qreal ratio)
 {
-    const QSizeF size = layout::versionImageSize;
-    QPixmap pixmap((size * ratio).toSize());
+    const QSize size = (layout::versionImageSize * ratio).toSize();
+    QPixmap pixmap = ui::appImage(QStringLiteral("AppIcon.png"), ratio)
+                         .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF outer(QPointF(2, 2), size - QSizeF(4, 4));
-    p.setPen(QPen(QColor(200, 200, 200), 2));
-    p.setBrush(QColor(48, 48, 48));
-    p.drawRoundedRect(outer, 10, 10);
-    const QRectF inner = outer.adjusted(10, 8, -10, -14);
-    p.setPen(QPen(QColor(120, 120, 120), 1.5));
-    p.setBrush(QColor(70, 70, 70));
-    p.drawRoundedRect(inner, 6, 6);
     return pixmap;
 }
 
@@ -156,4 +146,10 @@ DialogVersionInfo* DialogVersionInfo::showAbout(QPointer<DialogVersionInfo>& cur
     current->raise();
     current->activateWindow();
     return current;
+}
+
+DialogVersionInfo* DialogVersionInfo::showAbout(QWidget* parent)
+{
+    static QPointer<DialogVersionInfo> current;
+    return showAbout(current, parent);
 }

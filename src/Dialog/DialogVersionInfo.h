@@ -33,6 +33,8 @@ public:
     // or makes a new one, keeps it in `current`, centres it on the screen and
     // shows it active. Returns the window shown.
     static DialogVersionInfo* showAbout(QPointer<DialogVersionInfo>& current, QWidget* parent = nullptr);
+    // The same with the application's one About window.
+    static DialogVersionInfo* showAbout(QWidget* parent);
 
     QLabel* appLabel() const { return appLabel_; }
     QLabel* versionLabel() const { return versionLabel_; }

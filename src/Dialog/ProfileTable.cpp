@@ -1,39 +1,21 @@
 #include "Dialog/ProfileTable.h"
 
+#include "CustomControl/BackgroundView.h"
 #include "UiLayout.h"
+#include "Utility/AppUtil.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QStandardItemModel>
 #include <QTableView>
 
 #include <cmath>
 
 namespace profiletable {
-namespace {
-
-// A table that leaves its selection alone on the up and down arrow keys.
-class ArrowlessTable : public QTableView {
-public:
-    using QTableView::QTableView;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
-            event->ignore();
-            return;
-        }
-        QTableView::keyPressEvent(event);
-    }
-};
-
-} // namespace
 
 QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveSelection)
 {
-    QTableView* table = arrowKeysMoveSelection ? new QTableView(parent) : new ArrowlessTable(parent);
+    QTableView* table = arrowKeysMoveSelection ? new QTableView(parent) : new NKTableView(parent);
     table->setModel(model);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -48,6 +30,8 @@ QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveS
     QFont f = table->font();
     f.setPixelSize(layout::profileListFontSize);
     table->setFont(f);
+    if (AppUtil::isDarkMode())
+        table->setItemDelegate(new NKTableRowView(table));
     return table;
 }
 

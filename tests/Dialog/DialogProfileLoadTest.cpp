@@ -342,7 +342,7 @@ protected:
 
 // A name with wildcard characters is that file and no other: "Work [1]" is
 // not "Work 1".
-TEST_F(BracketNames, DISABLED_SavedAndLoadedUnderItsOwnName)
+TEST_F(BracketNames, SavedAndLoadedUnderItsOwnName)
 {
     ASSERT_EQ(UserProfile::Write(userFolder + "Work 1.prf", "OTHERKB", *kb, {}), AppError::NoError);
     std::unique_ptr<ProfileSaveDialog> save(ProfileSaveDialog::create());

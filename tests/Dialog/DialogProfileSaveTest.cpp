@@ -336,10 +336,4 @@ TEST_F(MouseSaveDialog, SavesTheMouseAndItsListIgnoresArrowKeys)
     EXPECT_EQ(o->profileName()->text(), "QMVMO_0000");
 }
 
-TEST_F(MouseSaveDialog, NoDialogForADeviceOfNoKnownKind)
-{
-    AppParam::device.reset();
-    EXPECT_EQ(ProfileSaveDialog::create(), nullptr);
-}
-
 } // namespace

@@ -3,6 +3,8 @@
 #include "Dialog/DialogProfileFolderSelect.h"
 #include "Dialog/DialogVersionInfo.h"
 #include "Platform/Strings.h"
+#include "Dialog/DialogHooks.h"
+#include "support/ui/DialogDriver.h"
 #include "support/ui/RecordingDialogHost.h"
 #include "support/ui/ScriptedFileChooser.h"
 
@@ -132,6 +134,29 @@ TEST_F(FolderDialog, DeviceRemovalWhileTheChooserIsOpenEndsWithZero)
     EXPECT_EQ(AppParam::userProfileFilePath, before);
     // Escape on a dialog that is closing does not run Cancel a second time.
     EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(FolderDialog, PanelHookRunsTheDialogAndHandsBackTheFolder)
+{
+    installDialogHooks();
+    const QString target = dir.path() + QStringLiteral("/chosen");
+    uitest::whenDialogShown(DialogKind::ProfileFolderSelect, [&](ModalDialog* shown) {
+        auto* d = dynamic_cast<DialogProfileFolderSelect*>(shown);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->folderPathLabel()->text(), userFolder);
+        type(*d, target);
+        QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    });
+    QString chosen;
+    EXPECT_EQ(dialogHooks().profileFolderSelect(userFolder, chosen), 1);
+    EXPECT_EQ(chosen, target + u'/');
+
+    // Cancelled: nothing is handed back.
+    uitest::whenDialogShown(DialogKind::ProfileFolderSelect,
+                            [](ModalDialog* shown) { QTest::keyClick(shown, Qt::Key_Escape); });
+    QString untouched = QStringLiteral("kept");
+    EXPECT_EQ(dialogHooks().profileFolderSelect(userFolder, untouched), 0);
+    EXPECT_EQ(untouched, "kept");
 }
 
 // ----- About -----------------------------------------------------------------

@@ -127,18 +127,7 @@ protected:
     void SetUp() override
     {
         FolderFixture::SetUp();
-        connectKeyboard(shipped::kModels[0]);
-    }
-    void TearDown() override
-    {
-        if (kb)
-            kb->close(true);
-        kb.reset();
-        FolderFixture::TearDown();
-    }
-
-    void connectKeyboard(const shipped::Model& model)
-    {
+        const shipped::Model& model = shipped::kModels[0];
         emulated = std::make_shared<emu::EmulatedKeyboard>(model);
         ASSERT_TRUE(bus->attach(emulated, kLocation));
         kb = std::make_shared<KeyboardEntry>();
@@ -148,6 +137,13 @@ protected:
         AppParam::device = kb;
         AppParam::selectDeviceLocation = int32_t(kLocation);
         emulated->clearLog();
+    }
+    void TearDown() override
+    {
+        if (kb)
+            kb->close(true);
+        kb.reset();
+        FolderFixture::TearDown();
     }
 
     // A keyboard profile of the connected model stored at `path`.
@@ -211,14 +207,6 @@ protected:
     std::shared_ptr<MouseEntry> mouse;
 };
 
-} // namespace dlgtest
-
-namespace dlgtest {
-// Runs the event loop until the widget is hidden or ended (at most 2 s).
-inline bool waitUntilHidden(QWidget* w)
-{
-    return emu::waitUntil([w] { return !w->isVisible(); });
-}
 } // namespace dlgtest
 
 namespace dlgtest {
