@@ -631,7 +631,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
         const std::string name = describe(w);
         const QPointer<QWidget> guard(w);
         if (qobject_cast<QAbstractItemView*>(w)) {
-            moves.push_back({"click.row " + name, 3, [this, guard] {
+            moves.push_back({"click.row " + name, 6, [this, guard] {
                                  auto* v = qobject_cast<QAbstractItemView*>(guard.data());
                                  if (!v || !v->model() || v->model()->rowCount() == 0)
                                      return;
@@ -643,7 +643,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
             continue;
         }
         if (qobject_cast<QLineEdit*>(w)) {
-            moves.push_back({"type " + name, 3, [this, guard] {
+            moves.push_back({"type " + name, 6, [this, guard] {
                                  auto* e = qobject_cast<QLineEdit*>(guard.data());
                                  if (!e)
                                      return;
