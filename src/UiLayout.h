@@ -128,6 +128,65 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
 
+// -- Mouse button panel (top-left coordinates of the panel view)
+// Label and menu header of each button: the label stands this far below the
+// button's anchor on the picture, the header this far below the label.
+inline constexpr QSizeF kMButtonLabelSize{200, 18};
+inline constexpr QSizeF kMButtonHeaderSize{200, 30};
+inline constexpr qreal kMButtonLabelGap = 2.0;
+inline constexpr qreal kMButtonHeaderGap = 10.0;
+inline constexpr int kMButtonLabelFontPixels = 13;
+// A custom-key title must fit into the header's width less this.
+inline constexpr qreal kMButtonCustomKeyInset = 38.0;
+inline constexpr int kMButtonCustomKeyFontPixels = 10;
+// The frame every button menu and sub-menu is made with (its size only
+// matters to the hidden menu widget; the panel takes the viewWidth).
+inline constexpr QRectF kMButtonPopoverFrame{0, 0, 200, 38};
+
+// -- Mouse sensor and LED panels (top-left coordinates of the panel view,
+// which fills the window; the mouse picture stands at the left, the
+// controls in a column at the right)
+inline constexpr int kMPanelCaptionFontPixels = 14;
+inline constexpr int kMPanelTextFontPixels = 13;
+// Titles of the DPI switches; larger for Japanese.
+inline constexpr int kMSwitchTitleFontPixels = 11;
+inline constexpr int kMSwitchTitleFontPixelsJa = 16;
+// A caption placed on the picture stands this far below its description
+// rectangle.
+inline constexpr qreal kMPictureCaptionGap = 2.0;
+inline constexpr QSizeF kMPictureCaptionSize{200, 16};
+
+inline constexpr QRectF kMSensorDpiLabel{560, 168, 400, 20};
+// DPI settings 1 to 4: one row each, the parts relative to the row's origin.
+// (below the leader line of the picture's DPI button caption)
+inline constexpr QPointF kMSensorRowOrigin{560, 232};
+inline constexpr qreal kMSensorRowPitch = 64;
+inline constexpr QRectF kMSensorRowRadio{0, 4, 24, 24};
+inline constexpr QRectF kMSensorRowSwitch{32, 2, 130, 28};
+inline constexpr QRectF kMSensorRowText{170, 2, 48, 28};
+inline constexpr QRectF kMSensorRowUnit{224, 2, 120, 28};
+inline constexpr QRectF kMSensorRowDown{32, 36, 22, 22};
+inline constexpr QRectF kMSensorRowSlider{58, 36, 300, 22};
+inline constexpr QRectF kMSensorRowUp{362, 36, 22, 22};
+inline constexpr QRectF kMSensorLoDLabel{560, 494, 400, 20};
+inline constexpr QRectF kMSensorLowRadio{560, 518, 56, 40};
+inline constexpr QRectF kMSensorLowLabel{622, 526, 80, 24};
+inline constexpr QRectF kMSensorHighRadio{720, 518, 56, 40};
+inline constexpr QRectF kMSensorHighLabel{782, 526, 80, 24};
+inline constexpr QRectF kMSensorPollingLabel{560, 578, 150, 22};
+inline constexpr QRectF kMSensorPollingValue{712, 578, 56, 22};
+inline constexpr QRectF kMSensorPollingUnit{772, 578, 60, 22};
+
+inline constexpr QRectF kMLedSettingLabel{560, 178, 400, 22};
+inline constexpr QRectF kMLedIndicatorSwitch{560, 210, 160, 28};
+inline constexpr QRectF kMLedLogoSwitch{740, 210, 160, 28};
+inline constexpr QRectF kMLedColorLabel{560, 266, 400, 22};
+// Colour swatch i (0..7) at x = origin + i × pitch.
+inline constexpr QRectF kMLedColorButton{560, 292, 34, 34};
+inline constexpr qreal kMLedColorPitch = 44;
+inline constexpr QRectF kMLedBrightnessLabel{560, 350, 400, 22};
+inline constexpr QRectF kMLedBrightnessSlider{560, 380, 300, 24};
+
 // ---- Dialogs ------------------------------------------------------------------
 
 // -- Modal dialog frame and message box (top-left coordinates)
@@ -137,6 +196,12 @@ inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
 inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
 inline constexpr int dialogFontPixels = 13;
 
+// -- Custom key capture dialog (top-left coordinates)
+inline constexpr QSizeF customKeyDialogSize{420, 170};
+inline constexpr QRectF customKeyTitle{24, 16, 372, 22};
+inline constexpr QRectF customKeyField{24, 52, 372, 40};
+inline constexpr QRectF customKeyCancelButton{184, 124, 100, 26};
+inline constexpr QRectF customKeyOkButton{296, 124, 100, 26};
 // Profile folder, profile save and load, version information.
 inline constexpr int dialogFontSize = 13;
 inline constexpr int dialogTitleFontSize = 15;

@@ -1,0 +1,355 @@
+#include "FunctionPanel/FunctionMLedSettingController.h"
+
+#include "AppParam.h"
+#include "CustomControl/AppImages.h"
+#include "Device/MouseEntry.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
+#include "MainViewController.h"
+#include "Platform/Clock.h"
+#include "Platform/Strings.h"
+#include "UiLayout.h"
+
+#include <QLabel>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr platform::Seconds kPollingInterval{1.0};
+
+// Swatch colours in LedColor order.
+constexpr AppColor kSwatches[8] = {
+    AppParam::IndicatorButtonColorWhite,   AppParam::IndicatorButtonColorRed,
+    AppParam::IndicatorButtonColorGreen,   AppParam::IndicatorButtonColorBlue,
+    AppParam::IndicatorButtonColorMagenta, AppParam::IndicatorButtonColorYellow,
+    AppParam::IndicatorButtonColorCyan,    AppParam::IndicatorButtonColorOff,
+};
+// Accessible names of the swatches (the LedColor case names).
+constexpr const char* kSwatchNames[8] = {"White", "Red", "Green", "Blue", "Purple", "Yellow", "Water", "Off"};
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QRectF& frame, int pixels)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(frame.toRect());
+    QFont f = label->font();
+    f.setPixelSize(pixels);
+    label->setFont(f);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    return label;
+}
+
+// Slider position and luminance run opposite ways.
+int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
+
+} // namespace
+
+FunctionMLedSettingController::FunctionMLedSettingController(MainViewController* mainController)
+    : mainController_(mainController)
+{
+    auto* view = new MousePanelView;
+    view->setObjectName(QStringLiteral("mouseLedPanel"));
+    view->hide();
+    view_ = view;
+
+    LEDIndicatorLogoLabel_ =
+        makeLabel(view, "LEDIndicatorLogoLabel", layout::kMLedSettingLabel, layout::kMPanelCaptionFontPixels);
+    const QRectF caption(QPointF(0, 0), layout::kMPictureCaptionSize);
+    IndicatorLabel_ = makeLabel(view, "IndicatorLabel", caption, layout::kMPanelTextFontPixels);
+    LogoLabel_ = makeLabel(view, "LogoLabel", caption, layout::kMPanelTextFontPixels);
+    // Where the captions stand on a picture whose description does not
+    // place them.
+    IndicatorLabel_->move(layout::kMLedIndicatorSwitch.toRect().bottomLeft() + QPoint(0, 300));
+    LogoLabel_->move(layout::kMLedLogoSwitch.toRect().bottomLeft() + QPoint(0, 300));
+    LEDIndicatorSwitch_ = new ImageStateButton(ImageStateButton::Kind::Switch, view);
+    LEDIndicatorSwitch_->setObjectName(QStringLiteral("LEDIndicatorSwitch"));
+    LEDIndicatorSwitch_->setGeometry(layout::kMLedIndicatorSwitch.toRect());
+    LEDIndicatorSwitch_->setTitlePixelSize(layout::kMPanelTextFontPixels);
+    LEDLogoSwitch_ = new ImageStateButton(ImageStateButton::Kind::Switch, view);
+    LEDLogoSwitch_->setObjectName(QStringLiteral("LEDLogoSwitch"));
+    LEDLogoSwitch_->setGeometry(layout::kMLedLogoSwitch.toRect());
+    LEDLogoSwitch_->setTitlePixelSize(layout::kMPanelTextFontPixels);
+    connect(LEDIndicatorSwitch_, &QAbstractButton::clicked, this, [this] { pushSwitch(true); });
+    connect(LEDLogoSwitch_, &QAbstractButton::clicked, this, [this] { pushSwitch(false); });
+
+    colorLabel_ = makeLabel(view, "colorLabel", layout::kMLedColorLabel, layout::kMPanelCaptionFontPixels);
+    for (int i = 0; i < 8; ++i) {
+        auto* button = new NKColorButton(view);
+        button->setObjectName(QStringLiteral("buttonColor0%1").arg(i));
+        button->setGeometry(
+            layout::kMLedColorButton.translated(layout::kMLedColorPitch * i, 0).toRect());
+        button->setAccessibleName(platform::localizedString(QLatin1String(kSwatchNames[i])));
+        connect(button, &QPushButton::clicked, this, [this, button] { pushColor(button); });
+        buttonColors_.emplace_back(button);
+    }
+    brightnessLabel_ =
+        makeLabel(view, "brightnessLabel", layout::kMLedBrightnessLabel, layout::kMPanelCaptionFontPixels);
+    sliderBrightness_ = new PhaseSlider(view);
+    sliderBrightness_->setObjectName(QStringLiteral("sliderBrightness"));
+    sliderBrightness_->setGeometry(layout::kMLedBrightnessSlider.toRect());
+    sliderBrightness_->setTickPosition(QSlider::TicksBelow);
+    sliderBrightness_->setTickInterval(1);
+    connect(sliderBrightness_, &PhaseSlider::phase, this, [this](PhaseSlider::Phase p) { sliderPhase(p); });
+
+    pollingTimer_.setSingleShot(false);
+    connect(&pollingTimer_, &QTimer::timeout, this, [this] { polingDeviceTimer(); });
+    connect(view, &MousePanelView::appeared, this,
+            [this] { pollingTimer_.start(std::max(1, int(std::lround(platform::scaled(kPollingInterval).count() * 1000.0)))); });
+    connect(view, &MousePanelView::disappeared, this, [this] { pollingTimer_.stop(); });
+}
+
+FunctionMLedSettingController::~FunctionMLedSettingController()
+{
+    pollingTimer_.stop();
+    if (view_) {
+        view_->disconnect(this);
+        if (!view_->parent())
+            delete view_.data();
+    }
+}
+
+KeyboardView* FunctionMLedSettingController::keyboardView() { return view_.data(); }
+
+NKColorButton* FunctionMLedSettingController::colorButton(int index) const
+{
+    return index >= 0 && index < int(buttonColors_.size()) ? buttonColors_[size_t(index)].data() : nullptr;
+}
+
+std::shared_ptr<MouseEntry> FunctionMLedSettingController::openMouse()
+{
+    auto mouse = currentMouse();
+    return mouse && mouse->hidIsOpened() ? mouse : nullptr;
+}
+
+void FunctionMLedSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
+{
+    if (!isCurrentDevice(mouse))
+        return;
+    if (result == AppError::NoError) {
+        AppParam::keyboardSettingsChanged = true;
+        if (mainController_)
+            mainController_->updateKeyboardSettingsChanged();
+        return;
+    }
+    if (isBusyRefusal(result, *mouse))
+        return;
+    if (AppParam::selectDeviceLocation != 0 && mainController_)
+        mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
+}
+
+// ---- set-up -----------------------------------------------------------------------------
+
+void FunctionMLedSettingController::initSetting()
+{
+    SettingsChangedScope keep;
+    AppParam::paintColor = AppColor::clear();
+    initDialogItem();
+    auto mouse = currentMouse();
+    if (!mouse)
+        return;
+    updateLedIndicatorSetting(rawValue(mouse->indicatorEnable));
+    updateLedLogoSetting(rawValue(mouse->logoEnable));
+    updateLedSettings();
+}
+
+void FunctionMLedSettingController::initDialogItem()
+{
+    auto text = [](const char* key) { return platform::localizedString(QLatin1String(key)); };
+    LEDIndicatorLogoLabel_->setText(text("LedSettingLabel"));
+    IndicatorLabel_->setText(text("IndicatorLabel"));
+    LogoLabel_->setText(text("LogoLabel"));
+    colorLabel_->setText(text("ColorLabel"));
+    brightnessLabel_->setText(text("LuminanceLabel"));
+    LEDIndicatorSwitch_->setText(text("IndicatorLabel"));
+    LEDIndicatorSwitch_->setAccessibleName(LEDIndicatorSwitch_->text());
+    LEDLogoSwitch_->setText(text("LogoLabel"));
+    LEDLogoSwitch_->setAccessibleName(LEDLogoSwitch_->text());
+    sliderBrightness_->setRange(0, 2);
+    sliderBrightness_->setAccessibleName(brightnessLabel_->text());
+
+    // Captions on the picture, below the description's rectangles (which
+    // are in the window's top-down coordinates, like this view).
+    if (auto mouse = currentMouse()) {
+        for (const MButtonEntry& entry : mouse->buttonList) {
+            QLabel* label = entry.name == QLatin1String("Indicator") ? IndicatorLabel_.data()
+                            : entry.name == QLatin1String("Logo")    ? LogoLabel_.data()
+                                                                      : nullptr;
+            if (!label)
+                continue;
+            label->move(QPointF(entry.margin.x(),
+                                entry.margin.y() + entry.margin.height() + layout::kMPictureCaptionGap)
+                            .toPoint());
+        }
+    }
+    for (size_t i = 0; i < buttonColors_.size(); ++i)
+        buttonColors_[i]->setBackgroundColor(kSwatches[i].toQColor());
+    for (const auto& button : buttonColors_)
+        if (std::find(colorButtonList_.begin(), colorButtonList_.end(), button) == colorButtonList_.end())
+            colorButtonList_.push_back(button);
+}
+
+// ---- reading the mouse ----------------------------------------------------------------
+
+void FunctionMLedSettingController::updateLedSettings()
+{
+    const MouseRefresh r = refreshMouseSettings();
+    if (!r.updated || !isCurrentDevice(r.mouse))
+        return;
+    const MouseEntry& mouse = *r.mouse;
+    updateLedIndicatorSetting(rawValue(mouse.indicatorEnable));
+    updateLedLogoSetting(rawValue(mouse.logoEnable));
+    showColorMarks(rawValue(mouse.color));
+    updateLedLuminanceSetting(rawValue(mouse.luminace));
+    changeMLedBodyImage();
+}
+
+void FunctionMLedSettingController::showColorMarks(int color)
+{
+    for (size_t i = 0; i < colorButtonList_.size(); ++i) {
+        NKColorButton* button = colorButtonList_[i];
+        const bool mark = int(i) == color;
+        if (button && button->isDefault() != mark)
+            button->setIsDefault(mark);
+    }
+}
+
+void FunctionMLedSettingController::updateLedIndicatorSetting(int indicatorSetting)
+{
+    const QSignalBlocker block(LEDIndicatorSwitch_);
+    LEDIndicatorSwitch_->setChecked(indicatorSetting == 0);
+    setStateImage(LEDIndicatorSwitch_, LEDIndicatorSwitch_->isChecked(),
+                  platform::localizedString(QStringLiteral("IndicatorLabel")));
+}
+
+void FunctionMLedSettingController::updateLedLogoSetting(int logoSetting)
+{
+    const QSignalBlocker block(LEDLogoSwitch_);
+    LEDLogoSwitch_->setChecked(logoSetting == 0);
+    setStateImage(LEDLogoSwitch_, LEDLogoSwitch_->isChecked(), platform::localizedString(QStringLiteral("LogoLabel")));
+}
+
+void FunctionMLedSettingController::setStateImage(ImageStateButton* button, bool state, const QString& label)
+{
+    button->setImage(ui::appImage(state ? QStringLiteral("VX_RGB_ICON_Lock_Enable.png")
+                                        : QStringLiteral("VX_RGB_ICON_Lock_Disable.png")));
+    button->setTitleColor(state ? QColor(Qt::white) : QColor(Qt::gray));
+    button->setText(label);
+}
+
+void FunctionMLedSettingController::updateLedLuminanceSetting(int ledLuminance)
+{
+    if (ledLuminance < sliderBrightness_->minimum() || ledLuminance > sliderBrightness_->maximum())
+        return;
+    const QSignalBlocker block(sliderBrightness_);
+    sliderBrightness_->setValue(sliderPosition(ledLuminance));
+}
+
+void FunctionMLedSettingController::changeMLedBodyImage()
+{
+    auto mouse = currentMouse();
+    if (!mouse || !mainController_)
+        return;
+    mainController_->metMLedTabBodyImage(mouse->color, mouse->indicatorEnable != Indicator::Enable,
+                                         mouse->logoEnable != Logo::Enable);
+}
+
+// ---- user actions -------------------------------------------------------------------------
+
+void FunctionMLedSettingController::pushSwitch(bool indicator)
+{
+    ImageStateButton* sw = indicator ? LEDIndicatorSwitch_.data() : LEDLogoSwitch_.data();
+    auto mouse = openMouse();
+    if (!mouse) {
+        // Nothing can be sent: the switch shows the model again.
+        if (auto m = currentMouse())
+            indicator ? updateLedIndicatorSetting(rawValue(m->indicatorEnable))
+                      : updateLedLogoSetting(rawValue(m->logoEnable));
+        return;
+    }
+    const int wanted = sw->isChecked() ? 0 : 1;
+    const int now = indicator ? rawValue(mouse->indicatorEnable) : rawValue(mouse->logoEnable);
+    if (wanted != now) {
+        if (indicator) {
+            mouse->indicatorEnable = Indicator(wanted);
+            updateLedIndicatorSetting(wanted);
+        } else {
+            mouse->logoEnable = Logo(wanted);
+            updateLedLogoSetting(wanted);
+        }
+        const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(mouse->luminace),
+                                                         rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
+        commandResult(mouse, result);
+        if (!isCurrentDevice(mouse))
+            return;
+    }
+    changeMLedBodyImage();
+}
+
+void FunctionMLedSettingController::pushColor(QObject* sender)
+{
+    auto mouse = openMouse();
+    if (!mouse)
+        return;
+    int color = 0;
+    for (size_t i = 0; i < colorButtonList_.size(); ++i) {
+        if (colorButtonList_[i] == sender) {
+            color = std::min(int(i), 7);
+            break;
+        }
+    }
+    if (color == rawValue(mouse->color))
+        return;
+    // The mark stays on the mouse's colour until the read shows the new one.
+    showColorMarks(rawValue(mouse->color));
+    const AppError result = mouse->CMD_SetLedSetting(color, rawValue(mouse->luminace),
+                                                     rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
+    if (result == AppError::NoError && isCurrentDevice(mouse))
+        mouse->color = LedColor(color);
+    commandResult(mouse, result);
+    if (!isCurrentDevice(mouse))
+        return;
+    updateLedSettings();
+}
+
+void FunctionMLedSettingController::sliderPhase(PhaseSlider::Phase phase)
+{
+    if (phase == PhaseSlider::Phase::Pressed) {
+        isPolingSuspend_ = true;
+        return;
+    }
+    if (phase != PhaseSlider::Phase::Released)
+        return;
+    auto mouse = openMouse();
+    if (!mouse) {
+        isPolingSuspend_ = false;
+        return;
+    }
+    int luminance = eLuminanceCount - sliderBrightness_->value() - 1;
+    if (luminance < 0 || luminance > 2)
+        luminance = 0;
+    if (luminance == rawValue(mouse->luminace)) {
+        isPolingSuspend_ = false;
+        return;
+    }
+    const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), luminance,
+                                                     rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
+    if (result == AppError::NoError && isCurrentDevice(mouse))
+        mouse->luminace = eLuminance(luminance);
+    commandResult(mouse, result);
+    isPolingSuspend_ = false;
+    if (!isCurrentDevice(mouse))
+        return;
+    updateLedSettings();
+}
+
+void FunctionMLedSettingController::polingDeviceTimer()
+{
+    if (isPolingSuspend_)
+        return;
+    auto mouse = currentMouse();
+    if (!mouse || mouse->isRunConnecting)
+        return;
+    updateLedSettings();
+}

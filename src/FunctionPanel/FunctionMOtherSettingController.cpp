@@ -1,0 +1,283 @@
+#include "FunctionPanel/FunctionMOtherSettingController.h"
+
+#include "AppParam.h"
+#include "Device/MouseEntry.h"
+#include "Dialog/DialogHooks.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
+#include "KeyboardView/KeyboardView.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "Platform/Strings.h"
+#include "Utility/AppUtil.h"
+
+namespace {
+
+struct Row {
+    FunctionItem function;
+    const char* titleKey;
+};
+// The menu, top to bottom; every row needs a device.
+constexpr Row kRows[] = {
+    {FunctionItem::ToSaveTheDevice, "ToSaveTheMouse"},
+    {FunctionItem::ToInitialSetting, "ToInitialSetting"},
+    {FunctionItem::FWUpdate, "FWUpdate"},
+    {FunctionItem::FolderSetting, "FolderSetting"},
+};
+
+// The current mouse when it has an open connection (without one a command
+// would "succeed" with nothing sent).
+std::shared_ptr<MouseEntry> openMouse()
+{
+    auto mouse = currentMouse();
+    return mouse && mouse->hidIsOpened() ? mouse : nullptr;
+}
+
+} // namespace
+
+FunctionMOtherSettingController::FunctionMOtherSettingController(MainViewController* mainController)
+    : mainController_(mainController)
+{
+    auto* view = new KeyboardView;
+    view->setObjectName(QStringLiteral("mouseOtherPanel"));
+    view->hide();
+    view_ = view;
+    initMenuItem();
+}
+
+FunctionMOtherSettingController::~FunctionMOtherSettingController()
+{
+    if (menuView_) {
+        menuView_->delegate = nullptr;
+        if (!menuView_->parent())
+            delete menuView_.data();
+    }
+    if (view_ && !view_->parent())
+        delete view_.data();
+}
+
+KeyboardView* FunctionMOtherSettingController::keyboardView() { return view_.data(); }
+
+// ---- the menu ------------------------------------------------------------------------------
+
+void FunctionMOtherSettingController::initMenuItem()
+{
+    if (!mainController_)
+        return;
+    if (menuView_) {
+        menuView_->removeFromSuperview();
+        menuView_->delegate = nullptr;
+        menuView_->deleteLater();
+    }
+    QWidget* window = mainController_->mainView;
+    QWidget* tab = mainController_->mouseOtherTabView;
+    const QRectF frame = window ? QRectF(window->rect()) : QRectF();
+    QPointF leftTop;
+    qreal width = 0;
+    if (window && tab) {
+        // Under the tab: its left edge, the bottom of the tab row.
+        leftTop = QPointF(tab->mapTo(window, QPoint(0, tab->height())));
+        width = mainController_->settingTabView ? mainController_->settingTabView->width() : tab->width();
+    }
+    menuView_ = new TabMenuView(frame, leftTop, width, true, ButtonNo::None, nullptr);
+    menuView_->setObjectName(QStringLiteral("mouseOtherSettingMenu"));
+    for (const Row& row : kRows) {
+        menuView_->appendItem(row.function, platform::localizedString(QLatin1String(row.titleKey)));
+        menuView_->updateMenu();
+        menuView_->update();
+    }
+    for (TabMenuSettingItemView* row : menuView_->rows())
+        row->setAccessibleName(row->titleString);
+    menuView_->delegate = this;
+}
+
+void FunctionMOtherSettingController::clearRowMarks(bool display)
+{
+    if (menuView_)
+        menuView_->clearMenuItem(display);
+}
+
+void FunctionMOtherSettingController::enableMenuItem(bool isEnable)
+{
+    if (!menuView_)
+        return;
+    for (const Row& row : kRows)
+        menuView_->enableMenuItem(row.function, isEnable);
+}
+
+void FunctionMOtherSettingController::showMenuView(bool isDevice)
+{
+    if (isMenuViewShown()) {
+        closeMenuView(true);
+        return;
+    }
+    initMenuItem();
+    if (!menuView_ || !mainController_)
+        return;
+    clearRowMarks(true);
+    enableMenuItem(isDevice);
+    menuView_->selectAllMenuItem(false, true);
+    menuView_->showInView(mainController_->mainView);
+}
+
+bool FunctionMOtherSettingController::isMenuViewShown() const
+{
+    return menuView_ && menuView_->isShown();
+}
+
+void FunctionMOtherSettingController::closeMenuView(bool resetItems)
+{
+    if (!menuView_)
+        return;
+    if (resetItems)
+        clearRowMarks(false);
+    menuView_->removeFromSuperview();
+}
+
+// ---- tab set-up ---------------------------------------------------------------------------
+
+void FunctionMOtherSettingController::initSetting()
+{
+    SettingsChangedScope keep;
+    AppParam::paintColor = AppColor::clear();
+    clearRowMarks(true);
+    enableMenuItem(true);
+}
+
+// ---- actions ---------------------------------------------------------------------------------
+
+void FunctionMOtherSettingController::clickTabMenuItem(QObject*, FunctionItem function)
+{
+    switch (function) {
+    case FunctionItem::ToSaveTheDevice:
+        if (openMouse() && mainController_)
+            (void)mainController_->onSaveTheKeyboard();
+        break;
+    case FunctionItem::ToInitialSetting:
+        if (auto mouse = openMouse())
+            restoreFactorySettings(mouse);
+        break;
+    case FunctionItem::FWUpdate:
+        if (openMouse())
+            updateFirmware();
+        break;
+    case FunctionItem::FolderSetting:
+        selectProfileFolder();
+        break;
+    case FunctionItem::IndicatorLedSettings:
+        openIndicatorLedSettings();
+        break;
+    case FunctionItem::AppendDevice:
+        appendDevice();
+        break;
+    default:
+        break;
+    }
+}
+
+void FunctionMOtherSettingController::restoreFactorySettings(const std::shared_ptr<MouseEntry>& mouse)
+{
+    if (AppUtil::messageBox(QStringLiteral("CheckKeyboardRestoreDefault"), QStringLiteral("Yes"),
+                            QStringLiteral("No")) != 1)
+        return;
+    // The question may have run while the mouse went away.
+    if (!isCurrentDevice(mouse) || !mouse->hidIsOpened())
+        return;
+    mouse->hidWait();
+    const AppError result = mouse->CMD_FactorySetting();
+    if (!isCurrentDevice(mouse))
+        return;
+    if (result != AppError::NoError) {
+        if (!isBusyRefusal(result, *mouse) && AppParam::selectDeviceLocation != 0 && mainController_)
+            mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
+        return;
+    }
+    // The factory state counts as unsent: Send stores it, and closing
+    // without Send puts the stored settings back.
+    AppParam::keyboardSettingsChanged = true;
+    if (mainController_)
+        mainController_->updateKeyboardSettingsChanged();
+    mouse->mouseSetting_Initialized = true;
+    (void)mouse->loadDeviceParam();
+}
+
+int FunctionMOtherSettingController::runDialog(const std::function<int()>& dialog, bool maskUp)
+{
+    if (!maskUp)
+        mainController_->setDialogMask(true);
+    mainController_->setHelpMenu(false);
+    const int code = dialog();
+    mainController_->setDialogMask(false);
+    // A dialog ended by the device-removal handling does not give the help
+    // items back itself.
+    mainController_->setHelpMenu(true);
+    return code;
+}
+
+void FunctionMOtherSettingController::updateFirmware()
+{
+    if (!mainController_)
+        return;
+    const auto mouse = currentMouse();
+    mainController_->setDialogMask(true);
+    mainController_->setHelpMenu(false);
+    auto abandon = [this] {
+        mainController_->setDialogMask(false);
+        mainController_->setHelpMenu(true);
+    };
+    if (AppParam::keyboardSettingsChanged) {
+        const AppError stored = mainController_->onSaveTheKeyboard();
+        // A failed store abandons the update; "No" goes on without storing.
+        if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrentDevice(mouse)) {
+            abandon();
+            return;
+        }
+    }
+    const auto hook = dialogHooks().firmwareFileSelect;
+    if (!hook) {
+        abandon();
+        return;
+    }
+    QString chosen;
+    const QString start = AppParam::firmwareFilePath;
+    if (runDialog([&] { return hook(start, chosen); }, true) != 1)
+        return;
+    AppParam::firmwareFilePath = chosen;
+    // The mouse may have gone while the dialog ran.
+    if (!isCurrentDevice(mouse))
+        return;
+    mainController_->execFirmwareUpdate();
+}
+
+void FunctionMOtherSettingController::selectProfileFolder()
+{
+    const auto hook = dialogHooks().profileFolderSelect;
+    if (!hook || !mainController_)
+        return;
+    QString chosen;
+    const QString start = AppParam::userProfileFilePath;
+    if (runDialog([&] { return hook(start, chosen); }, false) == 1)
+        AppParam::userProfileFilePath = chosen;
+}
+
+void FunctionMOtherSettingController::openIndicatorLedSettings()
+{
+    // The dialog sets a keyboard's LEDs; it does not run for a mouse.
+    const auto hook = dialogHooks().indicatorLedSettings;
+    if (!hook || !mainController_ || currentMouse() || !AppParam::device || !AppParam::device->hidIsOpened())
+        return;
+    (void)runDialog(hook, false);
+}
+
+void FunctionMOtherSettingController::appendDevice()
+{
+    const auto hook = dialogHooks().appendKeyboard;
+    if (!hook || !mainController_)
+        return;
+    QString chosen;
+    const QString start = AppParam::firmwareFilePath;
+    if (runDialog([&] { return hook(start, chosen); }, false) != 1)
+        return;
+    // The package path shares the setting with the firmware file.
+    AppParam::firmwareFilePath = chosen;
+    mainController_->appendKeyboardProfileList();
+}

@@ -1,0 +1,155 @@
+#include "FunctionPanel/MousePanelControls.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+// ---- MousePanelView ------------------------------------------------------------
+
+void MousePanelView::showEvent(QShowEvent* event)
+{
+    KeyboardView::showEvent(event);
+    emit appeared();
+}
+
+void MousePanelView::hideEvent(QHideEvent* event)
+{
+    KeyboardView::hideEvent(event);
+    emit disappeared();
+}
+
+// ---- PhaseSlider ------------------------------------------------------------------
+
+PhaseSlider::PhaseSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    setTracking(true);
+}
+
+int PhaseSlider::valueAt(const QPoint& pos) const
+{
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+    const int span = groove.width() - handle.width();
+    const int x = pos.x() - groove.x() - handle.width() / 2;
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), x, span > 0 ? span : 1, opt.upsideDown);
+}
+
+void PhaseSlider::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) {
+        event->ignore();
+        return;
+    }
+    held_ = true;
+    setSliderDown(true);
+    setValue(valueAt(event->position().toPoint()));
+    event->accept();
+    emit phase(Phase::Pressed);
+}
+
+void PhaseSlider::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!held_) {
+        event->ignore();
+        return;
+    }
+    setValue(valueAt(event->position().toPoint()));
+    event->accept();
+    emit phase(Phase::Dragged);
+}
+
+void PhaseSlider::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!held_) {
+        event->ignore();
+        return;
+    }
+    held_ = false;
+    setValue(valueAt(event->position().toPoint()));
+    setSliderDown(false);
+    event->accept();
+    emit phase(Phase::Released);
+}
+
+void PhaseSlider::keyPressEvent(QKeyEvent* event)
+{
+    const int before = value();
+    QSlider::keyPressEvent(event);
+    // A step taken with the keyboard is a finished change.
+    if (value() != before && !held_)
+        emit phase(Phase::Released);
+}
+
+// ---- ImageStateButton -----------------------------------------------------------
+
+ImageStateButton::ImageStateButton(Kind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind)
+{
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ImageStateButton::setImage(const QPixmap& image)
+{
+    image_ = image;
+    update();
+}
+
+void ImageStateButton::setTitleColor(const QColor& color)
+{
+    titleColor_ = color;
+    update();
+}
+
+void ImageStateButton::setTitlePixelSize(int pixels)
+{
+    QFont f = font();
+    f.setPixelSize(pixels);
+    setFont(f);
+    update();
+}
+
+QSize ImageStateButton::sizeHint() const
+{
+    const QSizeF picture = image_.isNull() ? QSizeF(20, 20) : image_.deviceIndependentSize();
+    int width = int(picture.width());
+    if (!text().isEmpty())
+        width += 6 + fontMetrics().horizontalAdvance(text());
+    return {width, std::max(int(picture.height()), fontMetrics().height())};
+}
+
+void ImageStateButton::nextCheckState()
+{
+    if (kind_ == Kind::Radio)
+        setChecked(true);
+    else
+        QAbstractButton::nextCheckState();
+}
+
+void ImageStateButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!isEnabled())
+        p.setOpacity(0.4);
+    const QSizeF picture = image_.isNull() ? QSizeF() : image_.deviceIndependentSize();
+    // Without a title the picture is centred; with one it stands at the left.
+    const qreal x = text().isEmpty() ? (width() - picture.width()) / 2 : 0;
+    if (!image_.isNull())
+        p.drawPixmap(QRectF(QPointF(x, (height() - picture.height()) / 2), picture), image_,
+                     QRectF(image_.rect()));
+    if (!text().isEmpty()) {
+        p.setPen(titleColor_);
+        const QRectF titleRect(picture.width() + 6, 0, width() - picture.width() - 6, height());
+        p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+    if (hasFocus()) {
+        p.setOpacity(0.6);
+        p.setPen(QPen(QColor(120, 170, 255), 1.0, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+}

@@ -1,0 +1,97 @@
+#include "FunctionPanel/MouseSettingsRefresh.h"
+
+#include "AppParam.h"
+#include "Device/IDeviceEntry.h"
+#include "Device/MouseEntry.h"
+
+#include <string>
+
+namespace {
+
+template <class E>
+E fromRawOrDefault(int raw, E fallback)
+{
+    const auto value = fromRaw<E>(raw);
+    return value ? *value : fallback;
+}
+
+} // namespace
+
+std::shared_ptr<MouseEntry> currentMouse()
+{
+    return std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+}
+
+bool isCurrentDevice(const std::shared_ptr<IDeviceEntry>& device)
+{
+    return device && AppParam::device == device;
+}
+
+bool isBusyRefusal(AppError result, const MouseEntry& mouse)
+{
+    (void)mouse;
+    return isBusy(result);
+}
+
+void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead)
+{
+    for (int i = 0; i < MouseEntry::kButtonCount; ++i)
+        mouse.buttonSettingList[i] = record.buttonSetting[i];
+    mouse.color = record.color <= 7 ? LedColor(record.color) : LedColor::White;
+    mouse.luminace = record.luminance <= 2 ? eLuminance(record.luminance) : eLuminance::Level1;
+    mouse.indicatorEnable = record.indicatorEnable == 0 ? Indicator::Enable : Indicator::Disable;
+    mouse.logoEnable = record.logoEnable == 0 ? Logo::Enable : Logo::Disable;
+    for (int k = 0; k < MouseEntry::kDpiCount; ++k) {
+        mouse.dpiSettingEnable[k] = record.dpi[k].dpiEnable;
+        mouse.dpiSettingValue[k] = int32_t(uint32_t(record.dpi[k].dpiValue));
+    }
+    // 4 is the `_count` case and is kept as the mouse reports it.
+    mouse.dpiSelected = record.dpiSelected <= 4 ? DpiSettingNo(record.dpiSelected) : DpiSettingNo::Setting1;
+    mouse.liftOffDistance = record.liftOffDistance == 3 ? LoD::LoD_3mm : LoD::LoD_2mm;
+    mouse.reportDiscriptor = fromRawOrDefault(record.reportDiscriptor, ReportDiscriptor::Fps_1kHz);
+    for (int i = 0; i < MouseEntry::kCustomKeyCount; ++i) {
+        mouse.customKeyList[i].code = ButtonNo(rawValue(ButtonNo::Button3) + i);
+        mouse.customKeyList[i].modifier = record.customKey[i].modifier;
+        mouse.customKeyList[i].keyCode = record.customKey[i].keyCode;
+        mouse.customKeyKnown[i] = keysRead;
+    }
+}
+
+MouseRefresh refreshMouseSettings()
+{
+    MouseRefresh r;
+    r.mouse = currentMouse();
+    if (!r.mouse)
+        return r;
+    // Without an open device the read would "succeed" with zeros.
+    if (!r.mouse->hidIsOpened())
+        return r;
+    // A read started from inside another transaction's wait would be
+    // refused; do not even try.
+    if (r.mouse->isRunConnecting) {
+        r.busy = true;
+        return r;
+    }
+
+    KolventraMouse::RmSettings record;
+    const std::string version = r.mouse->firmwareVersion().value_or(QString()).toStdString();
+    r.error = r.mouse->CMD_GetMouseSettings(record, version);
+
+    if (!isCurrentDevice(r.mouse)) {
+        r.replaced = true;
+        return r;
+    }
+    if (isBusyRefusal(r.error, *r.mouse)) {
+        r.busy = true;
+        return r;
+    }
+    if (r.error != AppError::NoError)
+        return r;
+    // The device went away inside the wait: what came back is no reading.
+    if (!r.mouse->hidIsOpened())
+        return r;
+
+    applyMouseSettings(*r.mouse, record, KolventraMouse::isNewerSettingsLayout(version));
+    r.updated = true;
+    return r;
+}

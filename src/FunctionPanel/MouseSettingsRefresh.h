@@ -1,0 +1,79 @@
+#pragma once
+// The mouse panels' refresh: one read of all mouse settings from the device
+// into the mouse model, so the panels show what the mouse reports rather
+// than what was sent.
+//
+// API (for the mouse panels):
+//
+//   MouseRefresh r = refreshMouseSettings();
+//   if (r.updated) { ... fill the controls from *r.mouse ... }
+//   else if (r.failed()) { ... the device answered with an error ... }
+//   // else: skipped (no mouse, device not open, busy, or replaced) - do nothing.
+//
+//   - r.mouse    the MouseEntry that was read (null when AppParam::device is
+//                not a mouse). Keep this shared_ptr while you use it.
+//   - r.updated  the model was written from a record the open device sent.
+//   - r.error    the command's result (NoError when skipped before sending).
+//   - r.busy     the read was not made, or was refused with DeviceIsInvalid,
+//                because another transaction on this device is still
+//                waiting: never run the recovery for it.
+//   - r.replaced AppParam::device is no longer r.mouse after the read (a
+//                hot-plug or recovery ran inside the reply wait): touch
+//                nothing, return quietly.
+//   - r.failed() error != NoError and neither busy nor replaced: the case a
+//                panel hands to the recovery (the button panel does, the
+//                sensor and LED panels' polling ignores it).
+//
+//   currentMouse()           AppParam::device as a MouseEntry, or null.
+//   isCurrentDevice(dev)     dev is still AppParam::device.
+//   applyMouseSettings(m, record, keysRead)
+//                            the fixed conversion of the 29-byte record into
+//                            the model's setting fields (exposed for tests).
+//
+// With no device open, the mouse commands answer NoError with an all-zero
+// record; the refresh never takes such a record (it would show 100 dpi,
+// white LEDs and function 0 everywhere). The refresh arms no pacing and
+// touches neither the model's backup nor its factory-reset flag.
+
+#include "Device/KolventraMouse.h"
+#include "Utility/AppError.h"
+
+#include <memory>
+
+class IDeviceEntry;
+class MouseEntry;
+
+struct MouseRefresh {
+    AppError error = AppError::NoError;
+    bool updated = false;
+    bool busy = false;
+    bool replaced = false;
+    std::shared_ptr<MouseEntry> mouse;
+
+    bool failed() const { return error != AppError::NoError && !busy && !replaced; }
+};
+
+// Reads all settings of the current mouse into its model.
+MouseRefresh refreshMouseSettings();
+
+// AppParam::device as a mouse model, or null when it is none.
+std::shared_ptr<MouseEntry> currentMouse();
+// Whether `device` is (still) the current device.
+bool isCurrentDevice(const std::shared_ptr<IDeviceEntry>& device);
+template <class T>
+bool isCurrentDevice(const std::shared_ptr<T>& device)
+{
+    return isCurrentDevice(std::static_pointer_cast<IDeviceEntry>(device));
+}
+
+// A command of `mouse` that was refused because another transaction of the
+// same device is still waiting: busy, not broken (isBusy of AppError.h).
+bool isBusyRefusal(AppError result, const MouseEntry& mouse);
+
+// Writes the record into the model: button codes unchanged; colour above 7
+// gives White, luminance above 2 Level1, indicator and logo other than 0
+// Disable, selected DPI setting above 4 Setting1, lift-off other than 3
+// 2 mm, report interval other than 1/2/8 1 kHz; DPI enables and indexes
+// unchanged (indexes widened without sign); custom keys get the codes
+// Button3 to Button6 and are marked as the mouse's values when `keysRead`.
+void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead);

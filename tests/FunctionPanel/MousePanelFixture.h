@@ -1,0 +1,82 @@
+#pragma once
+// The whole application on the virtual bus with only the emulated mouse
+// attached and connected: what the mouse panel tests share.
+
+#include "AppParam.h"
+#include "Device/DeviceEnumerator.h"
+#include "MainViewController.h"
+#include "XML/MouseProfile.h"
+#include "support/ui/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace mousepanel {
+
+using apptest::AppHarness;
+using Mouse = emu::EmulatedMouse;
+
+class MousePanelTest : public ::testing::Test {
+protected:
+    // One polling second is 50 ms here; the typing pause 150 ms.
+    static constexpr double kScale = 0.05;
+
+    void TearDown() override { app.reset(); }
+
+    // Creates the application with the mouse attached; `prepare` may change
+    // the emulated mouse before the application connects it.
+    void start(const std::function<void(Mouse&)>& prepare = {})
+    {
+        apptest::HarnessOptions o;
+        o.keyboard = false;
+        o.mouse = true;
+        o.timeScale = kScale;
+        app = std::make_unique<AppHarness>(o);
+        if (prepare)
+            prepare(*app->mouse);
+        ASSERT_TRUE(app->start());
+        main = &app->controller();
+        ASSERT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    }
+
+    Mouse& mouse() { return *app->mouse; }
+
+    // The data bytes of every write of command `cmd` since the log was cleared.
+    std::vector<std::vector<uint8_t>> sent(uint8_t cmd) const
+    {
+        std::vector<std::vector<uint8_t>> out;
+        for (const auto& w : app->mouse->writes()) {
+            if (w.command() != cmd || w.bytes.size() < 6)
+                continue;
+            const size_t len = w.bytes[5];
+            out.emplace_back(w.bytes.begin() + 6, w.bytes.begin() + 6 + std::min(len, w.bytes.size() - 6));
+        }
+        return out;
+    }
+    int count(uint8_t cmd) const { return int(sent(cmd).size()); }
+
+    bool sendShown() const { return !main->sendButton->isHidden(); }
+
+    // Runs the event loop for `ms` milliseconds.
+    static void idle(int ms) { QTest::qWait(ms); }
+
+    // The picture the main window holds under `name` for the connected mouse.
+    QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const
+    {
+        for (const auto& e : main->deviceList)
+            if (e.deviceLocation == AppParam::selectDeviceLocation)
+                if (auto* p = dynamic_cast<const MouseProfile*>(e.profile.get()))
+                    return main->mouseImages.value(p->tabBodyImages.*name);
+        return {};
+    }
+
+    std::unique_ptr<AppHarness> app;
+    MainViewController* main = nullptr;
+};
+
+} // namespace mousepanel

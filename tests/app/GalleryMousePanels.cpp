@@ -1,0 +1,45 @@
+// The mouse sensor, LED and Other panels with a mouse connected, and the
+// Other tab's menu open.
+#include "MainView.h"
+#include "MainViewController.h"
+#include "Screenshots.h"
+#include "support/ui/AppHarness.h"
+
+namespace {
+
+void settle(int ms)
+{
+    apptest::AppHarness::waitFor([] { return false; }, ms);
+}
+
+const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
+    apptest::HarnessOptions options;
+    options.keyboard = false;
+    apptest::AppHarness app(options);
+    using M = emu::EmulatedMouse;
+    auto& live = app.mouse->live();
+    live[M::kDpi + 6] = 1;     // setting 4 switched off
+    live[M::kDpiSelected] = 1;
+    live[M::kColor] = 3;       // blue
+    live[M::kLuminance] = 1;
+    live[M::kLogo] = 1;        // logo light off
+    if (!app.start())
+        return;
+    MainViewController& main = app.controller();
+
+    main.clickTab(main.mouseSensorTabView);
+    settle(50);
+    sink.save(QStringLiteral("MousePanels_sensor"), main.mainView);
+
+    main.clickTab(main.mouseLedTabView);
+    settle(50);
+    sink.save(QStringLiteral("MousePanels_led"), main.mainView);
+
+    main.clickTab(main.mouseOtherTabView);
+    main.clickTabMenuIcon(main.mouseOtherTabView);
+    settle(50);
+    sink.save(QStringLiteral("MousePanels_other_menu"), main.mainView);
+    main.clickTabMenuIcon(main.mouseOtherTabView);
+});
+
+} // namespace
