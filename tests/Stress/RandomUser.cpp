@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -580,6 +581,27 @@ void userClick(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftBut
 
 } // namespace
 
+// Types `text` into `widget` key by key; characters beyond ASCII arrive as
+// an input method would deliver them (a key event carrying the text).
+static void typeText(QWidget* widget, const QString& text)
+{
+    QPointer<QWidget> target(widget);
+    for (const QChar ch : text) {
+        if (!target)
+            return;
+        if (ch.unicode() >= 0x20 && ch.unicode() < 0x7F) {
+            QTest::keyClick(target, char(ch.unicode()));
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(target, &press);
+        if (!target)
+            return;
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(target, &release);
+    }
+}
+
 void RandomUser::clickAt(QWidget* target, QPoint local, Qt::MouseButton button)
 {
     QWidget* top = target->window();
@@ -651,7 +673,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
                                  if (!guard)
                                      return;
                                  e->selectAll();
-                                 QTest::keyClicks(e, pickOf(typedTexts()));
+                                 typeText(e, pickOf(typedTexts()));
                                  if (guard && pick(2) == 0)
                                      QTest::keyClick(e, Qt::Key_Return);
                              }});
