@@ -1195,17 +1195,39 @@ std::optional<std::string> RandomUser::checkProfileFiles()
         auto dam = damaged_.find(path);
         if (dam != damaged_.end() && dam->second == hash)
             continue;  // the damage this run did itself
-        damaged_.erase(path);
-        // New or rewritten by the application: it must be whole.
+        // New or rewritten by the application: it must be whole. A file
+        // this run damaged and the application then added a member to keeps
+        // the damaged members as they were: there the index and at least
+        // one member (the one written) must read.
+        const bool carriesDamage = dam != damaged_.end();
         FileIndex index;
-        if (AppUtil::loadProfile(path, index, AppUtil::kIndexMemberName) != AppError::NoError)
+        if (AppUtil::loadProfile(path, index, AppUtil::kIndexMemberName) != AppError::NoError) {
             bad = "the profile file " + path.toStdString() + " was written but its index cannot be read";
+            continue;
+        }
+        std::string broken;
+        int whole = 0;
+        bool writtenBroken = false;
+        const QString written = AppParam::device && AppParam::device->isEnable()
+                                    ? QStringLiteral("profile.%1.xml").arg(AppParam::device->profileExt())
+                                    : QString();
         for (const auto& entry : index.fileIndexEntry) {
             QByteArray data;
-            if (!bad && AppUtil::loadCheckedMember(path, entry.name, data) != AppError::NoError)
-                bad = "the profile file " + path.toStdString() + " was written but its member " +
-                      entry.name.toStdString() + " is damaged";
+            if (AppUtil::loadCheckedMember(path, entry.name, data) == AppError::NoError) {
+                ++whole;
+            } else {
+                if (broken.empty())
+                    broken = entry.name.toStdString();
+                writtenBroken = writtenBroken || entry.name == written;
+            }
         }
+        if (broken.empty())
+            damaged_.erase(path);
+        else if (!carriesDamage || whole == 0 || writtenBroken)
+            bad = "the profile file " + path.toStdString() + " was written but its member " + broken +
+                  " is damaged";
+        else
+            dam->second = hash;
     }
     fileHashes_ = std::move(seen);
     return bad;
