@@ -2,6 +2,7 @@
 
 #include "Dialog/DialogHooks.h"
 #include "MainViewController.h"
+#include "StartupFiles.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -38,9 +39,12 @@ std::unique_ptr<QLockFile> AppDelegate::acquireSingleInstance(const QString& fol
 
 bool AppDelegate::applicationDidFinishLaunching()
 {
+    // The defaults and the settings are read by child processes; let them run
+    // while the window is built.
+    StartupFiles files = StartupFiles::atUsualPaths();
     installDialogHooks();
     mainController_ = std::make_unique<MainViewController>();
-    if (!mainController_->viewDidLoad())
+    if (!mainController_->viewDidLoad(files))
         return false;
     if (beforeAppear)
         beforeAppear(*mainController_);

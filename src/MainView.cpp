@@ -9,17 +9,25 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 
 MainView::MainView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mainView"));
     setFixedSize(layout::kMainWindowSize.toSize());
-    background_ = ui::appImage(QStringLiteral("MainBackground.png"));
+    // Decoding the large picture is the costliest step of building the
+    // window; it runs while the rest is built.
+    ui::initAppImages();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    pendingBackground_ = BackgroundResult<QImage>(
+        [ratio] { return ui::appImageData(QStringLiteral("MainBackground.png"), ratio); });
     // One dark palette for the window and everything in it (dialogs too).
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(20, 18, 17));
@@ -36,11 +44,18 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
     setAutoFillBackground(true);
 }
 
+const QPixmap& MainView::background()
+{
+    if (pendingBackground_.pending())
+        background_ = QPixmap::fromImage(pendingBackground_.take());
+    return background_;
+}
+
 void MainView::paintEvent(QPaintEvent*)
 {
-    if (!background_.isNull()) {
+    if (const QPixmap& picture = background(); !picture.isNull()) {
         QPainter p(this);
-        p.drawPixmap(bodyRect.topLeft(), background_);
+        p.drawPixmap(bodyRect.topLeft(), picture);
     }
     if (!painted_) {
         painted_ = true;

@@ -5,6 +5,7 @@
 // controller's exit check, which may refuse it.
 
 #include "CustomControl/BackgroundView.h"
+#include "StartupFiles.h"
 
 #include <QPixmap>
 #include <QRect>
@@ -31,7 +32,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The body's background picture, decoded on a worker thread from the
+    // constructor on and turned into a pixmap at the first paint.
+    const QPixmap& background();
+
     QPixmap background_;
+    BackgroundResult<QImage> pendingBackground_;
     bool painted_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include "FunctionPanel/FunctionPanel.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
+#include "StartupFiles.h"
 #include "Platform/Hid/HidBackend.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -334,11 +335,20 @@ void MainViewController::updateSelectButtonGeometry()
 
 bool MainViewController::viewDidLoad()
 {
+    StartupFiles files = StartupFiles::atUsualPaths();
+    return viewDidLoad(files);
+}
+
+bool MainViewController::viewDidLoad(StartupFiles& files)
+{
     AppParam::windowPlacement.normalPosition = QRectF(mainView->geometry());
     AppParam::windowPlacement.normalPosition.setSize(layout::kMainWindowSize);
-    if (DefaultProfile::load() != AppError::NoError)
+    const auto defaults = files.takeDefaults();
+    if (defaults.result != AppError::NoError)
         return false;
-    (void)ApplicationProfile::load();
+    DefaultProfile::applyToAppParam(defaults.profile);
+    const auto settings = files.takeSettings();
+    (void)ApplicationProfile::load(settings.result, settings.profile);
     return true;
 }
 

@@ -37,6 +37,7 @@ class QToolButton;
 class QPushButton;
 class FunctionPanel;
 class KeyboardErrorView;
+class StartupFiles;
 class KeyboardView;
 class TabMenuSettingView;
 class MainView;
@@ -65,6 +66,9 @@ public:
     // Reads the built-in defaults and the user's settings and lays the window
     // out. False when the defaults cannot be read: the start must end.
     bool viewDidLoad();
+    // As above, taking the two files from reads started earlier (the
+    // application starts them before it builds the controller).
+    bool viewDidLoad(StartupFiles& files);
     // Shows the remembered tab, places the window and shows it; the devices
     // are enumerated and connected right after its first paint
     // (windowSourceInitialized), so the window appears without waiting for

@@ -46,6 +46,18 @@ QPixmap appImage(const QString& name, qreal devicePixelRatio)
     return pixmap;
 }
 
+QImage appImageData(const QString& name, qreal devicePixelRatio)
+{
+    initAppImages();
+    const bool dense = devicePixelRatio > 1.0;
+    QImage image(appImagePath(name, dense), "PNG");
+    if (image.isNull() && dense)
+        image = QImage(appImagePath(name, false), "PNG");
+    else if (dense)
+        image.setDevicePixelRatio(2.0);
+    return image;
+}
+
 QPixmap appImage(const QString& name)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -5,6 +5,7 @@
 // "<name>@2x" for high-density screens.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -21,6 +22,9 @@ void initAppImages();
 QPixmap appImage(const QString& name, qreal devicePixelRatio);
 // As above, in the density of the application's primary screen.
 QPixmap appImage(const QString& name);
+// The same picture as an image (its device pixel ratio set alike); unlike a
+// pixmap it may be decoded on any thread once initAppImages() has run.
+QImage appImageData(const QString& name, qreal devicePixelRatio);
 
 // The picture as an icon holding both densities (Qt picks the one to draw).
 QIcon appIcon(const QString& name);

@@ -8,6 +8,10 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+#include <memory>
 
 namespace AppUtil {
 
@@ -51,12 +55,20 @@ AppError loadProfile(const QString& path, FileIndex& profile, const QString& rea
     return AppError::NoError;
 }
 
-AppError loadCheckedMember(const QString& path, const QString& readFile, QByteArray& data, qint64 maxBytes)
+namespace {
+
+// Steps 1-3 on the index's bytes (empty when it could not be read); the
+// member's bytes come from `readMember`, asked only when the index lets the
+// member be read.
+AppError checkedMember(const QByteArray& indexBytes, const QString& readFile,
+                       const std::function<QByteArray()>& readMember, QByteArray& data)
 {
-    FileIndex index;
-    const AppError indexResult = loadProfile(path, index, kIndexMemberName);
-    if (indexResult != AppError::NoError)
-        return indexResult;
+    if (indexBytes.isEmpty())
+        return AppError::FileRead;
+    FileIndexXML indexReader;
+    if (!indexReader.parse(indexBytes))
+        return AppError::FileRead;
+    const FileIndex index = indexReader.takeProfile();
 
     // A member the index does not list is not read. An index without any
     // entry lets the member be read, but nothing can match its CRC.
@@ -64,13 +76,37 @@ AppError loadCheckedMember(const QString& path, const QString& readFile, QByteAr
     if (!entry && !index.fileIndexEntry.empty())
         return AppError::FileRead;
 
-    const QByteArray bytes = ZipUtil::load(path, readFile, false, maxBytes);
+    const QByteArray bytes = readMember();
     if (bytes.isEmpty())
         return AppError::FileRead;
     if (!entry || Crc16::toText(Crc16::compute(bytes)) != entry->sign)
         return AppError::CrcError;
     data = bytes;
     return AppError::NoError;
+}
+
+} // namespace
+
+AppError loadCheckedMember(const QString& path, const QString& readFile, QByteArray& data, qint64 maxBytes)
+{
+    const QByteArray index = ZipUtil::load(path, kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes);
+    return checkedMember(
+        index, readFile, [&] { return ZipUtil::load(path, readFile, false, maxBytes); }, data);
+}
+
+AppError loadProfileWithReadsAtOnce(const QString& path, const QString& readFile, XmlProfileReader& reader)
+{
+    QByteArray member;
+    const std::unique_ptr<QThread> memberRead(QThread::create(
+        [&] { member = ZipUtil::load(path, readFile, false, ZipUtil::kMaxXmlMemberBytes); }));
+    memberRead->start();
+    const QByteArray index = ZipUtil::load(path, kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes);
+    memberRead->wait();
+    QByteArray bytes;
+    const AppError result = checkedMember(index, readFile, [&] { return member; }, bytes);
+    if (result != AppError::NoError)
+        return result;
+    return reader.parse(bytes) ? AppError::NoError : AppError::FileRead;
 }
 
 AppError loadProfileWith(const QString& path, const QString& readFile, XmlProfileReader& reader)

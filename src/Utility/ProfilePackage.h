@@ -74,6 +74,12 @@ AppError loadCheckedMember(const QString& path, const QString& readFile, QByteAr
 // the checks and parsed well-formed.
 AppError loadProfileWith(const QString& path, const QString& readFile, XmlProfileReader& reader);
 
+// As loadProfileWith, with "index.xml" and readFile read by two runs of the
+// zip tool at the same time: readFile is read before the index says whether
+// it is listed, and the checks and results stay the same. For reads the start
+// waits on.
+AppError loadProfileWithReadsAtOnce(const QString& path, const QString& readFile, XmlProfileReader& reader);
+
 // Writes a new package at `path` holding `xml` (converted to CR LF here) as
 // member `appendName`, and its index. FileNotExist on any failure (also for
 // an absent document, bytes that are not UTF-8 or a name that is not valid).
@@ -104,6 +110,18 @@ AppError loadProfile(const QString& path, Model& profile, const QString& readFil
 {
     typename Model::Xml reader;
     const AppError result = loadProfileWith(path, readFile, reader);
+    if (result == AppError::NoError)
+        profile = reader.takeProfile();
+    return result;
+}
+
+// As loadProfile, reading the index and the member at the same time (see
+// loadProfileWithReadsAtOnce).
+template <ReadableProfile Model>
+AppError loadProfileReadsAtOnce(const QString& path, Model& profile, const QString& readFile)
+{
+    typename Model::Xml reader;
+    const AppError result = loadProfileWithReadsAtOnce(path, readFile, reader);
     if (result == AppError::NoError)
         profile = reader.takeProfile();
     return result;

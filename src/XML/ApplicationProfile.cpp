@@ -124,10 +124,21 @@ ApplicationProfile ApplicationProfile::fromAppParam()
     return profile;
 }
 
+AppError ApplicationProfile::read(const QString& path, ApplicationProfile& out)
+{
+    return AppUtil::loadProfileReadsAtOnce(path, out, kMember);
+}
+
 AppError ApplicationProfile::load()
 {
     ApplicationProfile profile;
-    AppError result = AppUtil::loadProfile(filePath(), profile, kMember);
+    const AppError result = read(filePath(), profile);
+    return load(result, profile);
+}
+
+AppError ApplicationProfile::load(AppError readResult, const ApplicationProfile& profile)
+{
+    AppError result = readResult;
     if (result == AppError::NoError)
         applyToAppParam(profile);
     else

@@ -71,6 +71,14 @@ public:
     // "Nembo/KOLVENTRA/" (created). Returns the read's result, or FileWrite
     // when a folder cannot be found or created.
     static AppError load();
+    // As load(), with the file already read by read(): `readResult` is what
+    // read() returned and `profile` what it filled.
+    static AppError load(AppError readResult, const ApplicationProfile& profile);
+
+    // Reads the file at `path` into `out` without touching AppParam (so it
+    // may run on any thread). NoError, FileRead or CrcError; `out` is
+    // replaced only on NoError.
+    static AppError read(const QString& path, ApplicationProfile& out);
 
     // Writes AppParam's values into "Application.ini", creating the per-user
     // data folder when needed. FileWrite when the folder cannot be created

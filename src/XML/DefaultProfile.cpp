@@ -31,10 +31,15 @@ void DefaultProfile::applyToAppParam(const DefaultProfile& profile)
     }
 }
 
+AppError DefaultProfile::read(const QString& path, DefaultProfile& out)
+{
+    return AppUtil::loadProfileReadsAtOnce(path, out, kMember);
+}
+
 AppError DefaultProfile::load()
 {
     DefaultProfile profile;
-    const AppError result = AppUtil::loadProfile(filePath(), profile, kMember);
+    const AppError result = read(filePath(), profile);
     if (result != AppError::NoError)
         return result;
     applyToAppParam(profile);

@@ -33,6 +33,11 @@ public:
     // this file.
     static AppError load();
 
+    // Reads the file at `path` into `out` without touching AppParam (so it
+    // may run on any thread). NoError, FileRead or CrcError; `out` is
+    // replaced only on NoError.
+    static AppError read(const QString& path, DefaultProfile& out);
+
     // The shipped file's full path.
     static QString filePath();
 

@@ -302,6 +302,10 @@ TEST_F(ProfilePackageTest, LoadResultsAndModelLeftUnchanged)
         TestProfile model = before;
         EXPECT_EQ(AppUtil::loadProfile(file, model, QString::fromUtf8(c.readFile)), c.expected);
         EXPECT_EQ(model, c.expected == AppError::NoError ? sample : before);
+        // Reading the index and the member at once decides alike.
+        TestProfile atOnce = before;
+        EXPECT_EQ(AppUtil::loadProfileReadsAtOnce(file, atOnce, QString::fromUtf8(c.readFile)), c.expected);
+        EXPECT_EQ(atOnce, c.expected == AppError::NoError ? sample : before);
     }
 }
 
