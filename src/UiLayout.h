@@ -5,7 +5,9 @@
 // the bottom left (y up), it is turned into Qt's top-left form only through
 // ui::fromBottomLeft (CustomControl/UiGeometry.h).
 
+#include <QPointF>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 namespace layout {
@@ -127,6 +129,13 @@ inline constexpr qreal kKeyboardFrameGrow = 0.6;
 // half-height above the middle.
 inline constexpr qreal kKeyGlowGrow = 5.0;
 inline constexpr qreal kKeyGlowCentreShift = 0.25;
+// APC panel (top-left coordinates inside the panel view, which covers the
+// main view): the three-cell level radio below the keyboard.
+inline constexpr QRectF kApcLevelRadio{40, 540, 330, 30};
+inline constexpr int kApcLevelRadioFont = 15;
+// Key-lock panel: the key-lock switch below the keyboard.
+inline constexpr QPointF kKeyLockSwitchTopLeft{40, 540};
+inline constexpr QSize kKeyLockSwitchIcon{40, 22};
 
 // -- Mouse button panel (top-left coordinates of the panel view)
 // Label and menu header of each button: the label stands this far below the
@@ -196,6 +205,20 @@ inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
 inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
 inline constexpr int dialogFontPixels = 13;
 
+// -- Indicator LED settings dialog (top-left coordinates)
+inline constexpr QSizeF ledDialogSize{496, 252};
+inline constexpr QRectF ledDialogTitle{24, 16, 448, 22};
+inline constexpr int ledDialogTitleFontPixels = 16;
+inline constexpr QRectF ledDialogColorLabel{24, 50, 448, 18};
+// The eight colour buttons in one row from the left.
+inline constexpr QRectF ledDialogFirstColorButton{24, 72, 56, 56};
+inline constexpr qreal ledDialogColorButtonStep = 56;
+inline constexpr QRectF ledDialogBrightnessLabel{24, 138, 448, 18};
+inline constexpr QRectF ledDialogMinImage{40, 166, 20, 20};
+inline constexpr QRectF ledDialogSlider{72, 164, 352, 24};
+inline constexpr QRectF ledDialogMaxImage{436, 166, 20, 20};
+inline constexpr QRectF ledDialogCancelButton{256, 210, 100, 26};
+inline constexpr QRectF ledDialogOkButton{372, 210, 100, 26};
 // -- Custom key capture dialog (top-left coordinates)
 inline constexpr QSizeF customKeyDialogSize{420, 170};
 inline constexpr QRectF customKeyTitle{24, 16, 372, 22};

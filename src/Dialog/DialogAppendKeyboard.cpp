@@ -19,14 +19,7 @@ DialogAppendKeyboard::DialogAppendKeyboard(const QString& keyboardPath, QWidget*
 
 int DialogAppendKeyboard::run(const QString& keyboardPath, QString& chosen)
 {
-    QPointer<DialogAppendKeyboard> dialog = new DialogAppendKeyboard(keyboardPath);
-    const int code = dialog->exec();
-    if (!dialog)
-        return 0;
-    if (code == 1)
-        chosen = dialog->filePath();
-    dialog->deleteLater();
-    return code;
+    return runPathDialog<DialogAppendKeyboard>(keyboardPath, chosen);
 }
 
 std::optional<double> DialogAppendKeyboard::versionNumber(const QString& profileVersion)

@@ -19,14 +19,7 @@ DialogFirmwareFileSelect::DialogFirmwareFileSelect(const QString& updatePath, QW
 
 int DialogFirmwareFileSelect::run(const QString& updatePath, QString& chosen)
 {
-    QPointer<DialogFirmwareFileSelect> dialog = new DialogFirmwareFileSelect(updatePath);
-    const int code = dialog->exec();
-    if (!dialog)
-        return 0;
-    if (code == 1)
-        chosen = dialog->filePath();
-    dialog->deleteLater();
-    return code;
+    return runPathDialog<DialogFirmwareFileSelect>(updatePath, chosen);
 }
 
 AppError DialogFirmwareFileSelect::checkTargetFileType(const QString& path)

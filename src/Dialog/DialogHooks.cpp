@@ -3,6 +3,7 @@
 #include "Dialog/DialogAppendKeyboard.h"
 #include "Dialog/DialogFirmwareFileSelect.h"
 #include "Dialog/DialogFirmwareUpdate.h"
+#include "Dialog/DialogIndicatorLedSettings.h"
 #include "Dialog/DialogProfileFolderSelect.h"
 #include "Dialog/DialogProfileLoad.h"
 #include "Dialog/DialogProfileSave.h"
@@ -33,4 +34,5 @@ void installDialogHooks()
         return DialogAppendKeyboard::run(start, chosen);
     };
     hooks.firmwareUpdate = [](QWidget* body) { return DialogFirmwareUpdate::run(body); };
+    hooks.indicatorLedSettings = [] { return DialogIndicatorLedSettings::run(); };
 }

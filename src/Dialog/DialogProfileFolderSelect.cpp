@@ -30,24 +30,12 @@ DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, 
     okButton_ = makeOkButton();
     cancelButton_ = makeCancelButton();
 
-    auto* pathRow = new QHBoxLayout;
-    pathRow->setSpacing(layout::dialogSpacing);
-    pathRow->addWidget(folderLabel_);
-    pathRow->addWidget(folderPathLabel_, 1);
-    pathRow->addWidget(selectButton_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancelButton_);
-    buttons->addWidget(okButton_);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
-                               layout::dialogMargin);
-    column->setSpacing(layout::dialogSpacing);
+    QVBoxLayout* column = makeColumn();
     column->addWidget(titleLabel_);
     column->addStretch(1);
-    column->addLayout(pathRow);
+    column->addLayout(makePathRow(folderLabel_, folderPathLabel_, selectButton_));
     column->addStretch(1);
-    column->addLayout(buttons);
+    column->addLayout(makeButtonRow(cancelButton_, okButton_));
 
     connect(selectButton_, &QPushButton::clicked, this, [this] { pushSelect(); });
 
@@ -66,9 +54,7 @@ void DialogProfileFolderSelect::showEvent(QShowEvent* event)
 
 void DialogProfileFolderSelect::refocusPath()
 {
-    folderPathLabel_->setFocus();
-    folderPathLabel_->setCursorPosition(int(folderPathLabel_->text().size()));
-    folderPathLabel_->deselect();
+    refocusField(folderPathLabel_);
 }
 
 void DialogProfileFolderSelect::pushSelect()
@@ -116,12 +102,5 @@ void DialogProfileFolderSelect::pushCancel()
 
 int DialogProfileFolderSelect::run(const QString& folderPath, QString& chosen)
 {
-    QPointer<DialogProfileFolderSelect> dialog = new DialogProfileFolderSelect(folderPath);
-    const int code = dialog->exec();
-    if (!dialog)
-        return 0;
-    if (code == 1)
-        chosen = dialog->filePath();
-    dialog->deleteLater();
-    return code;
+    return runPathDialog<DialogProfileFolderSelect>(folderPath, chosen);
 }

@@ -25,12 +25,6 @@
 
 namespace {
 
-template <class Entry>
-std::shared_ptr<Entry> currentAs()
-{
-    return std::dynamic_pointer_cast<Entry>(AppParam::device);
-}
-
 std::map<int, bool> keyboardDefaults()
 {
     return {{int(ProfileEntry::Apc), true}, {int(ProfileEntry::KeyLock), true}};
@@ -60,16 +54,8 @@ std::map<int, bool>& mouseMap()
 
 ProfileLoadDialog* ProfileLoadDialog::create(QWidget* parent)
 {
-    if (!AppParam::device)
-        return nullptr;
-    switch (AppParam::device->deviceType()) {
-    case DeviceType::Keyboard:
-        return currentAs<KeyboardEntry>() ? new DialogProfileLoad(parent) : nullptr;
-    case DeviceType::Mouse:
-        return currentAs<MouseEntry>() ? new DialogMProfileLoad(parent) : nullptr;
-    default:
-        return nullptr;
-    }
+    return createProfileTwin<ProfileLoadDialog, DialogProfileLoad, DialogMProfileLoad, KeyboardEntry,
+                             MouseEntry>(parent);
 }
 
 ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
@@ -77,30 +63,18 @@ ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
 {
     setFixedSize(layout::profileLoadDialogSize.toSize());
     titleLabel_ = makeTitle(QStringLiteral("LoadTheProfile"));
-    QLabel* listLabel = createLabel(QStringLiteral("DialogProfileList"));
+    QLabel* listLabel = nullptr;
     model_ = new QStandardItemModel(this);
-    listboxFileList_ = profiletable::make(this, model_, twin.arrowKeysMoveSelection);
-    listboxFileList_->setAccessibleName(listLabel->text());
-    listboxFileList_->setFixedHeight(layout::profileListHeight);
-    QLabel* commentLabel = createLabel(QStringLiteral("DialogProfileComment"));
-    comment_ = new CommentTextEdit(this);
+    listboxFileList_ = makeProfileList(model_, twin.arrowKeysMoveSelection, listLabel);
+    QLabel* commentLabel = nullptr;
+    comment_ = makeCommentField(commentLabel);
     comment_->setReadOnly(true);
-    comment_->setAccessibleName(commentLabel->text());
-    comment_->setFixedHeight(layout::profileCommentHeight);
-    styleField(comment_);
     okButton_ = makeOkButton();
     cancelButton_ = makeCancelButton();
 
     boxRow_ = new QHBoxLayout;
     boxRow_->setSpacing(layout::dialogSpacing * 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancelButton_);
-    buttons->addWidget(okButton_);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
-                               layout::dialogMargin);
-    column->setSpacing(layout::dialogSpacing);
+    QVBoxLayout* column = makeColumn();
     column->addWidget(titleLabel_);
     column->addWidget(listLabel);
     column->addWidget(listboxFileList_);
@@ -108,7 +82,7 @@ ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
     column->addWidget(comment_);
     column->addLayout(boxRow_);
     column->addStretch(1);
-    column->addLayout(buttons);
+    column->addLayout(makeButtonRow(cancelButton_, okButton_));
 
     connect(listboxFileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { listboxFileList_SelectionChanged(); });
@@ -156,8 +130,7 @@ void ProfileLoadDialog::updateListbox()
 
 int ProfileLoadDialog::selectedRow() const
 {
-    const QModelIndexList rows = listboxFileList_->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.front().row();
+    return profiletable::selectedRow(listboxFileList_);
 }
 
 void ProfileLoadDialog::selectRow(int row)
@@ -275,7 +248,7 @@ DialogProfileLoad::DialogProfileLoad(QWidget* parent)
     apc_ = addBox(QStringLiteral("APC"), int(ProfileEntry::Apc));
     keyLock_ = addBox(QStringLiteral("KeyLock"), int(ProfileEntry::KeyLock));
     initialise();
-    const auto kb = currentAs<KeyboardEntry>();
+    const auto kb = currentDeviceAs<KeyboardEntry>();
     if (!kb || !kb->supportAPC) {
         apc_->setChecked(false);
         apc_->setEnabled(false);
@@ -306,21 +279,17 @@ std::map<int, bool>& DialogProfileLoad::remembered() const
 
 QString DialogProfileLoad::profileExt() const
 {
-    const auto kb = currentAs<KeyboardEntry>();
-    return kb ? kb->profileExt() : QString();
+    return currentProfileExt<KeyboardEntry>();
 }
 
 std::optional<QString> DialogProfileLoad::readComment(const QString& path) const
 {
-    UserProfileFile profile;
-    if (UserProfile::Read(path, profileExt(), profile) != AppError::NoError)
-        return std::nullopt;
-    return profile.comment;
+    return readProfileComment<UserProfile, UserProfileFile>(path, profileExt());
 }
 
 AppError DialogProfileLoad::readAndApply(const QString& path, const std::map<int, bool>& parts)
 {
-    auto kb = currentAs<KeyboardEntry>();
+    auto kb = currentDeviceAs<KeyboardEntry>();
     if (!kb)
         return AppError::BadDevice;
     UserProfileFile profile;
@@ -366,21 +335,17 @@ std::map<int, bool>& DialogMProfileLoad::remembered() const
 
 QString DialogMProfileLoad::profileExt() const
 {
-    const auto mouse = currentAs<MouseEntry>();
-    return mouse ? mouse->profileExt() : QString();
+    return currentProfileExt<MouseEntry>();
 }
 
 std::optional<QString> DialogMProfileLoad::readComment(const QString& path) const
 {
-    UserMProfileFile profile;
-    if (UserMProfile::Read(path, profileExt(), profile) != AppError::NoError)
-        return std::nullopt;
-    return profile.comment;
+    return readProfileComment<UserMProfile, UserMProfileFile>(path, profileExt());
 }
 
 AppError DialogMProfileLoad::readAndApply(const QString& path, const std::map<int, bool>& parts)
 {
-    auto mouse = currentAs<MouseEntry>();
+    auto mouse = currentDeviceAs<MouseEntry>();
     if (!mouse)
         return AppError::BadDevice;
     UserMProfileFile profile;

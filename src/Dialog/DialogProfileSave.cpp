@@ -28,28 +28,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-template <class Entry>
-std::shared_ptr<Entry> currentAs()
-{
-    return std::dynamic_pointer_cast<Entry>(AppParam::device);
-}
-
-} // namespace
-
 ProfileSaveDialog* ProfileSaveDialog::create(QWidget* parent)
 {
-    if (!AppParam::device)
-        return nullptr;
-    switch (AppParam::device->deviceType()) {
-    case DeviceType::Keyboard:
-        return currentAs<KeyboardEntry>() ? new DialogProfileSave(parent) : nullptr;
-    case DeviceType::Mouse:
-        return currentAs<MouseEntry>() ? new DialogMProfileSave(parent) : nullptr;
-    default:
-        return nullptr;
-    }
+    return createProfileTwin<ProfileSaveDialog, DialogProfileSave, DialogMProfileSave, KeyboardEntry,
+                             MouseEntry>(parent);
 }
 
 ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
@@ -62,17 +44,12 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     profileName_->setAccessibleName(nameLabel->text());
     styleField(profileName_);
     checkOverWiteButton_ = makeCheckBox(QStringLiteral("ProfileOverwrite"));
-    QLabel* listLabel = createLabel(QStringLiteral("DialogProfileList"));
+    QLabel* listLabel = nullptr;
     model_ = new QStandardItemModel(this);
-    listboxFileList_ = profiletable::make(this, model_, twin.arrowKeysMoveSelection);
-    listboxFileList_->setAccessibleName(listLabel->text());
-    listboxFileList_->setFixedHeight(layout::profileListHeight);
-    QLabel* commentLabel = createLabel(QStringLiteral("DialogProfileComment"));
-    comment_ = new CommentTextEdit(this);
+    listboxFileList_ = makeProfileList(model_, twin.arrowKeysMoveSelection, listLabel);
+    QLabel* commentLabel = nullptr;
+    comment_ = makeCommentField(commentLabel);
     comment_->setMaxLength(profilefiles::kMaxCommentLength);
-    comment_->setAccessibleName(commentLabel->text());
-    comment_->setFixedHeight(layout::profileCommentHeight);
-    styleField(comment_);
     okButton_ = makeOkButton();
     cancelButton_ = makeCancelButton();
 
@@ -84,14 +61,7 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     listRow->addWidget(listLabel);
     listRow->addStretch(1);
     listRow->addWidget(checkOverWiteButton_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancelButton_);
-    buttons->addWidget(okButton_);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
-                               layout::dialogMargin);
-    column->setSpacing(layout::dialogSpacing);
+    QVBoxLayout* column = makeColumn();
     column->addWidget(titleLabel_);
     column->addLayout(nameRow);
     column->addLayout(listRow);
@@ -99,7 +69,7 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     column->addWidget(commentLabel);
     column->addWidget(comment_);
     column->addStretch(1);
-    column->addLayout(buttons);
+    column->addLayout(makeButtonRow(cancelButton_, okButton_));
 
     connect(checkOverWiteButton_, &QCheckBox::clicked, this, [this] { checkOverWrite_Checked(); });
     connect(listboxFileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -125,8 +95,7 @@ void ProfileSaveDialog::showEvent(QShowEvent* event)
 
 int ProfileSaveDialog::selectedRow() const
 {
-    const QModelIndexList rows = listboxFileList_->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.front().row();
+    return profiletable::selectedRow(listboxFileList_);
 }
 
 void ProfileSaveDialog::selectRow(int row)
@@ -222,9 +191,7 @@ void ProfileSaveDialog::checkOverWrite_Checked()
 
 void ProfileSaveDialog::refocusName()
 {
-    profileName_->setFocus();
-    profileName_->setCursorPosition(int(profileName_->text().size()));
-    profileName_->deselect();
+    refocusField(profileName_);
 }
 
 void ProfileSaveDialog::refuse(const char* key, bool refocus)
@@ -307,21 +274,17 @@ DialogProfileSave::DialogProfileSave(QWidget* parent)
 
 QString DialogProfileSave::profileExt() const
 {
-    const auto kb = currentAs<KeyboardEntry>();
-    return kb ? kb->profileExt() : QString();
+    return currentProfileExt<KeyboardEntry>();
 }
 
 std::optional<QString> DialogProfileSave::readComment(const QString& path) const
 {
-    UserProfileFile profile;
-    if (UserProfile::Read(path, profileExt(), profile) != AppError::NoError)
-        return std::nullopt;
-    return profile.comment;
+    return readProfileComment<UserProfile, UserProfileFile>(path, profileExt());
 }
 
 AppError DialogProfileSave::write(const QString& path, const QString& encodedComment) const
 {
-    const auto kb = currentAs<KeyboardEntry>();
+    const auto kb = currentDeviceAs<KeyboardEntry>();
     if (!kb)
         return AppError::BadDevice;
     return UserProfile::Write(path, kb->profileExt(), *kb, encodedComment);
@@ -339,21 +302,17 @@ DialogMProfileSave::DialogMProfileSave(QWidget* parent)
 
 QString DialogMProfileSave::profileExt() const
 {
-    const auto mouse = currentAs<MouseEntry>();
-    return mouse ? mouse->profileExt() : QString();
+    return currentProfileExt<MouseEntry>();
 }
 
 std::optional<QString> DialogMProfileSave::readComment(const QString& path) const
 {
-    UserMProfileFile profile;
-    if (UserMProfile::Read(path, profileExt(), profile) != AppError::NoError)
-        return std::nullopt;
-    return profile.comment;
+    return readProfileComment<UserMProfile, UserMProfileFile>(path, profileExt());
 }
 
 AppError DialogMProfileSave::write(const QString& path, const QString& encodedComment) const
 {
-    const auto mouse = currentAs<MouseEntry>();
+    const auto mouse = currentDeviceAs<MouseEntry>();
     if (!mouse)
         return AppError::BadDevice;
     return UserMProfile::Write(path, mouse->profileExt(), *mouse, encodedComment);

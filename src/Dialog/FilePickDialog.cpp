@@ -31,24 +31,12 @@ FilePickDialog::FilePickDialog(DialogKind kind, const QString& startPath, const 
     confirmButton_->setFixedSize(layout::dialogButtonSize.toSize());
     cancelButton_ = makeCancelButton();
 
-    auto* pathRow = new QHBoxLayout;
-    pathRow->setSpacing(layout::dialogSpacing);
-    pathRow->addWidget(captionLabel_);
-    pathRow->addWidget(pathLabel_, 1);
-    pathRow->addWidget(selectButton_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancelButton_);
-    buttons->addWidget(confirmButton_);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
-                               layout::dialogMargin);
-    column->setSpacing(layout::dialogSpacing);
+    QVBoxLayout* column = makeColumn();
     column->addWidget(titleLabel_);
     column->addStretch(1);
-    column->addLayout(pathRow);
+    column->addLayout(makePathRow(captionLabel_, pathLabel_, selectButton_));
     column->addStretch(1);
-    column->addLayout(buttons);
+    column->addLayout(makeButtonRow(cancelButton_, confirmButton_));
 
     connect(selectButton_, &QPushButton::clicked, this, [this] { pushSelect(); });
 
@@ -64,9 +52,7 @@ void FilePickDialog::showEvent(QShowEvent* event)
 
 void FilePickDialog::refocusPath()
 {
-    pathLabel_->setFocus();
-    pathLabel_->setCursorPosition(int(pathLabel_->text().size()));
-    pathLabel_->deselect();
+    refocusField(pathLabel_);
 }
 
 void FilePickDialog::pushSelect()

@@ -1,12 +1,18 @@
 #include "Dialog/ProfileDialogFrame.h"
 
 #include "CustomControl/NKButton.h"
+#include "Dialog/CommentTextEdit.h"
+#include "Dialog/ProfileTable.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
 
 ProfileDialogFrame::ProfileDialogFrame(DialogKind kind, QWidget* parent) : ModalDialog(kind, parent)
 {
@@ -63,4 +69,59 @@ void ProfileDialogFrame::styleField(QWidget* field)
 {
     field->setStyleSheet(QStringLiteral("color: white; background: rgb(64,64,64); border: none;"
                                         " selection-background-color: rgb(92,92,92);"));
+}
+
+void ProfileDialogFrame::refocusField(QLineEdit* field)
+{
+    field->setFocus();
+    field->setCursorPosition(int(field->text().size()));
+    field->deselect();
+}
+
+QVBoxLayout* ProfileDialogFrame::makeColumn()
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(layout::dialogMargin, layout::dialogMargin, layout::dialogMargin,
+                               layout::dialogMargin);
+    column->setSpacing(layout::dialogSpacing);
+    return column;
+}
+
+QHBoxLayout* ProfileDialogFrame::makeButtonRow(QPushButton* cancel, QPushButton* confirm)
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(confirm);
+    return buttons;
+}
+
+QHBoxLayout* ProfileDialogFrame::makePathRow(QLabel* caption, QWidget* field, QPushButton* select)
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(layout::dialogSpacing);
+    row->addWidget(caption);
+    row->addWidget(field, 1);
+    row->addWidget(select);
+    return row;
+}
+
+QTableView* ProfileDialogFrame::makeProfileList(QStandardItemModel* model, bool arrowKeysMoveSelection,
+                                                QLabel*& caption)
+{
+    caption = createLabel(QStringLiteral("DialogProfileList"));
+    QTableView* list = profiletable::make(this, model, arrowKeysMoveSelection);
+    list->setAccessibleName(caption->text());
+    list->setFixedHeight(layout::profileListHeight);
+    return list;
+}
+
+CommentTextEdit* ProfileDialogFrame::makeCommentField(QLabel*& caption)
+{
+    caption = createLabel(QStringLiteral("DialogProfileComment"));
+    auto* comment = new CommentTextEdit(this);
+    comment->setAccessibleName(caption->text());
+    comment->setFixedHeight(layout::profileCommentHeight);
+    styleField(comment);
+    return comment;
 }

@@ -6,12 +6,19 @@
 
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <QTableView>
 
 #include <cmath>
 
 namespace profiletable {
+
+int selectedRow(const QTableView* table)
+{
+    const QModelIndexList rows = table->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
 
 QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveSelection)
 {

@@ -16,6 +16,9 @@ namespace profiletable {
 // arrow keys leave the selection where it is.
 QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveSelection);
 
+// The selected row, -1 for none.
+int selectedRow(const QTableView* table);
+
 // Replaces the rows with `names`; `active` draws them white, else grey.
 void fill(QTableView* table, QStandardItemModel* model, const QStringList& names, bool active);
 

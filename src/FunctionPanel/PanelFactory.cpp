@@ -1,14 +1,16 @@
 // The one place where a tab is bound to its setting panel.
 #include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/FunctionApcSettingController.h"
+#include "FunctionPanel/FunctionGamingSettingController.h"
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "FunctionPanel/FunctionMLedSettingController.h"
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionMSensorSettingController.h"
+#include "FunctionPanel/FunctionOtherSettingController.h"
 #include "FunctionPanel/PanelHost.h"
 
 std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller)
 {
-    (void)controller;
     switch (tab) {
     case FunctionTab::MButtonSetting:
         return std::make_unique<FunctionMButtonSettingController>(&controller);
@@ -18,9 +20,12 @@ std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewCont
         return std::make_unique<FunctionMSensorSettingController>(&controller);
     case FunctionTab::MOtherSetting:
         return std::make_unique<FunctionMOtherSettingController>(&controller);
-    case FunctionTab::ApcSetting:
-    case FunctionTab::GamingSetting:
     case FunctionTab::OtherSetting:
+        return std::make_unique<FunctionOtherSettingController>(controller);
+    case FunctionTab::ApcSetting:
+        return std::make_unique<FunctionApcSettingController>(controller);
+    case FunctionTab::GamingSetting:
+        return std::make_unique<FunctionGamingSettingController>(controller);
     default:
         return std::make_unique<PanelHost>(tab);
     }

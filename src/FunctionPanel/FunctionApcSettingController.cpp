@@ -1,0 +1,369 @@
+#include "FunctionPanel/FunctionApcSettingController.h"
+
+#include "AppParam.h"
+#include "Device/KeyboardEntry.h"
+#include "KeyboardView/KeyboardView.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "CustomControl/MainTabView.h"
+#include "Platform/Strings.h"
+#include "UiLayout.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+namespace {
+
+QString tr_(const char* key)
+{
+    return platform::localizedString(QString::fromLatin1(key));
+}
+
+// Title keys of the radio columns 0, 1 and 2.
+const char* const kLevelTitleKeys[3] = {"APCLevelHigh", "APCLevelMiddle", "APCLevelLow"};
+
+int columnOfLevel(ApcLevel level)
+{
+    return level == ApcLevel::None ? -1 : 3 - int(level);
+}
+
+} // namespace
+
+FunctionApcSettingController::FunctionApcSettingController(MainViewController& mainController)
+    : mainController_(mainController)
+{
+    keyboardView_ = new KeyboardView;
+    keyboardView_->setObjectName(QStringLiteral("apcKeyboardView"));
+    keyboardView_->delegate = this;
+    keyboardView_->hide();
+
+    // The level radio: three cells in one row, each title in its level's
+    // colour at full opacity.
+    auto* radio = new QWidget(keyboardView_);
+    radio->setObjectName(QStringLiteral("apcLevelRadio"));
+    radio->setGeometry(layout::kApcLevelRadio.toRect());
+    auto* row = new QHBoxLayout(radio);
+    row->setContentsMargins(0, 0, 0, 0);
+    radioGroup_ = new QButtonGroup(radio);
+    radioGroup_->setExclusive(true);
+    for (int column = 0; column < 3; ++column) {
+        auto* cell = new QRadioButton(tr_(kLevelTitleKeys[column]), radio);
+        cell->setObjectName(QString::fromLatin1(kLevelTitleKeys[column]));
+        QFont font = cell->font();
+        font.setPixelSize(layout::kApcLevelRadioFont);
+        cell->setFont(font);
+        AppColor colour = levelColor(levelOfColumn(column));
+        colour.alpha = 1.0;
+        QPalette palette = cell->palette();
+        palette.setColor(QPalette::WindowText, colour.toQColor());
+        palette.setColor(QPalette::ButtonText, colour.toQColor());
+        cell->setPalette(palette);
+        cell->setAccessibleName(cell->text());
+        radioGroup_->addButton(cell, column);
+        row->addWidget(cell);
+    }
+    QObject::connect(radioGroup_, &QButtonGroup::idClicked, keyboardView_,
+                     [this](int column) { clickApcLevelRadio(column); });
+    radio->hide();
+    apcLevelRadio_ = radio;
+}
+
+FunctionApcSettingController::~FunctionApcSettingController()
+{
+    // The menu and the picture may have been placed in the window; they go
+    // with the panel.
+    delete menuView_.data();
+    if (keyboardView_)
+        keyboardView_->delegate = nullptr;
+    delete keyboardView_.data();
+}
+
+KeyboardView* FunctionApcSettingController::keyboardView()
+{
+    return keyboardView_;
+}
+
+QString FunctionApcSettingController::modeTitle() const
+{
+    TabMenuSettingView* strip = mainController_.apcTabMenuSelectView;
+    const auto rows = strip ? strip->findChildren<TabMenuSettingItemView*>() : QList<TabMenuSettingItemView*>();
+    return rows.isEmpty() ? QString() : rows.front()->titleString;
+}
+
+QRadioButton* FunctionApcSettingController::levelCell(int column) const
+{
+    return qobject_cast<QRadioButton*>(radioGroup_->button(column));
+}
+
+AppColor FunctionApcSettingController::levelColor(ApcLevel level)
+{
+    switch (level) {
+    case ApcLevel::High: return AppParam::ColorButtonApcHigh;
+    case ApcLevel::Middle: return AppParam::ColorButtonApcMiddle;
+    case ApcLevel::Low: return AppParam::ColorButtonApcLow;
+    default: return AppParam::ColorButtonClear;
+    }
+}
+
+ApcLevel FunctionApcSettingController::levelOfColumn(int column)
+{
+    if (column < 0 || column > 2)
+        return ApcLevel::None;
+    return ApcLevel(3 - column);
+}
+
+std::vector<ApcLevel> FunctionApcSettingController::perKeyLevels(const KeyboardEntry& keyboard)
+{
+    std::vector<ApcLevel> levels(KolventraKeyboard::kKeyCount, ApcLevel::High);
+    for (const KeytopEntry& key : keyboard.keytopList) {
+        // A key without per-key settings (another type, or a code that has
+        // no entry such as 255) never writes into the list.
+        if (key.hasPerKeySettings())
+            levels[size_t(key.code)] = key.apcLevel;
+    }
+    return levels;
+}
+
+// ---- the menu ------------------------------------------------------------------
+
+void FunctionApcSettingController::initMenuItem()
+{
+    if (menuView_ || !mainController_.mainView)
+        return;
+    // The menu covers the window and hangs from the bottom of the APC tab,
+    // as wide as the tab.
+    QRectF frame(QPointF(0, 0), QSizeF(mainController_.mainView->size()));
+    QPointF leftTop(0, layout::kMainHeader.bottom());
+    qreal width = layout::kTabWidth;
+    if (auto* tab = mainController_.apcTabView) {
+        const QRect onWindow(tab->mapTo(mainController_.mainView, QPoint(0, 0)), tab->size());
+        leftTop = QPointF(onWindow.left(), onWindow.top() + onWindow.height());
+        width = onWindow.width();
+    }
+    auto* menu = new TabMenuView(frame, leftTop, width, true, ButtonNo::None, nullptr);
+    menu->setObjectName(QStringLiteral("apcMenuView"));
+    menu->appendItem(FunctionItem::Separate, tr_("Separate"));
+    menu->updateMenu();
+    menu->update();
+    menu->appendItem(FunctionItem::Collective, tr_("Collective"));
+    menu->updateMenu();
+    menu->update();
+    menu->delegate = this;
+    menuView_ = menu;
+}
+
+void FunctionApcSettingController::resetMenuRows()
+{
+    if (!menuView_)
+        return;
+    for (TabMenuSettingItemView* row : menuView_->rows()) {
+        row->mouseInView = false;
+        row->isSelect = false;
+        row->isCheckDraw = false;
+        row->update();
+    }
+}
+
+void FunctionApcSettingController::showMenuView(bool)
+{
+    initMenuItem();
+    if (!menuView_)
+        return;
+    if (menuView_->isShown()) {
+        menuView_->removeFromSuperview();
+        return;
+    }
+    resetMenuRows();
+    if (TabMenuSettingItemView* row = menuView_->row(AppParam::functionApcSettingSelect)) {
+        row->isSelect = true;
+        row->update();
+    }
+    menuView_->showInView(mainController_.mainView);
+}
+
+bool FunctionApcSettingController::isMenuViewShown() const
+{
+    return menuView_ && menuView_->isShown();
+}
+
+void FunctionApcSettingController::closeMenuView(bool resetItems)
+{
+    if (!menuView_)
+        return;
+    if (resetItems)
+        resetMenuRows();
+    menuView_->removeFromSuperview();
+}
+
+void FunctionApcSettingController::clickTabMenuItem(QObject*, FunctionItem function)
+{
+    if (function == FunctionItem::None)
+        return;
+    setItemSelect(function, true);
+}
+
+// ---- setting up and modes --------------------------------------------------------
+
+void FunctionApcSettingController::initSetting()
+{
+    SettingsChangedScope keepFlag;
+    initMenuItem();
+    resetMenuRows();
+    selectedMenuItem_ = FunctionItem::Init;
+
+    // The APC tab is shown for keyboards only; anything else is left alone.
+    const auto keyboard = kbpanel::currentKeyboard();
+    if (!keyboard)
+        return;
+    ApcLevel level = keyboard->apcLevel;
+    if (level == ApcLevel::None) {
+        level = ApcLevel::Middle;
+        keyboard->apcLevel = ApcLevel::Middle;
+    }
+    selectApcLevel_ = level;
+    {
+        const QSignalBlocker block(radioGroup_);
+        if (QAbstractButton* cell = radioGroup_->button(columnOfLevel(level)))
+            cell->setChecked(true);
+    }
+    AppParam::paintColor = levelColor(selectApcLevel_);
+    setItemSelect(AppParam::functionApcSettingSelect, false);
+}
+
+void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool fCommand)
+{
+    if (selectMenu == selectedMenuItem_)
+        return;
+    selectedMenuItem_ = selectMenu;
+    AppParam::functionApcSettingSelect = selectMenu;
+    if (apcLevelRadio_)
+        apcLevelRadio_->setVisible(selectMenu != FunctionItem::None);
+
+    const bool levelMode = selectMenu == FunctionItem::Separate || selectMenu == FunctionItem::Collective;
+    switch (selectMenu) {
+    case FunctionItem::Separate:
+        AppParam::appCropMode = CropMode::AreaButton;
+        AppParam::keyDrawMode = KeyDrawFrom::ApcLevelSeparate;
+        AppParam::paintColor = levelColor(selectApcLevel_);
+        break;
+    case FunctionItem::Collective:
+        AppParam::appCropMode = CropMode::None;
+        AppParam::keyDrawMode = KeyDrawFrom::ApcLevelCollective;
+        AppParam::paintColor = levelColor(selectApcLevel_);
+        break;
+    default:
+        AppParam::appCropMode = CropMode::None;
+        AppParam::keyDrawMode = KeyDrawFrom::None;
+        AppParam::paintColor = AppColor::clear();
+        break;
+    }
+    if (levelMode) {
+        // The strip under the APC tab names the mode in force.
+        const QString title = tr_(selectMenu == FunctionItem::Separate ? "Separate" : "Collective");
+        if (TabMenuSettingView* strip = mainController_.apcTabMenuSelectView) {
+            for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>()) {
+                row->titleString = title;
+                row->setAccessibleName(title);
+                row->update();
+            }
+        }
+        if (menuView_) {
+            if (TabMenuSettingItemView* row = menuView_->row(selectMenu)) {
+                row->isSelect = true;
+                row->update();
+            }
+        }
+    }
+    redrawPicture();
+
+    const auto keyboard = kbpanel::currentKeyboard();
+    if (!keyboard)
+        return;
+    const AppError stopped = keyboard->stopEffect();
+    if (stopped != AppError::NoError || !kbpanel::isCurrent(keyboard)) {
+        (void)kbpanel::settle(stopped, keyboard);
+        return;
+    }
+    if (!levelMode || !fCommand)
+        return;
+    const kbpanel::SendResult sent = sendApcLevelCommand(keyboard);
+    // Packets the keyboard took before a failure stay in it, so a failed
+    // send also leaves unsent changes — unless nothing went out at all or
+    // the keyboard is gone.
+    if (sent == kbpanel::SendResult::Sent || sent == kbpanel::SendResult::Failed)
+        kbpanel::markSettingsChanged();
+}
+
+void FunctionApcSettingController::redrawPicture()
+{
+    if (!keyboardView_)
+        return;
+    keyboardView_->redrawKeys();
+}
+
+// ---- sending -------------------------------------------------------------------
+
+kbpanel::SendResult FunctionApcSettingController::sendApcLevelCommand(
+    const std::shared_ptr<KeyboardEntry>& keyboard)
+{
+    using kbpanel::SendResult;
+    if (!kbpanel::canSend(keyboard))
+        return SendResult::NotSent;
+    if (selectedMenuItem_ == FunctionItem::Separate) {
+        const std::vector<ApcLevel> levels = perKeyLevels(*keyboard);
+        keyboard->hidWait();
+        const SendResult result = kbpanel::settle(keyboard->CMD_SetOnPos_Indi(levels, true), keyboard);
+        if (result == SendResult::Sent)
+            keyboard->apcFunction = selectedMenuItem_;
+        return result;
+    }
+    if (selectedMenuItem_ == FunctionItem::Collective) {
+        // Without a level there is nothing the keyboard could take; sending
+        // would only be refused and drop a healthy keyboard.
+        if (selectApcLevel_ == ApcLevel::None)
+            return SendResult::NotSent;
+        const ApcLevel level = selectApcLevel_;
+        keyboard->hidWait();
+        const SendResult result = kbpanel::settle(keyboard->CMD_SetOnPos_AllKey(level), keyboard);
+        if (result == SendResult::Sent) {
+            keyboard->apcFunction = selectedMenuItem_;
+            keyboard->apcLevel = level;
+            kbpanel::markSettingsChanged();
+        }
+        return result;
+    }
+    return SendResult::NotSent;
+}
+
+// ---- user actions -----------------------------------------------------------------
+
+void FunctionApcSettingController::clickApcLevelRadio(int column)
+{
+    selectApcLevel_ = levelOfColumn(column);
+    AppParam::paintColor = levelColor(selectApcLevel_);
+    redrawPicture();
+    if (selectedMenuItem_ == FunctionItem::Collective)
+        (void)sendApcLevelCommand(kbpanel::currentKeyboard());
+}
+
+void FunctionApcSettingController::applyKeySelect(KeyboardView*)
+{
+    const auto keyboard = kbpanel::currentKeyboard();
+    // Without an open keyboard nothing can change: no unsent changes either.
+    if (!kbpanel::canSend(keyboard))
+        return;
+    kbpanel::SendResult sent = kbpanel::SendResult::NotSent;
+    if (selectedMenuItem_ == FunctionItem::Collective) {
+        sent = sendApcLevelCommand(keyboard);
+    } else if (selectedMenuItem_ == FunctionItem::Separate && selectApcLevel_ != ApcLevel::None) {
+        for (KeytopEntry& key : keyboard->keytopList)
+            if (key.select && key.hasPerKeySettings())
+                key.apcLevel = selectApcLevel_;
+        sent = sendApcLevelCommand(keyboard);
+    }
+    if (sent == kbpanel::SendResult::Replaced || sent == kbpanel::SendResult::Busy)
+        return;
+    kbpanel::markSettingsChanged();
+}

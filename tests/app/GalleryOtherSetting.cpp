@@ -1,0 +1,48 @@
+// The keyboard's Other tab with its menu open, the menu without a device,
+// and the indicator LED dialog, with the emulated keyboard connected.
+#include "Screenshots.h"
+
+#include "Dialog/DialogIndicatorLedSettings.h"
+#include "FunctionPanel/FunctionOtherSettingController.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "CustomControl/MainTabView.h"
+#include "support/ui/AppHarness.h"
+
+#include <QSlider>
+#include <QTest>
+
+namespace {
+
+const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
+    apptest::HarnessOptions options;
+    options.mouse = false;
+    apptest::AppHarness app(options);
+    app.keyboard->live().codeChange = 1;
+    if (!app.start())
+        return;
+    MainViewController& main = app.controller();
+    auto* tab = main.settingTabView;
+    QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
+    sink.save(QStringLiteral("OtherSetting_keyboard"), main.mainView);
+
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    sink.save(QStringLiteral("OtherSetting_menu"), main.mainView);
+    main.otherSettingController->showMenuView(false);
+    main.otherSettingController->showMenuView(false);
+    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), main.mainView);
+    main.otherSettingController->closeMenuView(true);
+
+    {
+        DialogIndicatorLedSettings dialog;
+        dialog.initSelectColorButton();
+        sink.save(QStringLiteral("IndicatorLedSettings"), &dialog);
+        dialog.colorButton(1)->setButtonValue(true);
+        dialog.colorButton(7)->setButtonValue(false);
+        dialog.brightnessSlider()->blockSignals(true);
+        dialog.brightnessSlider()->setValue(1);
+        sink.save(QStringLiteral("IndicatorLedSettings_red_middle"), &dialog);
+    }
+});
+
+} // namespace
