@@ -97,7 +97,7 @@ QString RandomChooser::madeFile(const QString& extension, bool good)
         }
         if (!good) {
             if (bytes.isEmpty() || pick_(2) == 0)
-                bytes = QByteArray("PK\x03\x04 not really a package", 28);
+                bytes = QByteArray("PK\x03\x04", 4) + QByteArray(" not really a package");
             else if (pick_(2) == 0)
                 bytes.truncate(pick_(int(bytes.size())));
             else
