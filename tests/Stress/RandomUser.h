@@ -76,6 +76,7 @@ struct Figures {
     std::map<std::string, int> dialogWaysOut;  // "<dialog kind> <way>"
     std::map<std::string, int> chooser;        // file chooser answers by kind
     int maxDepth = 0;
+    int connectedWithoutSession = 0;  // see RandomUser::checkDevice
     double seconds = 0;
     std::string summary() const;
 };
@@ -165,6 +166,7 @@ private:
     bool scheduled_ = false;
     bool checking_ = false;
     bool settleNow_ = false;
+    bool sessionLost_ = false;
     QWidget* checkScope_ = nullptr;  // the scope a running check began in
     // A device inconsistency seen and since when (it must persist to count).
     std::optional<std::pair<std::string, std::chrono::steady_clock::time_point>> deviceTrouble_;
