@@ -5,7 +5,7 @@ BUILD_SAN ?= build-sanitize
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: all bootstrap build run test test-sanitize bench fuzz screenshots clean
+.PHONY: all bootstrap build run test test-sanitize bench fuzz screenshots soak clean
 
 all: build
 
@@ -49,3 +49,16 @@ fuzz: bootstrap
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
+
+# The seeded random user for longer: `make soak STEPS=20000 SEED=1234` (SEED
+# defaults to one taken from the clock; it is printed). Runs in the sanitizer
+# build so that memory faults show too.
+STEPS ?= 5000
+SEED ?= random
+soak: bootstrap
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVENTRA_SANITIZE=ON
+	cmake --build $(BUILD_SAN) -j $(JOBS) --target test_Stress
+	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  KOLVENTRA_STRESS_STEPS=$(STEPS) KOLVENTRA_STRESS_SEED=$(SEED) \
+	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=RandomUser.WholeApplicationHoldsTogether
