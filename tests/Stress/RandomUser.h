@@ -77,6 +77,7 @@ struct Figures {
     std::map<std::string, int> chooser;        // file chooser answers by kind
     int maxDepth = 0;
     int connectedWithoutSession = 0;  // see RandomUser::checkDevice
+    int sessionsLeftOpenAtQuit = 0;   // devices other than the shown one
     double seconds = 0;
     std::string summary() const;
 };
