@@ -25,8 +25,8 @@ protected:
         p.setFont(font);
         const int cellW = 160, cellH = 78;
         int i = 0;
-        for (const appimages::ImageSpec& spec : appimages::kImages) {
-            const QString name = QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()));
+        for (const appimages::ImageSpec& entry : appimages::kImages) {
+            const QString name = QString::fromUtf8(entry.name.data(), qsizetype(entry.name.size()));
             if (name == QLatin1String("MainBackground.png"))
                 continue;
             const QPixmap picture = ui::appImage(name, ratio);

@@ -62,11 +62,11 @@ int main(int argc, char** argv)
     }
 
     QString qrc = QStringLiteral("<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/images\">\n");
-    for (const appimages::ImageSpec& spec : appimages::kImages) {
-        const QString name = QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()));
+    for (const appimages::ImageSpec& entry : appimages::kImages) {
+        const QString name = QString::fromUtf8(entry.name.data(), qsizetype(entry.name.size()));
         for (int scale : {1, 2}) {
             const QString file = scale == 1 ? name : doubleName(name);
-            const QImage image = mkimages::drawAppImage(name, spec.width, spec.height, scale);
+            const QImage image = mkimages::drawAppImage(name, entry.width, entry.height, scale);
             if (!writePng(image, out.filePath(file))) {
                 std::fprintf(stderr, "kolventra_mkimages: cannot draw or write %s\n", qPrintable(file));
                 return 1;
