@@ -576,6 +576,14 @@ void MainViewController::keyboardListChanged(bool autoDetect)
             break;
         }
     updateDevicePathList();
+    // The connected device was unplugged; if it is back at the same place it
+    // looks unchanged in the list, but its session is gone with the old
+    // node. It is let go without traffic and connected afresh below.
+    const bool replugged = conectDeviceLocation != -1 && AppParam::device && AppParam::device->hidWasRemoved();
+    if (replugged) {
+        (void)AppParam::device->close(false);
+        disconnectDevice(false);
+    }
     if (filterUnusableEntries())
         return;
 
@@ -593,7 +601,7 @@ void MainViewController::keyboardListChanged(bool autoDetect)
     }
     connectDevice(index);
     updateKeyboardListView(false);
-    if (conectDeviceLocation != c0)
+    if (replugged || conectDeviceLocation != c0)
         plugInOffKeyboard();
 }
 

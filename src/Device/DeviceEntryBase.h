@@ -28,6 +28,7 @@ public:
     void hidClose() override { DeviceBase::hidClose(); }
     void hidWait() override { DeviceBase::hidWait(); }
     bool hidIsOpened() override { return DeviceBase::hidIsOpened(); }
+    bool hidWasRemoved() override { return DeviceBase::hidWasRemoved(); }
     AppError hidOpen(uint32_t location) override { return DeviceBase::hidOpen(location); }
     AppError CMD_RebootForUpdate() override { return DeviceBase::CMD_RebootForUpdate(); }
     AppError CMD_EndUpdate() override { return DeviceBase::CMD_EndUpdate(); }

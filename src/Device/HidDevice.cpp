@@ -60,6 +60,7 @@ AppError HidDevice::hidOpen(uint32_t location)
         return AppError::BadDevice;
     mDevice = std::move(device);
     location_ = location;
+    removed_ = false;
     mDevice->setInputHandler(
         [this](platform::hid::Status s, std::span<const uint8_t> report) { onInput(s, report); });
     return AppError::NoError;
@@ -76,6 +77,7 @@ void HidDevice::hidClose()
         }
     }
     isCompletion = false;
+    removed_ = false;
 }
 
 bool HidDevice::hidIsOpened() const { return mDevice != nullptr; }
@@ -88,6 +90,10 @@ void HidDevice::hidWait()
 
 void HidDevice::onInput(platform::hid::Status status, std::span<const uint8_t> report)
 {
+    // The device going away is kept even when no write waits: a device
+    // re-plugged at the same place looks unchanged in the device list.
+    if (status == platform::hid::Status::NotAttached || status == platform::hid::Status::NoDevice)
+        removed_ = true;
     // Reports that arrive while no write waits (late or unsolicited ones), or
     // after the awaited ones are in, have nobody to go to and are dropped.
     if (!awaiting_ || closedWhileAwaiting_ || isCompletion)
@@ -129,6 +135,8 @@ AppError HidDevice::hidWrite(const Bytes* data, ResponseCallback responseCallBac
             awaiting_ = true;
             closedWhileAwaiting_ = false;
             writeStatus = mDevice->write(std::span<const uint8_t>(data->data(), data->size()));
+            if (writeStatus == platform::hid::Status::NotAttached)
+                removed_ = true;
         }
     }
 

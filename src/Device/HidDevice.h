@@ -60,6 +60,10 @@ public:
     AppError hidRead(Bytes& data);
     // True while a device is open.
     bool hidIsOpened() const;
+    // True when the open device was reported gone (unplugged, even if it came
+    // back at the same place since): its session is over and every write on
+    // it fails. Cleared by hidOpen() and hidClose().
+    bool hidWasRemoved() const { return mDevice != nullptr && removed_; }
     // Arms the 0.06 s command pacing while a device is open.
     void hidWait();
 
@@ -86,6 +90,7 @@ private:
     ResponseCallback CompletionRoutine;
     platform::EventWait replyWait_;
     bool awaiting_ = false;        // a write waits for its replies
+    bool removed_ = false;         // the open device was reported gone
     bool closedWhileAwaiting_ = false;
     int handlerDepth_ = 0;         // > 0 while the input handler runs
 };

@@ -26,6 +26,8 @@ public:
     virtual void hidWait() = 0;
     // A HID device is open.
     virtual bool hidIsOpened() = 0;
+    // The open HID device was reported gone (see HidDevice::hidWasRemoved).
+    virtual bool hidWasRemoved() = 0;
     // Opens the HID device at that location.
     virtual AppError hidOpen(uint32_t location) = 0;
     // Reboots the device into its updater.

@@ -147,6 +147,31 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     EXPECT_EQ(main.beforeTab, FunctionTab::None);
 }
 
+TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSession)
+{
+    AppHarness app(devices(true, true));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+    const int starts = app.keyboard->startCount();
+
+    // Pulled and pushed back in before the window looked at the bus: the
+    // list looks the same, but the old session died with the old node.
+    app.bus().detach(kKeyboardLocation);
+    app.bus().attach(app.keyboard, kKeyboardLocation);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return app.keyboard->sessionOpen(); }));
+    EXPECT_EQ(app.keyboard->startCount(), starts + 1);
+    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_TRUE(AppParam::device->hidIsOpened());
+    EXPECT_FALSE(AppParam::device->hidWasRemoved());
+
+    // What the user sends now reaches the device.
+    markChanged(main);
+    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    EXPECT_EQ(app.keyboard->storeCount(), 1);
+    EXPECT_TRUE(main.sendButton->isHidden());
+}
+
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
 {
     AppHarness app(devices(true, true));

@@ -76,7 +76,6 @@ struct Figures {
     std::map<std::string, int> dialogWaysOut;  // "<dialog kind> <way>"
     std::map<std::string, int> chooser;        // file chooser answers by kind
     int maxDepth = 0;
-    int connectedWithoutSession = 0;  // see RandomUser::checkDevice
     int sessionsLeftOpenAtQuit = 0;   // devices other than the shown one
     double seconds = 0;
     std::string summary() const;
@@ -167,7 +166,6 @@ private:
     bool scheduled_ = false;
     bool checking_ = false;
     bool settleNow_ = false;
-    bool sessionLost_ = false;
     QWidget* checkScope_ = nullptr;  // the scope a running check began in
     // A device inconsistency seen and since when (it must persist to count).
     std::optional<std::pair<std::string, std::chrono::steady_clock::time_point>> deviceTrouble_;
