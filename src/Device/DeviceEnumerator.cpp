@@ -299,6 +299,16 @@ void DeviceEnumerator::DeviceRemovedCallback(const platform::hid::DeviceInfo& /*
     deliverPlugNotice(false);
 }
 
+void DeviceEnumerator::openDeviceGone()
+{
+    // Called from inside the transport's input handler: the notice is handled
+    // from the event loop, never while the transport is on the stack.
+    platform::runLater(platform::Seconds(0), [] {
+        if (g_selfInstance)
+            deliverPlugNotice(false);
+    });
+}
+
 void DeviceEnumerator::DeviceDetectedCallback(const platform::hid::DeviceInfo& /*device*/)
 {
     deliverPlugNotice(true);

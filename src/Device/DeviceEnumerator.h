@@ -111,6 +111,12 @@ public:
     // was destroyed. Hot-plug notices go to its call-backs.
     static DeviceEnumerator* selfInstance();
 
+    // Told by the HID transport when the device it has open goes away. The
+    // removal notice of the hot-plug monitor may have been handled before
+    // (and the device be back at the same place by then, so that the list
+    // looked unchanged): a device-gone notice makes the list be read again.
+    static void openDeviceGone();
+
 private:
     // Hot-plug handlers registered with the HID layer.
     static void DeviceRemovedCallback(const platform::hid::DeviceInfo& device);

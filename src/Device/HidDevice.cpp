@@ -1,5 +1,6 @@
 #include "Device/HidDevice.h"
 
+#include "Device/DeviceEnumerator.h"
 #include "Utility/Logger.h"
 
 #include <QCoreApplication>
@@ -80,6 +81,14 @@ void HidDevice::hidClose()
     removed_ = false;
 }
 
+void HidDevice::markRemoved()
+{
+    if (removed_)
+        return;
+    removed_ = true;
+    DeviceEnumerator::openDeviceGone();
+}
+
 bool HidDevice::hidIsOpened() const { return mDevice != nullptr; }
 
 void HidDevice::hidWait()
@@ -93,7 +102,7 @@ void HidDevice::onInput(platform::hid::Status status, std::span<const uint8_t> r
     // The device going away is kept even when no write waits: a device
     // re-plugged at the same place looks unchanged in the device list.
     if (status == platform::hid::Status::NotAttached || status == platform::hid::Status::NoDevice)
-        removed_ = true;
+        markRemoved();
     // Reports that arrive while no write waits (late or unsolicited ones), or
     // after the awaited ones are in, have nobody to go to and are dropped.
     if (!awaiting_ || closedWhileAwaiting_ || isCompletion)
@@ -136,7 +145,7 @@ AppError HidDevice::hidWrite(const Bytes* data, ResponseCallback responseCallBac
             closedWhileAwaiting_ = false;
             writeStatus = mDevice->write(std::span<const uint8_t>(data->data(), data->size()));
             if (writeStatus == platform::hid::Status::NotAttached)
-                removed_ = true;
+                markRemoved();
         }
     }
 

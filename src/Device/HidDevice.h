@@ -84,6 +84,7 @@ public:
 private:
     void onInput(platform::hid::Status status, std::span<const uint8_t> report);
     void releaseDevice();
+    void markRemoved();
 
     std::unique_ptr<platform::hid::Device> mDevice;
     uint32_t location_ = 0;

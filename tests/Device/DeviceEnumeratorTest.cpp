@@ -3,6 +3,7 @@
 // folder, listing and probing attached devices, sorting, hot-plug notices in
 // and outside a transaction, and the generated udev rule.
 #include "Device/DeviceEnumerator.h"
+#include "Device/HidDevice.h"
 
 #include "AppParam.h"
 #include "KolventraTestFixture.h"
@@ -657,6 +658,17 @@ TEST_F(EnumeratorTest, FailedNotificationIsNotRetried)
     auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
     ASSERT_TRUE(bus->attach(keyboard, 0x01100000));
     EXPECT_EQ(enumerator.GetDevicePathList().size(), 1u);
+
+    // The device the application has open still tells when it goes away.
+    PlugRecorder rec;
+    rec.attachTo(enumerator);
+    HidDevice link;
+    ASSERT_EQ(link.hidOpen(0x01100000), AppError::NoError);
+    ASSERT_TRUE(bus->detach(0x01100000));
+    EXPECT_TRUE(emu::waitUntil([&] { return rec.plugOff == 1; }));
+    EXPECT_TRUE(link.hidWasRemoved());
+    link.hidClose();
+    EXPECT_FALSE(link.hidWasRemoved());
     platform::hid::setBackend(bus.get());
 }
 

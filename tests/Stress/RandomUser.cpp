@@ -1120,7 +1120,10 @@ std::optional<std::string> RandomUser::checkDevice()
         // The window's device must hold a session with it (one that came
         // back at the same place gets a new one).
         if (!dev->sessionOpen() && dev->mode() == emu::EmulatedDevice::Mode::Application)
-            return "the device at " + std::to_string(loc) + " is shown connected but has no session";
+            return "the device at " + std::to_string(loc) + " is shown connected but has no session (starts " +
+                   std::to_string(dev->startCount()) + ", ends " + std::to_string(dev->endCount()) +
+                   "; the window's link " + (AppParam::device->hidIsOpened() ? "open" : "closed") +
+                   (AppParam::device->hidWasRemoved() ? ", removed" : "") + ")";
         return std::nullopt;
     };
     auto bad = consistent();
