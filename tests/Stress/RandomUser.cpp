@@ -575,10 +575,36 @@ void RandomUser::noteWayOut(QWidget* dialog, const std::string& way)
 
 namespace {
 
+// Lets the button go at `global` over whatever is still there: the pointer
+// is never left pressed. (A button left down would make every later press
+// look like a drag to the test library, and nothing would get a click.)
+void releaseAt(QPoint global, Qt::MouseButton button)
+{
+    QWidget* under = QApplication::widgetAt(global);
+    if (!under) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->frameGeometry().contains(global)) {
+                under = w;
+                break;
+            }
+    }
+    if (!under)
+        under = QApplication::activeWindow();
+    if (!under) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) {
+                under = w;
+                break;
+            }
+    }
+    if (under)
+        QTest::mouseRelease(under, button, {}, under->mapFromGlobal(global));
+}
+
 // Press and release as the pointer does them. A press may end in the
 // widget's deletion (a device-strip tile whose list was rebuilt while the
-// press waited for the device); the window system then sends the release to
-// whatever is there, so the release goes to the window instead.
+// press waited for the device, or a menu whose window went with it); the
+// window system then sends the release to whatever is there.
 void userClick(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
 {
     QPointer<QWidget> target(widget);
@@ -589,6 +615,8 @@ void userClick(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftBut
         QTest::mouseRelease(target, button, {}, pos);
     else if (top)
         QTest::mouseRelease(top, button, {}, top->mapFromGlobal(global));
+    else
+        releaseAt(global, button);
 }
 
 } // namespace
@@ -771,16 +799,19 @@ void RandomUser::addPictureMoves(std::vector<Move>& moves)
                          QPointer<QWidget> hit = top->childAt(from) ? top->childAt(from) : top;
                          const QPoint start = hit->mapFrom(top, from);
                          const QPoint end = hit->mapFrom(top, view->mapTo(top, *b));
+                         const QPoint endGlobal = hit->mapToGlobal(end);
                          QTest::mousePress(hit, Qt::LeftButton, {}, start);
                          for (const QPoint at : {(start + end) / 2, end}) {
                              if (!hit)
-                                 return;
+                                 break;
                              QMouseEvent move(QEvent::MouseMove, QPointF(at), hit->mapToGlobal(QPointF(at)),
                                               Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
                              QApplication::sendEvent(hit, &move);
                          }
                          if (hit)
                              QTest::mouseRelease(hit, Qt::LeftButton, {}, end);
+                         else
+                             releaseAt(endGlobal, Qt::LeftButton);
                      }});
 }
 
