@@ -78,7 +78,8 @@ void DialogProfileFolderSelect::pushOK()
 {
     QPointer<DialogProfileFolderSelect> self(this);
     filePath_ = folderPathLabel_->text();
-    if (filePath_.contains(u':')) {
+    // A relative path would be taken from wherever the program was started.
+    if (filePath_.contains(u':') || QDir::isRelativePath(filePath_)) {
         refuse();
         if (self)
             refocusPath();

@@ -72,7 +72,9 @@ TEST_F(FolderDialog, RefusalsKeepTheDialogOpenWithItsText)
     const QString underFile = dir.path() + QStringLiteral("/file/sub");
     uitest::RecordingDialogHost host;
     host.helpEnabled = false;
-    for (const QString& text : {colon, underFile}) {
+    // A relative path would land wherever the program happened to be started.
+    const QString relative = QStringLiteral("kolventra-relative-folder");
+    for (const QString& text : {colon, underFile, relative}) {
         SCOPED_TRACE(text.toStdString());
         controller.messageBoxes.clear();
         auto d = open(userFolder);
