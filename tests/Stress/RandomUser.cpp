@@ -1149,8 +1149,10 @@ std::optional<std::string> RandomUser::checkDevice()
         if (AppParam::device->deviceType() != want)
             return "AppParam::device is of the wrong kind for the device at " + std::to_string(loc);
         // The window's device must hold a session with it (one that came
-        // back at the same place gets a new one).
-        if (!dev->sessionOpen() && dev->mode() == emu::EmulatedDevice::Mode::Application)
+        // back at the same place gets a new one). A device that refused the
+        // session start asks for its firmware update and is kept without one.
+        if (!dev->sessionOpen() && !dev->lastStartRefused() &&
+            dev->mode() == emu::EmulatedDevice::Mode::Application)
             return "the device at " + std::to_string(loc) + " is shown connected but has no session (starts " +
                    std::to_string(dev->startCount()) + ", ends " + std::to_string(dev->endCount()) +
                    "; the window's link " + (AppParam::device->hidIsOpened() ? "open" : "closed") +

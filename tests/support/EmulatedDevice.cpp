@@ -196,9 +196,11 @@ bool EmulatedDevice::onOutputReport(int iface, std::span<const uint8_t> reportId
     afterReply_.reset();
     auto refusal = std::find_if(active.begin(), active.end(),
                                 [](const Fault& f) { return f.kind == FaultKind::Status; });
-    if (refusal != active.end())
+    if (refusal != active.end()) {
         replies.push_back(refused(refusal->value < 0 ? kStatusRefused : uint8_t(refusal->value)));
-    else
+        if (req.command == kCmdStartEnd && req.length >= 1 && req.data[0] == 0)
+            lastStartRefused_ = true;
+    } else
         answer(req, replies);
 
     std::vector<std::vector<uint8_t>> reports;
@@ -392,6 +394,7 @@ void EmulatedDevice::answer(const Request& req, std::vector<Reply>& replies)
             replies.push_back(refused());
         } else if (req.data[0] == 0) {
             ++startCount_;
+            lastStartRefused_ = updatePending_;
             if (updatePending_) {
                 replies.push_back(refused());
             } else {

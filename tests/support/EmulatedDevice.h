@@ -160,6 +160,10 @@ public:
 
     // --- Session, store, factory --------------------------------------------
     bool sessionOpen() const { return sessionOpen_; } // a Start without a later End
+    // The last session start was refused with an error status (an update is
+    // pending, or a refusal was injected): the host sees a device that asks
+    // for its firmware update and keeps it without a session.
+    bool lastStartRefused() const { return lastStartRefused_; }
     int startCount() const { return startCount_; }
     int endCount() const { return endCount_; }
     int storeCount() const { return storeCount_; }
@@ -280,6 +284,7 @@ private:
     uint32_t location_ = 0;
 
     bool sessionOpen_ = false;
+    bool lastStartRefused_ = false;
     int startCount_ = 0, endCount_ = 0, storeCount_ = 0, factoryCount_ = 0;
 
     Mode mode_ = Mode::Application;
