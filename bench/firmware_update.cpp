@@ -7,6 +7,7 @@
 //
 // Usage: bench_firmware_update [rounds]
 
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "BenchSupport.h"
 #include "Device/KeyboardEntry.h"

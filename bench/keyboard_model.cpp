@@ -12,6 +12,7 @@
 //
 // Usage: bench_keyboard_model [rounds]
 
+#include "BuildPaths.h"
 #include "BenchSupport.h"
 #include "Device/KeyboardEntry.h"
 #include "ShippedModels.h"

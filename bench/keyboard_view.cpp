@@ -11,6 +11,7 @@
 //
 // Usage: bench_keyboard_view [rounds] [--scale 2]
 
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "CustomControl/UiGeometry.h"
 #include "Device/KeyboardEntry.h"

@@ -1,4 +1,5 @@
 #include "AppImages.h"
+#include "BuildPaths.h"
 
 #include "AppImageNames.h"
 

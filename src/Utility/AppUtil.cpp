@@ -1,4 +1,5 @@
 #include "Utility/AppUtil.h"
+#include "BuildPaths.h"
 
 #include "Utility/HexText.h"
 

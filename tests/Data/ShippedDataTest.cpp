@@ -2,6 +2,7 @@
 // every shipped file loads through the real readers, every picture decodes,
 // the key and label rectangles agree with the pictures, and the packages
 // carry the identities of ShippedModels.h.
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "ShippedModels.h"
 #include "Utility/AppUtil.h"

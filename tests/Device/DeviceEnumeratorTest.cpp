@@ -2,6 +2,7 @@
 // from the shipped packages and from user packages in a temporary work
 // folder, listing and probing attached devices, sorting, hot-plug notices in
 // and outside a transaction, and the generated udev rule.
+#include "BuildPaths.h"
 #include "Device/DeviceEnumerator.h"
 #include "Device/HidDevice.h"
 

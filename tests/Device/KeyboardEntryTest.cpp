@@ -4,6 +4,7 @@
 // command order and pacing for keyboards with and without APC and indicator
 // support, status re-reads, and the device interface of KeyboardEntry and
 // DummyKeyboardEntry.
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "Device/DummyKeyboardEntry.h"
 #include "Device/KeyboardEntry.h"

@@ -2,6 +2,7 @@
 // a package, the settings record it reads, the backup it keeps, the restore
 // on close (order, ignored DPI errors, the stop at the first other failure,
 // custom keys only when really known), open and the store command.
+#include "BuildPaths.h"
 #include "Device/MouseEntry.h"
 
 #include "Platform/Clock.h"

@@ -4,6 +4,7 @@
 // keyboard or mouse connected as the current device, the recording main
 // controller (answers message boxes), and helpers that click like a user.
 
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"

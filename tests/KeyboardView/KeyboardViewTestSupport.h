@@ -2,6 +2,7 @@
 // A keyboard picture over a shipped keyboard model, shown off screen, and
 // helpers to reach its keys as a user would (centres in widget coordinates).
 
+#include "BuildPaths.h"
 #include "AppParam.h"
 #include "CustomControl/UiGeometry.h"
 #include "Device/KeyboardEntry.h"

@@ -1,6 +1,7 @@
 // The application executable as a process: a second start while one runs
 // exits at once with status 0; a start without its built-in defaults ends
 // with a non-zero status and a line on standard error, writing nothing.
+#include "BuildPaths.h"
 #include "AppDelegate.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The real hidraw backend (libudev, sysfs, /dev nodes, the udev monitor)
 // against devices mocked by umockdev: enumeration, opening, reports both
 // ways, removal and hot-plug, and the keyboard model end to end.
+#include "BuildPaths.h"
 #include "MockHidraw.h" // first: glib before Qt
 
 #include "AppParam.h"

@@ -2,6 +2,7 @@
 // their value tables), Write → Read round trips, several models in one file,
 // comment decoding, and Apply wholly and in parts against the emulated
 // keyboard with the device's state checked afterwards.
+#include "BuildPaths.h"
 #include "XML/UserProfile.h"
 
 #include "AppParam.h"

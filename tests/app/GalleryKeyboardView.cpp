@@ -1,5 +1,6 @@
 // The keyboard picture of the shipped JIS keyboard: APC levels tinted and a
 // rubber band in progress; then the key-lock look.
+#include "BuildPaths.h"
 #include "Screenshots.h"
 
 #include "AppParam.h"
