@@ -20,6 +20,8 @@ namespace layout {
 inline constexpr int stripVisibleWidth = 644;
 inline constexpr int stripHeight = 150;
 inline constexpr int stripButtonWidth = 28;
+// The whole strip: the visible area between its two scroll buttons.
+inline constexpr int stripWidth = stripVisibleWidth + 2 * stripButtonWidth;
 inline constexpr int stripArrowSize = 12;
 inline constexpr int stripTileImageMargin = 12;
 // -- Function tabs, background view, colour button, link, menu header --------
@@ -108,8 +110,10 @@ inline constexpr QRectF kSelectKeyboardButton{816, 650, 160, 36};
 inline constexpr QSizeF kKeyboardSelectView{1000, 220};
 inline constexpr qreal kKeyboardListReturnRight = 976;
 inline constexpr QRectF kKeyboardListReturnButton{856, 16, 120, 32};
-// The strip's left edge in the panel; it sits at the panel's bottom.
-inline constexpr qreal kKeyboardListStripX = 320;
+// The strip's left edge in the panel: centred, so that both scroll buttons
+// lie inside the window; it sits at the panel's bottom.
+inline constexpr qreal kKeyboardListStripX = (kKeyboardSelectView.width() - stripWidth) / 2;
+static_assert(kKeyboardListStripX >= 0 && kKeyboardListStripX + stripWidth <= kMainWindowSize.width());
 // No-device view: message and link, centred in the body.
 inline constexpr QRectF kDeviceNotFoundLabel{100, 160, 800, 32};
 inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};

@@ -209,8 +209,7 @@ KeyboardListView::KeyboardListView()
 {
     root_ = new QWidget();
     root_->setObjectName(QStringLiteral("KeyboardListView"));
-    root_->setFixedSize(layout::stripVisibleWidth + 2 * layout::stripButtonWidth,
-                        layout::stripHeight);
+    root_->setFixedSize(layout::stripWidth, layout::stripHeight);
     auto* row = new QHBoxLayout(root_);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);

@@ -1,5 +1,7 @@
 // The main window with a keyboard connected, with a mouse connected and
-// without any device.
+// without any device; the device strip slid up with two and with three
+// devices.
+#include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
 #include "MainViewController.h"
 #include "Screenshots.h"
@@ -7,7 +9,8 @@
 
 namespace {
 
-void shoot(shots::ShotSink& sink, const char* name, bool keyboard, bool mouse, bool deviceList = false)
+void shoot(shots::ShotSink& sink, const char* name, bool keyboard, bool mouse, bool deviceList = false,
+           bool thirdDevice = false)
 {
     apptest::HarnessOptions options;
     options.keyboard = keyboard;
@@ -16,6 +19,10 @@ void shoot(shots::ShotSink& sink, const char* name, bool keyboard, bool mouse, b
     if (!app.start())
         return;
     MainViewController& main = app.controller();
+    if (thirdDevice) {
+        app.bus().attach(std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]), 0x01300000);
+        apptest::AppHarness::waitFor([&] { return main.keyboardList->detailArray().size() == 3; });
+    }
     if (deviceList) {
         // The device strip slid up over the mask.
         main.pushKeylist();
@@ -29,6 +36,7 @@ const shots::ShotRegistrar registrar("MainWindow", [](shots::ShotSink& sink) {
     shoot(sink, "MainWindow_mouse", false, true);
     shoot(sink, "MainWindow_nodevice", false, false);
     shoot(sink, "MainWindow_devicelist", true, true, true);
+    shoot(sink, "MainWindow_devicelist_three", true, true, true, true);
 });
 
 } // namespace
