@@ -185,12 +185,13 @@ QPointF drawSideView(QPainter& p, qreal lift, int liftMm)
     const qreal feet = 4;
     const qreal bottom = -lift - feet; // y of the underside
 
-    // The surface.
+    // The surface, ending where the dimension's caption ends.
+    const qreal surfaceLeft = -250, surfaceRight = 246;
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x8A, 0x93, 0xA0, 28));
-    p.drawRect(QRectF(-250, 0, 500, 22));
+    p.drawRect(QRectF(surfaceLeft, 0, surfaceRight - surfaceLeft, 22));
     p.setPen(QPen(palette::kLine, 2));
-    p.drawLine(QPointF(-250, 0), QPointF(250, 0));
+    p.drawLine(QPointF(surfaceLeft, 0), QPointF(surfaceRight, 0));
 
     // Light of the sensor.
     QPolygonF beam;
@@ -237,7 +238,7 @@ QPointF drawSideView(QPainter& p, qreal lift, int liftMm)
     p.restore();
 
     // Dimension of the gap to the right of the mouse.
-    const qreal x = 196;
+    const qreal x = 186;
     p.setPen(QPen(palette::kLine, 1.2, Qt::DashLine));
     p.drawLine(QPointF(150, bottom + feet), QPointF(x + 14, bottom + feet));
     p.setPen(QPen(palette::kLine, 1.6));
@@ -251,7 +252,7 @@ QPointF drawSideView(QPainter& p, qreal lift, int liftMm)
     p.drawPolygon(down);
     p.setPen(kBadge);
     p.setFont(artFont(15, true));
-    p.drawText(QRectF(x + 12, (bottom + feet) / 2 - 12, 80, 24), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRectF(x + 12, (bottom + feet) / 2 - 12, 60, 24), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("%1 mm").arg(liftMm));
 
     return QPointF(-62, bottom + buttonTop - 4);

@@ -19,8 +19,15 @@ QPointF mousePartPoint(MousePart part)
 
 namespace {
 
-// A label anchor: a line 200 pixels long; the label stands below it.
-QRect anchor(int x, int y) { return QRect(x, y, 200, 2); }
+// A label anchor: a line (200 pixels long unless given); the label stands
+// below it.
+QRect anchor(int x, int y, int length = 200) { return QRect(x, y, length, 2); }
+
+// The sensor and LED panels keep their controls in a column from this x; the
+// anchors on their pictures end short of it, so no line runs under a control.
+constexpr int kControlsColumnX = 560;
+constexpr int kColumnClearance = 20;
+QRect pictureAnchor(int x, int y) { return anchor(x, y, kControlsColumnX - kColumnClearance - x); }
 
 struct LedColourName {
     const char* name;   // as the element names spell it
@@ -42,7 +49,7 @@ MouseLayout mouseLayout()
     MouseLayout m;
     m.buttonTabCentre = QPointF(500, 393);
     m.sideTabCentre = QPointF(300, 393);
-    m.sensorBase = QPointF(310, 516);
+    m.sensorBase = QPointF(280, 516);
     m.liftPixelsPerMm = 14;
 
     // Button tab: buttons 1, 5 and 4 to the left of the mouse, 3, 2 and 6
@@ -55,9 +62,9 @@ MouseLayout mouseLayout()
         {"Button4", 3, anchor(110, 470), 1, 0x05, MousePart::RearSideButton, TabKind::Buttons},
         {"Button5", 4, anchor(110, 350), 1, 0x04, MousePart::FrontSideButton, TabKind::Buttons},
         {"Button6", 5, anchor(690, 470), 0, 0x06, MousePart::TopButton, TabKind::Buttons},
-        {"DpiSwitch", 255, anchor(440, 220), 0, 0, MousePart::TopButton, TabKind::Sensor},
-        {"Indicator", 255, anchor(480, 250), 0, 0, MousePart::Indicator, TabKind::Led},
-        {"Logo", 255, anchor(480, 470), 0, 0, MousePart::Logo, TabKind::Led},
+        {"DpiSwitch", 255, pictureAnchor(420, 220), 0, 0, MousePart::TopButton, TabKind::Sensor},
+        {"Indicator", 255, pictureAnchor(430, 250), 0, 0, MousePart::Indicator, TabKind::Led},
+        {"Logo", 255, pictureAnchor(430, 470), 0, 0, MousePart::Logo, TabKind::Led},
     };
 
     auto add = [&](const QString& element, const QString& member, TabKind kind,
