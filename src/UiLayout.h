@@ -259,5 +259,8 @@ inline constexpr QSizeF filePickDialogSize{520, 170};
 inline constexpr qreal firmwareUpdateViewAlpha = 0.7;
 inline constexpr int firmwareUpdateFontPixels = 15;
 inline constexpr QSizeF firmwareUpdateIndicatorSize{240, 10};
+// The opaque panel in the middle of the progress view that holds its texts.
+inline constexpr QSizeF firmwareUpdatePanelSize{440, 150};
+inline constexpr int firmwareUpdatePanelRadius = 6;
 
 } // namespace layout

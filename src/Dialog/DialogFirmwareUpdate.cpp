@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -27,6 +28,9 @@ namespace {
 // How long the end of a wait may take to hand over hot-plug notices that
 // were held back while a command ran (a few turns of the event loop).
 constexpr int kDrainTurns = 100;
+
+// The edge of the panel that holds the texts.
+const QColor kPanelBorder(72, 72, 72);
 
 } // namespace
 
@@ -40,7 +44,17 @@ DialogFirmwareUpdate::DialogFirmwareUpdate()
     view->isMoveWindow = false;
     view->isMouseEvenThrough = false;
 
-    textBlock_ = new QLabel(view);
+    // The text and the indicator stand on an opaque panel in the middle, so
+    // the dimmed window beneath does not show through them.
+    auto* panel = new QFrame(view);
+    panel->setObjectName(QStringLiteral("firmwareUpdatePanel"));
+    panel->setStyleSheet(QStringLiteral("#firmwareUpdatePanel { background-color: %1; border: 1px solid %2;"
+                                        " border-radius: %3px; }")
+                             .arg(AppParam::BackgroundColor.toQColor().name(), kPanelBorder.name())
+                             .arg(layout::firmwareUpdatePanelRadius));
+    panel->setFixedSize(layout::firmwareUpdatePanelSize.toSize());
+
+    textBlock_ = new QLabel(panel);
     textBlock_->setObjectName(QStringLiteral("textBlock"));
     textBlock_->setAlignment(Qt::AlignCenter);
     textBlock_->setWordWrap(true);
@@ -48,19 +62,22 @@ DialogFirmwareUpdate::DialogFirmwareUpdate()
     font.setPixelSize(layout::firmwareUpdateFontPixels);
     textBlock_->setFont(font);
     textBlock_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    textStatus_ = new QLabel(view);
+    textStatus_ = new QLabel(panel);
     textStatus_->setObjectName(QStringLiteral("textStatus"));
     textStatus_->setAlignment(Qt::AlignCenter);
     textStatus_->setFont(font);
     textStatus_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    indicator_ = new QProgressBar(view);
+    indicator_ = new QProgressBar(panel);
     indicator_->setObjectName(QStringLiteral("indicator"));
     indicator_->setRange(0, 1); // still until the update starts
     indicator_->setValue(0);
     indicator_->setTextVisible(false);
     indicator_->setFixedSize(layout::firmwareUpdateIndicatorSize.toSize());
 
-    auto* column = new QVBoxLayout(view);
+    auto* column = new QVBoxLayout(panel);
+    const int m = layout::dialogMargin;
+    column->setContentsMargins(m, m, m, m);
+    column->setSpacing(0);
     column->addStretch(1);
     column->addWidget(textBlock_);
     column->addSpacing(layout::dialogSpacing);
@@ -68,6 +85,9 @@ DialogFirmwareUpdate::DialogFirmwareUpdate()
     column->addSpacing(layout::dialogSpacing);
     column->addWidget(textStatus_);
     column->addStretch(1);
+
+    auto* centre = new QVBoxLayout(view);
+    centre->addWidget(panel, 0, Qt::AlignCenter);
     updateView_ = view;
 }
 

@@ -6,10 +6,11 @@
 // application waits and opens it again at the same location, announces the
 // image (size and CRC-16), sends it in 57-byte chunks, ends the update and,
 // if the device has gone meanwhile, waits for it again. While it runs the
-// progress view (a half-transparent overlay with a text and a busy
-// indicator) lies over the main window; it is no modal dialog. The fixed
-// waits keep the event loop running (user input excluded), so hot-plug
-// notices are handled meanwhile; their lengths go through the clock seam.
+// progress view (a half-transparent overlay with an opaque panel holding a
+// text and a busy indicator) lies over the main window; it is no modal
+// dialog. The fixed waits keep the event loop running (user input
+// excluded), so hot-plug notices are handled meanwhile; their lengths go
+// through the clock seam.
 
 #include "Platform/Clock.h"
 #include "Utility/AppError.h"
