@@ -215,19 +215,21 @@ inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
 inline constexpr int dialogFontPixels = 13;
 
 // -- Indicator LED settings dialog (top-left coordinates)
-inline constexpr QSizeF ledDialogSize{496, 252};
-inline constexpr QRectF ledDialogTitle{24, 16, 448, 22};
+// The eight colour buttons stand in one row from the left; each is wide
+// enough for its caption with room to the next one.
+inline constexpr qreal ledDialogColorButtonStep = 64;
+inline constexpr QSizeF ledDialogSize{24 + 8 * ledDialogColorButtonStep + 24, 252};
+inline constexpr qreal ledDialogInnerWidth = ledDialogSize.width() - 48;
+inline constexpr QRectF ledDialogTitle{24, 16, ledDialogInnerWidth, 22};
 inline constexpr int ledDialogTitleFontPixels = 16;
-inline constexpr QRectF ledDialogColorLabel{24, 50, 448, 18};
-// The eight colour buttons in one row from the left.
-inline constexpr QRectF ledDialogFirstColorButton{24, 72, 56, 56};
-inline constexpr qreal ledDialogColorButtonStep = 56;
-inline constexpr QRectF ledDialogBrightnessLabel{24, 138, 448, 18};
+inline constexpr QRectF ledDialogColorLabel{24, 50, ledDialogInnerWidth, 18};
+inline constexpr QRectF ledDialogFirstColorButton{24, 72, ledDialogColorButtonStep, 56};
+inline constexpr QRectF ledDialogBrightnessLabel{24, 138, ledDialogInnerWidth, 18};
 inline constexpr QRectF ledDialogMinImage{40, 166, 20, 20};
-inline constexpr QRectF ledDialogSlider{72, 164, 352, 24};
-inline constexpr QRectF ledDialogMaxImage{436, 166, 20, 20};
-inline constexpr QRectF ledDialogCancelButton{256, 210, 100, 26};
-inline constexpr QRectF ledDialogOkButton{372, 210, 100, 26};
+inline constexpr QRectF ledDialogSlider{72, 164, ledDialogSize.width() - 144, 24};
+inline constexpr QRectF ledDialogMaxImage{ledDialogSize.width() - 60, 166, 20, 20};
+inline constexpr QRectF ledDialogCancelButton{ledDialogSize.width() - 240, 210, 100, 26};
+inline constexpr QRectF ledDialogOkButton{ledDialogSize.width() - 124, 210, 100, 26};
 // -- Custom key capture dialog (top-left coordinates)
 inline constexpr QSizeF customKeyDialogSize{420, 170};
 inline constexpr QRectF customKeyTitle{24, 16, 372, 22};

@@ -55,6 +55,12 @@ void NKButtonView::setFont(const QFont& font)
     update();
 }
 
+void NKButtonView::setLit(bool lit)
+{
+    lit_ = lit;
+    update();
+}
+
 QSizeF NKButtonView::getTextSize() const { return textSize(font_, stringValue_); }
 
 void NKButtonView::paintEvent(QPaintEvent*)
@@ -81,6 +87,19 @@ void NKButtonView::paintEvent(QPaintEvent*)
     const qreal halo = layout::kButtonViewHaloRadius;
     p.setPen(Qt::NoPen);
 
+    if (!lit_) {
+        // A light that is off: a flat disc in its colour, darker towards
+        // the middle, with a thin rim and no halo.
+        QRadialGradient dark(centre, r);
+        dark.setColorAt(0, disc.darker(160));
+        dark.setColorAt(1, disc);
+        p.setBrush(dark);
+        p.setPen(QPen(disc.lighter(130), 1));
+        p.drawEllipse(centre, r - 0.5, r - 0.5);
+        drawSelection(p);
+        return;
+    }
+
     // The disc: white in the middle fading to the disc colour at its rim.
     QRadialGradient inner(centre, r);
     inner.setColorAt(0, Qt::white);
@@ -98,14 +117,18 @@ void NKButtonView::paintEvent(QPaintEvent*)
     ring.setFillRule(Qt::OddEvenFill);
     p.setBrush(outer);
     p.drawPath(ring);
+    drawSelection(p);
+}
 
-    if (buttonValue_) {
-        const qreal inset = layout::kButtonViewOutlineInset;
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(AppParam::ButtonDisableTitleColor.toQColor(), layout::kButtonViewOutlineWidth));
-        p.drawRoundedRect(QRectF(inset, inset, w - 5, h - 4), layout::kButtonViewOutlineRadius,
-                          layout::kButtonViewOutlineRadius);
-    }
+void NKButtonView::drawSelection(QPainter& p) const
+{
+    if (!buttonValue_)
+        return;
+    const qreal inset = layout::kButtonViewOutlineInset;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(AppParam::ButtonDisableTitleColor.toQColor(), layout::kButtonViewOutlineWidth));
+    p.drawRoundedRect(QRectF(inset, inset, width() - 5, height() - 4), layout::kButtonViewOutlineRadius,
+                      layout::kButtonViewOutlineRadius);
 }
 
 void NKButtonView::enterEvent(QEnterEvent* event)

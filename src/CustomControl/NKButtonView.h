@@ -1,7 +1,7 @@
 #pragma once
 // Two drawn views that behave like buttons: the round colour button with a
-// caption (a glowing disc in its colour, an outline when selected, brighter
-// under the mouse) and the underlined link text that reports a completed
+// caption (a glowing disc in its colour, or a dark one for "off"; an outline
+// when selected, brighter under the mouse) and the underlined link text that reports a completed
 // click.
 
 #include <QColor>
@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QObject;
+class QPainter;
 
 class NKButtonViewDelegate {
 public:
@@ -44,6 +45,11 @@ public:
     void setButtonColor(const QColor& color);
     QFont font() const { return font_; }
     void setFont(const QFont& font);
+    // Whether the disc is drawn as a lit light (glowing white in the middle,
+    // with a halo) or as a dark one, for a choice that switches the light
+    // off. Lit by default.
+    bool isLit() const { return lit_; }
+    void setLit(bool lit);
 
     bool mouseInView() const { return mouseInView_; }
     // Size of the caption set in the view's font.
@@ -57,6 +63,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The outline of a selected button.
+    void drawSelection(QPainter& p) const;
+
     NKButtonViewDelegate* delegate_ = nullptr;
     QString stringValue_;
     bool buttonValue_ = false;
@@ -64,6 +73,7 @@ private:
     QFont font_;
     QSizeF captionSize_; // measured when the caption or font changes
     bool mouseInView_ = false;
+    bool lit_ = true;
 };
 
 class NKLinkView : public QWidget {

@@ -104,6 +104,8 @@ DialogIndicatorLedSettings::DialogIndicatorLedSettings(QWidget* parent)
         button->setButtonValue(false);
         button->setStringValue(platform::localizedString(QString::fromLatin1(table[size_t(i)].labelKey)));
         button->setButtonColor(table[size_t(i)].drawnColor.toQColor());
+        // Off switches the lights off: its button shows a dark light.
+        button->setLit(!sameColor(table[size_t(i)].deviceColor, AppParam::IndicatorColorOff));
         button->setDelegate(this);
         button->setAccessibleName(button->stringValue());
         button->setGeometry(px(slot));
