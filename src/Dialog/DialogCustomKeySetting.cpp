@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -18,6 +19,12 @@
 namespace {
 
 constexpr int kCapsLock = 57;
+
+// The key field while it captures: a lit edge and, before the first key,
+// the request in grey.
+const QColor kCaptureEdgeColour(0x3D, 0xA5, 0xE0);
+constexpr qreal kCaptureEdgeWidth = 2;
+const QColor kPromptColour(150, 150, 150);
 
 // The modifier keys in the order their states are read after a change.
 constexpr std::array<int, 8> kModifierOrder{56, 60, 59, 62, 55, 54, 58, 61};
@@ -99,6 +106,33 @@ CustomKeyTextField::CustomKeyTextField(QWidget* parent) : QLabel(parent)
     setTextInteractionFlags(Qt::NoTextInteraction);
 }
 
+void CustomKeyTextField::setCapturePrompt(const QString& prompt)
+{
+    capturePrompt_ = prompt;
+    update();
+}
+
+QString CustomKeyTextField::shownText() const
+{
+    return text().isEmpty() && isFocusTextbox ? capturePrompt_ : text();
+}
+
+void CustomKeyTextField::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!isFocusTextbox)
+        return;
+    QPainter p(this);
+    if (text().isEmpty()) {
+        p.setPen(kPromptColour);
+        p.drawText(contentsRect(), int(alignment()), capturePrompt_);
+    }
+    p.setPen(QPen(kCaptureEdgeColour, kCaptureEdgeWidth));
+    p.setBrush(Qt::NoBrush);
+    const qreal half = kCaptureEdgeWidth / 2;
+    p.drawRect(QRectF(rect()).adjusted(half, half, -half, -half));
+}
+
 void CustomKeyTextField::didClick()
 {
     setText(QString());
@@ -178,6 +212,7 @@ void DialogCustomKeySetting::loadUI()
     cancelButton_->setAccessibleName(cancelButton_->text());
     const QString placeholder = platform::localizedString(QStringLiteral("CustomKeyTextPlaceHolder"));
     textCustomKey_->setText(placeholder);
+    textCustomKey_->setCapturePrompt(platform::localizedString(QStringLiteral("CustomKeyCapturePrompt")));
     textCustomKey_->setAccessibleName(titleLabel_->text());
     textCustomKey_->isFocusTextbox = false;
     isWindowClose = false;
@@ -253,8 +288,12 @@ bool DialogCustomKeySetting::isGrabbingKeyboard() const
 
 void DialogCustomKeySetting::releaseGrab()
 {
-    if (textCustomKey_ && QWidget::keyboardGrabber() == textCustomKey_)
+    if (!textCustomKey_)
+        return;
+    if (QWidget::keyboardGrabber() == textCustomKey_)
         textCustomKey_->releaseKeyboard();
+    // Capture ends with the grab: the field loses its capture look.
+    textCustomKey_->update();
 }
 
 void DialogCustomKeySetting::endCapture()

@@ -43,7 +43,8 @@ public:
 };
 
 // The field that shows the combination. A click starts capture; while it
-// captures, its key events go to the dialog.
+// captures, its key events go to the dialog, its edge is lit, and until the
+// first key arrives it asks for a key combination in grey.
 class CustomKeyTextField : public QLabel {
     Q_OBJECT
 public:
@@ -53,12 +54,21 @@ public:
     // The capture switch: keys change the combination only while it is set.
     bool isFocusTextbox = false;
 
+    // The request shown while capturing with no key pressed yet.
+    void setCapturePrompt(const QString& prompt);
+    // What the field shows now: its text, or the request while capturing.
+    QString shownText() const;
+
     void didClick();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    QString capturePrompt_;
 };
 
 class DialogCustomKeySetting : public ModalDialog, public CustomKeyTextFieldDelegate {
