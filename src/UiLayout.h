@@ -92,9 +92,11 @@ inline constexpr qreal kApcModeStripHeight = 22;
 inline constexpr QRectF kApcModeStrip{0, kTabTop + kTabHeight, kTabWidth, kApcModeStripHeight};
 // The triangle that opens a tab's menu: the right end of a tab.
 inline constexpr qreal kTabTriangleWidth = 40;
-inline constexpr QRectF kSendButton{736, 108, 80, 36};
-inline constexpr QRectF kSaveProfileButton{824, 108, 80, 36};
-inline constexpr QRectF kLoadProfileButton{912, 108, 80, 36};
+// Storing in the device (shown while changes are unstored) and the profile
+// file buttons, right of the mouse's four tabs; each fits its title.
+inline constexpr QRectF kSendButton{726, 108, 70, 36};
+inline constexpr QRectF kSaveProfileButton{800, 108, 94, 36};
+inline constexpr QRectF kLoadProfileButton{898, 108, 94, 36};
 inline constexpr QRectF kCloseButton{956, 12, 32, 32};
 inline constexpr QRectF kHelpMenuButton{916, 12, 32, 32};
 inline constexpr QRectF kModelNameLabel{24, 16, 560, 28};

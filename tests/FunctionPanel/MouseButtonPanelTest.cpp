@@ -155,8 +155,8 @@ TEST_F(MouseButtonPanelPreset, HeadersShowTheMouseWithSwapMarksAndCustomKeyText)
     NKMenuView* h4 = panel->buttonMenu(4);
     EXPECT_TRUE(h4->customKeyText);
     EXPECT_EQ(h4->toolTip(), QStringLiteral("L Ctrl + C"));
-    EXPECT_EQ(h4->fullTitle(), text("MCode0x2C") + QStringLiteral("(L Ctrl + C)"));
-    EXPECT_TRUE(h4->title().startsWith(text("MCode0x2C") + QStringLiteral("(")));
+    EXPECT_EQ(h4->fullTitle(), text("MCode0x2C") + QStringLiteral(" (L Ctrl + C)"));
+    EXPECT_TRUE(h4->title().startsWith(text("MCode0x2C") + QStringLiteral(" (")));
     EXPECT_TRUE(h4->title().endsWith(QStringLiteral(")")));
     // A code without a title leaves the header as set up.
     EXPECT_EQ(panel->buttonMenu(5)->title(), QString());
