@@ -172,7 +172,7 @@ TEST_F(MouseButtonPanelPreset, ChangeMadeOnTheMouseShowsAtTheNextSetUp)
     app->mouse->live()[4] = 0x2C; // a custom key without keys
     main->selectFunctionTab(FunctionTab::MButtonSetting);
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x15"));
-    EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral("()"));
+    EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral(" ()"));
     EXPECT_EQ(panel->buttonMenu(5)->fullTitle(), panel->buttonMenu(5)->title());
     EXPECT_EQ(panel->buttonMenu(5)->toolTip(), QString());
 }
