@@ -221,8 +221,13 @@ void MainViewController::buildWindow()
     helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
     helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
     helpMenuButton->setPopupMode(QToolButton::InstantPopup);
+    // The button sits at the window's right edge: laid out right to left, it
+    // opens its menu under itself with the right edges in line, so the menu
+    // hangs inside the window. The menu itself reads left to right.
+    helpMenuButton->setLayoutDirection(Qt::RightToLeft);
     auto* menu = new QMenu(helpMenuButton);
     menu->setObjectName(QStringLiteral("helpMenu"));
+    menu->setLayoutDirection(Qt::LeftToRight);
     PopupMenuLook::apply(menu);
     aboutMenuItem = menu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);
     menu->addSeparator();
