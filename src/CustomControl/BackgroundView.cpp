@@ -48,9 +48,9 @@ void BackgroundView::mouseMoveEvent(QMouseEvent* event)
     if (isMoveWindow && mouseDownPoint_ && (event->buttons() & Qt::LeftButton)) {
         QWidget* top = window();
         // The window system's move is asked for once per press: it takes
-        // the pointer over until the button is released. Window managers
-        // without it (and Wayland never lets a window place itself) leave
-        // the move to us.
+        // the pointer over until the button is released. Where it offers
+        // none (an X11 server without a window manager that supports it),
+        // the window is moved here.
         if (!systemMoveTried_) {
             systemMoveTried_ = true;
             if (QWindow* handle = top->windowHandle())
