@@ -13,13 +13,18 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+
+#include <cmath>
 
 MainView::MainView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mainView"));
+    // A frameless top-level window of the normal kind (so it keeps its
+    // taskbar entry and can be minimised there), of one fixed size; the
+    // window manager puts no title bar of its own above our header.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(layout::kMainWindowSize.toSize());
     // Decoding the large picture is the costliest step of building the
     // window; it runs while the rest is built.
@@ -98,26 +103,15 @@ KeyboardErrorView::KeyboardErrorView(QWidget* parent) : BackgroundView(parent)
     f.setPixelSize(layout::kErrorViewFont);
     deviceNotFountLabel->setFont(f);
 
-    linkKeyboardQandALink = new QPushButton(this);
-    linkKeyboardQandALink->setFlat(true);
-    linkKeyboardQandALink->setCursor(Qt::PointingHandCursor);
-    const QString linkText = platform::localizedString(QStringLiteral("JumpToKolventraSupportPage"));
-    linkKeyboardQandALink->setText(linkText);
-    linkKeyboardQandALink->setAccessibleName(linkText);
-    QFont lf = linkKeyboardQandALink->font();
-    lf.setPixelSize(layout::kHeaderLabelFont + 2);
-    lf.setUnderline(true);
-    linkKeyboardQandALink->setFont(lf);
-    QPalette lp = linkKeyboardQandALink->palette();
-    lp.setColor(QPalette::ButtonText, QColor(90, 160, 255));
-    linkKeyboardQandALink->setPalette(lp);
+    linkKeyboardQandALink = new NKLinkView(this);
+    linkKeyboardQandALink->setObjectName(QStringLiteral("linkKeyboardQandALink"));
+    linkKeyboardQandALink->setStringValue(platform::localizedString(QStringLiteral("JumpToKolventraSupportPage")));
     // As wide as its text, centred where the layout puts it.
     const QRectF nib = layout::kDeviceNotFoundLink;
-    const int w = QFontMetrics(lf).horizontalAdvance(linkText) + 8;
-    linkKeyboardQandALink->setGeometry(int(nib.x() + nib.width() * 0.5 - w * 0.5), int(nib.y()), w,
-                                       int(nib.height()));
-    connect(linkKeyboardQandALink, &QPushButton::clicked, this,
-            [this] { mouseUpLinkView(linkKeyboardQandALink); });
+    const qreal w = std::ceil(linkKeyboardQandALink->getTextSize().width());
+    linkKeyboardQandALink->setGeometry(
+        QRectF(nib.x() + nib.width() * 0.5 - w * 0.5, nib.y(), w, nib.height()).toRect());
+    linkKeyboardQandALink->setDelegate(this);
 }
 
 void KeyboardErrorView::mouseUpLinkView(QObject* id)

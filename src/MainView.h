@@ -1,10 +1,13 @@
 #pragma once
 // The main window: its content view holds the header, the body where the
-// device picture or the no-device view is placed, and the footer. A close
-// request (the window's own close, the close button, Quit) is put to the
-// controller's exit check, which may refuse it.
+// device picture or the no-device view is placed, and the footer. The window
+// has no frame from the window manager: its own header carries the close
+// button and moves it when dragged. It has a fixed size and can still be
+// minimised (from the taskbar). A close request (the window manager's, the
+// close button) is put to the controller's exit check, which may refuse it.
 
 #include "CustomControl/BackgroundView.h"
+#include "CustomControl/NKButtonView.h"
 #include "StartupFiles.h"
 
 #include <QPixmap>
@@ -42,17 +45,19 @@ private:
 };
 
 // The view shown in the body while no supported device is attached: a
-// message and a link to the support page.
-class KeyboardErrorView : public BackgroundView {
+// message and a link to the support page. The link is exactly as wide as its
+// text, so only the text is clickable.
+class KeyboardErrorView : public BackgroundView, public NKLinkViewDelegate {
     Q_OBJECT
 public:
     explicit KeyboardErrorView(QWidget* parent = nullptr);
     class QLabel* deviceNotFountLabel = nullptr;
-    class QPushButton* linkKeyboardQandALink = nullptr;
+    NKLinkView* linkKeyboardQandALink = nullptr;
     // Opens a link address; QDesktopServices when unset.
     std::function<void(const QString&)> openUrl;
 
-    void mouseUpLinkView(QObject* id);
+    // The link was clicked: opens the support page's address.
+    void mouseUpLinkView(QObject* id) override;
 };
 
 // Opens the localised address of a link key; an address that does not form a

@@ -4,6 +4,7 @@
 #include "CustomControl/AppImages.h"
 #include "CustomControl/AppUtilUi.h"
 #include "CustomControl/NKButton.h"
+#include "CustomControl/PopupMenuLook.h"
 #include "CustomControl/TabMenuView.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
@@ -14,6 +15,7 @@
 #include "MainView.h"
 #include "StartupFiles.h"
 #include "Platform/Hid/HidBackend.h"
+#include "Platform/RunLoop.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
@@ -38,6 +40,9 @@
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -87,11 +92,11 @@ MainViewController::MainViewController(QObject* parent) : QObject(parent)
     DialogRegistry::setHost(this);
     ui::initAppImages();
     PlugInKeyboard = [] {
-        if (auto* main = instance())
+        if (auto* main = instance(); main && !main->holdWhileMenuOpen(false))
             main->keyboardListChanged(true);
     };
     PlugOffKeyboard = [] {
-        if (auto* main = instance()) {
+        if (auto* main = instance(); main && !main->holdWhileMenuOpen(true)) {
             main->keyboardListChanged(true);
             main->isFirmupdateEnding = false;
         }
@@ -216,8 +221,14 @@ void MainViewController::buildWindow()
     helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
     helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
     helpMenuButton->setPopupMode(QToolButton::InstantPopup);
+    // The button sits at the window's right edge: laid out right to left, it
+    // opens its menu under itself with the right edges in line, so the menu
+    // hangs inside the window. The menu itself reads left to right.
+    helpMenuButton->setLayoutDirection(Qt::RightToLeft);
     auto* menu = new QMenu(helpMenuButton);
     menu->setObjectName(QStringLiteral("helpMenu"));
+    menu->setLayoutDirection(Qt::LeftToRight);
+    PopupMenuLook::apply(menu);
     aboutMenuItem = menu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);
     menu->addSeparator();
     userManualMenuItem = menu->addAction(tr_("MenuUsersManual"), this, &MainViewController::pushUsersManualMenu);
@@ -344,8 +355,9 @@ bool MainViewController::viewDidLoad()
 
 bool MainViewController::viewDidLoad(StartupFiles& files)
 {
-    AppParam::windowPlacement.normalPosition = QRectF(mainView->geometry());
-    AppParam::windowPlacement.normalPosition.setSize(layout::kMainWindowSize);
+    // The window has no placement of its own: it opens centred on the
+    // screen unless the settings file holds one.
+    AppParam::windowPlacement.normalPosition = QRectF();
     const auto defaults = files.takeDefaults();
     if (defaults.result != AppError::NoError)
         return false;
@@ -355,17 +367,30 @@ bool MainViewController::viewDidLoad(StartupFiles& files)
     return true;
 }
 
-QRect MainViewController::clampToScreen(const QRect& stored, const QRect& visible)
+QRect MainViewController::clampToScreen(const QRectF& stored, const QRect& visible)
 {
-    int x = stored.x();
-    int y = stored.y();
-    if (x + stored.width() > visible.x() + visible.width())
-        x -= x + stored.width() - (visible.x() + visible.width());
-    if (y + stored.height() > visible.y() + visible.height())
-        y -= y + stored.height() - (visible.y() + visible.height());
-    x = std::max(x, visible.x());
-    y = std::max(y, visible.y());
-    return {x, y, stored.width(), stored.height()};
+    // Stored origins come from a file and may lie anywhere in 64 bits: the
+    // arithmetic is done in double and the result, which lies inside the
+    // visible area, is converted to int last.
+    const auto axis = [](double origin, double size, double low, double extent) {
+        if (!std::isfinite(origin))
+            return low;
+        if (origin + size > low + extent)
+            origin = low + extent - size;
+        return std::max(origin, low);
+    };
+    const double w = stored.width();
+    const double h = stored.height();
+    const double x = axis(stored.x(), w, visible.x(), visible.width());
+    const double y = axis(stored.y(), h, visible.y(), visible.height());
+    return {int(std::lround(x)), int(std::lround(y)), int(w), int(h)};
+}
+
+QRect MainViewController::centredOnScreen(const QSize& size, const QRect& visible)
+{
+    const int x = visible.x() + (visible.width() - size.width()) / 2;
+    const int y = visible.y() + (visible.height() - size.height()) / 2;
+    return {std::max(x, visible.x()), std::max(y, visible.y()), size.width(), size.height()};
 }
 
 void MainViewController::viewWillAppear()
@@ -373,20 +398,27 @@ void MainViewController::viewWillAppear()
     currentKeyboardView = apcSettingContoller->keyboardView();
     selectFunctionTab(AppParam::functionTabSelect);
 
-    // Window placement: the stored origin, moved back inside the screen. The
-    // size is always the window's own.
+    // Window placement: the stored origin, moved back inside the screen, or
+    // centred on the screen when none is stored. The size is always the
+    // window's own.
     const QRectF stored = AppParam::windowPlacement.normalPosition;
+    const QSize size = mainView->frameGeometry().size().expandedTo(mainView->size());
     std::optional<QRect> visible;
     if (visibleScreenArea)
         visible = visibleScreenArea();
     else if (QScreen* screen = QGuiApplication::primaryScreen())
         visible = screen->availableGeometry();
     if (visible) {
-        QRect r(stored.topLeft().toPoint(), mainView->frameGeometry().size().expandedTo(mainView->size()));
-        const QRect placed = clampToScreen(r, *visible);
-        if (placed.topLeft() != r.topLeft())
-            AppParam::windowPlacement.normalPosition.moveTopLeft(placed.topLeft());
-        mainView->move(placed.topLeft());
+        if (stored.isEmpty()) {
+            const QRect placed = centredOnScreen(size, *visible);
+            AppParam::windowPlacement.normalPosition = QRectF(placed);
+            mainView->move(placed.topLeft());
+        } else {
+            const QRect placed = clampToScreen(QRectF(stored.topLeft(), QSizeF(size)), *visible);
+            if (QPointF(placed.topLeft()) != stored.topLeft())
+                AppParam::windowPlacement.normalPosition.moveTopLeft(QPointF(placed.topLeft()));
+            mainView->move(placed.topLeft());
+        }
     }
     AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
     connect(mainView, &MainView::firstPaint, this, &MainViewController::windowSourceInitialized,
@@ -721,7 +753,7 @@ void MainViewController::displayKeyboardList(bool listDisplay)
                 setDialogMask(true);
             else
                 setDialogMask(false);
-            closeButton->setFocus();
+            focusCloseButton();
         });
     }
     anim->start(QAbstractAnimation::DeleteWhenStopped);
@@ -729,6 +761,7 @@ void MainViewController::displayKeyboardList(bool listDisplay)
 
 void MainViewController::menuWiiShowNotification(QMenu* menu)
 {
+    menuTracking_ = true;
     if (!keyEnum)
         return;
     showMenuDeviceListCount = int(keyEnum->GetDevicePathList().size());
@@ -756,6 +789,42 @@ void MainViewController::menuDidHideNotification()
         pollingTimer->deleteLater();
         pollingTimer = nullptr;
     }
+    menuTracking_ = false;
+    // The held plug events run once the menu is off the screen, not while
+    // it is still being hidden.
+    if (!heldPlugEvents_.empty())
+        QTimer::singleShot(0, this, &MainViewController::releaseHeldPlugEvents);
+}
+
+bool MainViewController::holdWhileMenuOpen(bool plugOff)
+{
+    // A device list update (with its pause before a reconnect) under an open
+    // menu would keep the menu on the screen meanwhile; the menu is closed
+    // by the device-count check and the events follow in their order.
+    if (!menuTracking_)
+        return false;
+    heldPlugEvents_.push_back(plugOff);
+    return true;
+}
+
+void MainViewController::releaseHeldPlugEvents()
+{
+    if (menuTracking_)
+        return;
+    std::vector<bool> events;
+    events.swap(heldPlugEvents_);
+    // Each goes the way a plug event comes from the enumerator: not inside a
+    // device transaction (a reply wait of the reconnect the previous one
+    // started), but after it.
+    for (const bool plugOff : events)
+        platform::runWhenIdle([plugOff] {
+            MainViewController* main = instance();
+            if (!main)
+                return;
+            const std::function<void()> handler = plugOff ? main->PlugOffKeyboard : main->PlugInKeyboard;
+            if (handler)
+                handler();
+        });
 }
 
 // =============================================================================
@@ -1219,9 +1288,19 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
             for (auto& key : kb->keytopList)
                 key.select = false;
         placeBodyView(view);
+        if (keyboardSelectView->isHidden())
+            focusCloseButton();
     } else if (view) {
         view->hide();
     }
+}
+
+void MainViewController::focusCloseButton()
+{
+    // The keyboard starts from the close button and goes on to Send while
+    // there is something to send, else to the profile save.
+    closeButton->setFocus(Qt::OtherFocusReason);
+    QWidget::setTabOrder(closeButton, sendButton->isHidden() ? saveProfileButton : sendButton);
 }
 
 void MainViewController::convertDeviceTabSelect()

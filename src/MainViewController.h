@@ -90,8 +90,11 @@ public:
     static QString modelNumberText(const QString& prefix, const QString& model);
 
     // Clamps a stored window rectangle into the visible screen area; the
-    // size is kept.
-    static QRect clampToScreen(const QRect& stored, const QRect& visible);
+    // size is kept. Any finite origin is taken, however far away.
+    static QRect clampToScreen(const QRectF& stored, const QRect& visible);
+    // A window of `size` centred in the visible screen area (its top-left
+    // corner kept inside it).
+    static QRect centredOnScreen(const QSize& size, const QRect& visible);
 
     // ----- device list and hot-plug --------------------------------------------
     void initKeyboardEnum();
@@ -103,7 +106,8 @@ public:
     void selectionChangedKeyboardListView(QObject* id, int newIndex) override;
     void scrollKeyboardListView(QObject* id, int newIndex) override { (void)id; (void)newIndex; }
     // A menu began / ended tracking: while one is open, a change of the
-    // attached-device count closes it (checked every 0.1 s).
+    // attached-device count closes it (checked every 0.1 s), and plug events
+    // wait until it has closed.
     void menuWiiShowNotification(QMenu* menu);
     void menuDidHideNotification();
 
@@ -249,7 +253,19 @@ private:
     void tellIfPermissionDenied(int32_t location);
     int runModalHook(const std::function<int(QWidget*)>& hook);
     void updateSelectButtonGeometry();
+    // Gives the close button the keyboard focus and makes Send (while shown)
+    // or else the profile save the next stop of the Tab key.
+    void focusCloseButton();
     QRect maskContainerRect() const;
+
+    // Holds a plug event (true: a device left) while a menu is open; false
+    // when it is to be handled now.
+    bool holdWhileMenuOpen(bool plugOff);
+    // Hands the held plug events on in their order, unless a menu opened
+    // again.
+    void releaseHeldPlugEvents();
+    bool menuTracking_ = false;
+    std::vector<bool> heldPlugEvents_;
 
     // Automatic reconnects per location during one connect (see
     // setConnectedDeviceError); reset when the device leaves.

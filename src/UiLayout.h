@@ -61,6 +61,10 @@ inline constexpr qreal kMenuMarkWidth = 10;       // width of the check and sub-
 inline constexpr qreal kMenuSubMenuMarkInset = 20; // sub-menu mark: its left edge this far from the right
 inline constexpr qreal kMenuTextExtraHeight = 4;  // text box = font size + this
 inline constexpr qreal kMenuTextLift = 1;         // texts sit this much above the centred box
+// The application menu (a QMenu in the popup look): space left and right of
+// the widest title, and the height of a separator row.
+inline constexpr qreal kMenuTitlePadding = 28;
+inline constexpr qreal kMenuSeparatorHeight = 9;
 
 // -- Drawn buttons, check boxes and slider (NKButton family) --
 inline constexpr int kButtonTitlePixelSize = 14;  // button titles
@@ -118,7 +122,9 @@ inline constexpr qreal kKeyboardListStripX = (kKeyboardSelectView.width() - stri
 static_assert(kKeyboardListStripX >= 0 && kKeyboardListStripX + stripWidth <= kMainWindowSize.width());
 // No-device view: message and link, centred in the body.
 inline constexpr QRectF kDeviceNotFoundLabel{100, 160, 800, 32};
-inline constexpr QRectF kDeviceNotFoundLink{350, 210, 300, 24};
+// The link's box: its width is its text's; high enough for the link font
+// with the underline below the text's baseline.
+inline constexpr QRectF kDeviceNotFoundLink{350, 208, 300, 38};
 // Fonts (pixel sizes).
 inline constexpr int kHeaderTitleFont = 22;
 inline constexpr int kHeaderLabelFont = 13;

@@ -2,21 +2,10 @@
 
 #include "AppParam.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
-
-namespace {
-
-// A window cannot place itself under Wayland; the compositor moves it.
-bool windowSystemMovesWindows()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-} // namespace
 
 // ---- BackgroundView ----------------------------------------------------------
 
@@ -42,6 +31,7 @@ void BackgroundView::mousePressEvent(QMouseEvent* event)
     if (isMoveWindow) {
         mouseDownPoint_ = event->globalPosition().toPoint();
         mouseDownFrame_ = window()->frameGeometry();
+        systemMoveTried_ = false;
         systemMoveStarted_ = false;
     }
     if (!isMouseEvenThrough) {
@@ -57,10 +47,16 @@ void BackgroundView::mouseMoveEvent(QMouseEvent* event)
 {
     if (isMoveWindow && mouseDownPoint_ && (event->buttons() & Qt::LeftButton)) {
         QWidget* top = window();
-        if (windowSystemMovesWindows()) {
-            if (!systemMoveStarted_ && top->windowHandle())
-                systemMoveStarted_ = top->windowHandle()->startSystemMove();
-        } else {
+        // The window system's move is asked for once per press: it takes
+        // the pointer over until the button is released. Where it offers
+        // none (an X11 server without a window manager that supports it),
+        // the window is moved here.
+        if (!systemMoveTried_) {
+            systemMoveTried_ = true;
+            if (QWindow* handle = top->windowHandle())
+                systemMoveStarted_ = startSystemMove ? startSystemMove(handle) : handle->startSystemMove();
+        }
+        if (!systemMoveStarted_) {
             // The window follows the pointer by the distance moved since
             // the press, in screen coordinates, without any threshold.
             const QPoint delta = event->globalPosition().toPoint() - *mouseDownPoint_;
@@ -76,6 +72,7 @@ void BackgroundView::mouseMoveEvent(QMouseEvent* event)
 void BackgroundView::mouseReleaseEvent(QMouseEvent* event)
 {
     mouseDownPoint_.reset();
+    systemMoveTried_ = false;
     systemMoveStarted_ = false;
     if (isMouseEvenThrough)
         event->ignore();

@@ -11,9 +11,11 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QObject;
+class QWindow;
 
 class BackgroundViewDelegate {
 public:
@@ -38,7 +40,10 @@ public:
     // A tag by which an owner recognises the view; the view never reads it.
     QString nameInfo;
 
-    // A drag on the view moves its window.
+    // A drag on the view moves its window: the window system moves it (an
+    // interactive move that follows the pointer, under X11 and Wayland
+    // alike); where it cannot, the window follows the pointer by the
+    // distance moved since the press.
     bool isMoveWindow = true;
     // True: mouse events go on to the parent and nothing is reported.
     // False: presses are swallowed and reported to the delegate.
@@ -48,6 +53,10 @@ public:
     std::optional<QPoint> mouseDownPoint() const { return mouseDownPoint_; }
     // The window's frame at the last press.
     QRect mouseDownFrame() const { return mouseDownFrame_; }
+
+    // Starts the window system's interactive move of a window; false where
+    // the window system offers none. QWindow::startSystemMove when unset.
+    static inline std::function<bool(QWindow*)> startSystemMove;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,6 +69,7 @@ private:
     BackgroundViewDelegate* delegate_ = nullptr;
     std::optional<QPoint> mouseDownPoint_;
     QRect mouseDownFrame_;
+    bool systemMoveTried_ = false;
     bool systemMoveStarted_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "CustomControl/TabMenuView.h"
 
 #include "AppParam.h"
+#include "CustomControl/PopupMenuLook.h"
 #include "CustomControl/UiGeometry.h"
 #include "UiLayout.h"
 
@@ -55,7 +56,7 @@ QPoint placePopover(const QPoint& topLeft, const QSize& size, const QRect& visib
 // ---- TabMenuSettingView -------------------------------------------------------
 
 TabMenuSettingView::TabMenuSettingView(const QRectF& frame, QWidget* parent)
-    : QWidget(parent), endColor_(0, 0, 0), backgroundColor_(53, 47, 45)
+    : QWidget(parent), endColor_(menulook::bandEndColor()), backgroundColor_(menulook::panelColor())
 {
     setGeometry(frame.toRect());
 }
@@ -81,8 +82,8 @@ TabMenuSettingItemView::TabMenuSettingItemView(FunctionItem function, const QStr
       function(function),
       checkChar(QString(QChar(0x2713))),
       subMenuChar(QStringLiteral(">")),
-      selectedColor(200, 200, 200),
-      highlightColor(114, 110, 109)
+      selectedColor(menulook::selectedColor()),
+      highlightColor(menulook::highlightColor())
 {
     font.setPixelSize(layout::kMenuFontPixelSize);
     setGeometry(frame.toRect());
@@ -231,7 +232,7 @@ TabMenuView::TabMenuView(const QRectF& frame, const QPointF& leftTop, qreal view
                          ButtonNo buttonNo, TabMenuView* parentMenu, QWidget* parent)
     : QWidget(parent),
       originPointLT(leftTop),
-      backgroundColor(53, 47, 45),
+      backgroundColor(menulook::panelColor()),
       kItemHeight(layout::kMenuItemHeight),
       mTabMenu(tabMenu),
       mParentMenu(parentMenu),

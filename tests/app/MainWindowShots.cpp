@@ -1,12 +1,20 @@
 // The main window with a keyboard connected (also with settings not yet
 // stored in it), with a mouse connected and without any device; the device
-// strip slid up with two and with three devices.
+// strip slid up with two and with three devices; the application menu open
+// over it.
 #include "AppParam.h"
 #include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
 #include "MainViewController.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
+
+#include <QAction>
+#include <QImage>
+#include <QMenu>
+#include <QPainter>
+#include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -45,6 +53,42 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
     AppParam::keyboardSettingsChanged = false;
 }
 
+// The ☰ menu where it opens below its button, with the pointer on the
+// second help item, drawn together with the window it hangs from.
+void shootApplicationMenu(shots::ShotSink& sink)
+{
+    apptest::HarnessOptions options;
+    options.mouse = false;
+    apptest::AppHarness app(options);
+    if (!app.start())
+        return;
+    MainViewController& main = app.controller();
+    QMenu* menu = main.helpMenuButton->menu();
+    menu->popup(main.helpMenuButton->mapToGlobal(QPoint(0, main.helpMenuButton->height())));
+    if (!apptest::AppHarness::waitFor([menu] { return menu->isVisible(); }))
+        return;
+    QTest::mouseMove(menu, menu->actionGeometry(main.qaManualMenuItem).center());
+    const QPixmap window = main.mainView->grab();
+    const QPixmap popup = menu->grab();
+    const QRect windowRect = main.mainView->geometry();
+    // Where it opens on a screen large enough (the test screen may be
+    // smaller than the window and push it aside).
+    const QPoint below = main.helpMenuButton->mapTo(
+        main.mainView, QPoint(main.helpMenuButton->width(), main.helpMenuButton->height()));
+    const QRect menuRect(windowRect.topLeft() + below - QPoint(menu->width(), 0), menu->size());
+    const QRect all = windowRect.united(menuRect);
+    const qreal ratio = window.devicePixelRatio();
+    QImage canvas((QSizeF(all.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(ratio);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.drawPixmap(windowRect.topLeft() - all.topLeft(), window);
+    painter.drawPixmap(menuRect.topLeft() - all.topLeft(), popup);
+    painter.end();
+    menu->close();
+    sink.save(QStringLiteral("MainWindow_appmenu"), canvas);
+}
+
 const shots::ShotRegistrar registrar("MainWindow", [](shots::ShotSink& sink) {
     shoot(sink, {.name = "MainWindow_keyboard"});
     shoot(sink, {.name = "MainWindow_keyboard_unstored", .unstored = true});
@@ -52,6 +96,7 @@ const shots::ShotRegistrar registrar("MainWindow", [](shots::ShotSink& sink) {
     shoot(sink, {.name = "MainWindow_nodevice", .keyboard = false});
     shoot(sink, {.name = "MainWindow_devicelist", .mouse = true, .deviceList = true});
     shoot(sink, {.name = "MainWindow_devicelist_three", .mouse = true, .deviceList = true, .thirdDevice = true});
+    shootApplicationMenu(sink);
 });
 
 } // namespace

@@ -1,0 +1,73 @@
+// Keyboard focus in the main window: after a tab switch and after the device
+// strip closes, the close button has the focus and Tab goes on to Send while
+// Send is shown, else to the profile save.
+#include "AppParam.h"
+#include "CustomControl/MainTabView.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "support/ui/AppHarness.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using apptest::AppHarness;
+using apptest::HarnessOptions;
+
+namespace {
+
+QWidget* focused(MainViewController& main) { return main.mainView->focusWidget(); }
+
+// The widget that has the focus after Tab is pressed on the focused one.
+QWidget* afterTab(MainViewController& main)
+{
+    QTest::keyClick(focused(main), Qt::Key_Tab);
+    return focused(main);
+}
+
+void clickTab(MainTabView* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(30, tab->height() / 2)); }
+
+} // namespace
+
+TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
+{
+    HarnessOptions o;
+    o.mouse = false;
+    AppHarness app(o);
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    main.mainView->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.mainView));
+
+    // After a tab switch, with nothing to send: close, then profile save.
+    main.loadProfileButton->setFocus();
+    clickTab(main.keylockTabView);
+    ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+    EXPECT_EQ(focused(main), main.closeButton);
+    EXPECT_EQ(afterTab(main), main.saveProfileButton);
+
+    // With unsent changes Send is shown and comes right after close.
+    AppParam::keyboardSettingsChanged = true;
+    main.updateKeyboardSettingsChanged();
+    main.loadProfileButton->setFocus();
+    clickTab(main.apcTabView);
+    EXPECT_EQ(focused(main), main.closeButton);
+    EXPECT_EQ(afterTab(main), main.sendButton);
+
+    // The strip takes the focus while it is open and gives it back to the
+    // close button when it closes; the order still follows Send.
+    for (const bool changes : {true, false}) {
+        AppParam::keyboardSettingsChanged = changes;
+        main.updateKeyboardSettingsChanged();
+        QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == main.keyboardListReturnButton; }));
+        QTest::mouseClick(main.keyboardListReturnButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardSelectView->isHidden(); }));
+        EXPECT_EQ(focused(main), main.closeButton) << changes;
+        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(main.sendButton) : main.saveProfileButton)
+            << changes;
+    }
+    AppParam::keyboardSettingsChanged = false;
+}
