@@ -1,4 +1,5 @@
 # Front door for building and testing. Everything goes through CMake.
+# JOBS=N sets how many compilers run at once (default: one per processor).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
@@ -12,12 +13,19 @@ all: build
 bootstrap:
 	@bash scripts/bootstrap
 
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Everything: the application, the tests and the benchmarks (built with the
+# tests so that they keep compiling).
 build: bootstrap
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Builds and starts the application from the build folder.
-run: build
+# Builds only the application and the data it reads, and starts it from the
+# build folder.
+run: bootstrap
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kolventra kolventra_data
 	@test -x $(BUILD)/src/kolventra || \
 	  { echo "run: $(BUILD)/src/kolventra was not built (there is no src/main.cpp)" >&2; exit 1; }
 	$(BUILD)/src/kolventra
@@ -31,12 +39,16 @@ test-sanitize: bootstrap
 	cd $(BUILD_SAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: bootstrap
+	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS) --target kolventra_benchmarks
 	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
 # Renders the user interface to PNG at scale 1 and 2 under $(BUILD)/screenshots.
-screenshots: build
+screenshots: bootstrap
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kolventra_testapp
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/kolventra_testapp --screenshots $(BUILD)/screenshots/1x
 	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/tests/kolventra_testapp --screenshots $(BUILD)/screenshots/2x
 

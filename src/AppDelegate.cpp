@@ -3,6 +3,8 @@
 #include "Dialog/DialogHooks.h"
 #include "MainViewController.h"
 #include "StartupFiles.h"
+#include "XML/ApplicationProfile.h"
+#include "XML/DefaultProfile.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -41,7 +43,8 @@ bool AppDelegate::applicationDidFinishLaunching()
 {
     // The defaults and the settings are read by child processes; let them run
     // while the window is built.
-    StartupFiles files = StartupFiles::atUsualPaths();
+    defaultsPath_ = DefaultProfile::filePath();
+    StartupFiles files(defaultsPath_, ApplicationProfile::filePath());
     installDialogHooks();
     mainController_ = std::make_unique<MainViewController>();
     if (!mainController_->viewDidLoad(files))

@@ -29,6 +29,10 @@ public:
     // defaults cannot be read (nothing is shown then).
     bool applicationDidFinishLaunching();
 
+    // The built-in defaults file the start reads, for the line the start
+    // ends with when it cannot.
+    const QString& defaultsFilePath() const { return defaultsPath_; }
+
     MainViewController* mainController() const { return mainController_.get(); }
 
     // Runs after the window is laid out and before devices are connected
@@ -37,4 +41,5 @@ public:
 
 private:
     std::unique_ptr<MainViewController> mainController_;
+    QString defaultsPath_;
 };

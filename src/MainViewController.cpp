@@ -1437,6 +1437,12 @@ void MainViewController::execFirmwareUpdate()
     const int32_t location = AppParam::selectDeviceLocation;
     isFirmupdateEnding = true;
     const int run = ++firmwareRun;
+    // The update ends with the device restarting into its new firmware: the
+    // handle still open is the one of the device before the restart, which
+    // has no session left to end and may already be gone. It is let go
+    // without a word to the device.
+    if (AppParam::device)
+        (void)AppParam::device->close(false);
     disconnectDevice(false);
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
     QTimer::singleShot(int(platform::scaled(platform::Seconds(delay)).count() * 1000), this, [this, location] {

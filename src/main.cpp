@@ -3,6 +3,7 @@
 #include "CustomControl/AppImages.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTextStream>
 
@@ -20,7 +21,9 @@ int main(int argc, char** argv)
 
     AppDelegate delegate;
     if (!delegate.applicationDidFinishLaunching()) {
-        QTextStream(stderr) << "kolventra: the built-in defaults file cannot be read\n";
+        const QString path = delegate.defaultsFilePath();
+        QTextStream(stderr) << "kolventra: the built-in defaults file " << path
+                            << (QFileInfo::exists(path) ? " cannot be read\n" : " does not exist\n");
         return 1;
     }
     return app.exec();

@@ -5,8 +5,9 @@
 # <build>/desktop/, where the tests validate them, and installed from there.
 # Included from resources/CMakeLists.txt.
 
+# The entry starts the program by its name, found on the PATH as desktops
+# expect, so that it holds for whichever prefix the installation is given.
 set(KOLVENTRA_APP_EXEC_NAME kolventra)
-set(KOLVENTRA_APP_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/${KOLVENTRA_APP_EXEC_NAME})
 
 set(KOLVENTRA_DESKTOP_FILE ${PROJECT_BINARY_DIR}/desktop/${KOLVENTRA_APP_ID}.desktop)
 set(KOLVENTRA_METAINFO_FILE ${PROJECT_BINARY_DIR}/desktop/${KOLVENTRA_APP_ID}.metainfo.xml)

@@ -4,9 +4,9 @@
 # kolventra_udevrule (tools/udevrule) after they have been generated.
 # Included from resources/CMakeLists.txt, which defines KOLVENTRA_PROFILE_FILES.
 #
-# udev reads rules from /etc/udev/rules.d and <prefix>/lib/udev/rules.d with
-# the prefix /usr; for any other installation prefix the rule goes to
-# /etc/udev/rules.d unless KOLVENTRA_UDEV_RULES_DIR says otherwise.
+# Where the rule is installed is decided at install time, from the prefix
+# `cmake --install` is given (see InstallRule.cmake.in), unless
+# KOLVENTRA_UDEV_RULES_DIR names a folder.
 
 set(KOLVENTRA_UDEV_RULE ${PROJECT_BINARY_DIR}/udev/70-kolventra.rules)
 
@@ -26,14 +26,19 @@ add_custom_command(
   VERBATIM)
 add_custom_target(kolventra_udev_rule ALL DEPENDS ${KOLVENTRA_UDEV_RULE})
 
-if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-  set(_kolventra_udev_dir "lib/udev/rules.d")
-else()
-  set(_kolventra_udev_dir "/etc/udev/rules.d")
+# Earlier configures chose the folder themselves and kept their choice in
+# the cache, where it would now override the decision at install time. Only
+# such automatic values are dropped; a folder someone gave stays.
+get_property(_kolventra_udev_doc CACHE KOLVENTRA_UDEV_RULES_DIR PROPERTY HELPSTRING)
+if(_kolventra_udev_doc STREQUAL "Where the udev rule is installed (relative paths are below the installation prefix)"
+   AND KOLVENTRA_UDEV_RULES_DIR MATCHES "^(lib/udev/rules\\.d|/etc/udev/rules\\.d)$")
+  unset(KOLVENTRA_UDEV_RULES_DIR CACHE)
 endif()
-set(KOLVENTRA_UDEV_RULES_DIR "${_kolventra_udev_dir}" CACHE PATH
-    "Where the udev rule is installed (relative paths are below the installation prefix)")
-install(FILES ${KOLVENTRA_UDEV_RULE} DESTINATION ${KOLVENTRA_UDEV_RULES_DIR})
+set(KOLVENTRA_UDEV_RULES_DIR "" CACHE PATH
+    "Folder the udev rule is installed to (relative: below the installation prefix); empty: chosen at install time from the prefix")
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/InstallRule.cmake.in ${PROJECT_BINARY_DIR}/udev/InstallRule.cmake @ONLY)
+install(SCRIPT ${PROJECT_BINARY_DIR}/udev/InstallRule.cmake)
 
 # The device tests check the generated rule against the shipped models.
 function(kolventra_add_udev_rule_dependency)

@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QWidget>
 #include <map>
+#include <optional>
 
 namespace shots {
 
@@ -54,6 +57,18 @@ private:
     QString folder_;
 };
 
+// The offscreen platform has no window system, and says so each time a
+// window is raised or grabs the keyboard; the pictures need neither.
+QtMessageHandler defaultMessages = nullptr;
+
+void screenshotMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")) &&
+        QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    defaultMessages(type, context, message);
+}
+
 } // namespace
 
 ShotRegistrar::ShotRegistrar(const char* group, ShotFunction function)
@@ -72,7 +87,18 @@ int main(int argc, char** argv)
         screenshots = screenshots || QByteArray(argv[i]) == "--screenshots";
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Outside a desktop session (a build machine, a container) there is no
+    // per-user runtime folder; the pictures are made in a private one rather
+    // than in a shared fallback that Qt warns about.
+    std::optional<QTemporaryDir> runtimeFolder;
+    if (screenshots && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtimeFolder.emplace();
+        if (runtimeFolder->isValid())
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
+    }
     QApplication app(argc, argv);
+    if (screenshots)
+        shots::defaultMessages = qInstallMessageHandler(shots::screenshotMessages);
     const QStringList args = app.arguments();
     const qsizetype smoke = args.indexOf(QStringLiteral("--smoke"));
     if (smoke >= 0) {
