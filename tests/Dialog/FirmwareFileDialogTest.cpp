@@ -3,6 +3,7 @@
 // dialog ended from outside while its chooser is open.
 #include "Dialog/DialogFirmwareFileSelect.h"
 #include "Dialog/FirmwareImage.h"
+#include "support/NamedPipe.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/RecordingDialogHost.h"
 #include "support/ui/ScriptedFileChooser.h"
@@ -153,6 +154,33 @@ TEST_F(FirmwareFileDialog, DeviceVersionsDecideAsText)
     EXPECT_EQ(d->checkTargetFileType(path), AppError::UiCancel);
     kb->setModelNumber(QString());
     EXPECT_EQ(d->checkTargetFileType(path), AppError::UiCancel);
+}
+
+TEST_F(FirmwareFileDialog, OnlyARegularFileIsOpened)
+{
+    // Opened and read plainly, the pipe would wait for a writer and the
+    // device would deliver zeros until memory runs out.
+    const testsupport::NamedPipe pipe(dir.path() + QStringLiteral("/pipe.vxb"));
+    ASSERT_TRUE(pipe.made());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.path() + QStringLiteral("/zero.vxb")));
+    ASSERT_TRUE(QFile::link(write("fw.vxb", good()), dir.path() + QStringLiteral("/link.vxb")));
+
+    auto d = open(dir.path());
+    for (const char* name : {"pipe.vxb", "zero.vxb"}) {
+        pick(*d, dir.path() + u'/' + QString::fromLatin1(name));
+        boxes.messageBoxes.clear();
+        QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+        EXPECT_EQ(messageKeys(boxes), QStringList{"FailedToAccessFile"}) << name;
+        EXPECT_TRUE(d->isVisible()) << name;
+        EXPECT_FALSE(pipe.readerWaited()) << name;
+    }
+    // A link to a firmware file is followed.
+    pick(*d, dir.path() + QStringLiteral("/link.vxb"));
+    boxes.messageBoxes.clear();
+    QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(boxes), (QStringList{"CheckKeyboardFirmwareUpdate", "CheckNotDisconnectUSBCacle"}));
+    EXPECT_EQ(d->result(), 1);
+    EXPECT_EQ(emulated->writeCount(), 0);
 }
 
 TEST_F(FirmwareFileDialog, UpdateNeedsTheCheckTwoConfirmationsAndNoSecondDevice)
