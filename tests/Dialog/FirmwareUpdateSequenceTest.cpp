@@ -7,7 +7,6 @@
 #include "CustomControl/BackgroundView.h"
 #include "Dialog/FirmwareImage.h"
 #include "Platform/Strings.h"
-#include "support/NamedPipe.h"
 #include "support/ui/FirmwareFiles.h"
 
 #include "ProfileDialogFixture.h"
@@ -19,6 +18,8 @@
 
 #include <algorithm>
 #include <numeric>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -250,8 +251,7 @@ TEST_F(KeyboardUpdate, FileRemovedOrChangedAfterItsCheckSendsNothing)
 TEST_F(KeyboardUpdate, FileThatIsNoRegularFileSendsNothing)
 {
     const QString pipePath = dir.path() + QStringLiteral("/pipe.vxb");
-    const testsupport::NamedPipe pipe(pipePath);
-    ASSERT_TRUE(pipe.made());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipePath).constData(), 0600), 0);
     const QString zeroPath = dir.path() + QStringLiteral("/zero.vxb");
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zeroPath));
     for (const QString& path : {pipePath, zeroPath}) {
@@ -262,7 +262,6 @@ TEST_F(KeyboardUpdate, FileThatIsNoRegularFileSendsNothing)
         EXPECT_EQ(emulated->writeCount(), 0) << path.toStdString();
         EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"}) << path.toStdString();
         EXPECT_TRUE(kb->hidIsOpened()) << path.toStdString();
-        EXPECT_FALSE(pipe.readerWaited()) << path.toStdString();
     }
 }
 
