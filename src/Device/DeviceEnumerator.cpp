@@ -182,6 +182,19 @@ AppError DeviceEnumerator::enumDeviceProfile(bool verifyProfile)
     return result;
 }
 
+std::shared_ptr<DeviceProfile> DeviceEnumerator::readPackage(const QString& path, AppError& result)
+{
+    std::shared_ptr<DeviceProfile> description = readDescription(path, result);
+    if (description)
+        description->profilePath = path;
+    return description;
+}
+
+bool DeviceEnumerator::hasLoadablePictures(const DeviceProfile& description)
+{
+    return picturesLoad(description);
+}
+
 std::vector<DeviceEnumerator::DeviceEnumEntry> DeviceEnumerator::GetDevicePathList()
 {
     const std::array<UsagePair, 2> usages{{{uint16_t(usagePage), 1}, {uint16_t(usagePage), 2}}};

@@ -79,6 +79,17 @@ public:
     // malformed description.
     AppError enumDeviceProfile(bool verifyProfile);
 
+    // One description package judged as enumDeviceProfile() judges the
+    // packages of the per-user folder: a file whose extension is exactly
+    // "key" or "mou", with a description that reads and is well-formed.
+    // Null otherwise, with `result` the read error (FileRead for another
+    // extension) or BadParam; on success it comes back with profilePath set.
+    static std::shared_ptr<DeviceProfile> readPackage(const QString& path, AppError& result);
+    // The pictures of a description from readPackage() load and decode
+    // within the picture caps, as enumDeviceProfile(true) requires and as
+    // connecting the device needs them.
+    static bool hasLoadablePictures(const DeviceProfile& description);
+
     // The attached devices (vendor interface with usage 1 or 2) whose vendor
     // and product IDs match a description, in the order the HID layer lists
     // them, one entry per location (a device with two vendor interfaces is

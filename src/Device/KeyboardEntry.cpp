@@ -143,7 +143,7 @@ AppError KeyboardEntry::loadProfile(const QString& path)
     keytopList.clear();
     keytopList.reserve(description.keytopList.size());
     for (const KeyboardProfile::KeytopEntry& key : description.keytopList) {
-        if (!(key.code >= 0 && key.code < int(kKeyCount)) && key.code != KeytopEntry::kNoKeyCode) {
+        if (!KeytopEntry::isDescribableCode(key.code)) {
             Logger::log(std::string("Keyboard Profile load Bad Param."), __FILE__, __LINE__,
                         "loadProfile(path:)");
             return AppError::BadParam;
@@ -159,6 +159,17 @@ AppError KeyboardEntry::loadProfile(const QString& path)
 
     flippedKeytopFrame();
     profilePath = path;
+    return AppError::NoError;
+}
+
+AppError KeyboardEntry::checkDescription(const KeyboardProfile& description)
+{
+    if (description.hasMalformedText)
+        return AppError::BadParam;
+    for (const KeyboardProfile::KeytopEntry& key : description.keytopList) {
+        if (!KeytopEntry::isDescribableCode(key.code))
+            return AppError::BadParam;
+    }
     return AppError::NoError;
 }
 

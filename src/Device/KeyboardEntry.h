@@ -39,6 +39,8 @@
 #include <span>
 #include <vector>
 
+class KeyboardProfile;
+
 // One key of the keyboard picture and its device state.
 class KeytopEntry {
 public:
@@ -48,6 +50,12 @@ public:
     KeytopEntry() = default;
     KeytopEntry(KeytopEntryType type, QString name, int code, int group, std::vector<QRectF> keytop,
                 std::vector<QRectF> frame, QRectF ledFrame);
+
+    // A code a description may give a key: 0..127, or kNoKeyCode.
+    static constexpr bool isDescribableCode(int code)
+    {
+        return (code >= 0 && code < int(KolventraKeyboard::kKeyCount)) || code == kNoKeyCode;
+    }
 
     // The key takes per-key settings (APC level, lock) from and to the
     // device: a Button whose code indexes the 128-entry lists.
@@ -142,6 +150,9 @@ public:
     // view's bottom-up coordinates (height of AppParam::mainFrame) and
     // profilePath becomes `path`.
     AppError loadProfile(const QString& path) override;
+    // Whether loadProfile() takes a description that was read: BadParam for
+    // a text that did not convert or a key code it refuses, else NoError.
+    static AppError checkDescription(const KeyboardProfile& description);
     // Ends a session still open (result ignored), closes, opens the keyboard
     // at `location`, sends the start notice, arms the pacing and reads model
     // number and firmware versions. AbortFirmwareUpdate (an interrupted

@@ -1,9 +1,10 @@
 #include "Dialog/DialogAppendKeyboard.h"
 
 #include "AppParam.h"
+#include "Device/DeviceEnumerator.h"
+#include "Device/KeyboardEntry.h"
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
-#include "Utility/ProfilePackage.h"
 #include "XML/KeyboardProfile.h"
 
 #include <QFileInfo>
@@ -33,29 +34,39 @@ AppError DialogAppendKeyboard::checkTargetFileType(const QString& path)
         AppUtil::messageBox(QString::fromLatin1(key), QStringLiteral("OK"), QString());
         return result;
     };
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    // A folder, a device or a pipe is no package (and a pipe would block
+    // whoever opens it).
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return refuse("FailedToAccessFile", AppError::FileNotExist);
     // Nothing chosen yet: the path is still the folder the chooser starts in.
     if (pathLabel()->text().isEmpty())
         return refuse("FailedToAccessFile", AppError::FileNotExist);
 
-    KeyboardProfile description;
-    const AppError loaded = AppUtil::loadProfile(path, description, QStringLiteral("Profile.xml"));
-    if (loaded != AppError::NoError)
-        return refuse("FirmwareFileInvaliedOrCorrupted", loaded);
-    // A description the enumeration would leave out (unreadable IDs or
-    // texts, a version text that does not read) is as corrupt as one that
-    // could not be read.
-    const std::optional<double> version = versionNumber(description.profileVersion);
-    if (!version || description.validate() != AppError::NoError)
-        return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
-    if (*version < AppParam::supportKeyboardProfileVersion)
+    // The package is judged as the enumeration and the connection will use
+    // it once it is in the per-user folder, so that a package accepted here
+    // is listed and connects: a keyboard package (".key" exactly) with a
+    // well-formed description ...
+    AppError loaded = AppError::NoError;
+    const std::shared_ptr<DeviceProfile> read = DeviceEnumerator::readPackage(path, loaded);
+    const auto* description = dynamic_cast<const KeyboardProfile*>(read.get());
+    if (!description) {
+        const bool readError = loaded != AppError::NoError && loaded != AppError::BadParam;
+        return refuse("FirmwareFileInvaliedOrCorrupted", readError ? loaded : AppError::FileRead);
+    }
+    // ... whose version is supported and not older than the installed one ...
+    const std::optional<double> version = versionNumber(description->profileVersion);
+    if (!version || *version < AppParam::supportKeyboardProfileVersion)
         return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
     for (const auto& installed : AppParam::targetProfileList) {
-        if (installed && installed->modelNumber == description.modelNumber
+        if (installed && installed->modelNumber == description->modelNumber
             && installed->dProfileVersion > *version)
             return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
     }
+    // ... whose keys carry codes the keyboard model takes, and whose pictures
+    // decode within the picture caps.
+    if (KeyboardEntry::checkDescription(*description) != AppError::NoError
+        || !DeviceEnumerator::hasLoadablePictures(*description))
+        return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
     return AppError::NoError;
 }
 

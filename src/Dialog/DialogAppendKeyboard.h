@@ -1,10 +1,12 @@
 #pragma once
 // The description package dialog: the user picks a keyboard description
-// package (".key") and presses Append. The package must hold a readable,
-// well-formed keyboard description whose version is supported and not older
-// than the installed description of the same model. The dialog copies
-// nothing: on 1 the caller hands filePath() to the main window, which adds
-// the package.
+// package (".key") and presses Append. The package must be a regular file
+// named "*.key" holding a readable, well-formed keyboard description whose
+// version is supported and not older than the installed description of the
+// same model, whose key codes the keyboard model takes and whose pictures
+// decode: what the device enumeration and the connection need from it. The
+// dialog copies nothing: on 1 the caller hands filePath() to the main window,
+// which adds the package.
 
 #include "Dialog/FilePickDialog.h"
 #include "Utility/AppError.h"
@@ -27,7 +29,8 @@ public:
     void pushCancel() override;
 
     // The package check; shows its own message box on a refusal. NoError,
-    // FileNotExist, the loader's error, or FileRead.
+    // FileNotExist (nothing chosen, or not a regular file), the loader's
+    // error, or FileRead.
     AppError checkTargetFileType(const QString& path);
 
     // The version number of a description's version text ("X_1_2_5" gives

@@ -6,8 +6,6 @@
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 
 DialogFirmwareFileSelect::DialogFirmwareFileSelect(const QString& updatePath, QWidget* parent)
@@ -28,27 +26,18 @@ AppError DialogFirmwareFileSelect::checkTargetFileType(const QString& path)
         AppUtil::messageBox(QString::fromLatin1(key), QStringLiteral("OK"), QString());
         return result;
     };
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
+    QByteArray bytes;
+    switch (firmware::readFile(path, bytes)) {
+    case firmware::ReadOutcome::Read:
+        break;
+    case firmware::ReadOutcome::NotARegularFile:
         return refuse("FailedToAccessFile", AppError::FileNotExist);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    case firmware::ReadOutcome::Failed:
         return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
-    // Anything longer than the largest image that can be sent is refused
-    // without reading it whole.
-    if (file.size() > firmware::kMaxImageSize + 2)
-        return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return refuse("FirmwareFileInvaliedOrCorrupted", AppError::FileRead);
-
+    }
     const std::shared_ptr<IDeviceEntry> device = AppParam::device;
-    const std::optional<QString> model = device ? device->modelNumber() : std::nullopt;
-    // A device that reports no version compares as "", which any file passes.
-    std::optional<QString> version = device ? device->firmwareVersionCompare() : std::nullopt;
-    if (!version)
-        version = QString();
-    const firmware::Verdict verdict = firmware::check(bytes, model, version);
+    const firmware::Verdict verdict =
+        device ? firmware::checkFor(bytes, *device) : firmware::check(bytes, std::nullopt, QString());
     if (verdict != firmware::Verdict::Good)
         return refuse(firmware::messageKey(verdict).toLatin1().constData(), firmware::resultOf(verdict));
     return AppError::NoError;

@@ -24,7 +24,8 @@ public:
     void pushOK() override;
 
     // The file check against the current device; shows its own message box
-    // on a refusal. NoError, FileNotExist, FileRead or UiCancel.
+    // on a refusal. NoError, FileNotExist (nothing there, or not a regular
+    // file), FileRead or UiCancel.
     AppError checkTargetFileType(const QString& path);
 
     // Whether another device of the connected model is attached; asks the

@@ -15,7 +15,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -144,17 +143,12 @@ bool DialogFirmwareUpdate::deviceUsable() const
 
 AppError DialogFirmwareUpdate::readImage(QByteArray& image)
 {
-    QFile file(AppParam::firmwareFilePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return AppError::FileRead;
-    if (file.size() > firmware::kMaxImageSize + 2)
-        return AppError::FileRead;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.size() < 2)
+    QByteArray bytes;
+    if (firmware::readFile(AppParam::firmwareFilePath, bytes) != firmware::ReadOutcome::Read)
         return AppError::FileRead;
     // The file may have changed since it was checked: the bytes that are
-    // about to be sent must still be intact and built for this model.
-    if (firmware::check(bytes, device_->modelNumber(), std::nullopt) != firmware::Verdict::Good)
+    // about to be sent must pass that check again, the version included.
+    if (firmware::checkFor(bytes, *device_) != firmware::Verdict::Good)
         return AppError::FileRead;
     image = firmware::imageOf(bytes);
     return AppError::NoError;

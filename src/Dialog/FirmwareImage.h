@@ -17,6 +17,8 @@
 
 #include "Utility/AppError.h"
 
+class IDeviceEntry;
+
 namespace firmware {
 
 // Smallest file: the checksum and a 64 KiB image.
@@ -26,6 +28,8 @@ inline constexpr qsizetype kChunkSize = 57;
 // The chunk number travels in 16 bits: no image may need more chunks.
 inline constexpr qsizetype kMaxChunks = 0x10000;
 inline constexpr qsizetype kMaxImageSize = kMaxChunks * kChunkSize;
+// Largest file that can be sent: the checksum and the largest image.
+inline constexpr qsizetype kMaxFileLength = kMaxImageSize + 2;
 // Offsets inside the image (the file offset minus 2).
 inline constexpr qsizetype kModelOffset = 0xFFF0;
 inline constexpr qsizetype kModelLength = 8;
@@ -72,6 +76,25 @@ bool isIntact(const QByteArray& file);
 // equal version may be written again).
 Verdict check(const QByteArray& file, const std::optional<QString>& deviceModel,
               const std::optional<QString>& deviceVersion);
+
+// check() against what `device` reports: its model number and its version
+// (a device that reports no version compares as "", which every file
+// passes). The firmware file dialog judges the chosen file with it, and the
+// update judges the bytes it is about to send with it once more.
+Verdict checkFor(const QByteArray& file, const IDeviceEntry& device);
+
+enum class ReadOutcome {
+    Read,
+    NotARegularFile, // a folder, a device, a pipe, a socket, or nothing there
+    Failed,          // could not be opened or read
+};
+
+// Reads the firmware file at `path` into `bytes` (emptied unless Read).
+// Only a regular file (symbolic links followed) is opened: a device or a
+// pipe could block the reader or feed it without end. At most
+// kMaxFileLength + 1 bytes are read, enough for check() to refuse a file
+// that is too long, whatever size the file system reports.
+ReadOutcome readFile(const QString& path, QByteArray& bytes);
 
 } // namespace firmware
 

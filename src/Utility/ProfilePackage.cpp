@@ -129,6 +129,8 @@ AppError saveProfileData(const QString& path, const std::optional<QByteArray>& x
         return AppError::FileNotExist;
     // A symbolic link stays; its target is replaced.
     const ZipUtil::PackageLock lock(path);
+    if (lock.isBusy())
+        return AppError::FileNotExist;
     const QFileInfo target(ZipUtil::writeTarget(path));
     if (target.isDir() || !target.absoluteDir().exists())
         return AppError::FileNotExist;

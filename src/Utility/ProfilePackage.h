@@ -19,6 +19,8 @@
 // appendProfile adds or replaces one member and keeps the others and their
 // index entries in order (ZipUtil::append). The file is replaced atomically;
 // on any failure the result is FileNotExist and the old file is unchanged.
+// Both take the folder's package lock (ZipUtil::PackageLock) first; a lock
+// another writer keeps past its wait limit is such a failure.
 // Staging happens in a private temporary folder that is always removed.
 //
 // A model works with the templates below when it names its reader-and-writer

@@ -232,13 +232,25 @@ PackageLock::PackageLock(const QString& filePath)
     fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0)
         return;
-    int rc;
-    do {
-        rc = ::flock(fd_, LOCK_EX);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0) {
-        ::close(fd_);
-        fd_ = -1;
+    // Tried without blocking and again after short pauses: a holder that
+    // never lets go (another program hung while saving) must not freeze the
+    // window for good.
+    constexpr platform::Seconds kRetryPause{0.05};
+    const auto deadline = platform::now()
+        + std::chrono::duration_cast<platform::Clock::duration>(platform::scaled(kWaitLimit));
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+            return;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EWOULDBLOCK || platform::now() >= deadline) {
+            busy_ = error == EWOULDBLOCK;
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+        platform::sleepFor(kRetryPause);
     }
 }
 
@@ -333,6 +345,8 @@ AppError deleteMember(const QString& filePath, const QString& name)
     if (!isValidMemberName(name))
         return AppError::BadParam;
     const PackageLock lock(filePath);
+    if (lock.isBusy())
+        return AppError::FileWrite;
     const QFileInfo archive(writeTarget(filePath));
     if (!archive.isFile())
         return AppError::FileWrite;
@@ -425,6 +439,8 @@ AppError append(const QString& filePath, const FileList& fileList)
     // The index is read, changed and written back: nobody else may change the
     // package meanwhile.
     const PackageLock lock(filePath);
+    if (lock.isBusy())
+        return AppError::FileNotExist;
     const QFileInfo target(writeTarget(filePath));
     if ((target.exists() && !target.isFile()) || !target.absoluteDir().exists())
         return AppError::FileNotExist;

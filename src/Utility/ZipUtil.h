@@ -62,8 +62,8 @@ bool contains(const QString& filePath, const QString& name);
 
 // Removes one member: "zip -d <file> <member>". NoError when the member is
 // gone afterwards (also when it was never there); BadParam for a name that
-// is not valid; FileWrite when the archive is missing or the tool fails (the
-// archive is then unchanged).
+// is not valid; FileWrite when the archive is missing, the tool fails or the
+// folder stays locked by another writer (the archive is then unchanged).
 AppError deleteMember(const QString& filePath, const QString& name);
 
 // Adds the named files of srcFolderPath to the archive: "zip [-l] <archive>
@@ -88,8 +88,9 @@ using FileList = std::vector<std::pair<QString, QByteArray>>;
 // over the bytes exactly as given (convert XML with AppUtil::dataConvertCRLF
 // first; binary members such as pictures go in unchanged). A missing file is
 // created. BadParam for an empty list or a name that is not valid (or
-// "index.xml" itself); FileNotExist when staging or the tool fails, and then
-// the old file is byte-identical.
+// "index.xml" itself); FileNotExist when staging or the tool fails or the
+// folder stays locked by another writer, and then the old file is
+// byte-identical.
 AppError append(const QString& filePath, const FileList& fileList);
 
 // The file a write to `path` must replace: symbolic links are followed (every
@@ -102,19 +103,27 @@ QString writeTarget(const QString& path);
 // (after writeTarget), held from construction to destruction. Every
 // read-modify-write of a package (append, deleteMember, saving a profile)
 // takes it, so two processes writing packages in one folder at once take
-// turns instead of losing each other's members. Blocks until the lock is
-// free; isLocked() is false when the folder could not be opened or locked
-// (the write then goes ahead unlocked, as before).
+// turns instead of losing each other's members. While another holder has it
+// the constructor waits, at most kWaitLimit (on the platform time scale);
+// after that isBusy() is true and the write must not go ahead: the caller
+// fails it before touching anything. isLocked() is false also when the
+// folder could not be opened or locked for another reason (the write then
+// goes ahead unlocked).
 class PackageLock {
 public:
+    // Longest wait for a lock another holder keeps.
+    static constexpr std::chrono::seconds kWaitLimit{3};
+
     explicit PackageLock(const QString& filePath);
     ~PackageLock();
     PackageLock(const PackageLock&) = delete;
     PackageLock& operator=(const PackageLock&) = delete;
     bool isLocked() const { return fd_ >= 0; }
+    bool isBusy() const { return busy_; }
 
 private:
     int fd_ = -1;
+    bool busy_ = false;
 };
 
 // --- test seams -------------------------------------------------------------

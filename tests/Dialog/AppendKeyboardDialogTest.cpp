@@ -2,6 +2,7 @@
 // version, not older than the installed description of its model), the
 // version rule, and when Append and Cancel give the help items back.
 #include "Dialog/DialogAppendKeyboard.h"
+#include "Utility/ProfilePackage.h"
 #include "XML/KeyboardProfile.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/RecordingDialogHost.h"
@@ -10,7 +11,10 @@
 #include "ProfileDialogFixture.h"
 
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,6 +147,86 @@ TEST_F(AppendDialog, PackageCheckRefusesWhatCannotBeInstalled)
         EXPECT_EQ(d->filePath(), c.path) << c.name;
         EXPECT_EQ(d->pathLabel()->text(), QFileInfo(c.path).fileName()) << c.name;
     }
+}
+
+TEST_F(AppendDialog, PackageCheckRefusesWhatCouldNeverBeListedOrConnected)
+{
+    // A copy of the shipped package whose description has `from` replaced
+    // by `to`, with `members` added or replaced.
+    auto edited = [this](const QString& name, const QString& from, const QString& to,
+                         const ZipUtil::FileList& members = {}) {
+        const QString path = dir.path() + u'/' + name;
+        EXPECT_TRUE(fwtest::makePackage(source, path, {}));
+        QByteArray xml;
+        EXPECT_EQ(AppUtil::loadCheckedMember(path, QStringLiteral("Profile.xml"), xml), AppError::NoError);
+        QString text = QString::fromUtf8(xml);
+        EXPECT_TRUE(text.contains(from)) << from.toStdString();
+        text.replace(from, to);
+        EXPECT_EQ(AppUtil::appendProfileData(path, text.toUtf8(), QStringLiteral("Profile.xml")), AppError::NoError);
+        if (!members.empty()) {
+            EXPECT_EQ(ZipUtil::append(path, members), AppError::NoError);
+        }
+        return path;
+    };
+    const QString image = QStringLiteral("<KeyboardImage>keyboard.png</KeyboardImage>");
+    auto picture = [&](const char* name, const QString& member, const ZipUtil::FileList& members = {}) {
+        return edited(QString::fromLatin1(name), image, QStringLiteral("<KeyboardImage>%1</KeyboardImage>").arg(member),
+                      members);
+    };
+    // A picture member stored as a symbolic link to a picture beside it.
+    const QString linked = picture("linked.key", QStringLiteral("shortcut.png"));
+    {
+        QTemporaryDir staging;
+        ASSERT_TRUE(QFile::link(QStringLiteral("keyboard.png"), staging.filePath(QStringLiteral("shortcut.png"))));
+        QProcess zip;
+        zip.setWorkingDirectory(staging.path());
+        zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-y"), linked, QStringLiteral("shortcut.png")});
+        ASSERT_TRUE(zip.waitForFinished(30000) && zip.exitCode() == 0);
+    }
+    const QString mouse = dir.path() + QStringLiteral("/mouse.mou");
+    ASSERT_TRUE(QFile::copy(dlgtest::shippedPackage(shipped::kModels[2]), mouse));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + QStringLiteral("/pipe.key")).constData(), 0600), 0);
+
+    struct Case {
+        const char* name;
+        QString path;
+        const char* key;
+    };
+    const char* corrupt = "FirmwareFileInvaliedOrCorrupted";
+    const std::vector<Case> cases{
+        {"a keyboard package named as the settings file", package("Application.ini", QStringLiteral("M_1_2_0")),
+         corrupt},
+        {"an extension in capitals", package("Upper.KEY", QStringLiteral("M_1_2_0")), corrupt},
+        {"a mouse package", mouse, corrupt},
+        {"a picture outside the package", picture("up.key", QStringLiteral("../keyboard.png")), corrupt},
+        {"a picture at an absolute path", picture("abs.key", dir.path() + QStringLiteral("/keyboard.png")), corrupt},
+        {"a picture that is a symbolic link", linked, corrupt},
+        {"a picture above the picture size cap",
+         picture("big.key", QStringLiteral("big.png"), {{QStringLiteral("big.png"), QByteArray(9 << 20, '\0')}}),
+         corrupt},
+        {"a picture that is text",
+         picture("text.key", QStringLiteral("text.png"), {{QStringLiteral("text.png"), "not a picture"}}), corrupt},
+        {"a picture that is missing", picture("missing.key", QStringLiteral("nowhere.png")), corrupt},
+        {"a picture claiming 100000 x 100000 pixels",
+         picture("huge.key", QStringLiteral("huge.png"), {{QStringLiteral("huge.png"), "P6\n100000 100000\n255\n"}}),
+         corrupt},
+        {"a key code above the table",
+         edited("code300.key", QStringLiteral("<Code>37</Code>"), QStringLiteral("<Code>300</Code>")), corrupt},
+        {"a negative key code",
+         edited("code-7.key", QStringLiteral("<Code>37</Code>"), QStringLiteral("<Code>-7</Code>")), corrupt},
+        {"a pipe", dir.path() + QStringLiteral("/pipe.key"), "FailedToAccessFile"},
+    };
+    for (const Case& c : cases) {
+        auto d = open();
+        const AppError r = choose(*d, c.path);
+        EXPECT_NE(r, AppError::NoError) << c.name;
+        EXPECT_EQ(messageKeys(controller), QStringList{QString::fromLatin1(c.key)}) << c.name;
+        QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+        EXPECT_EQ(d->result(), 0) << c.name;
+    }
+    // Each of them is a sound package but for its one fault.
+    auto d = open();
+    EXPECT_EQ(choose(*d, edited("sound.key", image, image)), AppError::NoError);
 }
 
 TEST_F(AppendDialog, AppendBeforeChoosingOrOfAMissingFileIsRefused)

@@ -15,6 +15,8 @@
 
 #include <deque>
 
+#include <sys/stat.h>
+
 namespace {
 
 using dlgtest::messageKeys;
@@ -153,6 +155,32 @@ TEST_F(FirmwareFileDialog, DeviceVersionsDecideAsText)
     EXPECT_EQ(d->checkTargetFileType(path), AppError::UiCancel);
     kb->setModelNumber(QString());
     EXPECT_EQ(d->checkTargetFileType(path), AppError::UiCancel);
+}
+
+TEST_F(FirmwareFileDialog, OnlyARegularFileIsOpened)
+{
+    // Opened and read plainly, the pipe (nobody writes to it) would wait for
+    // a writer for ever and the device would deliver zeros until memory runs
+    // out.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + QStringLiteral("/pipe.vxb")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.path() + QStringLiteral("/zero.vxb")));
+    ASSERT_TRUE(QFile::link(write("fw.vxb", good()), dir.path() + QStringLiteral("/link.vxb")));
+
+    auto d = open(dir.path());
+    for (const char* name : {"pipe.vxb", "zero.vxb"}) {
+        pick(*d, dir.path() + u'/' + QString::fromLatin1(name));
+        boxes.messageBoxes.clear();
+        QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+        EXPECT_EQ(messageKeys(boxes), QStringList{"FailedToAccessFile"}) << name;
+        EXPECT_TRUE(d->isVisible()) << name;
+    }
+    // A link to a firmware file is followed.
+    pick(*d, dir.path() + QStringLiteral("/link.vxb"));
+    boxes.messageBoxes.clear();
+    QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(boxes), (QStringList{"CheckKeyboardFirmwareUpdate", "CheckNotDisconnectUSBCacle"}));
+    EXPECT_EQ(d->result(), 1);
+    EXPECT_EQ(emulated->writeCount(), 0);
 }
 
 TEST_F(FirmwareFileDialog, UpdateNeedsTheCheckTwoConfirmationsAndNoSecondDevice)

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include <sys/stat.h>
+
 namespace {
 
 using dlgtest::messageKeys;
@@ -212,6 +214,14 @@ TEST_F(KeyboardUpdate, LostOrClosedKeyboardMidTransferFailsInsteadOfReportingDon
 TEST_F(KeyboardUpdate, FileRemovedOrChangedAfterItsCheckSendsNothing)
 {
     QByteArray otherModel = fwtest::makeFirmware("KVK112A1", fwtest::versionBytes(*kb->firmwareVersionCompare()));
+    // An intact image of the model, one step older than the keyboard's.
+    auto older = fwtest::versionBytes(*kb->firmwareVersionCompare());
+    ASSERT_NE(older, (std::array<uint8_t, 3>{}));
+    for (size_t i = older.size(); i-- > 0;) {
+        if (older[i]-- != 0)
+            break;
+    }
+    const QByteArray olderImage = fwtest::makeFirmware(kb->modelNumber()->toLatin1(), older);
     QByteArray changed = file;
     changed[5000] = char(changed[5000] ^ 1);
     struct Case {
@@ -221,7 +231,8 @@ TEST_F(KeyboardUpdate, FileRemovedOrChangedAfterItsCheckSendsNothing)
     for (const Case& c : std::vector<Case>{{"removed", std::nullopt},
                                            {"a byte changed", changed},
                                            {"cut short", file.left(60000)},
-                                           {"another model's image", otherModel}}) {
+                                           {"another model's image", otherModel},
+                                           {"an older image of the model", olderImage}}) {
         QFile::remove(AppParam::firmwareFilePath);
         if (c.bytes) {
             ASSERT_TRUE(fwtest::writeFile(AppParam::firmwareFilePath, *c.bytes));
@@ -234,6 +245,23 @@ TEST_F(KeyboardUpdate, FileRemovedOrChangedAfterItsCheckSendsNothing)
         EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"}) << c.name;
         EXPECT_TRUE(AppParam::keyboardSettingsChanged) << c.name;
         EXPECT_TRUE(kb->hidIsOpened()) << c.name;
+    }
+}
+
+TEST_F(KeyboardUpdate, FileThatIsNoRegularFileSendsNothing)
+{
+    const QString pipePath = dir.path() + QStringLiteral("/pipe.vxb");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipePath).constData(), 0600), 0);
+    const QString zeroPath = dir.path() + QStringLiteral("/zero.vxb");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zeroPath));
+    for (const QString& path : {pipePath, zeroPath}) {
+        AppParam::firmwareFilePath = path;
+        controller.messageBoxes.clear();
+        UpdateRun run(*emulated);
+        EXPECT_EQ(run.dialog.startUpdate(), AppError::FileRead) << path.toStdString();
+        EXPECT_EQ(emulated->writeCount(), 0) << path.toStdString();
+        EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"}) << path.toStdString();
+        EXPECT_TRUE(kb->hidIsOpened()) << path.toStdString();
     }
 }
 

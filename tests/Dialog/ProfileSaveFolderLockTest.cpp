@@ -1,0 +1,53 @@
+// Saving a profile while another program keeps the profile folder locked:
+// the save dialog waits a bounded time (on the fixture's time scale), then
+// shows its save-failure box and leaves every file as it was.
+#include "Dialog/DialogProfileSave.h"
+
+#include "ProfileDialogFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace dlgtest;
+
+class SaveUnderLock : public KeyboardFixture {};
+
+TEST_F(SaveUnderLock, LockKeptByAnotherProgramEndsInTheSaveFailureBoxAndChangesNoFile)
+{
+    saveProfile(userFolder + "kept.prf", "before");
+    const QByteArray keptHash = fileHash(userFolder + "kept.prf");
+    // Another program's lock: an open file description of its own.
+    const int other = ::open(QFile::encodeName(userFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+
+    std::unique_ptr<ProfileSaveDialog> d(ProfileSaveDialog::create());
+    d->show();
+    d->profileName()->selectAll();
+    typeText(d->profileName(), "fresh");
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    QTest::mouseClick(d->checkOverWiteButton(), Qt::LeftButton);
+    clickRow(d->listboxFileList(), 0);
+    ASSERT_EQ(d->profileName()->text(), "kept");
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    EXPECT_EQ(messageKeys(controller), (QStringList{"FailedToSaveProfile", "FailedToSaveProfile"}));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(fileHash(userFolder + "kept.prf"), keptHash);
+    EXPECT_EQ(QDir(userFolder).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.prf"});
+
+    // The other program is done: the same save goes through.
+    ::close(other);
+    controller.messageBoxes.clear();
+    QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    EXPECT_TRUE(controller.messageBoxes.empty());
+    EXPECT_EQ(d->result(), 1);
+}
+
+} // namespace
