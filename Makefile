@@ -33,11 +33,13 @@ run: bootstrap
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The sanitizer build runs with leak detection on; its options (sanitizer.env)
+# come from the build's configuration.
 test-sanitize: bootstrap
 	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVENTRA_SANITIZE=ON
 	cmake --build $(BUILD_SAN) -j $(JOBS)
-	cd $(BUILD_SAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_SAN) && env $$(cat sanitizer.env) QT_QPA_PLATFORM=offscreen \
+	  ctest --output-on-failure -j $(JOBS)
 
 bench: bootstrap
 	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
@@ -70,7 +72,6 @@ SEED ?= random
 soak: bootstrap
 	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVENTRA_SANITIZE=ON
 	cmake --build $(BUILD_SAN) -j $(JOBS) --target test_Stress
-	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	env $$(cat $(BUILD_SAN)/sanitizer.env) QT_QPA_PLATFORM=offscreen \
 	  KOLVENTRA_STRESS_STEPS=$(STEPS) KOLVENTRA_STRESS_SEED=$(SEED) \
 	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=RandomUser.WholeApplicationHoldsTogether

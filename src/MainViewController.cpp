@@ -101,6 +101,8 @@ MainViewController::MainViewController(QObject* parent) : QObject(parent)
             main->isFirmupdateEnding = false;
         }
     };
+    // The window first: the panels make their views in it.
+    buildWindow();
     for (FunctionTab tab : {FunctionTab::ApcSetting, FunctionTab::GamingSetting, FunctionTab::OtherSetting,
                             FunctionTab::MButtonSetting, FunctionTab::MLedSetting, FunctionTab::MSensorSetting,
                             FunctionTab::MOtherSetting}) {
@@ -115,7 +117,6 @@ MainViewController::MainViewController(QObject* parent) : QObject(parent)
         default: mouseOtherSettingController = std::move(panel); break;
         }
     }
-    buildWindow();
 }
 
 MainViewController::~MainViewController()
@@ -125,7 +126,8 @@ MainViewController::~MainViewController()
         keyEnum->plugInDeviceCallback = nullptr;
         keyEnum->plugOffDeviceCallback = nullptr;
     }
-    // The panels' views live in the window; let the panels go first.
+    // The panels go first and untie themselves from their views; the
+    // window then deletes every view with itself.
     apcSettingContoller.reset();
     gamingSettingController.reset();
     otherSettingController.reset();
@@ -242,7 +244,7 @@ void MainViewController::buildWindow()
     // mode in force; shown straight under the APC tab while the APC panel is.
     // It only reports, so clicks pass through it to the picture below.
     const QRectF selectFrame(QPointF(0, 0), layout::kApcModeStrip.size());
-    apcTabMenuSelectView = new TabMenuSettingView(selectFrame);
+    apcTabMenuSelectView = new TabMenuSettingView(selectFrame, mainView);
     apcTabMenuSelectView->setObjectName(QStringLiteral("apcTabMenuSelectView"));
     apcTabMenuSelectView->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
@@ -1062,7 +1064,7 @@ void MainViewController::placeBodyView(KeyboardView* view)
     view->show();
     mainFooterView->raise();
     mainHeaderView->raise();
-    if (apcTabMenuSelectView->parentWidget() == mainView)
+    if (!apcTabMenuSelectView->isHidden())
         apcTabMenuSelectView->raise();
     if (maskView)
         maskView->raise();
@@ -1253,7 +1255,6 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     FunctionPanel* panel = panelFor(tab);
     const bool mouse = AppParam::device && AppParam::device->deviceType() == DeviceType::Mouse;
     apcTabMenuSelectView->hide();
-    apcTabMenuSelectView->setParent(nullptr);
     int shown = 0;
     if (mouse) {
         shown = panel == mouseButtonSettingController.get() ? 1
@@ -1270,7 +1271,6 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     if (!mouse && panel == apcSettingContoller.get() && AppParam::device == device) {
         // Under the tab row rather than in it: the tabs keep their whole
         // click areas and the picture's frame is what the strip covers.
-        apcTabMenuSelectView->setParent(mainView);
         apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
         apcTabMenuSelectView->show();
         apcTabMenuSelectView->raise();

@@ -19,7 +19,7 @@ endif()
 add_custom_command(
   OUTPUT ${KOLVENTRA_UDEV_RULE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/udev
-  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+  COMMAND ${CMAKE_COMMAND} -E env ${KOLVENTRA_SANITIZER_ENV}
           $<TARGET_FILE:kolventra_udevrule> ${KOLVENTRA_UDEV_RULE} ${_kolventra_packages}
   DEPENDS kolventra_udevrule ${_kolventra_packages}
   COMMENT "Generating the udev rule of the shipped models"

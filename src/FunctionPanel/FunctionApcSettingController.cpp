@@ -34,10 +34,9 @@ int columnOfLevel(ApcLevel level)
 FunctionApcSettingController::FunctionApcSettingController(MainViewController& mainController)
     : mainController_(mainController)
 {
-    keyboardView_ = new KeyboardView;
+    keyboardView_ = makeWindowView<KeyboardView>(*mainController.mainView);
     keyboardView_->setObjectName(QStringLiteral("apcKeyboardView"));
     keyboardView_->delegate = this;
-    keyboardView_->hide();
 
     // The level radio: three cells in one row, each title in its level's
     // colour at full opacity.
@@ -72,12 +71,14 @@ FunctionApcSettingController::FunctionApcSettingController(MainViewController& m
 
 FunctionApcSettingController::~FunctionApcSettingController()
 {
-    // The menu and the picture may have been placed in the window; they go
-    // with the panel.
-    delete menuView_.data();
+    // The picture and the menu stay with the window; only their ties to
+    // this panel go.
+    if (menuView_)
+        menuView_->delegate = nullptr;
     if (keyboardView_)
         keyboardView_->delegate = nullptr;
-    delete keyboardView_.data();
+    if (radioGroup_)
+        radioGroup_->disconnect();
 }
 
 KeyboardView* FunctionApcSettingController::keyboardView()
@@ -142,7 +143,8 @@ void FunctionApcSettingController::initMenuItem()
         leftTop = QPointF(onWindow.left(), onWindow.top() + onWindow.height());
         width = onWindow.width();
     }
-    auto* menu = new TabMenuView(frame, leftTop, width, true, ButtonNo::None, nullptr);
+    auto* menu = makeWindowView<TabMenuView>(*mainController_.mainView, frame, leftTop, width, true,
+                                             ButtonNo::None, nullptr);
     menu->setObjectName(QStringLiteral("apcMenuView"));
     menu->appendItem(FunctionItem::Separate, tr_("Separate"));
     menu->updateMenu();

@@ -85,7 +85,7 @@ private:
     QPointer<KeyboardView> keyboardView_;
     QPointer<TabMenuView> menuView_;
     QPointer<QWidget> apcLevelRadio_;
-    QButtonGroup* radioGroup_ = nullptr;
+    QPointer<QButtonGroup> radioGroup_;
     FunctionItem selectedMenuItem_ = FunctionItem::Init;
     ApcLevel selectApcLevel_ = ApcLevel::None;
 };

@@ -5,6 +5,8 @@
 #include "CustomControl/NKButton.h"
 #include "Device/KeyboardEntry.h"
 #include "KeyboardView/KeyboardView.h"
+#include "MainView.h"
+#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -25,10 +27,9 @@ QString switchTitle()
 FunctionGamingSettingController::FunctionGamingSettingController(MainViewController& mainController)
     : mainController_(mainController)
 {
-    keyboardView_ = new KeyboardView;
+    keyboardView_ = makeWindowView<KeyboardView>(*mainController.mainView);
     keyboardView_->setObjectName(QStringLiteral("keyLockKeyboardView"));
     keyboardView_->delegate = this;
-    keyboardView_->hide();
 
     keylockButton_ = new NKButton(keyboardView_);
     keylockButton_->setObjectName(QStringLiteral("keylockButton"));
@@ -44,9 +45,11 @@ FunctionGamingSettingController::FunctionGamingSettingController(MainViewControl
 
 FunctionGamingSettingController::~FunctionGamingSettingController()
 {
+    // The picture stays with the window; only its ties to this panel go.
     if (keyboardView_)
         keyboardView_->delegate = nullptr;
-    delete keyboardView_.data();
+    if (keylockButton_)
+        keylockButton_->disconnect(keyboardView_);
 }
 
 KeyboardView* FunctionGamingSettingController::keyboardView()

@@ -9,6 +9,7 @@
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -49,12 +50,11 @@ protected:
 
 } // namespace
 
-FunctionMButtonSettingController::FunctionMButtonSettingController(MainViewController* mainController)
-    : mainController_(mainController)
+FunctionMButtonSettingController::FunctionMButtonSettingController(MainViewController& mainController)
+    : mainController_(&mainController)
 {
-    auto* view = new MButtonPanelView;
+    auto* view = makeWindowView<MButtonPanelView>(*mainController.mainView);
     view->setObjectName(QStringLiteral("mouseButtonPanel"));
-    view->hide();
     view_ = view;
     viewObject_ = view;
     for (int i = 0; i < 6; ++i) {
@@ -85,14 +85,14 @@ FunctionMButtonSettingController::FunctionMButtonSettingController(MainViewContr
 
 FunctionMButtonSettingController::~FunctionMButtonSettingController()
 {
-    pendingDisplay_.stop();
-    for (auto& menu : ownedMenus_)
-        delete menu.data();
+    // The picture and the menus stay with the window; only their ties to
+    // this panel go (the menus, of no use without it, are retired).
+    dropMenus();
+    for (auto& header : headers_)
+        if (header)
+            header->setDelegate(nullptr);
     if (view_)
         view_->removeEventFilter(this);
-    // The view belongs to the window once placed there; otherwise to us.
-    if (view_ && !view_->parent())
-        delete view_.data();
 }
 
 KeyboardView* FunctionMButtonSettingController::keyboardView() { return view_; }

@@ -35,7 +35,7 @@ class FunctionMButtonSettingController : public QObject,
                                          public onMenuViewDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMButtonSettingController(MainViewController* mainController = nullptr);
+    explicit FunctionMButtonSettingController(MainViewController& mainController);
     ~FunctionMButtonSettingController() override;
 
     // ----- FunctionPanel -------------------------------------------------------
@@ -116,7 +116,7 @@ private:
     QPointer<TabMenuView> menuView_;
     std::array<QPointer<TabMenuView>, 6> buttonMenus_{};
     // Every menu the panel made for the current build (sub-menus included).
-    std::vector<QPointer<TabMenuView>> ownedMenus_;
+    std::vector<QPointer<TabMenuView>> builtMenus_;
 
     // The one pending delayed display (a header's menu or the tab menu);
     // cancelled when the panel leaves the window.

@@ -119,9 +119,10 @@ ButtonAssignCode FunctionMButtonSettingController::assignCodeOf(FunctionItem fun
 
 TabMenuView* FunctionMButtonSettingController::newMenu(qreal viewWidth, ButtonNo buttonNo, TabMenuView* parentMenu)
 {
-    auto* menu = new TabMenuView(layout::kMButtonPopoverFrame, QPointF(0, 0), viewWidth, false, buttonNo, parentMenu);
+    auto* menu = makeWindowView<TabMenuView>(*mainController_->mainView, layout::kMButtonPopoverFrame, QPointF(0, 0),
+                                             viewWidth, false, buttonNo, parentMenu);
     menu->delegate = this;
-    ownedMenus_.emplace_back(menu);
+    builtMenus_.emplace_back(menu);
     return menu;
 }
 
@@ -135,14 +136,14 @@ void FunctionMButtonSettingController::dropMenus()
 {
     pendingDisplay_.stop();
     // A menu may be the one whose row click led here: let it go later.
-    for (auto& menu : ownedMenus_) {
+    for (auto& menu : builtMenus_) {
         if (!menu)
             continue;
         menu->closeAllPopover();
         menu->delegate = nullptr;
-        menu->deleteLater();
+        retireWindowView(menu);
     }
-    ownedMenus_.clear();
+    builtMenus_.clear();
     menuView_ = nullptr;
     buttonMenus_.fill(nullptr);
 }

@@ -4,6 +4,7 @@
 #include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -46,12 +47,11 @@ int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
 
 } // namespace
 
-FunctionMLedSettingController::FunctionMLedSettingController(MainViewController* mainController)
-    : mainController_(mainController)
+FunctionMLedSettingController::FunctionMLedSettingController(MainViewController& mainController)
+    : mainController_(&mainController)
 {
-    auto* view = new MousePanelView;
+    auto* view = makeWindowView<MousePanelView>(*mainController.mainView);
     view->setObjectName(QStringLiteral("mouseLedPanel"));
-    view->hide();
     view_ = view;
 
     LEDIndicatorLogoLabel_ =
@@ -103,11 +103,9 @@ FunctionMLedSettingController::FunctionMLedSettingController(MainViewController*
 FunctionMLedSettingController::~FunctionMLedSettingController()
 {
     pollingTimer_.stop();
-    if (view_) {
+    // The view stays with the window; only its ties to this panel go.
+    if (view_)
         view_->disconnect(this);
-        if (!view_->parent())
-            delete view_.data();
-    }
 }
 
 KeyboardView* FunctionMLedSettingController::keyboardView() { return view_.data(); }

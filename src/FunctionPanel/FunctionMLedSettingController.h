@@ -29,7 +29,7 @@ class MainViewController;
 class FunctionMLedSettingController : public QObject, public FunctionPanel {
     Q_OBJECT
 public:
-    explicit FunctionMLedSettingController(MainViewController* mainController = nullptr);
+    explicit FunctionMLedSettingController(MainViewController& mainController);
     ~FunctionMLedSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------

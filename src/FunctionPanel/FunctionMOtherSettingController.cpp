@@ -34,25 +34,21 @@ std::shared_ptr<MouseEntry> openMouse()
 
 } // namespace
 
-FunctionMOtherSettingController::FunctionMOtherSettingController(MainViewController* mainController)
-    : mainController_(mainController)
+FunctionMOtherSettingController::FunctionMOtherSettingController(MainViewController& mainController)
+    : mainController_(&mainController)
 {
-    auto* view = new KeyboardView;
+    auto* view = makeWindowView<KeyboardView>(*mainController.mainView);
     view->setObjectName(QStringLiteral("mouseOtherPanel"));
-    view->hide();
     view_ = view;
     initMenuItem();
 }
 
 FunctionMOtherSettingController::~FunctionMOtherSettingController()
 {
-    if (menuView_) {
+    // The picture and the menu stay with the window; only the menu's tie to
+    // this panel goes.
+    if (menuView_)
         menuView_->delegate = nullptr;
-        if (!menuView_->parent())
-            delete menuView_.data();
-    }
-    if (view_ && !view_->parent())
-        delete view_.data();
 }
 
 KeyboardView* FunctionMOtherSettingController::keyboardView() { return view_.data(); }
@@ -61,24 +57,21 @@ KeyboardView* FunctionMOtherSettingController::keyboardView() { return view_.dat
 
 void FunctionMOtherSettingController::initMenuItem()
 {
-    if (!mainController_)
-        return;
     if (menuView_) {
-        menuView_->removeFromSuperview();
         menuView_->delegate = nullptr;
-        menuView_->deleteLater();
+        retireWindowView(menuView_);
     }
     QWidget* window = mainController_->mainView;
     QWidget* tab = mainController_->mouseOtherTabView;
-    const QRectF frame = window ? QRectF(window->rect()) : QRectF();
+    const QRectF frame(window->rect());
     QPointF leftTop;
     qreal width = 0;
-    if (window && tab) {
+    if (tab) {
         // Under the tab: its left edge, the bottom of the tab row.
         leftTop = QPointF(tab->mapTo(window, QPoint(0, tab->height())));
         width = mainController_->settingTabView ? mainController_->settingTabView->width() : tab->width();
     }
-    menuView_ = new TabMenuView(frame, leftTop, width, true, ButtonNo::None, nullptr);
+    menuView_ = makeWindowView<TabMenuView>(*window, frame, leftTop, width, true, ButtonNo::None, nullptr);
     menuView_->setObjectName(QStringLiteral("mouseOtherSettingMenu"));
     for (const Row& row : kRows) {
         menuView_->appendItem(row.function, platform::localizedString(QLatin1String(row.titleKey)));

@@ -27,7 +27,7 @@ class MouseEntry;
 class FunctionMOtherSettingController : public QObject, public FunctionPanel, public TabMenuDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMOtherSettingController(MainViewController* mainController = nullptr);
+    explicit FunctionMOtherSettingController(MainViewController& mainController);
     ~FunctionMOtherSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------

@@ -4,6 +4,7 @@
 #include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -88,12 +89,11 @@ double leadingNumber(const QString& text)
 
 } // namespace
 
-FunctionMSensorSettingController::FunctionMSensorSettingController(MainViewController* mainController)
-    : mainController_(mainController)
+FunctionMSensorSettingController::FunctionMSensorSettingController(MainViewController& mainController)
+    : mainController_(&mainController)
 {
-    auto* view = new MousePanelView;
+    auto* view = makeWindowView<MousePanelView>(*mainController.mainView);
     view->setObjectName(QStringLiteral("mouseSensorPanel"));
-    view->hide();
     view_ = view;
 
     sensorDPILabel_ = makeLabel(view, "sensorDPILabel", layout::kMSensorDpiLabel, layout::kMPanelCaptionFontPixels);
@@ -168,12 +168,9 @@ FunctionMSensorSettingController::~FunctionMSensorSettingController()
     pollingTimer_.stop();
     resumeTimer_.stop();
     delayedReread_.stop();
-    if (view_) {
+    // The view stays with the window; only its ties to this panel go.
+    if (view_)
         view_->disconnect(this);
-        // The view belongs to the window once placed there; otherwise to us.
-        if (!view_->parent())
-            delete view_.data();
-    }
 }
 
 KeyboardView* FunctionMSensorSettingController::keyboardView() { return view_.data(); }

@@ -36,7 +36,7 @@ class MainViewController;
 class FunctionMSensorSettingController : public QObject, public FunctionPanel, public NKTextFieldDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMSensorSettingController(MainViewController* mainController = nullptr);
+    explicit FunctionMSensorSettingController(MainViewController& mainController);
     ~FunctionMSensorSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------

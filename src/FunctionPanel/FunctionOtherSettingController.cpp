@@ -41,22 +41,18 @@ std::shared_ptr<KeyboardEntry> connectedKeyboard()
 } // namespace
 
 FunctionOtherSettingController::FunctionOtherSettingController(MainViewController& mainController)
-    : mainController_(mainController), keyboardView_(new KeyboardView)
+    : mainController_(mainController), keyboardView_(makeWindowView<KeyboardView>(*mainController.mainView))
 {
     keyboardView_->setObjectName(QStringLiteral("otherSettingKeyboardView"));
-    keyboardView_->hide();
     initMenuItem();
 }
 
 FunctionOtherSettingController::~FunctionOtherSettingController()
 {
-    // Both belong to the window once placed there; otherwise to us.
+    // The picture and the menu stay with the window; only the menu's tie to
+    // this panel goes.
     if (menuView_)
         menuView_->delegate = nullptr;
-    if (menuView_ && !menuView_->parent())
-        delete menuView_.data();
-    if (keyboardView_ && !keyboardView_->parent())
-        delete keyboardView_.data();
 }
 
 KeyboardView* FunctionOtherSettingController::keyboardView() { return keyboardView_.data(); }
@@ -79,20 +75,19 @@ void FunctionOtherSettingController::reportDeviceError(AppError error)
 void FunctionOtherSettingController::initMenuItem()
 {
     if (menuView_) {
-        menuView_->removeFromSuperview();
         menuView_->delegate = nullptr;
-        menuView_->deleteLater();
+        retireWindowView(menuView_);
     }
     QWidget* window = mainController_.mainView;
     QWidget* tab = mainController_.settingTabView;
-    const QRectF frame = window ? QRectF(window->rect()) : QRectF();
+    const QRectF frame(window->rect());
     QPointF leftTop;
     qreal width = 0;
-    if (window && tab) {
+    if (tab) {
         leftTop = tab->mapTo(window, QPoint(0, tab->height()));
         width = tab->width();
     }
-    menuView_ = new TabMenuView(frame, leftTop, width, true, ButtonNo::None, nullptr);
+    menuView_ = makeWindowView<TabMenuView>(*window, frame, leftTop, width, true, ButtonNo::None, nullptr);
     menuView_->setObjectName(QStringLiteral("otherSettingMenu"));
 
     auto kb = currentKeyboard();

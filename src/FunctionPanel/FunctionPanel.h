@@ -1,17 +1,28 @@
 #pragma once
 // What the main window asks of every setting panel. The panels share no base
 // behaviour; these are the operations the main window calls on whichever
-// panel a tab shows. A panel is created once (PanelFactory.cpp) and kept for
-// the life of the window; initSetting() runs each time its tab is shown.
+// panel a tab shows. A panel is created once (PanelFactory.cpp), after the
+// window, and kept for the life of the window; initSetting() runs each time
+// its tab is shown.
+//
+// Who owns a panel's views: the window. Every view a panel makes (its
+// picture, the menus it lays over the window or opens from it) is made with
+// makeWindowView(), which makes it a hidden child of the window; the window
+// deletes it with itself. The panel holds it by QPointer (null once the
+// window is gone), shows, hides and moves it, and never deletes it or takes
+// it out of the window. A view the panel builds anew goes through
+// retireWindowView(). A panel that goes before its window only unties its
+// views from itself (delegates, connections, event filters).
 
 #include "AppEnums.h"
 #include "KeyboardView/KeyboardView.h"
 
 #include <QImage>
+#include <QWidget>
 #include <memory>
+#include <utility>
 
 class QObject;
-class QWidget;
 class MainViewController;
 
 class FunctionPanel {
@@ -41,8 +52,25 @@ public:
 };
 
 // The panel shown for a tab; defined in PanelFactory.cpp, the one place where
-// a panel is bound to its tab.
+// a panel is bound to its tab. The controller's window exists already.
 std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller);
+
+// Makes a view of a panel as a hidden child of `window`, which owns it from
+// then on (see above).
+template <class View, class... Args>
+View* makeWindowView(QWidget& window, Args&&... args)
+{
+    auto* view = new View(std::forward<Args>(args)...);
+    view->setParent(&window);
+    view->hide();
+    return view;
+}
+
+// Takes a view of a panel out of use: hides it and leaves its deletion to
+// the event loop, since the event that led here may still be on its way
+// through the view (a click on one of its rows). The window keeps owning it
+// until then; a window that goes first takes the view with it.
+void retireWindowView(QWidget* view);
 
 // Keeps a panel's set-up from changing the unsent-changes flag: pushes the
 // flag on construction and pops it on destruction, then brings the Send

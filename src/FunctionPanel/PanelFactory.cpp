@@ -8,18 +8,20 @@
 #include "FunctionPanel/FunctionMSensorSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "FunctionPanel/PanelHost.h"
+#include "MainView.h"
+#include "MainViewController.h"
 
 std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller)
 {
     switch (tab) {
     case FunctionTab::MButtonSetting:
-        return std::make_unique<FunctionMButtonSettingController>(&controller);
+        return std::make_unique<FunctionMButtonSettingController>(controller);
     case FunctionTab::MLedSetting:
-        return std::make_unique<FunctionMLedSettingController>(&controller);
+        return std::make_unique<FunctionMLedSettingController>(controller);
     case FunctionTab::MSensorSetting:
-        return std::make_unique<FunctionMSensorSettingController>(&controller);
+        return std::make_unique<FunctionMSensorSettingController>(controller);
     case FunctionTab::MOtherSetting:
-        return std::make_unique<FunctionMOtherSettingController>(&controller);
+        return std::make_unique<FunctionMOtherSettingController>(controller);
     case FunctionTab::OtherSetting:
         return std::make_unique<FunctionOtherSettingController>(controller);
     case FunctionTab::ApcSetting:
@@ -27,6 +29,6 @@ std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewCont
     case FunctionTab::GamingSetting:
         return std::make_unique<FunctionGamingSettingController>(controller);
     default:
-        return std::make_unique<PanelHost>(tab);
+        return std::make_unique<PanelHost>(tab, *controller.mainView);
     }
 }

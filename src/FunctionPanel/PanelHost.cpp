@@ -5,23 +5,24 @@
 #include "MainViewController.h"
 
 
-PanelHost::PanelHost(FunctionTab tab) : tab_(tab), view_(new KeyboardView)
+PanelHost::PanelHost(FunctionTab tab, QWidget& window)
+    : tab_(tab), view_(makeWindowView<KeyboardView>(window))
 {
     view_->setObjectName(QStringLiteral("panelHost%1").arg(int(tab)));
-    view_->hide();
-}
-
-PanelHost::~PanelHost()
-{
-    // The view belongs to the window once placed there; otherwise to us.
-    if (view_ && !view_->parent())
-        delete view_;
 }
 
 void PanelHost::initSetting()
 {
     SettingsChangedScope keep;
     ++initCount_;
+}
+
+void retireWindowView(QWidget* view)
+{
+    if (!view)
+        return;
+    view->hide();
+    view->deleteLater();
 }
 
 SettingsChangedScope::SettingsChangedScope() : device_(AppParam::device)

@@ -8,8 +8,7 @@
 
 class PanelHost : public FunctionPanel {
 public:
-    explicit PanelHost(FunctionTab tab);
-    ~PanelHost() override;
+    PanelHost(FunctionTab tab, QWidget& window);
 
     void initSetting() override;
     KeyboardView* keyboardView() override { return view_.data(); }

@@ -5,6 +5,7 @@
 
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
+#include "MainViewController.h"
 #include "Utility/KeyName.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,8 @@ TEST(MouseButtonCustomKeys, TitleIsShortenedFromTheEndWithAnEllipsis)
 TEST(MouseButtonTitles, KeyMenuOffersMoveBackOrMoveForward2ByKeyboardLayout)
 {
     AppParam::device = std::make_shared<MouseEntry>();
+    // The window the panels make their views in.
+    MainViewController main;
     auto keyMenuOf = [](Panel& panel) -> TabMenuView* {
         for (const TabMenuItem& item : panel.buttonMenuView(3)->items)
             if (item.function == FunctionItem::RegistKey)
@@ -109,7 +112,7 @@ TEST(MouseButtonTitles, KeyMenuOffersMoveBackOrMoveForward2ByKeyboardLayout)
         return nullptr;
     };
     {
-        Panel panel;
+        Panel panel(main);
         panel.initSetting();
         TabMenuView* keys = keyMenuOf(panel);
         ASSERT_NE(keys, nullptr);
@@ -129,7 +132,7 @@ TEST(MouseButtonTitles, KeyMenuOffersMoveBackOrMoveForward2ByKeyboardLayout)
     f.close();
     AppUtil::setKeyboardDefaultsPathForTesting(path);
     {
-        Panel panel;
+        Panel panel(main);
         panel.initSetting();
         TabMenuView* keys = keyMenuOf(panel);
         ASSERT_NE(keys, nullptr);

@@ -30,6 +30,7 @@
 #include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -708,7 +709,10 @@ namespace {
 // failure, as a panel whose first command fails does.
 class PanelLosingItsDevice : public FunctionPanel {
 public:
-    PanelLosingItsDevice(AppHarness& app, MainViewController& main) : app_(app), main_(main) {}
+    PanelLosingItsDevice(AppHarness& app, MainViewController& main)
+        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*main.mainView))
+    {
+    }
     void initSetting() override
     {
         SettingsChangedScope keep;
@@ -718,13 +722,13 @@ public:
             main_.setConnectedDeviceError(kbLoc);
         }
     }
-    KeyboardView* keyboardView() override { return &view_; }
+    KeyboardView* keyboardView() override { return view_; }
     int calls = 0;
 
 private:
     AppHarness& app_;
     MainViewController& main_;
-    KeyboardView view_;
+    QPointer<KeyboardView> view_;
 };
 
 } // namespace
@@ -765,7 +769,7 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
         return result;
     };
     // A stand-in for the APC panel counts the panel set-ups.
-    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting);
+    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.mainView);
     auto* counter = static_cast<PanelHost*>(probe.get());
     std::swap(main.apcSettingContoller, probe);
     main.selectFunctionTab(FunctionTab::ApcSetting);

@@ -1,0 +1,129 @@
+// The window owns every view of the panels: after a run through the tabs and
+// tab menus of both device kinds nothing the application made outlives its
+// window, and a panel that goes first leaves views that no longer reach it.
+#include "AppParam.h"
+#include "CustomControl/KeyboardListView.h"
+#include "CustomControl/MainTabView.h"
+#include "CustomControl/NKMenuView.h"
+#include "CustomControl/TabMenuView.h"
+#include "Device/IDeviceEntry.h"
+#include "FunctionPanel/FunctionApcSettingController.h"
+#include "FunctionPanel/FunctionMButtonSettingController.h"
+#include "FunctionPanel/PanelHost.h"
+#include "MainView.h"
+#include "MainViewController.h"
+#include "support/ui/AppHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using apptest::AppHarness;
+
+namespace {
+
+void clickTab(MainTabView* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, 20)); }
+
+// Shows the tab, opens its menu by its triangle, then closes the menu by a
+// click low in the body, which the menu lying over the window takes.
+void openAndCloseMenu(MainViewController& main, MainTabView* tab)
+{
+    clickTab(tab);
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    const FunctionPanel* panel = main.panelFor(tab->function());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
+    const QPoint at = main.mainView->bodyRect.bottomRight() - QPoint(20, 20);
+    QWidget* top = main.mainView->childAt(at);
+    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(main.mainView, at));
+    ASSERT_FALSE(panel->isMenuViewShown());
+}
+
+} // namespace
+
+TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
+{
+    const QWidgetList before = QApplication::allWidgets();
+    std::vector<QPointer<QWidget>> views;
+    {
+        AppHarness app;
+        ASSERT_TRUE(app.start());
+        auto& main = app.controller();
+        ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
+        openAndCloseMenu(main, main.apcTabView);
+        clickTab(main.keylockTabView);
+        openAndCloseMenu(main, main.settingTabView);
+
+        QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(main.keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+        ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
+        for (MainTabView* tab : {main.mouseLedTabView, main.mouseSensorTabView})
+            clickTab(tab);
+        openAndCloseMenu(main, main.mouseOtherTabView);
+        clickTab(main.mouseButtonTabView);
+        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(main.mouseButtonSettingController.get());
+        ASSERT_NE(buttons, nullptr);
+        QTest::mouseClick(buttons->buttonMenu(3), Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return buttons->buttonMenuView(3)->isShown(); }));
+
+        // Every panel's picture and the APC mode strip lie in the window,
+        // shown or not.
+        for (FunctionPanel* panel :
+             {main.apcSettingContoller.get(), main.gamingSettingController.get(), main.otherSettingController.get(),
+              main.mouseButtonSettingController.get(), main.mouseLedSettingController.get(),
+              main.mouseSensorSettingController.get(), main.mouseOtherSettingController.get()})
+            views.emplace_back(panel->keyboardView());
+        views.emplace_back(main.apcTabMenuSelectView);
+        views.emplace_back(buttons->buttonMenuView(3));
+        for (const QPointer<QWidget>& view : views)
+            EXPECT_TRUE(main.mainView->isAncestorOf(view)) << view->objectName().toStdString();
+        // The window closes on a mouse tab with a button's menu open.
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    for (const QPointer<QWidget>& view : views)
+        EXPECT_FALSE(view);
+    QStringList left;
+    for (QWidget* w : QApplication::allWidgets())
+        if (!before.contains(w))
+            left << QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName();
+    EXPECT_TRUE(left.isEmpty()) << left.join(QStringLiteral(", ")).toStdString();
+}
+
+TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
+{
+    AppHarness app;
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    clickTab(main.apcTabView);
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.apcSettingContoller.get());
+    ASSERT_NE(apc, nullptr);
+    // Collective mode: a level click goes to the keyboard at once.
+    QTest::mouseClick(main.apcTabView, Qt::LeftButton, {}, main.apcTabView->triangleHitRect().center().toPoint());
+    QTest::mouseClick(apc->menuView()->row(FunctionItem::Collective), Qt::LeftButton);
+    app.keyboard->clearLog();
+    QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
+    ASSERT_FALSE(app.keyboard->commands().empty());
+
+    const QPointer<KeyboardView> picture = apc->picture();
+    const QPointer<QRadioButton> cell = apc->levelCell(0);
+    const QPointer<TabMenuView> menu = apc->menuView();
+    // Another panel takes the APC tab; the old one goes while its picture
+    // is shown.
+    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.mainView);
+    std::swap(main.apcSettingContoller, old);
+    old.reset();
+
+    ASSERT_TRUE(picture && cell && menu);
+    EXPECT_TRUE(main.mainView->isAncestorOf(picture));
+    EXPECT_TRUE(main.mainView->isAncestorOf(menu));
+    app.keyboard->clearLog();
+    QTest::mouseClick(cell, Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
+    menu->showInView(main.mainView);
+    QTest::mouseClick(menu->row(FunctionItem::Separate), Qt::LeftButton);
+    EXPECT_TRUE(app.keyboard->commands().empty());
+}
