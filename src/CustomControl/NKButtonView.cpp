@@ -1,10 +1,12 @@
 #include "CustomControl/NKButtonView.h"
 
 #include "AppParam.h"
+#include "CustomControl/FocusRing.h"
 #include "UiLayout.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -26,6 +28,8 @@ QSizeF textSize(const QFont& font, const QString& text)
 NKButtonView::NKButtonView(QWidget* parent) : QWidget(parent)
 {
     font_.setPixelSize(layout::kButtonViewFontPixels);
+    // Tab reaches it; a click does not take the focus from elsewhere.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void NKButtonView::setStringValue(const QString& caption)
@@ -106,6 +110,7 @@ void NKButtonView::paintEvent(QPaintEvent*)
         p.drawRoundedRect(QRectF(inset, inset, w - 5, h - 4), layout::kButtonViewOutlineRadius,
                           layout::kButtonViewOutlineRadius);
     }
+    ui::drawFocusRing(p, this, layout::kButtonViewOutlineRadius);
 }
 
 void NKButtonView::enterEvent(QEnterEvent* event)
@@ -140,12 +145,37 @@ void NKButtonView::mouseReleaseEvent(QMouseEvent* event)
     mouseInView_ = false;
 }
 
+void NKButtonView::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::isPressKey(event) || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (delegate_)
+        delegate_->mouseDownButtonView(this);
+    update();
+}
+
+void NKButtonView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void NKButtonView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 // ---- NKLinkView -------------------------------------------------------------
 
 NKLinkView::NKLinkView(QWidget* parent) : QWidget(parent)
 {
     font_.setPixelSize(layout::kLinkViewFontPixels);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void NKLinkView::setStringValue(const QString& text)
@@ -180,6 +210,7 @@ void NKLinkView::paintEvent(QPaintEvent*)
     const qreal y = height() - layout::kLinkUnderlineRise;
     p.setPen(QPen(normalColor(), layout::kLinkUnderlineWidth));
     p.drawLine(QPointF(0, y), QPointF(width(), y));
+    ui::drawFocusRing(p, this);
 }
 
 void NKLinkView::enterEvent(QEnterEvent* event)
@@ -230,4 +261,27 @@ void NKLinkView::mouseReleaseEvent(QMouseEvent* event)
         delegate_->mouseUpLinkView(this);
     mouseInView_ = false;
     mouseDown_ = false;
+}
+
+void NKLinkView::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::isPressKey(event) || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (delegate_)
+        delegate_->mouseUpLinkView(this);
+}
+
+void NKLinkView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void NKLinkView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "AppParam.h"
+#include "CustomControl/FocusRing.h"
 #include "Dialog/DialogMessageBox.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -68,7 +69,8 @@ void ModalDialog::styleButton(QPushButton* button, const AppColor& color,
                        "QPushButton:pressed { background-color: %2; }"
                        "QPushButton:disabled { color: rgb(128,128,128); }")
             .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor()))
-            .arg(layout::dialogFontPixels));
+            .arg(layout::dialogFontPixels)
+        + ui::focusRingStyleSheet(QStringLiteral("QPushButton")));
     button->setAccessibleName(button->text());
 }
 
