@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
 #include "CustomControl/AppUtilUi.h"
+#include "CustomControl/FocusRing.h"
 #include "CustomControl/NKButton.h"
 #include "CustomControl/TabMenuView.h"
 #include "Device/KeyboardEntry.h"
@@ -216,6 +217,7 @@ void MainViewController::buildWindow()
     helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
     helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
     helpMenuButton->setPopupMode(QToolButton::InstantPopup);
+    ui::addFocusRing(helpMenuButton);
     auto* menu = new QMenu(helpMenuButton);
     menu->setObjectName(QStringLiteral("helpMenu"));
     aboutMenuItem = menu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);

@@ -1,5 +1,6 @@
 #include "CustomControl/FocusRing.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
@@ -16,6 +17,31 @@ constexpr qreal kInnerWidth = 1.0;
 // Dark enough to separate the ring from a white fill, light enough to be
 // lost on the dark ground where the blue line already shows.
 const QColor kInnerColor(0, 0, 0, 150);
+
+// Lets its widget paint, then paints the ring over it.
+class FocusRingPainter : public QObject {
+public:
+    FocusRingPainter(QWidget* widget, qreal radius) : QObject(widget), widget_(widget), radius_(radius) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != widget_ || event->type() != QEvent::Paint || painting_ || !widget_->hasFocus())
+            return false;
+        // The widget's own painting first (this filter passes the nested
+        // delivery through), then the ring over it, in the same paint.
+        painting_ = true;
+        QCoreApplication::sendEvent(widget_, event);
+        painting_ = false;
+        QPainter painter(widget_);
+        drawFocusRing(painter, widget_, radius_);
+        return true;
+    }
+
+private:
+    QWidget* widget_;
+    qreal radius_;
+    bool painting_ = false;
+};
 
 } // namespace
 
@@ -65,15 +91,11 @@ bool isPressKey(const QKeyEvent* event)
     }
 }
 
-QString focusRingStyleSheet(const QString& selector)
+void addFocusRing(QWidget* widget, qreal radius)
 {
-    const QColor c = focusRingColor();
-    return QStringLiteral("%1:focus { border: %2px solid rgb(%3,%4,%5); }")
-        .arg(selector)
-        .arg(int(kOuterWidth))
-        .arg(c.red())
-        .arg(c.green())
-        .arg(c.blue());
+    if (!widget || widget->findChild<FocusRingPainter*>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    widget->installEventFilter(new FocusRingPainter(widget, radius));
 }
 
 } // namespace ui

@@ -4,13 +4,13 @@
 // thin dark line inside it, so that the ring stands out on the dark window
 // ground and on light fills (a white colour swatch, a hovered button) alike.
 //
-// Drawn controls call drawFocusRing() at the end of their paintEvent; the
-// few push buttons that the dialogs style with a style sheet take the same
-// colour and width from focusRingStyleSheet().
+// Drawn controls call drawFocusRing() at the end of their paintEvent; a
+// control whose look comes from the toolkit or a style sheet (the dialogs'
+// buttons, the menu button of the header) gets the same ring painted over
+// it by addFocusRing().
 
 #include <QColor>
 #include <QRectF>
-#include <QString>
 
 class QKeyEvent;
 class QPainter;
@@ -33,8 +33,9 @@ bool drawFocusRing(QPainter& painter, const QWidget* widget, qreal radius = 3.0)
 // Enter or Return without modifiers.
 bool isPressKey(const QKeyEvent* event);
 
-// A style sheet rule that gives push buttons of `selector` (for example
-// "QPushButton") the ring as their border while they have the focus.
-QString focusRingStyleSheet(const QString& selector);
+// Paints the ring over `widget` after the widget has painted itself,
+// whenever it has the focus; for controls that do not draw themselves.
+// Idempotent; the painter goes with the widget.
+void addFocusRing(QWidget* widget, qreal radius = 3.0);
 
 } // namespace ui

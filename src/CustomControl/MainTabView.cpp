@@ -312,18 +312,6 @@ void MainTabView::keyPressEvent(QKeyEvent* event)
         delegate_->clickTab(this);
 }
 
-void MainTabView::focusInEvent(QFocusEvent* event)
-{
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void MainTabView::focusOutEvent(QFocusEvent* event)
-{
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 void MainTabView::mouseMoveEvent(QMouseEvent* event)
 {
     event->accept();

@@ -123,8 +123,6 @@ protected:
     // An enabled tab is reached with Tab; Space or Enter on it asks for its
     // panel as a click on it does.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QRectF titleRect() const;

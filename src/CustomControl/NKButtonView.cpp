@@ -157,18 +157,6 @@ void NKButtonView::keyPressEvent(QKeyEvent* event)
     update();
 }
 
-void NKButtonView::focusInEvent(QFocusEvent* event)
-{
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void NKButtonView::focusOutEvent(QFocusEvent* event)
-{
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 // ---- NKLinkView -------------------------------------------------------------
 
 NKLinkView::NKLinkView(QWidget* parent) : QWidget(parent)
@@ -272,16 +260,4 @@ void NKLinkView::keyPressEvent(QKeyEvent* event)
     event->accept();
     if (delegate_)
         delegate_->mouseUpLinkView(this);
-}
-
-void NKLinkView::focusInEvent(QFocusEvent* event)
-{
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void NKLinkView::focusOutEvent(QFocusEvent* event)
-{
-    QWidget::focusOutEvent(event);
-    update();
 }

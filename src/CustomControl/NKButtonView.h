@@ -57,8 +57,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     // Reached with Tab; Space or Enter presses it as a click does.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     NKButtonViewDelegate* delegate_ = nullptr;
@@ -103,8 +101,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     // Reached with Tab; Space or Enter follows the link as a click does.
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void pointerLeft();

@@ -69,8 +69,8 @@ void ModalDialog::styleButton(QPushButton* button, const AppColor& color,
                        "QPushButton:pressed { background-color: %2; }"
                        "QPushButton:disabled { color: rgb(128,128,128); }")
             .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor()))
-            .arg(layout::dialogFontPixels)
-        + ui::focusRingStyleSheet(QStringLiteral("QPushButton")));
+            .arg(layout::dialogFontPixels));
+    ui::addFocusRing(button, 4);
     button->setAccessibleName(button->text());
 }
 

@@ -8,10 +8,12 @@
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/NKButton.h"
 #include "CustomControl/NKButtonView.h"
+#include "Dialog/ModalDialog.h"
 #include "FunctionPanel/MousePanelControls.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -95,6 +97,9 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
     tab->setTabStatus(TabStatus::notActive);
     auto* lockSwitch = new ImageStateButton(ImageStateButton::Kind::Switch, &window);
     lockSwitch->setText(QStringLiteral("Key lock"));
+    // A dialog button, whose look comes from a style sheet.
+    auto* dialogButton = new QPushButton(QStringLiteral("OK"), &window);
+    ModalDialog::styleButton(dialogButton, AppParam::OKButtonColor, AppParam::OKButtonHighlightColor);
 
     const std::vector<std::pair<const char*, QWidget*>> controls{
         {"button", place(button, {10, 10, 30, 30})},
@@ -106,6 +111,7 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
         {"link", place(link, {100, 110, 160, 40})},
         {"tab", place(tab, {10, 200, 180, 48})},
         {"switch", place(lockSwitch, {300, 60, 120, 24})},
+        {"dialog button", place(dialogButton, {300, 110, 96, 28})},
     };
     for (const auto& [name, control] : controls) {
         control->clearFocus();

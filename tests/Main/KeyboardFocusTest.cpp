@@ -1,6 +1,6 @@
 // The keyboard focus in the whole window with the emulated keyboard: Tab
-// reaches the function tabs and the close button, each shows the focus
-// ring, Space on a tab opens its panel, and Space on the close button quits
+// reaches the function tabs, the menu button and the close button, each
+// shows the focus ring, Space on a tab opens its panel, and Space on the close button quits
 // only through the usual checks (unsent changes are asked about first).
 #include "AppParam.h"
 #include "CustomControl/FocusRing.h"
@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -60,6 +61,10 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     EXPECT_TRUE(showsRing(main.keylockTabView));
     QTest::keyClick(main.keylockTabView, Qt::Key_Space);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
+
+    // The menu button beside it, drawn by the toolkit, wears the same ring.
+    ASSERT_TRUE(tabTo(main.helpMenuButton)) << "Tab never reaches the menu button";
+    EXPECT_TRUE(showsRing(main.helpMenuButton));
 
     // Space on the close button with unsent changes: the question comes
     // first, and Cancel keeps the window.

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <vector>
 
@@ -127,6 +128,9 @@ const shots::ShotRegistrar focusWindow("MainWindowFocus", [](shots::ShotSink& si
     main.closeButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     sink.save(QStringLiteral("MainWindow_focus_close"), main.mainView);
+    main.helpMenuButton->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    sink.save(QStringLiteral("MainWindow_focus_menu"), main.mainView);
 });
 
 } // namespace
