@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
 #include "CustomControl/AppUtilUi.h"
+#include "CustomControl/FocusRing.h"
 #include "CustomControl/NKButton.h"
 #include "CustomControl/PopupMenuLook.h"
 #include "CustomControl/TabMenuView.h"
@@ -227,6 +228,7 @@ void MainViewController::buildWindow()
     // opens its menu under itself with the right edges in line, so the menu
     // hangs inside the window. The menu itself reads left to right.
     helpMenuButton->setLayoutDirection(Qt::RightToLeft);
+    ui::addFocusRing(helpMenuButton);
     auto* menu = new QMenu(helpMenuButton);
     menu->setObjectName(QStringLiteral("helpMenu"));
     menu->setLayoutDirection(Qt::LeftToRight);

@@ -74,6 +74,11 @@ inline constexpr qreal kColorButtonOutline = 1;   // each of the two outlines of
 inline constexpr qreal kSliderBarHeight = 5;      // the flat slider bar
 inline constexpr qreal kSliderBarRadius = 1;
 inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the title of a button
+// Check boxes and radio buttons: the box (or circle) and its title inside a
+// margin that leaves room for the focus ring around both.
+inline constexpr qreal kIndicatorSize = 14;        // side of the box, diameter of the circle
+inline constexpr qreal kIndicatorMargin = 4;       // from the control's edge to box and title
+inline constexpr qreal kIndicatorTitleGap = 6;     // between the box and the title
 
 // ---- Main window ------------------------------------------------------------
 // Figures in Qt's top-left form (y grows downwards) inside the window.
@@ -250,7 +255,7 @@ inline constexpr int dialogTitleFontSize = 15;
 inline constexpr int dialogMargin = 20;
 inline constexpr int dialogSpacing = 8;
 inline constexpr QSizeF dialogButtonSize{96, 28};
-inline constexpr QSizeF selectButtonSize{32, 24};
+inline constexpr QSizeF selectButtonSize{32, 26};
 inline constexpr QSizeF folderSelectDialogSize{520, 170};
 inline constexpr QSizeF profileSaveDialogSize{480, 470};
 inline constexpr QSizeF profileLoadDialogSize{480, 450};
@@ -262,6 +267,11 @@ inline constexpr QSizeF versionImageSize{64, 64};
 // plus the padding.
 inline constexpr int profileListFontSize = 13;
 inline constexpr int profileListColumnPadding = 5;
+// Room around the text of the dialogs' fields and lists: a single-line
+// field is this high with its text this far from the left edge; list rows
+// put their text as far in.
+inline constexpr int dialogFieldHeight = 26;
+inline constexpr int dialogFieldTextInset = 7;
 
 // Firmware file and description package dialogs; the firmware update's
 // progress view (laid over the whole main window).

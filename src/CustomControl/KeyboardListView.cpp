@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPropertyAnimation>
 
+#include "CustomControl/FocusRing.h"
 #include "CustomControl/NotificationHub.h"
 #include "Platform/Clock.h"
 #include "UiLayout.h"
@@ -46,6 +47,7 @@ protected:
             colour = colour.darker(140);
         p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(path);
+        ui::drawFocusRing(p, this);
     }
 
 private:

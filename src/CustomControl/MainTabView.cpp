@@ -1,11 +1,13 @@
 #include "CustomControl/MainTabView.h"
 
 #include "AppParam.h"
+#include "CustomControl/FocusRing.h"
 #include "Platform/Clock.h"
 #include "UiLayout.h"
 
 #include <QLinearGradient>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -79,6 +81,8 @@ MainTabView::MainTabView(QWidget* parent)
     blinkTimer_.setInterval((1000 + layout::kTabBlinkMaxFps - 1) / layout::kTabBlinkMaxFps);
     blinkTimer_.setTimerType(Qt::PreciseTimer);
     connect(&blinkTimer_, &QTimer::timeout, this, &MainTabView::stepBlink);
+    // Tab reaches it; a click does not leave the focus on it.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void MainTabView::setTitle(const QString& title)
@@ -140,6 +144,10 @@ void MainTabView::setTriangleIcon(const QPixmap& icon)
 void MainTabView::setTabEnabled(bool enabled)
 {
     tabEnabled_ = enabled;
+    // A disabled tab is passed over by Tab.
+    setFocusPolicy(enabled ? Qt::TabFocus : Qt::NoFocus);
+    if (!enabled && hasFocus())
+        focusNextChild();
     update();
 }
 
@@ -274,6 +282,7 @@ void MainTabView::paintEvent(QPaintEvent* event)
         if (dirty.intersects(place.toAlignedRect()))
             p.drawPixmap(place, *icon, QRectF(icon->rect()));
     }
+    ui::drawFocusRing(p, this, 0);
 }
 
 void MainTabView::mousePressEvent(QMouseEvent* event)
@@ -290,6 +299,17 @@ void MainTabView::mousePressEvent(QMouseEvent* event)
     const QPointF inTab = mapFromGlobal(event->globalPosition());
     if (AppParam::functionTabSelect == atPress && triangleHitRect().contains(inTab) && delegate_)
         delegate_->clickTabMenuIcon(this);
+}
+
+void MainTabView::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::isPressKey(event) || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (tabEnabled_ && function_ != AppParam::functionTabSelect && delegate_)
+        delegate_->clickTab(this);
 }
 
 void MainTabView::mouseMoveEvent(QMouseEvent* event)

@@ -120,6 +120,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // An enabled tab is reached with Tab; Space or Enter on it asks for its
+    // panel as a click on it does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QRectF titleRect() const;

@@ -2,15 +2,20 @@
 
 #include "AppParam.h"
 #include "CustomControl/AppUtilUi.h"
+#include "CustomControl/FocusRing.h"
 #include "UiLayout.h"
 
 #include <QEnterEvent>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSlider>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QStylePainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +35,101 @@ Qt::CheckState checkStateOf(const QStyleOption* option)
     if (option->state & QStyle::State_NoChange)
         return Qt::PartiallyChecked;
     return (option->state & QStyle::State_On) ? Qt::Checked : Qt::Unchecked;
+}
+
+// ---- the check box and radio look ----
+
+const QColor kIndicatorGround(64, 64, 64);  // an empty box or circle
+const QColor kIndicatorEdge(176, 176, 176); // its outline, clear on the dark window
+const QColor kIndicatorOn(226, 226, 226);   // a ticked box, the dot of a chosen radio
+const QColor kIndicatorMark(26, 26, 26);    // the tick and the bar on a ticked box
+
+// The box (or circle) of an indicator control, at the left and vertically
+// centred on whole pixels.
+QRectF indicatorBox(const QAbstractButton* button)
+{
+    const qreal side = layout::kIndicatorSize;
+    return QRectF(layout::kIndicatorMargin, std::floor((button->height() - side) / 2), side, side);
+}
+
+// Where the title of an indicator control goes: right of the box, to the
+// control's right edge (never clipped short of it).
+QRectF indicatorTitleRect(const QAbstractButton* button)
+{
+    const qreal left = layout::kIndicatorMargin + layout::kIndicatorSize + layout::kIndicatorTitleGap;
+    return QRectF(left, 0, std::max<qreal>(0, button->width() - left), button->height());
+}
+
+// Room for the box, the whole title and the margin around both, whatever
+// the state.
+QSize indicatorSizeHint(const QAbstractButton* button)
+{
+    const QFontMetricsF metrics(button->font());
+    qreal width = 2 * layout::kIndicatorMargin + layout::kIndicatorSize;
+    if (!button->text().isEmpty())
+        width += layout::kIndicatorTitleGap + metrics.horizontalAdvance(button->text());
+    const qreal height = std::max<qreal>(layout::kIndicatorSize, metrics.height()) + 2 * layout::kIndicatorMargin;
+    return QSize(int(std::ceil(width)), int(std::ceil(height)));
+}
+
+// The focus ring of an indicator control hugs the box and the title, also
+// when a layout made the control wider.
+void drawIndicatorFocusRing(QPainter& painter, const QAbstractButton* button)
+{
+    if (!button->hasFocus())
+        return;
+    const qreal width = std::min<qreal>(button->width(), indicatorSizeHint(button).width());
+    ui::drawFocusRing(painter, QRectF(0, 0, width, button->height()));
+}
+
+void drawIndicatorTitle(QPainter& painter, const QAbstractButton* button, const QColor& color)
+{
+    if (button->text().isEmpty())
+        return;
+    painter.setFont(button->font());
+    painter.setPen(color);
+    painter.drawText(indicatorTitleRect(button), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     button->text());
+}
+
+void drawCheckIndicator(QPainter& painter, const QRectF& box, Qt::CheckState state)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF edge = box.adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(state == Qt::Unchecked ? kIndicatorEdge : kIndicatorOn, 1.0));
+    painter.setBrush(state == Qt::Unchecked ? kIndicatorGround : kIndicatorOn);
+    painter.drawRoundedRect(edge, 2, 2);
+    const qreal s = box.width();
+    const QPointF o = box.topLeft();
+    painter.setPen(QPen(kIndicatorMark, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    if (state == Qt::Checked) {
+        QPainterPath tick;
+        tick.moveTo(o + QPointF(0.22 * s, 0.52 * s));
+        tick.lineTo(o + QPointF(0.42 * s, 0.72 * s));
+        tick.lineTo(o + QPointF(0.78 * s, 0.28 * s));
+        painter.drawPath(tick);
+    } else if (state == Qt::PartiallyChecked) {
+        painter.drawLine(o + QPointF(0.27 * s, 0.5 * s), o + QPointF(0.73 * s, 0.5 * s));
+    }
+    painter.restore();
+}
+
+void drawRadioIndicator(QPainter& painter, const QRectF& box, bool chosen)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(chosen ? kIndicatorOn : kIndicatorEdge, 1.0));
+    painter.setBrush(kIndicatorGround);
+    painter.drawEllipse(box.adjusted(0.5, 0.5, -0.5, -0.5));
+    if (chosen) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kIndicatorOn);
+        const qreal r = box.width() * 0.28;
+        painter.drawEllipse(box.center(), r, r);
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -280,6 +380,7 @@ void NKButton::paintEvent(QPaintEvent*)
         const QRect textRect(left + imageWidth + gap, content.top(), textWidth + 1, content.height());
         painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text());
     }
+    ui::drawFocusRing(painter, this);
 }
 
 // ---- NKColorButton ------------------------------------------------------------
@@ -328,6 +429,7 @@ void NKColorButton::paintEvent(QPaintEvent*)
         painter.setPen(NKButtonCell::titleColor(isEnabled()));
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
+    ui::drawFocusRing(painter, this, layout::kColorButtonRadius);
 }
 
 // ---- NKCheckBox ---------------------------------------------------------------
@@ -350,16 +452,40 @@ void NKCheckBox::setBackgroundColor(const QColor& color)
     update();
 }
 
+QSize NKCheckBox::sizeHint() const { return indicatorSizeHint(this); }
+
+QSize NKCheckBox::minimumSizeHint() const { return indicatorSizeHint(this); }
+
+bool NKCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
 void NKCheckBox::paintEvent(QPaintEvent*)
 {
-    QStylePainter painter(this);
+    QPainter painter(this);
     painter.fillRect(rect(), backgroundColor_);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    const QColor title = NKCheckButtonCell::titleColor(checkState());
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        option.palette.setColor(group, QPalette::WindowText, title);
-    painter.drawControl(QStyle::CE_CheckBox, option);
+    // The box is not dimmed when the control is disabled; the title keeps
+    // the colour of the check state.
+    drawCheckIndicator(painter, indicatorBox(this), checkState());
+    drawIndicatorTitle(painter, this, NKCheckButtonCell::titleColor(checkState()));
+    drawIndicatorFocusRing(painter, this);
+}
+
+// ---- NKRadioButton ------------------------------------------------------------
+
+NKRadioButton::NKRadioButton(const QString& title, QWidget* parent) : QRadioButton(title, parent) {}
+
+QSize NKRadioButton::sizeHint() const { return indicatorSizeHint(this); }
+
+QSize NKRadioButton::minimumSizeHint() const { return indicatorSizeHint(this); }
+
+bool NKRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+void NKRadioButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    drawRadioIndicator(painter, indicatorBox(this), isChecked());
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    drawIndicatorTitle(painter, this, palette().color(group, QPalette::WindowText));
+    drawIndicatorFocusRing(painter, this);
 }
 
 // ---- NKIconButton -------------------------------------------------------------
@@ -376,4 +502,5 @@ void NKIconButton::paintEvent(QPaintEvent* event)
     }
     if (isDown())
         painter.fillRect(event->rect(), QColor(0, 0, 0, 128));
+    ui::drawFocusRing(painter, this);
 }

@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QRadioButton>
 
 class QSlider;
 
@@ -138,7 +139,11 @@ private:
 
 // A check box on a flat background: the bounds filled with
 // `backgroundColor` (alpha honoured), then the box and the title coloured
-// by the NKCheckButtonCell rule.
+// by the NKCheckButtonCell rule. The box is the application's one check-box
+// look: an outlined dark square, light with a dark tick when on, light with
+// a dark bar when partly on. Box and title keep their places in every
+// state, so a title that fits once always fits; the whole control takes
+// clicks.
 class NKCheckBox : public QCheckBox {
     Q_OBJECT
 public:
@@ -148,12 +153,33 @@ public:
     QColor backgroundColor() const { return backgroundColor_; }
     void setBackgroundColor(const QColor& color);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
 
 private:
     void init();
     QColor backgroundColor_;
+};
+
+// A radio button in the same look as NKCheckBox: an outlined dark circle
+// with a light dot when chosen, and the title in the palette's window-text
+// colour (owners colour it through the palette), whatever the ground
+// beneath it.
+class NKRadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    explicit NKRadioButton(const QString& title, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
 };
 
 // An image button: the image (its icon) scaled into the button; while the

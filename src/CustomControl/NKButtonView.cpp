@@ -1,10 +1,12 @@
 #include "CustomControl/NKButtonView.h"
 
 #include "AppParam.h"
+#include "CustomControl/FocusRing.h"
 #include "UiLayout.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -26,6 +28,8 @@ QSizeF textSize(const QFont& font, const QString& text)
 NKButtonView::NKButtonView(QWidget* parent) : QWidget(parent)
 {
     font_.setPixelSize(layout::kButtonViewFontPixels);
+    // Tab reaches it; a click does not take the focus from elsewhere.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void NKButtonView::setStringValue(const QString& caption)
@@ -122,13 +126,14 @@ void NKButtonView::paintEvent(QPaintEvent*)
 
 void NKButtonView::drawSelection(QPainter& p) const
 {
-    if (!buttonValue_)
-        return;
-    const qreal inset = layout::kButtonViewOutlineInset;
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(AppParam::ButtonDisableTitleColor.toQColor(), layout::kButtonViewOutlineWidth));
-    p.drawRoundedRect(QRectF(inset, inset, width() - 5, height() - 4), layout::kButtonViewOutlineRadius,
-                      layout::kButtonViewOutlineRadius);
+    if (buttonValue_) {
+        const qreal inset = layout::kButtonViewOutlineInset;
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(AppParam::ButtonDisableTitleColor.toQColor(), layout::kButtonViewOutlineWidth));
+        p.drawRoundedRect(QRectF(inset, inset, width() - 5, height() - 4), layout::kButtonViewOutlineRadius,
+                          layout::kButtonViewOutlineRadius);
+    }
+    ui::drawFocusRing(p, this, layout::kButtonViewOutlineRadius);
 }
 
 void NKButtonView::enterEvent(QEnterEvent* event)
@@ -163,12 +168,25 @@ void NKButtonView::mouseReleaseEvent(QMouseEvent* event)
     mouseInView_ = false;
 }
 
+void NKButtonView::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::isPressKey(event) || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (delegate_)
+        delegate_->mouseDownButtonView(this);
+    update();
+}
+
 // ---- NKLinkView -------------------------------------------------------------
 
 NKLinkView::NKLinkView(QWidget* parent) : QWidget(parent)
 {
     font_.setPixelSize(layout::kLinkViewFontPixels);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void NKLinkView::setStringValue(const QString& text)
@@ -203,6 +221,7 @@ void NKLinkView::paintEvent(QPaintEvent*)
     const qreal y = height() - layout::kLinkUnderlineRise;
     p.setPen(QPen(normalColor(), layout::kLinkUnderlineWidth));
     p.drawLine(QPointF(0, y), QPointF(width(), y));
+    ui::drawFocusRing(p, this);
 }
 
 void NKLinkView::enterEvent(QEnterEvent* event)
@@ -253,4 +272,15 @@ void NKLinkView::mouseReleaseEvent(QMouseEvent* event)
         delegate_->mouseUpLinkView(this);
     mouseInView_ = false;
     mouseDown_ = false;
+}
+
+void NKLinkView::keyPressEvent(QKeyEvent* event)
+{
+    if (!ui::isPressKey(event) || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (delegate_)
+        delegate_->mouseUpLinkView(this);
 }

@@ -61,6 +61,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Reached with Tab; Space or Enter presses it as a click does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The outline of a selected button.
@@ -107,6 +109,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Reached with Tab; Space or Enter follows the link as a click does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void pointerLeft();

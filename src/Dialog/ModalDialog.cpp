@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "AppParam.h"
+#include "CustomControl/FocusRing.h"
 #include "Dialog/DialogMessageBox.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -69,6 +70,7 @@ void ModalDialog::styleButton(QPushButton* button, const AppColor& color,
                        "QPushButton:disabled { color: rgb(128,128,128); }")
             .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor()))
             .arg(layout::dialogFontPixels));
+    ui::addFocusRing(button, 4);
     button->setAccessibleName(button->text());
 }
 

@@ -54,21 +54,23 @@ QCheckBox* ProfileDialogFrame::makeCheckBox(const QString& key)
     QFont f = box->font();
     f.setPixelSize(layout::dialogFontSize);
     box->setFont(f);
-    box->setStyleSheet(QStringLiteral(
-        "QCheckBox { color: white; background: transparent; spacing: 6px; }"
-        "QCheckBox:disabled { color: rgba(255,255,255,64); }"
-        "QCheckBox::indicator { width: 12px; height: 12px; border: 1px solid rgb(170,170,170);"
-        " border-radius: 2px; background: rgb(64,64,64); }"
-        "QCheckBox::indicator:checked { background: rgb(220,220,220);"
-        " border: 3px solid rgb(64,64,64); }"
-        "QCheckBox::indicator:disabled { border-color: rgb(90,90,90); }"));
     return box;
 }
 
 void ProfileDialogFrame::styleField(QWidget* field)
 {
-    field->setStyleSheet(QStringLiteral("color: white; background: rgb(64,64,64); border: none;"
-                                        " selection-background-color: rgb(92,92,92);"));
+    // The text keeps clear of the field's edges: a single-line field gets
+    // the height of a button row and its text starts as far in as the rows
+    // of the lists; a text box gets the same room inside its frame.
+    const int inset = layout::dialogFieldTextInset;
+    auto* line = qobject_cast<QLineEdit*>(field);
+    const QString padding = line ? QStringLiteral("padding: 0 %1px;").arg(inset)
+                                 : QStringLiteral("padding: %1px;").arg(inset - 2);
+    field->setStyleSheet(QStringLiteral("color: white; background: rgb(64,64,64); border: none; %1"
+                                        " selection-background-color: rgb(92,92,92);")
+                             .arg(padding));
+    if (line)
+        line->setMinimumHeight(layout::dialogFieldHeight);
 }
 
 void ProfileDialogFrame::refocusField(QLineEdit* field)

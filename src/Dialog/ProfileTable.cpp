@@ -31,9 +31,12 @@ QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveS
     table->verticalHeader()->hide();
     table->setShowGrid(false);
     table->setWordWrap(false);
+    // Row texts start as far in as the texts of the dialogs' fields.
     table->setStyleSheet(QStringLiteral(
         "QTableView { background: rgb(64,64,64); border: none; outline: none; }"
-        "QTableView::item:selected { background: rgb(92,92,92); }"));
+        "QTableView::item { padding-left: %1px; border: none; }"
+        "QTableView::item:selected { background: rgb(92,92,92); }")
+                             .arg(layout::dialogFieldTextInset));
     QFont f = table->font();
     f.setPixelSize(layout::profileListFontSize);
     table->setFont(f);
@@ -62,7 +65,8 @@ void fill(QTableView* table, QStandardItemModel* model, const QStringList& names
     QHeaderView* header = table->horizontalHeader();
     header->setStretchLastSection(true);
     if (!names.isEmpty())
-        header->setMinimumSectionSize(int(std::ceil(widest)) + layout::profileListColumnPadding);
+        header->setMinimumSectionSize(int(std::ceil(widest)) + layout::dialogFieldTextInset
+                                      + layout::profileListColumnPadding);
 }
 
 } // namespace profiletable

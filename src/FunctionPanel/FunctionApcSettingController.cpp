@@ -6,6 +6,7 @@
 #include "MainView.h"
 #include "MainViewController.h"
 #include "CustomControl/MainTabView.h"
+#include "CustomControl/NKButton.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -48,7 +49,7 @@ FunctionApcSettingController::FunctionApcSettingController(MainViewController& m
     radioGroup_ = new QButtonGroup(radio);
     radioGroup_->setExclusive(true);
     for (int column = 0; column < 3; ++column) {
-        auto* cell = new QRadioButton(tr_(kLevelTitleKeys[column]), radio);
+        auto* cell = new NKRadioButton(tr_(kLevelTitleKeys[column]), radio);
         cell->setObjectName(QString::fromLatin1(kLevelTitleKeys[column]));
         QFont font = cell->font();
         font.setPixelSize(layout::kApcLevelRadioFont);

@@ -1,5 +1,7 @@
 #include "FunctionPanel/MousePanelControls.h"
 
+#include "CustomControl/FocusRing.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -146,10 +148,5 @@ void ImageStateButton::paintEvent(QPaintEvent*)
         const QRectF titleRect(picture.width() + 6, 0, width() - picture.width() - 6, height());
         p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, text());
     }
-    if (hasFocus()) {
-        p.setOpacity(0.6);
-        p.setPen(QPen(QColor(120, 170, 255), 1.0, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-    }
+    ui::drawFocusRing(p, this);
 }

@@ -61,6 +61,10 @@ void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
+    // Overlay darkens or lightens by what lies beneath: dark cap pixels are
+    // multiplied by the tint, light legend pixels screened by it. A plain
+    // blend would wash the legend into the tint (light red on red).
+    p.setCompositionMode(QPainter::CompositionMode_Overlay);
     // Drawn in the key rectangles' own bottom-left coordinates.
     const QTransform flip(1, 0, 0, -1, 0, picture_->flipHeight());
     p.setTransform(flip);

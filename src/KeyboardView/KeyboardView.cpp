@@ -4,6 +4,7 @@
 #include "Device/KeyboardEntry.h"
 #include "KeyboardCropView.h"
 #include "KeyboardIlluminationView.h"
+#include "KeyboardLegendView.h"
 #include "KeyboardViewDelegate.h"
 #include "UiLayout.h"
 
@@ -15,10 +16,13 @@
 KeyboardView::KeyboardView(QWidget* parent)
     : QWidget(parent)
     , illumination_(new KeyboardIlluminationView(this))
+    , legend_(new KeyboardLegendView(this))
     , crop_(new KeyboardCropView(this))
 {
-    // Body and key tops are painted by this view; the tints lie above them
-    // and the selection frame above the tints.
+    // Body and key tops are painted by this view; the tints lie above them,
+    // the legends of tinted keys above the tints and the selection frame on
+    // top.
+    legend_->raise();
     crop_->raise();
     crop_->keyboardRect = layout::kKeyboardSelectArea;
     crop_->clearCrop();
@@ -51,6 +55,7 @@ void KeyboardView::rebuildComposed()
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
         composed_ = QPixmap();
+        legend_->setInk(QPixmap());
         return;
     }
     QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -65,6 +70,21 @@ void KeyboardView::rebuildComposed()
     }
     composed_ = QPixmap::fromImage(std::move(canvas));
     composed_.setDevicePixelRatio(ratio);
+
+    // The legend ink of the key tops, in the same size and density.
+    QPixmap ink;
+    if (!buttonImage_.isNull()) {
+        QImage keytops(pixels, QImage::Format_ARGB32_Premultiplied);
+        keytops.fill(Qt::transparent);
+        {
+            QPainter p(&keytops);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), buttonImage_);
+        }
+        ink = QPixmap::fromImage(KeyboardLegendView::legendInk(keytops));
+        ink.setDevicePixelRatio(ratio);
+    }
+    legend_->setInk(ink);
 }
 
 void KeyboardView::updateOverlays(const QRectF& dirty)
@@ -73,6 +93,7 @@ void KeyboardView::updateOverlays(const QRectF& dirty)
         return;
     const QRect area = dirty.toAlignedRect();
     illumination_->update(area);
+    legend_->update(area);
     crop_->update(area);
 }
 
@@ -84,6 +105,7 @@ void KeyboardView::showBodyImageOnly(const QImage& image)
 void KeyboardView::redrawKeys()
 {
     illumination_->update();
+    legend_->update();
     crop_->update();
 }
 
@@ -92,6 +114,7 @@ void KeyboardView::clearSelection()
     crop_->clearCrop();
     clearKeySelectFlags();
     illumination_->update();
+    legend_->update();
 }
 
 qreal KeyboardView::flipHeight() const
@@ -141,6 +164,7 @@ void KeyboardView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     illumination_->setGeometry(rect());
+    legend_->setGeometry(rect());
     crop_->setGeometry(rect());
     rebuildComposed();
 }
@@ -173,6 +197,7 @@ void KeyboardView::mousePressEvent(QMouseEvent* event)
             // never ended; redraw everything once.
             crop_->setCrop(at, at);
             illumination_->update();
+            legend_->update();
             crop_->update();
         }
     }
@@ -206,6 +231,7 @@ void KeyboardView::mouseReleaseEvent(QMouseEvent* event)
         crop_->clearCrop();
         clearKeySelectFlags();
         illumination_->update();
+        legend_->update();
         crop_->update();
     }
     QWidget::mouseReleaseEvent(event);

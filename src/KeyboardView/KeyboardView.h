@@ -1,7 +1,8 @@
 #pragma once
 // The device picture that is the root view of every setting panel: the body
 // picture with the key-top picture above it, the key tints
-// (KeyboardIlluminationView) and, on top, the selection frame
+// (KeyboardIlluminationView), the legends of tinted keys printed again over
+// their tint (KeyboardLegendView) and, on top, the selection frame
 // (KeyboardCropView). A click, or a click and drag, inside the selection area
 // selects keys while the active panel allows it (AppParam::appCropMode, and a
 // paint colour that is not clear); releasing the button hands the selection
@@ -25,6 +26,7 @@
 class KeyboardCropView;
 class KeyboardEntry;
 class KeyboardIlluminationView;
+class KeyboardLegendView;
 class KeyboardViewDelegate;
 
 class KeyboardView : public QWidget {
@@ -50,6 +52,7 @@ public:
     const QImage& buttonImage() const { return buttonImage_; }
 
     KeyboardIlluminationView* keyboardIlluminationView() const { return illumination_; }
+    KeyboardLegendView* keyboardLegendView() const { return legend_; }
     KeyboardCropView* keyboardCropView() const { return crop_; }
 
     // Redraws the key tints and the frame (after a panel changed a mode, the
@@ -100,6 +103,7 @@ private:
     QImage buttonImage_;
     QPixmap composed_;
     KeyboardIlluminationView* illumination_;
+    KeyboardLegendView* legend_;
     KeyboardCropView* crop_;
     bool isMouseCaptured_ = false;
     QPointF _originalMouseLocation;

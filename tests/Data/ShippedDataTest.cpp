@@ -384,6 +384,43 @@ TEST_P(ShippedKeyboard, KeyCodesFollowTheUsageOrder)
     }
 }
 
+// Tints and the selection frame are the only colours a key takes in the
+// application, so an untouched picture shows every cap in the same neutral
+// grey: no key may look tinted or selected before the user did anything.
+TEST_P(ShippedKeyboard, EveryCapIsTheSameNeutralGrey)
+{
+    const KeyboardProfile::KeyboardImages images = profile.getKeyboardImage();
+    const QImage tops = images.keyButton.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(tops.isNull());
+    const QPointF offset = offsetOf(profile);
+    int darkest = 255;
+    int lightest = 0;
+    for (const KeyboardProfile::KeytopEntry& k : profile.keytopList) {
+        if (k.type != KeytopEntryType::Button)
+            continue;
+        for (QRectF top : rects(k.keytop)) {
+            top.translate(offset);
+            // The cap's own colour: the median of its face, which the legend
+            // printed on it does not move.
+            std::vector<QColor> face;
+            const QRect inner = top.adjusted(3, 3, -3, -3).toRect();
+            for (int y = inner.top(); y <= inner.bottom(); ++y)
+                for (int x = inner.left(); x <= inner.right(); ++x)
+                    face.push_back(tops.pixelColor(x, y));
+            ASSERT_FALSE(face.empty()) << k.name.toStdString();
+            std::sort(face.begin(), face.end(),
+                      [](const QColor& a, const QColor& b) { return a.value() < b.value(); });
+            const QColor cap = face[face.size() / 2];
+            const int spread = std::max({cap.red(), cap.green(), cap.blue()})
+                - std::min({cap.red(), cap.green(), cap.blue()});
+            EXPECT_LE(spread, 24) << k.name.toStdString() << " is coloured: " << cap.name().toStdString();
+            darkest = std::min(darkest, cap.value());
+            lightest = std::max(lightest, cap.value());
+        }
+    }
+    EXPECT_LE(lightest - darkest, 40);
+}
+
 INSTANTIATE_TEST_SUITE_P(Models, ShippedKeyboard, ::testing::ValuesIn(modelsOf(shipped::Kind::Keyboard)), modelKey);
 
 // ----- the mouse ------------------------------------------------------------------

@@ -123,7 +123,7 @@ constexpr KeyStyle Mod = KeyStyle::Modifier;
 // the number pad.
 void addFunctionRow(Builder& b)
 {
-    b.key("Esc", 0x29, 53, GroupFunction, words("Esc"), KeyStyle::Accent, 0.0, 0);
+    b.key("Esc", 0x29, 53, GroupFunction, words("Esc"), Mod, 0.0, 0);
     const int fkVk[12] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
     for (int i = 0; i < 12; ++i) {
         const double x = 2.0 + i + (i / 4) * 0.5;

@@ -25,8 +25,9 @@ inline constexpr int kNoKeyCode = 255;
 
 enum class KeyKind { Button, LedIndicator };
 
-// How a key cap is coloured.
-enum class KeyStyle { Alpha, Modifier, Accent, Indicator };
+// How a key cap is coloured. Every cap is a neutral grey, so that no key
+// of an untouched picture reads as tinted or selected.
+enum class KeyStyle { Alpha, Modifier, Indicator };
 
 // A symbol drawn instead of (or beside) a text legend.
 enum class KeyIcon { None, Mute, VolumeDown, VolumeUp, PlayPause, Up, Down, Left, Right };

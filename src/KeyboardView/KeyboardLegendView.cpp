@@ -1,0 +1,86 @@
+#include "KeyboardLegendView.h"
+
+#include "AppParam.h"
+#include "Device/KeyboardEntry.h"
+#include "KeyboardIlluminationView.h"
+#include "KeyboardView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace {
+
+// The lightest grey of a cap (its top face) and the grey from which a pixel
+// counts as legend ink entirely; the legends are near white.
+constexpr int kCapCeiling = 96;
+constexpr int kInkFloor = 220;
+const QColor kInk(242, 244, 247);
+
+} // namespace
+
+KeyboardLegendView::KeyboardLegendView(KeyboardView* picture) : QWidget(picture), picture_(picture)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+QImage KeyboardLegendView::legendInk(const QImage& keytops)
+{
+    if (keytops.isNull())
+        return QImage();
+    const QImage source = keytops.convertToFormat(QImage::Format_ARGB32);
+    QImage ink(source.size(), QImage::Format_ARGB32);
+    ink.setDevicePixelRatio(keytops.devicePixelRatio());
+    const QRgb inkColour = kInk.rgb();
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(ink.scanLine(y));
+        for (int x = 0; x < source.width(); ++x) {
+            const QRgb px = in[x];
+            const int light = std::max({qRed(px), qGreen(px), qBlue(px)});
+            const int cover = std::clamp((light - kCapCeiling) * 255 / (kInkFloor - kCapCeiling), 0, 255);
+            out[x] = qRgba(qRed(inkColour), qGreen(inkColour), qBlue(inkColour), cover * qAlpha(px) / 255);
+        }
+    }
+    return ink;
+}
+
+void KeyboardLegendView::setInk(const QPixmap& ink)
+{
+    ink_ = ink;
+    update();
+}
+
+void KeyboardLegendView::paintEvent(QPaintEvent* event)
+{
+    const auto keyboard = KeyboardView::currentKeyboard();
+    if (!keyboard || ink_.isNull())
+        return;
+    QPainter p(this);
+    const qreal ratio = ink_.devicePixelRatio();
+    const QTransform flip(1, 0, 0, -1, 0, picture_->flipHeight());
+    const QRect dirty = event->rect();
+    for (const KeytopEntry& key : keyboard->keytopList) {
+        if (key.keytop.empty())
+            continue;
+        const QColor tint = KeyboardIlluminationView::keyColor(key).toQColor();
+        if (!tint.isValid() || tint.alpha() == 0)
+            continue; // an untinted key shows its legend as the picture has it
+        QPainterPath shape;
+        shape.setFillRule(Qt::WindingFill);
+        for (const QRectF& r : key.keytop)
+            shape.addRect(r);
+        const QPainterPath onScreen = flip.map(shape);
+        const QRect area = onScreen.boundingRect().toAlignedRect().intersected(dirty);
+        if (area.isEmpty())
+            continue;
+        p.save();
+        p.setClipPath(onScreen);
+        p.drawPixmap(QRectF(area), ink_,
+                     QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+        p.restore();
+    }
+}
