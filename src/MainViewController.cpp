@@ -814,12 +814,13 @@ struct ConnectDepth {
 
 template <class Entry>
 bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
-                                        const char* failureLog)
+                                        const char* failureLog, bool& awaitsFirmware)
 {
     const AppError opened = device->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
+    // A device that asks for its firmware update is connected all the same;
+    // the user is told once the connect is complete (finishConnect).
+    awaitsFirmware = opened == AppError::AbortFirmwareUpdate;
+    if (opened != AppError::NoError && !awaitsFirmware) {
         device.reset();
         openFailed(entry.deviceLocation, failureLog);
         return false;
@@ -840,13 +841,24 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
     AppParam::appKeyAnimation = KeyAnimation::None;
 }
 
-void MainViewController::showConnectedHeader(const QString& modelPrefix)
+void MainViewController::showConnectedHeader(const QString& modelPrefix, bool settingsReadable)
 {
     setModelLabels(modelPrefix);
     setHelpMenu(true);
     sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    saveProfileButton->setEnabled(settingsReadable);
+    loadProfileButton->setEnabled(settingsReadable);
+}
+
+// A device that waits for its firmware update refuses every setting command
+// until the update has run: it is shown on its Other tab, where the update
+// is started, and the tab the user had comes back with the next connect.
+void MainViewController::keepToOtherTab(FunctionTab otherTab)
+{
+    if (AppParam::functionTabSelect == otherTab)
+        return;
+    beforeTab = AppParam::functionTabSelect;
+    AppParam::functionTabSelect = otherTab;
 }
 
 // A pending wish for the device's "other settings" tab wins; else the tab
@@ -866,17 +878,31 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 
 // Shows the picture, reads the device's settings and builds the panel again
 // from them; a recovery on the way may replace the device, and then its own
-// connect has done the rest.
-void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location)
+// connect has done the rest. A device that awaits its firmware update stays
+// connected whatever the read gives, and the user is asked to update it.
+void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location,
+                                       bool awaitsFirmware)
 {
     placeBodyView(currentKeyboardView);
-    if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
+    if (device->loadDeviceParam() != AppError::NoError) {
+        // A device in its updater refuses the read. Dropped and connected
+        // again it would only refuse once more; it stays connected so that
+        // its firmware update can be run.
+        if (awaitsFirmware)
+            Logger::log("device awaits its firmware update: settings not read.");
+        else if (AppParam::selectDeviceLocation != 0)
+            setConnectedDeviceError(AppParam::selectDeviceLocation);
+    }
     if (AppParam::device != device)
         return;
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == device)
-        connectFailures_.erase(location);
+    if (AppParam::device != device)
+        return;
+    connectFailures_.erase(location);
+    // Asked only now: while the box is up, hot-plug notices are handled, and
+    // by now they find this device connected rather than half-opened.
+    if (awaitsFirmware)
+        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
 }
 
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
@@ -886,7 +912,8 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     if (kb->loadProfile(keyProfile->profilePath) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
-    if (!openForConnect(kb, entry, "keyboard open error."))
+    bool awaitsFirmware = false;
+    if (!openForConnect(kb, entry, "keyboard open error.", awaitsFirmware))
         return;
     const auto images = keyProfile->getKeyboardImage();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
@@ -901,10 +928,10 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 
     for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
         p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
-    showConnectedHeader(QString());
+    showConnectedHeader(QString(), !awaitsFirmware);
 
-    apcTabView->setTabEnabled(kb->supportAPC);
-    keylockTabView->setTabEnabled(true);
+    apcTabView->setTabEnabled(kb->supportAPC && !awaitsFirmware);
+    keylockTabView->setTabEnabled(!awaitsFirmware);
     settingTabView->setTabEnabled(true);
     for (auto* t : {apcTabView, keylockTabView, settingTabView}) {
         t->update();
@@ -916,8 +943,10 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     }
 
     restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
-    if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
-                            AppParam::functionTabSelect == FunctionTab::MButtonSetting))
+    if (awaitsFirmware)
+        keepToOtherTab(FunctionTab::OtherSetting);
+    else if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
+                                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
 
     selectFunctionTab(AppParam::functionTabSelect);
@@ -928,7 +957,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         t->show();
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->hide();
-    finishConnect(kb, entry.deviceLocation);
+    finishConnect(kb, entry.deviceLocation, awaitsFirmware);
 }
 
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
@@ -938,7 +967,8 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     if (mouse->loadProfile(mouseProfile->profilePath) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
-    if (!openForConnect(mouse, entry, "mouse open error."))
+    bool awaitsFirmware = false;
+    if (!openForConnect(mouse, entry, "mouse open error.", awaitsFirmware))
         return;
     // Into a scratch map: the current mouse keeps its pictures on failure.
     QHash<QString, QImage> images;
@@ -962,14 +992,16 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     };
     for (const auto& [panel, name] : pictures)
         panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
-    showConnectedHeader(QStringLiteral("VX"));
+    showConnectedHeader(QStringLiteral("VX"), !awaitsFirmware);
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
-        t->setTabEnabled(true);
+        t->setTabEnabled(!awaitsFirmware || t == mouseOtherTabView);
         t->update();
         t->setTabStatus(TabStatus::notActive);
     }
 
     restoreTabAfterConnect(selectMOtherSetting, FunctionTab::MOtherSetting);
+    if (awaitsFirmware)
+        keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
         return;
@@ -979,7 +1011,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     selectOtherSetting = false;
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->show();
-    finishConnect(mouse, entry.deviceLocation);
+    finishConnect(mouse, entry.deviceLocation, awaitsFirmware);
 }
 
 void MainViewController::placeBodyView(KeyboardView* view)
