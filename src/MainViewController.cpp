@@ -351,6 +351,8 @@ bool MainViewController::viewDidLoad(StartupFiles& files)
         return false;
     DefaultProfile::applyToAppParam(defaults.profile);
     const auto settings = files.takeSettings();
+    // Without a readable settings file the application starts with the
+    // defaults; there is nothing to tell.
     (void)ApplicationProfile::load(settings.result, settings.profile);
     return true;
 }
@@ -419,8 +421,10 @@ bool MainViewController::windowClosing()
                                 QStringLiteral("No")) == 0)
             return false;
     }
-    if (keyEnum && AppParam::device)
-        (void)AppParam::device->close(true);
+    // The application ends whatever the device answers; a failure (unsent
+    // mouse changes not undone) is only logged.
+    if (keyEnum && AppParam::device && AppParam::device->close(true) != AppError::NoError)
+        Logger::log("device close error.");
     // Keep the stored origin where the window system does not report one.
     const QPoint pos = mainView->pos();
     const bool positionKnown = QGuiApplication::platformName() != QLatin1String("wayland");
@@ -430,6 +434,7 @@ bool MainViewController::windowClosing()
         AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
     if (beforeTab != FunctionTab::None)
         AppParam::functionTabSelect = beforeTab;
+    // A file that cannot be written has been reported by the save itself.
     (void)ApplicationProfile::save();
     return true;
 }
@@ -471,6 +476,7 @@ void MainViewController::closeShownTabMenu(bool buttonPopovers)
 void MainViewController::initKeyboardEnum()
 {
     keyEnum = std::make_unique<DeviceEnumerator>();
+    // A package that cannot be read is left out; the others are used.
     (void)keyEnum->enumDeviceProfile(false);
     updateDevicePathList();
     keyEnum->startPolling();
@@ -554,6 +560,7 @@ bool MainViewController::filterUnusableEntries()
         }
         if (deviceList[i].deviceLocation == conectDeviceLocation) {
             conectDeviceLocation = -1;
+            // Unreadable packages are left out; the others are used.
             if (keyEnum)
                 (void)keyEnum->enumDeviceProfile(true);
             keyboardListChanged(true);
@@ -581,7 +588,7 @@ void MainViewController::keyboardListChanged(bool autoDetect)
     // node. It is let go without traffic and connected afresh below.
     const bool replugged = conectDeviceLocation != -1 && AppParam::device && AppParam::device->hidWasRemoved();
     if (replugged) {
-        (void)AppParam::device->close(false);
+        (void)AppParam::device->close(false); // no device traffic: cannot fail
         disconnectDevice(false);
     }
     if (filterUnusableEntries())
@@ -974,7 +981,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     QHash<QString, QImage> images;
     if (mouseProfile->LoadMouseTabImages(images) != AppError::NoError) {
         Logger::log("mouse image not found.");
-        (void)mouse->close(false);
+        (void)mouse->close(false);  // release the handle without device traffic
         return;
     }
     keyboardErrorView->hide();
@@ -1035,8 +1042,11 @@ void MainViewController::placeBodyView(KeyboardView* view)
 
 void MainViewController::disconnectDevice(bool reflectUi)
 {
-    if (AppParam::device)
-        (void)AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation));
+    // The device is let go whatever it answers; a failure (unsent mouse
+    // changes not undone) is only logged.
+    if (AppParam::device &&
+        AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation)) != AppError::NoError)
+        Logger::log("device close error.");
     conectDeviceLocation = -1;
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
@@ -1443,6 +1453,7 @@ void MainViewController::appendKeyboardProfileList()
             return;
         }
     }
+    // Unreadable packages are left out; the others are used.
     if (keyEnum)
         (void)keyEnum->enumDeviceProfile(true);
     keyboardListChanged(true);
@@ -1545,6 +1556,10 @@ AppError MainViewController::onSaveTheKeyboard()
     }
     if (AppParam::selectDeviceLocation != 0)
         setConnectedDeviceError(AppParam::selectDeviceLocation);
+    // The recovery has connected the device again without a word, and its
+    // unsent changes are gone with the old connection: the user asked for
+    // them to be stored and is told that they were not.
+    AppUtil::messageBox(QStringLiteral("FailedToStoreSettings"), QStringLiteral("OK"), QString());
     return result;
 }
 
@@ -1576,6 +1591,8 @@ void MainViewController::pushSendButton()
     if (!AppParam::device || !AppParam::device->isEnable() || !AppParam::keyboardSettingsChanged)
         return;
     setDialogMask(true);
+    // Every outcome has been dealt with inside: stored, declined, or
+    // recovered from with the user told.
     (void)onSaveTheKeyboard();
     setDialogMask(false);
 }
