@@ -47,7 +47,7 @@ int main(int argc, char** argv)
 
     // Warm-up.
     for (int i = 0; i < 20; ++i)
-        device.CMD_RegistSetting();
+        (void)device.CMD_RegistSetting();
 
     std::printf("device link, reply latency %.1f ms\n", rt * 1000.0);
 
@@ -84,23 +84,23 @@ int main(int argc, char** argv)
             keyboard->clearLog();
             const auto t0 = platform::now();
             std::string model, version, compare;
-            device.CMD_StartEnd(KolventraDevice::eAppStEd::Start);
+            (void)device.CMD_StartEnd(KolventraDevice::eAppStEd::Start);
             ++transactions;
             device.hidWait();
-            device.CMD_GetDeviceInfo(model, version, compare);
+            (void)device.CMD_GetDeviceInfo(model, version, compare);
             ++paced, ++transactions;
             for (uint8_t cmd : reads) {
                 device.hidWait();
                 const Bytes p = KolventraDevice::makePacket(cmd);
                 std::vector<Bytes> replies;
-                device.KolventraIoControl("", &p, replies, {1});
+                (void)device.KolventraIoControl("", &p, replies, {1});
                 ++paced, ++transactions;
             }
             device.hidWait();
             {
                 const Bytes p = KolventraDevice::makePacket(0x22);
                 std::vector<Bytes> replies;
-                device.KolventraIoControl("", &p, replies, {58, 58, 12});
+                (void)device.KolventraIoControl("", &p, replies, {58, 58, 12});
                 ++paced, ++transactions;
             }
             device.hidWait();
@@ -108,7 +108,7 @@ int main(int argc, char** argv)
                 Bytes p = KolventraDevice::makePacket(0x45, 0, 1);
                 p[KolventraDevice::SDO_DAT_1] = 0x01;
                 std::vector<Bytes> replies;
-                device.KolventraIoControl("", &p, replies, {12});
+                (void)device.KolventraIoControl("", &p, replies, {12});
                 ++paced, ++transactions;
             }
             best.offer(bench::seconds(platform::now() - t0), *keyboard);
@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         bench::reportFloors(label, best.took, transactions * rt + pacing, best.deviceRoundTrips + pacing);
     }
 
-    device.CMD_StartEnd(KolventraDevice::eAppStEd::End);
+    (void)device.CMD_StartEnd(KolventraDevice::eAppStEd::End);
     device.hidClose();
     return 0;
 }

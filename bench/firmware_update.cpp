@@ -72,7 +72,7 @@ int main(int argc, char** argv)
         auto device = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[0]);
         bus->attach(device, kLocation);
         auto kb = std::make_shared<KeyboardEntry>();
-        kb->loadProfile(packagePath(shipped::kModels[0]));
+        (void)kb->loadProfile(packagePath(shipped::kModels[0]));
         if (kb->open(kLocation) != AppError::NoError) {
             std::printf("keyboard did not open\n");
             return 1;
@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         }
         bestWhole = std::min(bestWhole, whole);
         frames += painted.count;
-        kb->close(true);
+        (void)kb->close(true);
         bus->detach(kLocation);
     }
     std::printf("firmware update, 64 KiB image, %d round(s), reply latency %.1f ms\n", rounds,

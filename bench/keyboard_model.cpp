@@ -64,7 +64,7 @@ int main(int argc, char** argv)
         bench::BestRound best;
         size_t transactions = 0;
         for (int r = 0; r < rounds; ++r) {
-            keyboard.close(true);
+            (void)keyboard.close(true);
             emulated->clearLog();
             const auto t0 = platform::now();
             const AppError opened = keyboard.open(kLocation);
@@ -105,6 +105,6 @@ int main(int argc, char** argv)
         bench::reportFloors("per-key APC write (3 tx, 1 paced)", best.took, pace + 3 * rt, pace + best.deviceRoundTrips);
     }
 
-    keyboard.close(true);
+    (void)keyboard.close(true);
     return 0;
 }

@@ -43,10 +43,10 @@ int main(int argc, char** argv)
     }
     AppParam::device = kb;
     for (int i = 0; i < profiles; ++i)
-        UserProfile::Write(folder + QStringLiteral("Profile %1.prf").arg(i, 3, 10, QLatin1Char('0')),
+        (void)UserProfile::Write(folder + QStringLiteral("Profile %1.prf").arg(i, 3, 10, QLatin1Char('0')),
                            kb->profileExt(), *kb, QStringLiteral("Comment%20") + QString::number(i));
     for (int i = 0; i < 20; ++i)
-        UserProfile::Write(folder + QStringLiteral("Other %1.prf").arg(i), QStringLiteral("OTHERKB"), *kb, {});
+        (void)UserProfile::Write(folder + QStringLiteral("Other %1.prf").arg(i), QStringLiteral("OTHERKB"), *kb, {});
 
     double best = 1e9, worst = 0;
     int shown = 0;

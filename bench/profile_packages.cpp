@@ -98,11 +98,11 @@ int main(int argc, char** argv)
     const QString target = folder + QStringLiteral("saved.prf");
     const double saveMs = timeIt([&] {
         for (int i = 0; i < kSaves; ++i)
-            AppUtil::saveProfileData(target, profileDocument(i), member);
+            (void)AppUtil::saveProfileData(target, profileDocument(i), member);
     }) / kSaves;
     const double appendMs = timeIt([&] {
         for (int i = 0; i < kSaves; ++i)
-            AppUtil::appendProfileData(target, profileDocument(i), i % 2 ? member : otherMember);
+            (void)AppUtil::appendProfileData(target, profileDocument(i), i % 2 ? member : otherMember);
     }) / kSaves;
 
     std::printf("profile packages: %d packages of 2 members (%lld bytes each)\n", kPackages,

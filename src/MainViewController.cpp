@@ -367,6 +367,8 @@ bool MainViewController::viewDidLoad(StartupFiles& files)
         return false;
     DefaultProfile::applyToAppParam(defaults.profile);
     const auto settings = files.takeSettings();
+    // Without a readable settings file the application starts with the
+    // defaults; there is nothing to tell.
     (void)ApplicationProfile::load(settings.result, settings.profile);
     return true;
 }
@@ -455,8 +457,10 @@ bool MainViewController::windowClosing()
                                 QStringLiteral("No")) == 0)
             return false;
     }
-    if (keyEnum && AppParam::device)
-        (void)AppParam::device->close(true);
+    // The application ends whatever the device answers; a failure (unsent
+    // mouse changes not undone) is only logged.
+    if (keyEnum && AppParam::device && AppParam::device->close(true) != AppError::NoError)
+        Logger::log("device close error.");
     // Keep the stored origin where the window system does not report one.
     const QPoint pos = mainView->pos();
     const bool positionKnown = QGuiApplication::platformName() != QLatin1String("wayland");
@@ -466,6 +470,7 @@ bool MainViewController::windowClosing()
         AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
     if (beforeTab != FunctionTab::None)
         AppParam::functionTabSelect = beforeTab;
+    // A file that cannot be written has been reported by the save itself.
     (void)ApplicationProfile::save();
     return true;
 }
@@ -507,6 +512,7 @@ void MainViewController::closeShownTabMenu(bool buttonPopovers)
 void MainViewController::initKeyboardEnum()
 {
     keyEnum = std::make_unique<DeviceEnumerator>();
+    // A package that cannot be read is left out; the others are used.
     (void)keyEnum->enumDeviceProfile(false);
     updateDevicePathList();
     keyEnum->startPolling();
@@ -590,6 +596,7 @@ bool MainViewController::filterUnusableEntries()
         }
         if (deviceList[i].deviceLocation == conectDeviceLocation) {
             conectDeviceLocation = -1;
+            // Unreadable packages are left out; the others are used.
             if (keyEnum)
                 (void)keyEnum->enumDeviceProfile(true);
             keyboardListChanged(true);
@@ -617,7 +624,7 @@ void MainViewController::keyboardListChanged(bool autoDetect)
     // node. It is let go without traffic and connected afresh below.
     const bool replugged = conectDeviceLocation != -1 && AppParam::device && AppParam::device->hidWasRemoved();
     if (replugged) {
-        (void)AppParam::device->close(false);
+        (void)AppParam::device->close(false); // no device traffic: cannot fail
         disconnectDevice(false);
     }
     if (filterUnusableEntries())
@@ -887,12 +894,13 @@ struct ConnectDepth {
 
 template <class Entry>
 bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
-                                        const char* failureLog)
+                                        const char* failureLog, bool& awaitsFirmware)
 {
     const AppError opened = device->open(uint32_t(entry.deviceLocation));
-    if (opened == AppError::AbortFirmwareUpdate) {
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    } else if (opened != AppError::NoError) {
+    // A device that asks for its firmware update is connected all the same;
+    // the user is told once the connect is complete (finishConnect).
+    awaitsFirmware = opened == AppError::AbortFirmwareUpdate;
+    if (opened != AppError::NoError && !awaitsFirmware) {
         device.reset();
         openFailed(entry.deviceLocation, failureLog);
         return false;
@@ -913,13 +921,24 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
     AppParam::appKeyAnimation = KeyAnimation::None;
 }
 
-void MainViewController::showConnectedHeader(const QString& modelPrefix)
+void MainViewController::showConnectedHeader(const QString& modelPrefix, bool settingsReadable)
 {
     setModelLabels(modelPrefix);
     setHelpMenu(true);
     sendButton->hide();
-    saveProfileButton->setEnabled(true);
-    loadProfileButton->setEnabled(true);
+    saveProfileButton->setEnabled(settingsReadable);
+    loadProfileButton->setEnabled(settingsReadable);
+}
+
+// A device that waits for its firmware update refuses every setting command
+// until the update has run: it is shown on its Other tab, where the update
+// is started, and the tab the user had comes back with the next connect.
+void MainViewController::keepToOtherTab(FunctionTab otherTab)
+{
+    if (AppParam::functionTabSelect == otherTab)
+        return;
+    beforeTab = AppParam::functionTabSelect;
+    AppParam::functionTabSelect = otherTab;
 }
 
 // A pending wish for the device's "other settings" tab wins; else the tab
@@ -939,17 +958,31 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 
 // Shows the picture, reads the device's settings and builds the panel again
 // from them; a recovery on the way may replace the device, and then its own
-// connect has done the rest.
-void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location)
+// connect has done the rest. A device that awaits its firmware update stays
+// connected whatever the read gives, and the user is asked to update it.
+void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location,
+                                       bool awaitsFirmware)
 {
     placeBodyView(currentKeyboardView);
-    if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
+    if (device->loadDeviceParam() != AppError::NoError) {
+        // A device in its updater refuses the read. Dropped and connected
+        // again it would only refuse once more; it stays connected so that
+        // its firmware update can be run.
+        if (awaitsFirmware)
+            Logger::log("device awaits its firmware update: settings not read.");
+        else if (AppParam::selectDeviceLocation != 0)
+            setConnectedDeviceError(AppParam::selectDeviceLocation);
+    }
     if (AppParam::device != device)
         return;
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device == device)
-        connectFailures_.erase(location);
+    if (AppParam::device != device)
+        return;
+    connectFailures_.erase(location);
+    // Asked only now: while the box is up, hot-plug notices are handled, and
+    // by now they find this device connected rather than half-opened.
+    if (awaitsFirmware)
+        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
 }
 
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
@@ -959,7 +992,8 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     if (kb->loadProfile(keyProfile->profilePath) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
-    if (!openForConnect(kb, entry, "keyboard open error."))
+    bool awaitsFirmware = false;
+    if (!openForConnect(kb, entry, "keyboard open error.", awaitsFirmware))
         return;
     const auto images = keyProfile->getKeyboardImage();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
@@ -974,10 +1008,10 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 
     for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
         p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
-    showConnectedHeader(QString());
+    showConnectedHeader(QString(), !awaitsFirmware);
 
-    apcTabView->setTabEnabled(kb->supportAPC);
-    keylockTabView->setTabEnabled(true);
+    apcTabView->setTabEnabled(kb->supportAPC && !awaitsFirmware);
+    keylockTabView->setTabEnabled(!awaitsFirmware);
     settingTabView->setTabEnabled(true);
     for (auto* t : {apcTabView, keylockTabView, settingTabView}) {
         t->update();
@@ -989,8 +1023,10 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     }
 
     restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
-    if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
-                            AppParam::functionTabSelect == FunctionTab::MButtonSetting))
+    if (awaitsFirmware)
+        keepToOtherTab(FunctionTab::OtherSetting);
+    else if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
+                                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
 
     selectFunctionTab(AppParam::functionTabSelect);
@@ -1001,7 +1037,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         t->show();
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->hide();
-    finishConnect(kb, entry.deviceLocation);
+    finishConnect(kb, entry.deviceLocation, awaitsFirmware);
 }
 
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
@@ -1011,13 +1047,14 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     if (mouse->loadProfile(mouseProfile->profilePath) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
-    if (!openForConnect(mouse, entry, "mouse open error."))
+    bool awaitsFirmware = false;
+    if (!openForConnect(mouse, entry, "mouse open error.", awaitsFirmware))
         return;
     // Into a scratch map: the current mouse keeps its pictures on failure.
     QHash<QString, QImage> images;
     if (mouseProfile->LoadMouseTabImages(images) != AppError::NoError) {
         Logger::log("mouse image not found.");
-        (void)mouse->close(false);
+        (void)mouse->close(false);  // release the handle without device traffic
         return;
     }
     keyboardErrorView->hide();
@@ -1035,14 +1072,16 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     };
     for (const auto& [panel, name] : pictures)
         panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
-    showConnectedHeader(QStringLiteral("VX"));
+    showConnectedHeader(QStringLiteral("VX"), !awaitsFirmware);
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
-        t->setTabEnabled(true);
+        t->setTabEnabled(!awaitsFirmware || t == mouseOtherTabView);
         t->update();
         t->setTabStatus(TabStatus::notActive);
     }
 
     restoreTabAfterConnect(selectMOtherSetting, FunctionTab::MOtherSetting);
+    if (awaitsFirmware)
+        keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
         return;
@@ -1052,7 +1091,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     selectOtherSetting = false;
     for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
         t->show();
-    finishConnect(mouse, entry.deviceLocation);
+    finishConnect(mouse, entry.deviceLocation, awaitsFirmware);
 }
 
 void MainViewController::placeBodyView(KeyboardView* view)
@@ -1076,8 +1115,11 @@ void MainViewController::placeBodyView(KeyboardView* view)
 
 void MainViewController::disconnectDevice(bool reflectUi)
 {
-    if (AppParam::device)
-        (void)AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation));
+    // The device is let go whatever it answers; a failure (unsent mouse
+    // changes not undone) is only logged.
+    if (AppParam::device &&
+        AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation)) != AppError::NoError)
+        Logger::log("device close error.");
     conectDeviceLocation = -1;
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
@@ -1498,6 +1540,7 @@ void MainViewController::appendKeyboardProfileList()
             return;
         }
     }
+    // Unreadable packages are left out; the others are used.
     if (keyEnum)
         (void)keyEnum->enumDeviceProfile(true);
     keyboardListChanged(true);
@@ -1600,6 +1643,10 @@ AppError MainViewController::onSaveTheKeyboard()
     }
     if (AppParam::selectDeviceLocation != 0)
         setConnectedDeviceError(AppParam::selectDeviceLocation);
+    // The recovery has connected the device again without a word, and its
+    // unsent changes are gone with the old connection: the user asked for
+    // them to be stored and is told that they were not.
+    AppUtil::messageBox(QStringLiteral("FailedToStoreSettings"), QStringLiteral("OK"), QString());
     return result;
 }
 
@@ -1631,6 +1678,8 @@ void MainViewController::pushSendButton()
     if (!AppParam::device || !AppParam::device->isEnable() || !AppParam::keyboardSettingsChanged)
         return;
     setDialogMask(true);
+    // Every outcome has been dealt with inside: stored, declined, or
+    // recovered from with the user told.
     (void)onSaveTheKeyboard();
     setDialogMask(false);
 }

@@ -243,12 +243,17 @@ private:
     void placeBodyView(KeyboardView* view);
     void setModelLabels(const QString& prefix);
     // Steps shared by the keyboard and mouse connects, in their order.
+    // False when the device could not be opened (the recovery has been
+    // asked for). `awaitsFirmware`: the device asks for its firmware update
+    // to be run again.
     template <class Entry>
-    bool openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry, const char* failureLog);
+    bool openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry, const char* failureLog,
+                        bool& awaitsFirmware);
     void adoptDevice(const std::shared_ptr<IDeviceEntry>& device, int32_t location, DeviceType type);
-    void showConnectedHeader(const QString& modelPrefix);
+    void showConnectedHeader(const QString& modelPrefix, bool settingsReadable);
     void restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab);
-    void finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location);
+    void keepToOtherTab(FunctionTab otherTab);
+    void finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location, bool awaitsFirmware);
     void openFailed(int32_t location, const char* logLine);
     void tellIfPermissionDenied(int32_t location);
     int runModalHook(const std::function<int(QWidget*)>& hook);

@@ -63,8 +63,10 @@ protected:
     // connection and is returned only after a good identification.
     AppError openSession(uint32_t location)
     {
+        // The old session is let go whatever the device answers: the device
+        // is opened afresh right after.
         if (hidIsOpened())
-            this->CMD_StartEnd(KolventraDevice::eAppStEd::End);
+            (void)this->CMD_StartEnd(KolventraDevice::eAppStEd::End);
         hidClose();
         AppError result = hidOpen(location);
         if (result == AppError::NoError)

@@ -79,7 +79,8 @@ AppError checkReplies(const std::vector<Bytes>& replies, const std::vector<size_
 
 AppError KolventraDevice::KolventraIoControl(std::string_view /*label*/, const Bytes* sendBuffer,
                                              std::vector<Bytes>& recvBuffer,
-                                             const std::vector<int>& recvCount)
+                                             const std::vector<int>& recvCount,
+                                             std::vector<size_t>* recvSizes)
 {
     // A transaction started from inside the reply wait of another one on this
     // object would share its replies: refuse it without touching the device.
@@ -148,9 +149,13 @@ AppError KolventraDevice::KolventraIoControl(std::string_view /*label*/, const B
         if (result == AppError::NoError) {
             result = checkReplies(replies, sizes, command, recvCount, truncated);
             // A truncated reply's missing bytes would read as zeros.
-            if (truncated)
+            if (truncated) {
                 replies.clear();
+                sizes.clear();
+            }
             recvBuffer = std::move(replies);
+            if (recvSizes)
+                *recvSizes = std::move(sizes);
         }
 
         if (result == AppError::RecvBadLengthStore && command == CMDC_STARTEND && !truncated)

@@ -87,8 +87,14 @@ public:
     // and for a recvCount that is empty, longer than 255 or has an entry
     // outside 0..255; DeviceIsInvalid without I/O when a transaction of this
     // object is already in progress (started from inside its reply wait).
+    //
+    // `recvSizes`, when given, receives the length of each reply of
+    // recvBuffer as it arrived, counting byte 0 (before the zero padding):
+    // a caller that reads past the counted LEN bytes checks with it that the
+    // report really held them.
     AppError KolventraIoControl(std::string_view label, const Bytes* sendBuffer,
-                                std::vector<Bytes>& recvBuffer, const std::vector<int>& recvCount);
+                                std::vector<Bytes>& recvBuffer, const std::vector<int>& recvCount,
+                                std::vector<size_t>* recvSizes = nullptr);
 
     // Common commands. With no device open each returns NoError and sends nothing.
     AppError CMD_StartEnd(eAppStEd startEnd);

@@ -94,15 +94,18 @@ AppError KolventraMouse::CMD_GetMouseSettings(RmSettings& settings, std::string_
 
     const Bytes packet = makePacket(CMDC_GETSETTINGS);
     std::vector<Bytes> replies;
-    const AppError r = KolventraIoControl("KolventraMouse", &packet, replies, {kSettingsReplyLength});
+    std::vector<size_t> sizes;
+    const AppError r = KolventraIoControl("KolventraMouse", &packet, replies, {kSettingsReplyLength}, &sizes);
     if (r != AppError::NoError)
         return r;
 
     // The newer layout's custom keys follow the 21 counted bytes in the same
-    // report; LEN does not count them.
+    // report; LEN does not count them, so the report's own length must show
+    // that they came (the buffer is zero-padded: missing keys would read as
+    // "no custom key").
     const size_t count = isNewerSettingsLayout(inFirmwareVersion) ? RmSettings::kSize
                                                                    : RmSettings::kOlderSize;
-    if (replies.empty() || replies[0].size() < size_t(RDO_DAT) + count)
+    if (replies.empty() || sizes.empty() || sizes[0] < size_t(RDO_DAT) + count)
         return AppError::RecvBadLengthStore;
     std::array<uint8_t, RmSettings::kSize> raw{};
     std::copy_n(replies[0].begin() + RDO_DAT, count, raw.begin());

@@ -81,7 +81,9 @@ public:
     // Reads the settings block. The record is zeroed first and stays zero
     // when no device is open or the command fails. The firmware version text
     // of the mouse ("%X%X.%X%X", see CMD_GetDeviceInfo) chooses the layout:
-    // the older one leaves the custom keys (bytes 21..28) zero.
+    // the older one leaves the custom keys (bytes 21..28) zero. A reply
+    // report too short to hold every field of its layout is
+    // RecvBadLengthStore.
     virtual AppError CMD_GetMouseSettings(RmSettings& settings, std::string_view inFirmwareVersion);
 
     // True when a mouse with this firmware version sends the newer settings

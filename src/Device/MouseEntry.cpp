@@ -103,9 +103,13 @@ AppError MouseEntry::close(bool connected)
 {
     AppError result = AppError::NoError;
     if (connected && hidIsOpened()) {
-        mouseSetting_Restore();
+        // Without a backup nothing was ever read, so there is nothing to undo.
+        const AppError restored = mouseSetting_FWBackUp ? mouseSetting_Restore() : AppError::NoError;
         if (hidIsOpened())
             result = CMD_StartEnd(eAppStEd::End);
+        // Changes left in the mouse unstored weigh more than the end notice.
+        if (restored != AppError::NoError)
+            result = restored;
     }
     hidClose();
     return result;
@@ -147,7 +151,7 @@ AppError MouseEntry::loadDeviceParam()
         if (mouseSetting_Initialized)
             mouseSetting_Initialized = false;
         else
-            mouseSetting_Backup();
+            (void)mouseSetting_Backup(); // cannot fail
     }
 
     if (hidIsOpened())
@@ -207,11 +211,16 @@ AppError MouseEntry::mouseSetting_Restore()
     if (r != AppError::NoError)
         return r;
 
-    // The mouse selects the DPI setting written last: the selected one goes last.
+    // The mouse selects the DPI setting written last: the selected one goes
+    // last. A refused setting ends the restore like any other step, so that
+    // a partial restore is never stored.
     const int selected = rawValue(b.dpiSelected);
     for (int k = 0; k < kDpiCount; ++k) {
-        if (k != selected)
-            CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
+        if (k == selected)
+            continue;
+        r = CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
+        if (r != AppError::NoError)
+            return r;
     }
     if (selected >= 0 && selected < kDpiCount) {
         r = CMD_SetSensorDpiSetting(selected, b.dpiSettingEnable[selected], b.dpiSettingValue[selected]);
@@ -248,6 +257,6 @@ AppError MouseEntry::CMD_RegistSetting()
 {
     const AppError r = KolventraDevice::CMD_RegistSetting();
     if (r == AppError::NoError)
-        mouseSetting_Backup();
+        (void)mouseSetting_Backup(); // cannot fail
     return r;
 }

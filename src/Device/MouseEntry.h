@@ -147,9 +147,11 @@ public:
     // identification.
     AppError open(uint32_t location) override;
 
-    // With the mouse open and still attached: restores the backup (its
-    // result is not used) and sends the end notice, whose result is
-    // returned. The HID device is closed in every case; NoError otherwise.
+    // With the mouse open and still attached: restores the backup (when
+    // there is one) and sends the end notice. Returns the restore's error
+    // when it failed (the unsent changes may then be left in the mouse, or
+    // partly undone), else the end notice's result. The HID device is closed
+    // in every case; NoError otherwise.
     AppError close(bool connected) override;
 
     // Not offered by the mouse model: Error, nothing changes.
@@ -169,9 +171,9 @@ public:
     // Writes the backup to the mouse and stores it: swap setting (from
     // button 1), functions of buttons 3 to 6, the known custom keys (when the
     // firmware supports them), LED, the DPI settings other than the selected
-    // one (their errors ignored), the selected DPI setting last, lift-off
-    // distance, store; then takes a new backup. Stops at the first other
-    // error, returning it. Error without a backup (nothing sent).
+    // one, the selected DPI setting last, lift-off distance, store; then
+    // takes a new backup. Stops at the first error, returning it: nothing is
+    // stored and the backup stays. Error without a backup (nothing sent).
     virtual AppError mouseSetting_Restore();
 
     // A custom key the mouse accepted becomes the model's known value of

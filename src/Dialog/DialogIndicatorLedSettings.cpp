@@ -207,6 +207,7 @@ void DialogIndicatorLedSettings::mouseDownButtonView(QObject* id)
             found = i;
     resetColorButton();
     colorButtons_[size_t(found)]->setButtonValue(true);
+    // A failure has taken the error road inside.
     (void)pushColorButton(colorTable()[size_t(found)].deviceColor);
 }
 

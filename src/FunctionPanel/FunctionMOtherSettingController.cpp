@@ -142,6 +142,7 @@ void FunctionMOtherSettingController::clickTabMenuItem(QObject*, FunctionItem fu
 {
     switch (function) {
     case FunctionItem::ToSaveTheDevice:
+        // Every outcome is dealt with inside (a failure with the user told).
         if (openMouse() && mainController_)
             (void)mainController_->onSaveTheKeyboard();
         break;
@@ -190,7 +191,12 @@ void FunctionMOtherSettingController::restoreFactorySettings(const std::shared_p
     if (mainController_)
         mainController_->updateKeyboardSettingsChanged();
     mouse->mouseSetting_Initialized = true;
-    (void)mouse->loadDeviceParam();
+    // A failed read would leave the model with the settings from before the
+    // reset: the recovery connects the mouse again and reads it afresh.
+    const AppError reread = mouse->loadDeviceParam();
+    if (reread != AppError::NoError && isCurrentDevice(mouse) && !isBusyRefusal(reread, *mouse) &&
+        AppParam::selectDeviceLocation != 0 && mainController_)
+        mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
 }
 
 int FunctionMOtherSettingController::runDialog(const std::function<int()>& dialog, bool maskUp)

@@ -189,6 +189,7 @@ void FunctionOtherSettingController::clickTabMenuItem(QObject*, FunctionItem fun
 {
     switch (function) {
     case FunctionItem::ToSaveTheDevice:
+        // Every outcome is dealt with inside (a failure with the user told).
         if (connectedKeyboard())
             (void)mainController_.onSaveTheKeyboard();
         break;
@@ -237,8 +238,16 @@ void FunctionOtherSettingController::restoreFactorySettings(const std::shared_pt
     // The factory state counts as unsent: Send stores it.
     AppParam::keyboardSettingsChanged = true;
     mainController_.updateKeyboardSettingsChanged();
-    (void)kb->loadDeviceParam();
-    if (isCurrent(kb) && keyboardView_)
+    // A failed read would leave the keys without the levels the keyboard
+    // holds now: the recovery connects it again and reads it afresh.
+    const AppError reread = kb->loadDeviceParam();
+    if (!isCurrent(kb))
+        return;
+    if (reread != AppError::NoError) {
+        reportDeviceError(reread);
+        return;
+    }
+    if (keyboardView_)
         keyboardView_->redrawKeys();
 }
 

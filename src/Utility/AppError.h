@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-enum class AppError : int {
+enum class [[nodiscard]] AppError : int {
     NoError = 0,
     Error,
     BadParam,

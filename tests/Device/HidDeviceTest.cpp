@@ -170,7 +170,7 @@ TEST_F(HidDeviceTest, RemovalEndsTheWaitEvenWhenTheCallBackOnlyCompletesOnSucces
     std::vector<int32_t> results;
     device->isCompletion = false;
     const auto t0 = platform::now();
-    device->hidWrite(&packet, [&](int32_t r, const uint8_t*, size_t) {
+    (void)device->hidWrite(&packet, [&](int32_t r, const uint8_t*, size_t) {
         results.push_back(r);
         if (r == HidDevice::kReportSuccess)
             device->isCompletion = true;

@@ -517,7 +517,7 @@ TEST_F(KeyboardEntryDevice, ConnectCommandOrderAndPacing)
             else
                 EXPECT_LT(gaps[i], pace) << "command " << i;
         }
-        model->close(true);
+        (void)model->close(true);
     }
 }
 

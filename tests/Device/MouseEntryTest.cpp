@@ -1,7 +1,7 @@
 // The mouse model against the emulated mouse: the description it takes from
 // a package, the settings record it reads, the backup it keeps, the restore
-// on close (order, ignored DPI errors, the stop at the first other failure,
-// custom keys only when really known), open and the store command.
+// on close (order, the stop at the first failure, custom keys only when
+// really known), open and the store command.
 #include "BuildPaths.h"
 #include "Device/MouseEntry.h"
 
@@ -14,6 +14,7 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -290,7 +291,7 @@ void setRestoreBackup(MouseEntry& m)
     m.liftOffDistance = LoD::LoD_3mm;
     for (int i = 0; i < 4; ++i)
         m.customKeyList[i] = {ButtonNo(i + 2), uint8_t(0x01 << i), uint8_t(0x04 + i)};
-    m.mouseSetting_Backup();
+    (void)m.mouseSetting_Backup();
 }
 
 TEST_F(MouseEntryTest, CloseRestoresTheBackupInOrderAndStoresIt)
@@ -321,32 +322,37 @@ TEST_F(MouseEntryTest, CloseRestoresTheBackupInOrderAndStoresIt)
     EXPECT_FALSE(emulated->sessionOpen());
 }
 
-TEST_F(MouseEntryTest, RestoreIgnoresFailedDpiWritesButStopsAtOtherFailures)
+TEST_F(MouseEntryTest, RestoreStopsAtTheFirstFailure)
 {
     struct Case {
         const char* what;
         std::optional<emu::Fault> fault;
         std::vector<uint8_t> commands; // what the close sends
         bool stored;
+        // Makes the backup hold a value the mouse refuses.
+        std::function<void(MouseSetting_FwBackUp&)> spoil = {};
     };
     const Case cases[] = {
         {"a DPI setting other than the selected fails",
          emu::Fault{.kind = FaultKind::Status, .command = 0x50, .times = 2},
-         {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x50, 0x50, 0x50, 0x50, 0x51, 0x04, 0x01},
-         true},
+         {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x50, 0x01},
+         false},
         {"the swap fails", emu::Fault{.kind = FaultKind::Status, .command = 0x10}, {0x10, 0x01}, false},
         // The mouse refuses the unknown function code of button 4.
-        {"the second button fails", {}, {0x10, 0x11, 0x11, 0x01}, false},
+        {"the second button fails", {}, {0x10, 0x11, 0x11, 0x01}, false,
+         [](MouseSetting_FwBackUp& b) { b.buttonSettingList[3] = 0x0F; }},
         {"a custom key fails", emu::Fault{.kind = FaultKind::Status, .command = 0x12}, {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x01},
          false},
         {"the LED fails",
          emu::Fault{.kind = FaultKind::Status, .command = 0x30},
          {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x01},
          false},
+        // The mouse refuses the DPI index 200 of the selected setting 3.
         {"the selected DPI setting fails",
-         emu::Fault{.kind = FaultKind::Status, .command = 0x50, .times = 4},
+         {},
          {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x50, 0x50, 0x50, 0x50, 0x01},
-         false},
+         false,
+         [](MouseSetting_FwBackUp& b) { b.dpiSettingValue[2] = 200; }},
         {"the lift-off distance fails",
          emu::Fault{.kind = FaultKind::Status, .command = 0x51},
          {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x50, 0x50, 0x50, 0x50, 0x51, 0x01},
@@ -362,16 +368,16 @@ TEST_F(MouseEntryTest, RestoreIgnoresFailedDpiWritesButStopsAtOtherFailures)
         mouse = std::make_shared<MouseEntry>();
         connect();
         setRestoreBackup(*mouse);
-        if (!c.fault) {
-            mouse->mouseSetting_FWBackUp->buttonSettingList[3] = 0x0F;
-        }
+        if (c.spoil)
+            c.spoil(*mouse->mouseSetting_FWBackUp);
         const Mouse::Record storedBefore = emulated->stored();
         // The model now differs from its backup: a new backup would show it.
         mouse->color = LedColor::Red;
 
         if (c.fault)
             emulated->inject(*c.fault);
-        EXPECT_EQ(mouse->close(true), AppError::NoError);
+        // A restore that stopped is what the close reports.
+        EXPECT_EQ(mouse->close(true), AppError::RecvErrorStore);
         EXPECT_EQ(emulated->commands(), c.commands);
         EXPECT_FALSE(mouse->hidIsOpened());
         EXPECT_EQ(emulated->storeCount() == 1, c.stored);
@@ -398,7 +404,7 @@ TEST_F(MouseEntryTest, RestoreSkipsTheWriteOfASelectedCountSetting)
     connect();
     setRestoreBackup(*mouse);
     mouse->dpiSelected = DpiSettingNo::_count;
-    mouse->mouseSetting_Backup();
+    (void)mouse->mouseSetting_Backup();
     EXPECT_EQ(mouse->mouseSetting_Restore(), AppError::NoError);
     EXPECT_EQ(countOf(*emulated, 0x50), 4);
     EXPECT_EQ(countOf(*emulated, 0x04), 1);

@@ -255,7 +255,7 @@ TEST_F(AppendDialog, HelpItemsComeBackOnlyWhileDevicesAreListed)
             devicesListed = listed;
             host.helpEnabled = false;
             auto d = open();
-            choose(*d, path);
+            (void)choose(*d, path);
             QTest::mouseClick(append ? d->confirmButton() : d->cancelButton(), Qt::LeftButton);
             EXPECT_EQ(d->result(), append ? 1 : 0);
             EXPECT_EQ(host.helpEnabled, listed) << listed << append;

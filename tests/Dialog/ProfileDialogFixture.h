@@ -142,7 +142,7 @@ protected:
     void TearDown() override
     {
         if (kb)
-            kb->close(true);
+            (void)kb->close(true);
         kb.reset();
         FolderFixture::TearDown();
     }
@@ -198,7 +198,7 @@ protected:
     void TearDown() override
     {
         if (mouse)
-            mouse->close(true);
+            (void)mouse->close(true);
         mouse.reset();
         FolderFixture::TearDown();
     }

@@ -307,6 +307,6 @@ TEST_F(MockedHidraw, KeyboardModelRunsThroughTheRealBackend)
     // Every command went out as whole 65-byte reports.
     for (const auto& r : node.outputs())
         EXPECT_EQ(r.size(), 65u);
-    kb.close(true);
+    (void)kb.close(true);
     handle.reset();
 }

@@ -379,7 +379,7 @@ protected:
     void TearDown() override
     {
         if (kb)
-            kb->close(true);
+            (void)kb->close(true);
         AppParam::selectDeviceLocation = savedLocation_;
     }
 

@@ -59,23 +59,23 @@ void render(shots::ShotSink& sink)
     bus->attach(emuKb, kKeyboardAt);
     bus->attach(emuMouse, kMouseAt);
     auto kb = std::make_shared<KeyboardEntry>();
-    kb->loadProfile(shippedPackage(shipped::kModels[0]));
-    kb->open(kKeyboardAt);
-    kb->loadDeviceParam();
+    (void)kb->loadProfile(shippedPackage(shipped::kModels[0]));
+    (void)kb->open(kKeyboardAt);
+    (void)kb->loadDeviceParam();
     auto mouse = std::make_shared<MouseEntry>();
-    mouse->loadProfile(shippedPackage(shipped::kModels[2]));
-    mouse->open(kMouseAt);
-    mouse->loadDeviceParam();
+    (void)mouse->loadProfile(shippedPackage(shipped::kModels[2]));
+    (void)mouse->open(kMouseAt);
+    (void)mouse->loadDeviceParam();
 
     const char* names[] = {"Office", "Gaming", "Work [1]", "Travel", "QMVKB_0000"};
     const char* comments[] = {"Quiet keys for the open office", "Low actuation everywhere",
                               "Locked Windows keys", "", "First save"};
     for (int i = 0; i < 5; ++i) {
-        UserProfile::Write(user + names[i] + QStringLiteral(".prf"), kb->profileExt(), *kb,
+        (void)UserProfile::Write(user + names[i] + QStringLiteral(".prf"), kb->profileExt(), *kb,
                            UserMProfile::encodeComment(QString::fromUtf8(comments[i])));
     }
     for (const char* n : {"Desk", "Mobile", "QMVMO_0000"})
-        UserMProfile::Write(user + n + QStringLiteral(".mprf"), mouse->profileExt(), *mouse,
+        (void)UserMProfile::Write(user + n + QStringLiteral(".mprf"), mouse->profileExt(), *mouse,
                             QStringLiteral("Mouse%20profile"));
 
     {
@@ -114,8 +114,8 @@ void render(shots::ShotSink& sink)
         selectRow(d->listboxFileList(), 0);
         sink.save(QStringLiteral("dialog-mouse-profile-load"), d.get());
     }
-    kb->close(true);
-    mouse->close(true);
+    (void)kb->close(true);
+    (void)mouse->close(true);
     AppParam::device = savedDevice;
     AppParam::userProfileFilePath = savedFolder;
 }
