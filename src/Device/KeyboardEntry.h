@@ -28,6 +28,7 @@
 #include "Device/DeviceEntryBase.h"
 #include "Device/KolventraKeyboard.h"
 #include "Utility/AppColor.h"
+#include "XML/KeyboardProfile.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -142,6 +143,9 @@ public:
     // view's bottom-up coordinates (height of AppParam::mainFrame) and
     // profilePath becomes `path`.
     AppError loadProfile(const QString& path) override;
+    // The same from a description already read (from the package at its
+    // profilePath), without reading the package again.
+    AppError loadDescription(const KeyboardProfile& description);
     // Ends a session still open (result ignored), closes, opens the keyboard
     // at `location`, sends the start notice, arms the pacing and reads model
     // number and firmware versions. AbortFirmwareUpdate (an interrupted

@@ -90,7 +90,8 @@ protected:
 private:
     static void clearKeySelectFlags();
     // Draws body and key tops once into composed_, in the view's size and
-    // pixel density; called when a picture, the size or the screen changes.
+    // pixel density; done at the next paint after a picture, the size or the
+    // screen changed.
     void rebuildComposed();
     // Redraws the overlays where the selection changed (`dirty` in widget
     // coordinates; empty for nothing).
@@ -99,6 +100,7 @@ private:
     QImage bodyImage_;
     QImage buttonImage_;
     QPixmap composed_;
+    bool composedStale_ = false;
     KeyboardIlluminationView* illumination_;
     KeyboardCropView* crop_;
     bool isMouseCaptured_ = false;
