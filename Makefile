@@ -61,4 +61,4 @@ soak: bootstrap
 	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  KOLVENTRA_STRESS_STEPS=$(STEPS) KOLVENTRA_STRESS_SEED=$(SEED) \
-	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=RandomUser.WholeApplicationHoldsTogether
+	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=Seeded/RandomUser.WholeApplicationHoldsTogether/0
