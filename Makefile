@@ -74,4 +74,4 @@ soak: bootstrap
 	cmake --build $(BUILD_SAN) -j $(JOBS) --target test_Stress
 	env $$(cat $(BUILD_SAN)/sanitizer.env) QT_QPA_PLATFORM=offscreen \
 	  KOLVENTRA_STRESS_STEPS=$(STEPS) KOLVENTRA_STRESS_SEED=$(SEED) \
-	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=RandomUser.WholeApplicationHoldsTogether
+	  $(BUILD_SAN)/tests/test_Stress --gtest_filter=Seeded/RandomUser.WholeApplicationHoldsTogether/0

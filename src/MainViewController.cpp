@@ -44,6 +44,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 namespace {
 
@@ -988,14 +989,17 @@ void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& devi
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
                                                const std::shared_ptr<KeyboardProfile>& keyProfile)
 {
+    // The pictures are read and decoded on a worker meanwhile: opening the
+    // device waits for its replies and the pacing anyway.
+    auto reading = std::async(std::launch::async, [keyProfile] { return keyProfile->getKeyboardImage(); });
     auto kb = std::make_shared<KeyboardEntry>();
-    if (kb->loadProfile(keyProfile->profilePath) != AppError::NoError)
+    if (kb->loadDescription(*keyProfile) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
     bool awaitsFirmware = false;
     if (!openForConnect(kb, entry, "keyboard open error.", awaitsFirmware))
         return;
-    const auto images = keyProfile->getKeyboardImage();
+    const auto images = reading.get();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
         Logger::log("keybord image not found.");
         (void)kb->close(false);  // release the handle without device traffic
@@ -1043,16 +1047,23 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
                                             const std::shared_ptr<MouseProfile>& mouseProfile)
 {
+    // The pictures are read and decoded on a worker meanwhile, into a
+    // scratch map (the current mouse keeps its pictures on failure): opening
+    // the device waits for its replies and the pacing anyway.
+    auto reading = std::async(std::launch::async, [mouseProfile] {
+        QHash<QString, QImage> pictures;
+        const AppError read = mouseProfile->LoadMouseTabImages(pictures);
+        return std::make_pair(read, std::move(pictures));
+    });
     auto mouse = std::make_shared<MouseEntry>();
-    if (mouse->loadProfile(mouseProfile->profilePath) != AppError::NoError)
+    if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
         return;
     const ConnectDepth depth(connectDepth_);
     bool awaitsFirmware = false;
     if (!openForConnect(mouse, entry, "mouse open error.", awaitsFirmware))
         return;
-    // Into a scratch map: the current mouse keeps its pictures on failure.
-    QHash<QString, QImage> images;
-    if (mouseProfile->LoadMouseTabImages(images) != AppError::NoError) {
+    auto [read, images] = reading.get();
+    if (read != AppError::NoError) {
         Logger::log("mouse image not found.");
         (void)mouse->close(false);  // release the handle without device traffic
         return;

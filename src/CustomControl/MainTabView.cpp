@@ -11,7 +11,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -33,6 +37,29 @@ double tabBlinkOpacity(double elapsed, double halfPeriod)
     return kBlinkLow + (kBlinkHigh - kBlinkLow) * rise;
 }
 
+int tabBlinkLevel(double elapsed, double halfPeriod)
+{
+    const double opacity = tabBlinkOpacity(elapsed, halfPeriod);
+    const int level = int(std::lround((opacity - kBlinkLow) / (kBlinkHigh - kBlinkLow) * kTabBlinkSteps));
+    return std::clamp(level, 0, kTabBlinkSteps);
+}
+
+double tabBlinkLevelOpacity(int level)
+{
+    return kBlinkLow + (kBlinkHigh - kBlinkLow) * std::clamp(level, 0, kTabBlinkSteps) / kTabBlinkSteps;
+}
+
+double tabBlinkNextChange(double elapsed, double halfPeriod)
+{
+    if (!(halfPeriod > 0.0))
+        return std::numeric_limits<double>::infinity();
+    // In units of one way of the blink, the level changes half a step past
+    // every step: at (j + 0.5) / steps for j = 0, 1, 2, ...
+    const double at = std::max(elapsed, 0.0) / halfPeriod * kTabBlinkSteps;
+    const double next = std::floor(at - 0.5) + 1.5;
+    return (next / kTabBlinkSteps) * halfPeriod;
+}
+
 // ---- TabTriangleView -------------------------------------------------------
 
 TabTriangleView::TabTriangleView(QWidget* parent) : QWidget(parent)
@@ -43,6 +70,7 @@ TabTriangleView::TabTriangleView(QWidget* parent) : QWidget(parent)
 void TabTriangleView::setImage(const QPixmap& image)
 {
     image_ = image;
+    blended_.clear();
     update();
 }
 
@@ -54,14 +82,31 @@ void TabTriangleView::setOpacity(double value)
     update();
 }
 
+const QPixmap& TabTriangleView::blended()
+{
+    // The image at each opacity the blink shows is made once.
+    const int key = int(std::lround(opacity_ * 4096));
+    auto found = blended_.constFind(key);
+    if (found == blended_.constEnd()) {
+        QPixmap frame(image_.size());
+        frame.setDevicePixelRatio(image_.devicePixelRatio());
+        frame.fill(Qt::transparent);
+        QPainter p(&frame);
+        p.setOpacity(opacity_);
+        p.drawPixmap(0, 0, image_);
+        p.end();
+        found = blended_.insert(key, frame);
+    }
+    return *found;
+}
+
 void TabTriangleView::paintEvent(QPaintEvent*)
 {
     ++paintCount_;
     if (image_.isNull())
         return;
     QPainter p(this);
-    p.setOpacity(opacity_);
-    p.drawPixmap(rect(), image_);
+    p.drawPixmap(rect(), blended());
 }
 
 // ---- MainTabView -----------------------------------------------------------
@@ -77,8 +122,8 @@ MainTabView::MainTabView(QWidget* parent)
     font_.setPixelSize(layout::kTabFontPixels);
     triangleImageView_ = new TabTriangleView(this);
     triangleImageView_->hide();
-    // Rounded up, so the blink never exceeds its frame ceiling.
-    blinkTimer_.setInterval((1000 + layout::kTabBlinkMaxFps - 1) / layout::kTabBlinkMaxFps);
+    // The blink wakes only when its drawn level changes.
+    blinkTimer_.setSingleShot(true);
     blinkTimer_.setTimerType(Qt::PreciseTimer);
     connect(&blinkTimer_, &QTimer::timeout, this, &MainTabView::stepBlink);
     // Tab reaches it; a click does not leave the focus on it.
@@ -161,7 +206,7 @@ void MainTabView::setTabStatus(TabStatus status)
     if (status == TabStatus::active) {
         if (!triangleIcon_.isNull()) {
             blinkWanted_ = true;
-            blinkClock_.start();
+            blinkStart_ = platform::now();
             triangleImageView_->setOpacity(kBlinkLow);
         }
         triangleHidden_ = false;
@@ -202,7 +247,7 @@ void MainTabView::updateBlinkTimer()
     // The blink only costs frames while the tab is on screen.
     if (blinkWanted_ && isVisible()) {
         if (!blinkTimer_.isActive())
-            blinkTimer_.start();
+            stepBlink();
     } else {
         blinkTimer_.stop();
     }
@@ -210,11 +255,17 @@ void MainTabView::updateBlinkTimer()
 
 void MainTabView::stepBlink()
 {
-    const double elapsed = blinkClock_.nsecsElapsed() / 1e9;
-    const double opacity = tabBlinkOpacity(elapsed, platform::scaled(kBlinkHalfPeriod).count());
-    // Steps finer than one level of 8-bit alpha would repaint for nothing.
-    const double quantised = std::round(opacity * 255.0) / 255.0;
-    triangleImageView_->setOpacity(quantised);
+    // Shows the level the blink has reached and sleeps until the next one.
+    const double halfPeriod = platform::scaled(kBlinkHalfPeriod).count();
+    const double elapsed = platform::Seconds(platform::now() - blinkStart_).count();
+    triangleImageView_->setOpacity(tabBlinkLevelOpacity(tabBlinkLevel(elapsed, halfPeriod)));
+    // Whole milliseconds, rounded up (a wake-up just before the change would
+    // find the level unchanged), and never more often than the frame ceiling
+    // (a shortened time scale would otherwise ask for hundreds a second).
+    const double wait = tabBlinkNextChange(elapsed, halfPeriod) - elapsed;
+    const long long ceilingMs = (1000 + layout::kTabBlinkMaxFps - 1) / layout::kTabBlinkMaxFps;
+    const long long ms = std::clamp<long long>(std::llround(std::ceil(wait * 1000.0)), ceilingMs, 3600 * 1000);
+    blinkTimer_.start(std::chrono::milliseconds(ms));
 }
 
 void MainTabView::showEvent(QShowEvent* event)

@@ -97,15 +97,23 @@ QRectF KeyboardEntry::parseLedFrame(const QString& text, QPointF offset)
 AppError KeyboardEntry::loadProfile(const QString& path)
 {
     KeyboardProfile description;
-    AppError result = AppUtil::loadProfile(path, description, QString::fromLatin1(kDescriptionMember));
-    // A text the reader could not convert (a "Code" that is no number) would
-    // give a key the wrong code: the description is as unusable as one that
-    // could not be read.
-    if (result == AppError::NoError && description.hasMalformedText)
-        result = AppError::BadParam;
+    const AppError result = AppUtil::loadProfile(path, description, QString::fromLatin1(kDescriptionMember));
     if (result != AppError::NoError) {
         profilePath.clear();
         return result;
+    }
+    description.profilePath = path;
+    return loadDescription(description);
+}
+
+AppError KeyboardEntry::loadDescription(const KeyboardProfile& description)
+{
+    // A text the reader could not convert (a "Code" that is no number) would
+    // give a key the wrong code: the description is as unusable as one that
+    // could not be read.
+    if (description.hasMalformedText) {
+        profilePath.clear();
+        return AppError::BadParam;
     }
 
     // IDs that are not hexadecimal read as 0, which no device matches.
@@ -158,7 +166,7 @@ AppError KeyboardEntry::loadProfile(const QString& path)
     }
 
     flippedKeytopFrame();
-    profilePath = path;
+    profilePath = description.profilePath;
     return AppError::NoError;
 }
 

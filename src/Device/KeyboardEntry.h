@@ -28,6 +28,7 @@
 #include "Device/DeviceEntryBase.h"
 #include "Device/KolventraKeyboard.h"
 #include "Utility/AppColor.h"
+#include "XML/KeyboardProfile.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -153,6 +154,9 @@ public:
     // Whether loadProfile() takes a description that was read: BadParam for
     // a text that did not convert or a key code it refuses, else NoError.
     static AppError checkDescription(const KeyboardProfile& description);
+    // The same from a description already read (from the package at its
+    // profilePath), without reading the package again.
+    AppError loadDescription(const KeyboardProfile& description);
     // Ends a session still open (result ignored), closes, opens the keyboard
     // at `location`, sends the start notice, arms the pacing and reads model
     // number and firmware versions. AbortFirmwareUpdate (an interrupted

@@ -69,12 +69,20 @@ DeviceType MouseEntry::deviceType() { return DeviceType::Mouse; }
 AppError MouseEntry::loadProfile(const QString& path)
 {
     MouseProfile description;
-    AppError result = AppUtil::loadProfile(path, description, kDescriptionMember);
-    if (result == AppError::NoError)
-        result = description.validate();
+    const AppError result = AppUtil::loadProfile(path, description, kDescriptionMember);
     if (result != AppError::NoError) {
         profilePath.clear();
         return result;
+    }
+    description.profilePath = path;
+    return loadDescription(description);
+}
+
+AppError MouseEntry::loadDescription(const MouseProfile& description)
+{
+    if (description.validate() != AppError::NoError) {
+        profilePath.clear();
+        return AppError::BadParam;
     }
 
     // validate() has checked the IDs and every margin.
@@ -93,7 +101,7 @@ AppError MouseEntry::loadProfile(const QString& path)
         entry.code = b.code >= 0 && b.code < kButtonCount ? ButtonNo(b.code) : ButtonNo::None;
         buttonList.push_back(std::move(entry));
     }
-    profilePath = path;
+    profilePath = description.profilePath;
     return AppError::NoError;
 }
 

@@ -30,6 +30,7 @@
 #include "AppEnums.h"
 #include "Device/DeviceEntryBase.h"
 #include "Device/KolventraMouse.h"
+#include "XML/MouseProfile.h"
 #include "XML/UserMProfileFile.h"
 
 #include <QHash>
@@ -138,6 +139,9 @@ public:
     // usable, such as non-hexadecimal IDs or a malformed margin: BadParam)
     // profilePath becomes "" and nothing else changes.
     AppError loadProfile(const QString& path) override;
+    // The same from a description already read (from the package at its
+    // profilePath), without reading the package again.
+    AppError loadDescription(const MouseProfile& description);
 
     // Opens the mouse at `location`: the end notice to a device that is
     // still open, close, open, the start notice, then (paced) the device

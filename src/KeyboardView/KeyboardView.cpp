@@ -45,12 +45,14 @@ void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
 {
     bodyImage_ = body;
     buttonImage_ = keytops;
-    rebuildComposed();
+    // Composed when next painted: a view that is not shown costs nothing.
+    composedStale_ = true;
     update();
 }
 
 void KeyboardView::rebuildComposed()
 {
+    composedStale_ = false;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
@@ -144,13 +146,17 @@ void KeyboardView::clearKeySelectFlags()
 bool KeyboardView::event(QEvent* event)
 {
     // Moved to a screen of another pixel density.
-    if (event->type() == QEvent::ScreenChangeInternal)
-        rebuildComposed();
+    if (event->type() == QEvent::ScreenChangeInternal) {
+        composedStale_ = true;
+        update();
+    }
     return QWidget::event(event);
 }
 
 void KeyboardView::paintEvent(QPaintEvent* event)
 {
+    if (composedStale_)
+        rebuildComposed();
     if (composed_.isNull())
         return;
     QPainter p(this);
@@ -166,7 +172,7 @@ void KeyboardView::resizeEvent(QResizeEvent* event)
     illumination_->setGeometry(rect());
     legend_->setGeometry(rect());
     crop_->setGeometry(rect());
-    rebuildComposed();
+    composedStale_ = true;
 }
 
 void KeyboardView::showEvent(QShowEvent* event)
@@ -174,7 +180,7 @@ void KeyboardView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     // The pixel density is known for certain once the view is on a screen.
     if (!composed_.isNull() && !qFuzzyCompare(composed_.devicePixelRatio(), devicePixelRatioF()))
-        rebuildComposed();
+        composedStale_ = true;
 }
 
 static bool inside(const QRectF& r, QPointF p)

@@ -93,7 +93,8 @@ protected:
 private:
     static void clearKeySelectFlags();
     // Draws body and key tops once into composed_, in the view's size and
-    // pixel density; called when a picture, the size or the screen changes.
+    // pixel density; done at the next paint after a picture, the size or the
+    // screen changed.
     void rebuildComposed();
     // Redraws the overlays where the selection changed (`dirty` in widget
     // coordinates; empty for nothing).
@@ -102,6 +103,7 @@ private:
     QImage bodyImage_;
     QImage buttonImage_;
     QPixmap composed_;
+    bool composedStale_ = false;
     KeyboardIlluminationView* illumination_;
     KeyboardLegendView* legend_;
     KeyboardCropView* crop_;

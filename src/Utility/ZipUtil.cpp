@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -20,9 +21,12 @@
 #include <mutex>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ZipUtil {
@@ -75,8 +79,10 @@ struct ToolRun {
     QByteArray output;      // standard output when captured
 };
 
+// fileSizeLimit > 0 caps every file the tool writes at that many bytes
+// (RLIMIT_FSIZE): a write beyond it ends the tool.
 ToolRun runTool(const QString& program, const QStringList& arguments, const QString& workingDirectory,
-                bool captureOutput, qint64 maxOutput)
+                bool captureOutput, qint64 maxOutput, qint64 fileSizeLimit = 0)
 {
     ToolRun run;
     ToolObserver notify;
@@ -99,7 +105,14 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
         process.setStandardOutputFile(QProcess::nullDevice());
     // A session of its own: no controlling terminal, so a tool never stops to
     // ask for a password or an answer.
-    process.setChildProcessModifier([] { ::setsid(); });
+    process.setChildProcessModifier([fileSizeLimit] {
+        ::setsid();
+        if (fileSizeLimit > 0) {
+            const rlimit cap{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &cap);
+            ::signal(SIGXFSZ, SIG_DFL);
+        }
+    });
 
     process.start();
     if (!process.waitForStarted(30000))
@@ -333,6 +346,110 @@ QByteArray load(const QString& filePath, const QString& targetFileName, bool ign
     if (!run.completed || run.exitCode != 0)
         return {};
     return run.output;
+}
+
+namespace {
+
+// ASCII letters in lower case, everything else as it stands: how unzip's
+// "-C" compares member names.
+QString asciiFolded(const QString& name)
+{
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return folded;
+}
+
+// The bytes of a plain file the tool extracted: never through a symbolic
+// link (a member may be stored as one), nothing but a regular file, at most
+// maxBytes. False when any of that does not hold.
+bool readExtracted(const QString& path, qint64 maxBytes, QByteArray& bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    QFile file;
+    struct stat info{};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= maxBytes
+        && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!ok) {
+        ::close(fd);
+        return false;
+    }
+    bytes = file.read(info.st_size);
+    ok = bytes.size() == info.st_size && file.error() == QFileDevice::NoError;
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+} // namespace
+
+std::vector<QByteArray> loadMembers(const QString& filePath, const QStringList& names, bool ignoreCap,
+                                    qint64 maxBytes)
+{
+    std::vector<QByteArray> result(size_t(names.size()));
+    std::vector<bool> settled(result.size(), false);
+    QStringList wanted;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (!isValidMemberName(names[i]) || maxBytes <= 0)
+            settled[size_t(i)] = true; // reads as missing, as with load()
+        else if (!wanted.contains(names[i]))
+            wanted.push_back(names[i]);
+    }
+    const QFileInfo archive(filePath);
+    if (wanted.isEmpty() || !archive.isFile())
+        return result;
+
+    // One run extracts every named member into a private folder. The tool
+    // may write no file larger than the cap (plus one byte, so that a member
+    // over the cap shows as such); it exits 11 when some name matched no
+    // member, and the others are extracted all the same.
+    if (wanted.size() > 1) {
+        const LiteralArchivePath literal(archive.absoluteFilePath());
+        QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/kolventra-XXXXXX"));
+        if (!literal.path().isEmpty() && folder.isValid()) {
+            QStringList arguments{QStringLiteral("-qq"), QStringLiteral("-n")};
+            if (ignoreCap)
+                arguments << QStringLiteral("-C");
+            arguments << QStringLiteral("-d") << folder.path() << literal.path() << wanted;
+            const ToolRun run = runTool(unzipToolPath(), arguments, QString(), false, 0, maxBytes + 1);
+            if (run.completed && (run.exitCode == 0 || run.exitCode == 11)) {
+                const QStringList landed = QDir(folder.path()).entryList(
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+                for (qsizetype i = 0; i < names.size(); ++i) {
+                    if (settled[size_t(i)])
+                        continue;
+                    const QString key = ignoreCap ? asciiFolded(names[i]) : names[i];
+                    QStringList matches;
+                    for (const QString& file : landed) {
+                        if ((ignoreCap ? asciiFolded(file) : file) == key)
+                            matches.push_back(file);
+                    }
+                    // Two members matching one name regardless of case are
+                    // read alone below, as load() reads them.
+                    if (matches.size() == 1
+                        && readExtracted(folder.filePath(matches.front()), maxBytes, result[size_t(i)]))
+                        settled[size_t(i)] = true;
+                }
+            }
+        }
+    }
+    // Whatever the one run did not settle (the tool failed, a member is
+    // missing, over the cap, not a plain file or ambiguous) is read on its
+    // own, with the checks of load().
+    QHash<QString, QByteArray> readAlone;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (settled[size_t(i)])
+            continue;
+        auto found = readAlone.constFind(names[i]);
+        if (found == readAlone.constEnd())
+            found = readAlone.insert(names[i], load(filePath, names[i], ignoreCap, maxBytes));
+        result[size_t(i)] = *found;
+    }
+    return result;
 }
 
 bool contains(const QString& filePath, const QString& name)

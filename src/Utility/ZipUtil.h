@@ -56,6 +56,19 @@ bool isValidMemberName(const QString& name);
 QByteArray load(const QString& filePath, const QString& targetFileName, bool ignoreCap,
                 qint64 maxBytes = kMaxMemberBytes);
 
+// The bytes of several members, in the order of `names`: for each name what
+// load(filePath, name, ignoreCap, maxBytes) gives, read by one run of the
+// tool for the whole list ("unzip -n -d <private folder> <file> <member>...",
+// "-C" with ignoreCap), which extracts the members into a private temporary
+// folder, removed afterwards, with every file it writes capped at maxBytes.
+// Only plain files are taken from there (a member stored as a symbolic link
+// is not followed). A member the one run does not settle (the tool fails, the
+// member is missing, larger than maxBytes, not a plain file, or more than one
+// member matches the name ignoring case) is read again on its own by load().
+// A name the archive holds twice gives its first member.
+std::vector<QByteArray> loadMembers(const QString& filePath, const QStringList& names, bool ignoreCap,
+                                    qint64 maxBytes = kMaxMemberBytes);
+
 // True when load(filePath, name, false) gives bytes (a zero-length member
 // counts as absent).
 bool contains(const QString& filePath, const QString& name);

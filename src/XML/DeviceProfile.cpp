@@ -7,8 +7,11 @@
 #include <QImageReader>
 #include <QStringList>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -155,6 +158,30 @@ QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap) con
     if (memberName.isEmpty() || profilePath.isEmpty() || !ZipUtil::isValidMemberName(memberName))
         return QImage();
     return decodePicture(ZipUtil::load(profilePath, memberName, ignoreCap, kMaxPictureBytes));
+}
+
+std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, bool ignoreCap) const
+{
+    std::vector<QImage> images(size_t(memberNames.size()));
+    if (profilePath.isEmpty())
+        return images;
+    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
+    // Decoding a large picture takes milliseconds; a device's set of them is
+    // decoded side by side.
+    std::atomic<size_t> next{0};
+    const auto decodeRest = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < bytes.size();)
+            images[i] = decodePicture(bytes[i]);
+    };
+    const size_t helpers = std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1,
+                                            bytes.size() > 1 ? bytes.size() - 1 : 0);
+    std::vector<std::jthread> threads;
+    threads.reserve(helpers);
+    for (size_t k = 0; k < helpers; ++k)
+        threads.emplace_back(decodeRest);
+    decodeRest();
+    threads.clear(); // joins
+    return images;
 }
 
 bool DeviceProfile::readHeaderText(const QString& key, const QString& text)

@@ -20,7 +20,8 @@
 //   "VendorID", "ProductID"   hexadecimal USB IDs
 //   "MultiDeviceModel" exactly "true" sets multiDeviceModel
 //
-// Pictures are read from the package at profilePath on every call, decoded
+// Pictures are read from the package at profilePath on every call (the
+// pictures a device shows together by one run of the zip tool), decoded
 // with caps on the member size and the picture dimensions (packages can come
 // from users); anything unreadable gives a null QImage.
 
@@ -29,9 +30,11 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class DeviceProfile {
 public:
@@ -109,6 +112,11 @@ public:
     // null for an empty or unreadable name, a missing member or bad data.
     // ignoreCap matches the member name regardless of letter case.
     QImage readPicture(const QString& memberName, bool ignoreCap) const;
+
+    // Each entry as readPicture(name, ignoreCap) gives it, in the order of
+    // `memberNames`, with the members read by one run of the zip tool
+    // (ZipUtil::loadMembers) and decoded on a few threads at once.
+    std::vector<QImage> readPictures(const QStringList& memberNames, bool ignoreCap) const;
 
     // For the description readers: stores a header element's text when `key`
     // names a header element ("Name" appends); true when it did.

@@ -1,5 +1,6 @@
 #include "XML/KeyboardProfile.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -39,17 +40,12 @@ AppKeyboardType KeyboardProfile::keyboardTypeFromText(const QString& text)
 
 KeyboardProfile::KeyboardImages KeyboardProfile::getKeyboardImage() const
 {
-    QImage body = readPicture(keyboardBodyImage, false);
-    if (body.isNull())
-        return {};
-    QImage button = readPicture(keytopImage, false);
-    if (button.isNull())
-        return {};
     // The whole-keyboard picture is only checked; a package without it is
-    // not usable.
-    if (readPicture(keyboardImage, false).isNull())
+    // not usable. The three are read by one run of the zip tool.
+    std::vector<QImage> images = readPictures({keyboardBodyImage, keytopImage, keyboardImage}, false);
+    if (images.size() != 3 || std::any_of(images.begin(), images.end(), [](const QImage& i) { return i.isNull(); }))
         return {};
-    return {std::move(body), std::move(button)};
+    return {std::move(images[0]), std::move(images[1])};
 }
 
 QImage KeyboardProfile::getDeviceThumbImage() const

@@ -62,15 +62,22 @@ QImage MouseProfile::getDeviceThumbImage() const
 
 AppError MouseProfile::LoadMouseTabImages(QHash<QString, QImage>& tabImages) const
 {
+    // The pictures up to the first one named empty (an empty name never
+    // reaches the zip tool; it is a picture that cannot be read), all read
+    // by one run of the tool.
+    QStringList names;
     for (const QString& name : tabBodyImages.names()) {
-        // An empty name never reaches the zip tool; it is a picture that
-        // cannot be read.
-        const QImage image = readPicture(name, true);
-        if (image.isNull())
-            return AppError::BadParam;
-        tabImages.insert(name, image);
+        if (name.isEmpty())
+            break;
+        names.push_back(name);
     }
-    return AppError::NoError;
+    const std::vector<QImage> images = readPictures(names, true);
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (images[i].isNull())
+            return AppError::BadParam;
+        tabImages.insert(names[qsizetype(i)], images[i]);
+    }
+    return images.size() == size_t(TabBodyImagePaths::kCount) ? AppError::NoError : AppError::BadParam;
 }
 
 QString MouseProfile::description() const

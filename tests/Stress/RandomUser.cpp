@@ -17,6 +17,7 @@
 #include "Utility/ProfilePackage.h"
 #include "XML/FileIndexXML.h"
 
+#include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
@@ -359,6 +360,16 @@ QWidget* RandomUser::scopeWidget(bool* hiddenModal) const
     return modal;
 }
 
+bool RandomUser::animationRunning()
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (const QAbstractAnimation* a : top->findChildren<QAbstractAnimation*>())
+            if (a->state() == QAbstractAnimation::Running)
+                return true;
+    }
+    return false;
+}
+
 void RandomUser::tick()
 {
     if (finished_)
@@ -366,6 +377,15 @@ void RandomUser::tick()
     // While a device command waits for its reply, user input waits too
     // (the device layer's wait lets no click through).
     if (platform::activeTransactions() > 0) {
+        scheduleNext(1);
+        return;
+    }
+    // What is under way in real time happens first: a sliding panel, a late
+    // reply, a device leaving or coming back, an unplug drawn for "soon", the
+    // application's handling of a plug event. The state a step meets must not
+    // depend on how fast the machine runs, or a replay would drift.
+    if (!finishing_
+        && (animationRunning() || app_.bus().busy() || pendingUnplugs_ > 0 || platform::pendingIdleWork() > 0)) {
         scheduleNext(1);
         return;
     }
@@ -947,7 +967,9 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
                              note();
                              Device* d = pickOf(attached);
                              const int delay = pick(40);
-                             QTimer::singleShot(delay, context_.get(), [d, &bus] {
+                             ++pendingUnplugs_;
+                             QTimer::singleShot(delay, context_.get(), [this, d, &bus] {
+                                 --pendingUnplugs_;
                                  if (d->dev->attached())
                                      bus.detach(d->dev->location());
                              });

@@ -122,6 +122,7 @@ private:
     struct Device;
 
     void tick();
+    static bool animationRunning();
     void scheduleNext(int ms = 0);
     void runMove(const Move& move, QWidget* scope);
     void leaveStep(QWidget* scope);
@@ -170,6 +171,7 @@ private:
     // A device inconsistency seen and since when (it must persist to count).
     std::optional<std::pair<std::string, std::chrono::steady_clock::time_point>> deviceTrouble_;
     int leaveTries_ = 0;
+    int pendingUnplugs_ = 0;  // "unplug soon" timers not fired yet
     std::vector<QWidget*> stack_;  // the scope each running move started in
     std::vector<QPointer<QWidget>> stackGuards_;
     std::string currentMove_;

@@ -346,7 +346,14 @@ void VirtualHidBus::armTimer()
 
 void VirtualHidBus::post(std::function<void()> fn)
 {
-    QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
+    ++posted_;
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this, fn = std::move(fn)] {
+            --posted_;
+            fn();
+        },
+        Qt::QueuedConnection);
 }
 
 void VirtualHidBus::deliverSoon(const std::shared_ptr<HandleState>& h)

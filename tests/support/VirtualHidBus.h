@@ -109,6 +109,10 @@ public:
 
     // Runs every scheduled action that is due now.
     void processDue();
+    // Whether something is under way on the bus: an action (a reply, a
+    // device leaving or coming back) waiting for its time, or a delivery or
+    // notice waiting for the event loop.
+    bool busy() const { return !schedule_.empty() || posted_ > 0; }
 
     // --- platform::hid::Backend -------------------------------------------
     std::vector<platform::hid::DeviceInfo> enumerate(
@@ -149,6 +153,7 @@ private:
     std::vector<std::weak_ptr<HandleState>> handles_;
     std::vector<std::weak_ptr<MonitorState>> monitors_;
     std::vector<Scheduled> schedule_;
+    int posted_ = 0; // posted functions not run yet
     uint64_t seq_ = 0;
     std::chrono::microseconds latency_{0};
     bool synchronous_ = false;
