@@ -251,7 +251,7 @@ void MainViewController::buildWindow()
     apcTabMenuSelectView->setObjectName(QStringLiteral("apcTabMenuSelectView"));
     apcTabMenuSelectView->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
-    selectItem->isHighlight = false;
+    selectItem->setHighlight(false);
     apcTabMenuSelectView->hide();
 
     initializeTabSetting();
@@ -715,9 +715,7 @@ void MainViewController::updateKeyboardListView(bool openView)
         item->setDefaultImage(QPixmap::fromImage(thumb));
         item->view()->setAccessibleName(e.profile ? e.profile->name : QString());
         const bool selected = e.deviceLocation == conectDeviceLocation;
-        item->isSelected = selected;
-        item->view()->isSelected = selected;
-        item->view()->update();
+        item->setSelected(selected);
         keyboardList->addItem(item);
     }
     keyboardList->DisplayItemAtIndexCheck(openView);
@@ -1021,10 +1019,8 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         t->update();
         t->setTabStatus(TabStatus::notActive);
     }
-    for (auto* item : apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>()) {
-        item->titleString = QString();
-        item->update();
-    }
+    for (auto* item : apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>())
+        item->setTitleString(QString());
 
     restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
     if (awaitsFirmware)

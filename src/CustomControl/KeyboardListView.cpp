@@ -64,28 +64,42 @@ KeyboardListItemView::KeyboardListItemView(KeyboardListItem* owner, QWidget* par
     setAttribute(Qt::WA_Hover);
 }
 
+void KeyboardListItemView::setSelected(bool selected)
+{
+    if (isSelected_ == selected)
+        return;
+    isSelected_ = selected;
+    update();
+}
+
+void KeyboardListItemView::setOnMouse(bool onMouse)
+{
+    if (onMouse_ == onMouse)
+        return;
+    onMouse_ = onMouse;
+    update();
+}
+
 void KeyboardListItemView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (isSelected)
+    if (isSelected_)
         p.fillRect(rect(), kSelectedFill);
-    else if (onMouse)
+    else if (onMouse_)
         p.fillRect(rect(), kHoverFill);
 }
 
 void KeyboardListItemView::enterEvent(QEnterEvent* event)
 {
     QWidget::enterEvent(event);
-    onMouse = true;
-    update();
+    setOnMouse(true);
     emit NotificationHub::instance().mouseEntered(this);
 }
 
 void KeyboardListItemView::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
-    onMouse = false;
-    update();
+    setOnMouse(false);
     emit NotificationHub::instance().mouseExited(this);
 }
 
@@ -142,6 +156,13 @@ void KeyboardListItem::stopObserving()
     disconnect(&NotificationHub::instance(), nullptr, this, nullptr);
 }
 
+void KeyboardListItem::setSelected(bool selected)
+{
+    isSelected_ = selected;
+    if (view_)
+        view_->setSelected(selected);
+}
+
 void KeyboardListItem::setDefaultImage(const QString& name) { setDefaultImage(QPixmap(name)); }
 
 void KeyboardListItem::setFocusedImage(const QString& name) { focusedImage = QPixmap(name); }
@@ -189,20 +210,16 @@ void KeyboardListItem::mouseDownNotification(QObject* object)
 {
     if (!qobject_cast<KeyboardListItemView*>(object) || !view_)
         return;
-    const bool wasSelected = isSelected;
-    isSelected = object == view_.data();
-    view_->isSelected = isSelected;
-    view_->update();
-    if (isSelected != wasSelected)
+    const bool wasSelected = isSelected_;
+    setSelected(object == view_.data());
+    if (isSelected_ != wasSelected)
         emit NotificationHub::instance().keyboardListViewSelectionChanged(this);
 }
 
 void KeyboardListItem::keyboardListviewScrollNotification(QObject*)
 {
-    if (!view_)
-        return;
-    view_->onMouse = false;
-    view_->update();
+    if (view_)
+        view_->setOnMouse(false);
 }
 
 // ---- strip ------------------------------------------------------------------
@@ -253,7 +270,7 @@ int KeyboardListView::itemWidth() const
 int KeyboardListView::selectedItemIndex() const
 {
     for (size_t i = 0; i < detailArray_.size(); ++i)
-        if (detailArray_[i]->isSelected)
+        if (detailArray_[i]->isSelected())
             return int(i);
     return -1;
 }
@@ -297,13 +314,8 @@ void KeyboardListView::removeAllItem()
 
 void KeyboardListView::deSelect()
 {
-    for (KeyboardListItem* item : detailArray_) {
-        item->isSelected = false;
-        if (item->view()) {
-            item->view()->isSelected = false;
-            item->view()->update();
-        }
-    }
+    for (KeyboardListItem* item : detailArray_)
+        item->setSelected(false);
 }
 
 void KeyboardListView::select(int index)
@@ -311,12 +323,7 @@ void KeyboardListView::select(int index)
     if (index < 0 || index >= int(detailArray_.size()))
         return;
     deSelect();
-    KeyboardListItem* item = detailArray_[size_t(index)];
-    item->isSelected = true;
-    if (item->view()) {
-        item->view()->isSelected = true;
-        item->view()->update();
-    }
+    detailArray_[size_t(index)]->setSelected(true);
 }
 
 void KeyboardListView::setButtonEnabled()

@@ -43,8 +43,16 @@ public:
     explicit KeyboardListItemView(KeyboardListItem* owner, QWidget* parent = nullptr);
 
     KeyboardListItem* owner() const { return owner_; }
-    bool isSelected = false;
-    bool onMouse = false;
+
+    // What the tile draws. Each setter stores the value and repaints the
+    // tile when the value changed.
+    //
+    // The tile is the selected one (a light fill).
+    bool isSelected() const { return isSelected_; }
+    void setSelected(bool selected);
+    // The pointer is over the tile (a darker fill, unless selected).
+    bool onMouse() const { return onMouse_; }
+    void setOnMouse(bool onMouse);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,6 +64,8 @@ protected:
 
 private:
     QPointer<KeyboardListItem> owner_;
+    bool isSelected_ = false;
+    bool onMouse_ = false;
 };
 
 class KeyboardListItem : public QObject {
@@ -74,7 +84,11 @@ public:
     QPixmap defaultImage;
     QPixmap focusedImage;
     QPixmap selectedImage;
-    bool isSelected = false;
+
+    // Whether the tile is the selected one; setting it also sets (and so
+    // repaints) the tile's view.
+    bool isSelected() const { return isSelected_; }
+    void setSelected(bool selected);
 
     // Pictures by file or resource name; a name that does not load gives
     // an empty picture.
@@ -99,6 +113,7 @@ private slots:
 
 private:
     QPointer<KeyboardListItemView> view_;
+    bool isSelected_ = false;
 };
 
 class KeyboardListView : public QObject {

@@ -78,12 +78,12 @@ void TabMenuSettingView::paintEvent(QPaintEvent*)
 TabMenuSettingItemView::TabMenuSettingItemView(FunctionItem function, const QString& title,
                                                const QRectF& frame, QWidget* parent)
     : QWidget(parent),
-      titleString(title),
       function(function),
       checkChar(QString(QChar(0x2713))),
       subMenuChar(QStringLiteral(">")),
       selectedColor(menulook::selectedColor()),
-      highlightColor(menulook::highlightColor())
+      highlightColor(menulook::highlightColor()),
+      titleString_(title)
 {
     font.setPixelSize(layout::kMenuFontPixelSize);
     setGeometry(frame.toRect());
@@ -91,19 +91,50 @@ TabMenuSettingItemView::TabMenuSettingItemView(FunctionItem function, const QStr
     setAccessibleName(title);
 }
 
+namespace {
+
+// Stores `value` in `field` and repaints `row` when it changed.
+template <typename T>
+void storeAndRepaint(QWidget* row, T& field, const T& value)
+{
+    if (field == value)
+        return;
+    field = value;
+    row->update();
+}
+
+} // namespace
+
+void TabMenuSettingItemView::setTitleString(const QString& title)
+{
+    // A null and an empty title both draw nothing, so only a change of the
+    // text repaints; the title is stored either way.
+    const bool redraw = titleString_ != title;
+    titleString_ = title;
+    if (redraw)
+        update();
+}
+
+void TabMenuSettingItemView::setHighlight(bool highlight) { storeAndRepaint(this, isHighlight_, highlight); }
+void TabMenuSettingItemView::setEnable(bool enable) { storeAndRepaint(this, isEnable_, enable); }
+void TabMenuSettingItemView::setSelect(bool select) { storeAndRepaint(this, isSelect_, select); }
+void TabMenuSettingItemView::setCheckDraw(bool checkDraw) { storeAndRepaint(this, isCheckDraw_, checkDraw); }
+void TabMenuSettingItemView::setHasSubMenu(bool hasSubMenu) { storeAndRepaint(this, hasSubMenu_, hasSubMenu); }
+void TabMenuSettingItemView::setMouseInView(bool inView) { storeAndRepaint(this, mouseInView_, inView); }
+
 QColor TabMenuSettingItemView::textColor() const
 {
-    if (isSelect)
-        return QColor(0, 0, 0, isEnable ? 255 : 128);
-    return QColor(255, 255, 255, isEnable ? 255 : 128);
+    if (isSelect_)
+        return QColor(0, 0, 0, isEnable_ ? 255 : 128);
+    return QColor(255, 255, 255, isEnable_ ? 255 : 128);
 }
 
 void TabMenuSettingItemView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (isSelect)
+    if (isSelect_)
         painter.fillRect(rect(), selectedColor);
-    else if (isHighlight && mouseInView)
+    else if (isHighlight_ && mouseInView_)
         painter.fillRect(rect(), highlightColor);
 
     painter.setFont(font);
@@ -119,11 +150,11 @@ void TabMenuSettingItemView::paintEvent(QPaintEvent*)
         return ui::fromBottomLeft(QRectF(x, textY, w, textH), H).translated(0, -layout::kMenuTextLift);
     };
     const int flags = Qt::AlignTop | Qt::AlignHCenter | Qt::TextDontClip | Qt::TextSingleLine;
-    if (!titleString.isNull())
-        painter.drawText(box(0, W), flags, titleString);
-    if (isCheckDraw)
+    if (!titleString_.isNull())
+        painter.drawText(box(0, W), flags, titleString_);
+    if (isCheckDraw_)
         painter.drawText(box(layout::kMenuCheckX, layout::kMenuMarkWidth), flags, checkChar);
-    if (hasSubMenu)
+    if (hasSubMenu_)
         painter.drawText(box(W - layout::kMenuSubMenuMarkInset, layout::kMenuMarkWidth), flags,
                          subMenuChar);
 }
@@ -140,16 +171,15 @@ void TabMenuSettingItemView::leaveEvent(QEvent*)
 
 void TabMenuSettingItemView::mouseEntered()
 {
-    if (!isEnable)
+    if (!isEnable_)
         return;
     // A repeated enter (the window system sends one when a window under
     // the pointer closes or opens) leaves an open sub-menu as it is, rather
     // than closing and reopening it for ever.
-    if (mouseInView && showSunMenu && subMenu && subMenu->isShown())
+    if (mouseInView_ && showSunMenu && subMenu && subMenu->isShown())
         return;
-    mouseInView = true;
-    update();
-    if (!hasSubMenu)
+    setMouseInView(true);
+    if (!hasSubMenu_)
         return;
     if (ownMenu)
         ownMenu->closePopovers(index);
@@ -159,7 +189,7 @@ void TabMenuSettingItemView::mouseEntered()
     // while the tab menu's hovered row is another button.
     if (parentMenu && ownMenu && ownMenu->mButtonNo != ButtonNo::None) {
         for (TabMenuSettingItemView* row : parentMenu->rows()) {
-            if (!row->mouseInView)
+            if (!row->mouseInView())
                 continue;
             const ButtonNo button = buttonOfRow(row->function);
             if (button != ButtonNo::None && button != ownMenu->mButtonNo)
@@ -177,28 +207,25 @@ void TabMenuSettingItemView::mouseEntered()
 
 void TabMenuSettingItemView::handleExit(const QPoint& globalPos)
 {
-    if (!isEnable)
+    if (!isEnable_)
         return;
-    if (!hasSubMenu) {
-        mouseInView = false;
-        update();
+    if (!hasSubMenu_) {
+        setMouseInView(false);
         return;
     }
     const QWidget* host = window();
     const QRect content(host->mapToGlobal(QPoint(0, 0)), host->size());
     if (content.contains(globalPos)) {
         // Elsewhere in the same menu: the sub-menu stays open.
-        mouseInView = false;
         showSunMenu = false;
-        update();
+        setMouseInView(false);
         return;
     }
     if (showSunMenu && globalPos.y() < mapToGlobal(QPoint(0, 0)).y()) {
         if (subMenu)
             subMenu->closePopover();
-        mouseInView = false;
         showSunMenu = false;
-        update();
+        setMouseInView(false);
     }
     // Otherwise the pointer went into the sub-menu or off another edge: the
     // row stays lit and its sub-menu open.
@@ -208,10 +235,9 @@ void TabMenuSettingItemView::mousePressEvent(QMouseEvent* event)
 {
     // A disabled row swallows the click, so a tab menu stays open.
     event->accept();
-    if (!isEnable)
+    if (!isEnable_)
         return;
-    mouseInView = false;
-    update();
+    setMouseInView(false);
     const QPointer<TabMenuSettingItemView> self(this);
     if (ownMenu)
         ownMenu->rowClickPassThrough();
@@ -296,8 +322,8 @@ void TabMenuView::updateMenu()
         auto* r = new TabMenuSettingItemView(item.function, item.titile,
                                              QRectF(0, kItemHeight * i, width, kItemHeight), menuView_);
         r->delegate = this;
-        r->isSelect = item.function == AppParam::functionApcSettingSelect;
-        r->hasSubMenu = item.hasSubMenu;
+        r->setSelect(item.function == AppParam::functionApcSettingSelect);
+        r->setHasSubMenu(item.hasSubMenu);
         r->subMenu = item.subMenuListView;
         r->parentMenu = item.parentListView;
         r->ownMenu = this;
@@ -332,9 +358,8 @@ void TabMenuView::closePopovers(int index)
             r->subMenu->closeAllPopover();
             r->subMenu->closePopover();
             if (r->index != index) {
-                r->mouseInView = false;
-                r->isSelect = false;
-                r->update();
+                r->setMouseInView(false);
+                r->setSelect(false);
             }
         }
         r->showSunMenu = false;
@@ -347,9 +372,8 @@ void TabMenuView::closeAllPopover()
         if (r->subMenu)
             r->subMenu->closePopover();
         r->showSunMenu = false;
-        r->mouseInView = false;
-        r->isSelect = false;
-        r->update();
+        r->setMouseInView(false);
+        r->setSelect(false);
     }
     closePopover();
 }
@@ -389,7 +413,7 @@ void TabMenuView::clickTabMenuItem(QObject*, FunctionItem function)
 {
     if (!items.empty() && rows_.size() == items.size()) {
         for (size_t i = 0; i < items.size(); ++i)
-            rows_[i]->isSelect = items[i].function == function;
+            rows_[i]->setSelect(items[i].function == function);
     }
     if (delegate)
         delegate->clickTabMenuItem(this, function);
@@ -424,68 +448,55 @@ QWidget* TabMenuView::getMenuView() const
 
 void TabMenuView::enableMenuItem(FunctionItem function, bool check)
 {
-    if (TabMenuSettingItemView* r = row(function)) {
-        r->isEnable = check;
-        r->update();
+    if (TabMenuSettingItemView* r = row(function))
+        r->setEnable(check);
+}
+
+void TabMenuView::clearMenuItem(bool /*display*/)
+{
+    for (TabMenuSettingItemView* r : rows_) {
+        r->setMouseInView(false);
+        r->setSelect(false);
+        r->setCheckDraw(false);
     }
 }
 
-void TabMenuView::clearMenuItem(bool display)
+void TabMenuView::selectAllMenuItem(bool check, bool /*display*/)
 {
-    for (TabMenuSettingItemView* r : rows_) {
-        r->mouseInView = false;
-        r->isSelect = false;
-        r->isCheckDraw = false;
-        if (display)
-            r->update();
-    }
-}
-
-void TabMenuView::selectAllMenuItem(bool check, bool display)
-{
-    for (TabMenuSettingItemView* r : rows_) {
-        r->isSelect = check;
-        if (display)
-            r->update();
-    }
+    for (TabMenuSettingItemView* r : rows_)
+        r->setSelect(check);
 }
 
 void TabMenuView::selectMenuItem(FunctionItem function, bool check)
 {
-    if (TabMenuSettingItemView* r = row(function)) {
-        r->isSelect = check;
-        r->update();
-    }
+    if (TabMenuSettingItemView* r = row(function))
+        r->setSelect(check);
 }
 
 void TabMenuView::checkMenuItem(FunctionItem function, bool check)
 {
-    if (TabMenuSettingItemView* r = row(function)) {
-        r->isCheckDraw = check;
-        r->update();
-    }
+    if (TabMenuSettingItemView* r = row(function))
+        r->setCheckDraw(check);
 }
 
 bool TabMenuView::isCheckMenuItem(FunctionItem function) const
 {
     const TabMenuSettingItemView* r = row(function);
-    return r && r->isCheckDraw;
+    return r && r->isCheckDraw();
 }
 
 QString TabMenuView::getSelectCheckMenuItem(FunctionItem function) const
 {
     const TabMenuSettingItemView* r = row(function);
-    if (r && (r->isSelect || r->isCheckDraw))
-        return r->titleString;
+    if (r && (r->isSelect() || r->isCheckDraw()))
+        return r->titleString();
     return QString();
 }
 
 void TabMenuView::allCheckOff()
 {
-    for (TabMenuSettingItemView* r : rows_) {
-        r->isCheckDraw = false;
-        r->update();
-    }
+    for (TabMenuSettingItemView* r : rows_)
+        r->setCheckDraw(false);
 }
 
 void TabMenuView::checkSubMenuItem(FunctionItem function, bool check)
@@ -498,7 +509,7 @@ void TabMenuView::checkSubMenuItem(FunctionItem function, bool check)
 FunctionItem TabMenuView::getMouseInviewButtonNo() const
 {
     for (const TabMenuSettingItemView* r : rows_)
-        if (r->mouseInView)
+        if (r->mouseInView())
             return r->function;
     return FunctionItem::None;
 }

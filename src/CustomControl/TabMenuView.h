@@ -92,14 +92,34 @@ public:
     TabMenuSettingItemView(FunctionItem function, const QString& title, const QRectF& frame,
                            QWidget* parent = nullptr);
 
-    QString titleString;            // null: no title is drawn
+    // What the row draws. Each setter stores the value and repaints the row
+    // when the value changed, so owners never repaint rows themselves.
+    //
+    // The title (null: no title is drawn).
+    const QString& titleString() const { return titleString_; }
+    void setTitleString(const QString& title);
+    // Whether the row lights up under the pointer.
+    bool isHighlight() const { return isHighlight_; }
+    void setHighlight(bool highlight);
+    // Whether the row takes the pointer and clicks; a disabled row draws its
+    // texts half-transparent. The row's own flag: the widget stays enabled.
+    bool isEnable() const { return isEnable_; }
+    void setEnable(bool enable);
+    // Shown selected: a light fill under black texts.
+    bool isSelect() const { return isSelect_; }
+    void setSelect(bool select);
+    // Shows the check mark at the left.
+    bool isCheckDraw() const { return isCheckDraw_; }
+    void setCheckDraw(bool checkDraw);
+    // Shows the sub-menu mark at the right (and opens `subMenu` on hover).
+    bool hasSubMenu() const { return hasSubMenu_; }
+    void setHasSubMenu(bool hasSubMenu);
+    // The pointer is over the row (lit while `isHighlight`).
+    bool mouseInView() const { return mouseInView_; }
+    void setMouseInView(bool inView);
+
     int index = 0;
     FunctionItem function = FunctionItem::None;
-    bool isHighlight = true;
-    bool isEnable = true;
-    bool isSelect = false;
-    bool isCheckDraw = false;
-    bool hasSubMenu = false;
     QPointer<TabMenuView> parentMenu;
     QPointer<TabMenuView> ownMenu;
     QPointer<TabMenuView> subMenu;
@@ -109,7 +129,7 @@ public:
     QColor selectedColor;
     QColor highlightColor;
     QFont font;
-    bool mouseInView = false;
+    // This row's sub-menu was opened by hovering.
     bool showSunMenu = false;
 
     // The pointer entered the row: light it up and, for a row with a
@@ -127,6 +147,15 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString titleString_;
+    bool isHighlight_ = true;
+    bool isEnable_ = true;
+    bool isSelect_ = false;
+    bool isCheckDraw_ = false;
+    bool hasSubMenu_ = false;
+    bool mouseInView_ = false;
 };
 
 class TabMenuView : public QWidget, public TabMenuItemDelegate {
@@ -194,6 +223,9 @@ public:
 
     QRectF getMenuViewSize() const;
     QWidget* getMenuView() const;
+    // The row operations below change the rows' flags through their
+    // setters, so every row whose look changes repaints itself; `display`
+    // is no longer needed for that and changes nothing.
     void enableMenuItem(FunctionItem function, bool check);
     void clearMenuItem(bool display);
     void selectAllMenuItem(bool check, bool display);

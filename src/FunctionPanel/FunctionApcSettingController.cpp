@@ -91,7 +91,7 @@ QString FunctionApcSettingController::modeTitle() const
 {
     TabMenuSettingView* strip = mainController_.apcTabMenuSelectView;
     const auto rows = strip ? strip->findChildren<TabMenuSettingItemView*>() : QList<TabMenuSettingItemView*>();
-    return rows.isEmpty() ? QString() : rows.front()->titleString;
+    return rows.isEmpty() ? QString() : rows.front()->titleString();
 }
 
 QRadioButton* FunctionApcSettingController::levelCell(int column) const
@@ -162,10 +162,9 @@ void FunctionApcSettingController::resetMenuRows()
     if (!menuView_)
         return;
     for (TabMenuSettingItemView* row : menuView_->rows()) {
-        row->mouseInView = false;
-        row->isSelect = false;
-        row->isCheckDraw = false;
-        row->update();
+        row->setMouseInView(false);
+        row->setSelect(false);
+        row->setCheckDraw(false);
     }
 }
 
@@ -179,10 +178,8 @@ void FunctionApcSettingController::showMenuView(bool)
         return;
     }
     resetMenuRows();
-    if (TabMenuSettingItemView* row = menuView_->row(AppParam::functionApcSettingSelect)) {
-        row->isSelect = true;
-        row->update();
-    }
+    if (TabMenuSettingItemView* row = menuView_->row(AppParam::functionApcSettingSelect))
+        row->setSelect(true);
     menuView_->showInView(mainController_.mainView);
 }
 
@@ -267,16 +264,13 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
         const QString title = tr_(selectMenu == FunctionItem::Separate ? "Separate" : "Collective");
         if (TabMenuSettingView* strip = mainController_.apcTabMenuSelectView) {
             for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>()) {
-                row->titleString = title;
+                row->setTitleString(title);
                 row->setAccessibleName(title);
-                row->update();
             }
         }
         if (menuView_) {
-            if (TabMenuSettingItemView* row = menuView_->row(selectMenu)) {
-                row->isSelect = true;
-                row->update();
-            }
+            if (TabMenuSettingItemView* row = menuView_->row(selectMenu))
+                row->setSelect(true);
         }
     }
     redrawPicture();

@@ -124,10 +124,9 @@ void FunctionMButtonSettingController::initSetting()
         return;
     if (menuView_) {
         for (TabMenuSettingItemView* row : menuView_->rows()) {
-            row->mouseInView = false;
-            row->isSelect = false;
-            row->isCheckDraw = false;
-            row->update();
+            row->setMouseInView(false);
+            row->setSelect(false);
+            row->setCheckDraw(false);
         }
     }
     enableMenuItem(true);
@@ -219,15 +218,11 @@ void FunctionMButtonSettingController::updateButtonMenus()
 
     const bool swapped = mouse->buttonSettingList[0] == rawValue(ButtonAssignCode::Func_RClick);
     if (TabMenuView* m1 = buttonMenus_[0])
-        if (TabMenuSettingItemView* row = m1->row(FunctionItem::SwapButton2)) {
-            row->isCheckDraw = swapped;
-            row->update();
-        }
+        if (TabMenuSettingItemView* row = m1->row(FunctionItem::SwapButton2))
+            row->setCheckDraw(swapped);
     if (TabMenuView* m2 = buttonMenus_[1])
-        if (TabMenuSettingItemView* row = m2->row(FunctionItem::SwapButton1)) {
-            row->isCheckDraw = swapped;
-            row->update();
-        }
+        if (TabMenuSettingItemView* row = m2->row(FunctionItem::SwapButton1))
+            row->setCheckDraw(swapped);
     setSwapTitles(swapped);
 
     const bool jis = AppUtil::isJisKeyboardLayout(mouse->productID, mouse->vendorID);
@@ -316,10 +311,8 @@ void FunctionMButtonSettingController::showMenuView(bool isDevice)
     allPopoverMenuClose();
     if (wasShown || !menuView_)
         return;
-    for (TabMenuSettingItemView* row : menuView_->rows()) {
-        row->isSelect = false;
-        row->update();
-    }
+    for (TabMenuSettingItemView* row : menuView_->rows())
+        row->setSelect(false);
     // Under the button tab, at its left edge.
     QWidget* tab = mainController_ ? static_cast<QWidget*>(mainController_->mouseButtonTabView) : nullptr;
     if (!tab)
@@ -363,10 +356,8 @@ void FunctionMButtonSettingController::clickTabMenuItem(QObject* id, FunctionIte
     auto* menu = qobject_cast<TabMenuView*>(id);
     if (!menu)
         return;
-    if (TabMenuSettingItemView* row = menu->row(function)) {
-        row->isSelect = false;
-        row->update();
-    }
+    if (TabMenuSettingItemView* row = menu->row(function))
+        row->setSelect(false);
     if (menu->mButtonNo == ButtonNo::None)
         return;
     setItemSelect(menu, function, menu->mButtonNo, assignCodeOf(function), false);

@@ -317,14 +317,12 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
 
     if (button == 1 || button == 2) {
         TabMenuSettingItemView* row = menu->row(function);
-        const bool swappedNow = row && row->isCheckDraw;
+        const bool swappedNow = row && row->isCheckDraw();
         for (auto [m, f] : {std::pair{buttonMenus_[0], FunctionItem::SwapButton2},
                             std::pair{buttonMenus_[1], FunctionItem::SwapButton1}}) {
             if (m)
-                if (TabMenuSettingItemView* r = m->row(f)) {
-                    r->isCheckDraw = !swappedNow;
-                    r->update();
-                }
+                if (TabMenuSettingItemView* r = m->row(f))
+                    r->setCheckDraw(!swappedNow);
         }
         mouse->hidWait();
         const AppError result = mouse->CMD_SetBtn12Setting(swappedNow ? 0 : 1);
@@ -338,10 +336,9 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
 
     const int code = rawValue(assignCode);
     for (TabMenuSettingItemView* row : menu->rows()) {
-        row->mouseInView = false;
-        row->isSelect = false;
-        row->isCheckDraw = false;
-        row->update();
+        row->setMouseInView(false);
+        row->setSelect(false);
+        row->setCheckDraw(false);
     }
     if (code != rawValue(ButtonAssignCode::Macro_CustomKey)) {
         if (mouse->buttonSettingList[size_t(button - 1)] == code)

@@ -79,7 +79,7 @@ void FunctionMOtherSettingController::initMenuItem()
         menuView_->update();
     }
     for (TabMenuSettingItemView* row : menuView_->rows())
-        row->setAccessibleName(row->titleString);
+        row->setAccessibleName(row->titleString());
     menuView_->delegate = this;
 }
 

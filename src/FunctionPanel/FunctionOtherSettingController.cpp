@@ -100,7 +100,7 @@ void FunctionOtherSettingController::initMenuItem()
         menuView_->update();
     }
     for (TabMenuSettingItemView* row : menuView_->rows())
-        row->setAccessibleName(row->titleString);
+        row->setAccessibleName(row->titleString());
     menuView_->delegate = this;
 }
 

@@ -55,8 +55,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             auto* item = new KeyboardListItem();
             item->setDefaultImage(standIn(40, 20));
-            item->isSelected = i == selected;
-            item->view()->isSelected = i == selected;
+            item->setSelected(i == selected);
             strip.addItem(item);
         }
     }
@@ -66,7 +65,7 @@ protected:
     {
         int n = 0;
         for (auto* item : strip.detailArray())
-            n += item->isSelected ? 1 : 0;
+            n += item->isSelected() ? 1 : 0;
         return n;
     }
 
@@ -129,7 +128,7 @@ TEST_F(StripTest, EveryClickSelectsOneTileAndTellsTheDelegateOnce)
     EXPECT_EQ(delegate.indices, std::vector<int>{1});
     EXPECT_EQ(delegate.ids, std::vector<QObject*>{&strip});
     EXPECT_EQ(selectedCount(), 1);
-    EXPECT_TRUE(tileView(1)->isSelected);
+    EXPECT_TRUE(tileView(1)->isSelected());
     EXPECT_EQ(notices, 1);
 
     // The tile already selected: still one notice and one delegate call.
@@ -141,7 +140,7 @@ TEST_F(StripTest, EveryClickSelectsOneTileAndTellsTheDelegateOnce)
     // select() is silent and ignores indices outside the tiles.
     strip.select(3);
     strip.select(-1);
-    EXPECT_TRUE(strip.detailArray()[1]->isSelected);
+    EXPECT_TRUE(strip.detailArray()[1]->isSelected());
     strip.select(2);
     EXPECT_EQ(strip.selectedItemIndex(), 2);
     EXPECT_EQ(selectedCount(), 1);
@@ -176,11 +175,11 @@ TEST_F(StripTest, ScrollButtonsSlideOneTileAndClearTheHover)
     const int T = layout::stripVisibleWidth / 2;
 
     QTest::mouseMove(tileView(1), QPoint(20, 20));
-    ASSERT_TRUE(emu::waitUntil([&] { return tileView(1)->onMouse; }));
+    ASSERT_TRUE(emu::waitUntil([&] { return tileView(1)->onMouse(); }));
 
     EXPECT_FALSE(strip.leftButton()->isEnabled());
     QTest::mouseClick(strip.rightButton(), Qt::LeftButton);
-    EXPECT_FALSE(tileView(1)->onMouse);
+    EXPECT_FALSE(tileView(1)->onMouse());
     EXPECT_EQ(strip.viewportItemIndex(), 1);
     EXPECT_TRUE(strip.isAnimating());
     ASSERT_TRUE(emu::waitUntil([&] { return !strip.isAnimating(); }));
@@ -216,7 +215,7 @@ TEST_F(StripTest, TilesPaintSelectionAndHoverAndShrinkLargePicturesOnly)
 {
     fill(3, 0);
     strip.DisplayItemAtIndexCheck(true);
-    tileView(1)->onMouse = true;
+    tileView(1)->setOnMouse(true);
     auto* big = strip.detailArray()[2];
     big->setDefaultImage(standIn(2000, 500));
     auto* small = strip.detailArray()[1];

@@ -114,8 +114,8 @@ TEST(TabMenuLayout, RowsStackFromTheTopAndTabPanelsHangFromTheirPoint)
     EXPECT_EQ(tab.rows()[2]->geometry(), QRect(0, 76, 100, 38));
     EXPECT_EQ(tab.rows()[3]->index, 3);
     // The current APC choice starts selected.
-    EXPECT_FALSE(tab.rows()[0]->isSelect);
-    EXPECT_TRUE(tab.rows()[1]->isSelect);
+    EXPECT_FALSE(tab.rows()[0]->isSelect());
+    EXPECT_TRUE(tab.rows()[1]->isSelect());
 
     // Rebuilding replaces the rows instead of adding to them.
     tab.items.pop_back();
@@ -133,20 +133,20 @@ TEST(TabMenuLayout, RowOperationsActOnTheFirstMatchingRow)
     menu.appendItem(FunctionItem::Paste, QStringLiteral("Paste"));
     menu.updateMenu();
     menu.checkMenuItem(FunctionItem::Copy, true);
-    EXPECT_TRUE(menu.rows()[0]->isCheckDraw);
-    EXPECT_FALSE(menu.rows()[1]->isCheckDraw);
+    EXPECT_TRUE(menu.rows()[0]->isCheckDraw());
+    EXPECT_FALSE(menu.rows()[1]->isCheckDraw());
     EXPECT_TRUE(menu.isCheckMenuItem(FunctionItem::Copy));
     EXPECT_FALSE(menu.isCheckMenuItem(FunctionItem::Cut)); // no such row
     EXPECT_EQ(menu.getSelectCheckMenuItem(FunctionItem::Copy), QStringLiteral("Copy"));
     EXPECT_EQ(menu.getSelectCheckMenuItem(FunctionItem::Paste), QString());
     menu.enableMenuItem(FunctionItem::Paste, false);
-    EXPECT_FALSE(menu.rows()[2]->isEnable);
+    EXPECT_FALSE(menu.rows()[2]->isEnable());
     menu.selectMenuItem(FunctionItem::Paste, true);
     menu.clearMenuItem(true);
     for (auto* row : menu.rows())
-        EXPECT_FALSE(row->isSelect || row->isCheckDraw || row->mouseInView);
+        EXPECT_FALSE(row->isSelect() || row->isCheckDraw() || row->mouseInView());
     // Clearing leaves the enabled state alone.
-    EXPECT_FALSE(menu.rows()[2]->isEnable);
+    EXPECT_FALSE(menu.rows()[2]->isEnable());
 }
 
 TEST(TabMenuPlacement, PopoversStayOnTheVisibleArea)
@@ -201,8 +201,8 @@ TEST_F(MenuTest, TabMenuIsRemovedBeforeItsOwnerIsTold)
     EXPECT_FALSE(owner.calls[0].menuShown);
     EXPECT_FALSE(menu.isShown());
     // The chosen row is the selected one.
-    EXPECT_FALSE(menu.rows()[0]->isSelect);
-    EXPECT_TRUE(menu.rows()[1]->isSelect);
+    EXPECT_FALSE(menu.rows()[0]->isSelect());
+    EXPECT_TRUE(menu.rows()[1]->isSelect());
 
     // A disabled row keeps the menu open and tells nobody.
     menu.showInView(&body);
@@ -267,7 +267,7 @@ TEST_F(MenuTest, CallsOnAPopoverMenuWithoutItsPopoverDoNothing)
     EXPECT_FALSE(menu.isShown());
     // Hovering the row whose sub-menu has no popover opens nothing.
     menu.rows()[0]->mouseEntered();
-    EXPECT_TRUE(menu.rows()[0]->mouseInView);
+    EXPECT_TRUE(menu.rows()[0]->mouseInView());
     EXPECT_FALSE(sub.isShown());
     // A click on the menu view itself.
     menu.show();
@@ -294,7 +294,7 @@ TEST_F(MenuTest, HoverCascadesSubMenusAndClosesSiblings)
     auto* mediaRow = menu.rows()[1];
     auto* plainRow = menu.rows()[2];
     hover(keysRow, QPoint(30, 19));
-    ASSERT_TRUE(keysRow->mouseInView);
+    ASSERT_TRUE(keysRow->mouseInView());
     ASSERT_TRUE(keys->isShown());
     // The sub-menu opens at the row's top-right corner, one level deeper.
     EXPECT_EQ(keys->popover()->popoverWindow()->pos(), keysRow->mapToGlobal(QPoint(150, 0)));
@@ -308,29 +308,29 @@ TEST_F(MenuTest, HoverCascadesSubMenusAndClosesSiblings)
 
     // A plain row leaves the open sub-menu alone.
     hover(plainRow, QPoint(30, 19));
-    EXPECT_TRUE(plainRow->mouseInView);
+    EXPECT_TRUE(plainRow->mouseInView());
     EXPECT_TRUE(keys->isShown());
 
     // Another row with a sub-menu closes the first one and opens its own.
     hover(mediaRow, QPoint(30, 19));
     EXPECT_FALSE(keys->isShown());
     EXPECT_TRUE(media->isShown());
-    EXPECT_FALSE(keysRow->mouseInView);
+    EXPECT_FALSE(keysRow->mouseInView());
 
     // Into the sub-menu (off the menu's right edge): it stays open.
     mediaRow->handleExit(mediaRow->mapToGlobal(QPoint(170, 19)));
     EXPECT_TRUE(media->isShown());
-    EXPECT_TRUE(mediaRow->mouseInView);
+    EXPECT_TRUE(mediaRow->mouseInView());
     // Off the top of the menu, above the row: the sub-menu closes.
     mediaRow->handleExit(menu.getMenuView()->mapToGlobal(QPoint(30, -15)));
     EXPECT_FALSE(media->isShown());
-    EXPECT_FALSE(mediaRow->mouseInView);
+    EXPECT_FALSE(mediaRow->mouseInView());
 
     // A disabled row never opens its sub-menu.
     menu.enableMenuItem(FunctionItem::RegistKey, false);
     keysRow->mouseEntered();
     EXPECT_FALSE(keys->isShown());
-    EXPECT_FALSE(keysRow->mouseInView);
+    EXPECT_FALSE(keysRow->mouseInView());
 
     menu.closeAllPopover();
     EXPECT_FALSE(menu.isShown());
@@ -358,13 +358,13 @@ TEST_F(MenuTest, AButtonMenuOpensItsSubMenuOnlyWhileItsOwnButtonIsHovered)
     auto* functionsRow = button3.rows()[0];
     ASSERT_EQ(functionsRow->parentMenu, tabMenu.get());
     // The tab menu's pointer is on button 1: button 3's sub-menu stays shut.
-    tabMenu->rows()[0]->mouseInView = true;
+    tabMenu->rows()[0]->setMouseInView(true);
     functionsRow->mouseEntered();
     EXPECT_FALSE(functions->isShown());
     EXPECT_FALSE(functionsRow->showSunMenu);
     // On button 3 itself it opens.
-    tabMenu->rows()[0]->mouseInView = false;
-    tabMenu->rows()[1]->mouseInView = true;
+    tabMenu->rows()[0]->setMouseInView(false);
+    tabMenu->rows()[1]->setMouseInView(true);
     functionsRow->mouseEntered();
     EXPECT_TRUE(functions->isShown());
     tabMenu->closeAllPopover();
@@ -388,14 +388,14 @@ TEST_F(MenuTest, RowsLightUpOnlyWhenEnabledAndSelectedRowsStayBright)
     auto* disabled = menu->rows()[2];
     menu->enableMenuItem(FunctionItem::Paste, false);
     hover(disabled, QPoint(5, 19));
-    EXPECT_FALSE(disabled->mouseInView);
+    EXPECT_FALSE(disabled->mouseInView());
     EXPECT_EQ(pixel(panel, 3, disabled->y() + 3), QColor(53, 47, 45));
 
     // Selected, with the pointer on it: the selection fill and dark text.
     menu->selectMenuItem(FunctionItem::Cut, true);
     menu->checkMenuItem(FunctionItem::Cut, true);
-    hovered->hasSubMenu = true;
-    hovered->mouseInView = true;
+    hovered->setHasSubMenu(true);
+    hovered->setMouseInView(true);
     const QImage image = hovered->grab().toImage();
     EXPECT_EQ(image.pixelColor(3, 3), QColor(200, 200, 200));
     // The title, the check mark at the left and ">" at the right are all

@@ -149,8 +149,8 @@ TEST_F(MouseButtonPanelPreset, HeadersShowTheMouseWithSwapMarksAndCustomKeyText)
 {
     EXPECT_EQ(panel->buttonMenu(1)->title(), text("MCode0x02"));
     EXPECT_EQ(panel->buttonMenu(2)->title(), text("MCode0x01"));
-    EXPECT_TRUE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw);
-    EXPECT_TRUE(panel->buttonMenuView(2)->row(FunctionItem::SwapButton1)->isCheckDraw);
+    EXPECT_TRUE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw());
+    EXPECT_TRUE(panel->buttonMenuView(2)->row(FunctionItem::SwapButton1)->isCheckDraw());
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x31"));
     NKMenuView* h4 = panel->buttonMenu(4);
     EXPECT_TRUE(h4->customKeyText);
@@ -227,15 +227,15 @@ TEST_F(MouseButtonPanel, SwapTogglesTheMouseTheMarksAndTheHeaders)
     EXPECT_EQ(app->mouse->live()[0], 0x02);
     EXPECT_EQ(panel->buttonMenu(1)->title(), text("MCode0x02"));
     EXPECT_EQ(panel->buttonMenu(2)->title(), text("MCode0x01"));
-    EXPECT_TRUE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw);
-    EXPECT_TRUE(panel->buttonMenuView(2)->row(FunctionItem::SwapButton1)->isCheckDraw);
+    EXPECT_TRUE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw());
+    EXPECT_TRUE(panel->buttonMenuView(2)->row(FunctionItem::SwapButton1)->isCheckDraw());
     EXPECT_TRUE(sendShown());
 
     chooseSwap(2);
     EXPECT_EQ(app->mouse->swap(), 0);
     EXPECT_EQ(app->mouse->live()[0], 0x01);
     EXPECT_EQ(panel->buttonMenu(1)->title(), text("MCode0x01"));
-    EXPECT_FALSE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw);
+    EXPECT_FALSE(panel->buttonMenuView(1)->row(FunctionItem::SwapButton2)->isCheckDraw());
     EXPECT_EQ(sent(*app->mouse, 0x10), (std::vector<std::vector<uint8_t>>{{1}, {0}}));
 }
 

@@ -54,14 +54,14 @@ TEST_F(MouseOtherPanelTest, TheMenuOpensAndClosesAndIsDisabledWithoutDevices)
     ASSERT_TRUE(panel->isMenuViewShown());
     ASSERT_EQ(panel->menuView()->rows().size(), 4u);
     for (auto* row : panel->menuView()->rows())
-        EXPECT_TRUE(row->isEnable);
+        EXPECT_TRUE(row->isEnable());
     main->clickTabMenuIcon(main->mouseOtherTabView);
     EXPECT_FALSE(panel->isMenuViewShown());
 
     panel->showMenuView(false);
     ASSERT_TRUE(panel->isMenuViewShown());
     for (auto* row : panel->menuView()->rows())
-        EXPECT_FALSE(row->isEnable) << row->titleString.toStdString();
+        EXPECT_FALSE(row->isEnable()) << row->titleString().toStdString();
     panel->closeMenuView(true);
 }
 

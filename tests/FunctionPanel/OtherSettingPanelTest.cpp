@@ -104,8 +104,8 @@ TEST(OtherSettingMenu, RowsFollowTheKeyboardTheDeviceListAndTheDevicesKeyCodeCha
     const std::vector<F> six{F::ToSaveTheDevice, F::ToInitialSetting, F::CapsLkCtrl,
                              F::IndicatorLedSettings, F::FWUpdate, F::FolderSetting};
     EXPECT_EQ(tab.rows(), six);
-    EXPECT_TRUE(tab.row(F::CapsLkCtrl)->isCheckDraw);
-    EXPECT_EQ(tab.row(F::CapsLkCtrl)->accessibleName(), tab.row(F::CapsLkCtrl)->titleString);
+    EXPECT_TRUE(tab.row(F::CapsLkCtrl)->isCheckDraw());
+    EXPECT_EQ(tab.row(F::CapsLkCtrl)->accessibleName(), tab.row(F::CapsLkCtrl)->titleString());
     // The menu hangs from the Other tab.
     const QRect panelRect = tab.panel()->menuView()->menuView()->geometry();
     EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(tab.main().mainView, QPoint(0, tab.tabView()->height())));
@@ -124,8 +124,8 @@ TEST(OtherSettingMenu, RowsFollowTheKeyboardTheDeviceListAndTheDevicesKeyCodeCha
     // on one does nothing and leaves the menu open.
     tab.panel()->showMenuView(false);
     for (F f : six)
-        EXPECT_EQ(tab.row(f)->isEnable, f == F::IndicatorLedSettings) << int(f);
-    EXPECT_FALSE(tab.row(F::CapsLkCtrl)->isCheckDraw);
+        EXPECT_EQ(tab.row(f)->isEnable(), f == F::IndicatorLedSettings) << int(f);
+    EXPECT_FALSE(tab.row(F::CapsLkCtrl)->isCheckDraw());
     tab.app.keyboard->clearLog();
     QTest::mouseClick(tab.row(F::CapsLkCtrl), Qt::LeftButton);
     EXPECT_TRUE(tab.panel()->isMenuViewShown());
@@ -141,7 +141,7 @@ TEST(OtherSettingCapsLock, EachChoiceTogglesTheDeviceAndARefusalRunsTheRecovery)
     EXPECT_EQ(kb.live().codeChange, 1);
     EXPECT_TRUE(tab.sendShown());
     tab.clickTriangle();
-    EXPECT_TRUE(tab.row(F::CapsLkCtrl)->isCheckDraw);
+    EXPECT_TRUE(tab.row(F::CapsLkCtrl)->isCheckDraw());
     tab.clickTriangle();
     tab.choose(F::CapsLkCtrl);
     EXPECT_EQ(kb.live().codeChange, 0);
@@ -161,7 +161,7 @@ TEST(OtherSettingCapsLock, EachChoiceTogglesTheDeviceAndARefusalRunsTheRecovery)
     tab.choose(F::CapsLkCtrl);
     EXPECT_EQ(kb.live().codeChange, 0);
     tab.clickTriangle();
-    EXPECT_FALSE(tab.row(F::CapsLkCtrl)->isCheckDraw);
+    EXPECT_FALSE(tab.row(F::CapsLkCtrl)->isCheckDraw());
 }
 
 TEST(OtherSettingFactoryReset, AskedFirstThenRestoresAndShowsSend)

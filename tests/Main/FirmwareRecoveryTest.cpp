@@ -136,7 +136,7 @@ protected:
         ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
         TabMenuSettingItemView* row = otherMenu()->row(FunctionItem::FWUpdate);
         ASSERT_NE(row, nullptr);
-        ASSERT_TRUE(row->isEnable);
+        ASSERT_TRUE(row->isEnable());
         chooser.answers.push_back(file);
         uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* d) {
             auto* dialog = static_cast<DialogFirmwareFileSelect*>(d);

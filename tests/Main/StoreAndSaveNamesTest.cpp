@@ -36,7 +36,7 @@ QString storeRow(MainViewController& main)
     else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(main.mouseOtherSettingController.get()))
         menu = m->menuView();
     TabMenuSettingItemView* row = menu ? menu->row(FunctionItem::ToSaveTheDevice) : nullptr;
-    return row ? row->titleString : QString();
+    return row ? row->titleString() : QString();
 }
 
 } // namespace

@@ -46,11 +46,11 @@ void render(shots::ShotSink& sink)
         strip.addItem(item);
     }
     strip.select(1);
-    strip.detailArray()[0]->view()->onMouse = true;
+    strip.detailArray()[0]->view()->setOnMouse(true);
     strip.DisplayItemAtIndexCheck(true);
     sink.save(QStringLiteral("device-strip-hover-and-selected"), &window);
 
-    strip.detailArray()[0]->view()->onMouse = false;
+    strip.detailArray()[0]->view()->setOnMouse(false);
     strip.select(3);
     strip.DisplayItemAtIndexCheck(true);
     sink.save(QStringLiteral("device-strip-scrolled-to-end"), &window);

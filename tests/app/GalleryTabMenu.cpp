@@ -26,12 +26,12 @@ shots::ShotRegistrar menus("tab-menu", [](shots::ShotSink& sink) {
     menu.appendItem(FunctionItem::DoubleClick, QStringLiteral("Checked, under pointer"));
     menu.updateMenu();
     menu.createPopover();
-    menu.rows()[1]->mouseInView = true;
+    menu.rows()[1]->setMouseInView(true);
     menu.selectMenuItem(FunctionItem::WheelClick, true);
     menu.enableMenuItem(FunctionItem::Forward, false);
     menu.checkMenuItem(FunctionItem::Back, true);
     menu.checkMenuItem(FunctionItem::DoubleClick, true);
-    menu.rows()[6]->mouseInView = true;
+    menu.rows()[6]->setMouseInView(true);
     sink.save(QStringLiteral("tab-menu-popover-rows"), menu.getMenuView()->window());
 
     // A tab menu over a body, hanging from a point below a tab.
