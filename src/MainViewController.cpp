@@ -432,8 +432,7 @@ void MainViewController::viewWillAppear()
             Qt::QueuedConnection);
     // Where the window system does not paint the window (it is not mapped),
     // the devices are connected all the same.
-    QTimer::singleShot(int(platform::scaled(platform::Seconds(0.5)).count() * 1000), this,
-                       &MainViewController::windowSourceInitialized);
+    QTimer::singleShot(platform::scaledMs(platform::Seconds(0.5)), this, &MainViewController::windowSourceInitialized);
     mainView->show();
 }
 
@@ -727,7 +726,7 @@ void MainViewController::displayKeyboardList(bool listDisplay)
 {
     const int h = keyboardSelectView->height();
     auto* anim = new QPropertyAnimation(keyboardSelectView, "pos", keyboardSelectView);
-    anim->setDuration(int(platform::scaled(platform::Seconds(0.5)).count() * 1000));
+    anim->setDuration(int(platform::scaledMs(platform::Seconds(0.5)).count()));
     if (listDisplay) {
         setDialogMask(true);
         if (maskView)
@@ -777,7 +776,7 @@ void MainViewController::menuWiiShowNotification(QMenu* menu)
     showMenuDeviceListCount = int(keyEnum->GetDevicePathList().size());
     if (!pollingTimer) {
         pollingTimer = new QTimer(this);
-        pollingTimer->setInterval(int(platform::scaled(platform::Seconds(0.1)).count() * 1000));
+        pollingTimer->setInterval(platform::scaledMs(platform::Seconds(0.1)));
         connect(pollingTimer, &QTimer::timeout, this, [this, m = QPointer<QMenu>(menu)] {
             if (!showMenuDeviceListCount || !keyEnum)
                 return;
@@ -1496,20 +1495,19 @@ void MainViewController::execFirmwareUpdate()
         (void)AppParam::device->close(false);
     disconnectDevice(false);
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
-    QTimer::singleShot(int(platform::scaled(platform::Seconds(delay)).count() * 1000), this, [this, location] {
+    QTimer::singleShot(platform::scaledMs(platform::Seconds(delay)), this, [this, location] {
         if (!isFirmupdateEnding && !AppUtil::isConnectedDevice(location))
             setConnectedDeviceError(location);
     });
     // A device that never leaves after its update would keep hot-plug
     // ignored for good: the ending state gives up after a while and the
     // device list is read again.
-    QTimer::singleShot(int(platform::scaled(platform::Seconds(kFirmupdateEndingLimit)).count() * 1000), this,
-                       [this, run] {
-                           if (run != firmwareRun || !isFirmupdateEnding)
-                               return;
-                           isFirmupdateEnding = false;
-                           keyboardListChanged(true);
-                       });
+    QTimer::singleShot(platform::scaledMs(platform::Seconds(kFirmupdateEndingLimit)), this, [this, run] {
+        if (run != firmwareRun || !isFirmupdateEnding)
+            return;
+        isFirmupdateEnding = false;
+        keyboardListChanged(true);
+    });
 }
 
 bool MainViewController::isExistSameDeviceType() const

@@ -1,7 +1,6 @@
 #include "CustomControl/KeyboardListView.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include <QAbstractButton>
 #include <QEnterEvent>
@@ -360,9 +359,7 @@ void KeyboardListView::DisplayItemAtIndex(int index, bool animation)
     }
     if (animation) {
         auto* slide = new QPropertyAnimation(detail_, "pos", this);
-        slide->setDuration(int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   platform::scaled(platform::Seconds(ANIMATION_SPEED)))
-                                   .count()));
+        slide->setDuration(int(platform::scaledMs(platform::Seconds(ANIMATION_SPEED)).count()));
         slide->setStartValue(detail_->pos());
         slide->setEndValue(target);
         // The strip owns the slide, so the handler never runs for a strip

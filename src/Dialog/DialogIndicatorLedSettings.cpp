@@ -137,8 +137,7 @@ DialogIndicatorLedSettings::DialogIndicatorLedSettings(QWidget* parent)
     }
     connect(brightnessSlider_, &QSlider::valueChanged, this, &DialogIndicatorLedSettings::sliderValueChanged);
 
-    const auto delay = std::chrono::duration_cast<std::chrono::milliseconds>(platform::scaled(kInitialSelectDelay));
-    QTimer::singleShot(delay, this, &DialogIndicatorLedSettings::initSelectColorButton);
+    QTimer::singleShot(platform::scaledMs(kInitialSelectDelay), this, &DialogIndicatorLedSettings::initSelectColorButton);
 }
 
 DialogIndicatorLedSettings::~DialogIndicatorLedSettings() = default;

@@ -243,9 +243,7 @@ void ModalDialog::closeAllWindow()
 
     // Our own loop ignores hiding: the window goes now, the run ends later.
     hide();
-    const auto delay =
-        std::chrono::duration_cast<std::chrono::milliseconds>(platform::scaled(kCloseAllDelay));
-    QTimer::singleShot(delay, this, [this] {
+    QTimer::singleShot(platform::scaledMs(kCloseAllDelay), this, [this] {
         if (loop_ && closingAll_)
             done(0);
     });

@@ -280,7 +280,7 @@ void FunctionMButtonSettingController::displayLater(TabMenuView* menu, QWidget* 
     pendingMenu_ = menu;
     pendingWindow_ = anchor ? anchor->window() : nullptr;
     pendingPoint_ = point;
-    pendingDisplay_.start(int(platform::scaled(kMenuDisplayDelay).count() * 1000.0));
+    pendingDisplay_.start(platform::scaledMs(kMenuDisplayDelay));
 }
 
 void FunctionMButtonSettingController::clickMenu(QObject* id)

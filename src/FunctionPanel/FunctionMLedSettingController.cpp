@@ -14,7 +14,6 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -96,7 +95,7 @@ FunctionMLedSettingController::FunctionMLedSettingController(MainViewController&
     pollingTimer_.setSingleShot(false);
     connect(&pollingTimer_, &QTimer::timeout, this, [this] { polingDeviceTimer(); });
     connect(view, &MousePanelView::appeared, this,
-            [this] { pollingTimer_.start(std::max(1, int(std::lround(platform::scaled(kPollingInterval).count() * 1000.0)))); });
+            [this] { pollingTimer_.start(platform::scaledMs(kPollingInterval)); });
     connect(view, &MousePanelView::disappeared, this, [this] { pollingTimer_.stop(); });
 }
 

@@ -26,11 +26,6 @@ constexpr platform::Seconds kClickReread{0.3};
 
 constexpr int kDpiIndexMax = 119;
 
-int millis(platform::Seconds s)
-{
-    return std::max(1, int(std::lround(platform::scaled(s).count() * 1000.0)));
-}
-
 struct RowLook {
     const char* onImage;
     const char* titleKey;
@@ -509,12 +504,12 @@ void FunctionMSensorSettingController::mouseDownTextField(QObject* id)
             r.text->setEnabled(false);
             r.text->setEnabled(true);
             sendDpiSettingCommand(r.radio);
-            delayedReread_.start(millis(kClickReread));
+            delayedReread_.start(platform::scaledMs(kClickReread));
         }
         break;
     }
     // Polling resumes 3 s after the last click into a field.
-    resumeTimer_.start(millis(kTypingPause));
+    resumeTimer_.start(platform::scaledMs(kTypingPause));
 }
 
 void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
@@ -543,7 +538,7 @@ void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
 void FunctionMSensorSettingController::viewDidAppear()
 {
     nowFocusText_ = nullptr;
-    pollingTimer_.start(millis(kPollingInterval));
+    pollingTimer_.start(platform::scaledMs(kPollingInterval));
     if (auto mouse = currentMouse())
         focusDpiSelected(rawValue(mouse->dpiSelected));
 }

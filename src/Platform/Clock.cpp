@@ -1,6 +1,8 @@
 #include "Platform/Clock.h"
 
+#include <algorithm>
 #include <atomic>
+#include <limits>
 #include <thread>
 
 namespace platform {
@@ -18,6 +20,19 @@ void setTimeScale(double factor)
 }
 
 Seconds scaled(Seconds wait) { return wait * timeScale(); }
+
+std::chrono::milliseconds scaledMs(Seconds wait)
+{
+    using std::chrono::milliseconds;
+    constexpr milliseconds longest{std::numeric_limits<int>::max()};
+    const Seconds s = scaled(wait);
+    if (!(s.count() > 0.0)) // NaN too
+        return milliseconds(0);
+    if (s >= longest)
+        return longest;
+    const auto exact = std::chrono::round<std::chrono::microseconds>(s);
+    return std::max(milliseconds(1), std::chrono::ceil<milliseconds>(exact));
+}
 
 void sleepFor(Seconds wait)
 {

@@ -21,6 +21,12 @@ void setTimeScale(double factor);
 // A fixed wait as it is served on the current time scale.
 Seconds scaled(Seconds wait);
 
+// The same, as a timer's whole milliseconds: rounded up, so that a timer
+// never ends a wait early (after rounding to the microsecond, so that 0.3 s
+// stays 300 ms), at least 1 for any wait above zero (a repeating timer
+// never spins), 0 for none, and at most what a Qt timer takes.
+std::chrono::milliseconds scaledMs(Seconds wait);
+
 // Blocks the calling thread for the scaled wait (no event processing).
 void sleepFor(Seconds wait);
 

@@ -111,13 +111,12 @@ void runLater(Seconds delay, std::function<void()> work)
 {
     if (!work)
         return;
-    const double ms = scaled(delay).count() * 1000.0;
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) {
         work();
         return;
     }
-    QTimer::singleShot(std::max(0, int(std::ceil(ms))), Qt::PreciseTimer, app, std::move(work));
+    QTimer::singleShot(scaledMs(delay), Qt::PreciseTimer, app, std::move(work));
 }
 
 } // namespace platform
