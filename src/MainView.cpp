@@ -35,16 +35,16 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
         [ratio] { return ui::appImageData(QStringLiteral("MainBackground.png"), ratio); });
     // One dark palette for the window and everything in it (dialogs too).
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(20, 18, 17));
+    pal.setColor(QPalette::Window, layout::kWindowColor);
     pal.setColor(QPalette::WindowText, Qt::white);
-    pal.setColor(QPalette::Button, QColor(70, 70, 70));
+    pal.setColor(QPalette::Button, layout::kButtonColor);
     pal.setColor(QPalette::ButtonText, Qt::white);
-    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
-    pal.setColor(QPalette::Disabled, QPalette::Button, QColor(45, 45, 45));
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
-    pal.setColor(QPalette::Base, QColor(40, 40, 40));
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, layout::kDisabledTextColor);
+    pal.setColor(QPalette::Disabled, QPalette::Button, layout::kDisabledButtonColor);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, layout::kDisabledTextColor);
+    pal.setColor(QPalette::Base, layout::kBaseColor);
     pal.setColor(QPalette::Text, Qt::white);
-    pal.setColor(QPalette::Link, QColor(90, 160, 255));
+    pal.setColor(QPalette::Link, layout::kLinkColor);
     setPalette(pal);
     setAutoFillBackground(true);
 }

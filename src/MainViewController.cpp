@@ -1581,7 +1581,6 @@ void MainViewController::setDialogMask(bool enableMask)
         // A clear container over the tab row and everything below it that
         // swallows presses, with three tinted parts: the tab area, the
         // button area and the body.
-        const QColor grey(56, 56, 56, 160);
         auto* mask = new BackgroundView(mainView);
         mask->setObjectName(QStringLiteral("maskView"));
         mask->setBackgroundColor(Qt::transparent);
@@ -1598,11 +1597,11 @@ void MainViewController::setDialogMask(bool enableMask)
             v->setGeometry(frame);
             return v;
         };
-        part(grey, tabAreaRect(type))->nameInfo = QStringLiteral("tabAreaView");
+        part(layout::kMaskColor, tabAreaRect(type))->nameInfo = QStringLiteral("tabAreaView");
         const QRect b = sendButton->geometry();
         const QRect l = loadProfileButton->geometry();
-        part(QColor(0, 0, 0, 153), QRect(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height()));
-        part(grey, QRect(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight)));
+        part(layout::kMaskButtonRowColor, QRect(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height()));
+        part(layout::kMaskColor, QRect(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight)));
         maskView = mask;
     }
     maskView->show();

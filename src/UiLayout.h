@@ -1,10 +1,12 @@
 #pragma once
 // The geometry of the user interface, in one place: window and area sizes,
-// slots of the tabs, panel and dialog sizes, places of buttons. Figures are
-// device-independent pixels (one point each). Where a figure is given from
-// the bottom left (y up), it is turned into Qt's top-left form only through
-// ui::fromBottomLeft (CustomControl/UiGeometry.h).
+// slots of the tabs, panel and dialog sizes, places of buttons; and, at the
+// end, the interface's own colours. Figures are device-independent pixels
+// (one point each). Where a figure is given from the bottom left (y up), it
+// is turned into Qt's top-left form only through ui::fromBottomLeft
+// (CustomControl/UiGeometry.h).
 
+#include <QColor>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
@@ -282,5 +284,41 @@ inline constexpr QSizeF firmwareUpdateIndicatorSize{240, 10};
 // The opaque panel in the middle of the progress view that holds its texts.
 inline constexpr QSizeF firmwareUpdatePanelSize{440, 150};
 inline constexpr int firmwareUpdatePanelRadius = 6;
+
+// ---- Colours ----------------------------------------------------------------
+// The interface's own colours. Those it shares with the settings and the
+// dialogs' buttons (backgrounds, button looks, LED swatches) are AppParam's;
+// the popup menus' look is menulook's (CustomControl/PopupMenuLook.h).
+
+// The window's palette, which every standard widget in it inherits.
+inline constexpr QColor kWindowColor{20, 18, 17};
+inline constexpr QColor kButtonColor{70, 70, 70};
+inline constexpr QColor kDisabledButtonColor{45, 45, 45};
+inline constexpr QColor kDisabledTextColor{128, 128, 128};
+inline constexpr QColor kBaseColor{40, 40, 40}; // behind the texts of fields and lists
+inline constexpr QColor kLinkColor{90, 160, 255};
+// The mask under a dialog: grey over the tabs and the body, darker over the
+// row of the main buttons.
+inline constexpr QColor kMaskColor{56, 56, 56, 160};
+inline constexpr QColor kMaskButtonRowColor{0, 0, 0, 153};
+// A drawn button and a colour button until their owner gives them a colour.
+inline constexpr QColor kPlainButtonColor{128, 128, 128};
+// Laid over a pressed icon button.
+inline constexpr QColor kPressedIconShade{0, 0, 0, 128};
+// Function tab titles on a disabled tab and on a tab that is not the active
+// one; the tab bar's gradient starts at the active tab's colour.
+inline constexpr QColor kTabTitleDisabledColor{60, 60, 60};
+inline constexpr QColor kTabTitleNotActiveColor{110, 110, 110};
+inline constexpr QColor kTabBarStartColor{76, 73, 72};
+// A scroll button of the device strip that cannot scroll.
+inline constexpr QColor kStripArrowDisabledColor{80, 80, 80};
+// A colour button's caption while it is neither chosen nor under the pointer.
+inline constexpr QColor kColorButtonDimCaptionColor{187, 187, 187};
+// Dialogs: fields and lists, their selection, the names of a list that is
+// not in use, and the clear ground of a check box.
+inline constexpr QColor kFieldColor{64, 64, 64};
+inline constexpr QColor kFieldSelectionColor{92, 92, 92};
+inline constexpr QColor kInactiveListTextColor{255, 255, 255, 128};
+inline constexpr QColor kCheckBoxGroundColor{26, 26, 26, 0};
 
 } // namespace layout

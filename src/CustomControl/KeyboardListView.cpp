@@ -41,7 +41,7 @@ protected:
         path.moveTo(c.x() - dx, c.y() - s / 2);
         path.lineTo(c.x() + dx, c.y());
         path.lineTo(c.x() - dx, c.y() + s / 2);
-        QColor colour = isEnabled() ? QColor(Qt::white) : QColor(80, 80, 80);
+        QColor colour = isEnabled() ? QColor(Qt::white) : layout::kStripArrowDisabledColor;
         if (isDown())
             colour = colour.darker(140);
         p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

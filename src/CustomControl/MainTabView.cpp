@@ -24,8 +24,6 @@ constexpr double kBlinkHigh = 1.0;
 // One way of the blink (0.3 to 1.0), then the same way back.
 constexpr platform::Seconds kBlinkHalfPeriod{1.0};
 
-QColor grey(int level) { return QColor(level, level, level); }
-
 } // namespace
 
 double tabBlinkOpacity(double elapsed, double halfPeriod)
@@ -293,11 +291,11 @@ void MainTabView::paintEvent(QPaintEvent* event)
     const QPixmap* icon;
     if (!tabEnabled_) {
         fill = disableBackgroundColor;
-        titleColor = grey(60);
+        titleColor = layout::kTabTitleDisabledColor;
         icon = &notActiveIcon_;
     } else if (tabStatus_ == TabStatus::notActive) {
         fill = notActiveBackgroundColor;
-        titleColor = grey(110);
+        titleColor = layout::kTabTitleNotActiveColor;
         icon = &notActiveIcon_;
     } else {
         fill = activeBackgroundColor;
@@ -376,7 +374,7 @@ void MainTabView::mouseReleaseEvent(QMouseEvent* event)
 // ---- MainTabBarView --------------------------------------------------------
 
 MainTabBarView::MainTabBarView(QWidget* parent)
-    : QWidget(parent), startColor_(76, 73, 72), endColor_(Qt::black)
+    : QWidget(parent), startColor_(layout::kTabBarStartColor), endColor_(Qt::black)
 {
 }
 

@@ -260,7 +260,7 @@ NKButton::NKButton(const QString& title, QWidget* parent) : QPushButton(title, p
 
 void NKButton::init()
 {
-    backgroundColor_ = QColor(128, 128, 128);
+    backgroundColor_ = layout::kPlainButtonColor;
     highlightColor_ = Qt::white;
     QFont title = font();
     title.setPixelSize(layout::kButtonTitlePixelSize);
@@ -386,7 +386,7 @@ void NKButton::paintEvent(QPaintEvent*)
 // ---- NKColorButton ------------------------------------------------------------
 
 NKColorButton::NKColorButton(QWidget* parent)
-    : QPushButton(parent), backgroundColor_(QColor(128, 128, 128))
+    : QPushButton(parent), backgroundColor_(layout::kPlainButtonColor)
 {
     setFlat(true);
 }
@@ -501,6 +501,6 @@ void NKIconButton::paintEvent(QPaintEvent* event)
         painter.drawPixmap(area, image);
     }
     if (isDown())
-        painter.fillRect(event->rect(), QColor(0, 0, 0, 128));
+        painter.fillRect(event->rect(), layout::kPressedIconShade);
     ui::drawFocusRing(painter, this);
 }

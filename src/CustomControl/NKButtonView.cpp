@@ -74,7 +74,7 @@ void NKButtonView::paintEvent(QPaintEvent*)
     const qreal w = width();
     const qreal h = height();
     const bool bright = mouseInView_ || buttonValue_;
-    const QColor captionColor = bright ? QColor(Qt::white) : QColor(187, 187, 187);
+    const QColor captionColor = bright ? QColor(Qt::white) : layout::kColorButtonDimCaptionColor;
     QColor disc = buttonColor_.isValid() ? buttonColor_.toRgb() : QColor(Qt::transparent);
     disc.setAlphaF(bright ? 0.8f : 0.5f);
 

@@ -17,8 +17,10 @@ inline QColor bandEndColor() { return {0, 0, 0}; }
 // A row under the pointer; a selected row (with black text).
 inline QColor highlightColor() { return {114, 110, 109}; }
 inline QColor selectedColor() { return {200, 200, 200}; }
-// Row titles; half-transparent when the row is disabled.
+// Row titles, and those of a selected row; half-transparent when the row is
+// disabled.
 inline QColor titleColor(bool enabled) { return {255, 255, 255, enabled ? 255 : 128}; }
+inline QColor selectedTitleColor(bool enabled) { return {0, 0, 0, enabled ? 255 : 128}; }
 } // namespace menulook
 
 class PopupMenuLook : public QProxyStyle {

@@ -124,9 +124,7 @@ void TabMenuSettingItemView::setMouseInView(bool inView) { storeAndRepaint(this,
 
 QColor TabMenuSettingItemView::textColor() const
 {
-    if (isSelect_)
-        return QColor(0, 0, 0, isEnable_ ? 255 : 128);
-    return QColor(255, 255, 255, isEnable_ ? 255 : 128);
+    return isSelect_ ? menulook::selectedTitleColor(isEnable_) : menulook::titleColor(isEnable_);
 }
 
 void TabMenuSettingItemView::paintEvent(QPaintEvent*)

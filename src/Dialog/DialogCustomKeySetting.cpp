@@ -96,7 +96,7 @@ CustomKeyTextField::CustomKeyTextField(QWidget* parent) : QLabel(parent)
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(64, 64, 64));
+    pal.setColor(QPalette::Window, layout::kFieldColor);
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
     QFont f = font();

@@ -67,9 +67,10 @@ void ModalDialog::styleButton(QPushButton* button, const AppColor& color,
         QStringLiteral("QPushButton { background-color: %1; color: white; border: none;"
                        " border-radius: 4px; font-size: %3px; }"
                        "QPushButton:pressed { background-color: %2; }"
-                       "QPushButton:disabled { color: rgb(128,128,128); }")
+                       "QPushButton:disabled { color: %4; }")
             .arg(cssColor(color.toQColor()), cssColor(highlightColor.toQColor()))
-            .arg(layout::dialogFontPixels));
+            .arg(layout::dialogFontPixels)
+            .arg(cssColor(AppParam::ButtonDisableTitleColor.toQColor())));
     ui::addFocusRing(button, 4);
     button->setAccessibleName(button->text());
 }

@@ -49,7 +49,7 @@ QCheckBox* ProfileDialogFrame::makeCheckBox(const QString& key)
 {
     const QString text = platform::localizedString(key);
     auto* box = new NKCheckBox(text, this);
-    box->setBackgroundColor(AppColor::rgb8(26, 26, 26, 0.0).toQColor());
+    box->setBackgroundColor(layout::kCheckBoxGroundColor);
     box->setAccessibleName(text);
     QFont f = box->font();
     f.setPixelSize(layout::dialogFontSize);
@@ -66,9 +66,9 @@ void ProfileDialogFrame::styleField(QWidget* field)
     auto* line = qobject_cast<QLineEdit*>(field);
     const QString padding = line ? QStringLiteral("padding: 0 %1px;").arg(inset)
                                  : QStringLiteral("padding: %1px;").arg(inset - 2);
-    field->setStyleSheet(QStringLiteral("color: white; background: rgb(64,64,64); border: none; %1"
-                                        " selection-background-color: rgb(92,92,92);")
-                             .arg(padding));
+    field->setStyleSheet(QStringLiteral("color: white; background: %2; border: none; %1"
+                                        " selection-background-color: %3;")
+                             .arg(padding, layout::kFieldColor.name(), layout::kFieldSelectionColor.name()));
     if (line)
         line->setMinimumHeight(layout::dialogFieldHeight);
 }

@@ -33,10 +33,11 @@ QTableView* make(QWidget* parent, QStandardItemModel* model, bool arrowKeysMoveS
     table->setWordWrap(false);
     // Row texts start as far in as the texts of the dialogs' fields.
     table->setStyleSheet(QStringLiteral(
-        "QTableView { background: rgb(64,64,64); border: none; outline: none; }"
+        "QTableView { background: %2; border: none; outline: none; }"
         "QTableView::item { padding-left: %1px; border: none; }"
-        "QTableView::item:selected { background: rgb(92,92,92); }")
-                             .arg(layout::dialogFieldTextInset));
+        "QTableView::item:selected { background: %3; }")
+                             .arg(layout::dialogFieldTextInset)
+                             .arg(layout::kFieldColor.name(), layout::kFieldSelectionColor.name()));
     QFont f = table->font();
     f.setPixelSize(layout::profileListFontSize);
     table->setFont(f);
@@ -49,7 +50,7 @@ void fill(QTableView* table, QStandardItemModel* model, const QStringList& names
 {
     model->clear();
     model->setColumnCount(1);
-    const QColor text = active ? QColor(Qt::white) : QColor(255, 255, 255, 128);
+    const QColor text = active ? QColor(Qt::white) : layout::kInactiveListTextColor;
     QFont f = table->font();
     f.setPixelSize(layout::profileListFontSize);
     const QFontMetricsF metrics(f);
