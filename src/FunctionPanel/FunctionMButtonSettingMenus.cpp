@@ -315,7 +315,7 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
         return;
     const int button = rawValue(buttonNo) + 1;
 
-    if (button == 1 || button == 2) {
+    if (buttonNo == ButtonNo::Button1 || buttonNo == ButtonNo::Button2) {
         TabMenuSettingItemView* row = menu->row(function);
         const bool swappedNow = row && row->isCheckDraw();
         for (auto [m, f] : {std::pair{buttonMenus_[0], FunctionItem::SwapButton2},
@@ -325,13 +325,14 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
                     r->setCheckDraw(!swappedNow);
         }
         mouse->hidWait();
-        const AppError result = mouse->CMD_SetBtn12Setting(swappedNow ? 0 : 1);
+        const AppError result =
+            mouse->CMD_SetBtn12Setting(rawValue(swappedNow ? Button12Change::NotChange : Button12Change::Changed));
         if (isCurrentDevice(mouse))
             setSwapTitles(!swappedNow);
         commandResult(mouse, result);
         return;
     }
-    if (button < 3 || button > 6 || assignCode == ButtonAssignCode::None)
+    if (buttonNo < ButtonNo::Button3 || buttonNo > ButtonNo::Button6 || assignCode == ButtonAssignCode::None)
         return;
 
     const int code = rawValue(assignCode);
@@ -340,7 +341,7 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
         row->setSelect(false);
         row->setCheckDraw(false);
     }
-    if (code != rawValue(ButtonAssignCode::Macro_CustomKey)) {
+    if (assignCode != ButtonAssignCode::Macro_CustomKey) {
         if (mouse->buttonSettingList[size_t(button - 1)] == code)
             return;
         mouse->hidWait();

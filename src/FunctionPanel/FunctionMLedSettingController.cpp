@@ -135,8 +135,8 @@ void FunctionMLedSettingController::initSetting()
     auto mouse = currentMouse();
     if (!mouse)
         return;
-    updateLedIndicatorSetting(rawValue(mouse->indicatorEnable));
-    updateLedLogoSetting(rawValue(mouse->logoEnable));
+    updateLedIndicatorSetting(mouse->indicatorEnable);
+    updateLedLogoSetting(mouse->logoEnable);
     updateLedSettings();
 }
 
@@ -184,35 +184,36 @@ void FunctionMLedSettingController::updateLedSettings()
     if (!r.updated || !isCurrentDevice(r.mouse))
         return;
     const MouseEntry& mouse = *r.mouse;
-    updateLedIndicatorSetting(rawValue(mouse.indicatorEnable));
-    updateLedLogoSetting(rawValue(mouse.logoEnable));
-    showColorMarks(rawValue(mouse.color));
+    updateLedIndicatorSetting(mouse.indicatorEnable);
+    updateLedLogoSetting(mouse.logoEnable);
+    showColorMarks(mouse.color);
     updateLedLuminanceSetting(rawValue(mouse.luminace));
     changeMLedBodyImage();
 }
 
-void FunctionMLedSettingController::showColorMarks(int color)
+void FunctionMLedSettingController::showColorMarks(LedColor color)
 {
+    // The buttons stand in LedColor order.
     for (size_t i = 0; i < colorButtonList_.size(); ++i) {
         NKColorButton* button = colorButtonList_[i];
-        const bool mark = int(i) == color;
+        const bool mark = int(i) == rawValue(color);
         if (button && button->isDefault() != mark)
             button->setIsDefault(mark);
     }
 }
 
-void FunctionMLedSettingController::updateLedIndicatorSetting(int indicatorSetting)
+void FunctionMLedSettingController::updateLedIndicatorSetting(Indicator indicatorSetting)
 {
     const QSignalBlocker block(LEDIndicatorSwitch_);
-    LEDIndicatorSwitch_->setChecked(indicatorSetting == 0);
+    LEDIndicatorSwitch_->setChecked(indicatorSetting == Indicator::Enable);
     setStateImage(LEDIndicatorSwitch_, LEDIndicatorSwitch_->isChecked(),
                   platform::localizedString(QStringLiteral("IndicatorLabel")));
 }
 
-void FunctionMLedSettingController::updateLedLogoSetting(int logoSetting)
+void FunctionMLedSettingController::updateLedLogoSetting(Logo logoSetting)
 {
     const QSignalBlocker block(LEDLogoSwitch_);
-    LEDLogoSwitch_->setChecked(logoSetting == 0);
+    LEDLogoSwitch_->setChecked(logoSetting == Logo::Enable);
     setStateImage(LEDLogoSwitch_, LEDLogoSwitch_->isChecked(), platform::localizedString(QStringLiteral("LogoLabel")));
 }
 
@@ -250,19 +251,18 @@ void FunctionMLedSettingController::pushSwitch(bool indicator)
     if (!mouse) {
         // Nothing can be sent: the switch shows the model again.
         if (auto m = currentMouse())
-            indicator ? updateLedIndicatorSetting(rawValue(m->indicatorEnable))
-                      : updateLedLogoSetting(rawValue(m->logoEnable));
+            indicator ? updateLedIndicatorSetting(m->indicatorEnable) : updateLedLogoSetting(m->logoEnable);
         return;
     }
-    const int wanted = sw->isChecked() ? 0 : 1;
-    const int now = indicator ? rawValue(mouse->indicatorEnable) : rawValue(mouse->logoEnable);
+    const bool wanted = sw->isChecked();
+    const bool now = indicator ? mouse->indicatorEnable == Indicator::Enable : mouse->logoEnable == Logo::Enable;
     if (wanted != now) {
         if (indicator) {
-            mouse->indicatorEnable = Indicator(wanted);
-            updateLedIndicatorSetting(wanted);
+            mouse->indicatorEnable = wanted ? Indicator::Enable : Indicator::Disable;
+            updateLedIndicatorSetting(mouse->indicatorEnable);
         } else {
-            mouse->logoEnable = Logo(wanted);
-            updateLedLogoSetting(wanted);
+            mouse->logoEnable = wanted ? Logo::Enable : Logo::Disable;
+            updateLedLogoSetting(mouse->logoEnable);
         }
         const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(mouse->luminace),
                                                          rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
@@ -278,21 +278,21 @@ void FunctionMLedSettingController::pushColor(QObject* sender)
     auto mouse = openMouse();
     if (!mouse)
         return;
-    int color = 0;
+    LedColor color = LedColor::White;
     for (size_t i = 0; i < colorButtonList_.size(); ++i) {
         if (colorButtonList_[i] == sender) {
-            color = std::min(int(i), 7);
+            color = LedColor(std::min(int(i), rawValue(LedColor::Off)));
             break;
         }
     }
-    if (color == rawValue(mouse->color))
+    if (color == mouse->color)
         return;
     // The mark stays on the mouse's colour until the read shows the new one.
-    showColorMarks(rawValue(mouse->color));
-    const AppError result = mouse->CMD_SetLedSetting(color, rawValue(mouse->luminace),
+    showColorMarks(mouse->color);
+    const AppError result = mouse->CMD_SetLedSetting(rawValue(color), rawValue(mouse->luminace),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
     if (result == AppError::NoError && isCurrentDevice(mouse))
-        mouse->color = LedColor(color);
+        mouse->color = color;
     commandResult(mouse, result);
     if (!isCurrentDevice(mouse))
         return;
@@ -312,17 +312,18 @@ void FunctionMLedSettingController::sliderPhase(PhaseSlider::Phase phase)
         isPolingSuspend_ = false;
         return;
     }
-    int luminance = eLuminanceCount - sliderBrightness_->value() - 1;
-    if (luminance < 0 || luminance > 2)
-        luminance = 0;
-    if (luminance == rawValue(mouse->luminace)) {
+    // The slider runs opposite to the luminance; a position outside the
+    // levels is the first level.
+    const eLuminance luminance =
+        fromRaw<eLuminance>(eLuminanceCount - sliderBrightness_->value() - 1).value_or(eLuminance::Level1);
+    if (luminance == mouse->luminace) {
         isPolingSuspend_ = false;
         return;
     }
-    const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), luminance,
+    const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(luminance),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
     if (result == AppError::NoError && isCurrentDevice(mouse))
-        mouse->luminace = eLuminance(luminance);
+        mouse->luminace = luminance;
     commandResult(mouse, result);
     isPolingSuspend_ = false;
     if (!isCurrentDevice(mouse))

@@ -51,11 +51,11 @@ public:
 private:
     void initDialogItem();
     void updateLedSettings();
-    void updateLedIndicatorSetting(int indicatorSetting);
-    void updateLedLogoSetting(int logoSetting);
+    void updateLedIndicatorSetting(Indicator indicatorSetting);
+    void updateLedLogoSetting(Logo logoSetting);
     void updateLedLuminanceSetting(int ledLuminance);
     void setStateImage(ImageStateButton* button, bool state, const QString& label);
-    void showColorMarks(int color);
+    void showColorMarks(LedColor color);
     void changeMLedBodyImage();
 
     // User actions.

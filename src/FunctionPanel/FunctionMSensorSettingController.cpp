@@ -24,7 +24,7 @@ constexpr platform::Seconds kPollingInterval{1.0};
 constexpr platform::Seconds kTypingPause{3.0};
 constexpr platform::Seconds kClickReread{0.3};
 
-constexpr int kDpiIndexMax = 119;
+constexpr int kDpiIndexMax = rawValue(DpiValue::Setting_12000dpi);
 
 struct RowLook {
     const char* onImage;
@@ -267,14 +267,14 @@ void FunctionMSensorSettingController::updateSensorSettingsUI(const MouseEntry& 
     const int selected = rawValue(mouse.dpiSelected);
     (void)updateDpiSelected(selected, false);
     for (int i = 0; i < 4; ++i)
-        updateDpiSetting(rows_[size_t(i)], mouse.dpiSettingEnable[size_t(i)] == 0,
+        updateDpiSetting(rows_[size_t(i)], mouse.dpiSettingEnable[size_t(i)] == rawValue(DpiEnable::Enable),
                          mouse.dpiSettingValue[size_t(i)]);
     // The switch pictures follow the states just set.
     for (int i = 0; i < 4; ++i)
         updateCheckSetting(rows_[size_t(i)].sw);
     focusDpiSelected(selected);
-    updateLoDSetting(rawValue(mouse.liftOffDistance));
-    updatePollingRate(rawValue(mouse.reportDiscriptor));
+    updateLoDSetting(mouse.liftOffDistance);
+    updatePollingRate(mouse.reportDiscriptor);
 }
 
 void FunctionMSensorSettingController::updateDpiSetting(const DpiRow& r, bool inEnabled, int dpiValue)
@@ -342,11 +342,11 @@ void FunctionMSensorSettingController::setStateImage(ImageStateButton* button, b
     button->update();
 }
 
-void FunctionMSensorSettingController::updateLoDSetting(int lod)
+void FunctionMSensorSettingController::updateLoDSetting(LoD lod)
 {
     if (!lowRadio_ || !highRadio_)
         return;
-    const bool low = lod == 2;
+    const bool low = lod == LoD::LoD_2mm;
     const QSignalBlocker b1(lowRadio_), b2(highRadio_);
     lowRadio_->setChecked(low);
     highRadio_->setChecked(!low);
@@ -358,13 +358,12 @@ void FunctionMSensorSettingController::updateLoDSetting(int lod)
                                           : QStringLiteral("VX_MOUSE_LOD_HIGH active.png")));
 }
 
-void FunctionMSensorSettingController::updatePollingRate(int pollingRate)
+void FunctionMSensorSettingController::updatePollingRate(ReportDiscriptor pollingRate)
 {
     switch (pollingRate) {
-    case 1: reportDiscriptorVal_->setText(QStringLiteral("1000")); break;
-    case 2: reportDiscriptorVal_->setText(QStringLiteral("500")); break;
-    case 8: reportDiscriptorVal_->setText(QStringLiteral("125")); break;
-    default: break;
+    case ReportDiscriptor::Fps_1kHz: reportDiscriptorVal_->setText(QStringLiteral("1000")); break;
+    case ReportDiscriptor::Fps_500kHz: reportDiscriptorVal_->setText(QStringLiteral("500")); break;
+    case ReportDiscriptor::Fps_125Hz: reportDiscriptorVal_->setText(QStringLiteral("125")); break;
     }
 }
 
@@ -396,10 +395,10 @@ void FunctionMSensorSettingController::sendDpiSettingCommand(QObject* sender)
     if (!mouse)
         return;
     const DpiRow& r = rows_[size_t(i)];
-    const int enable = r.sw->isChecked() ? 0 : 1;
+    const int enable = rawValue(r.sw->isChecked() ? DpiEnable::Enable : DpiEnable::Disable);
     const int value = r.slider->value();
     if (mouse->dpiSettingValue[size_t(i)] == value && mouse->dpiSettingEnable[size_t(i)] == enable &&
-        rawValue(mouse->dpiSelected) == i)
+        mouse->dpiSelected == DpiSettingNo(i))
         return;
     const AppError result = mouse->CMD_SetSensorDpiSetting(i, enable, value);
     if (!isCurrentDevice(mouse))
@@ -514,15 +513,15 @@ void FunctionMSensorSettingController::mouseDownTextField(QObject* id)
 
 void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
 {
-    const int wanted = sender == highRadio_ ? 3 : 2;
+    const LoD wanted = sender == highRadio_ ? LoD::LoD_3mm : LoD::LoD_2mm;
     auto mouse = openMouse();
-    if (!mouse || wanted == rawValue(mouse->liftOffDistance)) {
+    if (!mouse || wanted == mouse->liftOffDistance) {
         // Nothing to send: the radios show the model again.
         if (auto m = currentMouse())
-            updateLoDSetting(rawValue(m->liftOffDistance));
+            updateLoDSetting(m->liftOffDistance);
         return;
     }
-    const AppError result = mouse->CMD_SetSensorLodSetting(wanted);
+    const AppError result = mouse->CMD_SetSensorLodSetting(rawValue(wanted));
     commandResult(mouse, result);
     if (!isCurrentDevice(mouse))
         return;
@@ -530,7 +529,7 @@ void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
     // The model's distance comes back with the read; after a failed read
     // the radios show the model's value again.
     if (isCurrentDevice(mouse))
-        updateLoDSetting(rawValue(mouse->liftOffDistance));
+        updateLoDSetting(mouse->liftOffDistance);
 }
 
 // ---- polling ---------------------------------------------------------------------------------

@@ -75,8 +75,8 @@ private:
     void updateCheckSetting(QObject* sender);
     void setStateImage(ImageStateButton* button, bool state, const QString& label,
                        const QString& onImageName, const QString& offImageName);
-    void updateLoDSetting(int lod);
-    void updatePollingRate(int pollingRate);
+    void updateLoDSetting(LoD lod);
+    void updatePollingRate(ReportDiscriptor pollingRate);
     void focusDpiSelected(int inSelected);
     void focusDpiSelected(NKTextField* selectTextField);
     void sendDpiSettingCommand(QObject* sender);

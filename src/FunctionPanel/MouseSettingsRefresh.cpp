@@ -38,17 +38,17 @@ void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& rec
 {
     for (int i = 0; i < MouseEntry::kButtonCount; ++i)
         mouse.buttonSettingList[i] = record.buttonSetting[i];
-    mouse.color = record.color <= 7 ? LedColor(record.color) : LedColor::White;
-    mouse.luminace = record.luminance <= 2 ? eLuminance(record.luminance) : eLuminance::Level1;
-    mouse.indicatorEnable = record.indicatorEnable == 0 ? Indicator::Enable : Indicator::Disable;
-    mouse.logoEnable = record.logoEnable == 0 ? Logo::Enable : Logo::Disable;
+    mouse.color = fromRawOrDefault(record.color, LedColor::White);
+    mouse.luminace = fromRawOrDefault(record.luminance, eLuminance::Level1);
+    mouse.indicatorEnable = fromRawOrDefault(record.indicatorEnable, Indicator::Disable);
+    mouse.logoEnable = fromRawOrDefault(record.logoEnable, Logo::Disable);
     for (int k = 0; k < MouseEntry::kDpiCount; ++k) {
         mouse.dpiSettingEnable[k] = record.dpi[k].dpiEnable;
         mouse.dpiSettingValue[k] = int32_t(uint32_t(record.dpi[k].dpiValue));
     }
     // 4 is the `_count` case and is kept as the mouse reports it.
-    mouse.dpiSelected = record.dpiSelected <= 4 ? DpiSettingNo(record.dpiSelected) : DpiSettingNo::Setting1;
-    mouse.liftOffDistance = record.liftOffDistance == 3 ? LoD::LoD_3mm : LoD::LoD_2mm;
+    mouse.dpiSelected = fromRawOrDefault(record.dpiSelected, DpiSettingNo::Setting1);
+    mouse.liftOffDistance = fromRawOrDefault(record.liftOffDistance, LoD::LoD_2mm);
     mouse.reportDiscriptor = fromRawOrDefault(record.reportDiscriptor, ReportDiscriptor::Fps_1kHz);
     for (int i = 0; i < MouseEntry::kCustomKeyCount; ++i) {
         mouse.customKeyList[i].code = ButtonNo(rawValue(ButtonNo::Button3) + i);
