@@ -845,8 +845,8 @@ void MainViewController::tellIfPermissionDenied(int32_t location)
     if (permissionProblemShown)
         return;
     platform::hid::Status status = platform::hid::Status::NoDevice;
-    auto probe = platform::hid::backend().open(uint32_t(location), platform::hid::UsagePair{0xFF00, 1},
-                                               /*seize*/ false, status);
+    auto probe = platform::hid::backend().open(uint32_t(location), platform::hid::kVendorUsage, /*seize*/ false,
+                                               status);
     probe.reset();
     if (status != platform::hid::Status::NotPermitted)
         return;

@@ -157,9 +157,6 @@ void FunctionMOtherSettingController::clickTabMenuItem(QObject*, FunctionItem fu
     case FunctionItem::FolderSetting:
         selectProfileFolder();
         break;
-    case FunctionItem::IndicatorLedSettings:
-        openIndicatorLedSettings();
-        break;
     case FunctionItem::AppendDevice:
         appendDevice();
         break;
@@ -256,15 +253,6 @@ void FunctionMOtherSettingController::selectProfileFolder()
     const QString start = AppParam::userProfileFilePath;
     if (runDialog([&] { return hook(start, chosen); }, false) == 1)
         AppParam::userProfileFilePath = chosen;
-}
-
-void FunctionMOtherSettingController::openIndicatorLedSettings()
-{
-    // The dialog sets a keyboard's LEDs; it does not run for a mouse.
-    const auto hook = dialogHooks().indicatorLedSettings;
-    if (!hook || !mainController_ || currentMouse() || !AppParam::device || !AppParam::device->hidIsOpened())
-        return;
-    (void)runDialog(hook, false);
 }
 
 void FunctionMOtherSettingController::appendDevice()

@@ -2,8 +2,9 @@
 // The mouse's Other tab: the mouse picture and a menu hanging from the tab
 // with four actions: store the settings in the mouse, restore its factory
 // settings, update its firmware and choose the profile folder. The action
-// handler also serves the indicator LED settings and the addition of a
-// description package, which this menu does not offer.
+// handler also serves the addition of a description package, which this
+// menu does not offer; a mouse has no indicator LEDs, so their dialog is
+// not among the actions.
 //
 // The menu is rebuilt at each opening. Dialogs run modally over the main
 // window with the mask up and the help items off; the help items are given
@@ -50,7 +51,6 @@ private:
     void restoreFactorySettings(const std::shared_ptr<MouseEntry>& mouse);
     void updateFirmware();
     void selectProfileFolder();
-    void openIndicatorLedSettings();
     void appendDevice();
 
     MainViewController* mainController_ = nullptr;
