@@ -183,10 +183,8 @@ void DialogIndicatorLedSettings::initSelectColorButton()
 {
     const auto& table = colorTable();
     for (int i = 0; i < kColorCount; ++i) {
-        if (sameColor(indicatorLedColor_, table[size_t(i)].deviceColor)) {
+        if (sameColor(indicatorLedColor_, table[size_t(i)].deviceColor))
             colorButtons_[size_t(i)]->setButtonValue(true);
-            colorButtons_[size_t(i)]->update();
-        }
     }
 }
 
@@ -194,8 +192,6 @@ void DialogIndicatorLedSettings::resetColorButton()
 {
     for (NKButtonView* button : colorButtons_)
         button->setButtonValue(false);
-    for (NKButtonView* button : colorButtons_)
-        button->update();
 }
 
 void DialogIndicatorLedSettings::mouseDownButtonView(QObject* id)

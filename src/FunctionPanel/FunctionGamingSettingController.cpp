@@ -91,7 +91,6 @@ void FunctionGamingSettingController::showKeylockState(bool on)
     keylockButton_->setIcon(ui::appIcon(QString::fromLatin1(on ? kEnableImage : kDisableImage)));
     keylockButton_->setTitleColor(on ? AppParam::ButtonEnableTitleColor.toQColor()
                                      : AppParam::ButtonDisableTitleColor.toQColor());
-    keylockButton_->update();
 }
 
 void FunctionGamingSettingController::updateKeyboardCropMode()
@@ -153,7 +152,6 @@ void FunctionGamingSettingController::pushKeyLock(bool checked)
     }
     if (checked != modelOn) {
         setKeylockState(checked);
-        keylockButton_->update();
         keyboard->hidWait();
         const AppError result =
             keyboard->CMD_SetKeyLockEnable(checked ? KeyLockFunction::Enable : KeyLockFunction::Disable);

@@ -194,12 +194,10 @@ void FunctionMButtonSettingController::setSwapTitles(bool swapped)
     if (NKMenuView* h1 = headers_[0]) {
         h1->setTitle(swapped ? right : left);
         h1->setFullTitle(h1->title());
-        h1->update();
     }
     if (NKMenuView* h2 = headers_[1]) {
         h2->setTitle(swapped ? left : right);
         h2->setFullTitle(h2->title());
-        h2->update();
     }
 }
 
@@ -253,7 +251,6 @@ void FunctionMButtonSettingController::updateButtonMenus()
             title = name;
         }
         header->setTitle(title);
-        header->update();
     }
 }
 

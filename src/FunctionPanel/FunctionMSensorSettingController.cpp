@@ -339,7 +339,6 @@ void FunctionMSensorSettingController::setStateImage(ImageStateButton* button, b
     button->setTitleColor(state ? QColor(Qt::white) : QColor(Qt::gray));
     button->setText(label);
     button->setAccessibleName(label);
-    button->update();
 }
 
 void FunctionMSensorSettingController::updateLoDSetting(LoD lod)
