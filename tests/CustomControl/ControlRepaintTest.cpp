@@ -1,9 +1,10 @@
 // The drawn controls repaint themselves: a setter that changes what a menu
 // row or a strip tile draws has it painted again, one that stores the value
 // it already holds leaves it alone.
+#include <chrono>
 #include <functional>
 #include <map>
-#include <string>
+#include <utility>
 
 #include <QCursor>
 #include <QEvent>
@@ -67,35 +68,22 @@ TEST(ControlRepaint, ChangedValuesRepaintTheirControlAndUnchangedOnesDoNot)
     paints.watch(same);
     ASSERT_NO_FATAL_FAILURE(showAndSettle(window, changed, paints));
 
+    // Each setter with `true` gives the row a look other than its first one,
+    // with `false` the look it has.
     using Row = TabMenuSettingItemView;
-    struct Case {
-        const char* what;
-        std::function<void(Row*)> change;
-        std::function<void(Row*)> keep;
-        std::function<bool(const Row*)> changedNow;
+    const std::pair<const char*, std::function<void(Row*, bool)>> setters[] = {
+        {"select", [](Row* r, bool on) { r->setSelect(on); }},
+        {"check mark", [](Row* r, bool on) { r->setCheckDraw(on); }},
+        {"enable", [](Row* r, bool on) { r->setEnable(!on); }},
+        {"title", [](Row* r, bool on) { r->setTitleString(on ? QStringLiteral("Paste") : r->titleString()); }},
+        {"highlight", [](Row* r, bool on) { r->setHighlight(!on); }},
+        {"sub-menu mark", [](Row* r, bool on) { r->setHasSubMenu(on); }},
+        {"pointer", [](Row* r, bool on) { r->setMouseInView(on); }},
     };
-    const Case cases[] = {
-        {"select", [](Row* r) { r->setSelect(true); }, [](Row* r) { r->setSelect(false); },
-         [](const Row* r) { return r->isSelect(); }},
-        {"check mark", [](Row* r) { r->setCheckDraw(true); }, [](Row* r) { r->setCheckDraw(false); },
-         [](const Row* r) { return r->isCheckDraw(); }},
-        {"enable", [](Row* r) { r->setEnable(false); }, [](Row* r) { r->setEnable(true); },
-         [](const Row* r) { return !r->isEnable(); }},
-        {"title", [](Row* r) { r->setTitleString(QStringLiteral("Paste")); },
-         [](Row* r) { r->setTitleString(QStringLiteral("Cut")); },
-         [](const Row* r) { return r->titleString() == QLatin1String("Paste"); }},
-        {"highlight", [](Row* r) { r->setHighlight(false); }, [](Row* r) { r->setHighlight(true); },
-         [](const Row* r) { return !r->isHighlight(); }},
-        {"sub-menu mark", [](Row* r) { r->setHasSubMenu(true); }, [](Row* r) { r->setHasSubMenu(false); },
-         [](const Row* r) { return r->hasSubMenu(); }},
-        {"pointer", [](Row* r) { r->setMouseInView(true); }, [](Row* r) { r->setMouseInView(false); },
-         [](const Row* r) { return r->mouseInView(); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.change(changed);
-        c.keep(same);
-        EXPECT_TRUE(c.changedNow(changed));
+    for (const auto& [what, set] : setters) {
+        SCOPED_TRACE(what);
+        set(changed, true);
+        set(same, false);
         ASSERT_TRUE(emu::waitUntil([&] { return paints.counts[changed] > 0; }, kPaintWait));
         EXPECT_EQ(paints.counts[same], 0);
         paints.counts.clear();
@@ -118,8 +106,6 @@ TEST(ControlRepaint, ChangedValuesRepaintTheirControlAndUnchangedOnesDoNot)
     ASSERT_NO_FATAL_FAILURE(showAndSettle(stripWindow, second, paints));
 
     strip.select(1);
-    EXPECT_TRUE(second->isSelected());
-    EXPECT_FALSE(first->isSelected());
     ASSERT_TRUE(emu::waitUntil([&] { return paints.counts[first] > 0 && paints.counts[second] > 0; }, kPaintWait));
     paints.counts.clear();
 
