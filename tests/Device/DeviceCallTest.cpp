@@ -1,18 +1,15 @@
-// What becomes of a device command, against the emulated keyboard and mouse:
-// each outcome of settleDeviceCall with the recovery it runs or leaves
-// alone, and profile applies whose device is replaced (as by a hot-plug)
-// while a command waits for its reply.
+// What becomes of a device command, against the emulated keyboard: the
+// outcomes of settleDeviceCall with the recovery it runs or leaves alone, and
+// a profile apply whose keyboard is replaced (as by a hot-plug) while a
+// command waits for its reply.
 #include "BuildPaths.h"
 #include "AppParam.h"
 #include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
-#include "Device/MouseEntry.h"
 #include "Platform/Clock.h"
 #include "ShippedModels.h"
-#include "XML/UserMProfile.h"
 #include "XML/UserProfile.h"
 #include "support/EmulatedKeyboard.h"
-#include "support/EmulatedMouse.h"
 #include "support/RecordingMainController.h"
 #include "support/VirtualHidBus.h"
 
@@ -30,7 +27,6 @@ namespace {
 
 constexpr uint32_t kLocation = 0x01100000;
 constexpr uint8_t kCodeChange = KolventraKeyboard::CMDC_SETCODECHG;
-constexpr uint8_t kMouseLed = 0x30;
 using emu::FaultKind;
 
 QString shippedPackage(const shipped::Model& m)
@@ -114,15 +110,8 @@ TEST_F(DeviceCall, EachOutcomeRunsTheRecoveryOnlyForABrokenDevice)
     EXPECT_EQ(settleDeviceCall(switchCodeChange(), kb), CallOutcome::Replaced);
     EXPECT_EQ(controller.deviceErrors.size(), 1u);
     controller.onDeviceError = nullptr;
-    AppParam::device = kb;
-
-    // Without a selected location nothing is recovered.
     controller.deviceErrors.clear();
-    AppParam::selectDeviceLocation = 0;
-    emulated->inject({.kind = FaultKind::Status, .command = kCodeChange});
-    EXPECT_EQ(settleDeviceCall(switchCodeChange(), kb), CallOutcome::Broken);
-    EXPECT_TRUE(controller.deviceErrors.empty());
-    AppParam::selectDeviceLocation = int32_t(kLocation);
+    AppParam::device = kb;
 
     // A command sent while another one waits for its late reply is refused
     // as busy: nothing is recovered.
@@ -135,8 +124,6 @@ TEST_F(DeviceCall, EachOutcomeRunsTheRecoveryOnlyForABrokenDevice)
     EXPECT_EQ(inner, CallOutcome::Busy);
     EXPECT_TRUE(controller.deviceErrors.empty());
     EXPECT_EQ(emulated->live().codeChange, 0);
-
-    EXPECT_EQ(settleDeviceCall(AppError::NoError, nullptr), CallOutcome::NotSent);
 }
 
 // A hot-plug handler that replaces the device while a profile's command waits
@@ -144,38 +131,15 @@ TEST_F(DeviceCall, EachOutcomeRunsTheRecoveryOnlyForABrokenDevice)
 // and the recovery must not drop the one connected now.
 TEST_F(DeviceCall, AFailureAfterTheDeviceWasReplacedRunsNoRecovery)
 {
-    auto replace = [] { AppParam::device = std::make_shared<KeyboardEntry>(); };
     emulated->inject({.kind = FaultKind::Status, .command = KolventraKeyboard::CMDC_SETONPOS});
     emulated->inject({.kind = FaultKind::Late, .command = KolventraKeyboard::CMDC_SETONPOS,
                       .delay = std::chrono::milliseconds(300)});
-    {
-        OnFirstCommand hotPlug(*emulated, replace);
-        UserProfileFile profile = UserProfile::makeProfile("x.prf", *kb, "");
-        profile.apcFunctionEnable = true;
-        EXPECT_EQ(UserProfile::Apply(kb, profile, {{ProfileEntry::Apc, true}}), AppError::RecvErrorStore);
-        EXPECT_TRUE(hotPlug.ran);
-    }
+    OnFirstCommand hotPlug(*emulated, [] { AppParam::device = std::make_shared<KeyboardEntry>(); });
+    UserProfileFile profile = UserProfile::makeProfile("x.prf", *kb, "");
+    profile.apcFunctionEnable = true;
+    EXPECT_EQ(UserProfile::Apply(kb, profile, {{ProfileEntry::Apc, true}}), AppError::RecvErrorStore);
+    EXPECT_TRUE(hotPlug.ran);
     EXPECT_TRUE(controller.deviceErrors.empty());
-
-    auto emulatedMouse = std::make_shared<emu::EmulatedMouse>();
-    constexpr uint32_t kMouseLocation = 0x01200000;
-    ASSERT_TRUE(bus->attach(emulatedMouse, kMouseLocation));
-    auto mouse = std::make_shared<MouseEntry>();
-    ASSERT_EQ(mouse->open(kMouseLocation), AppError::NoError);
-    AppParam::device = mouse;
-    AppParam::selectDeviceLocation = int32_t(kMouseLocation);
-    emulatedMouse->clearLog();
-    emulatedMouse->inject({.kind = FaultKind::Status, .command = kMouseLed});
-    emulatedMouse->inject({.kind = FaultKind::Late, .command = kMouseLed,
-                           .delay = std::chrono::milliseconds(300)});
-    {
-        OnFirstCommand hotPlug(*emulatedMouse, [] { AppParam::device = std::make_shared<MouseEntry>(); });
-        const UserMProfileFile profile = UserMProfile::fromMouse(*mouse, "x.mprf", "");
-        EXPECT_EQ(UserMProfile::Apply(mouse, profile, {{MProfileEntry::LED, true}}), AppError::RecvErrorStore);
-        EXPECT_TRUE(hotPlug.ran);
-    }
-    EXPECT_TRUE(controller.deviceErrors.empty());
-    mouse->hidClose();
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Panels without the main window: created with a recording host, they lay
 // their views into the host's body and hang their menus from its tabs, their
 // commands go to the emulated device on the virtual bus, and what they ask
-// of the window (pictures, storing, the recovery, Send) is recorded.
+// of the window (pictures, storing, Send) is recorded.
 #include "BuildPaths.h"
 #include "AppParam.h"
 #include "CustomControl/NKButton.h"
@@ -110,12 +110,6 @@ TEST_F(PanelOnRecordingHost, MouseLedColourGoesToTheMouseAndItsPictureToTheHost)
     EXPECT_GT(controller.sendUpdates, updates);
     EXPECT_EQ(host.ledPictures.back().color, LedColor::Red);
     EXPECT_TRUE(controller.deviceErrors.empty());
-
-    // A colour the mouse refuses asks the main window for the recovery.
-    emulated->inject({.kind = emu::FaultKind::Status, .command = 0x30});
-    QTest::mouseClick(led.colorButton(int(LedColor::Green)), Qt::LeftButton);
-    EXPECT_EQ(controller.deviceErrors, std::vector<int32_t>{int32_t(kLocation)});
-    EXPECT_EQ(emulated->live()[Mouse::kColor], int(LedColor::Red));
 }
 
 TEST_F(PanelOnRecordingHost, KeyboardOtherMenuHangsFromTheHostTabAndItsRowsReachKeyboardAndHost)
