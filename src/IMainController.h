@@ -33,6 +33,11 @@ public:
     virtual int runMessageBox(const QString& messageKey, const QString& okKey,
                               const QString& cancelKey) = 0;
 
+    // The unsent-changes flag (AppParam::keyboardSettingsChanged) may have
+    // changed: Send is shown while it is set and hidden otherwise. Called by
+    // setSettingsChanged() and SettingsChangedScope (Device/DeviceCall.h).
+    virtual void updateKeyboardSettingsChanged() = 0;
+
     // Hot-plug call-backs that the main window installs on the device
     // enumerator once its first device list stands. Both re-read the device
     // list and reconnect; PlugOffKeyboard also clears the "firmware update

@@ -7,6 +7,7 @@
 #include "CustomControl/NKButton.h"
 #include "CustomControl/PopupMenuLook.h"
 #include "CustomControl/TabMenuView.h"
+#include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
 #include "Dialog/DialogHooks.h"
@@ -139,7 +140,7 @@ MainViewController::~MainViewController()
     mouseOtherSettingController.reset();
     keyboardList.reset();
     delete mainView;
-    if (DialogRegistry::host() == this)
+    if (&DialogRegistry::host() == this)
         DialogRegistry::setHost(nullptr);
     if (AppParam::mainController == this)
         AppParam::mainController = nullptr;
@@ -664,8 +665,7 @@ void MainViewController::connectDevice(int index)
         if (!keyEnum || connectedListed) {
             const AppError result = onSaveTheKeyboard();
             if (result == AppError::UiCancel) {
-                AppParam::keyboardSettingsChanged = false;
-                updateKeyboardSettingsChanged();
+                setSettingsChanged(false);
                 keyboardList->select(index);
             } else if (result != AppError::NoError) {
                 return;
@@ -1639,17 +1639,20 @@ AppError MainViewController::onSaveTheKeyboard()
     const auto device = AppParam::device;
     device->hidWait();
     const AppError result = device->CMD_RegistSetting();
-    if (result == AppError::NoError) {
+    const CallOutcome outcome = settleDeviceCall(result, device);
+    if (outcome == CallOutcome::Done) {
         device->hidWait();
-        AppParam::keyboardSettingsChanged = false;
-        updateKeyboardSettingsChanged();
+        setSettingsChanged(false);
         return AppError::NoError;
     }
-    if (AppParam::selectDeviceLocation != 0)
-        setConnectedDeviceError(AppParam::selectDeviceLocation);
-    // The recovery has connected the device again without a word, and its
-    // unsent changes are gone with the old connection: the user asked for
-    // them to be stored and is told that they were not.
+    // Stored, but the device was replaced meanwhile: the new one has
+    // nothing unsent.
+    if (result == AppError::NoError)
+        return AppError::NoError;
+    // Not stored. A failure has had the device connected again without a
+    // word (its unsent changes gone with the old connection); a busy device
+    // kept them. Either way the user asked for them to be stored and is
+    // told that they were not.
     AppUtil::messageBox(QStringLiteral("FailedToStoreSettings"), QStringLiteral("OK"), QString());
     return result;
 }
@@ -1758,4 +1761,37 @@ void MainViewController::backgroundViewMouseDown(QObject*)
         displayKeyboardList(false);
     if (mainFooterView->isVisible())
         mouseButtonSettingController->allPopoverMenuClose();
+}
+
+// =============================================================================
+// IDialogHost: what panels and dialogs see of the window
+// =============================================================================
+
+QWidget* MainViewController::bodyView()
+{
+    return mainView;
+}
+
+QWidget* MainViewController::tabMenuAnchor(FunctionTab tab)
+{
+    switch (tab) {
+    case FunctionTab::ApcSetting: return apcTabView;
+    case FunctionTab::GamingSetting: return keylockTabView;
+    case FunctionTab::OtherSetting: return settingTabView;
+    case FunctionTab::MButtonSetting: return mouseButtonTabView;
+    case FunctionTab::MLedSetting: return mouseLedTabView;
+    case FunctionTab::MSensorSetting: return mouseSensorTabView;
+    case FunctionTab::MOtherSetting: return mouseOtherTabView;
+    default: return nullptr;
+    }
+}
+
+TabMenuSettingView* MainViewController::apcModeStrip()
+{
+    return apcTabMenuSelectView;
+}
+
+bool MainViewController::isAnyDeviceListed() const
+{
+    return !deviceList.empty();
 }

@@ -122,23 +122,23 @@ public:
     void convertDeviceTabSelect();
     void clickTab(QObject* id) override;
     void clickTabMenuIcon(QObject* id) override;
-    void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo);
-    void setMSensorTabBodyImage(LoD inLoD);
+    void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo) override;
+    void setMSensorTabBodyImage(LoD inLoD) override;
     // The panel a tab position shows for the current device kind.
     FunctionPanel* panelFor(FunctionTab tab) const;
 
     // ----- firmware run, description packages, dialog mask ---------------------
-    void execFirmwareUpdate();
-    bool isExistSameDeviceType() const;
-    void appendKeyboardProfileList();
+    void execFirmwareUpdate() override;
+    bool isExistSameDeviceType() const override;
+    void appendKeyboardProfileList() override;
     void setDialogMask(bool enableMask) override;
     bool isDialogMaskUp() const override;
     QWidget* dialogReferenceWindow() override;
     void updateDialogMask(DeviceType deviceType);
 
     // ----- Send --------------------------------------------------------------------
-    AppError onSaveTheKeyboard();
-    void updateKeyboardSettingsChanged();
+    AppError onSaveTheKeyboard() override;
+    void updateKeyboardSettingsChanged() override;
 
     // ----- window actions and menus --------------------------------------------
     void closeButtonAction();
@@ -281,4 +281,11 @@ private:
     std::map<const DeviceProfile*, std::pair<std::weak_ptr<DeviceProfile>, QImage>> thumbnails_;
     int connectDepth_ = 0;
     QRect tabAreaRect(DeviceType type) const;
+
+    // ----- IDialogHost: what panels and dialogs see of the window -----------
+public:
+    QWidget* bodyView() override;
+    QWidget* tabMenuAnchor(FunctionTab tab) override;
+    TabMenuSettingView* apcModeStrip() override;
+    bool isAnyDeviceListed() const override;
 };

@@ -3,7 +3,7 @@
 #include "AppParam.h"
 #include "Device/DeviceEnumerator.h"
 #include "Device/KeyboardEntry.h"
-#include "MainViewController.h"
+#include "Dialog/DialogRegistry.h"
 #include "Utility/AppUtil.h"
 #include "XML/KeyboardProfile.h"
 
@@ -72,10 +72,7 @@ AppError DialogAppendKeyboard::checkTargetFileType(const QString& path)
 
 void DialogAppendKeyboard::enableHelpWhenListed()
 {
-    const bool listed = hasDevices
-        ? hasDevices()
-        : (MainViewController::instance() && !MainViewController::instance()->deviceList.empty());
-    if (listed)
+    if (DialogRegistry::host().isAnyDeviceListed())
         enableHelpMenu();
 }
 

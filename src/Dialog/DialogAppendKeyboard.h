@@ -11,7 +11,6 @@
 #include "Dialog/FilePickDialog.h"
 #include "Utility/AppError.h"
 
-#include <functional>
 #include <optional>
 
 class DialogAppendKeyboard : public FilePickDialog {
@@ -37,10 +36,6 @@ public:
     // 1002.005); absent when it has fewer than four parts or parts 1 to 3
     // are not non-negative decimal numbers.
     static std::optional<double> versionNumber(const QString& profileVersion);
-
-    // Whether the main window lists any device (the help items are given
-    // back only then); asks the main window unless set.
-    std::function<bool()> hasDevices;
 
 private:
     void enableHelpWhenListed();

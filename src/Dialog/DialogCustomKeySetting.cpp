@@ -2,7 +2,7 @@
 
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
-#include "MainViewController.h"
+#include "Dialog/DialogRegistry.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/KeyName.h"
@@ -454,8 +454,7 @@ void DialogCustomKeySetting::finish(int code)
 {
     textCustomKey_->isFocusTextbox = false;
     releaseGrab();
-    if (auto* main = MainViewController::instance())
-        main->setHelpMenu(true);
+    DialogRegistry::host().setHelpMenu(true);
     if (code == 1)
         ModalDialog::pushOK();
     else

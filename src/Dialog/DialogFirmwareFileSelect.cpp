@@ -3,7 +3,7 @@
 #include "AppParam.h"
 #include "Device/IDeviceEntry.h"
 #include "Dialog/FirmwareImage.h"
-#include "MainViewController.h"
+#include "Dialog/DialogRegistry.h"
 #include "Utility/AppUtil.h"
 
 #include <QPointer>
@@ -55,10 +55,7 @@ void DialogFirmwareFileSelect::pushOK()
                             QStringLiteral("No")) != 1
         || gone())
         return;
-    const bool same = sameDeviceTypeCheck
-        ? sameDeviceTypeCheck()
-        : (MainViewController::instance() && MainViewController::instance()->isExistSameDeviceType());
-    if (same) {
+    if (DialogRegistry::host().isExistSameDeviceType()) {
         AppUtil::messageBox(QStringLiteral("CheckNotConnectOtherKeyboard"), QStringLiteral("OK"), QString());
         return;
     }

@@ -8,7 +8,6 @@
 #include "Dialog/FilePickDialog.h"
 #include "Utility/AppError.h"
 
-#include <functional>
 
 class DialogFirmwareFileSelect : public FilePickDialog {
     Q_OBJECT
@@ -27,8 +26,4 @@ public:
     // on a refusal. NoError, FileNotExist (nothing there, or not a regular
     // file), FileRead or UiCancel.
     AppError checkTargetFileType(const QString& path);
-
-    // Whether another device of the connected model is attached; asks the
-    // main window unless set.
-    std::function<bool()> sameDeviceTypeCheck;
 };

@@ -2,10 +2,10 @@
 
 #include "AppParam.h"
 #include "CustomControl/BackgroundView.h"
+#include "Device/DeviceCall.h"
 #include "Device/IDeviceEntry.h"
 #include "Dialog/DialogRegistry.h"
 #include "Dialog/FirmwareImage.h"
-#include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -246,9 +246,7 @@ AppError DialogFirmwareUpdate::startUpdate()
     if (result == AppError::NoError)
         result = executeRebootForUpdate();
     if (result == AppError::NoError) {
-        AppParam::keyboardSettingsChanged = false;
-        if (MainViewController* main = MainViewController::instance())
-            main->updateKeyboardSettingsChanged();
+        setSettingsChanged(false);
         AppError step = waitKeyboard("Reboot device");
         if (step == AppError::NoError)
             step = executeUpdate(image);

@@ -12,10 +12,9 @@
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
 #include "CustomControl/NKButton.h"
+#include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
-#include "IMainController.h"
-#include "MainView.h"
-#include "MainViewController.h"
+#include "Dialog/DialogRegistry.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -149,8 +148,7 @@ int DialogIndicatorLedSettings::run()
         return 0;
     auto* dialog = new DialogIndicatorLedSettings;
     QPointer<DialogIndicatorLedSettings> guard(dialog);
-    if (MainViewController* main = MainViewController::instance())
-        dialog->setReferenceWindow(main->mainView);
+    dialog->setReferenceWindow(DialogRegistry::host().dialogReferenceWindow());
     const int code = dialog->exec();
     if (guard)
         guard->deleteLater();
@@ -160,17 +158,7 @@ int DialogIndicatorLedSettings::run()
 std::shared_ptr<KeyboardEntry> DialogIndicatorLedSettings::keyboard() const
 {
     auto kb = keyboard_.lock();
-    if (!kb || AppParam::device != kb)
-        return nullptr;
-    return kb;
-}
-
-void DialogIndicatorLedSettings::takeErrorRoad(AppError error)
-{
-    if (error == AppError::NoError || isBusy(error))
-        return;
-    if (AppParam::selectDeviceLocation != 0 && AppParam::mainController)
-        AppParam::mainController->setConnectedDeviceError(AppParam::selectDeviceLocation);
+    return isCurrentDevice(kb) ? kb : nullptr;
 }
 
 AppError DialogIndicatorLedSettings::sendColor(const std::shared_ptr<KeyboardEntry>& kb, const AppColor& color)
@@ -202,7 +190,7 @@ void DialogIndicatorLedSettings::mouseDownButtonView(QObject* id)
             found = i;
     resetColorButton();
     colorButtons_[size_t(found)]->setButtonValue(true);
-    // A failure has taken the error road inside.
+    // A failure has been settled inside.
     (void)pushColorButton(colorTable()[size_t(found)].deviceColor);
 }
 
@@ -215,8 +203,7 @@ AppError DialogIndicatorLedSettings::pushColorButton(const AppColor& newColor)
         return AppError::NoError;
     indicatorLedColor_ = opaque(newColor);
     const AppError result = sendColor(kb, indicatorLedColor_);
-    if (result != AppError::NoError)
-        takeErrorRoad(result);
+    (void)settleDeviceCall(result, kb);
     return result;
 }
 
@@ -230,16 +217,7 @@ void DialogIndicatorLedSettings::sliderValueChanged(int value)
         return;
     kb->ledBrightness = level;
     kb->hidWait();
-    const AppError result = kb->CMD_SetBright(int(level));
-    if (result != AppError::NoError)
-        takeErrorRoad(result);
-}
-
-void DialogIndicatorLedSettings::markSettingsChanged()
-{
-    AppParam::keyboardSettingsChanged = true;
-    if (MainViewController* main = MainViewController::instance())
-        main->updateKeyboardSettingsChanged();
+    (void)settleDeviceCall(kb->CMD_SetBright(int(level)), kb);
 }
 
 void DialogIndicatorLedSettings::pushOK()
@@ -260,8 +238,8 @@ void DialogIndicatorLedSettings::pushOK()
 void DialogIndicatorLedSettings::pushCancel()
 {
     QPointer<DialogIndicatorLedSettings> self(this);
-    AppError failed = AppError::NoError;
     if (auto kb = keyboard()) {
+        AppError failed = AppError::NoError;
         if (!sameColor(indicatorLedColor_, orgIndicatorLedColor_)) {
             indicatorLedColor_ = orgIndicatorLedColor_;
             failed = sendColor(kb, orgIndicatorLedColor_);
@@ -272,9 +250,8 @@ void DialogIndicatorLedSettings::pushCancel()
             kb->hidWait();
             failed = kb->CMD_SetBright(int(orgLedBrightness_));
         }
+        (void)settleDeviceCall(failed, kb);
     }
-    if (failed != AppError::NoError)
-        takeErrorRoad(failed);
     if (!self)
         return;
     ModalDialog::pushCancel();

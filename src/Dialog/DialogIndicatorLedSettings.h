@@ -102,11 +102,7 @@ private:
     // The keyboard borrowed at construction while it is still the current
     // device, else null.
     std::shared_ptr<KeyboardEntry> keyboard() const;
-    // After a failed command: the recovery for a broken device (not for a
-    // busy one, nor without a selected location).
-    void takeErrorRoad(AppError error);
     AppError sendColor(const std::shared_ptr<KeyboardEntry>& kb, const AppColor& color);
-    void markSettingsChanged();
 
     std::weak_ptr<KeyboardEntry> keyboard_;
     AppColor indicatorLedColor_ = AppColor::black();

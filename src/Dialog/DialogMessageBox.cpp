@@ -10,15 +10,14 @@ DialogMessageBox::DialogMessageBox(const QString& messageKey, const QString& okK
                                    const QString& cancelKey, QWidget* parent)
     : ModalDialog(DialogKind::MessageBox, parent)
 {
-    if (IDialogHost* host = DialogRegistry::host()) {
-        if (!host->isDialogMaskUp()) {
-            host->setDialogMask(true);
-            stateMask_ = true;
-        }
-        if (host->isHelpMenuEnabled()) {
-            host->setHelpMenu(false);
-            stateMenu_ = true;
-        }
+    IDialogHost& host = DialogRegistry::host();
+    if (!host.isDialogMaskUp()) {
+        host.setDialogMask(true);
+        stateMask_ = true;
+    }
+    if (host.isHelpMenuEnabled()) {
+        host.setHelpMenu(false);
+        stateMenu_ = true;
     }
 
     setBackgroundColor(AppParam::MessageBackgroundColor);
@@ -49,11 +48,11 @@ bool DialogMessageBox::isCancelHidden() const { return cancelButton_->isHidden()
 
 void DialogMessageBox::undoHostChanges()
 {
-    IDialogHost* host = DialogRegistry::host();
-    if (host && stateMask_)
-        host->setDialogMask(false);
-    if (host && stateMenu_)
-        host->setHelpMenu(true);
+    IDialogHost& host = DialogRegistry::host();
+    if (stateMask_)
+        host.setDialogMask(false);
+    if (stateMenu_)
+        host.setHelpMenu(true);
     stateMask_ = false;
     stateMenu_ = false;
 }

@@ -1,11 +1,11 @@
 #include "Dialog/DialogProfileLoad.h"
 
 #include "AppParam.h"
+#include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
 #include "Dialog/CommentTextEdit.h"
 #include "Dialog/ProfileTable.h"
-#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
@@ -212,7 +212,7 @@ void ProfileLoadDialog::pushOK()
     const AppError result = readAndApply(list_.paths[row], shownParts());
     if (!self)
         return;
-    if (isClosingAll() || AppParam::device != device) {
+    if (isClosingAll() || !isCurrentDevice(device)) {
         // The device went away inside the apply; the recovery ends the
         // dialog. No message on a dialog that is no longer shown.
         if (!isClosingAll())
@@ -223,9 +223,7 @@ void ProfileLoadDialog::pushOK()
         AppUtil::messageBox(QStringLiteral("FailedToLoadProfile"), QStringLiteral("OK"), QString());
         return;
     }
-    AppParam::keyboardSettingsChanged = true;
-    if (MainViewController* main = MainViewController::instance())
-        main->updateKeyboardSettingsChanged(); // shows Send
+    markSettingsChanged(); // shows Send
     ModalDialog::pushOK();
 }
 

@@ -14,6 +14,27 @@ struct Entry {
     DialogKind kind;
 };
 
+// The host while no main window is registered.
+class NoDialogHost final : public IDialogHost {
+public:
+    QWidget* dialogReferenceWindow() override { return nullptr; }
+    QWidget* bodyView() override { return nullptr; }
+    QWidget* tabMenuAnchor(FunctionTab) override { return nullptr; }
+    TabMenuSettingView* apcModeStrip() override { return nullptr; }
+    void metMLedTabBodyImage(LedColor, bool, bool) override {}
+    void setMSensorTabBodyImage(LoD) override {}
+    bool isDialogMaskUp() const override { return false; }
+    void setDialogMask(bool) override {}
+    bool isHelpMenuEnabled() const override { return false; }
+    void setHelpMenu(bool) override {}
+    // Nothing can be stored without a window: as if the user declined.
+    AppError onSaveTheKeyboard() override { return AppError::UiCancel; }
+    void execFirmwareUpdate() override {}
+    void appendKeyboardProfileList() override {}
+    bool isAnyDeviceListed() const override { return false; }
+    bool isExistSameDeviceType() const override { return false; }
+};
+
 IDialogHost* g_host = nullptr;
 
 std::vector<Entry>& entries()
@@ -40,7 +61,11 @@ bool isModalKind(DialogKind kind)
 
 void DialogRegistry::setHost(IDialogHost* host) { g_host = host; }
 
-IDialogHost* DialogRegistry::host() { return g_host; }
+IDialogHost& DialogRegistry::host()
+{
+    static NoDialogHost none;
+    return g_host ? *g_host : none;
+}
 
 void DialogRegistry::add(QWidget* dialog, DialogKind kind)
 {

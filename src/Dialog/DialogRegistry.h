@@ -2,12 +2,14 @@
 // Every dialog that is open is registered here, with its kind, for as long
 // as it is open. Shutdown asks whether a modal dialog is open; the handling
 // of a removed device ends the open dialogs in a fixed order. The main
-// window installs itself as the host that owns the dialog mask and the help
-// menu items.
+// window installs itself as the host of the dialogs and panels
+// (IDialogHost).
 
 #include <vector>
 
 #include <QPointer>
+
+#include "Dialog/IDialogHost.h"
 
 class QWidget;
 class ModalDialog;
@@ -27,25 +29,14 @@ enum class DialogKind {
     FirmwareUpdate,
 };
 
-// What the dialogs need of the main window: the window they are placed
-// over, its mask over the window body and its three help menu items.
-class IDialogHost {
-public:
-    virtual ~IDialogHost() = default;
-    // The main window that dialogs are centred over; may be null.
-    virtual QWidget* dialogReferenceWindow() = 0;
-    virtual bool isDialogMaskUp() const = 0;
-    virtual void setDialogMask(bool enableMask) = 0;
-    // Whether the help menu items are enabled (the three go together).
-    virtual bool isHelpMenuEnabled() const = 0;
-    virtual void setHelpMenu(bool enableMenu) = 0;
-};
-
 class DialogRegistry {
 public:
-    // The main window; null when there is none (tests, start-up).
+    // Registers the main window as the host; null takes it away again.
     static void setHost(IDialogHost* host);
-    static IDialogHost* host();
+    // The registered host; while none is registered (tests, start-up,
+    // shutdown) a host that does nothing: no window, no mask, help items
+    // off, no devices, nothing stored.
+    static IDialogHost& host();
 
     // A dialog is registered while open. Registering a dialog of a kind
     // makes it the current one of that kind. A widget that is not a

@@ -117,8 +117,7 @@ void ModalDialog::computeInitPosition()
         return;
     QWidget* ref = reference_.data();
     if (!ref)
-        if (IDialogHost* host = DialogRegistry::host())
-            ref = host->dialogReferenceWindow();
+        ref = DialogRegistry::host().dialogReferenceWindow();
     if (!ref || !ref->isVisible())
         return;
     const QPointF at = AppUtil::messageBoxPosition(QRectF(ref->frameGeometry()), QSizeF(size()));
@@ -200,8 +199,7 @@ void ModalDialog::pushCancel()
 
 void ModalDialog::enableHelpMenu()
 {
-    if (IDialogHost* host = DialogRegistry::host())
-        host->setHelpMenu(true);
+    DialogRegistry::host().setHelpMenu(true);
 }
 
 void ModalDialog::closeAllWindow()

@@ -3,9 +3,6 @@
 #include "AppParam.h"
 #include "Device/KeyboardEntry.h"
 #include "KeyboardView/KeyboardView.h"
-#include "MainView.h"
-#include "MainViewController.h"
-#include "CustomControl/MainTabView.h"
 #include "CustomControl/NKButton.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -32,10 +29,9 @@ int columnOfLevel(ApcLevel level)
 
 } // namespace
 
-FunctionApcSettingController::FunctionApcSettingController(MainViewController& mainController)
-    : mainController_(mainController)
+FunctionApcSettingController::FunctionApcSettingController(IDialogHost& host) : host_(host)
 {
-    keyboardView_ = makeWindowView<KeyboardView>(*mainController.mainView);
+    keyboardView_ = makeWindowView<KeyboardView>(*host.bodyView());
     keyboardView_->setObjectName(QStringLiteral("apcKeyboardView"));
     keyboardView_->delegate = this;
 
@@ -89,7 +85,7 @@ KeyboardView* FunctionApcSettingController::keyboardView()
 
 QString FunctionApcSettingController::modeTitle() const
 {
-    TabMenuSettingView* strip = mainController_.apcTabMenuSelectView;
+    TabMenuSettingView* strip = host_.apcModeStrip();
     const auto rows = strip ? strip->findChildren<TabMenuSettingItemView*>() : QList<TabMenuSettingItemView*>();
     return rows.isEmpty() ? QString() : rows.front()->titleString();
 }
@@ -132,20 +128,20 @@ std::vector<ApcLevel> FunctionApcSettingController::perKeyLevels(const KeyboardE
 
 void FunctionApcSettingController::initMenuItem()
 {
-    if (menuView_ || !mainController_.mainView)
+    QWidget* body = host_.bodyView();
+    if (menuView_ || !body)
         return;
     // The menu covers the window and hangs from the bottom of the APC tab,
     // as wide as the tab.
-    QRectF frame(QPointF(0, 0), QSizeF(mainController_.mainView->size()));
+    QRectF frame(QPointF(0, 0), QSizeF(body->size()));
     QPointF leftTop(0, layout::kMainHeader.bottom());
     qreal width = layout::kTabWidth;
-    if (auto* tab = mainController_.apcTabView) {
-        const QRect onWindow(tab->mapTo(mainController_.mainView, QPoint(0, 0)), tab->size());
+    if (QWidget* tab = host_.tabMenuAnchor(FunctionTab::ApcSetting)) {
+        const QRect onWindow(tab->mapTo(body, QPoint(0, 0)), tab->size());
         leftTop = QPointF(onWindow.left(), onWindow.top() + onWindow.height());
         width = onWindow.width();
     }
-    auto* menu = makeWindowView<TabMenuView>(*mainController_.mainView, frame, leftTop, width, true,
-                                             ButtonNo::None, nullptr);
+    auto* menu = makeWindowView<TabMenuView>(*body, frame, leftTop, width, true, ButtonNo::None, nullptr);
     menu->setObjectName(QStringLiteral("apcMenuView"));
     menu->appendItem(FunctionItem::Separate, tr_("Separate"));
     menu->updateMenu();
@@ -180,7 +176,7 @@ void FunctionApcSettingController::showMenuView(bool)
     resetMenuRows();
     if (TabMenuSettingItemView* row = menuView_->row(AppParam::functionApcSettingSelect))
         row->setSelect(true);
-    menuView_->showInView(mainController_.mainView);
+    menuView_->showInView(host_.bodyView());
 }
 
 bool FunctionApcSettingController::isMenuViewShown() const
@@ -262,7 +258,7 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
     if (levelMode) {
         // The strip under the APC tab names the mode in force.
         const QString title = tr_(selectMenu == FunctionItem::Separate ? "Separate" : "Collective");
-        if (TabMenuSettingView* strip = mainController_.apcTabMenuSelectView) {
+        if (TabMenuSettingView* strip = host_.apcModeStrip()) {
             for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>()) {
                 row->setTitleString(title);
                 row->setAccessibleName(title);
@@ -278,19 +274,16 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
     const auto keyboard = kbpanel::currentKeyboard();
     if (!keyboard)
         return;
-    const AppError stopped = keyboard->stopEffect();
-    if (stopped != AppError::NoError || !kbpanel::isCurrent(keyboard)) {
-        (void)kbpanel::settle(stopped, keyboard);
+    if (settleDeviceCall(keyboard->stopEffect(), keyboard) != CallOutcome::Done)
         return;
-    }
     if (!levelMode || !fCommand)
         return;
-    const kbpanel::SendResult sent = sendApcLevelCommand(keyboard);
+    const CallOutcome sent = sendApcLevelCommand(keyboard);
     // Packets the keyboard took before a failure stay in it, so a failed
     // send also leaves unsent changes — unless nothing went out at all or
     // the keyboard is gone.
-    if (sent == kbpanel::SendResult::Sent || sent == kbpanel::SendResult::Failed)
-        kbpanel::markSettingsChanged();
+    if (sent == CallOutcome::Done || sent == CallOutcome::Broken)
+        markSettingsChanged();
 }
 
 void FunctionApcSettingController::redrawPicture()
@@ -302,17 +295,15 @@ void FunctionApcSettingController::redrawPicture()
 
 // ---- sending -------------------------------------------------------------------
 
-kbpanel::SendResult FunctionApcSettingController::sendApcLevelCommand(
-    const std::shared_ptr<KeyboardEntry>& keyboard)
+CallOutcome FunctionApcSettingController::sendApcLevelCommand(const std::shared_ptr<KeyboardEntry>& keyboard)
 {
-    using kbpanel::SendResult;
     if (!kbpanel::canSend(keyboard))
-        return SendResult::NotSent;
+        return CallOutcome::NotSent;
     if (selectedMenuItem_ == FunctionItem::Separate) {
         const std::vector<ApcLevel> levels = perKeyLevels(*keyboard);
         keyboard->hidWait();
-        const SendResult result = kbpanel::settle(keyboard->CMD_SetOnPos_Indi(levels, true), keyboard);
-        if (result == SendResult::Sent)
+        const CallOutcome result = settleDeviceCall(keyboard->CMD_SetOnPos_Indi(levels, true), keyboard);
+        if (result == CallOutcome::Done)
             keyboard->apcFunction = selectedMenuItem_;
         return result;
     }
@@ -320,18 +311,18 @@ kbpanel::SendResult FunctionApcSettingController::sendApcLevelCommand(
         // Without a level there is nothing the keyboard could take; sending
         // would only be refused and drop a healthy keyboard.
         if (selectApcLevel_ == ApcLevel::None)
-            return SendResult::NotSent;
+            return CallOutcome::NotSent;
         const ApcLevel level = selectApcLevel_;
         keyboard->hidWait();
-        const SendResult result = kbpanel::settle(keyboard->CMD_SetOnPos_AllKey(level), keyboard);
-        if (result == SendResult::Sent) {
+        const CallOutcome result = settleDeviceCall(keyboard->CMD_SetOnPos_AllKey(level), keyboard);
+        if (result == CallOutcome::Done) {
             keyboard->apcFunction = selectedMenuItem_;
             keyboard->apcLevel = level;
-            kbpanel::markSettingsChanged();
+            markSettingsChanged();
         }
         return result;
     }
-    return SendResult::NotSent;
+    return CallOutcome::NotSent;
 }
 
 // ---- user actions -----------------------------------------------------------------
@@ -351,7 +342,7 @@ void FunctionApcSettingController::applyKeySelect(KeyboardView*)
     // Without an open keyboard nothing can change: no unsent changes either.
     if (!kbpanel::canSend(keyboard))
         return;
-    kbpanel::SendResult sent = kbpanel::SendResult::NotSent;
+    CallOutcome sent = CallOutcome::NotSent;
     if (selectedMenuItem_ == FunctionItem::Collective) {
         sent = sendApcLevelCommand(keyboard);
     } else if (selectedMenuItem_ == FunctionItem::Separate && selectApcLevel_ != ApcLevel::None) {
@@ -360,7 +351,7 @@ void FunctionApcSettingController::applyKeySelect(KeyboardView*)
                 key.apcLevel = selectApcLevel_;
         sent = sendApcLevelCommand(keyboard);
     }
-    if (sent == kbpanel::SendResult::Replaced || sent == kbpanel::SendResult::Busy)
+    if (sent == CallOutcome::Replaced || sent == CallOutcome::Busy)
         return;
-    kbpanel::markSettingsChanged();
+    markSettingsChanged();
 }

@@ -23,7 +23,6 @@
 
 class KeyboardEntry;
 class KeyboardView;
-class MainViewController;
 class QButtonGroup;
 class QRadioButton;
 class QWidget;
@@ -32,7 +31,7 @@ class FunctionApcSettingController : public FunctionPanel,
                                      public KeyboardViewDelegate,
                                      public TabMenuDelegate {
 public:
-    explicit FunctionApcSettingController(MainViewController& mainController);
+    explicit FunctionApcSettingController(IDialogHost& host);
     ~FunctionApcSettingController() override;
 
     // ----- what the main window calls ----------------------------------------
@@ -79,9 +78,9 @@ private:
     void initMenuItem();
     void resetMenuRows();
     void redrawPicture();
-    kbpanel::SendResult sendApcLevelCommand(const std::shared_ptr<KeyboardEntry>& keyboard);
+    CallOutcome sendApcLevelCommand(const std::shared_ptr<KeyboardEntry>& keyboard);
 
-    MainViewController& mainController_;
+    IDialogHost& host_;
     QPointer<KeyboardView> keyboardView_;
     QPointer<TabMenuView> menuView_;
     QPointer<QWidget> apcLevelRadio_;

@@ -5,8 +5,6 @@
 #include "CustomControl/NKButton.h"
 #include "Device/KeyboardEntry.h"
 #include "KeyboardView/KeyboardView.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -24,10 +22,9 @@ QString switchTitle()
 
 } // namespace
 
-FunctionGamingSettingController::FunctionGamingSettingController(MainViewController& mainController)
-    : mainController_(mainController)
+FunctionGamingSettingController::FunctionGamingSettingController(IDialogHost& host)
 {
-    keyboardView_ = makeWindowView<KeyboardView>(*mainController.mainView);
+    keyboardView_ = makeWindowView<KeyboardView>(*host.bodyView());
     keyboardView_->setObjectName(QStringLiteral("keyLockKeyboardView"));
     keyboardView_->delegate = this;
 
@@ -117,7 +114,7 @@ void FunctionGamingSettingController::initSetting()
     // The switch may have been changed on the keyboard itself; a failed
     // read keeps the model's value.
     (void)keyboard->loadDeviceStatus(DeviceParamPart::KeyLockStatus);
-    if (!kbpanel::isCurrent(keyboard))
+    if (!isCurrentDevice(keyboard))
         return;
 
     SettingsChangedScope keepFlag;
@@ -128,11 +125,8 @@ void FunctionGamingSettingController::initSetting()
         keylockButton_->setChecked(keyboard->keyLockEnable == KeyLockFunction::Enable);
     }
     setKeylockState(keylockButton_->isChecked());
-    const AppError stopped = keyboard->stopEffect();
-    if (stopped != AppError::NoError || !kbpanel::isCurrent(keyboard)) {
-        if (kbpanel::settle(stopped, keyboard) == kbpanel::SendResult::Replaced)
-            return;
-    }
+    if (settleDeviceCall(keyboard->stopEffect(), keyboard) == CallOutcome::Replaced)
+        return;
     updateKeyboardCropMode();
 }
 
@@ -155,10 +149,10 @@ void FunctionGamingSettingController::pushKeyLock(bool checked)
         keyboard->hidWait();
         const AppError result =
             keyboard->CMD_SetKeyLockEnable(checked ? KeyLockFunction::Enable : KeyLockFunction::Disable);
-        switch (kbpanel::settle(result, keyboard)) {
-        case kbpanel::SendResult::Sent: kbpanel::markSettingsChanged(); break;
-        case kbpanel::SendResult::Replaced: return;
-        case kbpanel::SendResult::Busy: {
+        switch (settleDeviceCall(result, keyboard)) {
+        case CallOutcome::Done: markSettingsChanged(); break;
+        case CallOutcome::Replaced: return;
+        case CallOutcome::Busy: {
             // The keyboard did not take it: switch and model go back.
             const QSignalBlocker block(keylockButton_);
             keylockButton_->setChecked(modelOn);
@@ -185,31 +179,31 @@ void FunctionGamingSettingController::applyKeySelect(KeyboardView*)
         key.lock = key.lock == KeytopLock::Lock ? KeytopLock::Unlock : KeytopLock::Lock;
         flipped.push_back(&key);
     }
-    if (sendKeylockCommand(keyboard) == kbpanel::SendResult::Busy) {
+    if (sendKeylockCommand(keyboard) == CallOutcome::Busy) {
         // The keyboard took nothing: the keys show what it holds.
         for (KeytopEntry* key : flipped)
             key->lock = key->lock == KeytopLock::Lock ? KeytopLock::Unlock : KeytopLock::Lock;
     }
 }
 
-kbpanel::SendResult FunctionGamingSettingController::sendKeylockCommand(
-    const std::shared_ptr<KeyboardEntry>& keyboard)
+CallOutcome FunctionGamingSettingController::sendKeylockCommand(const std::shared_ptr<KeyboardEntry>& keyboard)
 {
-    using kbpanel::SendResult;
     if (!keylockButton_->isChecked())
-        return SendResult::NotSent;
+        return CallOutcome::NotSent;
     keyboard->hidWait();
     const AppError enabled = keyboard->CMD_SetKeyLockEnable(KeyLockFunction::Enable);
-    if (!kbpanel::isCurrent(keyboard))
-        return SendResult::Replaced;
+    // A switch the keyboard failed to take does not hold the lock list
+    // back: only a busy keyboard or another device does.
+    if (!isCurrentDevice(keyboard))
+        return CallOutcome::Replaced;
     if (isBusy(enabled))
-        return SendResult::Busy;
+        return CallOutcome::Busy;
     const std::vector<KeytopLock> locks = keyLockList(*keyboard);
     keyboard->hidWait();
-    const SendResult result = kbpanel::settle(keyboard->CMD_SetKeyLock(locks, false), keyboard);
-    if (result == SendResult::Sent) {
+    const CallOutcome result = settleDeviceCall(keyboard->CMD_SetKeyLock(locks, false), keyboard);
+    if (result == CallOutcome::Done) {
         keyboard->hidWait();
-        kbpanel::markSettingsChanged();
+        markSettingsChanged();
     }
     return result;
 }

@@ -18,12 +18,11 @@
 
 class KeyboardEntry;
 class KeyboardView;
-class MainViewController;
 class NKButton;
 
 class FunctionGamingSettingController : public FunctionPanel, public KeyboardViewDelegate {
 public:
-    explicit FunctionGamingSettingController(MainViewController& mainController);
+    explicit FunctionGamingSettingController(IDialogHost& host);
     ~FunctionGamingSettingController() override;
 
     // Re-reads the key-lock switch from the keyboard, lays the switch out,
@@ -51,9 +50,8 @@ private:
     void setKeylockState(bool on);
     void showKeylockState(bool on);
     void updateKeyboardCropMode();
-    kbpanel::SendResult sendKeylockCommand(const std::shared_ptr<KeyboardEntry>& keyboard);
+    CallOutcome sendKeylockCommand(const std::shared_ptr<KeyboardEntry>& keyboard);
 
-    MainViewController& mainController_;
     QPointer<KeyboardView> keyboardView_;
     QPointer<NKButton> keylockButton_;
 };

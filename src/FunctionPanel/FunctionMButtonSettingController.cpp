@@ -9,8 +9,6 @@
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -50,10 +48,9 @@ protected:
 
 } // namespace
 
-FunctionMButtonSettingController::FunctionMButtonSettingController(MainViewController& mainController)
-    : mainController_(&mainController)
+FunctionMButtonSettingController::FunctionMButtonSettingController(IDialogHost& host) : host_(host)
 {
-    auto* view = makeWindowView<MButtonPanelView>(*mainController.mainView);
+    auto* view = makeWindowView<MButtonPanelView>(*host.bodyView());
     view->setObjectName(QStringLiteral("mouseButtonPanel"));
     view_ = view;
     viewObject_ = view;
@@ -205,12 +202,12 @@ void FunctionMButtonSettingController::updateButtonMenus()
 {
     const MouseRefresh r = refreshMouseSettings();
     if (r.failed()) {
-        reportDeviceError();
+        (void)settleDeviceCall(r.error, r.mouse);
         return;
     }
     // Skipped (no open mouse, busy, or replaced meanwhile): the headers
     // keep what they show.
-    if (!r.updated || !isCurrentDevice(r.mouse))
+    if (!r.updated)
         return;
     const std::shared_ptr<MouseEntry>& mouse = r.mouse;
 
@@ -252,13 +249,6 @@ void FunctionMButtonSettingController::updateButtonMenus()
         }
         header->setTitle(title);
     }
-}
-
-void FunctionMButtonSettingController::reportDeviceError()
-{
-    if (AppParam::selectDeviceLocation == 0 || !AppParam::mainController)
-        return;
-    AppParam::mainController->setConnectedDeviceError(AppParam::selectDeviceLocation);
 }
 
 // ---- menus: opening and closing --------------------------------------------------------
@@ -311,7 +301,7 @@ void FunctionMButtonSettingController::showMenuView(bool isDevice)
     for (TabMenuSettingItemView* row : menuView_->rows())
         row->setSelect(false);
     // Under the button tab, at its left edge.
-    QWidget* tab = mainController_ ? static_cast<QWidget*>(mainController_->mouseButtonTabView) : nullptr;
+    QWidget* tab = host_.tabMenuAnchor(FunctionTab::MButtonSetting);
     if (!tab)
         return;
     displayLater(menuView_, tab, tab->mapTo(tab->window(), QPoint(0, tab->height())));

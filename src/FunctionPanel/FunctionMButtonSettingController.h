@@ -8,9 +8,9 @@
 //
 // A chosen function goes to the mouse at once; the panel then reads every
 // setting back (refreshMouseSettings) and redraws the headers, so they show
-// what the mouse reports. Every device call is followed by a check that the
-// mouse is still the current device (a recovery may have replaced it); the
-// panel then returns quietly.
+// what the mouse reports. Every device call is settled (Device/DeviceCall.h):
+// when a recovery or a hot-plug replaced the mouse meanwhile, the panel
+// returns quietly.
 
 #include "CustomControl/NKMenuView.h"
 #include "CustomControl/TabMenuView.h"
@@ -35,7 +35,7 @@ class FunctionMButtonSettingController : public QObject,
                                          public onMenuViewDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMButtonSettingController(MainViewController& mainController);
+    explicit FunctionMButtonSettingController(IDialogHost& host);
     ~FunctionMButtonSettingController() override;
 
     // ----- FunctionPanel -------------------------------------------------------
@@ -102,13 +102,12 @@ private:
                        ButtonAssignCode assignCode, bool fCommand);
     AppError runCustomKeyDialog(const std::shared_ptr<MouseEntry>& mouse, int button, bool& cancelled);
     void commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
-    void reportDeviceError();
     void displayLater(TabMenuView* menu, QWidget* anchor, const QPoint& point);
     void placeControls();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    MainViewController* mainController_ = nullptr;
+    IDialogHost& host_;
     QPointer<KeyboardView> view_;
     const QObject* viewObject_ = nullptr;
     std::array<QPointer<QLabel>, 6> labels_{};

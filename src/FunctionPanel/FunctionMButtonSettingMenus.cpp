@@ -8,8 +8,6 @@
 #include "Device/MouseEntry.h"
 #include "Dialog/DialogCustomKeySetting.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/KeyName.h"
@@ -119,7 +117,7 @@ ButtonAssignCode FunctionMButtonSettingController::assignCodeOf(FunctionItem fun
 
 TabMenuView* FunctionMButtonSettingController::newMenu(qreal viewWidth, ButtonNo buttonNo, TabMenuView* parentMenu)
 {
-    auto* menu = makeWindowView<TabMenuView>(*mainController_->mainView, layout::kMButtonPopoverFrame, QPointF(0, 0),
+    auto* menu = makeWindowView<TabMenuView>(*host_.bodyView(), layout::kMButtonPopoverFrame, QPointF(0, 0),
                                              viewWidth, false, buttonNo, parentMenu);
     menu->delegate = this;
     builtMenus_.emplace_back(menu);
@@ -152,8 +150,9 @@ void FunctionMButtonSettingController::initMenuItem()
 {
     dropMenus();
     qreal tabWidth = layout::kTabWidth;
-    if (mainController_ && mainController_->settingTabView)
-        tabWidth = static_cast<QWidget*>(mainController_->settingTabView)->width();
+    // As wide as the keyboard's Other tab.
+    if (const QWidget* tab = host_.tabMenuAnchor(FunctionTab::OtherSetting))
+        tabWidth = tab->width();
     menuView_ = newMenu(tabWidth - 1.0, ButtonNo::None, nullptr);
     for (int button = 1; button <= 6; ++button)
         buttonMenus_[size_t(button - 1)] = createButtonMenu(button);
@@ -369,16 +368,12 @@ AppError FunctionMButtonSettingController::runCustomKeyDialog(const std::shared_
     dialog->customKeyCodeList = keys;
     dialog->showCustomText();
     dialog->okButton()->setEnabled(true);
-    QPointer<MainViewController> main = MainViewController::instance();
-    if (main && main->mainView)
-        dialog->setReferenceWindow(main->mainView);
-    if (main) {
-        main->setDialogMask(true);
-        main->setHelpMenu(false);
-    }
+    if (QWidget* window = host_.dialogReferenceWindow())
+        dialog->setReferenceWindow(window);
+    host_.setDialogMask(true);
+    host_.setHelpMenu(false);
     const int code = dialog->exec();
-    if (main)
-        main->setDialogMask(false);
+    host_.setDialogMask(false);
     // Cancel, or the dialog ended because the device went away.
     if (code != 1 || !dialog || !isCurrentDevice(mouse))
         return AppError::NoError;
@@ -399,20 +394,11 @@ AppError FunctionMButtonSettingController::runCustomKeyDialog(const std::shared_
 
 void FunctionMButtonSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    // A recovery or a hot-plug inside the command replaced the mouse.
-    if (!isCurrentDevice(mouse))
+    if (settleDeviceCall(result, mouse) != CallOutcome::Done)
         return;
-    if (result == AppError::NoError) {
-        updateButtonMenus();
-        if (!isCurrentDevice(mouse))
-            return;
-        AppParam::keyboardSettingsChanged = true;
-        if (auto* main = MainViewController::instance())
-            main->updateKeyboardSettingsChanged();
-        return;
-    }
-    // Another transaction of this mouse is still waiting: busy, not broken.
-    if (isBusyRefusal(result, *mouse))
-        return;
-    reportDeviceError();
+    // The headers show what the mouse holds now; the read may itself end in
+    // a recovery.
+    updateButtonMenus();
+    if (isCurrentDevice(mouse))
+        markSettingsChanged();
 }

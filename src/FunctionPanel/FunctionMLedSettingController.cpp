@@ -4,8 +4,6 @@
 #include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -46,10 +44,9 @@ int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
 
 } // namespace
 
-FunctionMLedSettingController::FunctionMLedSettingController(MainViewController& mainController)
-    : mainController_(&mainController)
+FunctionMLedSettingController::FunctionMLedSettingController(IDialogHost& host) : host_(host)
 {
-    auto* view = makeWindowView<MousePanelView>(*mainController.mainView);
+    auto* view = makeWindowView<MousePanelView>(*host.bodyView());
     view->setObjectName(QStringLiteral("mouseLedPanel"));
     view_ = view;
 
@@ -120,9 +117,12 @@ std::shared_ptr<MouseEntry> FunctionMLedSettingController::openMouse()
     return mouse && mouse->hidIsOpened() ? mouse : nullptr;
 }
 
-void FunctionMLedSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
+CallOutcome FunctionMLedSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    reportMouseCommand(mainController_, mouse, result);
+    const CallOutcome outcome = settleDeviceCall(result, mouse);
+    if (outcome == CallOutcome::Done)
+        markSettingsChanged();
+    return outcome;
 }
 
 // ---- set-up -----------------------------------------------------------------------------
@@ -181,7 +181,7 @@ void FunctionMLedSettingController::initDialogItem()
 void FunctionMLedSettingController::updateLedSettings()
 {
     const MouseRefresh r = refreshMouseSettings();
-    if (!r.updated || !isCurrentDevice(r.mouse))
+    if (!r.updated)
         return;
     const MouseEntry& mouse = *r.mouse;
     updateLedIndicatorSetting(mouse.indicatorEnable);
@@ -236,10 +236,10 @@ void FunctionMLedSettingController::updateLedLuminanceSetting(int ledLuminance)
 void FunctionMLedSettingController::changeMLedBodyImage()
 {
     auto mouse = currentMouse();
-    if (!mouse || !mainController_)
+    if (!mouse)
         return;
-    mainController_->metMLedTabBodyImage(mouse->color, mouse->indicatorEnable != Indicator::Enable,
-                                         mouse->logoEnable != Logo::Enable);
+    host_.metMLedTabBodyImage(mouse->color, mouse->indicatorEnable != Indicator::Enable,
+                              mouse->logoEnable != Logo::Enable);
 }
 
 // ---- user actions -------------------------------------------------------------------------
@@ -266,8 +266,7 @@ void FunctionMLedSettingController::pushSwitch(bool indicator)
         }
         const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(mouse->luminace),
                                                          rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-        commandResult(mouse, result);
-        if (!isCurrentDevice(mouse))
+        if (commandResult(mouse, result) == CallOutcome::Replaced)
             return;
     }
     changeMLedBodyImage();
@@ -291,11 +290,11 @@ void FunctionMLedSettingController::pushColor(QObject* sender)
     showColorMarks(mouse->color);
     const AppError result = mouse->CMD_SetLedSetting(rawValue(color), rawValue(mouse->luminace),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-    if (result == AppError::NoError && isCurrentDevice(mouse))
-        mouse->color = color;
-    commandResult(mouse, result);
-    if (!isCurrentDevice(mouse))
+    const CallOutcome outcome = commandResult(mouse, result);
+    if (outcome == CallOutcome::Replaced)
         return;
+    if (outcome == CallOutcome::Done)
+        mouse->color = color;
     updateLedSettings();
 }
 
@@ -322,12 +321,12 @@ void FunctionMLedSettingController::sliderPhase(PhaseSlider::Phase phase)
     }
     const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(luminance),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-    if (result == AppError::NoError && isCurrentDevice(mouse))
-        mouse->luminace = luminance;
-    commandResult(mouse, result);
+    const CallOutcome outcome = commandResult(mouse, result);
     isPolingSuspend_ = false;
-    if (!isCurrentDevice(mouse))
+    if (outcome == CallOutcome::Replaced)
         return;
+    if (outcome == CallOutcome::Done)
+        mouse->luminace = luminance;
     updateLedSettings();
 }
 

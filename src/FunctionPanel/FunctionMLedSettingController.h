@@ -24,12 +24,11 @@
 
 class QLabel;
 class MouseEntry;
-class MainViewController;
 
 class FunctionMLedSettingController : public QObject, public FunctionPanel {
     Q_OBJECT
 public:
-    explicit FunctionMLedSettingController(MainViewController& mainController);
+    explicit FunctionMLedSettingController(IDialogHost& host);
     ~FunctionMLedSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------
@@ -65,9 +64,10 @@ private:
     void polingDeviceTimer();
 
     static std::shared_ptr<MouseEntry> openMouse();
-    void commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
+    // Settles a setting command; a change the mouse took shows Send.
+    CallOutcome commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
 
-    MainViewController* mainController_ = nullptr;
+    IDialogHost& host_;
     QPointer<MousePanelView> view_;
     QPointer<QLabel> LEDIndicatorLogoLabel_;
     QPointer<QLabel> IndicatorLabel_;

@@ -5,8 +5,6 @@
 #include "Dialog/DialogHooks.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "Utility/AppUtil.h"
 
@@ -34,10 +32,9 @@ std::shared_ptr<MouseEntry> openMouse()
 
 } // namespace
 
-FunctionMOtherSettingController::FunctionMOtherSettingController(MainViewController& mainController)
-    : mainController_(&mainController)
+FunctionMOtherSettingController::FunctionMOtherSettingController(IDialogHost& host) : host_(host)
 {
-    auto* view = makeWindowView<KeyboardView>(*mainController.mainView);
+    auto* view = makeWindowView<KeyboardView>(*host.bodyView());
     view->setObjectName(QStringLiteral("mouseOtherPanel"));
     view_ = view;
     initMenuItem();
@@ -61,15 +58,17 @@ void FunctionMOtherSettingController::initMenuItem()
         menuView_->delegate = nullptr;
         retireWindowView(menuView_);
     }
-    QWidget* window = mainController_->mainView;
-    QWidget* tab = mainController_->mouseOtherTabView;
+    QWidget* window = host_.bodyView();
+    QWidget* tab = host_.tabMenuAnchor(FunctionTab::MOtherSetting);
     const QRectF frame(window->rect());
     QPointF leftTop;
     qreal width = 0;
     if (tab) {
-        // Under the tab: its left edge, the bottom of the tab row.
+        // Under the tab: its left edge, the bottom of the tab row; as wide
+        // as the keyboard's Other tab.
         leftTop = QPointF(tab->mapTo(window, QPoint(0, tab->height())));
-        width = mainController_->settingTabView ? mainController_->settingTabView->width() : tab->width();
+        const QWidget* keyboardTab = host_.tabMenuAnchor(FunctionTab::OtherSetting);
+        width = keyboardTab ? keyboardTab->width() : tab->width();
     }
     menuView_ = makeWindowView<TabMenuView>(*window, frame, leftTop, width, true, ButtonNo::None, nullptr);
     menuView_->setObjectName(QStringLiteral("mouseOtherSettingMenu"));
@@ -104,12 +103,12 @@ void FunctionMOtherSettingController::showMenuView(bool isDevice)
         return;
     }
     initMenuItem();
-    if (!menuView_ || !mainController_)
+    if (!menuView_)
         return;
     clearRowMarks(true);
     enableMenuItem(isDevice);
     menuView_->selectAllMenuItem(false, true);
-    menuView_->showInView(mainController_->mainView);
+    menuView_->showInView(host_.bodyView());
 }
 
 bool FunctionMOtherSettingController::isMenuViewShown() const
@@ -143,8 +142,8 @@ void FunctionMOtherSettingController::clickTabMenuItem(QObject*, FunctionItem fu
     switch (function) {
     case FunctionItem::ToSaveTheDevice:
         // Every outcome is dealt with inside (a failure with the user told).
-        if (openMouse() && mainController_)
-            (void)mainController_->onSaveTheKeyboard();
+        if (openMouse())
+            (void)host_.onSaveTheKeyboard();
         break;
     case FunctionItem::ToInitialSetting:
         if (auto mouse = openMouse())
@@ -174,54 +173,41 @@ void FunctionMOtherSettingController::restoreFactorySettings(const std::shared_p
     if (!isCurrentDevice(mouse) || !mouse->hidIsOpened())
         return;
     mouse->hidWait();
-    const AppError result = mouse->CMD_FactorySetting();
-    if (!isCurrentDevice(mouse))
+    if (settleDeviceCall(mouse->CMD_FactorySetting(), mouse) != CallOutcome::Done)
         return;
-    if (result != AppError::NoError) {
-        if (!isBusyRefusal(result, *mouse) && AppParam::selectDeviceLocation != 0 && mainController_)
-            mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
-        return;
-    }
     // The factory state counts as unsent: Send stores it, and closing
     // without Send puts the stored settings back.
-    AppParam::keyboardSettingsChanged = true;
-    if (mainController_)
-        mainController_->updateKeyboardSettingsChanged();
+    markSettingsChanged();
     mouse->mouseSetting_Initialized = true;
     // A failed read would leave the model with the settings from before the
     // reset: the recovery connects the mouse again and reads it afresh.
-    const AppError reread = mouse->loadDeviceParam();
-    if (reread != AppError::NoError && isCurrentDevice(mouse) && !isBusyRefusal(reread, *mouse) &&
-        AppParam::selectDeviceLocation != 0 && mainController_)
-        mainController_->setConnectedDeviceError(AppParam::selectDeviceLocation);
+    (void)settleDeviceCall(mouse->loadDeviceParam(), mouse);
 }
 
 int FunctionMOtherSettingController::runDialog(const std::function<int()>& dialog, bool maskUp)
 {
     if (!maskUp)
-        mainController_->setDialogMask(true);
-    mainController_->setHelpMenu(false);
+        host_.setDialogMask(true);
+    host_.setHelpMenu(false);
     const int code = dialog();
-    mainController_->setDialogMask(false);
+    host_.setDialogMask(false);
     // A dialog ended by the device-removal handling does not give the help
     // items back itself.
-    mainController_->setHelpMenu(true);
+    host_.setHelpMenu(true);
     return code;
 }
 
 void FunctionMOtherSettingController::updateFirmware()
 {
-    if (!mainController_)
-        return;
     const auto mouse = currentMouse();
-    mainController_->setDialogMask(true);
-    mainController_->setHelpMenu(false);
+    host_.setDialogMask(true);
+    host_.setHelpMenu(false);
     auto abandon = [this] {
-        mainController_->setDialogMask(false);
-        mainController_->setHelpMenu(true);
+        host_.setDialogMask(false);
+        host_.setHelpMenu(true);
     };
     if (AppParam::keyboardSettingsChanged) {
-        const AppError stored = mainController_->onSaveTheKeyboard();
+        const AppError stored = host_.onSaveTheKeyboard();
         // A failed store abandons the update; "No" goes on without storing.
         if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrentDevice(mouse)) {
             abandon();
@@ -241,13 +227,13 @@ void FunctionMOtherSettingController::updateFirmware()
     // The mouse may have gone while the dialog ran.
     if (!isCurrentDevice(mouse))
         return;
-    mainController_->execFirmwareUpdate();
+    host_.execFirmwareUpdate();
 }
 
 void FunctionMOtherSettingController::selectProfileFolder()
 {
     const auto hook = dialogHooks().profileFolderSelect;
-    if (!hook || !mainController_)
+    if (!hook)
         return;
     QString chosen;
     const QString start = AppParam::userProfileFilePath;
@@ -258,7 +244,7 @@ void FunctionMOtherSettingController::selectProfileFolder()
 void FunctionMOtherSettingController::appendDevice()
 {
     const auto hook = dialogHooks().appendKeyboard;
-    if (!hook || !mainController_)
+    if (!hook)
         return;
     QString chosen;
     const QString start = AppParam::firmwareFilePath;
@@ -266,5 +252,5 @@ void FunctionMOtherSettingController::appendDevice()
         return;
     // The package path shares the setting with the firmware file.
     AppParam::firmwareFilePath = chosen;
-    mainController_->appendKeyboardProfileList();
+    host_.appendKeyboardProfileList();
 }

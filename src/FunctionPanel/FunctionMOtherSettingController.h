@@ -9,8 +9,8 @@
 // The menu is rebuilt at each opening. Dialogs run modally over the main
 // window with the mask up and the help items off; the help items are given
 // back after every way out of a dialog (also when a store before a firmware
-// update fails). Device actions check after each device call that their
-// mouse is still the current device.
+// update fails). Device actions settle each device call (Device/DeviceCall.h)
+// and go on only while their mouse is still the current device.
 
 #include "CustomControl/TabMenuView.h"
 #include "FunctionPanel/FunctionPanel.h"
@@ -22,13 +22,12 @@
 #include <functional>
 #include <memory>
 
-class MainViewController;
 class MouseEntry;
 
 class FunctionMOtherSettingController : public QObject, public FunctionPanel, public TabMenuDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMOtherSettingController(MainViewController& mainController);
+    explicit FunctionMOtherSettingController(IDialogHost& host);
     ~FunctionMOtherSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------
@@ -53,7 +52,7 @@ private:
     void selectProfileFolder();
     void appendDevice();
 
-    MainViewController* mainController_ = nullptr;
+    IDialogHost& host_;
     QPointer<KeyboardView> view_;
     QPointer<TabMenuView> menuView_;
 };

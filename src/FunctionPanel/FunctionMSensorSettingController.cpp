@@ -4,8 +4,6 @@
 #include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -84,10 +82,9 @@ double leadingNumber(const QString& text)
 
 } // namespace
 
-FunctionMSensorSettingController::FunctionMSensorSettingController(MainViewController& mainController)
-    : mainController_(&mainController)
+FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& host) : host_(host)
 {
-    auto* view = makeWindowView<MousePanelView>(*mainController.mainView);
+    auto* view = makeWindowView<MousePanelView>(*host.bodyView());
     view->setObjectName(QStringLiteral("mouseSensorPanel"));
     view_ = view;
 
@@ -186,9 +183,12 @@ int FunctionMSensorSettingController::rowOf(QObject* control) const
     return -1;
 }
 
-void FunctionMSensorSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
+CallOutcome FunctionMSensorSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    reportMouseCommand(mainController_, mouse, result);
+    const CallOutcome outcome = settleDeviceCall(result, mouse);
+    if (outcome == CallOutcome::Done)
+        markSettingsChanged();
+    return outcome;
 }
 
 // ---- set-up -----------------------------------------------------------------------------
@@ -255,11 +255,10 @@ void FunctionMSensorSettingController::updateSensorSettings()
     updateFlg_ = true;
     const MouseRefresh r = refreshMouseSettings();
     updateFlg_ = false;
-    if (!r.updated || !isCurrentDevice(r.mouse))
+    if (!r.updated)
         return;
     updateSensorSettingsUI(*r.mouse);
-    if (mainController_)
-        mainController_->setMSensorTabBodyImage(r.mouse->liftOffDistance);
+    host_.setMSensorTabBodyImage(r.mouse->liftOffDistance);
 }
 
 void FunctionMSensorSettingController::updateSensorSettingsUI(const MouseEntry& mouse)
@@ -399,20 +398,16 @@ void FunctionMSensorSettingController::sendDpiSettingCommand(QObject* sender)
     if (mouse->dpiSettingValue[size_t(i)] == value && mouse->dpiSettingEnable[size_t(i)] == enable &&
         mouse->dpiSelected == DpiSettingNo(i))
         return;
-    const AppError result = mouse->CMD_SetSensorDpiSetting(i, enable, value);
-    if (!isCurrentDevice(mouse))
+    if (commandResult(mouse, mouse->CMD_SetSensorDpiSetting(i, enable, value)) != CallOutcome::Done)
         return;
-    if (result == AppError::NoError) {
-        mouse->dpiSettingEnable[size_t(i)] = uint8_t(enable);
-        mouse->dpiSettingValue[size_t(i)] = value;
-        // A changed setting becomes the selected one.
-        mouse->dpiSelected = DpiSettingNo(i);
-        if (r.text) {
-            const QSignalBlocker block(r.text);
-            r.text->setText(QString::number(r.slider->value() + 1));
-        }
+    mouse->dpiSettingEnable[size_t(i)] = uint8_t(enable);
+    mouse->dpiSettingValue[size_t(i)] = value;
+    // A changed setting becomes the selected one.
+    mouse->dpiSelected = DpiSettingNo(i);
+    if (r.text) {
+        const QSignalBlocker block(r.text);
+        r.text->setText(QString::number(r.slider->value() + 1));
     }
-    commandResult(mouse, result);
 }
 
 // ---- user actions -------------------------------------------------------------------------
@@ -520,9 +515,7 @@ void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
             updateLoDSetting(m->liftOffDistance);
         return;
     }
-    const AppError result = mouse->CMD_SetSensorLodSetting(rawValue(wanted));
-    commandResult(mouse, result);
-    if (!isCurrentDevice(mouse))
+    if (commandResult(mouse, mouse->CMD_SetSensorLodSetting(rawValue(wanted))) == CallOutcome::Replaced)
         return;
     updateSensorSettings();
     // The model's distance comes back with the read; after a failed read

@@ -31,12 +31,11 @@
 class QLabel;
 class QPushButton;
 class MouseEntry;
-class MainViewController;
 
 class FunctionMSensorSettingController : public QObject, public FunctionPanel, public NKTextFieldDelegate {
     Q_OBJECT
 public:
-    explicit FunctionMSensorSettingController(MainViewController& mainController);
+    explicit FunctionMSensorSettingController(IDialogHost& host);
     ~FunctionMSensorSettingController() override;
 
     // ----- FunctionPanel -----------------------------------------------------
@@ -96,12 +95,12 @@ private:
     // The mouse a user action works on: the current device when it is an
     // open mouse, else null (no command would reach anything).
     static std::shared_ptr<MouseEntry> openMouse();
-    // After a command: the Send button on success; the recovery on a real
-    // failure (not for a busy mouse, nor when the mouse was replaced).
-    void commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
+    // Settles a setting command (Device/DeviceCall.h); a change the mouse
+    // took shows Send.
+    CallOutcome commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
     int rowOf(QObject* control) const;
 
-    MainViewController* mainController_ = nullptr;
+    IDialogHost& host_;
     QPointer<MousePanelView> view_;
     QPointer<QLabel> sensorDPILabel_;
     std::array<DpiRow, 4> rows_{};

@@ -3,10 +3,8 @@
 #include "AppParam.h"
 #include "Device/KeyboardEntry.h"
 #include "Dialog/DialogHooks.h"
+#include "FunctionPanel/KeyboardPanelSupport.h"
 #include "KeyboardView/KeyboardView.h"
-#include "MainView.h"
-#include "MainViewController.h"
-#include "CustomControl/MainTabView.h"
 #include "Platform/Strings.h"
 #include "Utility/AppUtil.h"
 #include "Utility/Logger.h"
@@ -40,8 +38,8 @@ std::shared_ptr<KeyboardEntry> connectedKeyboard()
 
 } // namespace
 
-FunctionOtherSettingController::FunctionOtherSettingController(MainViewController& mainController)
-    : mainController_(mainController), keyboardView_(makeWindowView<KeyboardView>(*mainController.mainView))
+FunctionOtherSettingController::FunctionOtherSettingController(IDialogHost& host)
+    : host_(host), keyboardView_(makeWindowView<KeyboardView>(*host.bodyView()))
 {
     keyboardView_->setObjectName(QStringLiteral("otherSettingKeyboardView"));
     initMenuItem();
@@ -57,19 +55,6 @@ FunctionOtherSettingController::~FunctionOtherSettingController()
 
 KeyboardView* FunctionOtherSettingController::keyboardView() { return keyboardView_.data(); }
 
-bool FunctionOtherSettingController::isCurrent(const std::shared_ptr<KeyboardEntry>& kb)
-{
-    return kb && AppParam::device == kb;
-}
-
-void FunctionOtherSettingController::reportDeviceError(AppError error)
-{
-    if (error == AppError::NoError || isBusy(error))
-        return;
-    if (AppParam::selectDeviceLocation != 0)
-        mainController_.setConnectedDeviceError(AppParam::selectDeviceLocation);
-}
-
 // ----- menu ---------------------------------------------------------------------
 
 void FunctionOtherSettingController::initMenuItem()
@@ -78,8 +63,8 @@ void FunctionOtherSettingController::initMenuItem()
         menuView_->delegate = nullptr;
         retireWindowView(menuView_);
     }
-    QWidget* window = mainController_.mainView;
-    QWidget* tab = mainController_.settingTabView;
+    QWidget* window = host_.bodyView();
+    QWidget* tab = host_.tabMenuAnchor(FunctionTab::OtherSetting);
     const QRectF frame(window->rect());
     QPointF leftTop;
     qreal width = 0;
@@ -138,7 +123,7 @@ void FunctionOtherSettingController::showMenuView(bool isDevice)
     showCapsLockMark(currentKeyboard());
     enableMenuItem(isDevice);
     menuView_->selectAllMenuItem(false, true);
-    menuView_->showInView(mainController_.mainView);
+    menuView_->showInView(host_.bodyView());
 }
 
 bool FunctionOtherSettingController::isMenuViewShown() const
@@ -170,15 +155,12 @@ void FunctionOtherSettingController::initSetting()
         (void)kb->loadDeviceStatus(DeviceParamPart::KeyCodeChangeStatus);
     }
     clearRowMarks();
-    if (isCurrent(kb))
+    if (isCurrentDevice(kb))
         showCapsLockMark(kb);
     enableMenuItem(true);
 
-    if (isCurrent(kb)) {
-        const AppError stopped = kb->stopEffect();
-        if (stopped != AppError::NoError)
-            reportDeviceError(stopped);
-    }
+    if (isCurrentDevice(kb))
+        (void)settleDeviceCall(kb->stopEffect(), kb);
     if (keyboardView_)
         keyboardView_->redrawKeys();
 }
@@ -191,7 +173,7 @@ void FunctionOtherSettingController::clickTabMenuItem(QObject*, FunctionItem fun
     case FunctionItem::ToSaveTheDevice:
         // Every outcome is dealt with inside (a failure with the user told).
         if (connectedKeyboard())
-            (void)mainController_.onSaveTheKeyboard();
+            (void)host_.onSaveTheKeyboard();
         break;
     case FunctionItem::ToInitialSetting:
         if (auto kb = connectedKeyboard())
@@ -225,28 +207,17 @@ void FunctionOtherSettingController::restoreFactorySettings(const std::shared_pt
                             QStringLiteral("No")) != 1)
         return;
     // The question may have run while the keyboard went away.
-    if (!isCurrent(kb) || !kb->hidIsOpened())
+    if (!kbpanel::canSend(kb))
         return;
     kb->hidWait();
-    const AppError result = kb->CMD_FactorySetting();
-    if (result != AppError::NoError) {
-        reportDeviceError(result);
-        return;
-    }
-    if (!isCurrent(kb))
+    if (settleDeviceCall(kb->CMD_FactorySetting(), kb) != CallOutcome::Done)
         return;
     // The factory state counts as unsent: Send stores it.
-    AppParam::keyboardSettingsChanged = true;
-    mainController_.updateKeyboardSettingsChanged();
+    markSettingsChanged();
     // A failed read would leave the keys without the levels the keyboard
     // holds now: the recovery connects it again and reads it afresh.
-    const AppError reread = kb->loadDeviceParam();
-    if (!isCurrent(kb))
+    if (settleDeviceCall(kb->loadDeviceParam(), kb) != CallOutcome::Done)
         return;
-    if (reread != AppError::NoError) {
-        reportDeviceError(reread);
-        return;
-    }
     if (keyboardView_)
         keyboardView_->redrawKeys();
 }
@@ -256,28 +227,24 @@ void FunctionOtherSettingController::toggleKeyCodeChange(const std::shared_ptr<K
     kb->deviceKeyCodeChange = kb->deviceKeyCodeChange == KeyCodeChange::Enable ? KeyCodeChange::Disable
                                                                                 : KeyCodeChange::Enable;
     kb->hidWait();
-    const AppError result = kb->CMD_SetKeyCodeChange(kb->deviceKeyCodeChange);
-    if (result == AppError::NoError) {
-        AppParam::keyboardSettingsChanged = true;
-        mainController_.updateKeyboardSettingsChanged();
-    } else {
-        reportDeviceError(result);
-    }
+    const CallOutcome outcome = settleDeviceCall(kb->CMD_SetKeyCodeChange(kb->deviceKeyCodeChange), kb);
+    if (outcome == CallOutcome::Done)
+        markSettingsChanged();
     // The mark follows the model, also after a failure; after a recovery
     // the menu shows the keyboard connected now.
-    showCapsLockMark(isCurrent(kb) ? kb : currentKeyboard());
+    showCapsLockMark(outcome == CallOutcome::Replaced ? currentKeyboard() : kb);
 }
 
 int FunctionOtherSettingController::runDialog(const std::function<int()>& dialog, bool maskUp)
 {
     if (!maskUp)
-        mainController_.setDialogMask(true);
-    mainController_.setHelpMenu(false);
+        host_.setDialogMask(true);
+    host_.setHelpMenu(false);
     const int code = dialog();
-    mainController_.setDialogMask(false);
+    host_.setDialogMask(false);
     // The dialog's own buttons enable the help items again; one ended by the
     // device-removal handling does not, so make sure here.
-    mainController_.setHelpMenu(true);
+    host_.setHelpMenu(true);
     return code;
 }
 
@@ -304,17 +271,17 @@ void FunctionOtherSettingController::updateFirmware()
 {
     const auto kb = currentKeyboard();
     const auto hook = dialogHooks().firmwareFileSelect;
-    mainController_.setDialogMask(true);
-    mainController_.setHelpMenu(false);
+    host_.setDialogMask(true);
+    host_.setHelpMenu(false);
     auto abandon = [this] {
-        mainController_.setDialogMask(false);
-        mainController_.setHelpMenu(true);
+        host_.setDialogMask(false);
+        host_.setHelpMenu(true);
     };
     if (AppParam::keyboardSettingsChanged) {
-        const AppError stored = mainController_.onSaveTheKeyboard();
+        const AppError stored = host_.onSaveTheKeyboard();
         // A failed store abandons the update (the recovery has run already);
         // "No" goes on without storing.
-        if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrent(kb)) {
+        if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrentDevice(kb)) {
             abandon();
             return;
         }
@@ -330,9 +297,9 @@ void FunctionOtherSettingController::updateFirmware()
         return;
     AppParam::firmwareFilePath = chosen;
     // The keyboard may have gone while the dialog ran.
-    if (!isCurrent(kb))
+    if (!isCurrentDevice(kb))
         return;
-    mainController_.execFirmwareUpdate();
+    host_.execFirmwareUpdate();
 }
 
 void FunctionOtherSettingController::appendDevice()
@@ -346,5 +313,5 @@ void FunctionOtherSettingController::appendDevice()
         return;
     // The package path shares the setting with the firmware file.
     AppParam::firmwareFilePath = chosen;
-    mainController_.appendKeyboardProfileList();
+    host_.appendKeyboardProfileList();
 }

@@ -12,9 +12,10 @@
 // keyboard connected then. After a disconnect the device rows are disabled;
 // the menu works without a keyboard.
 //
-// Every device action re-checks after each device call that its keyboard is
-// still the current device: a failing command runs the main window's
-// recovery, which replaces the device and may rebuild the window.
+// Every device action settles each device call (Device/DeviceCall.h) and
+// goes on only while its keyboard is still the current device: a failing
+// command runs the main window's recovery, which replaces the device and may
+// rebuild the window.
 
 #include "FunctionPanel/FunctionPanel.h"
 #include "CustomControl/TabMenuView.h"
@@ -26,12 +27,11 @@
 
 class KeyboardEntry;
 class KeyboardView;
-class MainViewController;
 
 class FunctionOtherSettingController : public QObject, public FunctionPanel, public TabMenuDelegate {
     Q_OBJECT
 public:
-    explicit FunctionOtherSettingController(MainViewController& mainController);
+    explicit FunctionOtherSettingController(IDialogHost& host);
     ~FunctionOtherSettingController() override;
 
     // ----- FunctionPanel ---------------------------------------------------
@@ -54,12 +54,6 @@ private:
     void clearRowMarks();
     // The check mark of the Caps Lock row from the keyboard model.
     void showCapsLockMark(const std::shared_ptr<KeyboardEntry>& kb);
-    // Hands a failed command to the recovery (not for a busy device, nor
-    // without a selected location).
-    void reportDeviceError(AppError error);
-    // Whether `kb` is still the current device.
-    static bool isCurrent(const std::shared_ptr<KeyboardEntry>& kb);
-
     // Runs a modal dialog with the mask up (put up here unless `maskUp`)
     // and the help items off; takes the mask down and gives the help items
     // back afterwards. Returns the dialog's code.
@@ -72,7 +66,7 @@ private:
     void updateFirmware();
     void appendDevice();
 
-    MainViewController& mainController_;
+    IDialogHost& host_;
     QPointer<KeyboardView> keyboardView_;
     QPointer<TabMenuView> menuView_;
 };

@@ -3,18 +3,22 @@
 // behaviour; these are the operations the main window calls on whichever
 // panel a tab shows. A panel is created once (PanelFactory.cpp), after the
 // window, and kept for the life of the window; initSetting() runs each time
-// its tab is shown.
+// its tab is shown. What a panel asks of the main window goes through the
+// host it is created with (IDialogHost); what becomes of its device commands
+// and its unsent changes, through Device/DeviceCall.h.
 //
 // Who owns a panel's views: the window. Every view a panel makes (its
 // picture, the menus it lays over the window or opens from it) is made with
-// makeWindowView(), which makes it a hidden child of the window; the window
-// deletes it with itself. The panel holds it by QPointer (null once the
+// makeWindowView() in the host's body view, which makes it a hidden child of
+// the window; the window deletes it with itself. The panel holds it by QPointer (null once the
 // window is gone), shows, hides and moves it, and never deletes it or takes
 // it out of the window. A view the panel builds anew goes through
 // retireWindowView(). A panel that goes before its window only unties its
 // views from itself (delegates, connections, event filters).
 
 #include "AppEnums.h"
+#include "Device/DeviceCall.h"
+#include "Dialog/IDialogHost.h"
 #include "KeyboardView/KeyboardView.h"
 
 #include <QImage>
@@ -23,7 +27,6 @@
 #include <utility>
 
 class QObject;
-class MainViewController;
 
 class FunctionPanel {
 public:
@@ -52,8 +55,9 @@ public:
 };
 
 // The panel shown for a tab; defined in PanelFactory.cpp, the one place where
-// a panel is bound to its tab. The controller's window exists already.
-std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller);
+// a panel is bound to its tab. The host's window exists already and outlives
+// the panel.
+std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, IDialogHost& host);
 
 // Makes a view of a panel as a hidden child of `window`, which owns it from
 // then on (see above).
@@ -71,21 +75,3 @@ View* makeWindowView(QWidget& window, Args&&... args)
 // through the view (a click on one of its rows). The window keeps owning it
 // until then; a window that goes first takes the view with it.
 void retireWindowView(QWidget* view);
-
-// Keeps a panel's set-up from changing the unsent-changes flag: pushes the
-// flag on construction and pops it on destruction, then brings the Send
-// button in line. When the device was replaced meanwhile (a recovery ran
-// inside the set-up), the pop only keeps the stack balanced: the old device's
-// flag is not put back on the new device.
-class SettingsChangedScope {
-public:
-    SettingsChangedScope();
-    ~SettingsChangedScope();
-    SettingsChangedScope(const SettingsChangedScope&) = delete;
-    SettingsChangedScope& operator=(const SettingsChangedScope&) = delete;
-
-private:
-    // Weak, so that a replaced device's memory cannot be taken by its
-    // successor and pass for it.
-    std::weak_ptr<class IDeviceEntry> device_;
-};

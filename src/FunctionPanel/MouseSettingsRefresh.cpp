@@ -1,9 +1,7 @@
 #include "FunctionPanel/MouseSettingsRefresh.h"
 
 #include "AppParam.h"
-#include "Device/IDeviceEntry.h"
 #include "Device/MouseEntry.h"
-#include "MainViewController.h"
 
 #include <string>
 
@@ -21,17 +19,6 @@ E fromRawOrDefault(int raw, E fallback)
 std::shared_ptr<MouseEntry> currentMouse()
 {
     return std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
-}
-
-bool isCurrentDevice(const std::shared_ptr<IDeviceEntry>& device)
-{
-    return device && AppParam::device == device;
-}
-
-bool isBusyRefusal(AppError result, const MouseEntry& mouse)
-{
-    (void)mouse;
-    return isBusy(result);
 }
 
 void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead)
@@ -82,7 +69,7 @@ MouseRefresh refreshMouseSettings()
         r.replaced = true;
         return r;
     }
-    if (isBusyRefusal(r.error, *r.mouse)) {
+    if (isBusy(r.error)) {
         r.busy = true;
         return r;
     }
@@ -97,18 +84,3 @@ MouseRefresh refreshMouseSettings()
     return r;
 }
 
-void reportMouseCommand(MainViewController* main, const std::shared_ptr<MouseEntry>& mouse, AppError result)
-{
-    if (!isCurrentDevice(mouse))
-        return;
-    if (result == AppError::NoError) {
-        AppParam::keyboardSettingsChanged = true;
-        if (main)
-            main->updateKeyboardSettingsChanged();
-        return;
-    }
-    if (isBusyRefusal(result, *mouse))
-        return;
-    if (AppParam::selectDeviceLocation != 0 && main)
-        main->setConnectedDeviceError(AppParam::selectDeviceLocation);
-}

@@ -21,11 +21,11 @@
 //                hot-plug or recovery ran inside the reply wait): touch
 //                nothing, return quietly.
 //   - r.failed() error != NoError and neither busy nor replaced: the case a
-//                panel hands to the recovery (the button panel does, the
-//                sensor and LED panels' polling ignores it).
+//                panel hands to the recovery through settleDeviceCall (the
+//                button panel does, the sensor and LED panels' polling
+//                ignores it).
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
-//   isCurrentDevice(dev)     dev is still AppParam::device.
 //   applyMouseSettings(m, record, keysRead)
 //                            the fixed conversion of the 29-byte record into
 //                            the model's setting fields (exposed for tests).
@@ -35,14 +35,13 @@
 // white LEDs and function 0 everywhere). The refresh arms no pacing and
 // touches neither the model's backup nor its factory-reset flag.
 
+#include "Device/DeviceCall.h"
 #include "Device/KolventraMouse.h"
 #include "Utility/AppError.h"
 
 #include <memory>
 
-class IDeviceEntry;
 class MouseEntry;
-class MainViewController;
 
 struct MouseRefresh {
     AppError error = AppError::NoError;
@@ -59,23 +58,6 @@ MouseRefresh refreshMouseSettings();
 
 // AppParam::device as a mouse model, or null when it is none.
 std::shared_ptr<MouseEntry> currentMouse();
-// Whether `device` is (still) the current device.
-bool isCurrentDevice(const std::shared_ptr<IDeviceEntry>& device);
-template <class T>
-bool isCurrentDevice(const std::shared_ptr<T>& device)
-{
-    return isCurrentDevice(std::static_pointer_cast<IDeviceEntry>(device));
-}
-
-// A command of `mouse` that was refused because another transaction of the
-// same device is still waiting: busy, not broken (isBusy of AppError.h).
-bool isBusyRefusal(AppError result, const MouseEntry& mouse);
-
-// What a mouse panel does after a command of `mouse`: NoError marks the
-// settings as changed (Send shows); a busy refusal is left alone; any other
-// error runs the recovery for the selected location. Nothing at all when
-// `mouse` is no longer the current device.
-void reportMouseCommand(MainViewController* main, const std::shared_ptr<MouseEntry>& mouse, AppError result);
 
 // Writes the record into the model: button codes unchanged; colour above 7
 // gives White, luminance above 2 Level1, indicator and logo other than 0

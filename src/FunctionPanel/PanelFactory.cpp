@@ -8,27 +8,25 @@
 #include "FunctionPanel/FunctionMSensorSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "FunctionPanel/PanelHost.h"
-#include "MainView.h"
-#include "MainViewController.h"
 
-std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, MainViewController& controller)
+std::unique_ptr<FunctionPanel> createFunctionPanel(FunctionTab tab, IDialogHost& host)
 {
     switch (tab) {
     case FunctionTab::MButtonSetting:
-        return std::make_unique<FunctionMButtonSettingController>(controller);
+        return std::make_unique<FunctionMButtonSettingController>(host);
     case FunctionTab::MLedSetting:
-        return std::make_unique<FunctionMLedSettingController>(controller);
+        return std::make_unique<FunctionMLedSettingController>(host);
     case FunctionTab::MSensorSetting:
-        return std::make_unique<FunctionMSensorSettingController>(controller);
+        return std::make_unique<FunctionMSensorSettingController>(host);
     case FunctionTab::MOtherSetting:
-        return std::make_unique<FunctionMOtherSettingController>(controller);
+        return std::make_unique<FunctionMOtherSettingController>(host);
     case FunctionTab::OtherSetting:
-        return std::make_unique<FunctionOtherSettingController>(controller);
+        return std::make_unique<FunctionOtherSettingController>(host);
     case FunctionTab::ApcSetting:
-        return std::make_unique<FunctionApcSettingController>(controller);
+        return std::make_unique<FunctionApcSettingController>(host);
     case FunctionTab::GamingSetting:
-        return std::make_unique<FunctionGamingSettingController>(controller);
+        return std::make_unique<FunctionGamingSettingController>(host);
     default:
-        return std::make_unique<PanelHost>(tab, *controller.mainView);
+        return std::make_unique<PanelHost>(tab, *host.bodyView());
     }
 }

@@ -1,8 +1,8 @@
 #include "XML/UserMProfile.h"
 
 #include "AppParam.h"
+#include "Device/DeviceCall.h"
 #include "Device/MouseEntry.h"
-#include "IMainController.h"
 #include "Utility/HexText.h"
 #include "Utility/ProfilePackage.h"
 #include "XML/UserProfile.h"
@@ -88,18 +88,6 @@ bool profileFits(const MouseEntry& mouse, const UserMProfileFile& profile,
     if (lod && !fromRaw<LoD>(rawValue(profile.liftOffDistance)))
         return false;
     return true;
-}
-
-// A command failed: the main window drops the device and detects again. A
-// busy device (another transaction is waiting) is not broken.
-AppError deviceFailed(AppError error)
-{
-    if (isBusy(error))
-        return error;
-    IMainController* controller = AppParam::mainController;
-    if (controller && AppParam::selectDeviceLocation != 0)
-        controller->setConnectedDeviceError(AppParam::selectDeviceLocation);
-    return error;
 }
 
 } // namespace
@@ -190,6 +178,11 @@ AppError UserMProfile::Apply(std::shared_ptr<MouseEntry> mouseEntry, const UserM
     if (!mouseEntry)
         return AppError::BadParam;
     MouseEntry& mouse = *mouseEntry;
+    // A failed command ends the apply; its outcome is settled first.
+    auto deviceFailed = [&mouseEntry](AppError error) {
+        (void)settleDeviceCall(error, mouseEntry);
+        return error;
+    };
 
     auto enabled = [&](MProfileEntry part) {
         const auto it = enableFunction.find(part);

@@ -1,8 +1,8 @@
 #include "XML/UserProfile.h"
 
 #include "AppParam.h"
+#include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
-#include "IMainController.h"
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
 
@@ -12,17 +12,6 @@
 #include <array>
 
 namespace {
-
-// The device's recovery for a failed command, when a device is remembered.
-// A busy device (another transaction is waiting) is not broken.
-void reportDeviceError(AppError error)
-{
-    if (isBusy(error))
-        return;
-    const int32_t location = AppParam::selectDeviceLocation;
-    if (location != 0 && AppParam::mainController)
-        AppParam::mainController->setConnectedDeviceError(location);
-}
 
 bool isEnabled(const UserProfile::EnableFunction& enableFunction, ProfileEntry entry)
 {
@@ -211,7 +200,7 @@ AppError UserProfile::Apply(std::shared_ptr<KeyboardEntry> keyboard, const UserP
         }
         const AppError e = kb.CMD_SetOnPos_Indi(list, false);
         if (e != AppError::NoError) {
-            reportDeviceError(e);
+            (void)settleDeviceCall(e, keyboard);
             return e;
         }
         kb.hidWait();
@@ -227,7 +216,7 @@ AppError UserProfile::Apply(std::shared_ptr<KeyboardEntry> keyboard, const UserP
         }
         const AppError e = kb.CMD_SetKeyLock(list, false);
         if (e != AppError::NoError) {
-            reportDeviceError(e);
+            (void)settleDeviceCall(e, keyboard);
             return e;
         }
         kb.hidWait();

@@ -52,7 +52,6 @@ protected:
     std::unique_ptr<DialogAppendKeyboard> open()
     {
         auto d = std::make_unique<DialogAppendKeyboard>(dir.path());
-        d->hasDevices = [this] { return devicesListed; };
         d->show();
         return d;
     }
@@ -67,7 +66,6 @@ protected:
     ScriptedFileChooser chooser;
     uitest::RecordingDialogHost host;
     QString source;
-    bool devicesListed = true;
 
 private:
     std::vector<std::shared_ptr<DeviceProfile>> savedList_;
@@ -252,7 +250,7 @@ TEST_F(AppendDialog, HelpItemsComeBackOnlyWhileDevicesAreListed)
     const QString path = package("ok.key", QStringLiteral("M_1_2_0"));
     for (bool listed : {true, false}) {
         for (bool append : {true, false}) {
-            devicesListed = listed;
+            host.devicesListed = listed;
             host.helpEnabled = false;
             auto d = open();
             (void)choose(*d, path);

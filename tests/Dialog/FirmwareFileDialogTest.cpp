@@ -58,7 +58,6 @@ protected:
     std::unique_ptr<DialogFirmwareFileSelect> open(const QString& start)
     {
         auto d = std::make_unique<DialogFirmwareFileSelect>(start);
-        d->sameDeviceTypeCheck = [this] { return sameModelAttached; };
         d->show();
         return d;
     }
@@ -74,7 +73,6 @@ protected:
     uitest::RecordingDialogHost host;
     QByteArray model;
     QString version;
-    bool sameModelAttached = false;
 };
 
 TEST_F(FirmwareFileDialog, EachRefusalShowsItsMessageAndSendsNothing)
@@ -216,7 +214,7 @@ TEST_F(FirmwareFileDialog, UpdateNeedsTheCheckTwoConfirmationsAndNoSecondDevice)
     for (const Step& s : steps) {
         boxes.messageBoxes.clear();
         boxes.replies = s.replies;
-        sameModelAttached = s.sameModel;
+        host.sameDeviceTypeAttached = s.sameModel;
         d->setResult(-1);
         QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
         EXPECT_EQ(messageKeys(boxes), s.asked) << s.name;

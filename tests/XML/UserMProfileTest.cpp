@@ -306,6 +306,7 @@ protected:
     void SetUp() override
     {
         savedLocation_ = AppParam::selectDeviceLocation;
+        savedDevice_ = AppParam::device;
         AppParam::selectDeviceLocation = int32_t(kLocation);
         useMouse(std::make_shared<Mouse>());
     }
@@ -313,6 +314,7 @@ protected:
     {
         mouse->hidClose();
         AppParam::selectDeviceLocation = savedLocation_;
+        AppParam::device = savedDevice_;
     }
 
     // Attaches the emulated mouse and connects a fresh model with the shipped
@@ -332,6 +334,8 @@ protected:
         ASSERT_EQ(mouse->open(kLocation), AppError::NoError);
         ASSERT_EQ(mouse->loadDeviceParam(), AppError::NoError);
         emulated->clearLog();
+        // A profile is applied to the connected mouse.
+        AppParam::device = mouse;
     }
 
     // The profile of a model with distinct settings.
@@ -361,6 +365,7 @@ protected:
 
 private:
     int32_t savedLocation_ = 0;
+    std::shared_ptr<IDeviceEntry> savedDevice_;
 };
 
 TEST_F(UserMProfileApplyTest, WholeProfileReachesTheModelAndTheMouse)

@@ -375,12 +375,16 @@ protected:
         ASSERT_EQ(kb->open(kLocation), AppError::NoError);
         ASSERT_EQ(kb->loadDeviceParam(), AppError::NoError);
         emulated->clearLog();
+        // A profile is applied to the connected keyboard.
+        savedDevice_ = AppParam::device;
+        AppParam::device = kb;
     }
     void TearDown() override
     {
         if (kb)
             (void)kb->close(true);
         AppParam::selectDeviceLocation = savedLocation_;
+        AppParam::device = savedDevice_;
     }
 
     // A profile of this model where every per-key key gets a level and a
@@ -419,6 +423,7 @@ protected:
 
 private:
     int32_t savedLocation_ = 0;
+    std::shared_ptr<IDeviceEntry> savedDevice_;
 };
 
 TEST_F(UserProfileApply, WhollyAndInParts)

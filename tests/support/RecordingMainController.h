@@ -27,6 +27,7 @@ public:
     void setConnectedDeviceError(int32_t location) override;
     int runMessageBox(const QString& messageKey, const QString& okKey,
                       const QString& cancelKey) override;
+    void updateKeyboardSettingsChanged() override { ++sendUpdates; }
 
     // Reply of every message box (1 = OK, 0 = Cancel); 1 unless set.
     int messageBoxReply = 1;
@@ -35,6 +36,8 @@ public:
 
     std::vector<int32_t> deviceErrors;
     std::vector<MessageBoxCall> messageBoxes;
+    // Times the main window was told to bring Send in line.
+    int sendUpdates = 0;
 
 private:
     IMainController* previous_ = nullptr;
