@@ -31,6 +31,8 @@ DeviceListController::~DeviceListController()
 
 void DeviceListController::stopFollowing()
 {
+    // Plug events still held for a menu are moot once nothing follows them.
+    heldPlugEvents_.clear();
     menuDidHideNotification();
     if (keyEnum_) {
         keyEnum_->plugInDeviceCallback = nullptr;

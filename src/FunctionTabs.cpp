@@ -15,47 +15,49 @@ using K = DeviceType;
 using M = FunctionTabs::Menu;
 using S = TabStatus;
 
-// What a tab looks like when it is made. The statuses are set in their
-// order (a status change starts or stops the triangle's blinking).
-struct Look {
+// The seven tabs, left to right per device kind, with what they look like
+// when they are made: the caption key, the stem of the icon names (" active"
+// and " not active" follow), the menu triangle, the statuses set in their
+// order (a status change starts or stops the triangle's blinking) and the
+// edge gradient.
+struct TabSpec {
+    FunctionTab tab;
+    DeviceType kind;
+    int position;
+    bool otherSettings;
+    FunctionTabs::Menu menu;
     const char* caption;
-    const char* activeIcon;
-    const char* notActiveIcon;
+    const char* icon;
     bool triangle;
     std::vector<TabStatus> statuses;
     TabGradient gradient;
 };
 
-// The rows in table order with their looks, index for index.
-const Look kLooks[FunctionTabs::kCount] = {
-    {"APC", "TAB_Icon_APC TAB active.png", "TAB_Icon_APC TAB not active.png", true, {S::active}, TabGradient::none},
-    {"KeyLock", "TAB_Icon_Key Lock TAB active.png", "TAB_Icon_Key Lock TAB not active.png", false,
+const TabSpec kTabs[FunctionTabs::kCount] = {
+    {FunctionTab::ApcSetting, K::Keyboard, 1, false, M::Plain, "APC", "TAB_Icon_APC TAB", true, {S::active},
+     TabGradient::none},
+    {FunctionTab::GamingSetting, K::Keyboard, 2, false, M::None, "KeyLock", "TAB_Icon_Key Lock TAB", false,
      {S::notActive, S::notActive}, TabGradient::left},
-    {"OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
+    {FunctionTab::OtherSetting, K::Keyboard, 3, true, M::ResetRows, "OtherSetting", "TAB_Icon_Setting", true,
      {S::active, S::notActive}, TabGradient::left},
-    {"ButtonTabCaption", "TAB_Icon_Button TAB active.png", "TAB_Icon_Button TAB not active.png", true,
+    {FunctionTab::MButtonSetting, K::Mouse, 1, false, M::Popovers, "ButtonTabCaption", "TAB_Icon_Button TAB", true,
      {S::active, S::notActive}, TabGradient::left},
-    {"LEDTabCaption", "TAB_Icon_LED TAB active.png", "TAB_Icon_LED TAB not active.png", false,
+    {FunctionTab::MLedSetting, K::Mouse, 2, false, M::None, "LEDTabCaption", "TAB_Icon_LED TAB", false,
      {S::active, S::notActive}, TabGradient::left},
-    {"SensorTabCaption", "TAB_Icon_Sensor TAB active.png", "TAB_Icon_Sensor TAB not active.png", false,
+    {FunctionTab::MSensorSetting, K::Mouse, 3, false, M::None, "SensorTabCaption", "TAB_Icon_Sensor TAB", false,
      {S::active, S::notActive}, TabGradient::left},
-    {"OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
+    {FunctionTab::MOtherSetting, K::Mouse, 4, true, M::ResetRows, "OtherSetting", "TAB_Icon_Setting", true,
      {S::active, S::notActive}, TabGradient::left},
 };
 
 } // namespace
 
 FunctionTabs::FunctionTabs()
-    : rows_{{
-          {FunctionTab::ApcSetting, K::Keyboard, 1, false, M::Plain, nullptr, nullptr},
-          {FunctionTab::GamingSetting, K::Keyboard, 2, false, M::None, nullptr, nullptr},
-          {FunctionTab::OtherSetting, K::Keyboard, 3, true, M::ResetRows, nullptr, nullptr},
-          {FunctionTab::MButtonSetting, K::Mouse, 1, false, M::Popovers, nullptr, nullptr},
-          {FunctionTab::MLedSetting, K::Mouse, 2, false, M::None, nullptr, nullptr},
-          {FunctionTab::MSensorSetting, K::Mouse, 3, false, M::None, nullptr, nullptr},
-          {FunctionTab::MOtherSetting, K::Mouse, 4, true, M::ResetRows, nullptr, nullptr},
-      }}
 {
+    for (size_t i = 0; i < kCount; ++i) {
+        const TabSpec& t = kTabs[i];
+        rows_[i] = Row{t.tab, t.kind, t.position, t.otherSettings, t.menu, nullptr, nullptr};
+    }
 }
 
 FunctionTabs::~FunctionTabs() = default;
@@ -64,15 +66,16 @@ void FunctionTabs::buildViews(QWidget& header, onMainTabViewDelegate& delegate)
 {
     for (size_t i = 0; i < kCount; ++i) {
         Row& r = rows_[i];
-        const Look& look = kLooks[i];
+        const TabSpec& look = kTabs[i];
         auto* tab = new MainTabView(&header);
         tab->setObjectName(QStringLiteral("tab_") + QString::fromLatin1(look.caption));
         // The slots count from 0 at the left.
         tab->setGeometry(layout::tabSlot(r.position - 1).toRect());
         tab->setTitle(platform::localizedString(QString::fromLatin1(look.caption)));
         tab->setAccessibleName(tab->title());
-        tab->setActiveIcon(ui::appImage(QString::fromLatin1(look.activeIcon)));
-        tab->setNotActiveIcon(ui::appImage(QString::fromLatin1(look.notActiveIcon)));
+        const QString icon = QString::fromLatin1(look.icon);
+        tab->setActiveIcon(ui::appImage(icon + QStringLiteral(" active.png")));
+        tab->setNotActiveIcon(ui::appImage(icon + QStringLiteral(" not active.png")));
         if (look.triangle)
             tab->setTriangleIcon(ui::appImage(QStringLiteral("TriangleDown.png")));
         for (TabStatus status : look.statuses)

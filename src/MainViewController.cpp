@@ -381,20 +381,6 @@ QString MainViewController::modelNumberText(const QString& prefix, const QString
     return tr_("ModelNumber") + QLatin1Char(' ') + text;
 }
 
-void MainViewController::setModelLabels(const QString& prefix)
-{
-    const auto& dev = AppParam::device;
-    w_.modelNameLabel->setText(dev->modelName() + (dev->firmwareVersion()
-                                                       ? QStringLiteral("  ") + dev->firmwareVersion()->toUpper()
-                                                       : QString()));
-    w_.selectKeybordButton->show();
-    w_.keyboardNameLabel->setText(dev->modelName());
-    if (const auto model = dev->modelNumber())
-        w_.keyboardModelLabel->setText(modelNumberText(prefix, *model));
-    if (const auto fw = dev->firmwareVersion())
-        w_.keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + fw->toUpper());
-}
-
 template <class Entry>
 bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
                                         const char* failureLog, bool& awaitsFirmware)
@@ -426,11 +412,11 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
 
 void MainViewController::showConnectedHeader(const QString& modelPrefix, bool settingsReadable)
 {
-    setModelLabels(modelPrefix);
+    const auto& dev = AppParam::device;
+    const auto model = dev->modelNumber();
+    w_.showDevice(dev->modelName(), dev->firmwareVersion(),
+                  model ? std::optional(modelNumberText(modelPrefix, *model)) : std::nullopt, settingsReadable);
     setHelpMenu(true);
-    w_.sendButton->hide();
-    w_.saveProfileButton->setEnabled(settingsReadable);
-    w_.loadProfileButton->setEnabled(settingsReadable);
 }
 
 void MainViewController::prepareTabs(DeviceType kind, bool settingsUsable, bool apc)
@@ -624,20 +610,8 @@ void MainViewController::disconnectDevice(bool reflectUi)
                 row.panel->keyboardView()->setKeyboardImages(QImage(), QImage());
         currentKeyboardView_->hide();
     }
-    w_.modelNameLabel->clear();
-    w_.keyboardErrorView->setGeometry(w_.mainView->bodyRect);
-    w_.keyboardErrorView->show();
-    w_.keyboardErrorView->raise();
-    w_.mainHeaderView->raise();
+    w_.showNoDevice();
     displayKeyboardList(false);
-
-    w_.selectKeybordButton->hide();
-    w_.keyboardNameLabel->clear();
-    w_.keyboardModelLabel->setText(tr_("ModelNumber"));
-    w_.keyboardFirmwareLabel->setText(tr_("FirmwareVersion"));
-    w_.sendButton->hide();
-    w_.saveProfileButton->setEnabled(false);
-    w_.loadProfileButton->setEnabled(false);
     tabs_.closeMenus();
     setHelpMenu(true);
 

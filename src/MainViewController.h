@@ -184,7 +184,6 @@ private:
     // Enables `kind`'s tabs (see FunctionTabs::enable) and draws each of
     // them as not active.
     void prepareTabs(DeviceType kind, bool settingsUsable, bool apc);
-    void setModelLabels(const QString& prefix);
     // Steps shared by the keyboard and mouse connects, in their order.
     // False when the device could not be opened (the recovery has been
     // asked for). `awaitsFirmware`: the device asks for its firmware update

@@ -183,6 +183,37 @@ void MainWindowWidgets::buildDeviceSelection()
     strip->show();
 }
 
+void MainWindowWidgets::showDevice(const QString& name, const std::optional<QString>& firmware,
+                                   const std::optional<QString>& modelText, bool settingsReadable) const
+{
+    modelNameLabel->setText(name + (firmware ? QStringLiteral("  ") + firmware->toUpper() : QString()));
+    selectKeybordButton->show();
+    keyboardNameLabel->setText(name);
+    if (modelText)
+        keyboardModelLabel->setText(*modelText);
+    if (firmware)
+        keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + firmware->toUpper());
+    sendButton->hide();
+    saveProfileButton->setEnabled(settingsReadable);
+    loadProfileButton->setEnabled(settingsReadable);
+}
+
+void MainWindowWidgets::showNoDevice() const
+{
+    modelNameLabel->clear();
+    keyboardErrorView->setGeometry(mainView->bodyRect);
+    keyboardErrorView->show();
+    keyboardErrorView->raise();
+    mainHeaderView->raise();
+    selectKeybordButton->hide();
+    keyboardNameLabel->clear();
+    keyboardModelLabel->setText(tr_("ModelNumber"));
+    keyboardFirmwareLabel->setText(tr_("FirmwareVersion"));
+    sendButton->hide();
+    saveProfileButton->setEnabled(false);
+    loadProfileButton->setEnabled(false);
+}
+
 void MainWindowWidgets::placeBody(QWidget* view) const
 {
     if (!view)

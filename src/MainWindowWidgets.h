@@ -5,8 +5,10 @@
 // them; the dialog mask alone comes and goes.
 
 #include <QPointer>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
 class BackgroundView;
 class KeyboardErrorView;
@@ -65,6 +67,17 @@ struct MainWindowWidgets {
     // Makes the device-selection panel below the window, with its return
     // button and the device strip (two tiles visible) at its bottom.
     void buildDeviceSelection();
+
+    // The header for a connected device: the title (its name, then its
+    // firmware version when known), the name, the model number line
+    // (`modelText`) and the firmware line when known, the device-selection
+    // button; Send hidden, the profile buttons usable when `settingsReadable`.
+    void showDevice(const QString& name, const std::optional<QString>& firmware,
+                    const std::optional<QString>& modelText, bool settingsReadable) const;
+    // The no-device view over the body; the header with the captions of the
+    // model number and firmware lines alone, without Send, the profile
+    // buttons or the device-selection button.
+    void showNoDevice() const;
 
     // Puts a panel's picture over the whole content view, under the header
     // and the footer (and under the APC strip, the dialog mask and the
