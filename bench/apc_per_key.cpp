@@ -77,12 +77,12 @@ int main(int argc, char** argv)
         return 1;
     }
     auto& main = app.controller();
-    auto* panel = dynamic_cast<FunctionApcSettingController*>(main.apcSettingContoller.get());
+    auto* panel = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
     if (!panel) {
         std::fprintf(stderr, "no APC panel\n");
         return 1;
     }
-    QTest::mouseClick(main.apcTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(main.tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, QPoint(20, 20));
     panel->clickTabMenuItem(nullptr, FunctionItem::Separate);
     KeyboardView* view = panel->picture();
     const std::vector<QPoint> points = keyPoints(view, clicks);

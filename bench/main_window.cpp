@@ -10,6 +10,7 @@
 //    (goal below 96 MB).
 // Usage: bench_main_window [starts] [rest seconds]
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
@@ -76,14 +77,14 @@ int runChild(const char* what)
     if (!app.start())
         return 1;
     MainViewController& main = app.controller();
-    QObject::connect(main.mainView, &MainView::firstPaint, [] {
+    QObject::connect(main.widgets().mainView, &MainView::firstPaint, [] {
         std::printf("painted\n");
         std::fflush(stdout);
     });
     // Ends once the keyboard is connected (and reports how long that took).
     QElapsedTimer sinceShown;
     sinceShown.start();
-    apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation == int32_t(apptest::kKeyboardLocation); },
+    apptest::AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == int32_t(apptest::kKeyboardLocation); },
                                  10000);
     std::printf("connected %lld\n", (long long)sinceShown.elapsed());
     std::fflush(stdout);
@@ -153,7 +154,7 @@ int main(int argc, char** argv)
     apptest::AppHarness harness(options);
     if (!harness.start())
         return 1;
-    apptest::AppHarness::waitFor([&] { return harness.controller().mainView->painted(); }, 5000);
+    apptest::AppHarness::waitFor([&] { return harness.controller().widgets().mainView->painted(); }, 5000);
     apptest::AppHarness::waitFor([] { return false; }, 1000);  // settle
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;

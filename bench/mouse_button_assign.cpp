@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     }
     MainViewController& main = app.controller();
     main.selectFunctionTab(FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.mouseButtonSettingController.get());
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
     if (!panel) {
         std::fprintf(stderr, "no mouse button panel\n");
         return 1;

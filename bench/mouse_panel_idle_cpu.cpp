@@ -67,13 +67,13 @@ int main(int argc, char** argv)
     MainViewController& main = app.controller();
 
     std::printf("application at rest with the mouse connected, %.1f s each:\n", seconds);
-    main.clickTab(main.mouseOtherTabView);
+    main.clickTab(main.tabView(FunctionTab::MOtherSetting));
     const Run other = rest(app, seconds);
     std::printf("  Other tab (no reads):   CPU %.4f s = %.3f %% of one core, %d reads\n", other.cpu,
                 100.0 * other.cpu / other.wall, other.reads);
     bool met = true;
-    for (auto [name, tab] : {std::pair{"sensor panel", main.mouseSensorTabView},
-                             std::pair{"LED panel", main.mouseLedTabView}}) {
+    for (auto [name, tab] : {std::pair{"sensor panel", main.tabView(FunctionTab::MSensorSetting)},
+                             std::pair{"LED panel", main.tabView(FunctionTab::MLedSetting)}}) {
         main.clickTab(tab);
         const Run r = rest(app, seconds);
         const double share = 100.0 * r.cpu / r.wall;

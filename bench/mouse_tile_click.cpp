@@ -17,6 +17,7 @@
 #include "BenchSupport.h"
 #include "CustomControl/KeyboardListView.h"
 #include "KeyboardView/KeyboardView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Utility/SmartWait.h"
 #include "support/ui/AppHarness.h"
@@ -89,14 +90,14 @@ struct Click {
 
 void openStrip(MainViewController& main)
 {
-    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
 }
 
 // Index of the tile of the device at `location` in the strip.
 int tileOf(MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < main.deviceList.size(); ++i)
-        if (uint32_t(main.deviceList[i].deviceLocation) == location)
+    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
+        if (uint32_t(main.devices().deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }
@@ -106,10 +107,10 @@ bool connectByTile(apptest::AppHarness& app, uint32_t location)
     MainViewController& main = app.controller();
     openStrip(main);
     const int index = tileOf(main, location);
-    if (index < 0 || index >= int(main.keyboardList->detailArray().size()))
+    if (index < 0 || index >= int(main.widgets().keyboardList->detailArray().size()))
         return false;
-    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
-    return apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation == int32_t(location); }, 5000);
+    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    return apptest::AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == int32_t(location); }, 5000);
 }
 
 // Both devices' packets in time order, from the click on.
@@ -143,19 +144,19 @@ std::optional<Click> clickMouseTile(apptest::AppHarness& app, PaintWatch& watch,
     const int index = tileOf(main, apptest::kMouseLocation);
     if (index < 0)
         return std::nullopt;
-    QWidget* tile = main.keyboardList->detailArray()[size_t(index)]->view();
+    QWidget* tile = main.widgets().keyboardList->detailArray()[size_t(index)]->view();
     app.keyboard->clearLog();
     app.mouse->clearLog();
 
     const auto t0 = platform::now();
     watch.arm(nullptr);
     QTest::mouseClick(tile, Qt::LeftButton);
-    if (main.conectDeviceLocation != int32_t(apptest::kMouseLocation) || !main.currentKeyboardView)
+    if (main.devices().conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !main.currentKeyboardView())
         return std::nullopt;
-    watch.arm(main.currentKeyboardView);
+    watch.arm(main.currentKeyboardView());
     // The paint may already have happened inside the click (a repaint);
     // else it comes with the next frame.
-    main.currentKeyboardView->update();
+    main.currentKeyboardView()->update();
     if (!apptest::AppHarness::waitFor([&] { return watch.at().has_value(); }, 5000))
         return std::nullopt;
     Click c;

@@ -3,21 +3,19 @@
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
 #include "CustomControl/AppUtilUi.h"
-#include "CustomControl/FocusRing.h"
-#include "CustomControl/NKButton.h"
-#include "CustomControl/PopupMenuLook.h"
+#include "CustomControl/KeyboardListView.h"
 #include "CustomControl/TabMenuView.h"
 #include "Device/DeviceCall.h"
 #include "Device/KeyboardEntry.h"
 #include "Device/MouseEntry.h"
+#include "DeviceListController.h"
 #include "Dialog/DialogHooks.h"
 #include "Dialog/DialogMessageBox.h"
 #include "FunctionPanel/FunctionPanel.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "StartupFiles.h"
-#include "Platform/Hid/HidBackend.h"
-#include "Platform/RunLoop.h"
+#include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
@@ -29,19 +27,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QToolButton>
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -50,34 +43,6 @@
 namespace {
 
 QString tr_(const char* key) { return platform::localizedString(QString::fromLatin1(key)); }
-
-QFont pixelFont(const QFont& base, int px, bool bold = false)
-{
-    QFont f = base;
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* key, const QRectF& frame)
-{
-    auto* b = new NKButton(tr_(key), parent);
-    b->setColors(AppParam::OKButtonColor.toQColor(), AppParam::OKButtonHighlightColor.toQColor());
-    b->setObjectName(QString::fromLatin1(key));
-    b->setAccessibleName(b->text());
-    b->setGeometry(frame.toRect());
-    b->setFont(pixelFont(b->font(), layout::kButtonFont));
-    b->setFocusPolicy(Qt::StrongFocus);
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const QRectF& frame, int px, bool bold = false)
-{
-    auto* l = new QLabel(parent);
-    l->setGeometry(frame.toRect());
-    l->setFont(pixelFont(l->font(), px, bold));
-    return l;
-}
 
 const char* kUsersManualKey = "WebLink_DeviceManual";
 const char* kFaqKey = "WebLink_DeviceFaq";
@@ -89,57 +54,34 @@ const char* kSupportKey = "WebLink_DeviceSupport";
 // Construction and start-up
 // =============================================================================
 
-MainViewController::MainViewController(QObject* parent) : QObject(parent)
+MainViewController::MainViewController(QObject* parent)
+    : QObject(parent),
+      devices_(std::make_unique<DeviceListController>(*this))
 {
     AppParam::mainController = this;
     DialogRegistry::setHost(this);
     ui::initAppImages();
     PlugInKeyboard = [] {
-        if (auto* main = instance(); main && !main->holdWhileMenuOpen(false))
-            main->keyboardListChanged(true);
+        if (auto* main = instance())
+            main->devices_->plugInKeyboard();
     };
     PlugOffKeyboard = [] {
-        if (auto* main = instance(); main && !main->holdWhileMenuOpen(true)) {
-            main->keyboardListChanged(true);
-            main->isFirmupdateEnding = false;
-        }
+        if (auto* main = instance())
+            main->devices_->plugOffKeyboard();
     };
     // The window first: the panels make their views in it.
     buildWindow();
-    for (FunctionTab tab : {FunctionTab::ApcSetting, FunctionTab::GamingSetting, FunctionTab::OtherSetting,
-                            FunctionTab::MButtonSetting, FunctionTab::MLedSetting, FunctionTab::MSensorSetting,
-                            FunctionTab::MOtherSetting}) {
-        auto panel = createFunctionPanel(tab, *this);
-        switch (tab) {
-        case FunctionTab::ApcSetting: apcSettingContoller = std::move(panel); break;
-        case FunctionTab::GamingSetting: gamingSettingController = std::move(panel); break;
-        case FunctionTab::OtherSetting: otherSettingController = std::move(panel); break;
-        case FunctionTab::MButtonSetting: mouseButtonSettingController = std::move(panel); break;
-        case FunctionTab::MLedSetting: mouseLedSettingController = std::move(panel); break;
-        case FunctionTab::MSensorSetting: mouseSensorSettingController = std::move(panel); break;
-        default: mouseOtherSettingController = std::move(panel); break;
-        }
-    }
+    tabs_.buildPanels(*this);
 }
 
 MainViewController::~MainViewController()
 {
-    menuDidHideNotification();
-    if (keyEnum) {
-        keyEnum->plugInDeviceCallback = nullptr;
-        keyEnum->plugOffDeviceCallback = nullptr;
-    }
+    devices_->stopFollowing();
     // The panels go first and untie themselves from their views; the
     // window then deletes every view with itself.
-    apcSettingContoller.reset();
-    gamingSettingController.reset();
-    otherSettingController.reset();
-    mouseButtonSettingController.reset();
-    mouseLedSettingController.reset();
-    mouseSensorSettingController.reset();
-    mouseOtherSettingController.reset();
-    keyboardList.reset();
-    delete mainView;
+    tabs_.releasePanels();
+    w_.keyboardList.reset();
+    delete w_.mainView;
     if (&DialogRegistry::host() == this)
         DialogRegistry::setHost(nullptr);
     if (AppParam::mainController == this)
@@ -153,107 +95,27 @@ MainViewController* MainViewController::instance()
 
 void MainViewController::buildWindow()
 {
-    mainView = new MainView;
-    mainView->setWindowTitle(QStringLiteral("KOLVENTRA"));
-    mainView->closeCheck = [this] { return windowClosing(); };
-
-    // Header: black, a drag on it moves the window. Footer: presses on it
-    // are reported (they close the open popovers).
-    mainHeaderView = new BackgroundView(mainView);
-    mainHeaderView->setObjectName(QStringLiteral("mainHeaderView"));
-    mainHeaderView->setGeometry(layout::kMainHeader.toRect());
-    mainHeaderView->setBackgroundColor(Qt::black);
-    mainHeaderView->isMouseEvenThrough = true;
-    mainFooterView = new BackgroundView(mainView);
-    mainFooterView->setObjectName(QStringLiteral("mainFooterView"));
-    mainFooterView->setGeometry(layout::kMainFooter.toRect());
-    mainFooterView->setBackgroundColor(AppParam::BackgroundColor.toQColor());
-    mainFooterView->isMouseEvenThrough = false;
-    mainFooterView->isMoveWindow = false;
-    mainFooterView->setDelegate(this);
-
-    // Body between footer and header.
-    mainView->bodyRect = QRect(0, int(layout::kMainHeader.bottom()), int(layout::kMainWindowSize.width()),
-                               int(layout::kMainFooter.top() - layout::kMainHeader.bottom()));
-    AppParam::mainFrame = QRectF(QPointF(0, 0), layout::kMainWindowSize);
-
-    tabBarView = new MainTabBarView(mainHeaderView);
-    tabBarView->setObjectName(QStringLiteral("tabBarView"));
-    tabBarView->setGeometry(layout::kMainTabBar.toRect());
-
-    modelNameLabel = makeLabel(mainHeaderView, layout::kModelNameLabel, layout::kHeaderTitleFont, true);
-    modelNameLabel->setObjectName(QStringLiteral("modelNameLabel"));
-    keyboardNameLabel = makeLabel(mainHeaderView, layout::kKeyboardNameLabel, layout::kHeaderLabelFont);
-    keyboardNameLabel->setObjectName(QStringLiteral("keyboardNameLabel"));
-    keyboardModelLabel = makeLabel(mainHeaderView, layout::kKeyboardModelLabel, layout::kHeaderLabelFont);
-    keyboardModelLabel->setObjectName(QStringLiteral("keyboardModelLabel"));
-    keyboardFirmwareLabel = makeLabel(mainHeaderView, layout::kKeyboardFirmwareLabel, layout::kHeaderLabelFont);
-    keyboardFirmwareLabel->setObjectName(QStringLiteral("keyboardFirmwareLabel"));
-
-    closeButton = makeButton(mainHeaderView, "CloseButton", layout::kCloseButton);
-    closeButton->setText(QStringLiteral("\u2715"));
-    connect(closeButton, &QPushButton::clicked, this, &MainViewController::closeButtonAction);
-    sendButton = makeButton(mainHeaderView, "SendButton", layout::kSendButton);
-    sendButton->hide();
-    connect(sendButton, &QPushButton::clicked, this, &MainViewController::pushSendButton);
-    saveProfileButton = makeButton(mainHeaderView, "SaveProfileButton", layout::kSaveProfileButton);
-    connect(saveProfileButton, &QPushButton::clicked, this, &MainViewController::buttonSaveClick);
-    loadProfileButton = makeButton(mainHeaderView, "LoadProfileButton", layout::kLoadProfileButton);
-    connect(loadProfileButton, &QPushButton::clicked, this, &MainViewController::buttonLoadClick);
-
-    selectKeybordButton = makeButton(mainFooterView, "KeyboardList",
-                                     layout::kSelectKeyboardButton.translated(0, -layout::kMainFooter.top()));
-    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignRight, Qt::white);
-    connect(selectKeybordButton, &QPushButton::clicked, this, &MainViewController::pushKeylist);
-
-    keyboardErrorView = new KeyboardErrorView(mainView);
-    keyboardErrorView->setGeometry(mainView->bodyRect);
-    keyboardErrorView->openUrl = [this](const QString& url) {
-        if (openUrl)
-            openUrl(url);
+    w_.buildWindow();
+    w_.mainView->closeCheck = [this] { return windowClosing(); };
+    w_.mainFooterView->setDelegate(this);
+    w_.keyboardErrorView->openUrl = [this](const QString& url) {
+        if (openUrl_)
+            openUrl_(url);
         else
             QDesktopServices::openUrl(QUrl(url));
     };
-    keyboardErrorView->hide();
-
-    // The application menu, behind a button beside the close button: About
-    // and the three help links.
-    helpMenuButton = new QToolButton(mainHeaderView);
-    helpMenuButton->setObjectName(QStringLiteral("helpMenuButton"));
-    helpMenuButton->setText(QStringLiteral("\u2630"));
-    helpMenuButton->setAccessibleName(tr_("MenuHelp"));
-    helpMenuButton->setToolTip(tr_("MenuHelp"));
-    helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
-    helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
-    helpMenuButton->setPopupMode(QToolButton::InstantPopup);
-    // The button sits at the window's right edge: laid out right to left, it
-    // opens its menu under itself with the right edges in line, so the menu
-    // hangs inside the window. The menu itself reads left to right.
-    helpMenuButton->setLayoutDirection(Qt::RightToLeft);
-    ui::addFocusRing(helpMenuButton);
-    auto* menu = new QMenu(helpMenuButton);
-    menu->setObjectName(QStringLiteral("helpMenu"));
-    menu->setLayoutDirection(Qt::LeftToRight);
-    PopupMenuLook::apply(menu);
-    aboutMenuItem = menu->addAction(tr_("MenuAbout"), this, &MainViewController::pushAboutMenu);
-    menu->addSeparator();
-    userManualMenuItem = menu->addAction(tr_("MenuUsersManual"), this, &MainViewController::pushUsersManualMenu);
-    qaManualMenuItem = menu->addAction(tr_("MenuQandA"), this, &MainViewController::pushQandAMenu);
-    updateInfoMenuItem = menu->addAction(tr_("MenuUpdateInfo"), this, &MainViewController::pushUpdateInfoMenu);
+    connect(w_.closeButton, &QPushButton::clicked, this, &MainViewController::closeButtonAction);
+    connect(w_.sendButton, &QPushButton::clicked, this, &MainViewController::pushSendButton);
+    connect(w_.saveProfileButton, &QPushButton::clicked, this, &MainViewController::buttonSaveClick);
+    connect(w_.loadProfileButton, &QPushButton::clicked, this, &MainViewController::buttonLoadClick);
+    connect(w_.selectKeybordButton, &QPushButton::clicked, this, &MainViewController::pushKeylist);
+    connect(w_.aboutMenuItem, &QAction::triggered, this, &MainViewController::pushAboutMenu);
+    connect(w_.userManualMenuItem, &QAction::triggered, this, &MainViewController::pushUsersManualMenu);
+    connect(w_.qaManualMenuItem, &QAction::triggered, this, &MainViewController::pushQandAMenu);
+    connect(w_.updateInfoMenuItem, &QAction::triggered, this, &MainViewController::pushUpdateInfoMenu);
+    QMenu* menu = w_.helpMenuButton->menu();
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuWiiShowNotification(menu); });
     connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
-    helpMenuButton->setMenu(menu);
-
-    // The APC tab's selection strip (one row, no highlight) naming the APC
-    // mode in force; shown straight under the APC tab while the APC panel is.
-    // It only reports, so clicks pass through it to the picture below.
-    const QRectF selectFrame(QPointF(0, 0), layout::kApcModeStrip.size());
-    apcTabMenuSelectView = new TabMenuSettingView(selectFrame, mainView);
-    apcTabMenuSelectView->setObjectName(QStringLiteral("apcTabMenuSelectView"));
-    apcTabMenuSelectView->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* selectItem = new TabMenuSettingItemView(FunctionItem::None, QString(), selectFrame, apcTabMenuSelectView);
-    selectItem->setHighlight(false);
-    apcTabMenuSelectView->hide();
 
     initializeTabSetting();
     initDialogItem();
@@ -261,96 +123,15 @@ void MainViewController::buildWindow()
 
 void MainViewController::initializeTabSetting()
 {
-    struct Row {
-        MainTabView** outlet;
-        const char* caption;
-        const char* activeIcon;
-        const char* notActiveIcon;
-        bool triangle;
-        std::vector<TabStatus> statuses;
-        TabGradient gradient;
-        FunctionTab function;
-        int position;
-    };
-    using S = TabStatus;
-    const Row rows[] = {
-        {&apcTabView, "APC", "TAB_Icon_APC TAB active.png", "TAB_Icon_APC TAB not active.png", true, {S::active},
-         TabGradient::none, FunctionTab::ApcSetting, 0},
-        {&keylockTabView, "KeyLock", "TAB_Icon_Key Lock TAB active.png", "TAB_Icon_Key Lock TAB not active.png", false,
-         {S::notActive, S::notActive}, TabGradient::left, FunctionTab::GamingSetting, 1},
-        {&settingTabView, "OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
-         {S::active, S::notActive}, TabGradient::left, FunctionTab::OtherSetting, 2},
-        {&mouseButtonTabView, "ButtonTabCaption", "TAB_Icon_Button TAB active.png",
-         "TAB_Icon_Button TAB not active.png", true, {S::active, S::notActive}, TabGradient::left,
-         FunctionTab::MButtonSetting, 0},
-        {&mouseLedTabView, "LEDTabCaption", "TAB_Icon_LED TAB active.png", "TAB_Icon_LED TAB not active.png", false,
-         {S::active, S::notActive}, TabGradient::left, FunctionTab::MLedSetting, 1},
-        {&mouseSensorTabView, "SensorTabCaption", "TAB_Icon_Sensor TAB active.png",
-         "TAB_Icon_Sensor TAB not active.png", false, {S::active, S::notActive}, TabGradient::left,
-         FunctionTab::MSensorSetting, 2},
-        {&mouseOtherTabView, "OtherSetting", "TAB_Icon_Setting active.png", "TAB_Icon_Setting not active.png", true,
-         {S::active, S::notActive}, TabGradient::left, FunctionTab::MOtherSetting, 3},
-    };
-    for (const Row& r : rows) {
-        auto* tab = new MainTabView(mainHeaderView);
-        tab->setObjectName(QStringLiteral("tab_") + QString::fromLatin1(r.caption));
-        tab->setGeometry(layout::tabSlot(r.position).toRect());
-        tab->setTitle(tr_(r.caption));
-        tab->setAccessibleName(tab->title());
-        tab->setActiveIcon(ui::appImage(QString::fromLatin1(r.activeIcon)));
-        tab->setNotActiveIcon(ui::appImage(QString::fromLatin1(r.notActiveIcon)));
-        if (r.triangle)
-            tab->setTriangleIcon(ui::appImage(QStringLiteral("TriangleDown.png")));
-        for (TabStatus status : r.statuses)
-            tab->setTabStatus(status);
-        tab->setTabGradient(r.gradient);
-        tab->update();
-        tab->setDelegate(this);
-        tab->setFunction(r.function);
-        *r.outlet = tab;
-    }
-    for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
-        t->hide();
+    tabs_.buildViews(*w_.mainHeaderView, *this);
 }
 
 void MainViewController::initDialogItem()
 {
-    // The device-selection panel, parked below the window.
-    keyboardSelectView = new BackgroundView(mainView);
-    keyboardSelectView->setObjectName(QStringLiteral("keyboardSelectView"));
-    keyboardSelectView->setBackgroundColor(AppParam::BackgroundColor.toQColor());
-    keyboardSelectView->isMoveWindow = false;
-    keyboardSelectView->isMouseEvenThrough = false;
-    keyboardSelectView->setGeometry(0, mainView->height(), int(layout::kKeyboardSelectView.width()),
-                                    int(layout::kKeyboardSelectView.height()));
-    keyboardSelectView->hide();
-    keyboardListReturnButton = makeButton(keyboardSelectView, "Return", layout::kKeyboardListReturnButton);
-    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignRight, Qt::white);
-    connect(keyboardListReturnButton, &QPushButton::clicked, this, &MainViewController::pushKeylistReturn);
-    // Buttons fit their titles and keep their right edges; Return is 10 wider.
-    const int returnWidth = keyboardListReturnButton->sizeHint().width() + 10;
-    keyboardListReturnButton->setGeometry(int(layout::kKeyboardListReturnRight) - returnWidth,
-                                          keyboardListReturnButton->y(), returnWidth,
-                                          keyboardListReturnButton->height());
-    updateSelectButtonGeometry();
-
-    // The device strip: two tiles visible, its root at the panel's bottom.
-    keyboardList = std::make_unique<KeyboardListView>();
-    keyboardList->_viewingItems = 2;
-    keyboardList->leftButton()->setEnabled(false);
-    keyboardList->rightButton()->setEnabled(false);
-    keyboardList->delegate = this;
-    QWidget* strip = keyboardList->keyboardListView();
-    strip->setParent(keyboardSelectView);
-    strip->move(int(layout::kKeyboardListStripX), keyboardSelectView->height() - strip->height());
-    strip->show();
-}
-
-void MainViewController::updateSelectButtonGeometry()
-{
-    const int w = selectKeybordButton->sizeHint().width();
-    selectKeybordButton->setGeometry(int(layout::kSelectKeyboardButtonRight) - w, selectKeybordButton->y(), w,
-                                     selectKeybordButton->height());
+    // The device-selection panel, parked below the window, with the strip.
+    w_.buildDeviceSelection();
+    connect(w_.keyboardListReturnButton, &QPushButton::clicked, this, &MainViewController::pushKeylistReturn);
+    w_.keyboardList->delegate = devices_.get();
 }
 
 bool MainViewController::viewDidLoad()
@@ -403,38 +184,40 @@ QRect MainViewController::centredOnScreen(const QSize& size, const QRect& visibl
 
 void MainViewController::viewWillAppear()
 {
-    currentKeyboardView = apcSettingContoller->keyboardView();
+    currentKeyboardView_ = tabPanel(FunctionTab::ApcSetting)->keyboardView();
     selectFunctionTab(AppParam::functionTabSelect);
 
     // Window placement: the stored origin, moved back inside the screen, or
     // centred on the screen when none is stored. The size is always the
     // window's own.
+    MainView* window = w_.mainView;
     const QRectF stored = AppParam::windowPlacement.normalPosition;
-    const QSize size = mainView->frameGeometry().size().expandedTo(mainView->size());
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
     std::optional<QRect> visible;
-    if (visibleScreenArea)
-        visible = visibleScreenArea();
+    if (visibleScreenArea_)
+        visible = visibleScreenArea_();
     else if (QScreen* screen = QGuiApplication::primaryScreen())
         visible = screen->availableGeometry();
     if (visible) {
         if (stored.isEmpty()) {
             const QRect placed = centredOnScreen(size, *visible);
             AppParam::windowPlacement.normalPosition = QRectF(placed);
-            mainView->move(placed.topLeft());
+            window->move(placed.topLeft());
         } else {
             const QRect placed = clampToScreen(QRectF(stored.topLeft(), QSizeF(size)), *visible);
             if (QPointF(placed.topLeft()) != stored.topLeft())
                 AppParam::windowPlacement.normalPosition.moveTopLeft(QPointF(placed.topLeft()));
-            mainView->move(placed.topLeft());
+            window->move(placed.topLeft());
         }
     }
-    AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
-    connect(mainView, &MainView::firstPaint, this, &MainViewController::windowSourceInitialized,
+    AppParam::windowPlacement.normalPosition.setSize(QSizeF(window->size()));
+    connect(window, &MainView::firstPaint, this, &MainViewController::windowSourceInitialized,
             Qt::QueuedConnection);
     // Where the window system does not paint the window (it is not mapped),
     // the devices are connected all the same.
-    QTimer::singleShot(platform::scaledMs(platform::Seconds(0.5)), this, &MainViewController::windowSourceInitialized);
-    mainView->show();
+    QTimer::singleShot(platform::scaledMs(platform::Seconds(0.5)), this,
+                       &MainViewController::windowSourceInitialized);
+    window->show();
 }
 
 void MainViewController::windowSourceInitialized()
@@ -447,9 +230,8 @@ void MainViewController::windowSourceInitialized()
 
 bool MainViewController::windowClosing()
 {
-    if (mouseButtonSettingController)
-        mouseButtonSettingController->allPopoverMenuClose();
-    if (isFirmupdating)
+    tabs_.closePopovers();
+    if (devices_->isFirmupdating())
         return false;
     if (DialogRegistry::anyModalOpen())
         return false;
@@ -460,17 +242,17 @@ bool MainViewController::windowClosing()
     }
     // The application ends whatever the device answers; a failure (unsent
     // mouse changes not undone) is only logged.
-    if (keyEnum && AppParam::device && AppParam::device->close(true) != AppError::NoError)
+    if (devices_->keyEnum() && AppParam::device && AppParam::device->close(true) != AppError::NoError)
         Logger::log("device close error.");
     // Keep the stored origin where the window system does not report one.
-    const QPoint pos = mainView->pos();
+    const QPoint pos = w_.mainView->pos();
     const bool positionKnown = QGuiApplication::platformName() != QLatin1String("wayland");
     if (positionKnown)
-        AppParam::windowPlacement.normalPosition = QRectF(QPointF(pos), QSizeF(mainView->size()));
+        AppParam::windowPlacement.normalPosition = QRectF(QPointF(pos), QSizeF(w_.mainView->size()));
     else
-        AppParam::windowPlacement.normalPosition.setSize(QSizeF(mainView->size()));
-    if (beforeTab != FunctionTab::None)
-        AppParam::functionTabSelect = beforeTab;
+        AppParam::windowPlacement.normalPosition.setSize(QSizeF(w_.mainView->size()));
+    if (beforeTab_ != FunctionTab::None)
+        AppParam::functionTabSelect = beforeTab_;
     // A file that cannot be written has been reported by the save itself.
     (void)ApplicationProfile::save();
     return true;
@@ -478,285 +260,64 @@ bool MainViewController::windowClosing()
 
 void MainViewController::applicationWillResignActive()
 {
-    closeShownTabMenu(false);
-}
-
-// Closes the menu of the tab on show if it is open; with `buttonPopovers`
-// also the mouse button panel's pop-up menus when that tab is on show.
-void MainViewController::closeShownTabMenu(bool buttonPopovers)
-{
-    switch (AppParam::functionTabSelect) {
-    case FunctionTab::ApcSetting:
-        if (apcSettingContoller->isMenuViewShown())
-            apcSettingContoller->closeMenuView(false);
-        break;
-    case FunctionTab::OtherSetting:
-        if (otherSettingController->isMenuViewShown())
-            otherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::MOtherSetting:
-        if (mouseOtherSettingController->isMenuViewShown())
-            mouseOtherSettingController->closeMenuView(true);
-        break;
-    case FunctionTab::MButtonSetting:
-        if (buttonPopovers)
-            mouseButtonSettingController->allPopoverMenuClose();
-        break;
-    default: break;
-    }
+    tabs_.closeMenuOf(AppParam::functionTabSelect, false);
 }
 
 // =============================================================================
-// Device list and hot-plug
+// Device list and hot-plug: the device list keeps them
 // =============================================================================
 
-void MainViewController::initKeyboardEnum()
+void MainViewController::initKeyboardEnum() { devices_->initKeyboardEnum(); }
+void MainViewController::updateDevicePathList() { devices_->updateDevicePathList(); }
+void MainViewController::keyboardListChanged(bool autoDetect) { devices_->keyboardListChanged(autoDetect); }
+void MainViewController::updateKeyboardListView(bool openView) { devices_->updateKeyboardListView(openView); }
+void MainViewController::menuWiiShowNotification(QMenu* menu) { devices_->menuWiiShowNotification(menu); }
+void MainViewController::menuDidHideNotification() { devices_->menuDidHideNotification(); }
+void MainViewController::setConnectedDeviceError(int32_t location) { devices_->setConnectedDeviceError(location); }
+bool MainViewController::isExistSameDeviceType() const { return devices_->isExistSameDeviceType(); }
+void MainViewController::execFirmwareUpdate() { devices_->execFirmwareUpdate(); }
+void MainViewController::appendKeyboardProfileList() { devices_->appendKeyboardProfileList(); }
+
+void MainViewController::plugInOffKeyboard()
 {
-    keyEnum = std::make_unique<DeviceEnumerator>();
-    // A package that cannot be read is left out; the others are used.
-    (void)keyEnum->enumDeviceProfile(false);
-    updateDevicePathList();
-    keyEnum->startPolling();
-
-    int index = -1;
-    for (size_t i = 0; i < deviceList.size(); ++i)
-        if (deviceList[i].deviceLocation == AppParam::selectDeviceLocation) {
-            index = int(i);
-            break;
-        }
-    if (index < 0 && !deviceList.empty())
-        index = 0;
-    if (index >= 0 && !deviceList[size_t(index)].profile) {
-        for (size_t i = 0; i < deviceList.size(); ++i)
-            if (deviceList[i].profile) {
-                index = int(i);
-                break;
-            }
-    }
-    connectDevice(index);
-    updateKeyboardListView(false);
-    keyEnum->plugInDeviceCallback = [] {
-        if (auto* main = instance(); main && main->PlugInKeyboard)
-            main->PlugInKeyboard();
-    };
-    keyEnum->plugOffDeviceCallback = [] {
-        if (auto* main = instance(); main && main->PlugOffKeyboard)
-            main->PlugOffKeyboard();
-    };
-}
-
-void MainViewController::updateDevicePathList()
-{
-    if (!keyEnum)
-        return;
-    planeDeviceList = keyEnum->syncDeviceList(keyEnum->GetDevicePathList(), planeDeviceList);
-    deviceList.clear();
-    for (const auto& e : planeDeviceList)
-        if (e.isEnable)
-            deviceList.push_back(e);
-    // A device that left the bus may be retried afresh when it comes back.
-    for (auto it = connectFailures_.begin(); it != connectFailures_.end();) {
-        const bool present = std::any_of(planeDeviceList.begin(), planeDeviceList.end(),
-                                         [&](const DeviceEnumEntry& e) { return e.deviceLocation == it->first; });
-        it = present ? std::next(it) : connectFailures_.erase(it);
-    }
-}
-
-QImage MainViewController::thumbnail(const DeviceEnumEntry& entry)
-{
-    if (!std::dynamic_pointer_cast<KeyboardProfile>(entry.profile) &&
-        !std::dynamic_pointer_cast<MouseProfile>(entry.profile))
-        return {};
-    // Reading a picture from its package is slow; a description object's
-    // picture does not change, and re-reading the descriptions makes new ones.
-    const DeviceProfile* key = entry.profile.get();
-    auto it = thumbnails_.find(key);
-    if (it == thumbnails_.end() || it->second.first.expired()) {
-        thumbnails_.erase(key);
-        it = thumbnails_.emplace(key, std::make_pair(std::weak_ptr<DeviceProfile>(entry.profile),
-                                                     entry.profile->getDeviceThumbImage())).first;
-    }
-    return it->second.second;
-}
-
-bool MainViewController::isUsable(const DeviceEnumEntry& entry)
-{
-    return !thumbnail(entry).isNull();
-}
-
-// Removes unusable entries from deviceList. When the connected device turns
-// out unusable, the list is rebuilt by a nested keyboardListChanged, which
-// also reconnects; the outer walk then ends (returns true) and leaves the
-// rest to that nested run.
-bool MainViewController::filterUnusableEntries()
-{
-    for (size_t i = 0; i < deviceList.size();) {
-        if (isUsable(deviceList[i])) {
-            ++i;
-            continue;
-        }
-        if (deviceList[i].deviceLocation == conectDeviceLocation) {
-            conectDeviceLocation = -1;
-            // Unreadable packages are left out; the others are used.
-            if (keyEnum)
-                (void)keyEnum->enumDeviceProfile(true);
-            keyboardListChanged(true);
-            return true;
-        }
-        deviceList.erase(deviceList.begin() + std::ptrdiff_t(i));
-    }
-    return false;
-}
-
-void MainViewController::keyboardListChanged(bool autoDetect)
-{
-    if (isFirmupdating || isFirmupdateEnding)
-        return;
-    const int32_t c0 = conectDeviceLocation;
-    int i0 = -1;
-    for (size_t i = 0; i < deviceList.size(); ++i)
-        if (deviceList[i].deviceLocation == AppParam::selectDeviceLocation) {
-            i0 = int(i);
-            break;
-        }
-    updateDevicePathList();
-    // The connected device was unplugged; if it is back at the same place it
-    // looks unchanged in the list, but its session is gone with the old
-    // node. It is let go without traffic and connected afresh below.
-    const bool replugged = conectDeviceLocation != -1 && AppParam::device && AppParam::device->hidWasRemoved();
-    if (replugged) {
-        (void)AppParam::device->close(false); // no device traffic: cannot fail
-        disconnectDevice(false);
-    }
-    if (filterUnusableEntries())
-        return;
-
-    int index = -1;
-    for (size_t i = 0; i < deviceList.size(); ++i)
-        if (deviceList[i].deviceLocation == AppParam::selectDeviceLocation) {
-            index = int(i);
-            break;
-        }
-    if (index < 0 && autoDetect && !deviceList.empty()) {
-        index = std::max(0, std::min(i0, int(deviceList.size()) - 1));
-        // Blocks without processing events, so that no plug event re-enters
-        // the list update meanwhile.
-        platform::sleepFor(platform::Seconds(1.5));
-    }
-    connectDevice(index);
-    updateKeyboardListView(false);
-    if (replugged || conectDeviceLocation != c0)
-        plugInOffKeyboard();
-}
-
-void MainViewController::connectDevice(int index)
-{
-    if (index < 0 || index >= int(deviceList.size())) {
-        disconnectDevice(true);
-        return;
-    }
-    const DeviceEnumEntry entry = deviceList[size_t(index)];
-    if (entry.deviceLocation == conectDeviceLocation)
-        return;
-    if (AppParam::keyboardSettingsChanged) {
-        const bool connectedListed =
-            std::any_of(deviceList.begin(), deviceList.end(),
-                        [&](const DeviceEnumEntry& e) { return e.deviceLocation == conectDeviceLocation; });
-        if (!keyEnum || connectedListed) {
-            const AppError result = onSaveTheKeyboard();
-            if (result == AppError::UiCancel) {
-                setSettingsChanged(false);
-                keyboardList->select(index);
-            } else if (result != AppError::NoError) {
-                return;
-            }
-        }
-    }
-    if (!entry.profile) {
-        Logger::log("keybord profile not found.");
-        return;
-    }
-    closeTabMenus();
-    if (auto kp = std::dynamic_pointer_cast<KeyboardProfile>(entry.profile))
-        connectKeyboardDevice(index, entry, kp);
-    else if (auto mp = std::dynamic_pointer_cast<MouseProfile>(entry.profile))
-        connectMouseDevice(index, entry, mp);
-}
-
-void MainViewController::closeTabMenus()
-{
-    if (apcSettingContoller->isMenuViewShown())
-        apcSettingContoller->closeMenuView(false);
-    if (otherSettingController->isMenuViewShown())
-        otherSettingController->closeMenuView(true);
-    if (mouseOtherSettingController->isMenuViewShown())
-        mouseOtherSettingController->closeMenuView(true);
-    mouseButtonSettingController->allPopoverMenuClose();
-}
-
-void MainViewController::selectionChangedKeyboardListView(QObject*, int newIndex)
-{
-    if (newIndex < int(deviceList.size()))
-        connectDevice(newIndex);
-}
-
-void MainViewController::updateKeyboardListView(bool openView)
-{
-    keyboardList->removeAllItem();
-    if (filterUnusableEntries())
-        return;
-    for (size_t i = 0; i < deviceList.size(); ++i) {
-        const auto& e = deviceList[i];
-        QImage thumb = thumbnail(e);
-        AppUtil::convertImageSizeToDpi72(thumb);
-        auto* item = new KeyboardListItem;
-        item->labelText->setText(QStringLiteral("Entry_%1").arg(i));
-        item->setDefaultImage(QPixmap::fromImage(thumb));
-        item->view()->setAccessibleName(e.profile ? e.profile->name : QString());
-        const bool selected = e.deviceLocation == conectDeviceLocation;
-        item->setSelected(selected);
-        keyboardList->addItem(item);
-    }
-    keyboardList->DisplayItemAtIndexCheck(openView);
-    if (deviceList.empty())
-        disconnectDevice(true);
+    DialogRegistry::closeAllForDeviceRemoval();
 }
 
 void MainViewController::displayKeyboardList(bool listDisplay)
 {
-    const int h = keyboardSelectView->height();
-    auto* anim = new QPropertyAnimation(keyboardSelectView, "pos", keyboardSelectView);
+    BackgroundView* panel = w_.keyboardSelectView;
+    const int h = panel->height();
+    auto* anim = new QPropertyAnimation(panel, "pos", panel);
     anim->setDuration(int(platform::scaledMs(platform::Seconds(0.5)).count()));
     if (listDisplay) {
         setDialogMask(true);
-        if (maskView)
-            maskView->setDelegate(this);
-        keyboardSelectView->setParent(maskView ? static_cast<QWidget*>(maskView.data()) : mainView);
-        keyboardSelectView->move(0, keyboardSelectView->parentWidget()->height());
-        keyboardSelectView->show();
-        keyboardSelectView->raise();
-        anim->setStartValue(keyboardSelectView->pos());
-        anim->setEndValue(QPoint(0, keyboardSelectView->parentWidget()->height() - h));
-        connect(anim, &QPropertyAnimation::finished, keyboardListReturnButton,
-                [b = QPointer<QPushButton>(keyboardListReturnButton)] {
+        if (w_.maskView)
+            w_.maskView->setDelegate(this);
+        panel->setParent(w_.maskView ? static_cast<QWidget*>(w_.maskView.data()) : w_.mainView);
+        panel->move(0, panel->parentWidget()->height());
+        panel->show();
+        panel->raise();
+        anim->setStartValue(panel->pos());
+        anim->setEndValue(QPoint(0, panel->parentWidget()->height() - h));
+        connect(anim, &QPropertyAnimation::finished, w_.keyboardListReturnButton,
+                [b = QPointer<QPushButton>(w_.keyboardListReturnButton)] {
                     if (b)
                         b->setFocus();
                 });
     } else {
-        if (!keyboardSelectView->isVisible()) {
+        if (!panel->isVisible()) {
             delete anim;
             return;
         }
-        anim->setStartValue(keyboardSelectView->pos());
-        anim->setEndValue(QPoint(0, keyboardSelectView->parentWidget()->height()));
-        QPointer<QWidget> panel(keyboardSelectView);
-        connect(anim, &QPropertyAnimation::finished, this, [this, panel] {
-            if (!panel || instance() != this)
+        anim->setStartValue(panel->pos());
+        anim->setEndValue(QPoint(0, panel->parentWidget()->height()));
+        connect(anim, &QPropertyAnimation::finished, this, [this, guard = QPointer<QWidget>(panel)] {
+            if (!guard || instance() != this)
                 return;
-            panel->hide();
-            panel->setParent(mainView);
-            if (maskView)
-                maskView->setDelegate(nullptr);
+            guard->hide();
+            guard->setParent(w_.mainView);
+            if (w_.maskView)
+                w_.maskView->setDelegate(nullptr);
             // The append dialog keeps its mask; otherwise it goes.
             if (DialogRegistry::current(DialogKind::AppendKeyboard))
                 setDialogMask(true);
@@ -768,97 +329,41 @@ void MainViewController::displayKeyboardList(bool listDisplay)
     anim->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void MainViewController::menuWiiShowNotification(QMenu* menu)
-{
-    menuTracking_ = true;
-    if (!keyEnum)
-        return;
-    showMenuDeviceListCount = int(keyEnum->GetDevicePathList().size());
-    if (!pollingTimer) {
-        pollingTimer = new QTimer(this);
-        pollingTimer->setInterval(platform::scaledMs(platform::Seconds(0.1)));
-        connect(pollingTimer, &QTimer::timeout, this, [this, m = QPointer<QMenu>(menu)] {
-            if (!showMenuDeviceListCount || !keyEnum)
-                return;
-            if (int(keyEnum->GetDevicePathList().size()) == *showMenuDeviceListCount)
-                return;
-            menuDidHideNotification();
-            if (m)
-                m->close();
-        });
-    }
-    pollingTimer->start();
-}
-
-void MainViewController::menuDidHideNotification()
-{
-    showMenuDeviceListCount.reset();
-    if (pollingTimer) {
-        pollingTimer->stop();
-        pollingTimer->deleteLater();
-        pollingTimer = nullptr;
-    }
-    menuTracking_ = false;
-    // The held plug events run once the menu is off the screen, not while
-    // it is still being hidden.
-    if (!heldPlugEvents_.empty())
-        QTimer::singleShot(0, this, &MainViewController::releaseHeldPlugEvents);
-}
-
-bool MainViewController::holdWhileMenuOpen(bool plugOff)
-{
-    // A device list update (with its pause before a reconnect) under an open
-    // menu would keep the menu on the screen meanwhile; the menu is closed
-    // by the device-count check and the events follow in their order.
-    if (!menuTracking_)
-        return false;
-    heldPlugEvents_.push_back(plugOff);
-    return true;
-}
-
-void MainViewController::releaseHeldPlugEvents()
-{
-    if (menuTracking_)
-        return;
-    std::vector<bool> events;
-    events.swap(heldPlugEvents_);
-    // Each goes the way a plug event comes from the enumerator: not inside a
-    // device transaction (a reply wait of the reconnect the previous one
-    // started), but after it.
-    for (const bool plugOff : events)
-        platform::runWhenIdle([plugOff] {
-            MainViewController* main = instance();
-            if (!main)
-                return;
-            const std::function<void()> handler = plugOff ? main->PlugOffKeyboard : main->PlugInKeyboard;
-            if (handler)
-                handler();
-        });
-}
-
 // =============================================================================
 // Connecting and disconnecting
 // =============================================================================
 
-void MainViewController::tellIfPermissionDenied(int32_t location)
+void MainViewController::connectDevice(int index)
 {
-    if (permissionProblemShown)
+    const auto& list = devices_->deviceList();
+    if (index < 0 || index >= int(list.size())) {
+        disconnectDevice(true);
         return;
-    platform::hid::Status status = platform::hid::Status::NoDevice;
-    auto probe = platform::hid::backend().open(uint32_t(location), platform::hid::kVendorUsage, /*seize*/ false,
-                                               status);
-    probe.reset();
-    if (status != platform::hid::Status::NotPermitted)
+    }
+    const DeviceEnumEntry entry = list[size_t(index)];
+    if (entry.deviceLocation == devices_->conectDeviceLocation())
         return;
-    permissionProblemShown = true;
-    AppUtil::messageBox(QStringLiteral("DevicePermissionDenied"), QStringLiteral("OK"), QString());
-}
-
-void MainViewController::openFailed(int32_t location, const char* logLine)
-{
-    Logger::log(std::string(logLine));
-    tellIfPermissionDenied(location);
-    setConnectedDeviceError(location);
+    if (AppParam::keyboardSettingsChanged) {
+        const bool connectedListed = devices_->entryAt(devices_->conectDeviceLocation()) != nullptr;
+        if (!devices_->keyEnum() || connectedListed) {
+            const AppError result = onSaveTheKeyboard();
+            if (result == AppError::UiCancel) {
+                setSettingsChanged(false);
+                w_.keyboardList->select(index);
+            } else if (result != AppError::NoError) {
+                return;
+            }
+        }
+    }
+    if (!entry.profile) {
+        Logger::log("keybord profile not found.");
+        return;
+    }
+    tabs_.closeMenus();
+    if (auto kp = std::dynamic_pointer_cast<KeyboardProfile>(entry.profile))
+        connectKeyboardDevice(index, entry, kp);
+    else if (auto mp = std::dynamic_pointer_cast<MouseProfile>(entry.profile))
+        connectMouseDevice(index, entry, mp);
 }
 
 QString MainViewController::modelNumberText(const QString& prefix, const QString& model)
@@ -868,27 +373,6 @@ QString MainViewController::modelNumberText(const QString& prefix, const QString
                                            : prefix + model;
     return tr_("ModelNumber") + QLatin1Char(' ') + text;
 }
-
-void MainViewController::setModelLabels(const QString& prefix)
-{
-    const auto& dev = AppParam::device;
-    modelNameLabel->setText(dev->modelName() +
-                            (dev->firmwareVersion() ? QStringLiteral("  ") + dev->firmwareVersion()->toUpper()
-                                                    : QString()));
-    selectKeybordButton->show();
-    keyboardNameLabel->setText(dev->modelName());
-    if (const auto model = dev->modelNumber())
-        keyboardModelLabel->setText(modelNumberText(prefix, *model));
-    if (const auto fw = dev->firmwareVersion())
-        keyboardFirmwareLabel->setText(tr_("FirmwareVersion") + QStringLiteral("  ") + fw->toUpper());
-}
-
-// Counts the connects in progress for as long as one runs.
-struct ConnectDepth {
-    explicit ConnectDepth(int& depth) : d(depth) { ++d; }
-    ~ConnectDepth() { --d; }
-    int& d;
-};
 
 template <class Entry>
 bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
@@ -900,7 +384,7 @@ bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const De
     awaitsFirmware = opened == AppError::AbortFirmwareUpdate;
     if (opened != AppError::NoError && !awaitsFirmware) {
         device.reset();
-        openFailed(entry.deviceLocation, failureLog);
+        devices_->openFailed(entry.deviceLocation, failureLog);
         return false;
     }
     return true;
@@ -910,7 +394,7 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
 {
     AppParam::device = device;
     AppParam::selectDeviceLocation = location;
-    conectDeviceLocation = location;
+    devices_->setConectDeviceLocation(location);
     AppParam::selectDeviceType = type;
     AppParam::functionApcSettingSelect = FunctionItem::None;
     AppParam::functionLedSettingSelect = FunctionItem::None;
@@ -921,11 +405,20 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
 
 void MainViewController::showConnectedHeader(const QString& modelPrefix, bool settingsReadable)
 {
-    setModelLabels(modelPrefix);
+    const auto& dev = AppParam::device;
+    const auto model = dev->modelNumber();
+    w_.showDevice(dev->modelName(), dev->firmwareVersion(),
+                  model ? std::optional(modelNumberText(modelPrefix, *model)) : std::nullopt, settingsReadable);
     setHelpMenu(true);
-    sendButton->hide();
-    saveProfileButton->setEnabled(settingsReadable);
-    loadProfileButton->setEnabled(settingsReadable);
+}
+
+void MainViewController::prepareTabs(DeviceType kind, bool settingsUsable, bool apc)
+{
+    tabs_.enable(kind, settingsUsable, apc);
+    tabs_.forKind(kind, [](const FunctionTabs::Row& row) {
+        row.view->update();
+        row.view->setTabStatus(TabStatus::notActive);
+    });
 }
 
 // A device that waits for its firmware update refuses every setting command
@@ -935,7 +428,7 @@ void MainViewController::keepToOtherTab(FunctionTab otherTab)
 {
     if (AppParam::functionTabSelect == otherTab)
         return;
-    beforeTab = AppParam::functionTabSelect;
+    beforeTab_ = AppParam::functionTabSelect;
     AppParam::functionTabSelect = otherTab;
 }
 
@@ -946,11 +439,11 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
     convertDeviceTabSelect();
     if (pendingOtherTab) {
         AppParam::functionTabSelect = otherTab;
-        beforeTab = FunctionTab::None;
+        beforeTab_ = FunctionTab::None;
         pendingOtherTab = false;
-    } else if (beforeTab != FunctionTab::None) {
-        AppParam::functionTabSelect = beforeTab;
-        beforeTab = FunctionTab::None;
+    } else if (beforeTab_ != FunctionTab::None) {
+        AppParam::functionTabSelect = beforeTab_;
+        beforeTab_ = FunctionTab::None;
     }
 }
 
@@ -961,7 +454,7 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location,
                                        bool awaitsFirmware)
 {
-    placeBodyView(currentKeyboardView);
+    w_.placeBody(currentKeyboardView_);
     if (device->loadDeviceParam() != AppError::NoError) {
         // A device in its updater refuses the read. Dropped and connected
         // again it would only refuse once more; it stays connected so that
@@ -976,7 +469,7 @@ void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& devi
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != device)
         return;
-    connectFailures_.erase(location);
+    devices_->connectSucceeded(location);
     // Asked only now: while the box is up, hot-plug notices are handled, and
     // by now they find this device connected rather than half-opened.
     if (awaitsFirmware)
@@ -992,7 +485,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadDescription(*keyProfile) != AppError::NoError)
         return;
-    const ConnectDepth depth(connectDepth_);
+    const DeviceListController::ConnectAttempt attempt(*devices_);
     bool awaitsFirmware = false;
     if (!openForConnect(kb, entry, "keyboard open error.", awaitsFirmware))
         return;
@@ -1002,26 +495,21 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         (void)kb->close(false);  // release the handle without device traffic
         return;
     }
-    keyboardErrorView->hide();
+    w_.keyboardErrorView->hide();
     disconnectDevice(false);
 
     adoptDevice(kb, entry.deviceLocation, DeviceType::Keyboard);
 
-    for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get()})
-        p->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
+    tabs_.forKind(DeviceType::Keyboard, [&](const FunctionTabs::Row& row) {
+        row.panel->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
+    });
     showConnectedHeader(QString(), !awaitsFirmware);
 
-    apcTabView->setTabEnabled(kb->supportAPC && !awaitsFirmware);
-    keylockTabView->setTabEnabled(!awaitsFirmware);
-    settingTabView->setTabEnabled(true);
-    for (auto* t : {apcTabView, keylockTabView, settingTabView}) {
-        t->update();
-        t->setTabStatus(TabStatus::notActive);
-    }
-    for (auto* item : apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>())
+    prepareTabs(DeviceType::Keyboard, !awaitsFirmware, kb->supportAPC);
+    for (auto* item : w_.apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>())
         item->setTitleString(QString());
 
-    restoreTabAfterConnect(selectOtherSetting, FunctionTab::OtherSetting);
+    restoreTabAfterConnect(selectOtherSetting_, FunctionTab::OtherSetting);
     if (awaitsFirmware)
         keepToOtherTab(FunctionTab::OtherSetting);
     else if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
@@ -1032,10 +520,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     if (AppParam::device != kb)
         return;  // a recovery inside the panel set-up replaced the device
     updateDialogMask(DeviceType::Keyboard);
-    for (auto* t : {apcTabView, keylockTabView, settingTabView})
-        t->show();
-    for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
-        t->hide();
+    tabs_.showKind(DeviceType::Keyboard);
     finishConnect(kb, entry.deviceLocation, awaitsFirmware);
 }
 
@@ -1053,7 +538,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
         return;
-    const ConnectDepth depth(connectDepth_);
+    const DeviceListController::ConnectAttempt attempt(*devices_);
     bool awaitsFirmware = false;
     if (!openForConnect(mouse, entry, "mouse open error.", awaitsFirmware))
         return;
@@ -1063,60 +548,35 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
         (void)mouse->close(false);  // release the handle without device traffic
         return;
     }
-    keyboardErrorView->hide();
+    w_.keyboardErrorView->hide();
     disconnectDevice(false);
-    mouseImages = std::move(images);
+    mouseImages_ = std::move(images);
 
     adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
+    // Each panel's picture before its settings are shown.
     const auto& names = mouseProfile->tabBodyImages;
-    const std::pair<FunctionPanel*, QString> pictures[] = {
-        {mouseButtonSettingController.get(), names.buttonTab},
-        {mouseLedSettingController.get(), names.ledTabOff},
-        {mouseSensorSettingController.get(), names.sensorTabLoDLow},
-        {mouseOtherSettingController.get(), names.settingTab},
+    const std::pair<FunctionTab, QString> pictures[] = {
+        {FunctionTab::MButtonSetting, names.buttonTab},
+        {FunctionTab::MLedSetting, names.ledTabOff},
+        {FunctionTab::MSensorSetting, names.sensorTabLoDLow},
+        {FunctionTab::MOtherSetting, names.settingTab},
     };
-    for (const auto& [panel, name] : pictures)
-        panel->keyboardView()->showBodyImageOnly(mouseImages.value(name));
+    for (const auto& [tab, name] : pictures)
+        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
     showConnectedHeader(QStringLiteral("VX"), !awaitsFirmware);
-    for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}) {
-        t->setTabEnabled(!awaitsFirmware || t == mouseOtherTabView);
-        t->update();
-        t->setTabStatus(TabStatus::notActive);
-    }
+    prepareTabs(DeviceType::Mouse, !awaitsFirmware, true);
 
-    restoreTabAfterConnect(selectMOtherSetting, FunctionTab::MOtherSetting);
+    restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);
     if (awaitsFirmware)
         keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
         return;
     updateDialogMask(DeviceType::Mouse);
-    for (auto* t : {apcTabView, keylockTabView, settingTabView})
-        t->hide();
-    selectOtherSetting = false;
-    for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
-        t->show();
+    selectOtherSetting_ = false;
+    tabs_.showKind(DeviceType::Mouse);
     finishConnect(mouse, entry.deviceLocation, awaitsFirmware);
-}
-
-void MainViewController::placeBodyView(KeyboardView* view)
-{
-    if (!view)
-        return;
-    // The picture fills the content view; header and footer lie above it.
-    if (view->parentWidget() != mainView)
-        view->setParent(mainView);
-    view->setGeometry(QRect(QPoint(0, 0), mainView->size()));
-    view->show();
-    mainFooterView->raise();
-    mainHeaderView->raise();
-    if (!apcTabMenuSelectView->isHidden())
-        apcTabMenuSelectView->raise();
-    if (maskView)
-        maskView->raise();
-    if (keyboardSelectView->isVisible())
-        keyboardSelectView->raise();
 }
 
 void MainViewController::disconnectDevice(bool reflectUi)
@@ -1124,221 +584,119 @@ void MainViewController::disconnectDevice(bool reflectUi)
     // The device is let go whatever it answers; a failure (unsent mouse
     // changes not undone) is only logged.
     if (AppParam::device &&
-        AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation)) != AppError::NoError)
+        AppParam::device->close(AppUtil::isConnectedDevice(devices_->conectDeviceLocation())) != AppError::NoError)
         Logger::log("device close error.");
-    conectDeviceLocation = -1;
+    devices_->setConectDeviceLocation(-1);
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
     else
         AppParam::device = std::make_shared<KeyboardEntry>();
     AppParam::keyboardSettingsChanged = false;
-    if (!reflectUi || isFirmupdateEnding)
+    if (!reflectUi || devices_->isFirmupdateEnding())
         return;
 
-    if (deviceList.empty() && currentKeyboardView) {
-        for (FunctionPanel* p : {apcSettingContoller.get(), gamingSettingController.get(), otherSettingController.get(),
-                                 mouseButtonSettingController.get(), mouseLedSettingController.get(),
-                                 mouseSensorSettingController.get(), mouseOtherSettingController.get()}) {
-            if (p->keyboardView() == currentKeyboardView)
-                p->keyboardView()->setKeyboardImages(QImage(), QImage());
-        }
-        currentKeyboardView->hide();
+    if (devices_->deviceList().empty() && currentKeyboardView_) {
+        for (const FunctionTabs::Row& row : tabs_.rows())
+            if (row.panel->keyboardView() == currentKeyboardView_)
+                row.panel->keyboardView()->setKeyboardImages(QImage(), QImage());
+        currentKeyboardView_->hide();
     }
-    modelNameLabel->clear();
-    keyboardErrorView->setGeometry(mainView->bodyRect);
-    keyboardErrorView->show();
-    keyboardErrorView->raise();
-    mainHeaderView->raise();
+    w_.showNoDevice();
     displayKeyboardList(false);
-
-    selectKeybordButton->hide();
-    keyboardNameLabel->clear();
-    keyboardModelLabel->setText(tr_("ModelNumber"));
-    keyboardFirmwareLabel->setText(tr_("FirmwareVersion"));
-    sendButton->hide();
-    saveProfileButton->setEnabled(false);
-    loadProfileButton->setEnabled(false);
-    closeTabMenus();
+    tabs_.closeMenus();
     setHelpMenu(true);
 
-    if (AppParam::device->deviceType() != DeviceType::Keyboard) {
+    // Without a device only the kind's other-settings tab can be used: it is
+    // shown, and the tab the user had comes back with the next connect.
+    const DeviceType kind =
+        AppParam::device->deviceType() != DeviceType::Keyboard ? DeviceType::Mouse : DeviceType::Keyboard;
+    if (kind == DeviceType::Mouse) {
         AppParam::functionMouseButtonSettingSelect = FunctionItem::None;
-        mouseButtonSettingController->allPopoverMenuClose();
-        for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView})
-            t->setTabEnabled(false);
-        mouseOtherTabView->setTabEnabled(true);
-        for (auto* t : {apcTabView, keylockTabView, settingTabView})
-            t->hide();
-        for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
-            t->show();
-        if (AppParam::functionTabSelect != FunctionTab::MOtherSetting) {
-            beforeTab = AppParam::functionTabSelect;
-            AppParam::functionTabSelect = FunctionTab::MOtherSetting;
-            selectFunctionTab(FunctionTab::MOtherSetting);
-        }
+        tabs_.closePopovers();
     } else {
         AppParam::functionApcSettingSelect = FunctionItem::None;
         AppParam::functionLedSettingSelect = FunctionItem::None;
-        apcTabView->setTabEnabled(false);
-        keylockTabView->setTabEnabled(false);
-        settingTabView->setTabEnabled(true);
-        for (auto* t : {mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView})
-            t->hide();
-        for (auto* t : {apcTabView, keylockTabView, settingTabView})
-            t->show();
-        if (AppParam::functionTabSelect != FunctionTab::OtherSetting) {
-            beforeTab = AppParam::functionTabSelect;
-            AppParam::functionTabSelect = FunctionTab::OtherSetting;
-            selectFunctionTab(FunctionTab::OtherSetting);
-        }
-        otherSettingController->enableMenuItem(false);
     }
+    tabs_.enable(kind, false, false);
+    tabs_.showKind(kind);
+    const FunctionTab otherTab = tabs_.otherSettings(kind).tab;
+    if (AppParam::functionTabSelect != otherTab) {
+        beforeTab_ = AppParam::functionTabSelect;
+        AppParam::functionTabSelect = otherTab;
+        selectFunctionTab(otherTab);
+    }
+    if (kind == DeviceType::Keyboard)
+        tabPanel(FunctionTab::OtherSetting)->enableMenuItem(false);
     updateKeyboardSettingsChanged();
-}
-
-// =============================================================================
-// Recovery
-// =============================================================================
-
-void MainViewController::setConnectedDeviceError(int32_t location)
-{
-    if (!keyEnum)
-        return;
-    const auto it = std::find_if(deviceList.begin(), deviceList.end(),
-                                 [&](const DeviceEnumEntry& e) { return e.deviceLocation == location; });
-    if (it == deviceList.end())
-        return;
-    // A device failing while it is being connected is retried once; after
-    // that its entry is disabled at this location until it is unplugged, so
-    // that connect and recovery cannot chase each other without end.
-    const bool giveUp = connectDepth_ > 0 && ++connectFailures_[location] > 1;
-    auto plane = std::find_if(planeDeviceList.begin(), planeDeviceList.end(),
-                              [&](const DeviceEnumEntry& e) { return e.deviceLocation == location; });
-    if (plane != planeDeviceList.end()) {
-        if (giveUp)
-            plane->isEnable = false;
-        else
-            planeDeviceList.erase(plane);
-    }
-    if (giveUp && AppParam::selectDeviceLocation == location) {
-        // Let the device list fall back to the next device.
-        AppParam::selectDeviceLocation = 0;
-    }
-    plugInOffKeyboard();
-    disconnectDevice(false);
-    keyboardListChanged(true);
-}
-
-void MainViewController::plugInOffKeyboard()
-{
-    DialogRegistry::closeAllForDeviceRemoval();
 }
 
 int MainViewController::runMessageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey)
 {
-    return DialogMessageBox::run(messageKey, okKey, cancelKey, mainView);
+    return DialogMessageBox::run(messageKey, okKey, cancelKey, w_.mainView);
 }
 
 QWidget* MainViewController::dialogReferenceWindow()
 {
-    return mainView;
+    return w_.mainView;
 }
 
 // =============================================================================
 // Tabs
 // =============================================================================
 
-namespace {
-
-int tabPosition(FunctionTab tab)
+DeviceType MainViewController::shownKind()
 {
-    switch (tab) {
-    case FunctionTab::ApcSetting:
-    case FunctionTab::LedSetting:
-    case FunctionTab::MButtonSetting: return 1;
-    case FunctionTab::GamingSetting:
-    case FunctionTab::MLedSetting: return 2;
-    case FunctionTab::OtherSetting:
-    case FunctionTab::MSensorSetting: return 3;
-    case FunctionTab::MOtherSetting: return 4;
-    default: return 0;
-    }
+    return AppParam::device && AppParam::device->deviceType() == DeviceType::Mouse ? DeviceType::Mouse
+                                                                                   : DeviceType::Keyboard;
 }
 
-} // namespace
+std::unique_ptr<FunctionPanel> MainViewController::swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel)
+{
+    return tabs_.swapPanel(tab, std::move(panel));
+}
+
+KeyboardView* MainViewController::currentKeyboardView() const
+{
+    return currentKeyboardView_;
+}
 
 FunctionPanel* MainViewController::panelFor(FunctionTab tab) const
 {
-    const int position = tabPosition(tab);
-    const bool mouse = AppParam::device && AppParam::device->deviceType() == DeviceType::Mouse;
-    if (mouse) {
-        switch (position) {
-        case 1: return mouseButtonSettingController.get();
-        case 2: return mouseLedSettingController.get();
-        case 3: return mouseSensorSettingController.get();
-        default: return mouseOtherSettingController.get();
-        }
-    }
-    switch (position) {
-    case 1: return apcSettingContoller.get();
-    case 2: return gamingSettingController.get();
-    default: return otherSettingController.get();
-    }
-}
-
-void MainViewController::setTabLooks(const std::vector<MainTabView*>& row, int shown)
-{
-    for (int i = 0; i < int(row.size()); ++i) {
-        const int position = i + 1;
-        MainTabView* tab = row[size_t(i)];
-        tab->setTabStatus(position == shown ? TabStatus::active : TabStatus::notActive);
-        tab->setTabGradient(position == shown  ? TabGradient::none
-                            : position < shown ? TabGradient::right
-                                               : TabGradient::left);
-        tab->update();
-    }
+    return tabs_.shownAt(shownKind(), tabs_.positionOf(tab)).panel.get();
 }
 
 void MainViewController::selectFunctionTab(FunctionTab tab)
 {
     AppParam::functionTabSelect = tab;
-    FunctionPanel* panel = panelFor(tab);
-    const bool mouse = AppParam::device && AppParam::device->deviceType() == DeviceType::Mouse;
-    apcTabMenuSelectView->hide();
-    int shown = 0;
-    if (mouse) {
-        shown = panel == mouseButtonSettingController.get() ? 1
-                : panel == mouseLedSettingController.get()  ? 2
-                : panel == mouseSensorSettingController.get() ? 3 : 4;
-        setTabLooks({mouseButtonTabView, mouseLedTabView, mouseSensorTabView, mouseOtherTabView}, shown);
-    } else {
-        shown = panel == apcSettingContoller.get() ? 1 : panel == gamingSettingController.get() ? 2 : 3;
-        setTabLooks({apcTabView, keylockTabView, settingTabView}, shown);
-    }
+    const DeviceType kind = shownKind();
+    const FunctionTabs::Row& row = tabs_.shownAt(kind, tabs_.positionOf(tab));
+    FunctionPanel* panel = row.panel.get();
+    w_.apcTabMenuSelectView->hide();
+    tabs_.setLooks(kind, row.position);
     KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
     panel->initSetting();
-    if (!mouse && panel == apcSettingContoller.get() && AppParam::device == device) {
+    if (row.tab == FunctionTab::ApcSetting && AppParam::device == device) {
         // Under the tab row rather than in it: the tabs keep their whole
         // click areas and the picture's frame is what the strip covers.
-        apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
-        apcTabMenuSelectView->show();
-        apcTabMenuSelectView->raise();
+        w_.apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
+        w_.apcTabMenuSelectView->show();
+        w_.apcTabMenuSelectView->raise();
     }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
     if (AppParam::device != device)
         return;
-    if (currentKeyboardView && currentKeyboardView != view)
-        currentKeyboardView->hide();
-    currentKeyboardView = view;
-    if (keyboardErrorView->isHidden()) {
+    if (currentKeyboardView_ && currentKeyboardView_ != view)
+        currentKeyboardView_->hide();
+    currentKeyboardView_ = view;
+    if (w_.keyboardErrorView->isHidden()) {
         view->clearSelection();
         if (auto kb = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device))
             for (auto& key : kb->keytopList)
                 key.select = false;
-        placeBodyView(view);
-        if (keyboardSelectView->isHidden())
+        w_.placeBody(view);
+        if (w_.keyboardSelectView->isHidden())
             focusCloseButton();
     } else if (view) {
         view->hide();
@@ -1349,81 +707,56 @@ void MainViewController::focusCloseButton()
 {
     // The keyboard starts from the close button and goes on to Send while
     // there is something to send, else to the profile save.
-    closeButton->setFocus(Qt::OtherFocusReason);
-    QWidget::setTabOrder(closeButton, sendButton->isHidden() ? saveProfileButton : sendButton);
+    w_.closeButton->setFocus(Qt::OtherFocusReason);
+    QWidget::setTabOrder(w_.closeButton, w_.sendButton->isHidden() ? w_.saveProfileButton : w_.sendButton);
 }
 
 void MainViewController::convertDeviceTabSelect()
 {
     if (AppParam::device && AppParam::device->deviceType() == DeviceType::Keyboard) {
-        if (selectMOtherSetting && AppParam::functionTabSelect == FunctionTab::MOtherSetting) {
+        if (selectMOtherSetting_ && AppParam::functionTabSelect == FunctionTab::MOtherSetting) {
             AppParam::functionTabSelect = FunctionTab::OtherSetting;
-            beforeTab = FunctionTab::None;
+            beforeTab_ = FunctionTab::None;
         }
-        selectMOtherSetting = false;
+        selectMOtherSetting_ = false;
     } else {
-        selectOtherSetting = false;
+        selectOtherSetting_ = false;
     }
 }
 
 void MainViewController::clickTab(QObject* id)
 {
-    if (id == apcTabView) {
-        selectOtherSetting = false;
-        selectFunctionTab(FunctionTab::ApcSetting);
-    } else if (id == keylockTabView) {
-        selectOtherSetting = false;
-        selectFunctionTab(FunctionTab::GamingSetting);
-    } else if (id == settingTabView) {
-        selectOtherSetting = true;
-        selectFunctionTab(FunctionTab::OtherSetting);
-    } else if (id == mouseButtonTabView) {
-        selectMOtherSetting = false;
-        selectFunctionTab(FunctionTab::MButtonSetting);
-    } else if (id == mouseLedTabView) {
-        selectMOtherSetting = false;
-        selectFunctionTab(FunctionTab::MLedSetting);
-    } else if (id == mouseSensorTabView) {
-        selectMOtherSetting = false;
-        selectFunctionTab(FunctionTab::MSensorSetting);
-    } else if (id == mouseOtherTabView) {
-        selectMOtherSetting = true;
-        selectFunctionTab(FunctionTab::MOtherSetting);
-    } else {
+    const FunctionTabs::Row* row = tabs_.find(id);
+    if (!row) {
         selectFunctionTab(FunctionTab::None);
+        return;
     }
+    // Remembered per device kind: whether the user's last pick was the
+    // other-settings tab.
+    (row->kind == DeviceType::Keyboard ? selectOtherSetting_ : selectMOtherSetting_) = row->otherSettings;
+    selectFunctionTab(row->tab);
 }
 
 void MainViewController::clickTabMenuIcon(QObject* id)
 {
-    const bool isDevice = !deviceList.empty();
-    if (id == apcTabView)
-        apcSettingContoller->showMenuView(isDevice);
-    else if (id == keylockTabView)
-        return;
-    else if (id == settingTabView)
-        otherSettingController->showMenuView(isDevice);
-    else if (id == mouseButtonTabView)
-        mouseButtonSettingController->showMenuView(isDevice);
-    else if (id == mouseOtherTabView)
-        mouseOtherSettingController->showMenuView(isDevice);
+    const FunctionTabs::Row* row = tabs_.find(id);
+    if (row && row->menu != FunctionTabs::Menu::None)
+        row->panel->showMenuView(!devices_->deviceList().empty());
 }
 
 namespace {
 
-const MouseProfile* selectedMouseProfile(const std::vector<DeviceEnumerator::DeviceEnumEntry>& list)
+const MouseProfile* selectedMouseProfile(const DeviceListController& devices)
 {
-    for (const auto& e : list)
-        if (e.deviceLocation == AppParam::selectDeviceLocation)
-            return dynamic_cast<const MouseProfile*>(e.profile.get());
-    return nullptr;
+    const auto* entry = devices.entryAt(AppParam::selectDeviceLocation);
+    return entry ? dynamic_cast<const MouseProfile*>(entry->profile.get()) : nullptr;
 }
 
 } // namespace
 
 void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo)
 {
-    const MouseProfile* profile = selectedMouseProfile(deviceList);
+    const MouseProfile* profile = selectedMouseProfile(*devices_);
     if (!profile)
         return;
     const auto& n = profile->tabBodyImages;
@@ -1447,182 +780,53 @@ void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator,
             name = pick(n.ledTabWhite, n.ledTabRed, n.ledTabGreen, n.ledTabBlue, n.ledTabPurple, n.ledTabYellow,
                         n.ledTabCyan);
     }
-    mouseLedSettingController->keyboardView()->showBodyImageOnly(mouseImages.value(name));
+    tabPanel(FunctionTab::MLedSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
 }
 
 void MainViewController::setMSensorTabBodyImage(LoD inLoD)
 {
-    const MouseProfile* profile = selectedMouseProfile(deviceList);
+    const MouseProfile* profile = selectedMouseProfile(*devices_);
     if (!profile)
         return;
     const QString& name =
         inLoD == LoD::LoD_3mm ? profile->tabBodyImages.sensorTabLoDHigh : profile->tabBodyImages.sensorTabLoDLow;
-    mouseSensorSettingController->keyboardView()->showBodyImageOnly(mouseImages.value(name));
+    tabPanel(FunctionTab::MSensorSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
 }
 
 // =============================================================================
-// Firmware run, description packages, dialog mask
+// Dialog mask
 // =============================================================================
-
-void MainViewController::execFirmwareUpdate()
-{
-    // One update at a time: a start while one runs, or while the device of
-    // the last one has not come back yet, is refused.
-    if (isFirmupdating || isFirmupdateEnding)
-        return;
-    setDialogMask(false);
-    if (!dialogHooks().firmwareUpdate)
-        return;
-    isFirmupdating = true;
-    const AppError result = dialogHooks().firmwareUpdate(mainView);
-    isFirmupdating = false;
-    // Refused because another command on the device still waits for its
-    // reply: nothing was sent and the device is fine.
-    if (isBusy(result))
-        return;
-    if (result != AppError::NoError) {
-        setConnectedDeviceError(conectDeviceLocation);
-        return;
-    }
-    const int32_t location = AppParam::selectDeviceLocation;
-    isFirmupdateEnding = true;
-    const int run = ++firmwareRun;
-    // The update ends with the device restarting into its new firmware: the
-    // handle still open is the one of the device before the restart, which
-    // has no session left to end and may already be gone. It is let go
-    // without a word to the device.
-    if (AppParam::device)
-        (void)AppParam::device->close(false);
-    disconnectDevice(false);
-    const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
-    QTimer::singleShot(platform::scaledMs(platform::Seconds(delay)), this, [this, location] {
-        if (!isFirmupdateEnding && !AppUtil::isConnectedDevice(location))
-            setConnectedDeviceError(location);
-    });
-    // A device that never leaves after its update would keep hot-plug
-    // ignored for good: the ending state gives up after a while and the
-    // device list is read again.
-    QTimer::singleShot(platform::scaledMs(platform::Seconds(kFirmupdateEndingLimit)), this, [this, run] {
-        if (run != firmwareRun || !isFirmupdateEnding)
-            return;
-        isFirmupdateEnding = false;
-        keyboardListChanged(true);
-    });
-}
-
-bool MainViewController::isExistSameDeviceType() const
-{
-    const auto it = std::find_if(planeDeviceList.begin(), planeDeviceList.end(),
-                                 [&](const DeviceEnumEntry& e) { return e.deviceLocation == conectDeviceLocation; });
-    if (it == planeDeviceList.end() || it->modelNumber.isEmpty())
-        return false;
-    const QString model = it->modelNumber;
-    return std::count_if(planeDeviceList.begin(), planeDeviceList.end(),
-                         [&](const DeviceEnumEntry& e) { return e.modelNumber == model; }) >= 2;
-}
-
-void MainViewController::appendKeyboardProfileList()
-{
-    const QString folder = AppUtil::appWorkFolder();
-    if (!QDir().mkpath(folder)) {
-        Logger::log("Error: create profile copy directory");
-        AppUtil::messageBox(QStringLiteral("FailedToAccessFolder"), QStringLiteral("OK"), QString());
-        return;
-    }
-    const QFileInfo source(AppParam::firmwareFilePath);
-    const QString target = QDir(folder).filePath(source.fileName());
-    // A package picked from the folder itself is already in place.
-    if (QFileInfo(target).canonicalFilePath() != source.canonicalFilePath()) {
-        // Copy beside the target first, so that a failed copy keeps the
-        // earlier package.
-        const QString partial = target + QStringLiteral(".partial");
-        QFile::remove(partial);
-        const bool copied = QFile::copy(source.filePath(), partial);
-        if (!copied || (QFile::exists(target) && !QFile::remove(target)) || !QFile::rename(partial, target)) {
-            QFile::remove(partial);
-            AppUtil::messageBox(QStringLiteral("FailedToAccessFile"), QStringLiteral("OK"), QString());
-            Logger::log("Error: create profile copy directory");
-            return;
-        }
-    }
-    // Unreadable packages are left out; the others are used.
-    if (keyEnum)
-        (void)keyEnum->enumDeviceProfile(true);
-    keyboardListChanged(true);
-}
 
 QRect MainViewController::tabAreaRect(DeviceType type) const
 {
-    const QRect r = (type == DeviceType::Keyboard ? settingTabView : mouseOtherTabView)->geometry();
+    const QRect r = tabs_.otherSettings(type).view->geometry();
     return {0, 0, r.x() + r.width(), r.height()};
-}
-
-QRect MainViewController::maskContainerRect() const
-{
-    const int top = apcTabView->geometry().y();
-    return {0, top, mainView->width(), mainView->height() - top};
 }
 
 void MainViewController::setDialogMask(bool enableMask)
 {
     if (!enableMask) {
-        if (maskView) {
-            if (keyboardSelectView->parentWidget() == maskView) {
-                keyboardSelectView->hide();
-                keyboardSelectView->setParent(mainView);
-            }
-            maskView->hide();
-            maskView->deleteLater();
-        }
-        maskView = nullptr;
+        w_.removeMask();
         return;
     }
-    if (!maskView) {
-        // A clear container over the tab row and everything below it that
-        // swallows presses, with three tinted parts: the tab area, the
-        // button area and the body.
-        auto* mask = new BackgroundView(mainView);
-        mask->setObjectName(QStringLiteral("maskView"));
-        mask->setBackgroundColor(Qt::transparent);
-        mask->isMouseEvenThrough = false;
-        mask->isMoveWindow = false;
-        mask->setGeometry(maskContainerRect());
+    if (!w_.maskView) {
         const DeviceType type = AppParam::device && AppParam::device->deviceType() != DeviceType::Keyboard
                                     ? DeviceType::Mouse
                                     : DeviceType::Keyboard;
-        auto part = [mask](const QColor& colour, const QRect& frame) {
-            auto* v = new BackgroundView(mask);
-            v->setBackgroundColor(colour);
-            v->isMoveWindow = false;
-            v->setGeometry(frame);
-            return v;
-        };
-        part(layout::kMaskColor, tabAreaRect(type))->nameInfo = QStringLiteral("tabAreaView");
-        const QRect b = sendButton->geometry();
-        const QRect l = loadProfileButton->geometry();
-        part(layout::kMaskButtonRowColor, QRect(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height()));
-        part(layout::kMaskColor, QRect(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight)));
-        maskView = mask;
+        w_.makeMask(tabView(FunctionTab::ApcSetting)->geometry().y(), tabAreaRect(type));
     }
-    maskView->show();
-    maskView->raise();
+    w_.maskView->show();
+    w_.maskView->raise();
 }
 
 bool MainViewController::isDialogMaskUp() const
 {
-    return maskView && !maskView->isHidden();
+    return w_.maskView && !w_.maskView->isHidden();
 }
 
 void MainViewController::updateDialogMask(DeviceType deviceType)
 {
-    if (!maskView)
-        return;
-    BackgroundView* part = nullptr;
-    for (auto* child : maskView->findChildren<BackgroundView*>(Qt::FindDirectChildrenOnly))
-        if (child->nameInfo == QLatin1String("tabAreaView"))
-            part = child;
-    if (part)
-        part->setGeometry(tabAreaRect(deviceType));
+    w_.setMaskTabArea(tabAreaRect(deviceType));
 }
 
 // =============================================================================
@@ -1659,15 +863,16 @@ AppError MainViewController::onSaveTheKeyboard()
 
 void MainViewController::updateKeyboardSettingsChanged()
 {
-    if (sendButton->isHidden() != AppParam::keyboardSettingsChanged)
+    QPushButton* send = w_.sendButton;
+    if (send->isHidden() != AppParam::keyboardSettingsChanged)
         return;
-    sendButton->setVisible(AppParam::keyboardSettingsChanged);
+    send->setVisible(AppParam::keyboardSettingsChanged);
     if (AppParam::keyboardSettingsChanged) {
         const bool keyboard = AppParam::device && AppParam::device->deviceType() == DeviceType::Keyboard;
-        sendButton->setIcon(ui::appIcon(keyboard ? QStringLiteral("savekeyboard_KeyBoard_ICON")
-                                                 : QStringLiteral("savemouse_Mouse_ICON")));
+        send->setIcon(ui::appIcon(keyboard ? QStringLiteral("savekeyboard_KeyBoard_ICON")
+                                           : QStringLiteral("savemouse_Mouse_ICON")));
     }
-    QWidget::setTabOrder(closeButton, AppParam::keyboardSettingsChanged ? sendButton : saveProfileButton);
+    QWidget::setTabOrder(w_.closeButton, AppParam::keyboardSettingsChanged ? send : w_.saveProfileButton);
 }
 
 // =============================================================================
@@ -1676,12 +881,12 @@ void MainViewController::updateKeyboardSettingsChanged()
 
 void MainViewController::closeButtonAction()
 {
-    mainView->close();
+    w_.mainView->close();
 }
 
 void MainViewController::pushSendButton()
 {
-    mouseButtonSettingController->allPopoverMenuClose();
+    tabs_.closePopovers();
     if (!AppParam::device || !AppParam::device->isEnable() || !AppParam::keyboardSettingsChanged)
         return;
     setDialogMask(true);
@@ -1697,7 +902,7 @@ int MainViewController::runModalHook(const std::function<int(QWidget*)>& hook)
         return 0;
     setDialogMask(true);
     setHelpMenu(false);
-    const int result = hook(mainView);
+    const int result = hook(w_.mainView);
     setDialogMask(false);
     // The dialog's own buttons enable the help items; a dialog ended by the
     // device-removal handling does not, so the opener makes sure.
@@ -1707,14 +912,14 @@ int MainViewController::runModalHook(const std::function<int(QWidget*)>& hook)
 
 void MainViewController::buttonSaveClick()
 {
-    mouseButtonSettingController->allPopoverMenuClose();
+    tabs_.closePopovers();
     const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
     (void)runModalHook(keyboard ? dialogHooks().profileSave : dialogHooks().mProfileSave);
 }
 
 void MainViewController::buttonLoadClick()
 {
-    mouseButtonSettingController->allPopoverMenuClose();
+    tabs_.closePopovers();
     const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
     if (runModalHook(keyboard ? dialogHooks().profileLoad : dialogHooks().mProfileLoad) == 1)
         selectFunctionTab(AppParam::functionTabSelect);
@@ -1722,7 +927,7 @@ void MainViewController::buttonLoadClick()
 
 void MainViewController::pushKeylist()
 {
-    mouseButtonSettingController->allPopoverMenuClose();
+    tabs_.closePopovers();
     updateKeyboardListView(true);
     displayKeyboardList(true);
 }
@@ -1734,33 +939,33 @@ void MainViewController::pushKeylistReturn()
 
 void MainViewController::pushAboutMenu()
 {
-    closeShownTabMenu(true);
+    tabs_.closeMenuOf(AppParam::functionTabSelect, true);
     if (dialogHooks().versionInfo)
-        dialogHooks().versionInfo(mainView);
+        dialogHooks().versionInfo(w_.mainView);
 }
 
-void MainViewController::pushUsersManualMenu() { openLocalizedLink(QString::fromLatin1(kUsersManualKey), openUrl); }
-void MainViewController::pushQandAMenu() { openLocalizedLink(QString::fromLatin1(kFaqKey), openUrl); }
-void MainViewController::pushUpdateInfoMenu() { openLocalizedLink(QString::fromLatin1(kSupportKey), openUrl); }
+void MainViewController::pushUsersManualMenu() { openLocalizedLink(QString::fromLatin1(kUsersManualKey), openUrl_); }
+void MainViewController::pushQandAMenu() { openLocalizedLink(QString::fromLatin1(kFaqKey), openUrl_); }
+void MainViewController::pushUpdateInfoMenu() { openLocalizedLink(QString::fromLatin1(kSupportKey), openUrl_); }
 
 bool MainViewController::isHelpMenuEnabled() const
 {
-    return userManualMenuItem->isEnabled();
+    return w_.userManualMenuItem->isEnabled();
 }
 
 void MainViewController::setHelpMenu(bool enableMenu)
 {
-    userManualMenuItem->setEnabled(enableMenu);
-    qaManualMenuItem->setEnabled(enableMenu);
-    updateInfoMenuItem->setEnabled(enableMenu);
+    w_.userManualMenuItem->setEnabled(enableMenu);
+    w_.qaManualMenuItem->setEnabled(enableMenu);
+    w_.updateInfoMenuItem->setEnabled(enableMenu);
 }
 
 void MainViewController::backgroundViewMouseDown(QObject*)
 {
-    if (keyboardSelectView->isVisible() && keyboardSelectView->parentWidget() == maskView)
+    if (w_.keyboardSelectView->isVisible() && w_.keyboardSelectView->parentWidget() == w_.maskView)
         displayKeyboardList(false);
-    if (mainFooterView->isVisible())
-        mouseButtonSettingController->allPopoverMenuClose();
+    if (w_.mainFooterView->isVisible())
+        tabs_.closePopovers();
 }
 
 // =============================================================================
@@ -1769,29 +974,21 @@ void MainViewController::backgroundViewMouseDown(QObject*)
 
 QWidget* MainViewController::bodyView()
 {
-    return mainView;
+    return w_.mainView;
 }
 
 QWidget* MainViewController::tabMenuAnchor(FunctionTab tab)
 {
-    switch (tab) {
-    case FunctionTab::ApcSetting: return apcTabView;
-    case FunctionTab::GamingSetting: return keylockTabView;
-    case FunctionTab::OtherSetting: return settingTabView;
-    case FunctionTab::MButtonSetting: return mouseButtonTabView;
-    case FunctionTab::MLedSetting: return mouseLedTabView;
-    case FunctionTab::MSensorSetting: return mouseSensorTabView;
-    case FunctionTab::MOtherSetting: return mouseOtherTabView;
-    default: return nullptr;
-    }
+    const FunctionTabs::Row* row = tabs_.find(tab);
+    return row ? row->view : nullptr;
 }
 
 TabMenuSettingView* MainViewController::apcModeStrip()
 {
-    return apcTabMenuSelectView;
+    return w_.apcTabMenuSelectView;
 }
 
 bool MainViewController::isAnyDeviceListed() const
 {
-    return !deviceList.empty();
+    return !devices_->deviceList().empty();
 }

@@ -1,19 +1,21 @@
 #pragma once
 // The main window controller: owns the main window and its state from
-// start-up to shutdown. It keeps the lists of attached supported devices and
-// follows hot-plug, connects one keyboard or mouse at a time (the current
-// device is AppParam::device), recovers from failing devices, switches the
-// function tabs and their panels, tracks unsent changes and Send, and answers
-// the window's buttons and menus. Main thread only; one per process.
+// start-up to shutdown. It builds the window (MainWindowWidgets) with its
+// function tabs and their panels (FunctionTabs), keeps the attached devices
+// through its device list (DeviceListController, which follows hot-plug and
+// recovers from failing devices), connects one keyboard or mouse at a time
+// (the current device is AppParam::device) and shows it, switches the
+// function tabs, tracks unsent changes and Send, and answers the window's
+// buttons and menus. Main thread only; one per process.
 
 #include "AppEnums.h"
 #include "CustomControl/BackgroundView.h"
-#include "CustomControl/KeyboardListView.h"
 #include "CustomControl/MainTabView.h"
 #include "Device/DeviceEnumerator.h"
 #include "Dialog/DialogRegistry.h"
+#include "FunctionTabs.h"
 #include "IMainController.h"
-#include "Platform/Clock.h"
+#include "MainWindowWidgets.h"
 #include "Utility/AppError.h"
 
 #include <QHash>
@@ -21,37 +23,28 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QAction;
-class QDialog;
-class QLabel;
-class QMenu;
-class QToolButton;
-class QPushButton;
+class DeviceListController;
 class FunctionPanel;
-class KeyboardErrorView;
-class StartupFiles;
-class KeyboardView;
-class TabMenuSettingView;
-class MainView;
-class DeviceProfile;
-class KeyboardProfile;
-class MouseProfile;
 class IDeviceEntry;
+class KeyboardProfile;
+class KeyboardView;
+class MainView;
+class MouseProfile;
+class QMenu;
+class StartupFiles;
+class TabMenuSettingView;
 
 class MainViewController : public QObject,
                            public IMainController,
                            public IDialogHost,
                            public onMainTabViewDelegate,
-                           public BackgroundViewDelegate,
-                           public KeyboardListViewDelegate {
+                           public BackgroundViewDelegate {
     Q_OBJECT
 public:
     using DeviceEnumEntry = DeviceEnumerator::DeviceEnumEntry;
@@ -96,22 +89,21 @@ public:
     // corner kept inside it).
     static QRect centredOnScreen(const QSize& size, const QRect& visible);
 
-    // ----- device list and hot-plug --------------------------------------------
+    // ----- device list, hot-plug, firmware run (kept by the device list) -------
     void initKeyboardEnum();
     void updateDevicePathList();
     void keyboardListChanged(bool autoDetect);
-    void connectDevice(int index);
     void updateKeyboardListView(bool openView);
+    // Slides the device-selection panel in (over the dialog mask) or out.
     void displayKeyboardList(bool listDisplay);
-    void selectionChangedKeyboardListView(QObject* id, int newIndex) override;
-    void scrollKeyboardListView(QObject* id, int newIndex) override { (void)id; (void)newIndex; }
-    // A menu began / ended tracking: while one is open, a change of the
-    // attached-device count closes it (checked every 0.1 s), and plug events
-    // wait until it has closed.
+    // A menu began / ended tracking (see DeviceListController).
     void menuWiiShowNotification(QMenu* menu);
     void menuDidHideNotification();
 
     // ----- connecting and recovery ---------------------------------------------
+    // Switches to entry `index` of the device list; an index outside it
+    // shows the no-device view.
+    void connectDevice(int index);
     void disconnectDevice(bool reflectUi);
     void setConnectedDeviceError(int32_t location) override;
     void plugInOffKeyboard();
@@ -155,93 +147,43 @@ public:
     bool isHelpMenuEnabled() const override;
     void backgroundViewMouseDown(QObject* id) override;
 
-    // ----- state -------------------------------------------------------------------
-    std::vector<DeviceEnumEntry> deviceList;
-    std::vector<DeviceEnumEntry> planeDeviceList;
-    std::unique_ptr<DeviceEnumerator> keyEnum;
-    int32_t conectDeviceLocation = -1;
-    bool isFirmupdating = false;
-    bool isFirmupdateEnding = false;
-    // Updates run so far; the ending state's time limit belongs to one run.
-    int firmwareRun = 0;
-    // Longest time the ending state waits for the updated device to leave.
-    static constexpr double kFirmupdateEndingLimit = 10.0;
-    FunctionTab beforeTab = FunctionTab::None;
-    bool selectOtherSetting = false;
-    bool selectMOtherSetting = false;
-    QHash<QString, QImage> mouseImages;
-    std::optional<int> showMenuDeviceListCount;
-    QTimer* pollingTimer = nullptr;
-
-    // ----- the window ----------------------------------------------------------------
-    MainView* mainView = nullptr;      // the window and its content view
-    BackgroundView* mainHeaderView = nullptr;
-    BackgroundView* mainFooterView = nullptr;
-    MainTabBarView* tabBarView = nullptr;
-    BackgroundView* keyboardSelectView = nullptr;
-    QPointer<BackgroundView> maskView;
-    TabMenuSettingView* apcTabMenuSelectView = nullptr;
-    KeyboardErrorView* keyboardErrorView = nullptr;
-    QPushButton* closeButton = nullptr;
-    QPushButton* sendButton = nullptr;
-    QPushButton* saveProfileButton = nullptr;
-    QPushButton* loadProfileButton = nullptr;
-    QPushButton* selectKeybordButton = nullptr;
-    QPushButton* keyboardListReturnButton = nullptr;
-    QLabel* modelNameLabel = nullptr;
-    QLabel* keyboardNameLabel = nullptr;
-    QLabel* keyboardModelLabel = nullptr;
-    QLabel* keyboardFirmwareLabel = nullptr;
-    QToolButton* helpMenuButton = nullptr;
-    QAction* aboutMenuItem = nullptr;
-    QAction* userManualMenuItem = nullptr;
-    QAction* qaManualMenuItem = nullptr;
-    QAction* updateInfoMenuItem = nullptr;
-    MainTabView* apcTabView = nullptr;
-    MainTabView* keylockTabView = nullptr;
-    MainTabView* settingTabView = nullptr;
-    MainTabView* mouseButtonTabView = nullptr;
-    MainTabView* mouseLedTabView = nullptr;
-    MainTabView* mouseSensorTabView = nullptr;
-    MainTabView* mouseOtherTabView = nullptr;
-    std::unique_ptr<KeyboardListView> keyboardList;
-    QPointer<KeyboardView> currentKeyboardView;
-    // The open message box, or null.
-    QWidget* dialogMessageBox() const { return DialogRegistry::current(DialogKind::MessageBox); }
-
-    // The seven panels.
-    std::unique_ptr<FunctionPanel> apcSettingContoller;
-    std::unique_ptr<FunctionPanel> gamingSettingController;
-    std::unique_ptr<FunctionPanel> otherSettingController;
-    std::unique_ptr<FunctionPanel> mouseButtonSettingController;
-    std::unique_ptr<FunctionPanel> mouseLedSettingController;
-    std::unique_ptr<FunctionPanel> mouseSensorSettingController;
-    std::unique_ptr<FunctionPanel> mouseOtherSettingController;
+    // ----- state ---------------------------------------------------------------------
+    const MainWindowWidgets& widgets() const { return w_; }
+    DeviceListController& devices() const { return *devices_; }
+    // The tab view and the panel of one of the seven tabs.
+    MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
+    FunctionPanel* tabPanel(FunctionTab tab) const { return tabs_.row(tab).panel.get(); }
+    // Puts a stand-in panel on `tab` and hands back the one it replaces.
+    std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
+    // The picture of the panel on show.
+    KeyboardView* currentKeyboardView() const;
+    // The tab to restore on the next connect.
+    FunctionTab beforeTab() const { return beforeTab_; }
+    // The user's last click among the mouse tabs was its other-settings tab.
+    bool selectMOtherSetting() const { return selectMOtherSetting_; }
+    // The connected mouse's pictures by the image names of its description.
+    const QHash<QString, QImage>& mouseImages() const { return mouseImages_; }
 
     // ----- seams -----------------------------------------------------------------------
     // Opens a link address (QDesktopServices when unset).
-    std::function<void(const QString&)> openUrl;
+    void setOpenUrl(std::function<void(const QString&)> open) { openUrl_ = std::move(open); }
     // The visible screen area for window placement; the window's screen when unset.
-    std::function<std::optional<QRect>()> visibleScreenArea;
-    // Told once that the device nodes cannot be opened (udev rule missing).
-    bool permissionProblemShown = false;
+    void setVisibleScreenArea(std::function<std::optional<QRect>()> area) { visibleScreenArea_ = std::move(area); }
 
 private:
     void buildWindow();
     void initializeTabSetting();
     void initDialogItem();
+    // The device kind whose tabs and panels are shown: the mouse's with a
+    // mouse connected, else the keyboard's (also with no device).
+    static DeviceType shownKind();
     void connectKeyboardDevice(int index, const DeviceEnumEntry& entry,
                                const std::shared_ptr<KeyboardProfile>& keyProfile);
     void connectMouseDevice(int index, const DeviceEnumEntry& entry,
                             const std::shared_ptr<MouseProfile>& mouseProfile);
-    bool filterUnusableEntries();
-    bool isUsable(const DeviceEnumEntry& entry);
-    QImage thumbnail(const DeviceEnumEntry& entry);
-    void closeTabMenus();
-    void closeShownTabMenu(bool buttonPopovers);
-    void setTabLooks(const std::vector<MainTabView*>& row, int shownPosition);
-    void placeBodyView(KeyboardView* view);
-    void setModelLabels(const QString& prefix);
+    // Enables `kind`'s tabs (see FunctionTabs::enable) and draws each of
+    // them as not active.
+    void prepareTabs(DeviceType kind, bool settingsUsable, bool apc);
     // Steps shared by the keyboard and mouse connects, in their order.
     // False when the device could not be opened (the recovery has been
     // asked for). `awaitsFirmware`: the device asks for its firmware update
@@ -254,36 +196,27 @@ private:
     void restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab);
     void keepToOtherTab(FunctionTab otherTab);
     void finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location, bool awaitsFirmware);
-    void openFailed(int32_t location, const char* logLine);
-    void tellIfPermissionDenied(int32_t location);
     int runModalHook(const std::function<int(QWidget*)>& hook);
-    void updateSelectButtonGeometry();
     // Gives the close button the keyboard focus and makes Send (while shown)
     // or else the profile save the next stop of the Tab key.
     void focusCloseButton();
-    QRect maskContainerRect() const;
-
-    // Holds a plug event (true: a device left) while a menu is open; false
-    // when it is to be handled now.
-    bool holdWhileMenuOpen(bool plugOff);
-    // Hands the held plug events on in their order, unless a menu opened
-    // again.
-    void releaseHeldPlugEvents();
-    bool menuTracking_ = false;
-    std::vector<bool> heldPlugEvents_;
-
-    // Automatic reconnects per location during one connect (see
-    // setConnectedDeviceError); reset when the device leaves.
-    std::map<int32_t, int> connectFailures_;
-    bool devicesReady_ = false;
-    // Device pictures by description object (held weakly: a description
-    // that is gone cannot pass for a new one at the same address).
-    std::map<const DeviceProfile*, std::pair<std::weak_ptr<DeviceProfile>, QImage>> thumbnails_;
-    int connectDepth_ = 0;
+    // The dialog mask's part over `type`'s tabs, in the mask.
     QRect tabAreaRect(DeviceType type) const;
 
-    // ----- IDialogHost: what panels and dialogs see of the window -----------
+    MainWindowWidgets w_;
+    FunctionTabs tabs_;
+    std::unique_ptr<DeviceListController> devices_;
+    QPointer<KeyboardView> currentKeyboardView_;
+    FunctionTab beforeTab_ = FunctionTab::None;
+    bool selectOtherSetting_ = false;
+    bool selectMOtherSetting_ = false;
+    QHash<QString, QImage> mouseImages_;
+    bool devicesReady_ = false;
+    std::function<void(const QString&)> openUrl_;
+    std::function<std::optional<QRect>()> visibleScreenArea_;
+
 public:
+    // ----- IDialogHost: what panels and dialogs see of the window -----------
     QWidget* bodyView() override;
     QWidget* tabMenuAnchor(FunctionTab tab) override;
     TabMenuSettingView* apcModeStrip() override;

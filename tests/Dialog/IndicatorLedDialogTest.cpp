@@ -78,7 +78,7 @@ struct LedApp {
         dialogHooks().indicatorLedSettings = [&] { return code = saved.indicatorLedSettings(); };
         uitest::whenDialogShown(DialogKind::IndicatorLedSettings, [&](ModalDialog* modal) {
             auto* d = qobject_cast<Dialog*>(modal);
-            maskAndNoHelp = main.maskView && !main.userManualMenuItem->isEnabled();
+            maskAndNoHelp = main.widgets().maskView && !main.widgets().userManualMenuItem->isEnabled();
             placement = d->frameGeometry();
             // The initial selection comes 0.1 s (scaled) after opening.
             QTest::qWait(20);
@@ -86,10 +86,10 @@ struct LedApp {
             app.keyboard->clearLog();
             drive(d);
         });
-        auto* tab = main.settingTabView;
+        auto* tab = main.tabView(FunctionTab::OtherSetting);
         QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
         QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
-        auto* panel = dynamic_cast<FunctionOtherSettingController*>(main.otherSettingController.get());
+        auto* panel = dynamic_cast<FunctionOtherSettingController*>(main.tabPanel(FunctionTab::OtherSetting));
         QTest::mouseClick(panel->menuView()->row(FunctionItem::IndicatorLedSettings), Qt::LeftButton);
         dialogHooks() = saved;
         return code;
@@ -132,17 +132,17 @@ TEST(IndicatorLedDialog, ChoicesArePreviewedAndOkKeepsThemUntilSend)
     EXPECT_EQ(led.initialSelection, kWhite);
     EXPECT_TRUE(led.maskAndNoHelp);
     // Centred over the main window, its top 80 below the window's top.
-    const QRect ref = main.mainView->frameGeometry();
+    const QRect ref = main.widgets().mainView->frameGeometry();
     EXPECT_EQ(led.placement.top(), ref.top() + 80);
     EXPECT_NEAR(led.placement.center().x(), ref.center().x(), 1);
-    EXPECT_FALSE(main.maskView);
-    EXPECT_TRUE(main.userManualMenuItem->isEnabled());
+    EXPECT_FALSE(main.widgets().maskView);
+    EXPECT_TRUE(main.widgets().userManualMenuItem->isEnabled());
 
     EXPECT_EQ(keyboard()->indicatorLedColor, AppColor::rgba(1, 0, 0, 1));
     EXPECT_EQ(keyboard()->ledBrightness, LedBrightness::Level0);
-    EXPECT_FALSE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.widgets().sendButton->isHidden());
     EXPECT_EQ(kb.stored().indicator, fourTimes(0xFF, 0xFF, 0xFF));
-    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(kb.stored().indicator, fourTimes(0xFF, 0, 0));
     EXPECT_EQ(kb.stored().brightness, 0);
 
@@ -156,7 +156,7 @@ TEST(IndicatorLedDialog, ChoicesArePreviewedAndOkKeepsThemUntilSend)
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     }), 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
 
     // A colour that is none of the eight: no button selected, OK keeps it.
     keyboard()->indicatorLedColor = AppColor::rgba(0.5, 0, 0, 1);
@@ -190,7 +190,7 @@ TEST(IndicatorLedDialog, CancelSendsBackOnlyWhatChanged)
         EXPECT_EQ(kb.live().brightness, 2);
         EXPECT_EQ(keyboard()->ledBrightness, LedBrightness::Level2);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-        EXPECT_TRUE(led.app.controller().userManualMenuItem->isEnabled());
+        EXPECT_TRUE(led.app.controller().widgets().userManualMenuItem->isEnabled());
     }
 }
 
@@ -203,7 +203,7 @@ TEST(IndicatorLedDialog, FailuresRunTheRecoveryWhichEndsTheDialog)
         EXPECT_EQ(led.open([&](Dialog* d) { slide(d, Qt::Key_Right); }), 0);
         ASSERT_TRUE(led.reconnected());
         EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-        EXPECT_FALSE(led.app.controller().maskView);
+        EXPECT_FALSE(led.app.controller().widgets().maskView);
         // The window goes on with the reconnected keyboard.
         EXPECT_EQ(led.open([&](Dialog* d) {
             press(d, kGreen);
@@ -246,7 +246,7 @@ TEST(IndicatorLedDialog, UnpluggingTheKeyboardEndsTheDialogWithZero)
     }), 0);
     EXPECT_TRUE(hiddenAtOnce);
     EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-    EXPECT_FALSE(led.app.controller().maskView);
+    EXPECT_FALSE(led.app.controller().widgets().maskView);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
 }
 

@@ -59,7 +59,7 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
         d->profileName()->setText(QStringLiteral("from the app"));
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(main.saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
     const QString path = AppParam::userProfileFilePath + QStringLiteral("from the app.prf");
     UserProfileFile saved;
     ASSERT_EQ(UserProfile::Read(path, kb->profileExt(), saved), AppError::NoError);
@@ -72,16 +72,16 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
     app.keyboard->live().apc.fill(2);
     AppParam::keyboardSettingsChanged = false;
     main.updateKeyboardSettingsChanged();
-    ASSERT_FALSE(main.sendButton->isVisible());
+    ASSERT_FALSE(main.widgets().sendButton->isVisible());
     uitest::whenDialogShown(DialogKind::ProfileLoad, [](ModalDialog* shown) {
         auto* d = dynamic_cast<DialogProfileLoad*>(shown);
         ASSERT_TRUE(d);
         dlgtest::clickRow(d->listboxFileList(), 0);
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().loadProfileButton, Qt::LeftButton);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.sendButton->isVisible());
+    EXPECT_TRUE(main.widgets().sendButton->isVisible());
     for (const auto& k : kb->keytopList) {
         if (k.hasPerKeySettings()) {
             EXPECT_EQ(app.keyboard->live().apc[size_t(k.code)], savedApc[size_t(k.code)]) << k.code;

@@ -32,10 +32,10 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(main->apcSettingContoller.get());
+        panel = dynamic_cast<FunctionApcSettingController*>(main->tabPanel(FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(main->apcTabView->tabEnabled());
-        clickTab(main->apcTabView);
+        ASSERT_TRUE(main->tabView(FunctionTab::ApcSetting)->tabEnabled());
+        clickTab(main->tabView(FunctionTab::ApcSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::ApcSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -44,7 +44,7 @@ protected:
     // Opens the menu by its triangle on the APC tab and clicks the mode's row.
     void chooseMode(FunctionItem mode)
     {
-        QTest::mouseClick(main->apcTabView, Qt::LeftButton, {}, main->apcTabView->triangleHitRect().center().toPoint());
+        QTest::mouseClick(main->tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, main->tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(mode);
         ASSERT_NE(row, nullptr);
@@ -88,7 +88,7 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
     EXPECT_EQ(device->live().apc, expectedBytes());
     EXPECT_EQ(keyboard->apcFunction, FunctionItem::Separate);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(main->sendButton->isHidden());
+    EXPECT_FALSE(main->widgets().sendButton->isHidden());
     EXPECT_FALSE(panel->apcLevelRadio()->isHidden());
     EXPECT_EQ(panel->modeTitle(), platform::localizedString(QStringLiteral("Separate")));
     EXPECT_EQ(AppParam::appCropMode, CropMode::AreaButton);
@@ -125,7 +125,7 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
 
     // Send stores what the keyboard holds.
     const int stores = device->storeCount();
-    QTest::mouseClick(main->sendButton, Qt::LeftButton);
+    QTest::mouseClick(main->widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().apc, device->live().apc);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
@@ -154,7 +154,7 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
         EXPECT_TRUE(kbpaneltest::sameHue(tintAt(view, pointOf(view, perKeyKey(view, 3))),
                                          FunctionApcSettingController::levelColor(level).toQColor()));
     }
-    EXPECT_FALSE(main->sendButton->isHidden());
+    EXPECT_FALSE(main->widgets().sendButton->isHidden());
 
     // The mode in force chosen again sends nothing.
     device->clearLog();
@@ -174,19 +174,19 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
 TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
 {
     chooseMode(FunctionItem::Collective);
-    TabMenuSettingView* strip = main->apcTabMenuSelectView;
+    TabMenuSettingView* strip = main->widgets().apcTabMenuSelectView;
     ASSERT_NE(strip, nullptr);
     ASSERT_TRUE(strip->isVisible());
-    QWidget* top = main->mainView;
+    QWidget* top = main->widgets().mainView;
     const QRect stripRect(strip->mapTo(top, QPoint(0, 0)), strip->size());
-    const QRect apcRect(main->apcTabView->mapTo(top, QPoint(0, 0)), main->apcTabView->size());
+    const QRect apcRect(main->tabView(FunctionTab::ApcSetting)->mapTo(top, QPoint(0, 0)), main->tabView(FunctionTab::ApcSetting)->size());
 
     // Right under the APC tab, within its width, touching none of the tabs.
     EXPECT_EQ(stripRect.top(), apcRect.bottom() + 1);
     EXPECT_GE(stripRect.left(), apcRect.left());
     EXPECT_LE(stripRect.right(), apcRect.right());
-    for (QWidget* tab : {static_cast<QWidget*>(main->apcTabView), static_cast<QWidget*>(main->keylockTabView),
-                         static_cast<QWidget*>(main->settingTabView)}) {
+    for (QWidget* tab : {static_cast<QWidget*>(main->tabView(FunctionTab::ApcSetting)), static_cast<QWidget*>(main->tabView(FunctionTab::GamingSetting)),
+                         static_cast<QWidget*>(main->tabView(FunctionTab::OtherSetting))}) {
         const QRect tabRect(tab->mapTo(top, QPoint(0, 0)), tab->size());
         EXPECT_FALSE(stripRect.intersects(tabRect));
         QWidget* hit = top->childAt(tabRect.center());
@@ -209,25 +209,25 @@ TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
     EXPECT_EQ(lightPixelsIn(stripRect.translated(stripRect.width() * 2, 0)), 0);
 
     // The strip stays only while the APC panel shows.
-    clickTab(main->settingTabView);
+    clickTab(main->tabView(FunctionTab::OtherSetting));
     EXPECT_FALSE(strip->isVisible());
 }
 
 TEST_F(ApcPanel, OpeningTheTabKeepsTheFlagAndSubstitutesMiddleForNoLevel)
 {
     chooseMode(FunctionItem::Separate);
-    clickTab(main->keylockTabView);
+    clickTab(main->tabView(FunctionTab::GamingSetting));
     AppParam::keyboardSettingsChanged = false;
     main->updateKeyboardSettingsChanged();
     keyboard->apcLevel = ApcLevel::None;
     device->clearLog();
 
-    clickTab(main->apcTabView);
+    clickTab(main->tabView(FunctionTab::ApcSetting));
     EXPECT_EQ(keyboard->apcLevel, ApcLevel::Middle);
     EXPECT_TRUE(panel->levelCell(1)->isChecked());
     EXPECT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);  // remembered
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->sendButton->isHidden());
+    EXPECT_TRUE(main->widgets().sendButton->isHidden());
     EXPECT_TRUE(packets(*device, kPerKeyApc).empty());
     EXPECT_TRUE(packets(*device, kAllKeysApc).empty());
     // Menu rows: choosing None is ignored.
@@ -272,10 +272,10 @@ TEST_F(ApcPanel, AFailedPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_FALSE(sameKeyboard());
     ASSERT_TRUE(current());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->sendButton->isHidden());
+    EXPECT_TRUE(main->widgets().sendButton->isHidden());
 
     // The new connection starts without a mode; choosing one works again.
-    clickTab(main->apcTabView);
+    clickTab(main->tabView(FunctionTab::ApcSetting));
     chooseMode(FunctionItem::Separate);
     clickLevel(2);
     KeytopEntry& again = perKeyKey(view, 0);

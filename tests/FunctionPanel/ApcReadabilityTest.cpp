@@ -62,14 +62,14 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(main->apcSettingContoller.get());
+        panel = dynamic_cast<FunctionApcSettingController*>(main->tabPanel(FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(main->apcTabView);
+        clickTab(main->tabView(FunctionTab::ApcSetting));
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
         // Separate mode, from the menu under the tab's triangle.
-        QTest::mouseClick(main->apcTabView, Qt::LeftButton, {},
-                          main->apcTabView->triangleHitRect().center().toPoint());
+        QTest::mouseClick(main->tabView(FunctionTab::ApcSetting), Qt::LeftButton, {},
+                          main->tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
         ASSERT_TRUE(panel->isMenuViewShown());
         QTest::mouseClick(panel->menuView()->row(FunctionItem::Separate), Qt::LeftButton);
         ASSERT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);

@@ -26,9 +26,9 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionGamingSettingController*>(main->gamingSettingController.get());
+        panel = dynamic_cast<FunctionGamingSettingController*>(main->tabPanel(FunctionTab::GamingSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(main->keylockTabView);
+        clickTab(main->tabView(FunctionTab::GamingSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -64,7 +64,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     EXPECT_EQ(sent[0].data, std::vector<uint8_t>{1});
     EXPECT_EQ(device->live().lockEnable, 1);
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
-    EXPECT_FALSE(main->sendButton->isHidden());
+    EXPECT_FALSE(main->widgets().sendButton->isHidden());
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
     EXPECT_EQ(AppParam::keyDrawMode, KeyDrawFrom::KeyLock);
     EXPECT_TRUE(packets(*device, kLockList).empty());  // the list is not resent
@@ -103,7 +103,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     // Lock it again, then Send stores everything.
     clickAt(view, at);
     const int stores = device->storeCount();
-    QTest::mouseClick(main->sendButton, Qt::LeftButton);
+    QTest::mouseClick(main->widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().lock, device->live().lock);
     EXPECT_EQ(device->stored().lockEnable, 1);
@@ -123,22 +123,22 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
 
 TEST_F(KeyLockPanel, OpeningTheTabReadsTheSwitchAndKeepsTheFlag)
 {
-    clickTab(main->apcTabView);
+    clickTab(main->tabView(FunctionTab::ApcSetting));
     device->live().lockEnable = 1;  // changed on the keyboard itself
     device->clearLog();
-    clickTab(main->keylockTabView);
+    clickTab(main->tabView(FunctionTab::GamingSetting));
     EXPECT_EQ(device->commands(), std::vector<uint8_t>{kLockSwitchRead});
     EXPECT_TRUE(panel->keylockButton()->isChecked());
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
-    EXPECT_TRUE(main->sendButton->isHidden());
+    EXPECT_TRUE(main->widgets().sendButton->isHidden());
 
     // With unsent changes pending, the tab keeps Send shown.
     AppParam::keyboardSettingsChanged = true;
     main->updateKeyboardSettingsChanged();
-    clickTab(main->apcTabView);
-    clickTab(main->keylockTabView);
-    EXPECT_FALSE(main->sendButton->isHidden());
+    clickTab(main->tabView(FunctionTab::ApcSetting));
+    clickTab(main->tabView(FunctionTab::GamingSetting));
+    EXPECT_FALSE(main->widgets().sendButton->isHidden());
 }
 
 TEST_F(KeyLockPanel, KeysWithoutAPlaceInTheListAndIndicatorsNeverReachTheKeyboard)
@@ -183,10 +183,10 @@ TEST_F(KeyLockPanel, AFailedListPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_EQ(device->startCount(), starts + 1);
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->sendButton->isHidden());
+    EXPECT_TRUE(main->widgets().sendButton->isHidden());
 
     // The reconnected keyboard works from the same tab.
-    clickTab(main->keylockTabView);
+    clickTab(main->tabView(FunctionTab::GamingSetting));
     EXPECT_TRUE(panel->keylockButton()->isChecked());  // the keyboard kept the switch
     // The first packet had been taken, so the key may already be locked:
     // the click turns over what the keyboard holds.
@@ -207,7 +207,7 @@ TEST_F(KeyLockPanel, AFailedSwitchCommandRunsTheRecovery)
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
     EXPECT_EQ(device->live().lockEnable, 0);
-    clickTab(main->keylockTabView);
+    clickTab(main->tabView(FunctionTab::GamingSetting));
     EXPECT_FALSE(panel->keylockButton()->isChecked());
     clickSwitch();
     EXPECT_EQ(device->live().lockEnable, 1);

@@ -9,6 +9,7 @@
 #include "Dialog/DialogCustomKeySetting.h"
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
@@ -77,8 +78,8 @@ protected:
         prepare(*app->mouse);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        QTest::mouseClick(main->mouseButtonTabView, Qt::LeftButton, {}, QPoint(40, 24));
-        panel = dynamic_cast<FunctionMButtonSettingController*>(main->mouseButtonSettingController.get());
+        QTest::mouseClick(main->tabView(FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
+        panel = dynamic_cast<FunctionMButtonSettingController*>(main->tabPanel(FunctionTab::MButtonSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
@@ -124,7 +125,7 @@ protected:
         click(panel->buttonMenuView(n)->rows().front());
     }
 
-    bool sendShown() const { return !main->sendButton->isHidden(); }
+    bool sendShown() const { return !main->widgets().sendButton->isHidden(); }
 
     bool withKeyboard = false;
     std::unique_ptr<AppHarness> app;
@@ -260,8 +261,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
         auto* dialog = qobject_cast<DialogCustomKeySetting*>(d);
         // The button had no combination: placeholder, OK disabled.
         EXPECT_FALSE(dialog->okButton()->isEnabled());
-        EXPECT_TRUE(MainViewController::instance()->maskView);
-        EXPECT_FALSE(MainViewController::instance()->userManualMenuItem->isEnabled());
+        EXPECT_TRUE(MainViewController::instance()->widgets().maskView);
+        EXPECT_FALSE(MainViewController::instance()->widgets().userManualMenuItem->isEnabled());
         QTest::mouseClick(dialog->textCustomKey(), Qt::LeftButton);
         EXPECT_TRUE(dialog->isGrabbingKeyboard());
         key(dialog, kLeftCtrl, true);
@@ -283,8 +284,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
     EXPECT_EQ(app->mouse->live()[EmulatedMouse::kCustomKeys + 1], 0x04);
     EXPECT_EQ(panel->buttonMenu(3)->toolTip(), QStringLiteral("L Ctrl + L Shift + A"));
     EXPECT_TRUE(sendShown());
-    EXPECT_FALSE(main->maskView);
-    EXPECT_TRUE(main->userManualMenuItem->isEnabled());
+    EXPECT_FALSE(main->widgets().maskView);
+    EXPECT_TRUE(main->widgets().userManualMenuItem->isEnabled());
 
     // Again, now that the button holds the custom key: only the keys go,
     // and the dialog opens with the current combination.
@@ -317,7 +318,7 @@ TEST_F(MouseButtonPanel, CancelledCaptureSendsNothing)
     EXPECT_TRUE(app->mouse->writes().empty() || (sent(*app->mouse, 0x11).empty() && sent(*app->mouse, 0x12).empty()));
     EXPECT_EQ(app->mouse->live()[4], EmulatedMouse::defaults()[4]);
     EXPECT_FALSE(sendShown());
-    EXPECT_FALSE(main->maskView);
+    EXPECT_FALSE(main->widgets().maskView);
 }
 
 TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSendsNothing)
@@ -335,8 +336,8 @@ TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSends
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
     EXPECT_TRUE(sent(*app->mouse, 0x12).empty());
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
-    EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation == -1; }));
-    EXPECT_FALSE(main->maskView);
+    EXPECT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
+    EXPECT_FALSE(main->widgets().maskView);
 }
 
 // ---- faults ---------------------------------------------------------------------------------------
@@ -371,7 +372,7 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
         // The recovery reconnected the mouse; nothing counts as changed.
         EXPECT_EQ(app->mouse->startCount(), starts + 1) << int(c.command);
         EXPECT_FALSE(sendShown()) << int(c.command);
-        EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+        EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
         // The rebuilt panel shows the mouse again.
         main->selectFunctionTab(FunctionTab::MButtonSetting);
     }
@@ -392,7 +393,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
     main->selectFunctionTab(FunctionTab::MButtonSetting);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(app->mouse->startCount(), starts);
-    EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
     EXPECT_FALSE(sendShown());
 }
@@ -401,7 +402,7 @@ TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
 {
     app->mouse->inject({.kind = emu::FaultKind::Detach, .command = 0x05});
     main->selectFunctionTab(FunctionTab::MButtonSetting);
-    EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation == -1; }));
+    EXPECT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
     EXPECT_FALSE(panel->buttonMenuView(3) && panel->buttonMenuView(3)->isShown());
 }
 
@@ -437,10 +438,10 @@ TEST_F(MouseButtonPanel, HeaderClickedTwiceOpensThenClosesAndOnlyOneMenuIsOpen)
     EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
 
     // The tab's triangle opens the tab menu; a second click closes it.
-    main->clickTabMenuIcon(main->mouseButtonTabView);
+    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     EXPECT_EQ(panel->menuView()->rows().size(), 6u);
-    main->clickTabMenuIcon(main->mouseButtonTabView);
+    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
     AppHarness::waitFor([] { return false; }, 30);
     EXPECT_FALSE(panel->isMenuViewShown());
 }
@@ -457,7 +458,7 @@ TEST_F(MouseButtonPanel, MenuWaitingForItsDelayIsDroppedWhenTheTabIsLeft)
 
 TEST_F(MouseButtonPanel, ChoosingFromTheTabMenuReachesTheButton)
 {
-    main->clickTabMenuIcon(main->mouseButtonTabView);
+    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     panel->menuView()->row(FunctionItem::Button6)->mouseEntered();
     ASSERT_TRUE(panel->buttonMenuView(6)->isShown());

@@ -19,8 +19,8 @@ protected:
     void open(const std::function<void(Mouse&)>& prepare = {})
     {
         start(prepare);
-        main->clickTab(main->mouseLedTabView);
-        panel = dynamic_cast<FunctionMLedSettingController*>(main->mouseLedSettingController.get());
+        main->clickTab(main->tabView(FunctionTab::MLedSetting));
+        panel = dynamic_cast<FunctionMLedSettingController*>(main->tabPanel(FunctionTab::MLedSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(panel->keyboardView()->isVisible());
         mouse().clearLog();
@@ -127,7 +127,7 @@ TEST_F(MouseLedPanelTest, AChangeOnTheMouseShowsWithinASecondOnlyWhileShown)
     EXPECT_FALSE(panel->logoSwitch()->isChecked());
     EXPECT_FALSE(sendShown());
 
-    main->clickTab(main->mouseOtherTabView);
+    main->clickTab(main->tabView(FunctionTab::MOtherSetting));
     EXPECT_FALSE(panel->isPolling());
     idle(30);
     mouse().clearLog();
@@ -138,8 +138,8 @@ TEST_F(MouseLedPanelTest, AChangeOnTheMouseShowsWithinASecondOnlyWhileShown)
 TEST_F(MouseLedPanelTest, SwatchesOnceAndCaptionsUnderTheirLights)
 {
     open();
-    main->clickTab(main->mouseOtherTabView);
-    main->clickTab(main->mouseLedTabView);
+    main->clickTab(main->tabView(FunctionTab::MOtherSetting));
+    main->clickTab(main->tabView(FunctionTab::MLedSetting));
     EXPECT_EQ(panel->colorButtonList().size(), 8u);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(panel->colorButtonList()[size_t(i)], panel->colorButton(i));
@@ -165,7 +165,7 @@ TEST_F(MouseLedPanelTest, ARefusedLedCommandRunsTheRecoveryAndMarksNothing)
     QTest::mouseClick(panel->colorButton(2), Qt::LeftButton);
     EXPECT_FALSE(sendShown());
     EXPECT_EQ(mouse().live()[Mouse::kColor], 0);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation == int32_t(apptest::kMouseLocation); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
 }
 
 TEST_F(MouseLedPanelTest, AnUnplugDuringAColourCommandEndsQuietly)
@@ -174,7 +174,7 @@ TEST_F(MouseLedPanelTest, AnUnplugDuringAColourCommandEndsQuietly)
     mouse().inject({.kind = emu::FaultKind::Detach, .command = kSetLed});
     QTest::mouseClick(panel->colorButton(4), Qt::LeftButton);
     EXPECT_FALSE(sendShown());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
     EXPECT_EQ(markedColour(), 0);
 }
 
@@ -193,7 +193,7 @@ TEST_F(MouseLedPanelTest, AColourChosenWhileTheMouseIsBusyIsDroppedWithoutRecove
     main->selectFunctionTab(FunctionTab::MLedSetting);
     ASSERT_TRUE(clicked);
     EXPECT_EQ(mouse().startCount(), starts) << "no recovery reconnected the mouse";
-    EXPECT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(mouse().live()[Mouse::kColor], 0);
     EXPECT_FALSE(sendShown());
 }

@@ -4,6 +4,7 @@
 
 #include "AppParam.h"
 #include "Device/DeviceEnumerator.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
@@ -41,7 +42,7 @@ protected:
             prepare(*app->mouse);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        ASSERT_EQ(main->conectDeviceLocation, int32_t(apptest::kMouseLocation));
+        ASSERT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     }
 
     Mouse& mouse() { return *app->mouse; }
@@ -60,7 +61,7 @@ protected:
     }
     int count(uint8_t cmd) const { return int(sent(cmd).size()); }
 
-    bool sendShown() const { return !main->sendButton->isHidden(); }
+    bool sendShown() const { return !main->widgets().sendButton->isHidden(); }
 
     // Runs the event loop for `ms` milliseconds.
     static void idle(int ms) { QTest::qWait(ms); }
@@ -68,10 +69,10 @@ protected:
     // The picture the main window holds under `name` for the connected mouse.
     QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const
     {
-        for (const auto& e : main->deviceList)
+        for (const auto& e : main->devices().deviceList())
             if (e.deviceLocation == AppParam::selectDeviceLocation)
                 if (auto* p = dynamic_cast<const MouseProfile*>(e.profile.get()))
-                    return main->mouseImages.value(p->tabBodyImages.*name);
+                    return main->mouseImages().value(p->tabBodyImages.*name);
         return {};
     }
 

@@ -23,8 +23,8 @@ TEST_F(MousePanelTest, CaptionLinesOfThePicturesStopShortOfTheControls)
         QStringList anchors;
     };
     const std::vector<Tab> tabs{
-        {main->mouseSensorTabView, main->mouseSensorSettingController.get(), {QStringLiteral("DpiSwitch")}},
-        {main->mouseLedTabView, main->mouseLedSettingController.get(),
+        {main->tabView(FunctionTab::MSensorSetting), main->tabPanel(FunctionTab::MSensorSetting), {QStringLiteral("DpiSwitch")}},
+        {main->tabView(FunctionTab::MLedSetting), main->tabPanel(FunctionTab::MLedSetting),
          {QStringLiteral("Indicator"), QStringLiteral("Logo")}},
     };
     for (const Tab& t : tabs) {

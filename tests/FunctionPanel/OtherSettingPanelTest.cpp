@@ -52,10 +52,10 @@ struct OtherTab {
         return true;
     }
     MainViewController& main() { return app.controller(); }
-    MainTabView* tabView() { return main().settingTabView; }
+    MainTabView* tabView() { return main().tabView(FunctionTab::OtherSetting); }
     FunctionOtherSettingController* panel()
     {
-        return dynamic_cast<FunctionOtherSettingController*>(main().otherSettingController.get());
+        return dynamic_cast<FunctionOtherSettingController*>(main().tabPanel(FunctionTab::OtherSetting));
     }
     std::shared_ptr<KeyboardEntry> keyboard() { return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device); }
     // A click on the tab's triangle: opens the menu, or closes it when open.
@@ -76,8 +76,8 @@ struct OtherTab {
         ASSERT_NE(row(f), nullptr);
         QTest::mouseClick(row(f), Qt::LeftButton);
     }
-    bool sendShown() { return !main().sendButton->isHidden(); }
-    bool helpEnabled() { return main().userManualMenuItem->isEnabled(); }
+    bool sendShown() { return !main().widgets().sendButton->isHidden(); }
+    bool helpEnabled() { return main().widgets().userManualMenuItem->isEnabled(); }
     bool reconnected() { return AppHarness::waitFor([&] { return app.keyboard->startCount() == 2; }); }
     int sent(uint8_t code)
     {
@@ -108,7 +108,7 @@ TEST(OtherSettingMenu, RowsFollowTheKeyboardTheDeviceListAndTheDevicesKeyCodeCha
     EXPECT_EQ(tab.row(F::CapsLkCtrl)->accessibleName(), tab.row(F::CapsLkCtrl)->titleString());
     // The menu hangs from the Other tab.
     const QRect panelRect = tab.panel()->menuView()->menuView()->geometry();
-    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(tab.main().mainView, QPoint(0, tab.tabView()->height())));
+    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(tab.main().widgets().mainView, QPoint(0, tab.tabView()->height())));
     tab.clickTriangle();
     EXPECT_FALSE(tab.panel()->isMenuViewShown());
 
@@ -146,7 +146,7 @@ TEST(OtherSettingCapsLock, EachChoiceTogglesTheDeviceAndARefusalRunsTheRecovery)
     tab.choose(F::CapsLkCtrl);
     EXPECT_EQ(kb.live().codeChange, 0);
     tab.choose(F::CapsLkCtrl);
-    QTest::mouseClick(tab.main().sendButton, Qt::LeftButton);
+    QTest::mouseClick(tab.main().widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(kb.stored().codeChange, 1);
     EXPECT_FALSE(tab.sendShown());
 
@@ -210,7 +210,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     auto answerFolderDialog = [&](bool ok) {
         uitest::whenDialogShown(DialogKind::ProfileFolderSelect, [&, ok](ModalDialog* modal) {
             auto* d = qobject_cast<DialogProfileFolderSelect*>(modal);
-            maskAndNoHelp = tab.main().maskView && !tab.helpEnabled();
+            maskAndNoHelp = tab.main().widgets().maskView && !tab.helpEnabled();
             d->folderPathLabel()->selectAll();
             QTest::keyClicks(d->folderPathLabel(), typed);
             QTest::mouseClick(ok ? d->okButton() : d->cancelButton(), Qt::LeftButton);
@@ -220,7 +220,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     tab.choose(F::FolderSetting);
     EXPECT_TRUE(maskAndNoHelp);
     EXPECT_EQ(AppParam::userProfileFilePath, original);
-    EXPECT_FALSE(tab.main().maskView);
+    EXPECT_FALSE(tab.main().widgets().maskView);
     EXPECT_TRUE(tab.helpEnabled());
     answerFolderDialog(true);
     tab.choose(F::FolderSetting);
@@ -271,7 +271,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     EXPECT_EQ(tab.app.keyboard->storeCount(), 0);
     EXPECT_EQ(chooserRuns, 1);
     EXPECT_EQ(AppParam::firmwareFilePath, QStringLiteral("/tmp/old.vxb"));
-    EXPECT_FALSE(tab.main().maskView);
+    EXPECT_FALSE(tab.main().widgets().maskView);
 
     chooserAnswer = 1;
     tab.choose(F::FWUpdate);
@@ -290,7 +290,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     AppParam::selectDeviceLocation = location;
     EXPECT_EQ(chooserRuns, 2);
     EXPECT_EQ(tab.app.keyboard->startCount(), 2);
-    EXPECT_FALSE(tab.main().maskView);
+    EXPECT_FALSE(tab.main().widgets().maskView);
     EXPECT_TRUE(tab.helpEnabled());
 }
 
@@ -304,6 +304,6 @@ TEST(OtherSettingWithoutKeyboard, DeviceActionsDoNothingAndNoLedDialogOpens)
         EXPECT_TRUE(tab.app.asked.empty());
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
         EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-        EXPECT_FALSE(tab.main().maskView);
+        EXPECT_FALSE(tab.main().widgets().maskView);
     }
 }

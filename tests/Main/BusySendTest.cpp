@@ -33,7 +33,7 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
     // An unsent change in the keyboard, as a panel leaves it.
     ASSERT_EQ(kb->CMD_SetKeyCodeChange(KeyCodeChange::Enable), AppError::NoError);
     markSettingsChanged();
-    ASSERT_FALSE(main.sendButton->isHidden());
+    ASSERT_FALSE(main.widgets().sendButton->isHidden());
     const int starts = app.keyboard->startCount();
     const int stores = app.keyboard->storeCount();
 
@@ -49,7 +49,7 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
             return;
         clicked = true;
         poll.stop();
-        QTest::mouseClick(main.sendButton, Qt::LeftButton);
+        QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     });
     poll.start();
     (void)kb->loadDeviceStatus(DeviceParamPart::KeyCodeChangeStatus);
@@ -59,14 +59,14 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
     EXPECT_EQ(app.keyboard->startCount(), starts);
     EXPECT_EQ(app.keyboard->storeCount(), stores);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.widgets().sendButton->isHidden());
     EXPECT_EQ(app.asked, (std::vector<QString>{QStringLiteral("CheckKeyboardSettingsSave"),
                                                QStringLiteral("FailedToStoreSettings")}));
     // Once the keyboard is free, Send stores the change.
-    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), stores + 1);
     EXPECT_EQ(app.keyboard->stored().codeChange, 1);
-    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
 }
 
 } // namespace

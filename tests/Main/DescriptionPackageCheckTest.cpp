@@ -45,7 +45,7 @@ void appendThroughThePanel(MainViewController& main, const QString& package)
         if (dialog->isVisible())
             QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     });
-    main.otherSettingController->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
+    main.tabPanel(FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // brings every device's tile into view so that it can be picked.
 #include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
@@ -23,16 +24,16 @@ constexpr uint32_t kThirdLocation = 0x01300000;
 
 QRect inWindow(MainViewController& main, const QWidget* w)
 {
-    return QRect(w->mapTo(main.mainView, QPoint(0, 0)), w->size());
+    return QRect(w->mapTo(main.widgets().mainView, QPoint(0, 0)), w->size());
 }
 
 // What the user hits when clicking at `w`'s middle in the window.
 bool hitByUser(MainViewController& main, QWidget* w)
 {
     const QRect r = inWindow(main, w);
-    if (!main.mainView->rect().contains(r))
+    if (!main.widgets().mainView->rect().contains(r))
         return false;
-    QWidget* hit = main.mainView->childAt(r.center());
+    QWidget* hit = main.widgets().mainView->childAt(r.center());
     return hit && (hit == w || w->isAncestorOf(hit));
 }
 
@@ -43,21 +44,21 @@ bool userClick(MainViewController& main, QWidget* w)
     if (!hitByUser(main, w))
         return false;
     const QPoint at = inWindow(main, w).center();
-    QWidget* hit = main.mainView->childAt(at);
-    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(main.mainView, at));
+    QWidget* hit = main.widgets().mainView->childAt(at);
+    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(main.widgets().mainView, at));
     return true;
 }
 
 // A tile the user sees whole: inside the strip's visible area and the window.
 bool tileShown(MainViewController& main, KeyboardListItem* tile)
 {
-    const QRect area = inWindow(main, main.keyboardList->visibleArea());
+    const QRect area = inWindow(main, main.widgets().keyboardList->visibleArea());
     return area.contains(inWindow(main, tile->view())) && hitByUser(main, tile->view());
 }
 
 void settle(MainViewController& main)
 {
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.keyboardList->isAnimating(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.widgets().keyboardList->isAnimating(); }));
 }
 
 } // namespace
@@ -69,15 +70,15 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
     MainViewController& main = app.controller();
     auto third = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     ASSERT_TRUE(app.bus().attach(third, kThirdLocation));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->detailArray().size() == 3; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardList->detailArray().size() == 3; }));
 
-    ASSERT_TRUE(userClick(main, main.selectKeybordButton));
-    QWidget* panel = main.keyboardSelectView;
+    ASSERT_TRUE(userClick(main, main.widgets().selectKeybordButton));
+    QWidget* panel = main.widgets().keyboardSelectView;
     ASSERT_TRUE(AppHarness::waitFor(
-        [&] { return panel->isVisible() && inWindow(main, panel).bottom() == main.mainView->rect().bottom(); }));
+        [&] { return panel->isVisible() && inWindow(main, panel).bottom() == main.widgets().mainView->rect().bottom(); }));
 
-    KeyboardListView& strip = *main.keyboardList;
-    EXPECT_TRUE(main.mainView->rect().contains(inWindow(main, strip.keyboardListView())));
+    KeyboardListView& strip = *main.widgets().keyboardList;
+    EXPECT_TRUE(main.widgets().mainView->rect().contains(inWindow(main, strip.keyboardListView())));
     EXPECT_TRUE(hitByUser(main, strip.leftButton()));
     EXPECT_TRUE(hitByUser(main, strip.rightButton()));
 
@@ -97,7 +98,7 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
 
     // Back to the third device's tile, wherever it stands, and pick it.
     size_t target = 0;
-    while (target < main.deviceList.size() && main.deviceList[target].deviceLocation != int32_t(kThirdLocation))
+    while (target < main.devices().deviceList().size() && main.devices().deviceList()[target].deviceLocation != int32_t(kThirdLocation))
         ++target;
     ASSERT_LT(target, strip.detailArray().size());
     for (int step = 0; step < 4 && !tileShown(main, strip.detailArray()[target]); ++step) {
@@ -105,6 +106,6 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
         settle(main);
     }
     ASSERT_TRUE(userClick(main, strip.detailArray()[target]->view()));
-    EXPECT_EQ(main.conectDeviceLocation, int32_t(kThirdLocation));
+    EXPECT_EQ(main.devices().conectDeviceLocation(), int32_t(kThirdLocation));
     EXPECT_TRUE(third->sessionOpen());
 }

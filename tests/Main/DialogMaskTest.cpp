@@ -23,16 +23,16 @@ namespace {
 // The rectangle of a widget in the main view's coordinates.
 QRect inMain(MainViewController& main, QWidget* w)
 {
-    return QRect(w->mapTo(main.mainView, QPoint(0, 0)), w->size());
+    return QRect(w->mapTo(main.widgets().mainView, QPoint(0, 0)), w->size());
 }
 
 // The mask part under a point of the main view (null when the mask is not
 // there).
 BackgroundView* maskPartAt(MainViewController& main, QPoint p)
 {
-    QWidget* w = main.mainView->childAt(p);
+    QWidget* w = main.widgets().mainView->childAt(p);
     auto* part = qobject_cast<BackgroundView*>(w);
-    return part && part->parentWidget() == main.maskView ? part : nullptr;
+    return part && part->parentWidget() == main.widgets().maskView ? part : nullptr;
 }
 
 apptest::HarnessOptions devices(bool keyboard, bool mouse)
@@ -53,12 +53,12 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         ASSERT_TRUE(app.start());
         MainViewController& main = app.controller();
         main.setDialogMask(true);
-        ASSERT_TRUE(main.maskView);
+        ASSERT_TRUE(main.widgets().maskView);
 
-        MainTabView* lastTab = mouse ? main.mouseOtherTabView : main.settingTabView;
+        MainTabView* lastTab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
         const QRect last = inMain(main, lastTab);
-        const QRect load = inMain(main, main.loadProfileButton);
-        const QRect apc = inMain(main, main.apcTabView);
+        const QRect load = inMain(main, main.widgets().loadProfileButton);
+        const QRect apc = inMain(main, main.tabView(FunctionTab::ApcSetting));
         auto* tabPart = maskPartAt(main, last.center());
         ASSERT_NE(tabPart, nullptr) << mouse;
         EXPECT_EQ(tabPart->nameInfo, QStringLiteral("tabAreaView"));
@@ -69,14 +69,14 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         auto* buttonPart = maskPartAt(main, load.center());
         ASSERT_NE(buttonPart, nullptr);
         EXPECT_EQ(buttonPart->backgroundColor(), QColor(0, 0, 0, 153));
-        EXPECT_EQ(maskPartAt(main, inMain(main, main.sendButton).topLeft() + QPoint(1, 1)), buttonPart);
-        auto* bodyPart = maskPartAt(main, QPoint(main.mainView->width() / 2, main.mainView->height() - 5));
+        EXPECT_EQ(maskPartAt(main, inMain(main, main.widgets().sendButton).topLeft() + QPoint(1, 1)), buttonPart);
+        auto* bodyPart = maskPartAt(main, QPoint(main.widgets().mainView->width() / 2, main.widgets().mainView->height() - 5));
         ASSERT_NE(bodyPart, nullptr);
         EXPECT_NE(bodyPart, tabPart);
         // The header above the tab row stays clear.
         EXPECT_EQ(maskPartAt(main, QPoint(5, apc.top() - 5)), nullptr);
-        EXPECT_GE(main.maskView->geometry().top(), apc.top() - 1);
-        EXPECT_LE(main.maskView->geometry().top(), apc.top());
+        EXPECT_GE(main.widgets().maskView->geometry().top(), apc.top() - 1);
+        EXPECT_LE(main.widgets().maskView->geometry().top(), apc.top());
     }
 }
 
@@ -85,20 +85,20 @@ TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QSignalSpy loads(main.loadProfileButton, &QPushButton::clicked);
+    QSignalSpy loads(main.widgets().loadProfileButton, &QPushButton::clicked);
     main.setDialogMask(true);
-    QPointer<BackgroundView> first = main.maskView;
+    QPointer<BackgroundView> first = main.widgets().maskView;
     main.setDialogMask(true);
-    EXPECT_EQ(main.maskView, first);
-    EXPECT_EQ(main.mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
-    const QRect load = inMain(main, main.loadProfileButton);
-    QTest::mouseClick(main.mainView->childAt(load.center()), Qt::LeftButton);
+    EXPECT_EQ(main.widgets().maskView, first);
+    EXPECT_EQ(main.widgets().mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
+    const QRect load = inMain(main, main.widgets().loadProfileButton);
+    QTest::mouseClick(main.widgets().mainView->childAt(load.center()), Qt::LeftButton);
     EXPECT_EQ(loads.count(), 0);
 
     main.setDialogMask(false);
-    EXPECT_FALSE(main.maskView);
+    EXPECT_FALSE(main.widgets().maskView);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
+    EXPECT_EQ(main.widgets().mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
     EXPECT_EQ(maskPartAt(main, load.center()), nullptr);
 }
 
@@ -108,19 +108,19 @@ TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     main.setDialogMask(true);
-    const QRect keyboardLast = inMain(main, main.settingTabView);
-    const QRect mouseLast = inMain(main, main.mouseOtherTabView);
+    const QRect keyboardLast = inMain(main, main.tabView(FunctionTab::OtherSetting));
+    const QRect mouseLast = inMain(main, main.tabView(FunctionTab::MOtherSetting));
     ASSERT_NE(keyboardLast.right(), mouseLast.right());
-    auto* tabPart = maskPartAt(main, inMain(main, main.apcTabView).center());
+    auto* tabPart = maskPartAt(main, inMain(main, main.tabView(FunctionTab::ApcSetting)).center());
     ASSERT_NE(tabPart, nullptr);
     const int keyboardWidth = tabPart->width();
     main.updateDialogMask(DeviceType::Mouse);
-    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - main.maskView->mapTo(main.mainView, QPoint(0, 0)).x());
+    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - main.widgets().maskView->mapTo(main.widgets().mainView, QPoint(0, 0)).x());
     EXPECT_NE(tabPart->width(), keyboardWidth);
     main.updateDialogMask(DeviceType::Keyboard);
     EXPECT_EQ(tabPart->width(), keyboardWidth);
     // Without a mask nothing happens.
     main.setDialogMask(false);
     main.updateDialogMask(DeviceType::Mouse);
-    EXPECT_FALSE(main.maskView);
+    EXPECT_FALSE(main.widgets().maskView);
 }

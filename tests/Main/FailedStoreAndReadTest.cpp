@@ -11,6 +11,7 @@
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "support/ui/AppHarness.h"
@@ -77,15 +78,15 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
                             .reattachAfter = std::chrono::milliseconds(200)});
             else
                 dev.inject({.kind = emu::FaultKind::Status, .command = 0x04});
-            QTest::mouseClick(main.sendButton, Qt::LeftButton);
+            QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
 
             ASSERT_TRUE(AppHarness::waitFor([&] {
-                return main.conectDeviceLocation == location && dev.startCount() > starts &&
+                return main.devices().conectDeviceLocation() == location && dev.startCount() > starts &&
                        AppParam::device->hidIsOpened();
             }));
             EXPECT_EQ(count(app.asked, kNotStored), 1);
             EXPECT_EQ(app.asked.front(), keyboard ? "CheckKeyboardSettingsSave" : "CheckMouseSettingsSave");
-            EXPECT_TRUE(main.sendButton->isHidden());
+            EXPECT_TRUE(main.widgets().sendButton->isHidden());
             // Nothing of the change was stored: a mouse stores its settings
             // as they were before the change when it is let go.
             if (keyboard) {
@@ -105,12 +106,12 @@ namespace {
 void chooseInOtherMenu(MainViewController& main, FunctionItem item)
 {
     const bool mouse = AppParam::device->deviceType() == DeviceType::Mouse;
-    MainTabView* tab = mouse ? main.mouseOtherTabView : main.settingTabView;
+    MainTabView* tab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
     QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
     QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
     TabMenuView* menu =
-        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*main.mouseOtherSettingController).menuView()
-              : dynamic_cast<FunctionOtherSettingController&>(*main.otherSettingController).menuView();
+        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*main.tabPanel(FunctionTab::MOtherSetting)).menuView()
+              : dynamic_cast<FunctionOtherSettingController&>(*main.tabPanel(FunctionTab::OtherSetting)).menuView();
     ASSERT_TRUE(menu && menu->isShown());
     QTest::mouseClick(menu->row(item), Qt::LeftButton);
 }
@@ -146,10 +147,10 @@ TEST(FactoryReset, FailedReadAfterwardsReadsTheDeviceAgain)
         EXPECT_EQ(dev.factoryCount(), 1);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return dev.startCount() > starts && main.conectDeviceLocation == int32_t(dev.location()) &&
+            return dev.startCount() > starts && main.devices().conectDeviceLocation() == int32_t(dev.location()) &&
                    AppParam::device->hidIsOpened();
         }));
-        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_TRUE(main.widgets().sendButton->isHidden());
         if (keyboard) {
             auto kb = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
             ASSERT_TRUE(kb);
@@ -189,13 +190,13 @@ TEST(MouseShortReply, StoredCustomKeysSurviveTheQuit)
     mouse.inject({.kind = emu::FaultKind::Short, .command = 0x05, .value = 27});
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, int32_t(mouse.location()));
+    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(mouse.location()));
     auto model = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(model);
     EXPECT_EQ(model->customKeyList[0].keyCode, 0x05);
 
-    QTest::mouseClick(main.closeButton, Qt::LeftButton);
-    EXPECT_FALSE(main.mainView->isVisible());
+    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
+    EXPECT_FALSE(main.widgets().mainView->isVisible());
     EXPECT_FALSE(mouse.sessionOpen());
     EXPECT_EQ(mouse.stored(), stored);
 }

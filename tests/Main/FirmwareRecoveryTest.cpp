@@ -13,6 +13,7 @@
 #include "Dialog/DialogHooks.h"
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "support/ui/AppHarness.h"
@@ -92,7 +93,7 @@ protected:
         else
             dev = app->keyboard;
         location = int32_t(dev->location());
-        ASSERT_EQ(app->controller().conectDeviceLocation, location);
+        ASSERT_EQ(app->controller().devices().conectDeviceLocation(), location);
         applicationUpdate = dialogHooks().firmwareUpdate;
         dev->setRebootDelay(kQuickRestart);
         const auto& d = AppParam::device;
@@ -107,14 +108,14 @@ protected:
     }
 
     MainViewController& main() { return app->controller(); }
-    MainTabView* otherTab() { return GetParam().mouse ? main().mouseOtherTabView : main().settingTabView; }
-    MainTabView* settingsTab() { return GetParam().mouse ? main().mouseButtonTabView : main().keylockTabView; }
+    MainTabView* otherTab() { return GetParam().mouse ? main().tabView(FunctionTab::MOtherSetting) : main().tabView(FunctionTab::OtherSetting); }
+    MainTabView* settingsTab() { return GetParam().mouse ? main().tabView(FunctionTab::MButtonSetting) : main().tabView(FunctionTab::GamingSetting); }
     FunctionTab otherFunction() const { return GetParam().mouse ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting; }
     TabMenuView* otherMenu()
     {
         if (GetParam().mouse)
-            return dynamic_cast<FunctionMOtherSettingController&>(*main().mouseOtherSettingController).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*main().otherSettingController).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(FunctionTab::MOtherSetting)).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(FunctionTab::OtherSetting)).menuView();
     }
     int retryQuestions() const
     {
@@ -122,7 +123,7 @@ protected:
     }
     bool connectedAndOpen()
     {
-        return main().conectDeviceLocation == location && AppParam::device->hidIsOpened();
+        return main().devices().conectDeviceLocation() == location && AppParam::device->hidIsOpened();
     }
 
     // The update as the user starts it: the Other tab, its menu, the
@@ -210,16 +211,16 @@ TEST_P(FirmwareRecovery, DeviceLeftInItsUpdaterIsConnectedOnceAndItsUpdateGoesTh
     armTheStop();
     updateFromTheOtherTab();
     EXPECT_EQ(dev->updatesCompleted(), 0);
-    EXPECT_FALSE(main().isFirmupdating);
+    EXPECT_FALSE(main().devices().isFirmupdating());
     if (stop == Stop::UnplugInTransfer || stop == Stop::UnplugInFirstWait) {
         ASSERT_FALSE(dev->attached());
-        EXPECT_NE(main().conectDeviceLocation, location);
+        EXPECT_NE(main().devices().conectDeviceLocation(), location);
         ASSERT_TRUE(app->bus().attach(dev, uint32_t(location)));
     }
 
     // Back in its updater, it asks for its update once and stays connected.
     ASSERT_TRUE(AppHarness::waitFor([this] { return connectedAndOpen() && retryQuestions() > 0; }))
-        << "connected " << std::hex << main().conectDeviceLocation << std::dec << ", questions " << retryQuestions();
+        << "connected " << std::hex << main().devices().conectDeviceLocation() << std::dec << ", questions " << retryQuestions();
     EXPECT_EQ(dev->mode(), emu::EmulatedDevice::Mode::Updater);
     // Whatever else runs now (hot-plug notices, timers) leaves it so.
     AppHarness::waitFor([] { return false; }, 200);
@@ -239,7 +240,7 @@ TEST_P(FirmwareRecovery, DeviceLeftInItsUpdaterIsConnectedOnceAndItsUpdateGoesTh
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
-            return !main().isFirmupdateEnding && connectedAndOpen() &&
+            return !main().devices().isFirmupdateEnding() && connectedAndOpen() &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },
         5000));

@@ -6,6 +6,7 @@
 #include "Device/IDeviceEntry.h"
 #include "Dialog/DialogFirmwareUpdate.h"
 #include "Dialog/DialogHooks.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
 #include "Utility/Logger.h"
@@ -25,7 +26,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     emu::EmulatedKeyboard& keyboard = *app.keyboard;
-    const int32_t location = main.conectDeviceLocation;
+    const int32_t location = main.devices().conectDeviceLocation();
     keyboard.setRebootDelay(platform::Seconds(0.002));
     const auto& dev = AppParam::device;
     AppParam::firmwareFilePath = app.workFolder() + QStringLiteral("/fw.vxb");
@@ -59,7 +60,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
         EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
     // The keyboard is taken up again with its new firmware.
     EXPECT_TRUE(AppHarness::waitFor([&] {
-        return !main.isFirmupdateEnding && main.conectDeviceLocation == location &&
+        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == location &&
                AppParam::device->hidIsOpened();
     }));
 }

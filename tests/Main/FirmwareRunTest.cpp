@@ -12,6 +12,7 @@
 #include "Dialog/FilePickDialog.h"
 #include "support/EmulatedKeyboard.h"
 #include "Dialog/FirmwareImage.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "ShippedModels.h"
@@ -84,14 +85,14 @@ struct Notice {
 std::vector<Notice>* watchNotices(MainViewController& main)
 {
     auto* seen = new std::vector<Notice>;
-    auto in = main.keyEnum->plugInDeviceCallback;
-    auto off = main.keyEnum->plugOffDeviceCallback;
-    main.keyEnum->plugInDeviceCallback = [&main, seen, in] {
-        seen->push_back({true, main.isFirmupdating, main.isFirmupdateEnding});
+    auto in = main.devices().keyEnum()->plugInDeviceCallback;
+    auto off = main.devices().keyEnum()->plugOffDeviceCallback;
+    main.devices().keyEnum()->plugInDeviceCallback = [&main, seen, in] {
+        seen->push_back({true, main.devices().isFirmupdating(), main.devices().isFirmupdateEnding()});
         in();
     };
-    main.keyEnum->plugOffDeviceCallback = [&main, seen, off] {
-        seen->push_back({false, main.isFirmupdating, main.isFirmupdateEnding});
+    main.devices().keyEnum()->plugOffDeviceCallback = [&main, seen, off] {
+        seen->push_back({false, main.devices().isFirmupdating(), main.devices().isFirmupdateEnding()});
         off();
     };
     return seen;
@@ -128,27 +129,27 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         MainViewController& main = app.controller();
         const int32_t loc = mouse ? mouseLoc : kbLoc;
         emu::EmulatedDevice& dev = mouse ? static_cast<emu::EmulatedDevice&>(*app.mouse) : *app.keyboard;
-        ASSERT_EQ(main.conectDeviceLocation, loc);
+        ASSERT_EQ(main.devices().conectDeviceLocation(), loc);
         dev.setFirmwareAfterUpdate(std::array<uint8_t, 4>{0x01, 0x00, 0x07, 0x09});
         // Back well before the window looks for it.
         dev.setRebootDelay(kQuickRestart);
         AppParam::firmwareFilePath = goodFileFor(app);
-        const QString before = main.keyboardFirmwareLabel->text();
+        const QString before = main.widgets().keyboardFirmwareLabel->text();
         std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
 
         main.execFirmwareUpdate();
-        EXPECT_FALSE(main.isFirmupdating);
+        EXPECT_FALSE(main.devices().isFirmupdating());
         EXPECT_EQ(dev.updatesCompleted(), 1);
         EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
         // The window still shows the device while it restarts.
-        EXPECT_EQ(main.keyboardFirmwareLabel->text(), before);
+        EXPECT_EQ(main.widgets().keyboardFirmwareLabel->text(), before);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return !main.isFirmupdateEnding && main.conectDeviceLocation == loc && AppParam::device->hidIsOpened();
-        })) << main.isFirmupdateEnding << " " << std::hex << main.conectDeviceLocation << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
+            return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
+        })) << main.devices().isFirmupdateEnding() << " " << std::hex << main.devices().conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
         EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
-        EXPECT_NE(main.keyboardFirmwareLabel->text(), before);
-        EXPECT_TRUE(main.keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
+        EXPECT_NE(main.widgets().keyboardFirmwareLabel->text(), before);
+        EXPECT_TRUE(main.widgets().keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
         EXPECT_EQ(dev.mode(), emu::EmulatedDevice::Mode::Application);
         // The restart into the updater was seen while the update ran; the
         // restart after it ended the ending state.
@@ -180,12 +181,12 @@ TEST(FirmwareRun, NoticesHeldBackDuringTheRestartAreHandledBeforeTheUpdateEnds)
     EXPECT_TRUE((*notices)[0].updating);
     EXPECT_TRUE((*notices)[1].updating);
     const size_t during = size_t(std::count_if(notices->begin(), notices->end(), [](const Notice& n) { return n.updating; }));
-    EXPECT_TRUE(main.isFirmupdateEnding);
+    EXPECT_TRUE(main.devices().isFirmupdateEnding());
     // Nothing connects the keyboard before it has left after its update.
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        if (main.isFirmupdateEnding && AppParam::device->hidIsOpened())
+        if (main.devices().isFirmupdateEnding() && AppParam::device->hidIsOpened())
             ++connectsWhileRestarting;
-        return !main.isFirmupdateEnding && main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened();
+        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(connectsWhileRestarting, 0);
     ASSERT_GT(notices->size(), during);
@@ -249,9 +250,9 @@ TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
-    EXPECT_FALSE(main.isFirmupdating);
-    EXPECT_FALSE(main.isFirmupdateEnding);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened(); }));
+    EXPECT_FALSE(main.devices().isFirmupdating());
+    EXPECT_FALSE(main.devices().isFirmupdateEnding());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
 }
 
 TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanRunAgain)
@@ -268,11 +269,11 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
 
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"KeyboardNotFound"});
-    EXPECT_FALSE(main.isFirmupdating);
-    EXPECT_FALSE(main.isFirmupdateEnding);
+    EXPECT_FALSE(main.devices().isFirmupdating());
+    EXPECT_FALSE(main.devices().isFirmupdateEnding());
     EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
     // The mouse is what is left; the window works with it.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
 
     // Plugged in again after a power cycle: it runs its old firmware and
@@ -284,20 +285,20 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     again->setRebootDelay(kQuickRestart);
     ASSERT_TRUE(app.bus().attach(again, kKeyboardLocation));
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+        return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
                            [](const auto& e) { return e.deviceLocation == kbLoc; });
     }));
-    for (size_t i = 0; i < main.deviceList.size(); ++i)
-        if (main.deviceList[i].deviceLocation == kbLoc)
+    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
+        if (main.devices().deviceList()[i].deviceLocation == kbLoc)
             main.connectDevice(int(i));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc; }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
     installUpdate();
     main.execFirmwareUpdate();
     EXPECT_EQ(again->updatesCompleted(), 1);
     EXPECT_FALSE(again->updatePending());
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return !main.isFirmupdateEnding && main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened();
+        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
 }
@@ -319,7 +320,7 @@ TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
     EXPECT_EQ(inner, 1);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
     EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
-    ASSERT_TRUE(main.isFirmupdateEnding);
+    ASSERT_TRUE(main.devices().isFirmupdateEnding());
     main.execFirmwareUpdate();
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
 }
@@ -332,13 +333,13 @@ TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
     // An update that reports success without restarting the keyboard.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    ASSERT_TRUE(main.isFirmupdateEnding);
+    ASSERT_TRUE(main.devices().isFirmupdateEnding());
     EXPECT_FALSE(AppParam::device->hidIsOpened());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc && AppParam::device->hidIsOpened(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
     // Hot-plug works again.
     app.keyboard->detach();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
 }
 
 TEST(FirmwareRun, SameModelTwiceIsTold)
@@ -349,10 +350,10 @@ TEST(FirmwareRun, SameModelTwiceIsTold)
     EXPECT_FALSE(main.isExistSameDeviceType());
     auto second = std::make_shared<emu::EmulatedKeyboard>();
     ASSERT_TRUE(app.bus().attach(second, 0x01300000));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 2; }));
     EXPECT_TRUE(main.isExistSameDeviceType());
     second->detach();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 1; }));
     EXPECT_FALSE(main.isExistSameDeviceType());
 }
 
@@ -370,7 +371,7 @@ QString shippedPackage(const shipped::Model& m)
 
 bool listed(const MainViewController& main, int32_t location)
 {
-    return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+    return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
                        [&](const auto& e) { return e.deviceLocation == location; });
 }
 
@@ -499,7 +500,7 @@ TEST(DescriptionPackages, CopyReplacesAnEarlierOneAndReportsWhatCannotBeWritten)
     AppUtil::setAppWorkFolderForTesting(app.workFolder() + QStringLiteral("/"));
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFolder"});
     // The window goes on with its keyboard.
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(AppParam::device->hidIsOpened());
 }
 
@@ -516,11 +517,11 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
-    EXPECT_FALSE(main.isFirmupdating);
-    EXPECT_FALSE(main.isFirmupdateEnding);
+    EXPECT_FALSE(main.devices().isFirmupdating());
+    EXPECT_FALSE(main.devices().isFirmupdateEnding());
     // No recovery: the same keyboard object stays connected and open.
     AppHarness::waitFor([] { return false; }, 50);
     EXPECT_EQ(AppParam::device, connected);
     EXPECT_TRUE(connected->hidIsOpened());
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 }

@@ -4,6 +4,7 @@
 #include "AppParam.h"
 #include "CustomControl/MainTabView.h"
 #include "MainView.h"
+#include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
@@ -18,7 +19,7 @@ using apptest::HarnessOptions;
 
 namespace {
 
-QWidget* focused(MainViewController& main) { return main.mainView->focusWidget(); }
+QWidget* focused(MainViewController& main) { return main.widgets().mainView->focusWidget(); }
 
 // The widget that has the focus after Tab is pressed on the focused one.
 QWidget* afterTab(MainViewController& main)
@@ -38,35 +39,35 @@ TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
     AppHarness app(o);
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    main.mainView->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.mainView));
+    main.widgets().mainView->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
 
     // After a tab switch, with nothing to send: close, then profile save.
-    main.loadProfileButton->setFocus();
-    clickTab(main.keylockTabView);
+    main.widgets().loadProfileButton->setFocus();
+    clickTab(main.tabView(FunctionTab::GamingSetting));
     ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    EXPECT_EQ(focused(main), main.closeButton);
-    EXPECT_EQ(afterTab(main), main.saveProfileButton);
+    EXPECT_EQ(focused(main), main.widgets().closeButton);
+    EXPECT_EQ(afterTab(main), main.widgets().saveProfileButton);
 
     // With unsent changes Send is shown and comes right after close.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    main.loadProfileButton->setFocus();
-    clickTab(main.apcTabView);
-    EXPECT_EQ(focused(main), main.closeButton);
-    EXPECT_EQ(afterTab(main), main.sendButton);
+    main.widgets().loadProfileButton->setFocus();
+    clickTab(main.tabView(FunctionTab::ApcSetting));
+    EXPECT_EQ(focused(main), main.widgets().closeButton);
+    EXPECT_EQ(afterTab(main), main.widgets().sendButton);
 
     // The strip takes the focus while it is open and gives it back to the
     // close button when it closes; the order still follows Send.
     for (const bool changes : {true, false}) {
         AppParam::keyboardSettingsChanged = changes;
         main.updateKeyboardSettingsChanged();
-        QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == main.keyboardListReturnButton; }));
-        QTest::mouseClick(main.keyboardListReturnButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardSelectView->isHidden(); }));
-        EXPECT_EQ(focused(main), main.closeButton) << changes;
-        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(main.sendButton) : main.saveProfileButton)
+        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == main.widgets().keyboardListReturnButton; }));
+        QTest::mouseClick(main.widgets().keyboardListReturnButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardSelectView->isHidden(); }));
+        EXPECT_EQ(focused(main), main.widgets().closeButton) << changes;
+        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(main.widgets().sendButton) : main.widgets().saveProfileButton)
             << changes;
     }
     AppParam::keyboardSettingsChanged = false;

@@ -7,6 +7,7 @@
 #include "FunctionPanel/FunctionPanel.h"
 #include "FunctionPanel/PanelHost.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "CustomControl/KeyboardListView.h"
 #include "CustomControl/MainTabView.h"
@@ -67,9 +68,9 @@ void markChanged(MainViewController& main)
 
 void clickTile(MainViewController& main, int index)
 {
-    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
-    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(main.widgets().keyboardList->detailArray().size()));
+    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -80,34 +81,34 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         AppHarness app(devices(true, true, mouseLoc));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
-        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 2);
-        EXPECT_FALSE(main.mouseButtonTabView->isHidden());
-        EXPECT_TRUE(main.apcTabView->isHidden());
-        EXPECT_EQ(main.keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
+        EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 2);
+        EXPECT_FALSE(main.tabView(FunctionTab::MButtonSetting)->isHidden());
+        EXPECT_TRUE(main.tabView(FunctionTab::ApcSetting)->isHidden());
+        EXPECT_EQ(main.widgets().keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
     }
     {
         // Remembered device absent: the first of the sorted list (the keyboard).
         AppHarness app(devices(true, true, 0x07700000));
         ASSERT_TRUE(app.start());
-        EXPECT_EQ(app.controller().conectDeviceLocation, kbLoc);
+        EXPECT_EQ(app.controller().devices().conectDeviceLocation(), kbLoc);
         EXPECT_TRUE(app.keyboard->sessionOpen());
-        EXPECT_TRUE(app.controller().keyboardErrorView->isHidden());
-        EXPECT_TRUE(app.controller().saveProfileButton->isEnabled());
+        EXPECT_TRUE(app.controller().widgets().keyboardErrorView->isHidden());
+        EXPECT_TRUE(app.controller().widgets().saveProfileButton->isEnabled());
     }
     {
         AppHarness app(devices(false, false));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
-        EXPECT_EQ(main.conectDeviceLocation, -1);
-        EXPECT_FALSE(main.keyboardErrorView->isHidden());
-        EXPECT_FALSE(main.saveProfileButton->isEnabled());
-        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
+        EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
+        EXPECT_FALSE(main.widgets().saveProfileButton->isEnabled());
+        EXPECT_TRUE(main.widgets().sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(int(main.keyboardList->detailArray().size()), 0);
+        EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -116,36 +117,36 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
 
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(int(main.keyboardList->detailArray().size()), 1);
-    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+    EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 1);
+    EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
-    main.clickTab(main.mouseLedTabView);
+    main.clickTab(main.tabView(FunctionTab::MLedSetting));
     app.bus().detach(kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
-    EXPECT_FALSE(main.keyboardErrorView->isHidden());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
-    EXPECT_EQ(main.beforeTab, FunctionTab::MLedSetting);
-    EXPECT_FALSE(main.mouseLedTabView->tabEnabled());
-    EXPECT_TRUE(main.mouseOtherTabView->tabEnabled());
+    EXPECT_EQ(main.beforeTab(), FunctionTab::MLedSetting);
+    EXPECT_FALSE(main.tabView(FunctionTab::MLedSetting)->tabEnabled());
+    EXPECT_TRUE(main.tabView(FunctionTab::MOtherSetting)->tabEnabled());
 
     // It comes back: the tab the user had returns.
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
-    EXPECT_EQ(main.beforeTab, FunctionTab::None);
+    EXPECT_EQ(main.beforeTab(), FunctionTab::None);
 }
 
 TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSession)
@@ -153,7 +154,7 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     const int starts = app.keyboard->startCount();
 
     // Pulled and pushed back in before the window looked at the bus: the
@@ -162,15 +163,15 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return app.keyboard->sessionOpen(); }));
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(AppParam::device->hidIsOpened());
     EXPECT_FALSE(AppParam::device->hidWasRemoved());
 
     // What the user sends now reaches the device.
     markChanged(main);
-    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), 1);
-    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
@@ -180,15 +181,15 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     auto& main = app.controller();
     app.answer = [](const QString&) { return -1; };  // the user does not answer
     markChanged(main);
-    ASSERT_FALSE(main.sendButton->isHidden());
+    ASSERT_FALSE(main.widgets().sendButton->isHidden());
 
     // The Send question is up when the keyboard is pulled.
     QTimer::singleShot(30, [&] { app.bus().detach(kKeyboardLocation); });
     const AppError result = main.onSaveTheKeyboard();
     EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
     EXPECT_EQ(app.keyboard->storeCount(), 0);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
-    EXPECT_TRUE(main.sendButton->isHidden());
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
 
     // A one-button box is answered with OK.
     QTimer::singleShot(30, [&] { app.bus().detach(kMouseLocation); });
@@ -208,11 +209,11 @@ TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
     EXPECT_EQ(app.keyboard->startCount(), starts);
 
     main.setConnectedDeviceError(kbLoc);
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.sendButton->isHidden());
-    EXPECT_EQ(main.planeDeviceList.size(), 2u);
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_EQ(main.devices().planeDeviceList().size(), 2u);
 }
 
 TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermissions)
@@ -222,33 +223,33 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     // One retry, then the keyboard is skipped and the mouse connected.
-    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
-    ASSERT_EQ(main.deviceList.size(), 1u);
-    EXPECT_EQ(main.deviceList[0].deviceLocation, mouseLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    ASSERT_EQ(main.devices().deviceList().size(), 1u);
+    EXPECT_EQ(main.devices().deviceList()[0].deviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.keyboardList->detailArray().size()) == 2; }));
-    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
+    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Unplugged and plugged again with access granted: usable again.
     auto listed = [&](int32_t loc) {
-        return std::any_of(main.deviceList.begin(), main.deviceList.end(),
+        return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
                            [&](const auto& e) { return e.deviceLocation == loc; });
     };
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.planeDeviceList.size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 2; }));
     app.bus().setOpenRefusal(kKeyboardLocation, std::nullopt);
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return listed(kbLoc); }));
     int tile = 0;
-    while (main.deviceList[size_t(tile)].deviceLocation != kbLoc)
+    while (main.devices().deviceList()[size_t(tile)].deviceLocation != kbLoc)
         ++tile;
     clickTile(main, tile);
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(app.keyboard->sessionOpen());
 }
 
@@ -258,7 +259,7 @@ TEST(MainWindowRecovery, SettingsThatNeverReadFallBackToTheNextDevice)
     app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x43, .times = -1});
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(currentKind(), DeviceType::Mouse);
     // Opened twice (the first try and one retry), each closed again.
     EXPECT_EQ(app.keyboard->startCount(), 2);
@@ -277,9 +278,9 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         ASSERT_FALSE(app.asked.empty());
         EXPECT_EQ(app.asked.back(), QStringLiteral("CheckKeyboardSettingsSave"));
         EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
-        EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_TRUE(main.widgets().sendButton->isHidden());
     }
     {
         // The store command fails: the switch is abandoned, the keyboard
@@ -290,10 +291,10 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x04, .times = -1});
         markChanged(main);
         clickTile(main, 1);
-        EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+        EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
         EXPECT_EQ(app.keyboard->storeCount(), 0);
         EXPECT_FALSE(app.mouse->sessionOpen());
-        EXPECT_TRUE(main.sendButton->isHidden());
+        EXPECT_TRUE(main.widgets().sendButton->isHidden());
     }
 }
 
@@ -307,16 +308,16 @@ TEST(MainWindowSend, SendButtonStoresAfterYesAndKeepsTheChangesAfterNo)
 
     markChanged(main);
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("CheckMouseSettingsSave"));
     EXPECT_EQ(app.mouse->storeCount(), 0);
-    EXPECT_FALSE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.widgets().sendButton->isHidden());
 
     app.answer = nullptr;
-    QTest::mouseClick(main.sendButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(app.mouse->storeCount(), 1);
-    EXPECT_TRUE(main.sendButton->isHidden());
-    EXPECT_FALSE(main.maskView);
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_FALSE(main.widgets().maskView);
 }
 
 TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
@@ -324,21 +325,21 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(main.keylockTabView);
+    main.clickTab(main.tabView(FunctionTab::GamingSetting));
     markChanged(main);
 
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(main.mainView->isVisible());
+    EXPECT_TRUE(main.widgets().mainView->isVisible());
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(app.keyboard->sessionOpen());
     EXPECT_FALSE(QFile::exists(AppUtil::appWorkFolder() + QLatin1String(AppParam::APP_SETTINGS_INI)));
 
     app.answer = nullptr;
-    main.mainView->move(123, 77);
-    QTest::mouseClick(main.closeButton, Qt::LeftButton);
-    EXPECT_FALSE(main.mainView->isVisible());
+    main.widgets().mainView->move(123, 77);
+    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
+    EXPECT_FALSE(main.widgets().mainView->isVisible());
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.keyboard->storeCount(), 0);  // unsent changes are not stored
 
@@ -356,9 +357,17 @@ TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.isFirmupdating = true;
-    EXPECT_FALSE(main.windowClosing());
-    main.isFirmupdating = false;
+    // Asked from inside a running update, which then ends refused as busy:
+    // nothing was sent and nothing is left to recover.
+    bool refusedWhileUpdating = false;
+    const auto update = dialogHooks().firmwareUpdate;
+    dialogHooks().firmwareUpdate = [&](QWidget*) {
+        refusedWhileUpdating = !main.windowClosing();
+        return AppError::DeviceIsInvalid;
+    };
+    main.execFirmwareUpdate();
+    dialogHooks().firmwareUpdate = update;
+    EXPECT_TRUE(refusedWhileUpdating);
 
     app.answer = [](const QString&) { return -1; };
     bool refused = false;
@@ -376,9 +385,9 @@ TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(main.keylockTabView);
+    main.clickTab(main.tabView(FunctionTab::GamingSetting));
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
     ASSERT_TRUE(main.windowClosing());
     AppParam::functionTabSelect = FunctionTab::None;
@@ -397,27 +406,27 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
         return std::count(c.begin(), c.end(), uint8_t(0x83));
     };
     const auto before = switchReads();
-    QTest::mouseClick(main.keylockTabView, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(main.tabView(FunctionTab::GamingSetting), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(switchReads(), before + 1);
-    EXPECT_EQ(main.currentKeyboardView, main.gamingSettingController->keyboardView());
-    EXPECT_TRUE(main.apcSettingContoller->keyboardView()->isHidden());
-    EXPECT_EQ(main.apcTabView->tabStatus(), TabStatus::notActive);
-    EXPECT_EQ(main.apcTabView->tabGradient(), TabGradient::right);
-    EXPECT_EQ(main.keylockTabView->tabStatus(), TabStatus::active);
-    EXPECT_EQ(main.keylockTabView->tabGradient(), TabGradient::none);
-    EXPECT_EQ(main.settingTabView->tabGradient(), TabGradient::left);
+    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::GamingSetting)->keyboardView());
+    EXPECT_TRUE(main.tabPanel(FunctionTab::ApcSetting)->keyboardView()->isHidden());
+    EXPECT_EQ(main.tabView(FunctionTab::ApcSetting)->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(main.tabView(FunctionTab::ApcSetting)->tabGradient(), TabGradient::right);
+    EXPECT_EQ(main.tabView(FunctionTab::GamingSetting)->tabStatus(), TabStatus::active);
+    EXPECT_EQ(main.tabView(FunctionTab::GamingSetting)->tabGradient(), TabGradient::none);
+    EXPECT_EQ(main.tabView(FunctionTab::OtherSetting)->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
     main.selectFunctionTab(FunctionTab::MButtonSetting);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
-    EXPECT_EQ(main.currentKeyboardView, main.apcSettingContoller->keyboardView());
+    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::ApcSetting)->keyboardView());
 
     clickTile(main, 1);
     ASSERT_EQ(currentKind(), DeviceType::Mouse);
     main.selectFunctionTab(FunctionTab::OtherSetting);
-    EXPECT_EQ(main.currentKeyboardView, main.mouseSensorSettingController->keyboardView());
-    EXPECT_FALSE(main.mouseSensorSettingController->keyboardView()->isHidden());
+    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MSensorSetting)->keyboardView());
+    EXPECT_FALSE(main.tabPanel(FunctionTab::MSensorSetting)->keyboardView()->isHidden());
 }
 
 TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
@@ -425,12 +434,12 @@ TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
     AppHarness app(devices(true, true, mouseLoc));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    QTest::mouseClick(main.mouseOtherTabView, Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_TRUE(main.selectMOtherSetting);
+    QTest::mouseClick(main.tabView(FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(main.selectMOtherSetting());
     clickTile(main, 0);
     ASSERT_EQ(currentKind(), DeviceType::Keyboard);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-    EXPECT_FALSE(main.selectMOtherSetting);
+    EXPECT_FALSE(main.selectMOtherSetting());
 }
 
 TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
@@ -444,14 +453,14 @@ TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
         AppParam::keyboardSettingsChanged = false;  // reading back
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(main.sendButton->isHidden());
+    EXPECT_FALSE(main.widgets().sendButton->isHidden());
     {
         SettingsChangedScope scope;
         main.setConnectedDeviceError(kbLoc);  // a recovery inside the set-up
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.sendButton->isHidden());
+    EXPECT_TRUE(main.widgets().sendButton->isHidden());
 }
 
 TEST(MainWindowActions, StripMenusAndLinks)
@@ -460,25 +469,25 @@ TEST(MainWindowActions, StripMenusAndLinks)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     std::vector<QString> opened;
-    main.openUrl = [&](const QString& url) { opened.push_back(url); };
+    main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
 
-    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-    ASSERT_TRUE(main.maskView);
-    EXPECT_FALSE(main.keyboardSelectView->isHidden());
+    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+    ASSERT_TRUE(main.widgets().maskView);
+    EXPECT_FALSE(main.widgets().keyboardSelectView->isHidden());
     // A click on the mask closes the strip and takes the mask away.
-    QTest::mouseClick(main.maskView, Qt::LeftButton, {}, QPoint(500, 100));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardSelectView->isHidden(); }));
-    EXPECT_FALSE(main.maskView);
+    QTest::mouseClick(main.widgets().maskView, Qt::LeftButton, {}, QPoint(500, 100));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardSelectView->isHidden(); }));
+    EXPECT_FALSE(main.widgets().maskView);
 
-    main.qaManualMenuItem->trigger();
-    main.userManualMenuItem->trigger();
+    main.widgets().qaManualMenuItem->trigger();
+    main.widgets().userManualMenuItem->trigger();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], QStringLiteral("https://www.example.com/kolventra/faq"));
     EXPECT_EQ(opened[1], QStringLiteral("https://www.example.com/kolventra/manual"));
 
     // An open menu closes when the number of attached devices changes.
     QMenu* help = nullptr;
-    for (QObject* o : main.qaManualMenuItem->associatedObjects())
+    for (QObject* o : main.widgets().qaManualMenuItem->associatedObjects())
         if (auto* m = qobject_cast<QMenu*>(o))
             help = m;
     ASSERT_NE(help, nullptr);
@@ -503,7 +512,7 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
     EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
-    EXPECT_EQ(app.controller().mainView->pos(), QPoint(280, 100));
+    EXPECT_EQ(app.controller().widgets().mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
@@ -521,7 +530,7 @@ TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
     AppHarness app(devices(true, false));
     MainViewController main;  // not started: no device list, no enumerator
     main.setConnectedDeviceError(kbLoc);
-    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.bus().openCount(), 0);
 }
@@ -534,19 +543,19 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     app.bus().attach(second, secondLocation);
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, mouseLoc);
-    const auto picturesBefore = main.mouseImages;
+    ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    const auto picturesBefore = main.mouseImages();
     ASSERT_EQ(picturesBefore.size(), 26);
 
     // The description now names a picture its package does not hold.
-    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.deviceList.at(1).profile);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
     clickTile(main, 1);
 
-    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
     EXPECT_TRUE(app.mouse->sessionOpen());
-    EXPECT_EQ(main.mouseImages.keys(), picturesBefore.keys());
+    EXPECT_EQ(main.mouseImages().keys(), picturesBefore.keys());
     // The new mouse was opened, then let go without an end-session command.
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
@@ -575,9 +584,9 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    KeyboardView* picture = main.currentKeyboardView;
+    KeyboardView* picture = main.currentKeyboardView();
     ASSERT_TRUE(picture);
-    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.mainView->size()));
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.widgets().mainView->size()));
     SelectionRecorder recorder;
     picture->delegate = &recorder;
     AppParam::appCropMode = CropMode::Area;
@@ -588,8 +597,8 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     auto centre = [&](const QString& name) {
         for (const KeytopEntry& k : kb->keytopList)
             if (k.name == name)
-                return picture->mapFrom(main.mainView,
-                                        ui::fromBottomLeft(k.keytop.at(0), main.mainView->height()).center().toPoint());
+                return picture->mapFrom(main.widgets().mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), main.widgets().mainView->height()).center().toPoint());
         ADD_FAILURE() << qPrintable(name);
         return QPoint();
     };
@@ -610,7 +619,7 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     ASSERT_EQ(recorder.selections.size(), 2u);
     EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
     // A tab switch leaves no key selected in the model.
-    main.clickTab(main.keylockTabView);
+    main.clickTab(main.tabView(FunctionTab::GamingSetting));
     EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
     picture->delegate = nullptr;
     AppParam::appCropMode = CropMode::None;
@@ -622,7 +631,7 @@ TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
-        ModalDialog dialog(kind, main.mainView);
+        ModalDialog dialog(kind, main.widgets().mainView);
         bool refused = false;
         QTimer::singleShot(20, [&] {
             refused = !main.windowClosing();
@@ -641,36 +650,36 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    const QString shownName = main.keyboardNameLabel->text();
+    const QString shownName = main.widgets().keyboardNameLabel->text();
 
     // A failing run: the recovery reconnects the keyboard.
     dialogHooks().firmwareUpdate = [&](QWidget*) {
-        EXPECT_TRUE(main.isFirmupdating);
+        EXPECT_TRUE(main.devices().isFirmupdating());
         EXPECT_FALSE(main.windowClosing());
         return AppError::DeviceReadTimeout;
     };
     const int starts = app.keyboard->startCount();
     main.execFirmwareUpdate();
-    EXPECT_FALSE(main.isFirmupdating);
+    EXPECT_FALSE(main.devices().isFirmupdating());
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 
     // A good run: the device is let go, the window keeps showing it, and
     // list changes wait until the device has left once.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    EXPECT_TRUE(main.isFirmupdateEnding);
-    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_TRUE(main.devices().isFirmupdateEnding());
+    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->isEnable());
-    EXPECT_EQ(main.keyboardNameLabel->text(), shownName);
-    EXPECT_TRUE(main.keyboardErrorView->isHidden());
+    EXPECT_EQ(main.widgets().keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
     main.keyboardListChanged(true);  // ignored while ending
-    EXPECT_EQ(main.conectDeviceLocation, -1);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
 
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.isFirmupdateEnding; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
     app.bus().attach(app.keyboard, kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == kbLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc; }));
     EXPECT_TRUE(app.keyboard->sessionOpen());
     dialogHooks().firmwareUpdate = nullptr;
 }
@@ -687,7 +696,7 @@ TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKep
     main.appendKeyboardProfileList();
     ASSERT_TRUE(QFile::exists(copy));
     EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 
     // Chosen from the folder it would be copied to: still there afterwards.
     AppParam::firmwareFilePath = copy;
@@ -710,7 +719,7 @@ namespace {
 class PanelLosingItsDevice : public FunctionPanel {
 public:
     PanelLosingItsDevice(AppHarness& app, MainViewController& main)
-        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*main.mainView))
+        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*main.widgets().mainView))
     {
     }
     void initSetting() override
@@ -740,16 +749,16 @@ TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
     auto& main = app.controller();
     auto* losing = new PanelLosingItsDevice(app, main);
     std::unique_ptr<FunctionPanel> panel(losing);
-    std::swap(main.gamingSettingController, panel);
+    panel = main.swapPanel(FunctionTab::GamingSetting, std::move(panel));
 
-    main.clickTab(main.keylockTabView);
+    main.clickTab(main.tabView(FunctionTab::GamingSetting));
     EXPECT_EQ(losing->calls, 1);
     // The recovery connected the mouse and showed its panel of that position.
-    EXPECT_EQ(main.conectDeviceLocation, mouseLoc);
-    EXPECT_EQ(main.currentKeyboardView, main.mouseLedSettingController->keyboardView());
+    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MLedSetting)->keyboardView());
     EXPECT_TRUE(losing->keyboardView()->isHidden());
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
-    std::swap(main.gamingSettingController, panel);
+    panel = main.swapPanel(FunctionTab::GamingSetting, std::move(panel));
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
@@ -769,12 +778,12 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
         return result;
     };
     // A stand-in for the APC panel counts the panel set-ups.
-    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.mainView);
+    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.widgets().mainView);
     auto* counter = static_cast<PanelHost*>(probe.get());
-    std::swap(main.apcSettingContoller, probe);
+    probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
     main.selectFunctionTab(FunctionTab::ApcSetting);
     const int initsBefore = counter->initCount();
-    QTest::mouseClick(main.loadProfileButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().loadProfileButton, Qt::LeftButton);
     dialogHooks().profileLoad = nullptr;
 
     EXPECT_TRUE(maskDuringRun);
@@ -784,7 +793,7 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     EXPECT_EQ(counter->initCount(), initsBefore);
     EXPECT_FALSE(main.isDialogMaskUp());
     EXPECT_TRUE(main.isHelpMenuEnabled());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(app.mouse->sessionOpen());
-    std::swap(main.apcSettingContoller, probe);
+    probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
 }

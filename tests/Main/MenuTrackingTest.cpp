@@ -5,6 +5,7 @@
 #include "AppParam.h"
 #include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "support/ui/AppHarness.h"
@@ -51,14 +52,14 @@ struct AtHide {
 // the test instead of hanging it.
 AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen, int closeAfterMs = 5000)
 {
-    QMenu* menu = main.helpMenuButton->menu();
+    QMenu* menu = main.widgets().helpMenuButton->menu();
     AtHide seen;
     QObject scope;
     QObject::connect(menu, &QMenu::aboutToHide, &scope, [&] {
         seen.hidden = true;
-        seen.listed = main.deviceList.size();
-        seen.tiles = int(main.keyboardList->detailArray().size());
-        seen.connected = main.conectDeviceLocation;
+        seen.listed = main.devices().deviceList().size();
+        seen.tiles = int(main.widgets().keyboardList->detailArray().size());
+        seen.connected = main.devices().conectDeviceLocation();
         seen.when = platform::now();
     });
     QTimer poll;
@@ -71,8 +72,8 @@ AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen,
     });
     poll.start();
     QTimer::singleShot(closeAfterMs, &scope, [menu] { menu->close(); });
-    QTest::mousePress(main.helpMenuButton, Qt::LeftButton);
-    QTest::mouseRelease(main.helpMenuButton, Qt::LeftButton);
+    QTest::mousePress(main.widgets().helpMenuButton, Qt::LeftButton);
+    QTest::mouseRelease(main.widgets().helpMenuButton, Qt::LeftButton);
     if (menu->isVisible())
         AppHarness::waitFor([&] { return !menu->isVisible(); }, closeAfterMs + 1000);
     return seen;
@@ -103,7 +104,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 
     // Plugged in under the open menu: the menu closes with the old list.
     auto mouse = std::make_shared<emu::EmulatedMouse>();
@@ -112,8 +113,8 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     EXPECT_EQ(seen.listed, 1u);
     EXPECT_EQ(seen.tiles, 1);
     // Then the list follows; the connected keyboard stays.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.keyboardList->detailArray().size() == 2; }));
-    EXPECT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardList->detailArray().size() == 2; }));
+    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
 
     // The connected keyboard pulled under the open menu: the menu closes
@@ -122,9 +123,9 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     ASSERT_TRUE(seen.hidden);
     EXPECT_EQ(seen.connected, kbLoc);
     EXPECT_EQ(seen.listed, 2u);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(main.keyboardList->detailArray().size(), 1u);
+    EXPECT_EQ(main.widgets().keyboardList->detailArray().size(), 1u);
 }
 
 TEST(MenuTracking, AtTheRealTimeScaleThePauseBeforeTheReconnectComesAfterTheMenuClosed)
@@ -132,13 +133,13 @@ TEST(MenuTracking, AtTheRealTimeScaleThePauseBeforeTheReconnectComesAfterTheMenu
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, kbLoc);
+    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
 
     platform::ScopedTimeScale real(1.0);
     const AtHide seen = runMenu(main, [&] { app.bus().detach(kKeyboardLocation); });
     ASSERT_TRUE(seen.hidden);
     EXPECT_EQ(seen.connected, kbLoc);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation == mouseLoc; }, 20000));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }, 20000));
     // The 1.5 s pause before the mouse was chosen ran after the menu was
     // gone (a lower bound: it holds however slow the machine is).
     EXPECT_GE(platform::now() - seen.when, platform::Seconds(1.5));
@@ -149,13 +150,13 @@ TEST(MenuLook, TheApplicationMenuIsDrawnLikeTheOtherPopups)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QMenu* menu = main.helpMenuButton->menu();
-    menu->popup(main.helpMenuButton->mapToGlobal(QPoint(0, main.helpMenuButton->height())));
+    QMenu* menu = main.widgets().helpMenuButton->menu();
+    menu->popup(main.widgets().helpMenuButton->mapToGlobal(QPoint(0, main.widgets().helpMenuButton->height())));
     ASSERT_TRUE(AppHarness::waitFor([&] { return menu->isVisible(); }));
 
-    const QRect about = menu->actionGeometry(main.aboutMenuItem);
-    const QRect faq = menu->actionGeometry(main.qaManualMenuItem);
-    const QRect manual = menu->actionGeometry(main.userManualMenuItem);
+    const QRect about = menu->actionGeometry(main.widgets().aboutMenuItem);
+    const QRect faq = menu->actionGeometry(main.widgets().qaManualMenuItem);
+    const QRect manual = menu->actionGeometry(main.widgets().userManualMenuItem);
     EXPECT_EQ(about.height(), 38);
     EXPECT_EQ(faq.height(), 38);
 
@@ -169,7 +170,7 @@ TEST(MenuLook, TheApplicationMenuIsDrawnLikeTheOtherPopups)
 
     // The row under the pointer lights up.
     QTest::mouseMove(menu, faq.center());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return menu->activeAction() == main.qaManualMenuItem; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return menu->activeAction() == main.widgets().qaManualMenuItem; }));
     shot = menu->grab().toImage();
     EXPECT_TRUE(near(shot.pixelColor(2, faq.center().y()), QColor(114, 110, 109)));
     EXPECT_TRUE(near(shot.pixelColor(2, manual.center().y()), panel));

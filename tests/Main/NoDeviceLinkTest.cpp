@@ -55,8 +55,8 @@ TEST(NoDeviceLink, DrawnAsTheLinkAndOpensThePageOnlyForAPressThatStayedOnIt)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     std::vector<QString> opened;
-    main.openUrl = [&](const QString& url) { opened.push_back(url); };
-    KeyboardErrorView* view = main.keyboardErrorView;
+    main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
+    KeyboardErrorView* view = main.widgets().keyboardErrorView;
     ASSERT_FALSE(view->isHidden());
 
     const QString text = platform::localizedString(QStringLiteral("JumpToKolventraSupportPage"));

@@ -1,6 +1,7 @@
 // What a device connect reads from the device's description package: the
 // pictures the panels show, read by one run of the zip tool, and nothing
 // read twice.
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "CustomControl/KeyboardListView.h"
 #include "FunctionPanel/FunctionPanel.h"
@@ -55,19 +56,19 @@ private:
 
 int indexOf(const MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < main.deviceList.size(); ++i)
-        if (uint32_t(main.deviceList[i].deviceLocation) == location)
+    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
+        if (uint32_t(main.devices().deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }
 
 void clickTile(MainViewController& main, uint32_t location)
 {
-    QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
     const int index = indexOf(main, location);
     ASSERT_GE(index, 0);
-    ASSERT_LT(index, int(main.keyboardList->detailArray().size()));
-    QTest::mouseClick(main.keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    ASSERT_LT(index, int(main.widgets().keyboardList->detailArray().size()));
+    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 bool fullyPainted(KeyboardView* view)
@@ -85,26 +86,26 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     AppHarness app(options);
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation, int32_t(apptest::kKeyboardLocation));
-    const QString mousePackage = main.deviceList.at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
+    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
+    const QString mousePackage = main.devices().deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
     const QString keyboardPackage =
-        main.deviceList.at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
+        main.devices().deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
 
     PackageRuns runs;
     clickTile(main, apptest::kMouseLocation);
-    ASSERT_EQ(main.conectDeviceLocation, int32_t(apptest::kMouseLocation));
+    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(runs.on(mousePackage), 1);
     // Every tab picture came with that one run, and the panel shows one.
-    ASSERT_EQ(main.mouseImages.size(), MouseProfile::TabBodyImagePaths::kCount);
-    for (auto it = main.mouseImages.cbegin(); it != main.mouseImages.cend(); ++it)
+    ASSERT_EQ(main.mouseImages().size(), MouseProfile::TabBodyImagePaths::kCount);
+    for (auto it = main.mouseImages().cbegin(); it != main.mouseImages().cend(); ++it)
         EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
-    ASSERT_TRUE(main.currentKeyboardView);
-    EXPECT_TRUE(fullyPainted(main.currentKeyboardView));
+    ASSERT_TRUE(main.currentKeyboardView());
+    EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));
 
     runs.clear();
     clickTile(main, apptest::kKeyboardLocation);
-    ASSERT_EQ(main.conectDeviceLocation, int32_t(apptest::kKeyboardLocation));
+    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
     EXPECT_EQ(runs.on(keyboardPackage), 1);
-    ASSERT_TRUE(main.currentKeyboardView);
-    EXPECT_TRUE(fullyPainted(main.currentKeyboardView));
+    ASSERT_TRUE(main.currentKeyboardView());
+    EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));
 }

@@ -11,6 +11,7 @@
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "FunctionPanel/PanelHost.h"
 #include "MainView.h"
+#include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
@@ -36,9 +37,9 @@ void openAndCloseMenu(MainViewController& main, MainTabView* tab)
     QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
     const FunctionPanel* panel = main.panelFor(tab->function());
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
-    const QPoint at = main.mainView->bodyRect.bottomRight() - QPoint(20, 20);
-    QWidget* top = main.mainView->childAt(at);
-    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(main.mainView, at));
+    const QPoint at = main.widgets().mainView->bodyRect.bottomRight() - QPoint(20, 20);
+    QWidget* top = main.widgets().mainView->childAt(at);
+    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(main.widgets().mainView, at));
     ASSERT_FALSE(panel->isMenuViewShown());
 }
 
@@ -53,18 +54,18 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
-        openAndCloseMenu(main, main.apcTabView);
-        clickTab(main.keylockTabView);
-        openAndCloseMenu(main, main.settingTabView);
+        openAndCloseMenu(main, main.tabView(FunctionTab::ApcSetting));
+        clickTab(main.tabView(FunctionTab::GamingSetting));
+        openAndCloseMenu(main, main.tabView(FunctionTab::OtherSetting));
 
-        QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(main.keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(main.widgets().keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
-        for (MainTabView* tab : {main.mouseLedTabView, main.mouseSensorTabView})
+        for (MainTabView* tab : {main.tabView(FunctionTab::MLedSetting), main.tabView(FunctionTab::MSensorSetting)})
             clickTab(tab);
-        openAndCloseMenu(main, main.mouseOtherTabView);
-        clickTab(main.mouseButtonTabView);
-        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(main.mouseButtonSettingController.get());
+        openAndCloseMenu(main, main.tabView(FunctionTab::MOtherSetting));
+        clickTab(main.tabView(FunctionTab::MButtonSetting));
+        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
         ASSERT_NE(buttons, nullptr);
         QTest::mouseClick(buttons->buttonMenu(3), Qt::LeftButton);
         ASSERT_TRUE(AppHarness::waitFor([&] { return buttons->buttonMenuView(3)->isShown(); }));
@@ -72,14 +73,14 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         // Every panel's picture and the APC mode strip lie in the window,
         // shown or not.
         for (FunctionPanel* panel :
-             {main.apcSettingContoller.get(), main.gamingSettingController.get(), main.otherSettingController.get(),
-              main.mouseButtonSettingController.get(), main.mouseLedSettingController.get(),
-              main.mouseSensorSettingController.get(), main.mouseOtherSettingController.get()})
+             {main.tabPanel(FunctionTab::ApcSetting), main.tabPanel(FunctionTab::GamingSetting), main.tabPanel(FunctionTab::OtherSetting),
+              main.tabPanel(FunctionTab::MButtonSetting), main.tabPanel(FunctionTab::MLedSetting),
+              main.tabPanel(FunctionTab::MSensorSetting), main.tabPanel(FunctionTab::MOtherSetting)})
             views.emplace_back(panel->keyboardView());
-        views.emplace_back(main.apcTabMenuSelectView);
+        views.emplace_back(main.widgets().apcTabMenuSelectView);
         views.emplace_back(buttons->buttonMenuView(3));
         for (const QPointer<QWidget>& view : views)
-            EXPECT_TRUE(main.mainView->isAncestorOf(view)) << view->objectName().toStdString();
+            EXPECT_TRUE(main.widgets().mainView->isAncestorOf(view)) << view->objectName().toStdString();
         // The window closes on a mouse tab with a button's menu open.
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -98,11 +99,11 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     AppHarness app;
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    clickTab(main.apcTabView);
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.apcSettingContoller.get());
+    clickTab(main.tabView(FunctionTab::ApcSetting));
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
     ASSERT_NE(apc, nullptr);
     // Collective mode: a level click goes to the keyboard at once.
-    QTest::mouseClick(main.apcTabView, Qt::LeftButton, {}, main.apcTabView->triangleHitRect().center().toPoint());
+    QTest::mouseClick(main.tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, main.tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
     QTest::mouseClick(apc->menuView()->row(FunctionItem::Collective), Qt::LeftButton);
     app.keyboard->clearLog();
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
@@ -113,17 +114,17 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     const QPointer<TabMenuView> menu = apc->menuView();
     // Another panel takes the APC tab; the old one goes while its picture
     // is shown.
-    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.mainView);
-    std::swap(main.apcSettingContoller, old);
+    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.widgets().mainView);
+    old = main.swapPanel(FunctionTab::ApcSetting, std::move(old));
     old.reset();
 
     ASSERT_TRUE(picture && cell && menu);
-    EXPECT_TRUE(main.mainView->isAncestorOf(picture));
-    EXPECT_TRUE(main.mainView->isAncestorOf(menu));
+    EXPECT_TRUE(main.widgets().mainView->isAncestorOf(picture));
+    EXPECT_TRUE(main.widgets().mainView->isAncestorOf(menu));
     app.keyboard->clearLog();
     QTest::mouseClick(cell, Qt::LeftButton);
     QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
-    menu->showInView(main.mainView);
+    menu->showInView(main.widgets().mainView);
     QTest::mouseClick(menu->row(FunctionItem::Separate), Qt::LeftButton);
     EXPECT_TRUE(app.keyboard->commands().empty());
 }

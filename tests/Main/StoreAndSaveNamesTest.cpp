@@ -11,6 +11,7 @@
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
+#include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "support/ui/AppHarness.h"
@@ -30,10 +31,10 @@ QString verb(const QString& name) { return name.section(QLatin1Char(' '), 0, 0);
 QString storeRow(MainViewController& main)
 {
     TabMenuView* menu = nullptr;
-    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(main.otherSettingController.get());
+    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(main.tabPanel(FunctionTab::OtherSetting));
         kb && AppParam::device->deviceType() == DeviceType::Keyboard)
         menu = kb->menuView();
-    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(main.mouseOtherSettingController.get()))
+    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(main.tabPanel(FunctionTab::MOtherSetting)))
         menu = m->menuView();
     TabMenuSettingItemView* row = menu ? menu->row(FunctionItem::ToSaveTheDevice) : nullptr;
     return row ? row->titleString() : QString();
@@ -50,10 +51,10 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
     // The store row of each kind of device, reached as the user reaches it.
     QStringList rows;
     for (int tile = 0; tile < 2; ++tile) {
-        QTest::mouseClick(main.selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(main.keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
+        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
         const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
-        MainTabView* other = keyboard ? main.settingTabView : main.mouseOtherTabView;
+        MainTabView* other = keyboard ? main.tabView(FunctionTab::OtherSetting) : main.tabView(FunctionTab::MOtherSetting);
         QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(20, other->height() / 2));
         rows << storeRow(main);
         ASSERT_FALSE(rows.back().isEmpty());
@@ -62,22 +63,22 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
 
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    const QString store = main.sendButton->text();
+    const QString store = main.widgets().sendButton->text();
     EXPECT_EQ(verb(store), verb(rows[0]));
-    for (const QPushButton* profile : {main.saveProfileButton, main.loadProfileButton})
+    for (const QPushButton* profile : {main.widgets().saveProfileButton, main.widgets().loadProfileButton})
         EXPECT_NE(verb(profile->text()), verb(store)) << profile->text().toStdString();
-    EXPECT_EQ(main.saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
-    EXPECT_EQ(main.loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
+    EXPECT_EQ(main.widgets().saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
+    EXPECT_EQ(main.widgets().loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
 
     // Every header button shows its whole title (and the store button its
     // device picture), right of the tabs and clear of the next button.
-    const QRect lastTab = main.mouseOtherTabView->geometry();
+    const QRect lastTab = main.tabView(FunctionTab::MOtherSetting)->geometry();
     int left = lastTab.x() + lastTab.width();
-    for (const QPushButton* b : {main.sendButton, main.saveProfileButton, main.loadProfileButton}) {
+    for (const QPushButton* b : {main.widgets().sendButton, main.widgets().saveProfileButton, main.widgets().loadProfileButton}) {
         SCOPED_TRACE(b->text().toStdString());
         EXPECT_LE(b->sizeHint().width(), b->width());
         EXPECT_GT(b->x(), left);
         left = b->x() + b->width();
     }
-    EXPECT_LE(left, main.mainView->width());
+    EXPECT_LE(left, main.widgets().mainView->width());
 }

@@ -50,38 +50,38 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     apptest::AppHarness app(options);
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(main.mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.mainView));
-    main.closeButton->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(main.closeButton->hasFocus());
+    QApplication::setActiveWindow(main.widgets().mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
+    main.widgets().closeButton->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(main.widgets().closeButton->hasFocus());
 
     // Space on the Key Lock tab switches to its panel.
     ASSERT_NE(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    ASSERT_TRUE(tabTo(main.keylockTabView)) << "Tab never reaches the Key Lock tab";
-    EXPECT_TRUE(showsRing(main.keylockTabView));
-    QTest::keyClick(main.keylockTabView, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(main.tabView(FunctionTab::GamingSetting))) << "Tab never reaches the Key Lock tab";
+    EXPECT_TRUE(showsRing(main.tabView(FunctionTab::GamingSetting)));
+    QTest::keyClick(main.tabView(FunctionTab::GamingSetting), Qt::Key_Space);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
 
     // The menu button beside it, drawn by the toolkit, wears the same ring.
-    ASSERT_TRUE(tabTo(main.helpMenuButton)) << "Tab never reaches the menu button";
-    EXPECT_TRUE(showsRing(main.helpMenuButton));
+    ASSERT_TRUE(tabTo(main.widgets().helpMenuButton)) << "Tab never reaches the menu button";
+    EXPECT_TRUE(showsRing(main.widgets().helpMenuButton));
 
     // Space on the close button with unsent changes: the question comes
     // first, and Cancel keeps the window.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
     app.answer = [](const QString&) { return 0; };
-    ASSERT_TRUE(tabTo(main.closeButton)) << "Tab never reaches the close button";
-    EXPECT_TRUE(showsRing(main.closeButton));
-    QTest::keyClick(main.closeButton, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(main.widgets().closeButton)) << "Tab never reaches the close button";
+    EXPECT_TRUE(showsRing(main.widgets().closeButton));
+    QTest::keyClick(main.widgets().closeButton, Qt::Key_Space);
     ASSERT_FALSE(app.asked.empty());
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(main.mainView->isVisible());
+    EXPECT_TRUE(main.widgets().mainView->isVisible());
 
     // A focused control that loses the focus loses the ring.
-    QApplication::setActiveWindow(main.mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.mainView));
-    ASSERT_TRUE(main.closeButton->hasFocus());
-    ASSERT_TRUE(tabTo(main.keylockTabView));
-    EXPECT_FALSE(showsRing(main.closeButton));
+    QApplication::setActiveWindow(main.widgets().mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
+    ASSERT_TRUE(main.widgets().closeButton->hasFocus());
+    ASSERT_TRUE(tabTo(main.tabView(FunctionTab::GamingSetting)));
+    EXPECT_FALSE(showsRing(main.widgets().closeButton));
 }

@@ -57,7 +57,7 @@ bool saveAs(MainViewController& main, const QString& name)
         }
         saved = true;
     });
-    QTest::mouseClick(main.saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(shown);
     return saved;
 }

@@ -10,6 +10,7 @@
 #include "Dialog/ModalDialog.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "Platform/Strings.h"
@@ -200,7 +201,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
         addDevice(app_.mouse, apptest::kMouseLocation);
     // Message boxes are the user's to answer; links open nowhere.
     app_.answer = [](const QString&) { return -1; };
-    app_.controller().openUrl = [this](const QString&) { ++figures_.moves["link-opened"]; };
+    app_.controller().setOpenUrl([this](const QString&) { ++figures_.moves["link-opened"]; });
     // Profiles go to a folder of the run; a second one to switch to.
     const QString profiles = AppUtil::appWorkFolder() + QStringLiteral("profiles/");
     QDir().mkpath(profiles);
@@ -209,7 +210,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
     chooser_ = std::make_unique<RandomChooser>(
         [this](int n) { return pick(n); },
         [this] {
-            const int32_t loc = app_.controller().conectDeviceLocation;
+            const int32_t loc = app_.controller().devices().conectDeviceLocation();
             if (QWidget* s = scopeWidget())
                 noteWayOut(s, "device-removal");
             if (loc > 0)
@@ -551,10 +552,10 @@ void RandomUser::finish()
         app_.answer = nullptr;
         currentMove_ = "quit";
         progress();
-        const int32_t shown = main.conectDeviceLocation;
-        QTest::mouseClick(main.closeButton, Qt::LeftButton);
-        apptest::AppHarness::waitFor([&] { return !main.mainView->isVisible(); }, 5000);
-        if (main.mainView->isVisible())
+        const int32_t shown = main.devices().conectDeviceLocation();
+        QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
+        apptest::AppHarness::waitFor([&] { return !main.widgets().mainView->isVisible(); }, 5000);
+        if (main.widgets().mainView->isVisible())
             fail("the close button did not quit the application");
         // The device the window showed must be told that its session ends.
         // Another device may be left with a session open: one dropped
@@ -707,7 +708,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     for (QWidget* root : roots)
         collectClickables(root, clickables);
     // Quitting is the last move of a run, not a random one.
-    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(main.closeButton)),
+    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(main.widgets().closeButton)),
                      clickables.end());
     for (QWidget* w : clickables) {
         const std::string name = describe(w);
@@ -767,12 +768,12 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     moves.push_back({"key.space", 1, [this] {
                          // Space on the focused control; quitting stays the run's last move.
                          QWidget* f = QApplication::focusWidget();
-                         if (f && f->isVisible() && f != app_.controller().closeButton)
+                         if (f && f->isVisible() && f != app_.controller().widgets().closeButton)
                              QTest::keyClick(f, Qt::Key_Space);
                      }});
     // Windows beside the main one (the version window) are closed too.
     for (QWidget* root : roots)
-        if (root != main.mainView)
+        if (root != main.widgets().mainView)
             moves.push_back({"window.close " + describe(root), 2, [this, r = QPointer<QWidget>(root)] {
                                  if (!r)
                                      return;
@@ -784,29 +785,29 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
 void RandomUser::addPictureMoves(std::vector<Move>& moves)
 {
     auto& main = app_.controller();
-    KeyboardView* picture = main.currentKeyboardView;
+    KeyboardView* picture = main.currentKeyboardView();
     auto kb = KeyboardView::currentKeyboard();
     if (!picture || !picture->isVisible() || !kb || kb->keytopList.empty())
         return;
     auto centre = [this](const KeytopEntry& k) -> std::optional<QPoint> {
         auto& m = app_.controller();
-        if (k.keytop.empty() || !m.currentKeyboardView)
+        if (k.keytop.empty() || !m.currentKeyboardView())
             return std::nullopt;
-        return m.currentKeyboardView->mapFrom(
-            m.mainView, ui::fromBottomLeft(k.keytop.at(0), m.mainView->height()).center().toPoint());
+        return m.currentKeyboardView()->mapFrom(
+            m.widgets().mainView, ui::fromBottomLeft(k.keytop.at(0), m.widgets().mainView->height()).center().toPoint());
     };
     moves.push_back({"picture.key", 6, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         if (!k || k->keytopList.empty() || !m.currentKeyboardView)
+                         if (!k || k->keytopList.empty() || !m.currentKeyboardView())
                              return;
                          if (auto p = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]))
-                             clickAt(m.currentKeyboardView, *p);
+                             clickAt(m.currentKeyboardView(), *p);
                      }});
     moves.push_back({"picture.band", 4, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         QPointer<KeyboardView> view = m.currentKeyboardView;
+                         QPointer<KeyboardView> view = m.currentKeyboardView();
                          if (!k || k->keytopList.empty() || !view)
                              return;
                          auto a = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]);
@@ -954,7 +955,7 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
         moves.push_back({"outside.unplug", 2 * w, [this, note, attached, &bus] {
                              note();
                              Device* d = pickOf(attached);
-                             const int32_t connected = app_.controller().conectDeviceLocation;
+                             const int32_t connected = app_.controller().devices().conectDeviceLocation();
                              if (pick(2) == 0)
                                  for (Device* c : attached)
                                      if (int32_t(c->dev->location()) == connected)
@@ -1072,9 +1073,9 @@ std::vector<RandomUser::Move> RandomUser::movesFor(QWidget* scope)
     }
     auto& main = app_.controller();
     // The main window and the windows beside it (popovers, the version window).
-    std::vector<QWidget*> roots{main.mainView};
+    std::vector<QWidget*> roots{main.widgets().mainView};
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top != main.mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
+        if (top != main.widgets().mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
             !qobject_cast<QMenu*>(top))
             roots.push_back(top);
     addWindowMoves(moves, roots);
@@ -1141,7 +1142,7 @@ std::optional<std::string> RandomUser::checkDialogs(bool idle)
     if (QApplication::activePopupWidget())
         return "a popup (" + describe(QApplication::activePopupWidget()) + ") is open while no move runs";
     // The mask is up only under the device strip when nothing else is open.
-    if (main.isDialogMaskUp() && !(main.keyboardSelectView->isVisible()))
+    if (main.isDialogMaskUp() && !(main.widgets().keyboardSelectView->isVisible()))
         return std::string("the dialog mask is up with no dialog and no device strip");
     if (!main.isHelpMenuEnabled())
         return std::string("the help menu items stay disabled with no dialog open");
@@ -1152,11 +1153,11 @@ std::optional<std::string> RandomUser::checkDevice()
 {
     auto& main = app_.controller();
     auto& bus = app_.bus();
-    if (main.isFirmupdating || main.isFirmupdateEnding)
+    if (main.devices().isFirmupdating() || main.devices().isFirmupdateEnding())
         return std::nullopt;
     // Plug events still on their way are given time to arrive.
     auto consistent = [&]() -> std::optional<std::string> {
-        const int32_t loc = main.conectDeviceLocation;
+        const int32_t loc = main.devices().conectDeviceLocation();
         if (loc == -1) {
             if (AppParam::device && (AppParam::device->isEnable() || AppParam::device->hidIsOpened()))
                 return std::string("no device is connected but AppParam::device is an open model");
@@ -1204,9 +1205,9 @@ std::optional<std::string> RandomUser::checkDevice()
         for (uint32_t l : bus.locations())
             state << " " << l;
         state << "; listed:";
-        for (const auto& e : main.planeDeviceList)
+        for (const auto& e : main.devices().planeDeviceList())
             state << " " << e.deviceLocation << (e.isEnable ? "" : "(off)");
-        state << "; connected " << main.conectDeviceLocation << "; transactions "
+        state << "; connected " << main.devices().conectDeviceLocation() << "; transactions "
               << platform::activeTransactions() << ", idle work kept " << platform::pendingIdleWork() << "]";
         *bad += state.str();
     }
@@ -1216,7 +1217,7 @@ std::optional<std::string> RandomUser::checkDevice()
 std::optional<std::string> RandomUser::checkStored()
 {
     auto& main = app_.controller();
-    if (main.isFirmupdating || main.isFirmupdateEnding)
+    if (main.devices().isFirmupdating() || main.devices().isFirmupdateEnding())
         return std::nullopt;
     for (auto& up : devices_) {
         Device& d = *up;
@@ -1233,7 +1234,7 @@ std::optional<std::string> RandomUser::checkStored()
             if (!d.tainted)
                 d.sessionClean = true;
         }
-        const bool connected = dev.attached() && int32_t(dev.location()) == main.conectDeviceLocation;
+        const bool connected = dev.attached() && int32_t(dev.location()) == main.devices().conectDeviceLocation();
         if (!connected || !dev.sessionOpen() || d.tainted || !d.sessionClean)
             continue;
         if (AppParam::keyboardSettingsChanged)
@@ -1308,7 +1309,7 @@ std::optional<std::string> RandomUser::checkProfileFiles()
 std::optional<std::string> RandomUser::checkWindowAnswers()
 {
     auto& main = app_.controller();
-    QWidget* win = main.mainView;
+    QWidget* win = main.widgets().mainView;
     if (!win->isVisible())
         return std::string("the main window is not visible");
     QWindow* handle = win->windowHandle();
@@ -1338,7 +1339,7 @@ std::optional<std::string> RandomUser::checkWindowAnswers()
         QWidget* root_;
     } swallow(win);
     qApp->installEventFilter(&swallow);
-    const QPoint at = main.mainHeaderView->mapTo(win, QPoint(main.mainHeaderView->width() / 2, 2));
+    const QPoint at = main.widgets().mainHeaderView->mapTo(win, QPoint(main.widgets().mainHeaderView->width() / 2, 2));
     QTest::mouseClick(handle, Qt::LeftButton, {}, at);
     qApp->removeEventFilter(&swallow);
     if (!swallow.pressed)

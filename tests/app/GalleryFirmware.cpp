@@ -53,11 +53,11 @@ void progress(shots::ShotSink& sink)
         d.updateView()->show();
         d.beforeChunk = [&](int i) {
             if (i == 600)
-                sink.save(QStringLiteral("MainWindow_firmware_update"), main.mainView);
+                sink.save(QStringLiteral("MainWindow_firmware_update"), main.widgets().mainView);
         };
         d.sleeper = [](platform::Seconds) { apptest::AppHarness::waitFor([] { return false; }, 30); };
         const AppError r = d.startUpdate();
-        sink.save(QStringLiteral("MainWindow_firmware_update_done"), main.mainView);
+        sink.save(QStringLiteral("MainWindow_firmware_update_done"), main.widgets().mainView);
         return r;
     };
     main.execFirmwareUpdate();

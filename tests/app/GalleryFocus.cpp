@@ -124,13 +124,13 @@ const shots::ShotRegistrar focusWindow("MainWindowFocus", [](shots::ShotSink& si
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(main.mainView);
-    main.closeButton->setFocus(Qt::TabFocusReason);
+    QApplication::setActiveWindow(main.widgets().mainView);
+    main.widgets().closeButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_close"), main.mainView);
-    main.helpMenuButton->setFocus(Qt::TabFocusReason);
+    sink.save(QStringLiteral("MainWindow_focus_close"), main.widgets().mainView);
+    main.widgets().helpMenuButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_menu"), main.mainView);
+    sink.save(QStringLiteral("MainWindow_focus_menu"), main.widgets().mainView);
 });
 
 } // namespace

@@ -50,15 +50,15 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
     if (!app.start())
         return;
     auto& main = app.controller();
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.apcSettingContoller.get());
-    auto* lock = dynamic_cast<FunctionGamingSettingController*>(main.gamingSettingController.get());
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
+    auto* lock = dynamic_cast<FunctionGamingSettingController*>(main.tabPanel(FunctionTab::GamingSetting));
     if (!apc || !lock)
         return;
 
-    clickTab(main.apcTabView);
-    sink.save(QStringLiteral("ApcPanel_noMode"), main.mainView);
+    clickTab(main.tabView(FunctionTab::ApcSetting));
+    sink.save(QStringLiteral("ApcPanel_noMode"), main.widgets().mainView);
     apc->showMenuView(true);
-    sink.save(QStringLiteral("ApcPanel_menu"), main.mainView);
+    sink.save(QStringLiteral("ApcPanel_menu"), main.widgets().mainView);
     apc->closeMenuView(false);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Separate);
@@ -66,17 +66,17 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
         QTest::mouseClick(apc->levelCell(column), Qt::LeftButton);
         clickKeys(apc->picture(), column, 3, 30);
     }
-    sink.save(QStringLiteral("ApcPanel_separate"), main.mainView);
+    sink.save(QStringLiteral("ApcPanel_separate"), main.widgets().mainView);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Collective);
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
-    sink.save(QStringLiteral("ApcPanel_collective"), main.mainView);
+    sink.save(QStringLiteral("ApcPanel_collective"), main.widgets().mainView);
 
-    clickTab(main.keylockTabView);
-    sink.save(QStringLiteral("KeyLockPanel_off"), main.mainView);
+    clickTab(main.tabView(FunctionTab::GamingSetting));
+    sink.save(QStringLiteral("KeyLockPanel_off"), main.widgets().mainView);
     QTest::mouseClick(lock->keylockButton(), Qt::LeftButton);
     clickKeys(lock->picture(), 0, 7, 12);
-    sink.save(QStringLiteral("KeyLockPanel_on"), main.mainView);
+    sink.save(QStringLiteral("KeyLockPanel_on"), main.widgets().mainView);
 });
 
 } // namespace

@@ -51,11 +51,11 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
         return;
     MainViewController& main = app.controller();
     main.selectFunctionTab(FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.mouseButtonSettingController.get());
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
     if (!panel)
         return;
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_panel"), main.mainView);
+    sink.save(QStringLiteral("MouseButtons_panel"), main.widgets().mainView);
 
     // Button 3's menu with its shortcut sub-menu.
     panel->clickMenu(panel->buttonMenu(3));
@@ -63,7 +63,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->buttonMenuView(3)->row(FunctionItem::RegistKey))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(main.mainView));
+    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(main.widgets().mainView));
     panel->allPopoverMenuClose();
 
     // The tab menu with button 4's menu.
@@ -72,7 +72,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->menuView()->row(FunctionItem::Button4))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(main.mainView));
+    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(main.widgets().mainView));
     panel->allPopoverMenuClose();
 
     // The capture dialog opened for button 4.

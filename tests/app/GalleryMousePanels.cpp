@@ -27,19 +27,19 @@ const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
         return;
     MainViewController& main = app.controller();
 
-    main.clickTab(main.mouseSensorTabView);
+    main.clickTab(main.tabView(FunctionTab::MSensorSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_sensor"), main.mainView);
+    sink.save(QStringLiteral("MousePanels_sensor"), main.widgets().mainView);
 
-    main.clickTab(main.mouseLedTabView);
+    main.clickTab(main.tabView(FunctionTab::MLedSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_led"), main.mainView);
+    sink.save(QStringLiteral("MousePanels_led"), main.widgets().mainView);
 
-    main.clickTab(main.mouseOtherTabView);
-    main.clickTabMenuIcon(main.mouseOtherTabView);
+    main.clickTab(main.tabView(FunctionTab::MOtherSetting));
+    main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_other_menu"), main.mainView);
-    main.clickTabMenuIcon(main.mouseOtherTabView);
+    sink.save(QStringLiteral("MousePanels_other_menu"), main.widgets().mainView);
+    main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
 });
 
 } // namespace

@@ -22,16 +22,16 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    auto* tab = main.settingTabView;
+    auto* tab = main.tabView(FunctionTab::OtherSetting);
     QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-    sink.save(QStringLiteral("OtherSetting_keyboard"), main.mainView);
+    sink.save(QStringLiteral("OtherSetting_keyboard"), main.widgets().mainView);
 
     QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
-    sink.save(QStringLiteral("OtherSetting_menu"), main.mainView);
-    main.otherSettingController->showMenuView(false);
-    main.otherSettingController->showMenuView(false);
-    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), main.mainView);
-    main.otherSettingController->closeMenuView(true);
+    sink.save(QStringLiteral("OtherSetting_menu"), main.widgets().mainView);
+    main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
+    main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
+    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), main.widgets().mainView);
+    main.tabPanel(FunctionTab::OtherSetting)->closeMenuView(true);
 
     {
         DialogIndicatorLedSettings dialog;

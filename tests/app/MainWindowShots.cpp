@@ -5,6 +5,7 @@
 #include "AppParam.h"
 #include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
+#include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
@@ -38,7 +39,7 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
     MainViewController& main = app.controller();
     if (shot.thirdDevice) {
         app.bus().attach(std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]), 0x01300000);
-        apptest::AppHarness::waitFor([&] { return main.keyboardList->detailArray().size() == 3; });
+        apptest::AppHarness::waitFor([&] { return main.widgets().keyboardList->detailArray().size() == 3; });
     }
     if (shot.unstored) {
         AppParam::keyboardSettingsChanged = true;
@@ -49,7 +50,7 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
         main.pushKeylist();
         apptest::AppHarness::waitFor([] { return false; }, 100);
     }
-    sink.save(QString::fromLatin1(shot.name), main.mainView);
+    sink.save(QString::fromLatin1(shot.name), main.widgets().mainView);
     AppParam::keyboardSettingsChanged = false;
 }
 
@@ -63,18 +64,18 @@ void shootApplicationMenu(shots::ShotSink& sink)
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    QMenu* menu = main.helpMenuButton->menu();
-    menu->popup(main.helpMenuButton->mapToGlobal(QPoint(0, main.helpMenuButton->height())));
+    QMenu* menu = main.widgets().helpMenuButton->menu();
+    menu->popup(main.widgets().helpMenuButton->mapToGlobal(QPoint(0, main.widgets().helpMenuButton->height())));
     if (!apptest::AppHarness::waitFor([menu] { return menu->isVisible(); }))
         return;
-    QTest::mouseMove(menu, menu->actionGeometry(main.qaManualMenuItem).center());
-    const QPixmap window = main.mainView->grab();
+    QTest::mouseMove(menu, menu->actionGeometry(main.widgets().qaManualMenuItem).center());
+    const QPixmap window = main.widgets().mainView->grab();
     const QPixmap popup = menu->grab();
-    const QRect windowRect = main.mainView->geometry();
+    const QRect windowRect = main.widgets().mainView->geometry();
     // Where it opens on a screen large enough (the test screen may be
     // smaller than the window and push it aside).
-    const QPoint below = main.helpMenuButton->mapTo(
-        main.mainView, QPoint(main.helpMenuButton->width(), main.helpMenuButton->height()));
+    const QPoint below = main.widgets().helpMenuButton->mapTo(
+        main.widgets().mainView, QPoint(main.widgets().helpMenuButton->width(), main.widgets().helpMenuButton->height()));
     const QRect menuRect(windowRect.topLeft() + below - QPoint(menu->width(), 0), menu->size());
     const QRect all = windowRect.united(menuRect);
     const qreal ratio = window.devicePixelRatio();

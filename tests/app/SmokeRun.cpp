@@ -3,6 +3,7 @@
 // and painted, writes DIR/smoke.png, unplugs the keyboard, then quits through
 // the window's close button. Exit status 0 when every step happened.
 #include "MainView.h"
+#include "DeviceListController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
@@ -26,13 +27,13 @@ int runSmoke(const QString& folder)
         return 1;
     }
     MainViewController& main = app.controller();
-    MainView* window = main.mainView;
+    MainView* window = main.widgets().mainView;
     if (!QTest::qWaitForWindowExposed(window, 10000) ||
         !apptest::AppHarness::waitFor([&] { return window->painted(); }, 10000)) {
         err << "smoke: the main window was not shown\n";
         return 1;
     }
-    if (main.conectDeviceLocation != int32_t(apptest::kKeyboardLocation)) {
+    if (main.devices().conectDeviceLocation() != int32_t(apptest::kKeyboardLocation)) {
         err << "smoke: the keyboard is not connected\n";
         return 1;
     }
@@ -43,13 +44,13 @@ int runSmoke(const QString& folder)
     }
     app.bus().detach(apptest::kKeyboardLocation);
     if (!apptest::AppHarness::waitFor(
-            [&] { return main.conectDeviceLocation == int32_t(apptest::kMouseLocation); }, 10000)) {
+            [&] { return main.devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }, 10000)) {
         err << "smoke: the mouse was not connected after the keyboard left\n";
         return 1;
     }
     bool closed = false;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { closed = true; });
-    QTest::mouseClick(main.closeButton, Qt::LeftButton);
+    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
     if (!apptest::AppHarness::waitFor([&] { return closed || !window->isVisible(); }, 5000)) {
         err << "smoke: the window did not close\n";
         return 1;

@@ -85,7 +85,7 @@ bool AppHarness::start()
     delegate_ = std::make_unique<AppDelegate>();
     if (options_.screen)
         delegate_->beforeAppear = [screen = *options_.screen](MainViewController& main) {
-            main.visibleScreenArea = [screen] { return std::optional<QRect>(screen); };
+            main.setVisibleScreenArea([screen] { return std::optional<QRect>(screen); });
         };
     if (!delegate_->applicationDidFinishLaunching())
         return false;
