@@ -248,7 +248,10 @@ void MainWindowWidgets::makeMask(int tabTop, const QRect& tabArea)
         return v;
     };
     part(layout::kMaskColor, tabArea)->nameInfo = QStringLiteral("tabAreaView");
-    const QRect b = sendButton->geometry();
+    // The button row's tint covers the buttons shown: a hidden store button
+    // leaves its place to the tab bar. (The container swallows presses over
+    // the whole row either way.)
+    const QRect b = (sendButton->isHidden() ? saveProfileButton : sendButton)->geometry();
     const QRect l = loadProfileButton->geometry();
     part(layout::kMaskButtonRowColor, QRect(b.x(), b.y() - mask->y(), l.x() + l.width() - b.x(), l.height()));
     part(layout::kMaskColor, QRect(0, int(layout::kTabHeight), mask->width(), mask->height() - int(layout::kTabHeight)));
