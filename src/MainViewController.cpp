@@ -479,9 +479,11 @@ void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& devi
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
                                                const std::shared_ptr<KeyboardProfile>& keyProfile)
 {
-    // The pictures are read and decoded on a worker meanwhile: opening the
-    // device waits for its replies and the pacing anyway.
-    auto reading = std::async(std::launch::async, [keyProfile] { return keyProfile->getKeyboardImage(); });
+    // The pictures are read and decoded on a worker meanwhile (here, when no
+    // thread can be had): opening the device waits for its replies and the
+    // pacing anyway.
+    auto reading = std::async(std::launch::async | std::launch::deferred,
+                              [keyProfile] { return keyProfile->getKeyboardImage(); });
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadDescription(*keyProfile) != AppError::NoError)
         return;
@@ -527,10 +529,11 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
                                             const std::shared_ptr<MouseProfile>& mouseProfile)
 {
-    // The pictures are read and decoded on a worker meanwhile, into a
-    // scratch map (the current mouse keeps its pictures on failure): opening
-    // the device waits for its replies and the pacing anyway.
-    auto reading = std::async(std::launch::async, [mouseProfile] {
+    // The pictures are read and decoded on a worker meanwhile (here, when no
+    // thread can be had), into a scratch map (the current mouse keeps its
+    // pictures on failure): opening the device waits for its replies and the
+    // pacing anyway.
+    auto reading = std::async(std::launch::async | std::launch::deferred, [mouseProfile] {
         QHash<QString, QImage> pictures;
         const AppError read = mouseProfile->LoadMouseTabImages(pictures);
         return std::make_pair(read, std::move(pictures));

@@ -3,13 +3,27 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 namespace platform {
 
 namespace {
 std::atomic<double> g_scale{1.0};
+
+std::mutex& observerMutex()
+{
+    static std::mutex m;
+    return m;
 }
+
+SleepObserver& observer()
+{
+    static SleepObserver o;
+    return o;
+}
+} // namespace
 
 double timeScale() { return g_scale.load(std::memory_order_relaxed); }
 
@@ -36,9 +50,27 @@ std::chrono::milliseconds scaledMs(Seconds wait)
 
 void sleepFor(Seconds wait)
 {
-    const Seconds s = scaled(wait);
-    if (s.count() > 0.0)
-        std::this_thread::sleep_for(s);
+    sleepExactly(scaled(wait));
+}
+
+void sleepExactly(Seconds wait)
+{
+    if (!(wait.count() > 0.0))
+        return;
+    SleepObserver notify;
+    {
+        std::lock_guard lock(observerMutex());
+        notify = observer();
+    }
+    if (notify)
+        notify(wait);
+    std::this_thread::sleep_for(wait);
+}
+
+SleepObserver setSleepObserver(SleepObserver o)
+{
+    std::lock_guard lock(observerMutex());
+    return std::exchange(observer(), std::move(o));
 }
 
 } // namespace platform

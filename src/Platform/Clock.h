@@ -5,6 +5,7 @@
 // run the same code on a shortened time scale.
 
 #include <chrono>
+#include <functional>
 
 namespace platform {
 
@@ -29,6 +30,18 @@ std::chrono::milliseconds scaledMs(Seconds wait);
 
 // Blocks the calling thread for the scaled wait (no event processing).
 void sleepFor(Seconds wait);
+
+// Blocks the calling thread for `wait` as given: a wait that is already on
+// the time scale, such as the rest of a scaled interval.
+void sleepExactly(Seconds wait);
+
+// Test seam: `observer` is told of every wait that sleepFor() and
+// sleepExactly() are about to serve (as served, on the time scale), on the
+// sleeping thread, before it sleeps; an empty one stops that. Returns the
+// previous observer. Tests use it to see which waits were served instead of
+// timing them.
+using SleepObserver = std::function<void(Seconds)>;
+SleepObserver setSleepObserver(SleepObserver observer);
 
 // Sets the time scale for one scope (tests).
 class ScopedTimeScale {

@@ -38,7 +38,8 @@
 //
 // Binary members (pictures of description packages) are added with
 // ZipUtil::append(path, {{name, bytes}}), which lists them in the index too,
-// and read with ZipUtil::load (no CRC check).
+// and read with ZipUtil::load or, several at once, ZipUtil::loadMembers (no
+// CRC check of the index; the zip tool checks each member's own CRC).
 
 #include "Utility/AppError.h"
 #include "Utility/ZipUtil.h"

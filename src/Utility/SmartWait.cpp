@@ -29,5 +29,5 @@ void SmartWait::serve()
 {
     const double rest = remaining();
     if (rest > 0.0)
-        std::this_thread::sleep_for(platform::Seconds(rest));
+        platform::sleepExactly(platform::Seconds(rest));
 }

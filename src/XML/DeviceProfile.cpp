@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdio>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -177,8 +178,12 @@ std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, 
                                             bytes.size() > 1 ? bytes.size() - 1 : 0);
     std::vector<std::jthread> threads;
     threads.reserve(helpers);
-    for (size_t k = 0; k < helpers; ++k)
-        threads.emplace_back(decodeRest);
+    try {
+        for (size_t k = 0; k < helpers; ++k)
+            threads.emplace_back(decodeRest);
+    } catch (const std::system_error&) {
+        // No thread to be had: this one decodes the rest on its own.
+    }
     decodeRest();
     threads.clear(); // joins
     return images;

@@ -554,7 +554,7 @@ TEST_F(EnumeratorTest, HotPlugDuringATransactionIsDeferredUntilItReturns)
     KolventraDevice device;
     ASSERT_EQ(device.hidOpen(0x01100000), AppError::NoError);
     connected->inject({.kind = emu::FaultKind::Late, .command = 0x02,
-                       .delay = std::chrono::milliseconds(150)});
+                       .delay = std::chrono::milliseconds(1000)});
     auto first = std::make_shared<emu::EmulatedMouse>();
     auto second = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     auto leaving = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[0]);
@@ -603,7 +603,7 @@ TEST_F(EnumeratorTest, DeferredNoticeOfADestroyedEnumeratorIsDropped)
         KolventraDevice device;
         ASSERT_EQ(device.hidOpen(0x01100000), AppError::NoError);
         keyboard->inject({.kind = emu::FaultKind::Late, .command = 0x02,
-                          .delay = std::chrono::milliseconds(100)});
+                          .delay = std::chrono::milliseconds(1000)});
         auto other = std::make_shared<emu::EmulatedMouse>();
         QTimer::singleShot(0, [&] { bus->attach(other, 0x01200000); });
         std::string m, v, vc;

@@ -335,8 +335,6 @@ TEST_F(EmulatorTest, DroppedAndLateRepliesAndFlush)
     h.got.clear();
     const auto sent = platform::now();
     h.send(0x43);
-    emu::pumpEvents(5ms);
-    EXPECT_TRUE(h.got.empty());
     ASSERT_TRUE(emu::waitUntil([&] { return !h.got.empty(); }));
     EXPECT_GE(platform::now() - sent, 30ms);
 

@@ -37,9 +37,8 @@ TEST_F(HidDeviceTest, OpenAtAnEmptyLocationGivesBadDeviceAndWritesFailAtOnce)
     EXPECT_EQ(other.hidOpen(kOtherLocation), AppError::BadDevice);
     EXPECT_FALSE(other.hidIsOpened());
     const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
-    const auto t0 = platform::now();
+    // No reply wait: a wait would end in a time-out and say so.
     EXPECT_EQ(other.hidWrite(&packet, [](int32_t, const uint8_t*, size_t) {}), AppError::DevceWrite);
-    EXPECT_LT(platform::now() - t0, 1s);
     EXPECT_EQ(messages(), (std::vector<std::string>{"ERROR : Device write"}));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("HidDevice.cpp(:", 0), 0u) << lines[0];
@@ -85,28 +84,32 @@ TEST_F(HidDeviceTest, PacketGoesOutAsReportIdZeroAndSixtyFourBytes)
 TEST_F(HidDeviceTest, PacingWaitsFromTheArmingOnceThenNotAgain)
 {
     device->hidWait();
-    const auto armed = platform::now();
-    std::this_thread::sleep_for(20ms);
+    device->Wait.start -= 20ms; // armed 0.02 s ago
+    const auto armed = device->Wait.start;
+    std::vector<platform::Seconds> served;
+    const auto previous = platform::setSleepObserver([&](platform::Seconds w) { served.push_back(w); });
     ASSERT_EQ(writeStore(), AppError::NoError);
     ASSERT_EQ(writeStore(), AppError::NoError);
+    platform::setSleepObserver(previous);
     const auto writes = entries(*keyboard, Kind::Output);
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_GE(writes[0].time - armed, 60ms);
-    EXPECT_LT(writes[0].time - armed, 60ms + 500ms);
-    // One arming paces one packet: the next goes out at once.
-    EXPECT_LT(writes[1].time - writes[0].time, 50ms);
+    // One arming paces one packet, with the rest of its interval; the next
+    // goes out without waiting.
+    ASSERT_EQ(served.size(), 1u);
+    EXPECT_LE(served[0], 40ms);
 }
 
 TEST_F(HidDeviceTest, NeverArmedOrLongPastArmingDoesNotDelay)
 {
-    const auto t0 = platform::now();
+    std::vector<platform::Seconds> served;
+    const auto previous = platform::setSleepObserver([&](platform::Seconds w) { served.push_back(w); });
     ASSERT_EQ(writeStore(), AppError::NoError);
-    EXPECT_LT(platform::now() - t0, 50ms);
     device->Wait.Set();
     device->Wait.start -= 100ms;
-    const auto t1 = platform::now();
     ASSERT_EQ(writeStore(), AppError::NoError);
-    EXPECT_LT(platform::now() - t1, 50ms);
+    platform::setSleepObserver(previous);
+    EXPECT_TRUE(served.empty());
 }
 
 TEST_F(HidDeviceTest, HidWaitWithoutDeviceChangesNothing)
@@ -128,11 +131,13 @@ TEST_F(HidDeviceTest, HidCloseClearsCompletionAlsoWithoutDevice)
 
 TEST_F(HidDeviceTest, ReplyInsideTheTimeOutIsAcceptedLaterOneTimesOutWithTwoLines)
 {
+    {
+        // A reply 0.12 s late, well inside a time-out of 10 s.
+        keyboard->inject({.kind = emu::FaultKind::Late, .times = 1, .delay = 120ms});
+        EXPECT_EQ(writeStore(), AppError::NoError);
+        EXPECT_TRUE(lines.empty());
+    }
     platform::ScopedTimeScale fast(0.02); // 10 s -> 200 ms
-    keyboard->inject({.kind = emu::FaultKind::Late, .times = 1, .delay = 120ms});
-    EXPECT_EQ(writeStore(), AppError::NoError);
-    EXPECT_TRUE(lines.empty());
-
     keyboard->inject({.kind = emu::FaultKind::Drop, .times = 1});
     const auto t0 = platform::now();
     EXPECT_EQ(writeStore(), AppError::DeviceReadTimeout);
@@ -152,10 +157,10 @@ TEST_F(HidDeviceTest, RemovalDuringTheWaitEndsItAtOnceWithAFailedReport)
 {
     keyboard->inject({.kind = emu::FaultKind::Detach, .command = KolventraDevice::CMDC_SAVESETTING});
     std::vector<int32_t> results;
-    const auto t0 = platform::now();
+    // A time-out would have been reported as one, and logged.
     EXPECT_EQ(writeStore(nullptr, &results), AppError::NoError);
-    EXPECT_LT(platform::now() - t0, 2s); // not the 10 s time-out
     EXPECT_EQ(results, (std::vector<int32_t>{HidDevice::kReportNotAttached}));
+    EXPECT_TRUE(lines.empty());
     // The object stays open until closed; further writes fail.
     EXPECT_TRUE(device->hidIsOpened());
     EXPECT_EQ(writeStore(), AppError::DevceWrite);
@@ -169,13 +174,12 @@ TEST_F(HidDeviceTest, RemovalEndsTheWaitEvenWhenTheCallBackOnlyCompletesOnSucces
     const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
     std::vector<int32_t> results;
     device->isCompletion = false;
-    const auto t0 = platform::now();
+    // A time-out would have been logged.
     (void)device->hidWrite(&packet, [&](int32_t r, const uint8_t*, size_t) {
         results.push_back(r);
         if (r == HidDevice::kReportSuccess)
             device->isCompletion = true;
     });
-    EXPECT_LT(platform::now() - t0, 2s); // not the 10 s time-out
     EXPECT_EQ(results, (std::vector<int32_t>{HidDevice::kReportNotAttached}));
     EXPECT_TRUE(lines.empty());
 }
@@ -184,15 +188,15 @@ TEST_F(HidDeviceTest, CloseFromInsideTheWaitEndsItWithDevceRead)
 {
     keyboard->inject({.kind = emu::FaultKind::Drop, .times = 1});
     QTimer::singleShot(10, [&] { device->hidClose(); });
-    const auto t0 = platform::now();
+    // Not the time-out (DeviceReadTimeout): the close ended the wait.
     EXPECT_EQ(writeStore(), AppError::DevceRead);
-    EXPECT_LT(platform::now() - t0, 2s);
     EXPECT_FALSE(device->hidIsOpened());
 }
 
 TEST_F(HidDeviceTest, WriteFromInsideTheWaitIsRefusedWithoutIo)
 {
-    keyboard->inject({.kind = emu::FaultKind::Late, .times = 1, .delay = 50ms});
+    // The reply comes a second late: the timer below fires long before it.
+    keyboard->inject({.kind = emu::FaultKind::Late, .times = 1, .delay = 1000ms});
     AppError inner = AppError::NoError;
     int writesSeen = -1;
     QTimer::singleShot(5, [&] {

@@ -185,9 +185,10 @@ TEST_F(TransactionTest, DeviceThatNeverAnswersCostsThreeAttempts)
 
 TEST_F(TransactionTest, LateRepliesOfATimedOutAttemptAreNotTakenForTheNextOnes)
 {
-    platform::ScopedTimeScale fast(0.05); // reply wait 500 ms, retry wait 50 ms
-    // The first answer comes 520 ms late (during the retry wait) and is marked.
-    keyboard->inject({.kind = FaultKind::Late, .command = kApcKeysRead, .delay = 520ms});
+    platform::ScopedTimeScale fast(0.2); // reply wait 2 s, retry wait 200 ms
+    // The first answer comes 2.1 s late (during the retry wait, 0.1 s from
+    // either end of it) and is marked.
+    keyboard->inject({.kind = FaultKind::Late, .command = kApcKeysRead, .delay = 2100ms});
     keyboard->inject({.kind = FaultKind::SetByte, .command = kApcKeysRead, .value = 0xEE, .offset = 20});
     EXPECT_EQ(readKeys(), AppError::NoError);
     EXPECT_EQ(keyboard->writeCount(), 2);
@@ -199,9 +200,7 @@ TEST_F(TransactionTest, LateRepliesOfATimedOutAttemptAreNotTakenForTheNextOnes)
 TEST_F(TransactionTest, RemovalDuringTheWaitEndsTheTransactionAtOnce)
 {
     keyboard->inject({.kind = FaultKind::Detach, .command = kStore});
-    const auto t0 = platform::now();
     EXPECT_EQ(store(), AppError::DevceRead);
-    EXPECT_LT(platform::now() - t0, 2s);
     EXPECT_EQ(keyboard->writeCount(), 1);
     EXPECT_TRUE(lines.empty()); // no time-out, no retry
     // Later transactions fail at the write.
@@ -287,11 +286,9 @@ TEST_F(TransactionTest, ReplyShorterThanItsClaimedLengthIsALengthErrorWithNoByte
 
 TEST_F(TransactionTest, RefusalOfAMultiReplyCommandEndsTheAttemptAtOnce)
 {
-    platform::ScopedTimeScale slow(1.0); // a wait for the missing replies would take 10 s
+    platform::ScopedTimeScale slow(1.0); // a wait for the missing replies would time out
     keyboard->inject({.kind = FaultKind::Status, .command = kApcKeysRead});
-    const auto t0 = platform::now();
     EXPECT_EQ(readKeys(), AppError::RecvErrorStore);
-    EXPECT_LT(platform::now() - t0, 2s);
     EXPECT_EQ(keyboard->writeCount(), 1);
     EXPECT_TRUE(lines.empty()); // no time-out, no retry
     ASSERT_EQ(replies.size(), 1u);

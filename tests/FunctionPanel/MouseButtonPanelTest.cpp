@@ -382,9 +382,10 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
 TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
 {
     const int starts = app->mouse->startCount();
-    // The set-up's settings read waits for its late reply; a choice arrives
-    // meanwhile and is refused as busy.
-    app->mouse->inject({.kind = emu::FaultKind::Late, .command = 0x05, .delay = std::chrono::milliseconds(100)});
+    // The set-up's settings read waits a second for its late reply (inside a
+    // reply wait of 10 s); a choice arrives meanwhile and is refused as busy.
+    platform::ScopedTimeScale real{1.0};
+    app->mouse->inject({.kind = emu::FaultKind::Late, .command = 0x05, .delay = std::chrono::milliseconds(1000)});
     bool chosen = false;
     QTimer::singleShot(20, panel, [&] {
         panel->clickTabMenuItem(subMenu(3, FunctionItem::Multimedia), FunctionItem::Mute);

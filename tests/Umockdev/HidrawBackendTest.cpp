@@ -175,9 +175,8 @@ TEST_F(MockedHidraw, RemovalWhileOpenEndsTheTransactionAtOnce)
     node->setOutputHandler([&](const Bytes&) { node->unplug(); });
     const Bytes packet = KolventraDevice::makePacket(KolventraDevice::CMDC_SAVESETTING);
     std::vector<Bytes> replies;
-    const auto t0 = platform::now();
+    // Not the reply time-out, which gives DeviceReadTimeout.
     EXPECT_EQ(device.KolventraIoControl("", &packet, replies, {0}), AppError::DevceRead);
-    EXPECT_LT(platform::now() - t0, 2s); // not the 10 s reply time-out
     EXPECT_EQ(node->outputs().size(), 1u); // no retry
     device.hidClose();
     bed->remove(syspath);
