@@ -340,18 +340,32 @@ void MainViewController::connectDevice(int index)
         disconnectDevice(true);
         return;
     }
-    const DeviceEnumEntry entry = list[size_t(index)];
+    DeviceEnumEntry entry = list[size_t(index)];
     if (entry.deviceLocation == devices_->conectDeviceLocation())
         return;
     if (AppParam::keyboardSettingsChanged) {
         const bool connectedListed = devices_->entryAt(devices_->conectDeviceLocation()) != nullptr;
         if (!devices_->keyEnum() || connectedListed) {
             const AppError result = onSaveTheKeyboard();
+            if (result != AppError::NoError && result != AppError::UiCancel)
+                return;
+            // Hot-plug is handled while the question is up: the picked
+            // device may have left, moved to another place or been
+            // connected meanwhile. The switch goes on only to the device
+            // that was picked, still where it was; otherwise it is given up
+            // and the connected device keeps its unsent changes, shown as
+            // such, rather than having them marked as dropped while they
+            // stay in it.
+            const auto now = std::find_if(list.begin(), list.end(), [&](const DeviceEnumEntry& e) {
+                return e.deviceLocation == entry.deviceLocation && e.modelNumber == entry.modelNumber;
+            });
+            if (now == list.end() || entry.deviceLocation == devices_->conectDeviceLocation())
+                return;
+            index = int(now - list.begin());
+            entry = *now;
             if (result == AppError::UiCancel) {
                 setSettingsChanged(false);
                 w_.keyboardList->select(index);
-            } else if (result != AppError::NoError) {
-                return;
             }
         }
     }
