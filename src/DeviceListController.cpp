@@ -1,6 +1,7 @@
 #include "DeviceListController.h"
 
 #include "AppParam.h"
+#include "Device/DeviceCall.h"
 #include "Device/IDeviceEntry.h"
 #include "Dialog/DialogHooks.h"
 #include "MainView.h"
@@ -351,15 +352,19 @@ void DeviceListController::execFirmwareUpdate()
     main_.setDialogMask(false);
     if (!dialogHooks().firmwareUpdate)
         return;
+    const std::shared_ptr<IDeviceEntry> device = AppParam::device;
     isFirmupdating_ = true;
     const AppError result = dialogHooks().firmwareUpdate(main_.widgets().mainView);
     isFirmupdating_ = false;
-    // Refused because another command on the device still waits for its
-    // reply: nothing was sent and the device is fine.
-    if (isBusy(result))
-        return;
     if (result != AppError::NoError) {
-        setConnectedDeviceError(conectDeviceLocation_);
+        // The run has told the user what went wrong. A firmware file that
+        // could not be read or failed its check once more ended it before
+        // anything was sent: the device is fine and stays connected, unsent
+        // changes and all. Anything else came from the device and goes by
+        // the call-outcome policy: busy is left alone, a device replaced
+        // meanwhile is not touched, a failed one is recovered.
+        if (result != AppError::FileRead)
+            (void)settleDeviceCall(result, device);
         return;
     }
     const int32_t location = AppParam::selectDeviceLocation;

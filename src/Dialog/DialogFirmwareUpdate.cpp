@@ -241,6 +241,8 @@ AppError DialogFirmwareUpdate::startUpdate()
     location_ = uint32_t(AppParam::selectDeviceLocation);
     AppError result = device_ ? AppError::NoError : AppError::BadDevice;
     QByteArray image;
+    // The file is read and judged before the device hears anything, so a
+    // file problem leaves the device as it was.
     if (result == AppError::NoError)
         result = readImage(image);
     if (result == AppError::NoError)

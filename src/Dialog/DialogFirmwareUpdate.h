@@ -56,8 +56,9 @@ public:
     bool isAnimating() const { return animating_; }
 
     // The whole update of AppParam::device from AppParam::firmwareFilePath.
-    // Shows its own failure message. Runs once per object; a second call
-    // returns BadParam.
+    // Shows its own failure message. FileRead is given only for a file that
+    // cannot be read or fails its check, before any command is sent. Runs
+    // once per object; a second call returns BadParam.
     AppError startUpdate();
 
     // Serves one fixed wait; by default the event loop runs (no user input)

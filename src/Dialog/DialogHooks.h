@@ -25,7 +25,10 @@ struct DialogHooks {
     // it is already open.
     std::function<void(QWidget* mainWindow)> versionInfo;
     // The firmware update run over the current device; the progress view is
-    // laid into `body` while it runs.
+    // laid into `body` while it runs. It tells the user of its own failures.
+    // FileRead says that the firmware file could not be read or was refused
+    // by its check, before anything was sent to the device; every other
+    // failure is the device's.
     std::function<AppError(QWidget* body)> firmwareUpdate;
 
     // Choosers run from the Other panels (mask and help items are the
