@@ -3,6 +3,7 @@
 #include "AppParam.h"
 #include "Device/DeviceCall.h"
 #include "Device/IDeviceEntry.h"
+#include "Dialog/DialogAppendKeyboard.h"
 #include "Dialog/DialogHooks.h"
 #include "MainView.h"
 #include "MainViewController.h"
@@ -15,7 +16,6 @@
 #include "XML/MouseProfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
@@ -233,20 +233,14 @@ void DeviceListController::appendKeyboardProfileList()
     }
     const QFileInfo source(AppParam::firmwareFilePath);
     const QString target = QDir(folder).filePath(source.fileName());
-    // A package picked from the folder itself is already in place.
-    if (QFileInfo(target).canonicalFilePath() != source.canonicalFilePath()) {
-        // Copy beside the target first, so that a failed copy keeps the
-        // earlier package.
-        const QString partial = target + QStringLiteral(".partial");
-        QFile::remove(partial);
-        const bool copied = QFile::copy(source.filePath(), partial);
-        if (!copied || (QFile::exists(target) && !QFile::remove(target)) || !QFile::rename(partial, target)) {
-            QFile::remove(partial);
-            AppUtil::messageBox(QStringLiteral("FailedToAccessFile"), QStringLiteral("OK"), QString());
-            Logger::log("Error: create profile copy directory");
-            return;
-        }
-    }
+    // A package picked from the folder itself is already in place. Any
+    // other goes in as the bytes that were judged, through a staged copy
+    // and a rename, so that a failure keeps the earlier package; the user
+    // has been told why it did not.
+    const QString inPlace = QFileInfo(target).canonicalFilePath();
+    if ((inPlace.isEmpty() || inPlace != source.canonicalFilePath()) &&
+        DialogAppendKeyboard::installPackage(source.filePath(), folder) != AppError::NoError)
+        return;
     // Unreadable packages are left out; the others are used.
     if (keyEnum_)
         (void)keyEnum_->enumDeviceProfile(true);

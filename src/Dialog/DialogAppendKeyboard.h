@@ -6,10 +6,17 @@
 // same model, whose key codes the keyboard model takes and whose pictures
 // decode: what the device enumeration and the connection need from it. The
 // dialog copies nothing: on 1 the caller hands filePath() to the main window,
-// which adds the package.
+// which adds the package with installPackage().
+//
+// The file is read once, and the bytes read are what is judged and what is
+// added: the check reads a private copy of them, Append hands them on, and
+// installPackage() writes them to the per-user folder. A file changed or
+// swapped after Append (or a pipe put in its place) never reaches the folder.
 
 #include "Dialog/FilePickDialog.h"
 #include "Utility/AppError.h"
+
+#include <QByteArray>
 
 #include <optional>
 
@@ -27,10 +34,24 @@ public:
     void pushOK() override;
     void pushCancel() override;
 
-    // The package check; shows its own message box on a refusal. NoError,
-    // FileNotExist (nothing chosen, or not a regular file), the loader's
-    // error, or FileRead.
+    // Largest package taken (the shipped ones are some tens of KiB).
+    static constexpr qint64 kMaxPackageBytes = 64 * 1024 * 1024;
+
+    // The package check of the file at `path`, read once (a regular file of
+    // at most kMaxPackageBytes); shows its own message box on a refusal.
+    // NoError, FileNotExist (nothing chosen, or not a regular file), the
+    // loader's error, or FileRead.
     AppError checkTargetFileType(const QString& path);
+
+    // Adds the package at `source` to `folder`, under its file name: the
+    // bytes that Append accepted from that path, else the file's bytes read
+    // once. They are written to a private staging folder inside `folder`,
+    // judged there as the dialog judges a package, and renamed into place,
+    // so that an earlier package of that name stays until the new one is
+    // complete and judged. Shows its own message box on a refusal or a
+    // failure. NoError, FileNotExist or FileRead (the source), the check's
+    // error, or FileWrite.
+    static AppError installPackage(const QString& source, const QString& folder);
 
     // The version number of a description's version text ("X_1_2_5" gives
     // 1002.005); absent when it has fewer than four parts or parts 1 to 3
@@ -39,4 +60,10 @@ public:
 
 private:
     void enableHelpWhenListed();
+    // The judgement of a package whose bytes are staged at `path`.
+    static AppError checkPackage(const QString& path);
+
+    // The path and the bytes the last check accepted.
+    QString checkedPath_;
+    QByteArray checked_;
 };

@@ -2,13 +2,9 @@
 
 #include "Device/IDeviceEntry.h"
 #include "Utility/Crc16.h"
+#include "Utility/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace firmware {
 
@@ -115,30 +111,12 @@ Verdict checkFor(const QByteArray& file, const IDeviceEntry& device)
 
 ReadOutcome readFile(const QString& path, QByteArray& bytes)
 {
-    bytes.clear();
-    // Judged before opening: opening a device node may already act on it.
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return ReadOutcome::NotARegularFile;
-    // The path may name something else by now: what was opened is judged
-    // again, and the opening never waits for the writer of a pipe.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return ReadOutcome::Failed;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return ReadOutcome::NotARegularFile;
+    switch (AppUtil::readRegularFile(path, kMaxFileLength + 1, bytes)) {
+    case AppUtil::FileReadOutcome::Read: return ReadOutcome::Read;
+    case AppUtil::FileReadOutcome::NotARegularFile: return ReadOutcome::NotARegularFile;
+    case AppUtil::FileReadOutcome::Failed: break;
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return ReadOutcome::Failed;
-    }
-    QByteArray read = file.read(kMaxFileLength + 1);
-    if (file.error() != QFileDevice::NoError)
-        return ReadOutcome::Failed;
-    bytes = std::move(read);
-    return ReadOutcome::Read;
+    return ReadOutcome::Failed;
 }
 
 } // namespace firmware

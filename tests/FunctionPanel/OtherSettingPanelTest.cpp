@@ -13,6 +13,7 @@
 #include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
+#include "Utility/AppUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -229,9 +230,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     // No row carries AppendDevice; its handler copies a confirmed package.
     const QString package = tab.app.workFolder() + QStringLiteral("/in/Extra.key");
     ASSERT_TRUE(QDir().mkpath(tab.app.workFolder() + QStringLiteral("/in")));
-    QFile file(package);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
-    file.close();
+    ASSERT_TRUE(QFile::copy(AppUtil::resourceProfileFolder() + QStringLiteral("KVK108US.key"), package));
     int answer = 0;
     dialogHooks().appendKeyboard = [&](const QString&, QString& chosen) {
         chosen = package;

@@ -1,0 +1,24 @@
+#pragma once
+// Reading a whole file that the user named. Only a regular file (symbolic
+// links followed) is read: a device or a pipe could block the reader or feed
+// it without end, and opening a device node may already act on it. Never
+// more than a given number of bytes is read, whatever size the file system
+// reports.
+
+#include <QByteArray>
+#include <QString>
+
+namespace AppUtil {
+
+enum class FileReadOutcome {
+    Read,
+    NotARegularFile, // a folder, a device, a pipe, a socket, or nothing there
+    Failed,          // could not be opened or read
+};
+
+// Reads at most `limit` bytes of the regular file at `path` into `bytes`
+// (emptied unless Read). A longer file gives its first `limit` bytes: ask
+// for one byte more than you accept to tell a file that is too long.
+FileReadOutcome readRegularFile(const QString& path, qint64 limit, QByteArray& bytes);
+
+} // namespace AppUtil
