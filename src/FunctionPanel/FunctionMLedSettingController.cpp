@@ -92,17 +92,10 @@ NKColorButton* FunctionMLedSettingController::colorButton(int index) const
 
 // ---- set-up -----------------------------------------------------------------------------
 
-void FunctionMLedSettingController::initSetting()
+void FunctionMLedSettingController::showMouseSettings(const MouseEntry& mouse)
 {
-    SettingsChangedScope keep;
-    AppParam::paintColor = AppColor::clear();
-    initDialogItem();
-    auto mouse = currentMouse();
-    if (!mouse)
-        return;
-    updateLedIndicatorSetting(mouse->indicatorEnable);
-    updateLedLogoSetting(mouse->logoEnable);
-    updateLedSettings();
+    updateLedIndicatorSetting(mouse.indicatorEnable);
+    updateLedLogoSetting(mouse.logoEnable);
 }
 
 void FunctionMLedSettingController::initDialogItem()
@@ -120,20 +113,9 @@ void FunctionMLedSettingController::initDialogItem()
     sliderBrightness_->setRange(0, 2);
     sliderBrightness_->setAccessibleName(brightnessLabel_->text());
 
-    // Captions on the picture, below the description's rectangles (which
-    // are in the window's top-down coordinates, like this view).
-    if (auto mouse = currentMouse()) {
-        for (const MButtonEntry& entry : mouse->buttonList) {
-            QLabel* label = entry.name == QLatin1String("Indicator") ? IndicatorLabel_.data()
-                            : entry.name == QLatin1String("Logo")    ? LogoLabel_.data()
-                                                                      : nullptr;
-            if (!label)
-                continue;
-            label->move(QPointF(entry.margin.x(),
-                                entry.margin.y() + entry.margin.height() + layout::kMPictureCaptionGap)
-                            .toPoint());
-        }
-    }
+    // The captions under the indicator and the logo on the picture.
+    placeCaption(IndicatorLabel_, QLatin1StringView("Indicator"));
+    placeCaption(LogoLabel_, QLatin1StringView("Logo"));
     for (size_t i = 0; i < buttonColors_.size(); ++i)
         buttonColors_[i]->setBackgroundColor(kSwatches[i].toQColor());
     for (const auto& button : buttonColors_)

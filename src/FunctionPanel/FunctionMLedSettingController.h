@@ -25,9 +25,6 @@ class FunctionMLedSettingController : public MouseSettingPanel {
 public:
     explicit FunctionMLedSettingController(IDialogHost& host);
 
-    // ----- FunctionPanel -----------------------------------------------------
-    void initSetting() override;
-
     // ----- the controls (tests and screenshots look at them) ------------------
     ImageStateButton* indicatorSwitch() const { return LEDIndicatorSwitch_; }
     ImageStateButton* logoSwitch() const { return LEDLogoSwitch_; }
@@ -39,7 +36,8 @@ public:
     QLabel* logoCaption() const { return LogoLabel_; }
 
 private:
-    void initDialogItem();
+    void initDialogItem() override;
+    void showMouseSettings(const MouseEntry& mouse) override;
     void updateLedSettings();
     void updateLedIndicatorSetting(Indicator indicatorSetting);
     void updateLedLogoSetting(Logo logoSetting);

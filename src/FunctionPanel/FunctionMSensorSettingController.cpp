@@ -168,18 +168,6 @@ int FunctionMSensorSettingController::rowOf(QObject* control) const
 
 // ---- set-up -----------------------------------------------------------------------------
 
-void FunctionMSensorSettingController::initSetting()
-{
-    SettingsChangedScope keep;
-    AppParam::paintColor = AppColor::clear();
-    initDialogItem();
-    auto mouse = currentMouse();
-    if (!mouse)
-        return;
-    updateSensorSettingsUI(*mouse);
-    updateSensorSettings();
-}
-
 void FunctionMSensorSettingController::initDialogItem()
 {
     auto text = [](const char* key) { return platform::localizedString(QLatin1String(key)); };
@@ -205,17 +193,8 @@ void FunctionMSensorSettingController::initDialogItem()
         r.down->setAccessibleName(title + QStringLiteral(" \u2212"));
         r.up->setAccessibleName(title + QStringLiteral(" +"));
     }
-    // The caption under the mouse's DPI button: the description rectangles
-    // are in the window's top-down coordinates, like this view.
-    if (auto mouse = currentMouse()) {
-        for (const MButtonEntry& entry : mouse->buttonList) {
-            if (entry.name != QLatin1String("DpiSwitch"))
-                continue;
-            dpiChangeLabel_->move(QPointF(entry.margin.x(), entry.margin.y() + entry.margin.height() +
-                                                                layout::kMPictureCaptionGap)
-                                      .toPoint());
-        }
-    }
+    // The caption under the mouse's DPI button.
+    placeCaption(dpiChangeLabel_, QLatin1StringView("DpiSwitch"));
 }
 
 // ---- reading the mouse ----------------------------------------------------------------

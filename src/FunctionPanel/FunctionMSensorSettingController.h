@@ -34,9 +34,6 @@ public:
     explicit FunctionMSensorSettingController(IDialogHost& host);
     ~FunctionMSensorSettingController() override;
 
-    // ----- FunctionPanel -----------------------------------------------------
-    void initSetting() override;
-
     // ----- NKTextFieldDelegate: a click into a DPI field ----------------------
     void mouseDownTextField(QObject* id) override;
 
@@ -59,7 +56,8 @@ public:
     int selectRadio() const { return selectRadio_; }
 
 private:
-    void initDialogItem();
+    void initDialogItem() override;
+    void showMouseSettings(const MouseEntry& mouse) override { updateSensorSettingsUI(mouse); }
     void updateSensorSettings();
     void readMouseSettings() override { updateSensorSettings(); }
     void updateSensorSettingsUI(const MouseEntry& mouse);

@@ -1,9 +1,13 @@
 #include "FunctionPanel/MouseSettingPanel.h"
 
+#include "AppParam.h"
 #include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Platform/Clock.h"
+#include "UiLayout.h"
+
+#include <QLabel>
 
 namespace {
 
@@ -34,6 +38,18 @@ MouseSettingPanel::~MouseSettingPanel()
 
 KeyboardView* MouseSettingPanel::keyboardView() { return view_.data(); }
 
+void MouseSettingPanel::initSetting()
+{
+    SettingsChangedScope keep;
+    AppParam::paintColor = AppColor::clear();
+    initDialogItem();
+    auto mouse = currentMouse();
+    if (!mouse)
+        return;
+    showMouseSettings(*mouse);
+    readMouseSettings();
+}
+
 CallOutcome MouseSettingPanel::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
     const CallOutcome outcome = settleDeviceCall(result, mouse);
@@ -49,6 +65,19 @@ void MouseSettingPanel::setStateImage(ImageStateButton* button, bool state, cons
     button->setTitleColor(state ? QColor(Qt::white) : QColor(Qt::gray));
     button->setText(label);
     button->setAccessibleName(label);
+}
+
+void MouseSettingPanel::placeCaption(QLabel* caption, QLatin1StringView part)
+{
+    const auto mouse = currentMouse();
+    if (!caption || !mouse)
+        return;
+    for (const MButtonEntry& entry : mouse->buttonList) {
+        if (entry.name != part)
+            continue;
+        const QRectF& r = entry.margin;
+        caption->move(QPointF(r.x(), r.y() + r.height() + layout::kMPictureCaptionGap).toPoint());
+    }
 }
 
 void MouseSettingPanel::polingDeviceTimer()

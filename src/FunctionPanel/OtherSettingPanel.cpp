@@ -220,11 +220,10 @@ void OtherSettingPanel<Entry>::updateFirmware()
         abandon();
         return;
     }
-    QString chosen;
-    const QString start = AppParam::firmwareFilePath;
-    if (runMaskedDialog(host_, [&] { return hook(start, chosen); }, true) != 1)
+    const auto chosen = choosePath(hook, AppParam::firmwareFilePath, true);
+    if (!chosen)
         return;
-    AppParam::firmwareFilePath = chosen;
+    AppParam::firmwareFilePath = *chosen;
     // The device may have gone while the dialog ran.
     if (!isCurrentDevice(device))
         return;
@@ -237,10 +236,8 @@ void OtherSettingPanel<Entry>::selectProfileFolder()
     const auto hook = dialogHooks().profileFolderSelect;
     if (!hook)
         return;
-    QString chosen;
-    const QString start = AppParam::userProfileFilePath;
-    if (runMaskedDialog(host_, [&] { return hook(start, chosen); }) == 1)
-        AppParam::userProfileFilePath = chosen;
+    if (const auto chosen = choosePath(hook, AppParam::userProfileFilePath))
+        AppParam::userProfileFilePath = *chosen;
 }
 
 template <class Entry>
@@ -249,13 +246,22 @@ void OtherSettingPanel<Entry>::appendDevice()
     const auto hook = dialogHooks().appendKeyboard;
     if (!hook)
         return;
-    QString chosen;
-    const QString start = AppParam::firmwareFilePath;
-    if (runMaskedDialog(host_, [&] { return hook(start, chosen); }) != 1)
+    const auto chosen = choosePath(hook, AppParam::firmwareFilePath);
+    if (!chosen)
         return;
     // The package path shares the setting with the firmware file.
-    AppParam::firmwareFilePath = chosen;
+    AppParam::firmwareFilePath = *chosen;
     host_.appendKeyboardProfileList();
+}
+
+template <class Entry>
+std::optional<QString> OtherSettingPanel<Entry>::choosePath(
+    const std::function<int(const QString&, QString&)>& dialog, QString start, bool maskIsUp)
+{
+    QString chosen;
+    if (runMaskedDialog(host_, [&] { return dialog(start, chosen); }, maskIsUp) != 1)
+        return std::nullopt;
+    return chosen;
 }
 
 template class OtherSettingPanel<KeyboardEntry>;

@@ -26,7 +26,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class KeyboardEntry;
@@ -98,6 +100,12 @@ protected:
     QPointer<TabMenuView> menuView_;
 
 private:
+    // Runs a dialog that chooses a path, starting from `start`, under the
+    // mask (see runMaskedDialog for `maskIsUp`): the path when the user
+    // confirmed one.
+    std::optional<QString> choosePath(const std::function<int(const QString&, QString&)>& dialog, QString start,
+                                      bool maskIsUp = false);
+
     FunctionTab tab_;
     QString menuName_;
     std::vector<MenuRow> rows_;
