@@ -917,14 +917,7 @@ int MainViewController::runModalHook(const std::function<int(QWidget*)>& hook)
 {
     if (!hook)
         return 0;
-    setDialogMask(true);
-    setHelpMenu(false);
-    const int result = hook(w_.mainView);
-    setDialogMask(false);
-    // The dialog's own buttons enable the help items; a dialog ended by the
-    // device-removal handling does not, so the opener makes sure.
-    setHelpMenu(true);
-    return result;
+    return runMaskedDialog(*this, [&] { return hook(w_.mainView); });
 }
 
 void MainViewController::buttonSaveClick()

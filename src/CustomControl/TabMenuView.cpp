@@ -111,6 +111,7 @@ void TabMenuSettingItemView::setTitleString(const QString& title)
     // text repaints; the title is stored either way.
     const bool redraw = titleString_ != title;
     titleString_ = title;
+    setAccessibleName(title);
     if (redraw)
         update();
 }

@@ -95,7 +95,7 @@ public:
     // What the row draws. Each setter stores the value and repaints the row
     // when the value changed, so owners never repaint rows themselves.
     //
-    // The title (null: no title is drawn).
+    // The title (null: no title is drawn), also the row's accessible name.
     const QString& titleString() const { return titleString_; }
     void setTitleString(const QString& title);
     // Whether the row lights up under the pointer.

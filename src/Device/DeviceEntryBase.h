@@ -54,6 +54,11 @@ public:
     QString modelName() const override { return modelName_; }
     void setModelName(const QString& value) override { modelName_ = value; }
 
+    // The last open found an interrupted firmware update pending: the device
+    // is connected, but it refuses every setting command until its firmware
+    // has been updated.
+    bool awaitsFirmwareUpdate() const { return awaitsFirmwareUpdate_; }
+
 protected:
     // Opens the device at `location` for a session: a session still open
     // ends first (its result does not matter), close, open, the start notice,
@@ -63,6 +68,7 @@ protected:
     // connection and is returned only after a good identification.
     AppError openSession(uint32_t location)
     {
+        awaitsFirmwareUpdate_ = false;
         // The old session is let go whatever the device answers: the device
         // is opened afresh right after.
         if (hidIsOpened())
@@ -78,7 +84,10 @@ protected:
         std::string model, version, versionCompare;
         const AppError info = this->CMD_GetDeviceInfo(model, version, versionCompare);
         keepIdentity(model, version, versionCompare);
-        return info != AppError::NoError ? info : result;
+        if (info != AppError::NoError)
+            return info;
+        awaitsFirmwareUpdate_ = result == AppError::AbortFirmwareUpdate;
+        return result;
     }
 
     // The model number and both firmware versions as the device reported them.
@@ -94,4 +103,5 @@ protected:
     std::optional<QString> firmwareVersionCompare_{QString()};
     QString profileExt_;
     QString modelName_;
+    bool awaitsFirmwareUpdate_ = false;
 };

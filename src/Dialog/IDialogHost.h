@@ -12,6 +12,8 @@
 #include "AppEnums.h"
 #include "Utility/AppError.h"
 
+#include <functional>
+
 class QWidget;
 class TabMenuSettingView;
 
@@ -61,3 +63,21 @@ public:
     // Another attached device has the model number of the connected one.
     virtual bool isExistSameDeviceType() const = 0;
 };
+
+// Runs a modal dialog over the window: the mask up and the help items off
+// while it runs, then the mask down and the help items back. `maskIsUp`: the
+// caller put the mask up already for the same action (a question asked
+// before the dialog) and it is left as it stands until the dialog ends. The
+// dialog's own buttons give the help items back, but a dialog ended by the
+// device-removal handling does not, so the runner always does. Returns the
+// dialog's code.
+inline int runMaskedDialog(IDialogHost& host, const std::function<int()>& dialog, bool maskIsUp = false)
+{
+    if (!maskIsUp)
+        host.setDialogMask(true);
+    host.setHelpMenu(false);
+    const int code = dialog();
+    host.setDialogMask(false);
+    host.setHelpMenu(true);
+    return code;
+}

@@ -155,13 +155,8 @@ void FunctionApcSettingController::initMenuItem()
 
 void FunctionApcSettingController::resetMenuRows()
 {
-    if (!menuView_)
-        return;
-    for (TabMenuSettingItemView* row : menuView_->rows()) {
-        row->setMouseInView(false);
-        row->setSelect(false);
-        row->setCheckDraw(false);
-    }
+    if (menuView_)
+        menuView_->clearMenuItem(true);
 }
 
 void FunctionApcSettingController::showMenuView(bool)
@@ -174,8 +169,7 @@ void FunctionApcSettingController::showMenuView(bool)
         return;
     }
     resetMenuRows();
-    if (TabMenuSettingItemView* row = menuView_->row(AppParam::functionApcSettingSelect))
-        row->setSelect(true);
+    menuView_->selectMenuItem(AppParam::functionApcSettingSelect, true);
     menuView_->showInView(host_.bodyView());
 }
 
@@ -259,15 +253,11 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
         // The strip under the APC tab names the mode in force.
         const QString title = tr_(selectMenu == FunctionItem::Separate ? "Separate" : "Collective");
         if (TabMenuSettingView* strip = host_.apcModeStrip()) {
-            for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>()) {
+            for (TabMenuSettingItemView* row : strip->findChildren<TabMenuSettingItemView*>())
                 row->setTitleString(title);
-                row->setAccessibleName(title);
-            }
         }
-        if (menuView_) {
-            if (TabMenuSettingItemView* row = menuView_->row(selectMenu))
-                row->setSelect(true);
-        }
+        if (menuView_)
+            menuView_->selectMenuItem(selectMenu, true);
     }
     redrawPicture();
 

@@ -119,13 +119,8 @@ void FunctionMButtonSettingController::initSetting()
     initMenuItem();
     if (!currentMouse())
         return;
-    if (menuView_) {
-        for (TabMenuSettingItemView* row : menuView_->rows()) {
-            row->setMouseInView(false);
-            row->setSelect(false);
-            row->setCheckDraw(false);
-        }
-    }
+    if (menuView_)
+        menuView_->clearMenuItem(true);
     enableMenuItem(true);
     updateButtonMenus();
 }
@@ -198,6 +193,14 @@ void FunctionMButtonSettingController::setSwapTitles(bool swapped)
     }
 }
 
+void FunctionMButtonSettingController::showSwapMarks(bool swapped)
+{
+    if (TabMenuView* m1 = buttonMenus_[0])
+        m1->checkMenuItem(FunctionItem::SwapButton2, swapped);
+    if (TabMenuView* m2 = buttonMenus_[1])
+        m2->checkMenuItem(FunctionItem::SwapButton1, swapped);
+}
+
 void FunctionMButtonSettingController::updateButtonMenus()
 {
     const MouseRefresh r = refreshMouseSettings();
@@ -212,12 +215,7 @@ void FunctionMButtonSettingController::updateButtonMenus()
     const std::shared_ptr<MouseEntry>& mouse = r.mouse;
 
     const bool swapped = mouse->buttonSettingList[0] == rawValue(ButtonAssignCode::Func_RClick);
-    if (TabMenuView* m1 = buttonMenus_[0])
-        if (TabMenuSettingItemView* row = m1->row(FunctionItem::SwapButton2))
-            row->setCheckDraw(swapped);
-    if (TabMenuView* m2 = buttonMenus_[1])
-        if (TabMenuSettingItemView* row = m2->row(FunctionItem::SwapButton1))
-            row->setCheckDraw(swapped);
+    showSwapMarks(swapped);
     setSwapTitles(swapped);
 
     const bool jis = AppUtil::isJisKeyboardLayout(mouse->productID, mouse->vendorID);
@@ -298,8 +296,7 @@ void FunctionMButtonSettingController::showMenuView(bool isDevice)
     allPopoverMenuClose();
     if (wasShown || !menuView_)
         return;
-    for (TabMenuSettingItemView* row : menuView_->rows())
-        row->setSelect(false);
+    menuView_->selectAllMenuItem(false, true);
     // Under the button tab, at its left edge.
     QWidget* tab = host_.tabMenuAnchor(FunctionTab::MButtonSetting);
     if (!tab)
@@ -343,8 +340,7 @@ void FunctionMButtonSettingController::clickTabMenuItem(QObject* id, FunctionIte
     auto* menu = qobject_cast<TabMenuView*>(id);
     if (!menu)
         return;
-    if (TabMenuSettingItemView* row = menu->row(function))
-        row->setSelect(false);
+    menu->selectMenuItem(function, false);
     if (menu->mButtonNo == ButtonNo::None)
         return;
     setItemSelect(menu, function, menu->mButtonNo, assignCodeOf(function), false);

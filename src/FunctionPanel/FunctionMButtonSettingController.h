@@ -98,6 +98,8 @@ private:
 
     void updateButtonMenus();
     void setSwapTitles(bool swapped);
+    // The check marks of the swap rows in the menus of buttons 1 and 2.
+    void showSwapMarks(bool swapped);
     void setItemSelect(TabMenuView* menu, FunctionItem function, ButtonNo buttonNo,
                        ButtonAssignCode assignCode, bool fCommand);
     AppError runCustomKeyDialog(const std::shared_ptr<MouseEntry>& mouse, int button, bool& cancelled);

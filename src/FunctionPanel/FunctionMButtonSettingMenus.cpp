@@ -315,14 +315,8 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
     const int button = rawValue(buttonNo) + 1;
 
     if (buttonNo == ButtonNo::Button1 || buttonNo == ButtonNo::Button2) {
-        TabMenuSettingItemView* row = menu->row(function);
-        const bool swappedNow = row && row->isCheckDraw();
-        for (auto [m, f] : {std::pair{buttonMenus_[0], FunctionItem::SwapButton2},
-                            std::pair{buttonMenus_[1], FunctionItem::SwapButton1}}) {
-            if (m)
-                if (TabMenuSettingItemView* r = m->row(f))
-                    r->setCheckDraw(!swappedNow);
-        }
+        const bool swappedNow = menu->isCheckMenuItem(function);
+        showSwapMarks(!swappedNow);
         mouse->hidWait();
         const AppError result =
             mouse->CMD_SetBtn12Setting(rawValue(swappedNow ? Button12Change::NotChange : Button12Change::Changed));
@@ -335,11 +329,7 @@ void FunctionMButtonSettingController::setItemSelect(TabMenuView* menu, Function
         return;
 
     const int code = rawValue(assignCode);
-    for (TabMenuSettingItemView* row : menu->rows()) {
-        row->setMouseInView(false);
-        row->setSelect(false);
-        row->setCheckDraw(false);
-    }
+    menu->clearMenuItem(true);
     if (assignCode != ButtonAssignCode::Macro_CustomKey) {
         if (mouse->buttonSettingList[size_t(button - 1)] == code)
             return;

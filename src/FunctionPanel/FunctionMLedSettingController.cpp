@@ -1,10 +1,8 @@
 #include "FunctionPanel/FunctionMLedSettingController.h"
 
 #include "AppParam.h"
-#include "CustomControl/AppImages.h"
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
-#include "Platform/Clock.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 
@@ -14,8 +12,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr platform::Seconds kPollingInterval{1.0};
 
 // Swatch colours in LedColor order.
 constexpr AppColor kSwatches[8] = {
@@ -44,11 +40,10 @@ int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
 
 } // namespace
 
-FunctionMLedSettingController::FunctionMLedSettingController(IDialogHost& host) : host_(host)
+FunctionMLedSettingController::FunctionMLedSettingController(IDialogHost& host)
+    : MouseSettingPanel(host, QStringLiteral("mouseLedPanel"))
 {
-    auto* view = makeWindowView<MousePanelView>(*host.bodyView());
-    view->setObjectName(QStringLiteral("mouseLedPanel"));
-    view_ = view;
+    MousePanelView* view = view_;
 
     LEDIndicatorLogoLabel_ =
         makeLabel(view, "LEDIndicatorLogoLabel", layout::kMLedSettingLabel, layout::kMPanelCaptionFontPixels);
@@ -88,56 +83,19 @@ FunctionMLedSettingController::FunctionMLedSettingController(IDialogHost& host) 
     sliderBrightness_->setTickPosition(QSlider::TicksBelow);
     sliderBrightness_->setTickInterval(1);
     connect(sliderBrightness_, &PhaseSlider::phase, this, [this](PhaseSlider::Phase p) { sliderPhase(p); });
-
-    pollingTimer_.setSingleShot(false);
-    connect(&pollingTimer_, &QTimer::timeout, this, [this] { polingDeviceTimer(); });
-    connect(view, &MousePanelView::appeared, this,
-            [this] { pollingTimer_.start(platform::scaledMs(kPollingInterval)); });
-    connect(view, &MousePanelView::disappeared, this, [this] { pollingTimer_.stop(); });
 }
-
-FunctionMLedSettingController::~FunctionMLedSettingController()
-{
-    pollingTimer_.stop();
-    // The view stays with the window; only its ties to this panel go.
-    if (view_)
-        view_->disconnect(this);
-}
-
-KeyboardView* FunctionMLedSettingController::keyboardView() { return view_.data(); }
 
 NKColorButton* FunctionMLedSettingController::colorButton(int index) const
 {
     return index >= 0 && index < int(buttonColors_.size()) ? buttonColors_[size_t(index)].data() : nullptr;
 }
 
-std::shared_ptr<MouseEntry> FunctionMLedSettingController::openMouse()
-{
-    auto mouse = currentMouse();
-    return mouse && mouse->hidIsOpened() ? mouse : nullptr;
-}
-
-CallOutcome FunctionMLedSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
-{
-    const CallOutcome outcome = settleDeviceCall(result, mouse);
-    if (outcome == CallOutcome::Done)
-        markSettingsChanged();
-    return outcome;
-}
-
 // ---- set-up -----------------------------------------------------------------------------
 
-void FunctionMLedSettingController::initSetting()
+void FunctionMLedSettingController::showMouseSettings(const MouseEntry& mouse)
 {
-    SettingsChangedScope keep;
-    AppParam::paintColor = AppColor::clear();
-    initDialogItem();
-    auto mouse = currentMouse();
-    if (!mouse)
-        return;
-    updateLedIndicatorSetting(mouse->indicatorEnable);
-    updateLedLogoSetting(mouse->logoEnable);
-    updateLedSettings();
+    updateLedIndicatorSetting(mouse.indicatorEnable);
+    updateLedLogoSetting(mouse.logoEnable);
 }
 
 void FunctionMLedSettingController::initDialogItem()
@@ -155,20 +113,9 @@ void FunctionMLedSettingController::initDialogItem()
     sliderBrightness_->setRange(0, 2);
     sliderBrightness_->setAccessibleName(brightnessLabel_->text());
 
-    // Captions on the picture, below the description's rectangles (which
-    // are in the window's top-down coordinates, like this view).
-    if (auto mouse = currentMouse()) {
-        for (const MButtonEntry& entry : mouse->buttonList) {
-            QLabel* label = entry.name == QLatin1String("Indicator") ? IndicatorLabel_.data()
-                            : entry.name == QLatin1String("Logo")    ? LogoLabel_.data()
-                                                                      : nullptr;
-            if (!label)
-                continue;
-            label->move(QPointF(entry.margin.x(),
-                                entry.margin.y() + entry.margin.height() + layout::kMPictureCaptionGap)
-                            .toPoint());
-        }
-    }
+    // The captions under the indicator and the logo on the picture.
+    placeCaption(IndicatorLabel_, QLatin1StringView("Indicator"));
+    placeCaption(LogoLabel_, QLatin1StringView("Logo"));
     for (size_t i = 0; i < buttonColors_.size(); ++i)
         buttonColors_[i]->setBackgroundColor(kSwatches[i].toQColor());
     for (const auto& button : buttonColors_)
@@ -219,10 +166,8 @@ void FunctionMLedSettingController::updateLedLogoSetting(Logo logoSetting)
 
 void FunctionMLedSettingController::setStateImage(ImageStateButton* button, bool state, const QString& label)
 {
-    button->setImage(ui::appImage(state ? QStringLiteral("VX_RGB_ICON_Lock_Enable.png")
-                                        : QStringLiteral("VX_RGB_ICON_Lock_Disable.png")));
-    button->setTitleColor(state ? QColor(Qt::white) : QColor(Qt::gray));
-    button->setText(label);
+    MouseSettingPanel::setStateImage(button, state, label, QStringLiteral("VX_RGB_ICON_Lock_Enable.png"),
+                                     QStringLiteral("VX_RGB_ICON_Lock_Disable.png"));
 }
 
 void FunctionMLedSettingController::updateLedLuminanceSetting(int ledLuminance)
@@ -330,12 +275,3 @@ void FunctionMLedSettingController::sliderPhase(PhaseSlider::Phase phase)
     updateLedSettings();
 }
 
-void FunctionMLedSettingController::polingDeviceTimer()
-{
-    if (isPolingSuspend_)
-        return;
-    auto mouse = currentMouse();
-    if (!mouse || mouse->isRunConnecting)
-        return;
-    updateLedSettings();
-}

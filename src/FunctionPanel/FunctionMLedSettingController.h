@@ -11,29 +11,19 @@
 // to an open mouse.
 
 #include "CustomControl/NKButton.h"
-#include "FunctionPanel/FunctionPanel.h"
-#include "FunctionPanel/MousePanelControls.h"
-#include "Utility/AppError.h"
+#include "FunctionPanel/MouseSettingPanel.h"
 
-#include <QObject>
 #include <QPointer>
-#include <QTimer>
 
-#include <memory>
 #include <vector>
 
 class QLabel;
 class MouseEntry;
 
-class FunctionMLedSettingController : public QObject, public FunctionPanel {
+class FunctionMLedSettingController : public MouseSettingPanel {
     Q_OBJECT
 public:
     explicit FunctionMLedSettingController(IDialogHost& host);
-    ~FunctionMLedSettingController() override;
-
-    // ----- FunctionPanel -----------------------------------------------------
-    void initSetting() override;
-    KeyboardView* keyboardView() override;
 
     // ----- the controls (tests and screenshots look at them) ------------------
     ImageStateButton* indicatorSwitch() const { return LEDIndicatorSwitch_; }
@@ -44,16 +34,16 @@ public:
     PhaseSlider* brightnessSlider() const { return sliderBrightness_; }
     QLabel* indicatorCaption() const { return IndicatorLabel_; }
     QLabel* logoCaption() const { return LogoLabel_; }
-    bool isPollingSuspended() const { return isPolingSuspend_; }
-    bool isPolling() const { return pollingTimer_.isActive(); }
 
 private:
-    void initDialogItem();
+    void initDialogItem() override;
+    void showMouseSettings(const MouseEntry& mouse) override;
     void updateLedSettings();
     void updateLedIndicatorSetting(Indicator indicatorSetting);
     void updateLedLogoSetting(Logo logoSetting);
     void updateLedLuminanceSetting(int ledLuminance);
     void setStateImage(ImageStateButton* button, bool state, const QString& label);
+    void readMouseSettings() override { updateLedSettings(); }
     void showColorMarks(LedColor color);
     void changeMLedBodyImage();
 
@@ -61,14 +51,7 @@ private:
     void pushSwitch(bool indicator);
     void pushColor(QObject* sender);
     void sliderPhase(PhaseSlider::Phase phase);
-    void polingDeviceTimer();
 
-    static std::shared_ptr<MouseEntry> openMouse();
-    // Settles a setting command; a change the mouse took shows Send.
-    CallOutcome commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
-
-    IDialogHost& host_;
-    QPointer<MousePanelView> view_;
     QPointer<QLabel> LEDIndicatorLogoLabel_;
     QPointer<QLabel> IndicatorLabel_;
     QPointer<QLabel> LogoLabel_;
@@ -79,6 +62,4 @@ private:
     QPointer<QLabel> brightnessLabel_;
     QPointer<PhaseSlider> sliderBrightness_;
     std::vector<QPointer<NKColorButton>> colorButtonList_;
-    bool isPolingSuspend_ = false;
-    QTimer pollingTimer_;
 };

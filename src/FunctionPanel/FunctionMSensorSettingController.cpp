@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr platform::Seconds kPollingInterval{1.0};
 constexpr platform::Seconds kTypingPause{3.0};
 constexpr platform::Seconds kClickReread{0.3};
 
@@ -82,11 +81,10 @@ double leadingNumber(const QString& text)
 
 } // namespace
 
-FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& host) : host_(host)
+FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& host)
+    : MouseSettingPanel(host, QStringLiteral("mouseSensorPanel"))
 {
-    auto* view = makeWindowView<MousePanelView>(*host.bodyView());
-    view->setObjectName(QStringLiteral("mouseSensorPanel"));
-    view_ = view;
+    MousePanelView* view = view_;
 
     sensorDPILabel_ = makeLabel(view, "sensorDPILabel", layout::kMSensorDpiLabel, layout::kMPanelCaptionFontPixels);
     for (int i = 0; i < 4; ++i) {
@@ -145,32 +143,17 @@ FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& 
     dpiChangeLabel_ = makeLabel(view, "dpiChangeLabel",
                                 QRectF(QPointF(0, 0), layout::kMPictureCaptionSize), layout::kMPanelTextFontPixels);
 
-    pollingTimer_.setSingleShot(false);
-    connect(&pollingTimer_, &QTimer::timeout, this, [this] { polingDeviceTimer(); });
     resumeTimer_.setSingleShot(true);
     connect(&resumeTimer_, &QTimer::timeout, this, [this] { isPolingSuspend_ = false; });
     delayedReread_.setSingleShot(true);
     connect(&delayedReread_, &QTimer::timeout, this, [this] { updateSensorSettings(); });
     connect(view, &MousePanelView::appeared, this, [this] { viewDidAppear(); });
-    connect(view, &MousePanelView::disappeared, this, [this] { viewWillDisappear(); });
 }
 
 FunctionMSensorSettingController::~FunctionMSensorSettingController()
 {
-    pollingTimer_.stop();
     resumeTimer_.stop();
     delayedReread_.stop();
-    // The view stays with the window; only its ties to this panel go.
-    if (view_)
-        view_->disconnect(this);
-}
-
-KeyboardView* FunctionMSensorSettingController::keyboardView() { return view_.data(); }
-
-std::shared_ptr<MouseEntry> FunctionMSensorSettingController::openMouse()
-{
-    auto mouse = currentMouse();
-    return mouse && mouse->hidIsOpened() ? mouse : nullptr;
 }
 
 int FunctionMSensorSettingController::rowOf(QObject* control) const
@@ -183,27 +166,7 @@ int FunctionMSensorSettingController::rowOf(QObject* control) const
     return -1;
 }
 
-CallOutcome FunctionMSensorSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
-{
-    const CallOutcome outcome = settleDeviceCall(result, mouse);
-    if (outcome == CallOutcome::Done)
-        markSettingsChanged();
-    return outcome;
-}
-
 // ---- set-up -----------------------------------------------------------------------------
-
-void FunctionMSensorSettingController::initSetting()
-{
-    SettingsChangedScope keep;
-    AppParam::paintColor = AppColor::clear();
-    initDialogItem();
-    auto mouse = currentMouse();
-    if (!mouse)
-        return;
-    updateSensorSettingsUI(*mouse);
-    updateSensorSettings();
-}
 
 void FunctionMSensorSettingController::initDialogItem()
 {
@@ -230,17 +193,8 @@ void FunctionMSensorSettingController::initDialogItem()
         r.down->setAccessibleName(title + QStringLiteral(" \u2212"));
         r.up->setAccessibleName(title + QStringLiteral(" +"));
     }
-    // The caption under the mouse's DPI button: the description rectangles
-    // are in the window's top-down coordinates, like this view.
-    if (auto mouse = currentMouse()) {
-        for (const MButtonEntry& entry : mouse->buttonList) {
-            if (entry.name != QLatin1String("DpiSwitch"))
-                continue;
-            dpiChangeLabel_->move(QPointF(entry.margin.x(), entry.margin.y() + entry.margin.height() +
-                                                                layout::kMPictureCaptionGap)
-                                      .toPoint());
-        }
-    }
+    // The caption under the mouse's DPI button.
+    placeCaption(dpiChangeLabel_, QLatin1StringView("DpiSwitch"));
 }
 
 // ---- reading the mouse ----------------------------------------------------------------
@@ -323,21 +277,12 @@ void FunctionMSensorSettingController::updateCheckSetting(QObject* sender)
         const DpiRow& r = rows_[size_t(i)];
         if (sender != r.sw)
             continue;
+        const bool japanese = QLocale::system().language() == QLocale::Japanese;
+        r.sw->setTitlePixelSize(japanese ? layout::kMSwitchTitleFontPixelsJa : layout::kMSwitchTitleFontPixels);
         setStateImage(r.sw, r.sw->isChecked(), platform::localizedString(QLatin1String(kRowLooks[i].titleKey)),
                       QLatin1String(kRowLooks[i].onImage), kSwitchOff);
         return;
     }
-}
-
-void FunctionMSensorSettingController::setStateImage(ImageStateButton* button, bool state, const QString& label,
-                                                     const QString& onImageName, const QString& offImageName)
-{
-    const bool japanese = QLocale::system().language() == QLocale::Japanese;
-    button->setTitlePixelSize(japanese ? layout::kMSwitchTitleFontPixelsJa : layout::kMSwitchTitleFontPixels);
-    button->setImage(ui::appImage(state ? onImageName : offImageName));
-    button->setTitleColor(state ? QColor(Qt::white) : QColor(Qt::gray));
-    button->setText(label);
-    button->setAccessibleName(label);
 }
 
 void FunctionMSensorSettingController::updateLoDSetting(LoD lod)
@@ -524,27 +469,13 @@ void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
         updateLoDSetting(mouse->liftOffDistance);
 }
 
-// ---- polling ---------------------------------------------------------------------------------
+// ---- on screen -------------------------------------------------------------------------------
 
 void FunctionMSensorSettingController::viewDidAppear()
 {
+    // The polling starts with the view (MouseSettingPanel); the selected
+    // setting's field takes the focus.
     nowFocusText_ = nullptr;
-    pollingTimer_.start(platform::scaledMs(kPollingInterval));
     if (auto mouse = currentMouse())
         focusDpiSelected(rawValue(mouse->dpiSelected));
-}
-
-void FunctionMSensorSettingController::viewWillDisappear()
-{
-    pollingTimer_.stop();
-}
-
-void FunctionMSensorSettingController::polingDeviceTimer()
-{
-    if (isPolingSuspend_)
-        return;
-    auto mouse = currentMouse();
-    if (!mouse || mouse->isRunConnecting)
-        return;
-    updateSensorSettings();
 }

@@ -17,30 +17,22 @@
 // that fails or is skipped leaves the controls as they are.
 
 #include "CustomControl/BackgroundView.h"
-#include "FunctionPanel/FunctionPanel.h"
-#include "FunctionPanel/MousePanelControls.h"
-#include "Utility/AppError.h"
+#include "FunctionPanel/MouseSettingPanel.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 #include <array>
-#include <memory>
 
 class QLabel;
 class QPushButton;
 class MouseEntry;
 
-class FunctionMSensorSettingController : public QObject, public FunctionPanel, public NKTextFieldDelegate {
+class FunctionMSensorSettingController : public MouseSettingPanel, public NKTextFieldDelegate {
     Q_OBJECT
 public:
     explicit FunctionMSensorSettingController(IDialogHost& host);
     ~FunctionMSensorSettingController() override;
-
-    // ----- FunctionPanel -----------------------------------------------------
-    void initSetting() override;
-    KeyboardView* keyboardView() override;
 
     // ----- NKTextFieldDelegate: a click into a DPI field ----------------------
     void mouseDownTextField(QObject* id) override;
@@ -62,18 +54,16 @@ public:
     QLabel* dpiChangeLabel() const { return dpiChangeLabel_; }
     // Index (0..3) of the setting shown as selected; -1 before the first.
     int selectRadio() const { return selectRadio_; }
-    bool isPollingSuspended() const { return isPolingSuspend_; }
-    bool isPolling() const { return pollingTimer_.isActive(); }
 
 private:
-    void initDialogItem();
+    void initDialogItem() override;
+    void showMouseSettings(const MouseEntry& mouse) override { updateSensorSettingsUI(mouse); }
     void updateSensorSettings();
+    void readMouseSettings() override { updateSensorSettings(); }
     void updateSensorSettingsUI(const MouseEntry& mouse);
     bool updateDpiSelected(int inSelected, bool moveFocus);
     void updateDpiSetting(const DpiRow& r, bool inEnabled, int dpiValue);
     void updateCheckSetting(QObject* sender);
-    void setStateImage(ImageStateButton* button, bool state, const QString& label,
-                       const QString& onImageName, const QString& offImageName);
     void updateLoDSetting(LoD lod);
     void updatePollingRate(ReportDiscriptor pollingRate);
     void focusDpiSelected(int inSelected);
@@ -87,21 +77,11 @@ private:
     void sliderPhase(int index, PhaseSlider::Phase phase);
     void controlTextDidChange(int index);
     void changeLowHighRadio(QObject* sender);
-    void polingDeviceTimer();
 
     void viewDidAppear();
-    void viewWillDisappear();
 
-    // The mouse a user action works on: the current device when it is an
-    // open mouse, else null (no command would reach anything).
-    static std::shared_ptr<MouseEntry> openMouse();
-    // Settles a setting command (Device/DeviceCall.h); a change the mouse
-    // took shows Send.
-    CallOutcome commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
     int rowOf(QObject* control) const;
 
-    IDialogHost& host_;
-    QPointer<MousePanelView> view_;
     QPointer<QLabel> sensorDPILabel_;
     std::array<DpiRow, 4> rows_{};
     QPointer<QLabel> sensorliftOfDistanceLabel_;
@@ -117,8 +97,6 @@ private:
     int selectRadio_ = -1;
     bool updateFlg_ = false;
     QPointer<NKTextField> nowFocusText_;
-    bool isPolingSuspend_ = false;
-    QTimer pollingTimer_;       // 1.0 s while the panel is on screen
     QTimer resumeTimer_;        // ends the pause 3.0 s after a field click
     QTimer delayedReread_;      // the read 0.3 s after a field click
 };

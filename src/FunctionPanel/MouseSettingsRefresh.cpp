@@ -21,6 +21,12 @@ std::shared_ptr<MouseEntry> currentMouse()
     return std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
 }
 
+std::shared_ptr<MouseEntry> openMouse()
+{
+    auto mouse = currentMouse();
+    return mouse && mouse->hidIsOpened() ? mouse : nullptr;
+}
+
 void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead)
 {
     for (int i = 0; i < MouseEntry::kButtonCount; ++i)

@@ -26,6 +26,7 @@
 //                ignores it).
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
+//   openMouse()              the same when it has an open device, else null.
 //   applyMouseSettings(m, record, keysRead)
 //                            the fixed conversion of the 29-byte record into
 //                            the model's setting fields (exposed for tests).
@@ -58,6 +59,9 @@ MouseRefresh refreshMouseSettings();
 
 // AppParam::device as a mouse model, or null when it is none.
 std::shared_ptr<MouseEntry> currentMouse();
+// The current mouse when it has an open device, else null: without one a
+// command would "succeed" with nothing sent.
+std::shared_ptr<MouseEntry> openMouse();
 
 // Writes the record into the model: button codes unchanged; colour above 7
 // gives White, luminance above 2 Level1, indicator and logo other than 0

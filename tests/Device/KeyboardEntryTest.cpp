@@ -436,6 +436,12 @@ TEST_F(KeyboardEntryDevice, OpenWithPendingFirmwareUpdateKeepsTheConnection)
     EXPECT_EQ(emulated->commands(), (std::vector<uint8_t>{0x01, 0x02}));
     EXPECT_EQ(kb->modelNumber(), QString::fromLatin1(shipped::kModels[0].modelNumber.data()));
     EXPECT_FALSE(kb->firmwareVersion().value_or("").isEmpty());
+    EXPECT_TRUE(kb->awaitsFirmwareUpdate());
+
+    // Opened again once the update went through, it takes settings again.
+    emulated->setUpdatePending(false);
+    EXPECT_EQ(kb->open(kLocation), AppError::NoError);
+    EXPECT_FALSE(kb->awaitsFirmwareUpdate());
 }
 
 TEST_F(KeyboardEntryDevice, OpenFailures)

@@ -521,10 +521,12 @@ TEST_F(MouseEntryTest, OpenIdentifiesAndReportsAPendingUpdateAfterIt)
     EXPECT_EQ(mouse->modelNumber(), QString::fromLatin1(shipped::kModels[2].modelNumber.data()));
     EXPECT_EQ(mouse->firmwareVersion(), "10.13");
     EXPECT_EQ(mouse->firmwareVersionCompare(), "000103");
+    EXPECT_TRUE(mouse->awaitsFirmwareUpdate());
 
     emulated->setUpdatePending(false);
     emulated->clearLog();
     EXPECT_EQ(mouse->open(kLocation), AppError::NoError);
+    EXPECT_FALSE(mouse->awaitsFirmwareUpdate());
     EXPECT_EQ(emulated->commands(), (std::vector<uint8_t>{0x01, 0x01, 0x02}));
     EXPECT_EQ(dataOf(*emulated, 0x01), (std::vector<Bytes>{{1}, {0}}));
 }

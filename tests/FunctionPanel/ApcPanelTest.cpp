@@ -91,6 +91,10 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
     EXPECT_FALSE(main->widgets().sendButton->isHidden());
     EXPECT_FALSE(panel->apcLevelRadio()->isHidden());
     EXPECT_EQ(panel->modeTitle(), platform::localizedString(QStringLiteral("Separate")));
+    // A screen reader names the mode in force as well.
+    const auto stripRows = main->widgets().apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>();
+    ASSERT_FALSE(stripRows.isEmpty());
+    EXPECT_EQ(stripRows.front()->accessibleName(), panel->modeTitle());
     EXPECT_EQ(AppParam::appCropMode, CropMode::AreaButton);
 
     // Each level: the radio alone sends nothing; a click on one key and a
