@@ -28,17 +28,10 @@
 
 using apptest::AppHarness;
 using apptest::HarnessOptions;
+using apptest::devices;
 using F = FunctionItem;
 
 namespace {
-
-HarnessOptions devices(bool keyboard, bool mouse)
-{
-    HarnessOptions o;
-    o.keyboard = keyboard;
-    o.mouse = mouse;
-    return o;
-}
 
 // The application with the Other tab selected; restores the dialog hooks.
 struct OtherTab {

@@ -132,11 +132,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     ASSERT_TRUE(fwtest::writeFile(file, fwtest::makeFirmware(d->modelNumber().value_or(QString()).toLatin1(),
                                                               fwtest::versionBytes(*d->firmwareVersionCompare()))));
     chooser.answers.push_back(file);
-    uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* shown) {
-        auto* dialog = static_cast<DialogFirmwareFileSelect*>(shown);
-        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-        QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-    });
+    uitest::pickAndConfirmNext(DialogKind::FirmwareFileSelect);
     QTest::mouseClick(otherMenu()->row(FunctionItem::FWUpdate), Qt::LeftButton);
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(

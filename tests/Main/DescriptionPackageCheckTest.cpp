@@ -38,13 +38,7 @@ void appendThroughThePanel(MainViewController& main, const QString& package)
 {
     ScriptedFileChooser chooser;
     chooser.answers.push_back(package);
-    uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
-        auto* dialog = static_cast<FilePickDialog*>(d);
-        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-        QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-        if (dialog->isVisible())
-            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
-    });
+    uitest::pickAndConfirmNext(DialogKind::AppendKeyboard, true);
     main.tabPanel(FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 }
 

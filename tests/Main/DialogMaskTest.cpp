@@ -35,13 +35,10 @@ BackgroundView* maskPartAt(MainViewController& main, QPoint p)
     return part && part->parentWidget() == main.widgets().maskView ? part : nullptr;
 }
 
-apptest::HarnessOptions devices(bool keyboard, bool mouse)
+apptest::HarnessOptions devicesRemembering(bool keyboard, bool mouse)
 {
-    apptest::HarnessOptions o;
-    o.keyboard = keyboard;
-    o.mouse = mouse;
-    o.rememberedLocation = keyboard ? int32_t(apptest::kKeyboardLocation) : int32_t(apptest::kMouseLocation);
-    return o;
+    return apptest::devices(keyboard, mouse,
+                            keyboard ? int32_t(apptest::kKeyboardLocation) : int32_t(apptest::kMouseLocation));
 }
 
 } // namespace
@@ -49,7 +46,7 @@ apptest::HarnessOptions devices(bool keyboard, bool mouse)
 TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
 {
     for (const bool mouse : {false, true}) {
-        AppHarness app(devices(!mouse, mouse));
+        AppHarness app(devicesRemembering(!mouse, mouse));
         ASSERT_TRUE(app.start());
         MainViewController& main = app.controller();
         main.setDialogMask(true);
@@ -94,7 +91,7 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
 
 TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
 {
-    AppHarness app(devices(true, false));
+    AppHarness app(devicesRemembering(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     QSignalSpy loads(main.widgets().loadProfileButton, &QPushButton::clicked);
@@ -116,7 +113,7 @@ TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
 
 TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
 {
-    AppHarness app(devices(true, true));
+    AppHarness app(devicesRemembering(true, true));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     main.setDialogMask(true);

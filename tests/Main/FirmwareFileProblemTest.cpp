@@ -98,11 +98,7 @@ protected:
         TabMenuSettingItemView* row = menu->row(FunctionItem::FWUpdate);
         ASSERT_NE(row, nullptr);
         chooser.answers.push_back(file);
-        uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* d) {
-            auto* dialog = static_cast<DialogFirmwareFileSelect*>(d);
-            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-        });
+        uitest::pickAndConfirmNext(DialogKind::FirmwareFileSelect);
         app->answer = [this, tamper](const QString& key) {
             if (key == QStringLiteral("CheckMouseSettingsSave") || key == QStringLiteral("CheckKeyboardSettingsSave"))
                 return 0;  // not stored first

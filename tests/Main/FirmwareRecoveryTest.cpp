@@ -139,11 +139,7 @@ protected:
         ASSERT_NE(row, nullptr);
         ASSERT_TRUE(row->isEnable());
         chooser.answers.push_back(file);
-        uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* d) {
-            auto* dialog = static_cast<DialogFirmwareFileSelect*>(d);
-            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-        });
+        uitest::pickAndConfirmNext(DialogKind::FirmwareFileSelect);
         QTest::mouseClick(row, Qt::LeftButton);
     }
 

@@ -39,6 +39,7 @@
 
 using apptest::AppHarness;
 using apptest::HarnessOptions;
+using apptest::devices;
 using apptest::kKeyboardLocation;
 using apptest::kMouseLocation;
 
@@ -49,15 +50,6 @@ constexpr int32_t mouseLoc = int32_t(kMouseLocation);
 // A restart that takes far less than the window's look for the device after
 // an update (0.5 s, here on the harness's time scale).
 constexpr platform::Seconds kQuickRestart{0.002};
-
-HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
-{
-    HarnessOptions o;
-    o.keyboard = keyboard;
-    o.mouse = mouse;
-    o.rememberedLocation = remembered;
-    return o;
-}
 
 // A good image for the current device, stored as the chosen firmware file.
 QString goodFileFor(const AppHarness& app, const QString& name = QStringLiteral("fw.vxb"))
@@ -206,13 +198,7 @@ TEST(FirmwareRun, ThroughTheFileDialogOnlyAGoodFileStartsTheUpdate)
 
     auto chooseAndUpdate = [&](const QString& file) {
         chooser.answers.push_back(file);
-        uitest::whenDialogShown(DialogKind::FirmwareFileSelect, [](ModalDialog* d) {
-            auto* dialog = static_cast<DialogFirmwareFileSelect*>(d);
-            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-            if (dialog->isVisible())
-                QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
-        });
+        uitest::pickAndConfirmNext(DialogKind::FirmwareFileSelect, true);
         QString chosen;
         const int code = dialogHooks().firmwareFileSelect(app.workFolder(), chosen);
         return std::make_pair(code, chosen);
@@ -398,11 +384,7 @@ TEST(DescriptionPackages, NewModelIsRecognisedWithoutRestartAndTheSameFileTwiceI
     // Through the dialog, as the menu's handler does.
     ScriptedFileChooser chooser;
     chooser.answers.push_back(source);
-    uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
-        auto* dialog = static_cast<FilePickDialog*>(d);
-        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-        QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-    });
+    uitest::pickAndConfirmNext(DialogKind::AppendKeyboard);
     QString chosen;
     ASSERT_EQ(dialogHooks().appendKeyboard(app.workFolder(), chosen), 1);
     EXPECT_EQ(chosen, source);
@@ -442,13 +424,7 @@ TEST(DescriptionPackages, CorruptOrOlderPackagesAreRefusedByTheDialog)
     for (const QString& path : {older, corrupt}) {
         app.asked.clear();
         chooser.answers.push_back(path);
-        uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
-            auto* dialog = static_cast<FilePickDialog*>(d);
-            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-            if (dialog->isVisible())
-                QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
-        });
+        uitest::pickAndConfirmNext(DialogKind::AppendKeyboard, true);
         QString chosen;
         EXPECT_EQ(dialogHooks().appendKeyboard(app.workFolder(), chosen), 0) << path.toStdString();
         EXPECT_EQ(app.asked, std::vector<QString>{"FirmwareFileInvaliedOrCorrupted"}) << path.toStdString();

@@ -40,6 +40,7 @@
 
 using apptest::AppHarness;
 using apptest::HarnessOptions;
+using apptest::devices;
 using apptest::kKeyboardLocation;
 using apptest::kMouseLocation;
 
@@ -47,15 +48,6 @@ namespace {
 
 constexpr int32_t kbLoc = int32_t(kKeyboardLocation);
 constexpr int32_t mouseLoc = int32_t(kMouseLocation);
-
-HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
-{
-    HarnessOptions o;
-    o.keyboard = keyboard;
-    o.mouse = mouse;
-    o.rememberedLocation = remembered;
-    return o;
-}
 
 DeviceType currentKind() { return AppParam::device->deviceType(); }
 

@@ -20,6 +20,7 @@
 
 using apptest::AppHarness;
 using apptest::HarnessOptions;
+using apptest::devices;
 using apptest::kKeyboardLocation;
 using apptest::kMouseLocation;
 
@@ -27,14 +28,6 @@ namespace {
 
 constexpr int32_t kbLoc = int32_t(kKeyboardLocation);
 constexpr int32_t mouseLoc = int32_t(kMouseLocation);
-
-HarnessOptions devices(bool keyboard, bool mouse)
-{
-    HarnessOptions o;
-    o.keyboard = keyboard;
-    o.mouse = mouse;
-    return o;
-}
 
 // What the window showed at the moment the menu went away.
 struct AtHide {

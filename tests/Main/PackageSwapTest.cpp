@@ -129,11 +129,7 @@ TEST_F(PackageSwap, SwappedAfterAppendTheCheckedPackageIsWhatIsAdded)
         // swap comes after it and before the main window adds the package.
         ScriptedFileChooser chooser;
         chooser.answers.push_back(source);
-        uitest::whenDialogShown(DialogKind::AppendKeyboard, [](ModalDialog* d) {
-            auto* dialog = static_cast<FilePickDialog*>(d);
-            QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-            QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
-        });
+        uitest::pickAndConfirmNext(DialogKind::AppendKeyboard);
         dialogHooks().appendKeyboard = [&](const QString& start, QString& chosen) {
             const int code = appendDialog(start, chosen);
             swap(how);

@@ -52,6 +52,17 @@ struct HarnessOptions {
     double timeScale = 0.02;
 };
 
+// The options for a start with the keyboard and/or the mouse on the bus,
+// and the location remembered from the last run, if any.
+inline HarnessOptions devices(bool keyboard, bool mouse, std::optional<int32_t> remembered = {})
+{
+    HarnessOptions o;
+    o.keyboard = keyboard;
+    o.mouse = mouse;
+    o.rememberedLocation = remembered;
+    return o;
+}
+
 class AppHarness {
 public:
     explicit AppHarness(HarnessOptions options = {});

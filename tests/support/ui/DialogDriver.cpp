@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "Dialog/DialogMessageBox.h"
+#include "Dialog/FilePickDialog.h"
 #include "Dialog/ModalDialog.h"
 
 namespace uitest {
@@ -50,6 +51,19 @@ void answerNextMessageBox(bool ok)
         if (!box)
             return;
         QTest::mouseClick(ok ? box->okButton() : box->cancelButton(), Qt::LeftButton);
+    });
+}
+
+void pickAndConfirmNext(DialogKind kind, bool cancelIfRefused)
+{
+    whenDialogShown(kind, [cancelIfRefused](ModalDialog* shown) {
+        auto* dialog = qobject_cast<FilePickDialog*>(shown);
+        if (!dialog)
+            return;
+        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
+        if (cancelIfRefused && dialog->isVisible())
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     });
 }
 

@@ -19,4 +19,10 @@ void whenDialogShown(DialogKind kind, std::function<void(ModalDialog*)> action,
 // mouse once the next message box is shown.
 void answerNextMessageBox(bool ok);
 
+// Once the next file-pick dialog of `kind` is shown: clicks its "..." button
+// (the scripted file chooser answers) and then its confirm button, as a
+// user picking a file does. With `cancelIfRefused`, a dialog still open
+// after the confirm (the choice was refused) is then cancelled.
+void pickAndConfirmNext(DialogKind kind, bool cancelIfRefused = false);
+
 } // namespace uitest
