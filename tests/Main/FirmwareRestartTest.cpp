@@ -20,9 +20,7 @@ using apptest::AppHarness;
 
 TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
 {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    AppHarness app(options);
+    AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     emu::EmulatedKeyboard& keyboard = *app.keyboard;

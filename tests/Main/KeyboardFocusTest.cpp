@@ -34,9 +34,7 @@ void clickTab(MainTabView* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPo
 
 TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
 {
-    HarnessOptions o;
-    o.mouse = false;
-    AppHarness app(o);
+    AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     main.widgets().mainView->activateWindow();

@@ -45,9 +45,7 @@ bool showsRing(QWidget* control)
 
 TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
 {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     QApplication::setActiveWindow(main.widgets().mainView);

@@ -35,9 +35,7 @@ void dialogs(shots::ShotSink& sink)
 
 void progress(shots::ShotSink& sink)
 {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     if (!app.start())
         return;
     MainViewController& main = app.controller();

@@ -118,9 +118,7 @@ const shots::ShotRegistrar focusGallery("focus", [](shots::ShotSink& sink) {
 });
 
 const shots::ShotRegistrar focusWindow("MainWindowFocus", [](shots::ShotSink& sink) {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     if (!app.start())
         return;
     MainViewController& main = app.controller();

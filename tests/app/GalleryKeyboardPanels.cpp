@@ -44,9 +44,7 @@ void clickKeys(KeyboardView* view, int first, int step, int count)
 }
 
 const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink) {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     if (!app.start())
         return;
     auto& main = app.controller();

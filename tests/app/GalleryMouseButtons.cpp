@@ -36,9 +36,7 @@ void settle(int ms)
 }
 
 const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
-    apptest::HarnessOptions options;
-    options.keyboard = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(false, true));
     auto& live = app.mouse->live();
     live[2] = 0x2C;  // button 3: custom key L Ctrl + L Shift + A
     live[emu::EmulatedMouse::kCustomKeys + 0] = 0x03;

@@ -13,9 +13,7 @@ void settle(int ms)
 }
 
 const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
-    apptest::HarnessOptions options;
-    options.keyboard = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(false, true));
     using M = emu::EmulatedMouse;
     auto& live = app.mouse->live();
     live[M::kDpi + 6] = 1;     // setting 4 switched off

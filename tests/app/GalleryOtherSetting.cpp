@@ -15,9 +15,7 @@
 namespace {
 
 const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     app.keyboard->live().codeChange = 1;
     if (!app.start())
         return;

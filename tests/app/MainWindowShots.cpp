@@ -58,9 +58,7 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
 // second help item, drawn together with the window it hangs from.
 void shootApplicationMenu(shots::ShotSink& sink)
 {
-    apptest::HarnessOptions options;
-    options.mouse = false;
-    apptest::AppHarness app(options);
+    apptest::AppHarness app(apptest::devices(true, false));
     if (!app.start())
         return;
     MainViewController& main = app.controller();
