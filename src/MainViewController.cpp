@@ -390,13 +390,12 @@ QString MainViewController::modelNumberText(const QString& prefix, const QString
 
 template <class Entry>
 bool MainViewController::openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry,
-                                        const char* failureLog, bool& awaitsFirmware)
+                                        const char* failureLog)
 {
     const AppError opened = device->open(uint32_t(entry.deviceLocation));
     // A device that asks for its firmware update is connected all the same;
     // the user is told once the connect is complete (finishConnect).
-    awaitsFirmware = opened == AppError::AbortFirmwareUpdate;
-    if (opened != AppError::NoError && !awaitsFirmware) {
+    if (opened != AppError::NoError && opened != AppError::AbortFirmwareUpdate) {
         device.reset();
         devices_->openFailed(entry.deviceLocation, failureLog);
         return false;
@@ -463,21 +462,17 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 
 // Shows the picture, reads the device's settings and builds the panel again
 // from them; a recovery on the way may replace the device, and then its own
-// connect has done the rest. A device that awaits its firmware update stays
-// connected whatever the read gives, and the user is asked to update it.
-void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location,
-                                       bool awaitsFirmware)
+// connect has done the rest. A device that awaits its firmware update is
+// not read: in its updater it refuses everything but the update. It stays
+// connected, so that the update can be run, and the user is asked to run it.
+template <class Entry>
+void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int32_t location)
 {
     w_.placeBody(currentKeyboardView_);
-    if (device->loadDeviceParam() != AppError::NoError) {
-        // A device in its updater refuses the read. Dropped and connected
-        // again it would only refuse once more; it stays connected so that
-        // its firmware update can be run.
-        if (awaitsFirmware)
-            Logger::log("device awaits its firmware update: settings not read.");
-        else if (AppParam::selectDeviceLocation != 0)
-            setConnectedDeviceError(AppParam::selectDeviceLocation);
-    }
+    if (device->awaitsFirmwareUpdate())
+        Logger::log("device awaits its firmware update: settings not read.");
+    else if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
+        setConnectedDeviceError(AppParam::selectDeviceLocation);
     if (AppParam::device != device)
         return;
     selectFunctionTab(AppParam::functionTabSelect);
@@ -486,7 +481,7 @@ void MainViewController::finishConnect(const std::shared_ptr<IDeviceEntry>& devi
     devices_->connectSucceeded(location);
     // Asked only now: while the box is up, hot-plug notices are handled, and
     // by now they find this device connected rather than half-opened.
-    if (awaitsFirmware)
+    if (device->awaitsFirmwareUpdate())
         AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
 }
 
@@ -502,8 +497,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     if (kb->loadDescription(*keyProfile) != AppError::NoError)
         return;
     const DeviceListController::ConnectAttempt attempt(*devices_);
-    bool awaitsFirmware = false;
-    if (!openForConnect(kb, entry, "keyboard open error.", awaitsFirmware))
+    if (!openForConnect(kb, entry, "keyboard open error."))
         return;
     const auto images = reading.get();
     if (images.keyBody.isNull() || images.keyButton.isNull()) {
@@ -519,14 +513,14 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     tabs_.forKind(DeviceType::Keyboard, [&](const FunctionTabs::Row& row) {
         row.panel->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
     });
-    showConnectedHeader(QString(), !awaitsFirmware);
+    showConnectedHeader(QString(), !kb->awaitsFirmwareUpdate());
 
-    prepareTabs(DeviceType::Keyboard, !awaitsFirmware, kb->supportAPC);
+    prepareTabs(DeviceType::Keyboard, !kb->awaitsFirmwareUpdate(), kb->supportAPC);
     for (auto* item : w_.apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>())
         item->setTitleString(QString());
 
     restoreTabAfterConnect(selectOtherSetting_, FunctionTab::OtherSetting);
-    if (awaitsFirmware)
+    if (kb->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::OtherSetting);
     else if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
                                  AppParam::functionTabSelect == FunctionTab::MButtonSetting))
@@ -537,7 +531,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         return;  // a recovery inside the panel set-up replaced the device
     updateDialogMask(DeviceType::Keyboard);
     tabs_.showKind(DeviceType::Keyboard);
-    finishConnect(kb, entry.deviceLocation, awaitsFirmware);
+    finishConnect(kb, entry.deviceLocation);
 }
 
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
@@ -556,8 +550,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
         return;
     const DeviceListController::ConnectAttempt attempt(*devices_);
-    bool awaitsFirmware = false;
-    if (!openForConnect(mouse, entry, "mouse open error.", awaitsFirmware))
+    if (!openForConnect(mouse, entry, "mouse open error."))
         return;
     auto [read, images] = reading.get();
     if (read != AppError::NoError) {
@@ -581,11 +574,11 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     };
     for (const auto& [tab, name] : pictures)
         tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
-    showConnectedHeader(QStringLiteral("VX"), !awaitsFirmware);
-    prepareTabs(DeviceType::Mouse, !awaitsFirmware, true);
+    showConnectedHeader(QStringLiteral("VX"), !mouse->awaitsFirmwareUpdate());
+    prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
     restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);
-    if (awaitsFirmware)
+    if (mouse->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
     if (AppParam::device != mouse)
@@ -593,7 +586,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     updateDialogMask(DeviceType::Mouse);
     selectOtherSetting_ = false;
     tabs_.showKind(DeviceType::Mouse);
-    finishConnect(mouse, entry.deviceLocation, awaitsFirmware);
+    finishConnect(mouse, entry.deviceLocation);
 }
 
 void MainViewController::disconnectDevice(bool reflectUi)

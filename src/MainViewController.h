@@ -186,16 +186,16 @@ private:
     void prepareTabs(DeviceType kind, bool settingsUsable, bool apc);
     // Steps shared by the keyboard and mouse connects, in their order.
     // False when the device could not be opened (the recovery has been
-    // asked for). `awaitsFirmware`: the device asks for its firmware update
-    // to be run again.
+    // asked for). A device that asks for its firmware update to be run
+    // again is opened all the same (its awaitsFirmwareUpdate()).
     template <class Entry>
-    bool openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry, const char* failureLog,
-                        bool& awaitsFirmware);
+    bool openForConnect(std::shared_ptr<Entry>& device, const DeviceEnumEntry& entry, const char* failureLog);
     void adoptDevice(const std::shared_ptr<IDeviceEntry>& device, int32_t location, DeviceType type);
     void showConnectedHeader(const QString& modelPrefix, bool settingsReadable);
     void restoreTabAfterConnect(bool& pendingOtherTab, FunctionTab otherTab);
     void keepToOtherTab(FunctionTab otherTab);
-    void finishConnect(const std::shared_ptr<IDeviceEntry>& device, int32_t location, bool awaitsFirmware);
+    template <class Entry>
+    void finishConnect(const std::shared_ptr<Entry>& device, int32_t location);
     int runModalHook(const std::function<int(QWidget*)>& hook);
     // Gives the close button the keyboard focus and makes Send (while shown)
     // or else the profile save the next stop of the Tab key.

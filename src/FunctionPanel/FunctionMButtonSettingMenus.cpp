@@ -7,6 +7,7 @@
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
 #include "Dialog/DialogCustomKeySetting.h"
+#include "Dialog/IDialogHost.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
@@ -360,10 +361,9 @@ AppError FunctionMButtonSettingController::runCustomKeyDialog(const std::shared_
     dialog->okButton()->setEnabled(true);
     if (QWidget* window = host_.dialogReferenceWindow())
         dialog->setReferenceWindow(window);
-    host_.setDialogMask(true);
-    host_.setHelpMenu(false);
-    const int code = dialog->exec();
-    host_.setDialogMask(false);
+    // Under the mask with the help items off; they come back however the
+    // dialog ends, also when the device went away under it.
+    const int code = runMaskedDialog(host_, [&] { return dialog->exec(); });
     // Cancel, or the dialog ended because the device went away.
     if (code != 1 || !dialog || !isCurrentDevice(mouse))
         return AppError::NoError;

@@ -148,6 +148,9 @@ FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& 
     delayedReread_.setSingleShot(true);
     connect(&delayedReread_, &QTimer::timeout, this, [this] { updateSensorSettings(); });
     connect(view, &MousePanelView::appeared, this, [this] { viewDidAppear(); });
+    // A panel whose tab is left sends nothing more: the read that follows a
+    // selection in a field is dropped with it (the next set-up reads anew).
+    connect(view, &MousePanelView::disappeared, this, [this] { delayedReread_.stop(); });
 }
 
 FunctionMSensorSettingController::~FunctionMSensorSettingController()

@@ -66,7 +66,10 @@ void FunctionOtherSettingController::initSetting()
     AppParam::keyDrawMode = KeyDrawFrom::None;
 
     auto kb = currentDevice();
-    if (kb) {
+    // A keyboard waiting for its firmware update refuses everything but the
+    // update: it is asked nothing, and the mark shows the model's value.
+    const bool asks = kb && !kb->awaitsFirmwareUpdate();
+    if (asks) {
         // A failed read is not reported here; the mark keeps the model's value.
         (void)kb->loadDeviceStatus(DeviceParamPart::KeyCodeChangeStatus);
     }
@@ -75,7 +78,7 @@ void FunctionOtherSettingController::initSetting()
         showCapsLockMark(kb);
     enableMenuItem(true);
 
-    if (isCurrentDevice(kb))
+    if (asks && isCurrentDevice(kb))
         (void)settleDeviceCall(kb->stopEffect(), kb);
     if (view_)
         view_->redrawKeys();

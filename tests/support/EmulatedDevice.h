@@ -173,6 +173,9 @@ public:
 
     // --- Firmware update -----------------------------------------------------
     Mode mode() const { return mode_; }
+    // Puts the device in `mode` at once (before attaching: the device is
+    // found in its updater, as after an update that did not complete).
+    void setMode(Mode mode) { mode_ = mode; }
     bool updatePending() const { return updatePending_; }
     void setUpdatePending(bool pending) { updatePending_ = pending; }
     // Delay between leaving the bus and coming back after 0xE0 or a good

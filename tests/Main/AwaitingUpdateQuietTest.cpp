@@ -1,0 +1,116 @@
+// A device found in its updater with an interrupted firmware update pending,
+// in the whole application on the virtual bus: it refuses everything but the
+// update. Connecting it opens the session and reads its identity, and asks
+// it nothing more; its Other tab's set-up sends it nothing either, also for
+// a keyboard whose model has effects to stop. So no refusal runs the
+// recovery: the device stays connected, the retry question comes once, and
+// the update can be chosen.
+#include "AppParam.h"
+#include "CustomControl/MainTabView.h"
+#include "CustomControl/TabMenuView.h"
+#include "Device/KeyboardEntry.h"
+#include "DeviceListController.h"
+#include "FunctionPanel/FunctionMOtherSettingController.h"
+#include "FunctionPanel/FunctionOtherSettingController.h"
+#include "MainViewController.h"
+#include "support/ui/AppHarness.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using apptest::AppHarness;
+
+namespace {
+
+constexpr uint8_t kStartEnd = 0x01, kInfo = 0x02;
+
+class AwaitingUpdateQuiet : public ::testing::TestWithParam<bool> {
+protected:
+    bool mouse() const { return GetParam(); }
+
+    void SetUp() override
+    {
+        apptest::HarnessOptions o;
+        o.keyboard = !mouse();
+        o.mouse = mouse();
+        app = std::make_unique<AppHarness>(o);
+        dev = mouse() ? std::shared_ptr<emu::EmulatedDevice>(app->mouse) : app->keyboard;
+        dev->setUpdatePending(true);
+        dev->setMode(emu::EmulatedDevice::Mode::Updater);
+        ASSERT_TRUE(app->start());
+        ASSERT_TRUE(AppHarness::waitFor([this] { return retryQuestions() == 1; }));
+    }
+
+    MainViewController& main() { return app->controller(); }
+    FunctionTab otherFunction() const { return mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting; }
+    int retryQuestions() const
+    {
+        return int(std::count(app->asked.begin(), app->asked.end(), QStringLiteral("RetryFirmwareUpdate")));
+    }
+    // Commands other than the session's start or end and the identity.
+    std::vector<int> refusedKinds() const
+    {
+        std::vector<int> out;
+        for (uint8_t c : dev->commands())
+            if (c != kStartEnd && c != kInfo)
+                out.push_back(c);
+        return out;
+    }
+    void expectConnectedOnTheOtherTab()
+    {
+        EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+        EXPECT_TRUE(AppParam::device->hidIsOpened());
+        EXPECT_EQ(AppParam::functionTabSelect, otherFunction());
+        EXPECT_EQ(retryQuestions(), 1);
+        EXPECT_EQ(app->asked.size(), 1u);
+    }
+    TabMenuView* otherMenu()
+    {
+        if (mouse())
+            return dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
+    }
+
+    std::unique_ptr<AppHarness> app;
+    std::shared_ptr<emu::EmulatedDevice> dev;
+};
+
+} // namespace
+
+TEST_P(AwaitingUpdateQuiet, TheConnectAsksNothingButTheSessionAndTheIdentity)
+{
+    // A little longer, for anything the connect might still send.
+    QTest::qWait(50);
+    EXPECT_EQ(refusedKinds(), std::vector<int>{});
+    expectConnectedOnTheOtherTab();
+}
+
+TEST_P(AwaitingUpdateQuiet, TheOtherTabSendsNothingAndTheUpdateStaysOffered)
+{
+    if (!mouse()) {
+        // A keyboard model with effects to stop: none of the shipped
+        // descriptions has them, the set-up would send the stop otherwise.
+        auto keyboard = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
+        ASSERT_TRUE(keyboard);
+        keyboard->supportRGBLED = true;
+    }
+    dev->clearLog();
+    // The shown tab set up once more, as the window does when it shows it.
+    main().selectFunctionTab(otherFunction());
+    QTest::qWait(50);
+    EXPECT_TRUE(dev->commands().empty()) << dev->commands().size() << " commands, the first "
+                                         << (dev->commands().empty() ? 0 : int(dev->commands().front()));
+    expectConnectedOnTheOtherTab();
+
+    MainTabView* tab = main().tabView(otherFunction());
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
+    ASSERT_NE(otherMenu()->row(FunctionItem::FWUpdate), nullptr);
+    EXPECT_TRUE(otherMenu()->row(FunctionItem::FWUpdate)->isEnable());
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyboardAndMouse, AwaitingUpdateQuiet, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Mouse" : "Keyboard");
+                         });
