@@ -91,23 +91,31 @@ void FunctionTabs::buildViews(QWidget& header, onMainTabViewDelegate& delegate)
             r.view->hide();
 }
 
-void FunctionTabs::buildPanels(IDialogHost& host)
+void FunctionTabs::setPanelHost(IDialogHost& host)
 {
-    for (Row& r : rows_)
-        r.panel = createFunctionPanel(r.tab, host);
+    host_ = &host;
+}
+
+FunctionPanel& FunctionTabs::panel(const Row& row) const
+{
+    if (!row.made) {
+        Q_ASSERT(host_);
+        row.made = createFunctionPanel(row.tab, *host_);
+    }
+    return *row.made;
 }
 
 void FunctionTabs::releasePanels()
 {
     for (Row& r : rows_)
-        r.panel.reset();
+        r.made.reset();
 }
 
 std::unique_ptr<FunctionPanel> FunctionTabs::swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel)
 {
     auto it = std::find_if(rows_.begin(), rows_.end(), [tab](const Row& r) { return r.tab == tab; });
     Q_ASSERT(it != rows_.end());
-    std::swap(it->panel, panel);
+    std::swap(it->made, panel);
     return panel;
 }
 
@@ -205,21 +213,24 @@ void FunctionTabs::closePopovers() const
 {
     // Also asked for while the window closes, when the panels may be gone.
     for (const Row& r : rows_)
-        if (r.menu == Menu::Popovers && r.panel)
-            r.panel->allPopoverMenuClose();
+        if (r.menu == Menu::Popovers && r.made)
+            r.made->allPopoverMenuClose();
 }
 
 void FunctionTabs::closeMenu(const Row& row, bool popovers)
 {
+    // A panel not made yet has never shown a menu.
+    if (!row.made)
+        return;
     switch (row.menu) {
     case Menu::Plain:
     case Menu::ResetRows:
-        if (row.panel->isMenuViewShown())
-            row.panel->closeMenuView(row.menu == Menu::ResetRows);
+        if (row.made->isMenuViewShown())
+            row.made->closeMenuView(row.menu == Menu::ResetRows);
         break;
     case Menu::Popovers:
         if (popovers)
-            row.panel->allPopoverMenuClose();
+            row.made->allPopoverMenuClose();
         break;
     case Menu::None: break;
     }

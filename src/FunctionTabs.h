@@ -6,6 +6,10 @@
 // settings), a mouse four (buttons, LED, sensor, other settings); each
 // kind's last tab is its other-settings tab. Main thread only; made once
 // with the main window and kept for its life.
+//
+// A panel is made the first time it is asked for (panel()) and kept from
+// then on: the start builds only the panel the window shows first, and the
+// panels of a device kind never connected are never built.
 
 #include "AppEnums.h"
 
@@ -37,7 +41,8 @@ public:
         bool otherSettings;  // the kind's other-settings tab
         Menu menu;
         MainTabView* view = nullptr;
-        std::unique_ptr<FunctionPanel> panel;
+        // The panel once made; null until panel() is first asked for it.
+        mutable std::unique_ptr<FunctionPanel> made;
     };
     static constexpr size_t kCount = 7;
 
@@ -49,13 +54,18 @@ public:
     // Makes the seven tab views in `header`, reporting to `delegate`; the
     // mouse tabs start hidden.
     void buildViews(QWidget& header, onMainTabViewDelegate& delegate);
-    // Makes each tab's panel (the window exists already).
-    void buildPanels(IDialogHost& host);
-    // Lets the panels go in table order; each unties itself from its views,
-    // which stay with the window.
+    // The host every panel is made with (the window exists already); no
+    // panel is made yet.
+    void setPanelHost(IDialogHost& host);
+    // The panel of `row` (of `tab`, one of the seven), made now when this is
+    // the first time it is asked for.
+    FunctionPanel& panel(const Row& row) const;
+    FunctionPanel& panel(FunctionTab tab) const { return panel(row(tab)); }
+    // Lets the panels made go in table order; each unties itself from its
+    // views, which stay with the window.
     void releasePanels();
     // Puts `panel` in the row of `tab` (one of the seven) and hands back the
-    // one it held.
+    // one it held (null when none had been made).
     std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
 
     const std::array<Row, kCount>& rows() const { return rows_; }
@@ -99,4 +109,5 @@ private:
     static void closeMenu(const Row& row, bool popovers);
 
     std::array<Row, kCount> rows_;
+    IDialogHost* host_ = nullptr;
 };
