@@ -16,7 +16,6 @@
 //    (goal below 96 MB).
 // Usage: bench_main_window [starts] [rest seconds]
 #include "MainView.h"
-#include "CustomControl/AppImages.h"
 #include "DeviceListController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
@@ -72,7 +71,6 @@ double loadAverage()
 // then ends.
 int runApp()
 {
-    QApplication::setWindowIcon(ui::appIcon(QStringLiteral("AppIcon.png")));
     apptest::HarnessOptions options;
     options.mouse = false;
     options.timeScale = 1.0;
