@@ -52,7 +52,7 @@ public:
     FunctionTabs& operator=(const FunctionTabs&) = delete;
 
     // Makes the seven tab views in `header`, reporting to `delegate`; the
-    // mouse tabs start hidden.
+    // mouse tabs start hidden, without their icons.
     void buildViews(QWidget& header, onMainTabViewDelegate& delegate);
     // The host every panel is made with (the window exists already); no
     // panel is made yet.
@@ -90,7 +90,8 @@ public:
     // active and flat, the ones to its left shaded to the right, the ones to
     // its right shaded to the left. The other kind's tabs are not touched.
     void setLooks(DeviceType kind, int shown) const;
-    // Shows `kind`'s tabs and hides the other kind's.
+    // Shows `kind`'s tabs and hides the other kind's. The mouse tabs get
+    // their icons when first shown.
     void showKind(DeviceType kind) const;
     // Enables `kind`'s tabs: its other-settings tab always, the others when
     // the device's settings can be used (the APC tab also needs `apc`).
