@@ -64,15 +64,31 @@ void appendChunk(QByteArray& file, const char* type, const QByteArray& data)
     file += bigEndian(quint32(data.size())) + body + bigEndian(crc32(body));
 }
 
-// The PNG file of `image` with the pixels, the colour type (RGBA for a
-// picture with an alpha channel, else RGB) and the pixel density chunk
-// Qt's own writer gives it, but with every row left unfiltered and the
-// data compressed at zlib's highest level: the flat areas and smooth
-// gradients drawn here come out smaller that way, and decode in about half
-// the time, which the application's start waits for.
+// Whether some pixel of `image` is not fully opaque.
+bool seeThrough(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return true;
+    }
+    return false;
+}
+
+// The PNG file of `image` with the pixels and the pixel density chunk Qt's
+// own writer gives it, but with every row left unfiltered and the data
+// compressed at zlib's highest level: the flat areas and smooth gradients
+// drawn here come out smaller that way, and decode in about half the time,
+// which the application's start waits for. A picture without transparent
+// pixels is stored without its alpha channel: it decodes straight into the
+// format a pixmap of it is drawn from.
 QByteArray pngFile(const QImage& image)
 {
-    const bool alpha = image.hasAlphaChannel();
+    const bool alpha = seeThrough(image);
     const QImage rows = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     const qsizetype rowBytes = qsizetype(rows.width()) * (alpha ? 4 : 3);
     QByteArray raw;
