@@ -50,6 +50,16 @@ const TabSpec kTabs[FunctionTabs::kCount] = {
      {S::active, S::notActive}, TabGradient::left},
 };
 
+// Gives the tab view of `row` its two icons.
+void setIcons(const FunctionTabs::Row& row)
+{
+    const auto* spec =
+        std::find_if(std::begin(kTabs), std::end(kTabs), [&row](const TabSpec& t) { return t.tab == row.tab; });
+    const QString icon = QString::fromLatin1(spec->icon);
+    row.view->setActiveIcon(ui::appImage(icon + QStringLiteral(" active.png")));
+    row.view->setNotActiveIcon(ui::appImage(icon + QStringLiteral(" not active.png")));
+}
+
 } // namespace
 
 FunctionTabs::FunctionTabs()
@@ -68,14 +78,16 @@ void FunctionTabs::buildViews(QWidget& header, onMainTabViewDelegate& delegate)
         Row& r = rows_[i];
         const TabSpec& look = kTabs[i];
         auto* tab = new MainTabView(&header);
+        r.view = tab;
         tab->setObjectName(QStringLiteral("tab_") + QString::fromLatin1(look.caption));
         // The slots count from 0 at the left.
         tab->setGeometry(layout::tabSlot(r.position - 1).toRect());
         tab->setTitle(platform::localizedString(QString::fromLatin1(look.caption)));
         tab->setAccessibleName(tab->title());
-        const QString icon = QString::fromLatin1(look.icon);
-        tab->setActiveIcon(ui::appImage(icon + QStringLiteral(" active.png")));
-        tab->setNotActiveIcon(ui::appImage(icon + QStringLiteral(" not active.png")));
+        // The kind shown first (the keyboard's, also with no device) gets
+        // its icons now, the other kind when its tabs are first shown.
+        if (r.kind == DeviceType::Keyboard)
+            setIcons(r);
         if (look.triangle)
             tab->setTriangleIcon(ui::appImage(QStringLiteral("TriangleDown.png")));
         for (TabStatus status : look.statuses)
@@ -84,30 +96,37 @@ void FunctionTabs::buildViews(QWidget& header, onMainTabViewDelegate& delegate)
         tab->update();
         tab->setDelegate(&delegate);
         tab->setFunction(r.tab);
-        r.view = tab;
     }
     for (const Row& r : rows_)
         if (r.kind == DeviceType::Mouse)
             r.view->hide();
 }
 
-void FunctionTabs::buildPanels(IDialogHost& host)
+void FunctionTabs::setPanelHost(IDialogHost& host)
 {
-    for (Row& r : rows_)
-        r.panel = createFunctionPanel(r.tab, host);
+    host_ = &host;
+}
+
+FunctionPanel& FunctionTabs::panel(const Row& row) const
+{
+    if (!row.made) {
+        Q_ASSERT(host_);
+        row.made = createFunctionPanel(row.tab, *host_);
+    }
+    return *row.made;
 }
 
 void FunctionTabs::releasePanels()
 {
     for (Row& r : rows_)
-        r.panel.reset();
+        r.made.reset();
 }
 
 std::unique_ptr<FunctionPanel> FunctionTabs::swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel)
 {
     auto it = std::find_if(rows_.begin(), rows_.end(), [tab](const Row& r) { return r.tab == tab; });
     Q_ASSERT(it != rows_.end());
-    std::swap(it->panel, panel);
+    std::swap(it->made, panel);
     return panel;
 }
 
@@ -179,8 +198,13 @@ void FunctionTabs::showKind(DeviceType kind) const
     for (const Row& r : rows_)
         if (r.kind != kind)
             r.view->hide();
-    forKind(kind, [](const Row& r) { r.view->show(); });
+    forKind(kind, [](const Row& r) {
+        if (r.view->activeIcon().isNull())
+            setIcons(r);
+        r.view->show();
+    });
 }
+
 
 void FunctionTabs::enable(DeviceType kind, bool settingsUsable, bool apc) const
 {
@@ -205,21 +229,24 @@ void FunctionTabs::closePopovers() const
 {
     // Also asked for while the window closes, when the panels may be gone.
     for (const Row& r : rows_)
-        if (r.menu == Menu::Popovers && r.panel)
-            r.panel->allPopoverMenuClose();
+        if (r.menu == Menu::Popovers && r.made)
+            r.made->allPopoverMenuClose();
 }
 
 void FunctionTabs::closeMenu(const Row& row, bool popovers)
 {
+    // A panel not made yet has never shown a menu.
+    if (!row.made)
+        return;
     switch (row.menu) {
     case Menu::Plain:
     case Menu::ResetRows:
-        if (row.panel->isMenuViewShown())
-            row.panel->closeMenuView(row.menu == Menu::ResetRows);
+        if (row.made->isMenuViewShown())
+            row.made->closeMenuView(row.menu == Menu::ResetRows);
         break;
     case Menu::Popovers:
         if (popovers)
-            row.panel->allPopoverMenuClose();
+            row.made->allPopoverMenuClose();
         break;
     case Menu::None: break;
     }

@@ -6,6 +6,10 @@
 // settings), a mouse four (buttons, LED, sensor, other settings); each
 // kind's last tab is its other-settings tab. Main thread only; made once
 // with the main window and kept for its life.
+//
+// A panel is made the first time it is asked for (panel()) and kept from
+// then on: the start builds only the panel the window shows first, and the
+// panels of a device kind never connected are never built.
 
 #include "AppEnums.h"
 
@@ -37,7 +41,8 @@ public:
         bool otherSettings;  // the kind's other-settings tab
         Menu menu;
         MainTabView* view = nullptr;
-        std::unique_ptr<FunctionPanel> panel;
+        // The panel once made; null until panel() is first asked for it.
+        mutable std::unique_ptr<FunctionPanel> made;
     };
     static constexpr size_t kCount = 7;
 
@@ -47,15 +52,20 @@ public:
     FunctionTabs& operator=(const FunctionTabs&) = delete;
 
     // Makes the seven tab views in `header`, reporting to `delegate`; the
-    // mouse tabs start hidden.
+    // mouse tabs start hidden, without their icons.
     void buildViews(QWidget& header, onMainTabViewDelegate& delegate);
-    // Makes each tab's panel (the window exists already).
-    void buildPanels(IDialogHost& host);
-    // Lets the panels go in table order; each unties itself from its views,
-    // which stay with the window.
+    // The host every panel is made with (the window exists already); no
+    // panel is made yet.
+    void setPanelHost(IDialogHost& host);
+    // The panel of `row` (of `tab`, one of the seven), made now when this is
+    // the first time it is asked for.
+    FunctionPanel& panel(const Row& row) const;
+    FunctionPanel& panel(FunctionTab tab) const { return panel(row(tab)); }
+    // Lets the panels made go in table order; each unties itself from its
+    // views, which stay with the window.
     void releasePanels();
     // Puts `panel` in the row of `tab` (one of the seven) and hands back the
-    // one it held.
+    // one it held (null when none had been made).
     std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
 
     const std::array<Row, kCount>& rows() const { return rows_; }
@@ -80,7 +90,8 @@ public:
     // active and flat, the ones to its left shaded to the right, the ones to
     // its right shaded to the left. The other kind's tabs are not touched.
     void setLooks(DeviceType kind, int shown) const;
-    // Shows `kind`'s tabs and hides the other kind's.
+    // Shows `kind`'s tabs and hides the other kind's. The mouse tabs get
+    // their icons when first shown.
     void showKind(DeviceType kind) const;
     // Enables `kind`'s tabs: its other-settings tab always, the others when
     // the device's settings can be used (the APC tab also needs `apc`).
@@ -99,4 +110,5 @@ private:
     static void closeMenu(const Row& row, bool popovers);
 
     std::array<Row, kCount> rows_;
+    IDialogHost* host_ = nullptr;
 };

@@ -106,12 +106,24 @@ KeyboardErrorView::KeyboardErrorView(QWidget* parent) : BackgroundView(parent)
     linkKeyboardQandALink = new NKLinkView(this);
     linkKeyboardQandALink->setObjectName(QStringLiteral("linkKeyboardQandALink"));
     linkKeyboardQandALink->setStringValue(platform::localizedString(QStringLiteral("JumpToKolventraSupportPage")));
+    linkKeyboardQandALink->setDelegate(this);
+}
+
+void KeyboardErrorView::showEvent(QShowEvent* event)
+{
+    if (!linkPlaced_)
+        placeLink();
+    BackgroundView::showEvent(event);
+}
+
+void KeyboardErrorView::placeLink()
+{
     // As wide as its text, centred where the layout puts it.
     const QRectF nib = layout::kDeviceNotFoundLink;
     const qreal w = std::ceil(linkKeyboardQandALink->getTextSize().width());
     linkKeyboardQandALink->setGeometry(
         QRectF(nib.x() + nib.width() * 0.5 - w * 0.5, nib.y(), w, nib.height()).toRect());
-    linkKeyboardQandALink->setDelegate(this);
+    linkPlaced_ = true;
 }
 
 void KeyboardErrorView::mouseUpLinkView(QObject* id)

@@ -58,6 +58,15 @@ public:
 
     // The link was clicked: opens the support page's address.
     void mouseUpLinkView(QObject* id) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Sizes the link to its text and centres it; done when the view is
+    // first shown, since most starts find a device and never show it.
+    void placeLink();
+    bool linkPlaced_ = false;
 };
 
 // Opens the localised address of a link key; an address that does not form a

@@ -69,9 +69,10 @@ MainViewController::MainViewController(QObject* parent)
         if (auto* main = instance())
             main->devices_->plugOffKeyboard();
     };
-    // The window first: the panels make their views in it.
+    // The window first: the panels make their views in it, each when it is
+    // first needed.
     buildWindow();
-    tabs_.buildPanels(*this);
+    tabs_.setPanelHost(*this);
 }
 
 MainViewController::~MainViewController()
@@ -184,7 +185,6 @@ QRect MainViewController::centredOnScreen(const QSize& size, const QRect& visibl
 
 void MainViewController::viewWillAppear()
 {
-    currentKeyboardView_ = tabPanel(FunctionTab::ApcSetting)->keyboardView();
     selectFunctionTab(AppParam::functionTabSelect);
 
     // Window placement: the stored origin, moved back inside the screen, or
@@ -511,7 +511,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     adoptDevice(kb, entry.deviceLocation, DeviceType::Keyboard);
 
     tabs_.forKind(DeviceType::Keyboard, [&](const FunctionTabs::Row& row) {
-        row.panel->keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
+        tabs_.panel(row).keyboardView()->setKeyboardImages(images.keyBody, images.keyButton);
     });
     showConnectedHeader(QString(), !kb->awaitsFirmwareUpdate());
 
@@ -607,8 +607,8 @@ void MainViewController::disconnectDevice(bool reflectUi)
 
     if (devices_->deviceList().empty() && currentKeyboardView_) {
         for (const FunctionTabs::Row& row : tabs_.rows())
-            if (row.panel->keyboardView() == currentKeyboardView_)
-                row.panel->keyboardView()->setKeyboardImages(QImage(), QImage());
+            if (row.made && row.made->keyboardView() == currentKeyboardView_)
+                row.made->keyboardView()->setKeyboardImages(QImage(), QImage());
         currentKeyboardView_->hide();
     }
     w_.showNoDevice();
@@ -672,7 +672,7 @@ KeyboardView* MainViewController::currentKeyboardView() const
 
 FunctionPanel* MainViewController::panelFor(FunctionTab tab) const
 {
-    return tabs_.shownAt(shownKind(), tabs_.positionOf(tab)).panel.get();
+    return &tabs_.panel(tabs_.shownAt(shownKind(), tabs_.positionOf(tab)));
 }
 
 void MainViewController::selectFunctionTab(FunctionTab tab)
@@ -680,7 +680,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     AppParam::functionTabSelect = tab;
     const DeviceType kind = shownKind();
     const FunctionTabs::Row& row = tabs_.shownAt(kind, tabs_.positionOf(tab));
-    FunctionPanel* panel = row.panel.get();
+    FunctionPanel* panel = &tabs_.panel(row);
     w_.apcTabMenuSelectView->hide();
     tabs_.setLooks(kind, row.position);
     KeyboardView* view = panel->keyboardView();
@@ -751,7 +751,7 @@ void MainViewController::clickTabMenuIcon(QObject* id)
 {
     const FunctionTabs::Row* row = tabs_.find(id);
     if (row && row->menu != FunctionTabs::Menu::None)
-        row->panel->showMenuView(!devices_->deviceList().empty());
+        tabs_.panel(*row).showMenuView(!devices_->deviceList().empty());
 }
 
 namespace {

@@ -150,9 +150,10 @@ public:
     // ----- state ---------------------------------------------------------------------
     const MainWindowWidgets& widgets() const { return w_; }
     DeviceListController& devices() const { return *devices_; }
-    // The tab view and the panel of one of the seven tabs.
+    // The tab view and the panel of one of the seven tabs (the panel is made
+    // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
-    FunctionPanel* tabPanel(FunctionTab tab) const { return tabs_.row(tab).panel.get(); }
+    FunctionPanel* tabPanel(FunctionTab tab) const { return &tabs_.panel(tab); }
     // Puts a stand-in panel on `tab` and hands back the one it replaces.
     std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
     // The picture of the panel on show.

@@ -1,6 +1,8 @@
 // The application: one instance per user; the main window until it closes.
 #include "AppDelegate.h"
 #include "CustomControl/AppImages.h"
+#include "MainView.h"
+#include "MainViewController.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -13,7 +15,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("kolventra"));
     QApplication::setOrganizationName(QStringLiteral("Nembo"));
     QGuiApplication::setDesktopFileName(QStringLiteral(KOLVENTRA_APP_ID));
-    QApplication::setWindowIcon(ui::appIcon(QStringLiteral("AppIcon.png")));
 
     const auto lock = AppDelegate::acquireSingleInstance();
     if (!lock)
@@ -26,5 +27,11 @@ int main(int argc, char** argv)
                             << (QFileInfo::exists(path) ? " cannot be read\n" : " does not exist\n");
         return 1;
     }
+    // The window icon (two pictures to decode) once the window has been
+    // painted: the first paint does not wait for it.
+    QObject::connect(
+        delegate.mainController()->widgets().mainView, &MainView::firstPaint, &app,
+        [] { QApplication::setWindowIcon(ui::appIcon(QStringLiteral("AppIcon.png"))); },
+        Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     return app.exec();
 }

@@ -4,6 +4,8 @@
 #include "AppImageNames.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmapCache>
 #include <QScreen>
 
 // The generated resource's initialiser; referenced so that the static
@@ -12,6 +14,37 @@ static void initAppImageResource()
 {
     Q_INIT_RESOURCE(appimages);
 }
+
+namespace {
+
+// The picture at `path`, read as the PNG it is. No image format plugin is
+// loaded to be asked whether it reads PNG better: the first picture of a
+// start would otherwise load every plugin installed.
+QImage readPng(const QString& path)
+{
+    QImageReader reader(path, "PNG");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+// As above, as a pixmap of `ratio` device pixels per pixel, kept in the
+// pixmap cache: several views show the same picture, and a hit hands out the
+// same pixels without decoding or copying them again.
+QPixmap pngPixmap(const QString& path, qreal ratio)
+{
+    const QString key = QLatin1String("kolventra:") + path;
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QPixmap::fromImage(readPng(path));
+        if (!pixmap.isNull()) {
+            pixmap.setDevicePixelRatio(ratio);
+            QPixmapCache::insert(key, pixmap);
+        }
+    }
+    return pixmap;
+}
+
+} // namespace
 
 namespace ui {
 
@@ -39,21 +72,21 @@ QPixmap appImage(const QString& name, qreal devicePixelRatio)
 {
     initAppImages();
     const bool dense = devicePixelRatio > 1.0;
-    QPixmap pixmap(appImagePath(name, dense), "PNG");
-    if (pixmap.isNull() && dense)
-        pixmap = QPixmap(appImagePath(name, false), "PNG");
-    else if (dense)
-        pixmap.setDevicePixelRatio(2.0);
-    return pixmap;
+    if (dense) {
+        const QPixmap pixmap = pngPixmap(appImagePath(name, true), 2.0);
+        if (!pixmap.isNull())
+            return pixmap;
+    }
+    return pngPixmap(appImagePath(name, false), 1.0);
 }
 
 QImage appImageData(const QString& name, qreal devicePixelRatio)
 {
     initAppImages();
     const bool dense = devicePixelRatio > 1.0;
-    QImage image(appImagePath(name, dense), "PNG");
+    QImage image = readPng(appImagePath(name, dense));
     if (image.isNull() && dense)
-        image = QImage(appImagePath(name, false), "PNG");
+        image = readPng(appImagePath(name, false));
     else if (dense)
         image.setDevicePixelRatio(2.0);
     return image;
@@ -69,15 +102,13 @@ QIcon appIcon(const QString& name)
 {
     initAppImages();
     QIcon icon;
-    QPixmap one(appImagePath(name, false), "PNG");
+    const QPixmap one = pngPixmap(appImagePath(name, false), 1.0);
     if (one.isNull())
         return icon;
     icon.addPixmap(one);
-    QPixmap two(appImagePath(name, true), "PNG");
-    if (!two.isNull()) {
-        two.setDevicePixelRatio(2.0);
+    const QPixmap two = pngPixmap(appImagePath(name, true), 2.0);
+    if (!two.isNull())
         icon.addPixmap(two);
-    }
     return icon;
 }
 
