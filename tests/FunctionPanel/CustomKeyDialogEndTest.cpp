@@ -77,6 +77,17 @@ protected:
         return {w.userManualMenuItem, w.qaManualMenuItem, w.updateInfoMenuItem};
     }
 
+    // The window is usable again: no mask, every help item on.
+    bool maskDownAndHelpOn() const
+    {
+        if (main->widgets().maskView)
+            return false;
+        for (QAction* item : helpItems())
+            if (!item->isEnabled())
+                return false;
+        return true;
+    }
+
     QTemporaryDir data;
     std::unique_ptr<AppHarness> app;
     MainViewController* main = nullptr;
@@ -98,11 +109,7 @@ TEST_P(CustomKeyDialogEnd, UnplugUnderTheDialogGivesTheHelpItemsBack)
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
     const int32_t next = withKeyboard() ? int32_t(apptest::kKeyboardLocation) : -1;
     ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == next; }));
-    // Whatever the hot-plug handling did meanwhile has run.
-    QTest::qWait(50);
-    EXPECT_FALSE(main->widgets().maskView);
-    for (QAction* item : helpItems())
-        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    EXPECT_TRUE(AppHarness::waitFor([&] { return maskDownAndHelpOn(); }));
 }
 
 TEST_P(CustomKeyDialogEnd, RecoveryUnderTheDialogGivesTheHelpItemsBack)
@@ -113,10 +120,7 @@ TEST_P(CustomKeyDialogEnd, RecoveryUnderTheDialogGivesTheHelpItemsBack)
     });
     chooseCustomKey();
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
-    QTest::qWait(50);
-    EXPECT_FALSE(main->widgets().maskView);
-    for (QAction* item : helpItems())
-        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    EXPECT_TRUE(AppHarness::waitFor([&] { return maskDownAndHelpOn(); }));
 }
 
 TEST_P(CustomKeyDialogEnd, RecoveryThatCannotConnectTheMouseAgainGivesTheHelpItemsBack)
@@ -131,10 +135,7 @@ TEST_P(CustomKeyDialogEnd, RecoveryThatCannotConnectTheMouseAgainGivesTheHelpIte
     });
     chooseCustomKey();
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
-    QTest::qWait(50);
-    EXPECT_FALSE(main->widgets().maskView);
-    for (QAction* item : helpItems())
-        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    EXPECT_TRUE(AppHarness::waitFor([&] { return maskDownAndHelpOn(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(AloneAndWithAKeyboard, CustomKeyDialogEnd, ::testing::Bool(),
