@@ -178,6 +178,13 @@ void DeviceListController::keyboardListChanged(bool autoDetect)
         platform::sleepFor(platform::Seconds(1.5));
     }
     main_.connectDevice(index);
+    // The device shown left and the one picked in its place could not be
+    // connected (its package or pictures are gone): the window shows no
+    // device rather than go on showing the one that left.
+    const bool goneStillShown = conectDeviceLocation_ != -1 && indexOf(conectDeviceLocation_) < 0;
+    const bool letGoUnseen = c0 != -1 && conectDeviceLocation_ == -1 && index >= 0;
+    if (goneStillShown || letGoUnseen)
+        main_.disconnectDevice(true);
     updateKeyboardListView(false);
     if (replugged || conectDeviceLocation_ != c0)
         main_.plugInOffKeyboard();

@@ -21,10 +21,12 @@
 #include "XML/ApplicationProfile.h"
 #include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/DialogDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QApplication>
@@ -33,6 +35,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -164,6 +167,45 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
     QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), 1);
     EXPECT_TRUE(main.widgets().sendButton->isHidden());
+}
+
+TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWithoutADevice)
+{
+    // The shipped data from a copy that the mouse's package is taken out of
+    // once both devices are listed: the mouse cannot be connected any more.
+    QTemporaryDir data;
+    ASSERT_TRUE(data.isValid());
+    const QString from = AppUtil::resourceProfileFolder();
+    const QDir profiles(data.filePath(QStringLiteral("Profile")));
+    ASSERT_TRUE(QDir().mkpath(profiles.path()));
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(from + name, profiles.filePath(name)));
+    AppUtil::setResourceDataFolder(data.path());
+    struct ShippedDataBack {
+        ~ShippedDataBack() { AppUtil::setResourceDataFolder(QString()); }
+    } shippedDataBack;
+
+    AppHarness app(devices(true, true, int32_t(kKeyboardLocation)));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    for (const QString& name : profiles.entryList({QStringLiteral("*.mou")}, QDir::Files))
+        ASSERT_TRUE(QFile::remove(profiles.filePath(name)));
+
+    // The keyboard is pulled while the profile save dialog is up.
+    bool dialogEnded = false;
+    uitest::whenDialogShown(DialogKind::ProfileSave, [&](ModalDialog* dialog) {
+        app.bus().detach(kKeyboardLocation);
+        // Ended for the device's removal (its run returns once this action does).
+        dialogEnded = AppHarness::waitFor([&] { return dialog->isClosingAll(); }, 3000);
+        if (!dialogEnded)
+            dialog->closeAllWindow();
+    });
+    QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
+    EXPECT_TRUE(dialogEnded);
+    // The gone keyboard is not shown as connected: the window has no device.
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
