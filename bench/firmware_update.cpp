@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     }
     std::printf("firmware update, 64 KiB image, %d round(s), reply latency %.1f ms\n", rounds,
                 std::chrono::duration<double, std::milli>(bench::kReplyLatency).count());
-    std::printf("  whole sequence (fixed waits at 1/1000)      %8.3f s\n", bestWhole);
+    std::printf("  whole sequence (fixed waits at 1/100)       %8.3f s\n", bestWhole);
     std::printf("  chunk transfer, 1149 chunks                 %8.3f s\n", bestLoop);
     std::printf("  device round trip per chunk (logged)        %8.3f ms\n", bestDevice * 1000.0);
     std::printf("  progress indicator frames painted (all)     %8d\n", frames);
