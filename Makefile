@@ -44,8 +44,9 @@ test-sanitize: bootstrap
 bench: bootstrap
 	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS) --target kolventra_benchmarks
-	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
-	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+	@failed=""; for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || failed="$$failed $${b##*/}"; done; \
+	  if [ -n "$$failed" ]; then echo "goal not met or run failed:$$failed"; exit 1; fi
 
 # Renders the user interface to PNG at scale 1 and 2 under $(BUILD)/screenshots.
 screenshots: bootstrap
