@@ -53,9 +53,9 @@ const TabSpec kTabs[FunctionTabs::kCount] = {
 // Gives the tab view of `row` its two icons.
 void setIcons(const FunctionTabs::Row& row)
 {
-    const auto* spec =
+    const auto* look =
         std::find_if(std::begin(kTabs), std::end(kTabs), [&row](const TabSpec& t) { return t.tab == row.tab; });
-    const QString icon = QString::fromLatin1(spec->icon);
+    const QString icon = QString::fromLatin1(look->icon);
     row.view->setActiveIcon(ui::appImage(icon + QStringLiteral(" active.png")));
     row.view->setNotActiveIcon(ui::appImage(icon + QStringLiteral(" not active.png")));
 }
