@@ -91,8 +91,8 @@ struct LedApp {
             drive(d);
         });
         auto* tab = main.tabView(FunctionTab::OtherSetting);
-        QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+        apptest::clickTabTitle(tab);
+        apptest::clickTabTriangle(tab);
         auto* panel = dynamic_cast<FunctionOtherSettingController*>(main.tabPanel(FunctionTab::OtherSetting));
         QTest::mouseClick(panel->menuView()->row(FunctionItem::IndicatorLedSettings), Qt::LeftButton);
         dialogHooks() = saved;

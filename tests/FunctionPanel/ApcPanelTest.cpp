@@ -44,7 +44,7 @@ protected:
     // Opens the menu by its triangle on the APC tab and clicks the mode's row.
     void chooseMode(FunctionItem mode)
     {
-        QTest::mouseClick(main->tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, main->tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
+        apptest::clickTabTriangle(main->tabView(FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(mode);
         ASSERT_NE(row, nullptr);

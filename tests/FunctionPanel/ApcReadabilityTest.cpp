@@ -68,8 +68,7 @@ protected:
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
         // Separate mode, from the menu under the tab's triangle.
-        QTest::mouseClick(main->tabView(FunctionTab::ApcSetting), Qt::LeftButton, {},
-                          main->tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
+        apptest::clickTabTriangle(main->tabView(FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         QTest::mouseClick(panel->menuView()->row(FunctionItem::Separate), Qt::LeftButton);
         ASSERT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);

@@ -53,7 +53,7 @@ struct OtherTab {
     }
     std::shared_ptr<KeyboardEntry> keyboard() { return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device); }
     // A click on the tab's triangle: opens the menu, or closes it when open.
-    void clickTriangle() { QTest::mouseClick(tabView(), Qt::LeftButton, {}, tabView()->triangleHitRect().center().toPoint()); }
+    void clickTriangle() { apptest::clickTabTriangle(tabView()); }
     TabMenuSettingItemView* row(F f) { return panel()->menuView()->row(f); }
     std::vector<F> rows()
     {

@@ -79,7 +79,7 @@ protected:
         if (AppParam::functionTabSelect != otherFunction())
             QTest::mouseClick(otherTab(), Qt::LeftButton, {}, QPoint(20, otherTab()->height() / 2));
         if (!otherMenu()->isShown())
-            QTest::mouseClick(otherTab(), Qt::LeftButton, {}, otherTab()->triangleHitRect().center().toPoint());
+            apptest::clickTabTriangle(otherTab());
         ASSERT_TRUE(otherMenu()->isShown());
     }
     std::vector<FunctionItem> enabledRows()
@@ -119,7 +119,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
 
     // The menu of the next opening, and the one set up with the tab, are no
     // different.
-    QTest::mouseClick(otherTab(), Qt::LeftButton, {}, otherTab()->triangleHitRect().center().toPoint());
+    apptest::clickTabTriangle(otherTab());
     ASSERT_FALSE(otherMenu()->isShown());
     main().tabPanel(otherFunction())->initSetting();
     openMenu();

@@ -104,7 +104,7 @@ TEST_P(AwaitingUpdateQuiet, TheOtherTabSendsNothingAndTheUpdateStaysOffered)
     expectConnectedOnTheOtherTab();
 
     MainTabView* tab = main().tabView(otherFunction());
-    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    apptest::clickTabTriangle(tab);
     ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
     ASSERT_NE(otherMenu()->row(FunctionItem::FWUpdate), nullptr);
     EXPECT_TRUE(otherMenu()->row(FunctionItem::FWUpdate)->isEnable());

@@ -107,8 +107,8 @@ void chooseInOtherMenu(MainViewController& main, FunctionItem item)
 {
     const bool mouse = AppParam::device->deviceType() == DeviceType::Mouse;
     MainTabView* tab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
-    QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    apptest::clickTabTitle(tab);
+    apptest::clickTabTriangle(tab);
     TabMenuView* menu =
         mouse ? dynamic_cast<FunctionMOtherSettingController&>(*main.tabPanel(FunctionTab::MOtherSetting)).menuView()
               : dynamic_cast<FunctionOtherSettingController&>(*main.tabPanel(FunctionTab::OtherSetting)).menuView();

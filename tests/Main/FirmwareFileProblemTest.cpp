@@ -89,8 +89,8 @@ protected:
         const FunctionTab other = mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting;
         MainTabView* tab = main().tabView(other);
         if (AppParam::functionTabSelect != other)
-            QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+            apptest::clickTabTitle(tab);
+        apptest::clickTabTriangle(tab);
         TabMenuView* menu =
             mouse() ? dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(other)).menuView()
                     : dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(other)).menuView();

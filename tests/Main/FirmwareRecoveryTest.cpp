@@ -132,8 +132,8 @@ protected:
     {
         MainTabView* tab = otherTab();
         if (AppParam::functionTabSelect != otherFunction())
-            QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
-        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+            apptest::clickTabTitle(tab);
+        apptest::clickTabTriangle(tab);
         ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
         TabMenuSettingItemView* row = otherMenu()->row(FunctionItem::FWUpdate);
         ASSERT_NE(row, nullptr);

@@ -34,7 +34,7 @@ void clickTab(MainTabView* tab) { QTest::mouseClick(tab, Qt::LeftButton, {}, QPo
 void openAndCloseMenu(MainViewController& main, MainTabView* tab)
 {
     clickTab(tab);
-    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    apptest::clickTabTriangle(tab);
     const FunctionPanel* panel = main.panelFor(tab->function());
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     const QPoint at = main.widgets().mainView->bodyRect.bottomRight() - QPoint(20, 20);
@@ -103,7 +103,7 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     auto* apc = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
     ASSERT_NE(apc, nullptr);
     // Collective mode: a level click goes to the keyboard at once.
-    QTest::mouseClick(main.tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, main.tabView(FunctionTab::ApcSetting)->triangleHitRect().center().toPoint());
+    apptest::clickTabTriangle(main.tabView(FunctionTab::ApcSetting));
     QTest::mouseClick(apc->menuView()->row(FunctionItem::Collective), Qt::LeftButton);
     app.keyboard->clearLog();
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);

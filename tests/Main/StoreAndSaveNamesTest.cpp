@@ -55,7 +55,7 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
         QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
         const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
         MainTabView* other = keyboard ? main.tabView(FunctionTab::OtherSetting) : main.tabView(FunctionTab::MOtherSetting);
-        QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(20, other->height() / 2));
+        apptest::clickTabTitle(other);
         rows << storeRow(main);
         ASSERT_FALSE(rows.back().isEmpty());
     }

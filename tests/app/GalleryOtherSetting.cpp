@@ -21,10 +21,10 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
         return;
     MainViewController& main = app.controller();
     auto* tab = main.tabView(FunctionTab::OtherSetting);
-    QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
+    apptest::clickTabTitle(tab);
     sink.save(QStringLiteral("OtherSetting_keyboard"), main.widgets().mainView);
 
-    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
+    apptest::clickTabTriangle(tab);
     sink.save(QStringLiteral("OtherSetting_menu"), main.widgets().mainView);
     main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
     main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);

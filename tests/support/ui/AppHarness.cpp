@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "AppParam.h"
+#include "CustomControl/MainTabView.h"
 #include "Dialog/DialogMessageBox.h"
 #include "Platform/Strings.h"
 #include "Device/KeyboardEntry.h"
@@ -117,6 +118,16 @@ void AppHarness::pollMessageBoxes()
         return;  // left open for the test to handle
     QPushButton* button = reply == 1 || box->isCancelHidden() ? box->okButton() : box->cancelButton();
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void clickTabTitle(MainTabView* tab)
+{
+    QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, tab->height() / 2));
+}
+
+void clickTabTriangle(MainTabView* tab)
+{
+    QTest::mouseClick(tab, Qt::LeftButton, {}, tab->triangleHitRect().center().toPoint());
 }
 
 bool AppHarness::waitFor(const std::function<bool()>& done, int milliseconds)

@@ -22,6 +22,7 @@
 class MainViewController;
 class AppDelegate;
 class QDialog;
+class MainTabView;
 
 namespace apptest {
 
@@ -102,5 +103,10 @@ private:
     std::unique_ptr<AppDelegate> delegate_;
     double previousScale_ = 1.0;
 };
+
+// A user's click on a function tab: on its title (away from the menu
+// triangle), or on the triangle that opens and closes the tab's menu.
+void clickTabTitle(MainTabView* tab);
+void clickTabTriangle(MainTabView* tab);
 
 } // namespace apptest
