@@ -3,6 +3,7 @@
 #include "CustomControl/AppImages.h"
 #include "MainView.h"
 #include "MainViewController.h"
+#include "Platform/WindowSystem.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::configureWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kolventra"));
     QApplication::setOrganizationName(QStringLiteral("Nembo"));

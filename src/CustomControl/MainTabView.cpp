@@ -242,8 +242,10 @@ void MainTabView::updateTriangleVisibility()
 
 void MainTabView::updateBlinkTimer()
 {
-    // The blink only costs frames while the tab is on screen.
-    if (blinkWanted_ && isVisible()) {
+    // The blink only costs frames while the tab is on screen: a window that
+    // is minimised stays visible to Qt, but its widgets are told by a hide
+    // event, and by a show event when it comes back.
+    if (blinkWanted_ && onScreen_ && isVisible()) {
         if (!blinkTimer_.isActive())
             stepBlink();
     } else {
@@ -269,12 +271,14 @@ void MainTabView::stepBlink()
 void MainTabView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    onScreen_ = true;
     updateBlinkTimer();
 }
 
 void MainTabView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    onScreen_ = false;
     updateBlinkTimer();
 }
 

@@ -163,6 +163,7 @@ private:
     bool triangleAdded_ = false;  // an icon was set: the triangle is in place
     bool triangleHidden_ = false; // hidden by a status other than active
     bool blinkWanted_ = false;    // active with an icon: blinks while shown
+    bool onScreen_ = false;       // shown, and its window not minimised
     QTimer blinkTimer_;
     platform::Clock::time_point blinkStart_{};
 };

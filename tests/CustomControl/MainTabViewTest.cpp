@@ -293,6 +293,17 @@ TEST(MainTabView, TheActiveTabsTriangleBlinksInItsOwnRectangleAtMost30TimesASeco
     EXPECT_FALSE(tab->isBlinking());
     window.show();
     EXPECT_TRUE(tab->isBlinking());
+
+    // Nor does a minimised one, which Qt still counts as visible. (The
+    // offscreen platform reports the minimised window exposed again at once,
+    // and Qt then shows its widgets again, so this is looked at before the
+    // event loop runs; a window system reports a minimised window hidden.)
+    window.showMinimized();
+    EXPECT_TRUE(tab->isVisible());
+    EXPECT_FALSE(tab->isBlinking());
+    window.showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(tab->isBlinking());
 }
 
 TEST(MainTabView, ActiveWithoutTriangleShowsNothingAndDoesNotBlink)
