@@ -57,8 +57,11 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRectF& frame, int pi
 
 void setLabelColor(QLabel* label, const QColor& color)
 {
-    if (label)
-        label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(color.name()));
+    // Set again after every read of the mouse: an unchanged sheet is not
+    // applied again (each application restyles and repaints the label).
+    const QString sheet = QStringLiteral("color: %1; background: transparent;").arg(color.name());
+    if (label && label->styleSheet() != sheet)
+        label->setStyleSheet(sheet);
 }
 
 // The C library's atof on the field's text: the leading number, 0 for none.

@@ -96,18 +96,26 @@ ImageStateButton::ImageStateButton(Kind kind, QWidget* parent) : QAbstractButton
 
 void ImageStateButton::setImage(const QPixmap& image)
 {
+    // Shown again after every read of the mouse: the same picture (the
+    // shared one of the picture cache) is not painted again.
+    if (image.cacheKey() == image_.cacheKey())
+        return;
     image_ = image;
     update();
 }
 
 void ImageStateButton::setTitleColor(const QColor& color)
 {
+    if (color == titleColor_)
+        return;
     titleColor_ = color;
     update();
 }
 
 void ImageStateButton::setTitlePixelSize(int pixels)
 {
+    if (font().pixelSize() == pixels)
+        return;
     QFont f = font();
     f.setPixelSize(pixels);
     setFont(f);

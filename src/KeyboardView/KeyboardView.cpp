@@ -43,6 +43,11 @@ void KeyboardView::setButtonImage(const QImage& image)
 
 void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
 {
+    // The mouse panels show their picture again after every read of the
+    // mouse, once a second: the pictures already shown are neither composed
+    // nor painted again.
+    if (body.cacheKey() == bodyImage_.cacheKey() && keytops.cacheKey() == buttonImage_.cacheKey())
+        return;
     bodyImage_ = body;
     buttonImage_ = keytops;
     // Composed when next painted: a view that is not shown costs nothing.

@@ -11,13 +11,41 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
+#include <QStringList>
 #include <QTest>
 
 #include <memory>
 #include <vector>
 
 namespace mousepanel {
+
+// The widgets inside `root` (itself included) that paint from now on, by
+// object name, in order. The focused widget is left out: a text field's
+// caret blinks on its own.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QWidget* root)
+    {
+        root->installEventFilter(this);
+        for (QWidget* w : root->findChildren<QWidget*>())
+            w->installEventFilter(this);
+    }
+    QStringList painted() const { return painted_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched != QApplication::focusWidget())
+            painted_ << (watched->objectName().isEmpty() ? QString::fromLatin1(watched->metaObject()->className())
+                                                          : watched->objectName());
+        return false;
+    }
+
+private:
+    QStringList painted_;
+};
 
 using apptest::AppHarness;
 using Mouse = emu::EmulatedMouse;
