@@ -119,18 +119,12 @@ TEST_F(MouseLedPanelTest, TheBrightnessGoesOutOnceOnReleaseAndNoReadWhileHeld)
 TEST_F(MouseLedPanelTest, AReadThatFindsNothingChangedRepaintsNothing)
 {
     open();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return count(kGetSettings) >= 1; }, 10000));
-    idle(20);
-    PaintLog log(panel->keyboardView());
-    mouse().clearLog();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return count(kGetSettings) >= 3; }, 10000));
-    idle(20);
-    EXPECT_TRUE(log.painted().isEmpty()) << "painted after three reads of unchanged settings: "
-                                         << log.painted().join(QLatin1Char(' ')).toStdString();
+    const auto log = paintsOverReads(panel->keyboardView(), kGetSettings, 3);
+    EXPECT_TRUE(log->painted().isEmpty()) << "painted over three reads of unchanged settings: " << names(*log);
     mouse().live()[Mouse::kColor] = 5;
     ASSERT_TRUE(AppHarness::waitFor([&] { return markedColour() == 5; }, 10000));
     idle(20);
-    EXPECT_FALSE(log.painted().isEmpty());
+    EXPECT_FALSE(log->painted().isEmpty());
 }
 
 TEST_F(MouseLedPanelTest, AChangeOnTheMouseShowsWithinASecondOnlyWhileShown)

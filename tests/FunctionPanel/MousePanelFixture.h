@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace mousepanel {
@@ -93,6 +94,20 @@ protected:
 
     // Runs the event loop for `ms` milliseconds.
     static void idle(int ms) { QTest::qWait(ms); }
+
+    // Once a read of all settings (command `getSettings`) has been shown,
+    // logs what inside `root` paints over the next `reads` reads.
+    std::unique_ptr<PaintLog> paintsOverReads(QWidget* root, uint8_t getSettings, int reads)
+    {
+        EXPECT_TRUE(AppHarness::waitFor([&] { return count(getSettings) >= 1; }, 10000));
+        idle(20);
+        auto log = std::make_unique<PaintLog>(root);
+        app->mouse->clearLog();
+        EXPECT_TRUE(AppHarness::waitFor([&] { return count(getSettings) >= reads; }, 10000));
+        idle(20);
+        return log;
+    }
+    static std::string names(const PaintLog& log) { return log.painted().join(QLatin1Char(' ')).toStdString(); }
 
     // The picture the main window holds under `name` for the connected mouse.
     QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const

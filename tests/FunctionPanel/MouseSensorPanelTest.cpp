@@ -284,19 +284,13 @@ TEST_F(MouseSensorPanelTest, AnUnplugDuringThePeriodicReadKeepsTheControls)
 TEST_F(MouseSensorPanelTest, AReadThatFindsNothingChangedRepaintsNothing)
 {
     open();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return count(kGetSettings) >= 1; }, 10000));
-    idle(20);
-    PaintLog log(panel->keyboardView());
-    mouse().clearLog();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return count(kGetSettings) >= 3; }, 10000));
-    idle(20);
-    EXPECT_TRUE(log.painted().isEmpty()) << "painted after three reads of unchanged settings: "
-                                         << log.painted().join(QLatin1Char(' ')).toStdString();
+    const auto log = paintsOverReads(panel->keyboardView(), kGetSettings, 3);
+    EXPECT_TRUE(log->painted().isEmpty()) << "painted over three reads of unchanged settings: " << names(*log);
 
     // What does change on the mouse is still shown.
     mouse().live()[Mouse::kLiftOff] = 3;
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->highRadio()->isChecked(); }, 10000));
     idle(20);
-    EXPECT_TRUE(log.painted().contains(QStringLiteral("highRadio")));
+    EXPECT_TRUE(log->painted().contains(QStringLiteral("highRadio")));
     EXPECT_EQ(panel->keyboardView()->bodyImage(), tabPicture(&MouseProfile::TabBodyImagePaths::sensorTabLoDHigh));
 }
