@@ -158,6 +158,9 @@ protected:
     }
 };
 
+// The exit status when the run went well but the goal was not met.
+constexpr int kGoalNotMet = 2;
+
 // CPU time and wake-ups of this process over one phase.
 struct Usage {
     double cpu = 0;
@@ -248,7 +251,7 @@ int measure(int seconds)
                 "repaint at the same rate (goal under a virtual X server: <= 0.4 %%)%s\n",
                 blink.share(), blink.share() - bare.share(), blink.share() - floor.share(),
                 x11 ? (blink.share() <= 0.4 ? ": met" : ": NOT met") : "");
-    return 0;
+    return x11 && blink.share() > 0.4 ? kGoalNotMet : 0;
 }
 
 } // namespace
@@ -282,9 +285,9 @@ int main(int argc, char** argv)
     x.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     x.start(xvfb, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
                    QString::fromLocal8Bit(argv[0]), QStringLiteral("--child"), QString::number(seconds)});
-    if (!x.waitForFinished(10 * 60 * 1000) || x.exitCode() != 0) {
+    if (!x.waitForFinished(10 * 60 * 1000) || (x.exitCode() != 0 && x.exitCode() != kGoalNotMet)) {
         std::fprintf(stderr, "the run under xvfb-run failed\n");
         return 1;
     }
-    return 0;
+    return x.exitCode();
 }

@@ -2,6 +2,7 @@
 // interface into a folder (`--screenshots DIR`, optionally `--only GROUP`),
 // or runs the whole application on the virtual bus once in a real window
 // (`--smoke DIR`, see SmokeRun.cpp). Never installed.
+#include "Platform/WindowSystem.h"
 #include "Screenshots.h"
 
 #include <QApplication>
@@ -96,6 +97,8 @@ int main(int argc, char** argv)
         if (runtimeFolder->isValid())
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
     }
+    // The window system is talked to as the application does.
+    platform::configureWindowSystem();
     QApplication app(argc, argv);
     if (screenshots)
         shots::defaultMessages = qInstallMessageHandler(shots::screenshotMessages);
