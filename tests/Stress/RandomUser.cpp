@@ -322,7 +322,7 @@ bool RandomUser::run()
 
 void RandomUser::scheduleNext(int ms)
 {
-    if (scheduled_ || finished_)
+    if (scheduled_ || finished_ || quitting_)
         return;
     scheduled_ = true;
     QTimer::singleShot(ms, context_.get(), [this] {
@@ -373,7 +373,7 @@ bool RandomUser::animationRunning()
 
 void RandomUser::tick()
 {
-    if (finished_)
+    if (finished_ || quitting_)
         return;
     // While a device command waits for its reply, user input waits too
     // (the device layer's wait lets no click through).
@@ -429,11 +429,16 @@ void RandomUser::tick()
         // so that a replay meets the same state at the same step.
         checking_ = true;
         checkScope_ = nullptr;
+        const int stepBefore = step_;
         scheduleNext(1);  // acts on a question that a plug event puts up meanwhile
         for (int i = 0; i < 3; ++i)
             QCoreApplication::sendPostedEvents();
         checking_ = false;
-        if (scopeWidget() || !stack_.empty()) {
+        // A question put up meanwhile runs its own event loop, in which the
+        // run may have gone on, to its end and the quit: this step is stale.
+        if (finished_ || quitting_)
+            return;
+        if (scopeWidget() || !stack_.empty() || step_ != stepBefore || finishing_) {
             scheduleNext();
             return;
         }
@@ -559,6 +564,9 @@ void RandomUser::finish()
         // devices that answer, or the check would depend on that timing.
         for (auto& d : devices_)
             d->dev->clearFaults();
+        // A tick still pending would fire inside the wait below and check
+        // a window that is closing on purpose.
+        quitting_ = true;
         QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
         apptest::AppHarness::waitFor([&] { return !main.widgets().mainView->isVisible(); }, 5000);
         if (main.widgets().mainView->isVisible())
