@@ -322,7 +322,7 @@ bool RandomUser::run()
 
 void RandomUser::scheduleNext(int ms)
 {
-    if (scheduled_ || finished_ || quitting_)
+    if (scheduled_ || finished_)
         return;
     scheduled_ = true;
     QTimer::singleShot(ms, context_.get(), [this] {
@@ -373,7 +373,7 @@ bool RandomUser::animationRunning()
 
 void RandomUser::tick()
 {
-    if (finished_ || quitting_)
+    if (finished_)
         return;
     // While a device command waits for its reply, user input waits too
     // (the device layer's wait lets no click through).
@@ -436,7 +436,7 @@ void RandomUser::tick()
         checking_ = false;
         // A question put up meanwhile runs its own event loop, in which the
         // run may have gone on, to its end and the quit: this step is stale.
-        if (finished_ || quitting_)
+        if (finished_)
             return;
         if (scopeWidget() || !stack_.empty() || step_ != stepBefore || finishing_) {
             scheduleNext();
@@ -564,9 +564,6 @@ void RandomUser::finish()
         // devices that answer, or the check would depend on that timing.
         for (auto& d : devices_)
             d->dev->clearFaults();
-        // A tick still pending would fire inside the wait below and check
-        // a window that is closing on purpose.
-        quitting_ = true;
         QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
         apptest::AppHarness::waitFor([&] { return !main.widgets().mainView->isVisible(); }, 5000);
         if (main.widgets().mainView->isVisible())

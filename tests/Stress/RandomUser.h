@@ -163,7 +163,6 @@ private:
 
     int step_ = 0;
     bool finished_ = false;
-    bool quitting_ = false;  // the closing quit runs: no tick may act inside its wait
     bool finishing_ = false;
     bool scheduled_ = false;
     bool checking_ = false;
