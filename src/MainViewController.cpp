@@ -537,13 +537,25 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
                                             const std::shared_ptr<MouseProfile>& mouseProfile)
 {
-    // The pictures are read and decoded on a worker meanwhile (here, when no
+    // Each panel's picture, shown before its settings are.
+    const auto& names = mouseProfile->tabBodyImages;
+    const std::pair<FunctionTab, QString> shownFirst[] = {
+        {FunctionTab::MButtonSetting, names.buttonTab},
+        {FunctionTab::MLedSetting, names.ledTabOff},
+        {FunctionTab::MSensorSetting, names.sensorTabLoDLow},
+        {FunctionTab::MOtherSetting, names.settingTab},
+    };
+    // The pictures are read and checked on a worker meanwhile (here, when no
     // thread can be had), into a scratch map (the current mouse keeps its
     // pictures on failure): opening the device waits for its replies and the
-    // pacing anyway.
-    auto reading = std::async(std::launch::async | std::launch::deferred, [mouseProfile] {
-        QHash<QString, QImage> pictures;
+    // pacing anyway. The worker also decodes the pictures shown first; the
+    // others are decoded when a panel first shows them.
+    auto reading = std::async(std::launch::async | std::launch::deferred, [mouseProfile, shownFirst] {
+        QHash<QString, PackagePicture> pictures;
         const AppError read = mouseProfile->LoadMouseTabImages(pictures);
+        if (read == AppError::NoError)
+            for (const auto& [tab, name] : shownFirst)
+                (void)pictures.value(name).image();
         return std::make_pair(read, std::move(pictures));
     });
     auto mouse = std::make_shared<MouseEntry>();
@@ -564,16 +576,8 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 
     adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
-    // Each panel's picture before its settings are shown.
-    const auto& names = mouseProfile->tabBodyImages;
-    const std::pair<FunctionTab, QString> pictures[] = {
-        {FunctionTab::MButtonSetting, names.buttonTab},
-        {FunctionTab::MLedSetting, names.ledTabOff},
-        {FunctionTab::MSensorSetting, names.sensorTabLoDLow},
-        {FunctionTab::MOtherSetting, names.settingTab},
-    };
-    for (const auto& [tab, name] : pictures)
-        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
+    for (const auto& [tab, name] : shownFirst)
+        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
     showConnectedHeader(QStringLiteral("VX"), !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
@@ -790,7 +794,7 @@ void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator,
             name = pick(n.ledTabWhite, n.ledTabRed, n.ledTabGreen, n.ledTabBlue, n.ledTabPurple, n.ledTabYellow,
                         n.ledTabCyan);
     }
-    tabPanel(FunctionTab::MLedSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
+    tabPanel(FunctionTab::MLedSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
 }
 
 void MainViewController::setMSensorTabBodyImage(LoD inLoD)
@@ -800,7 +804,7 @@ void MainViewController::setMSensorTabBodyImage(LoD inLoD)
         return;
     const QString& name =
         inLoD == LoD::LoD_3mm ? profile->tabBodyImages.sensorTabLoDHigh : profile->tabBodyImages.sensorTabLoDLow;
-    tabPanel(FunctionTab::MSensorSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name));
+    tabPanel(FunctionTab::MSensorSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
 }
 
 // =============================================================================

@@ -17,6 +17,7 @@
 #include "IMainController.h"
 #include "MainWindowWidgets.h"
 #include "Utility/AppError.h"
+#include "XML/DeviceProfile.h"
 
 #include <QHash>
 #include <QImage>
@@ -163,7 +164,7 @@ public:
     // The user's last click among the mouse tabs was its other-settings tab.
     bool selectMOtherSetting() const { return selectMOtherSetting_; }
     // The connected mouse's pictures by the image names of its description.
-    const QHash<QString, QImage>& mouseImages() const { return mouseImages_; }
+    const QHash<QString, PackagePicture>& mouseImages() const { return mouseImages_; }
 
     // ----- seams -----------------------------------------------------------------------
     // Opens a link address (QDesktopServices when unset).
@@ -211,7 +212,7 @@ private:
     FunctionTab beforeTab_ = FunctionTab::None;
     bool selectOtherSetting_ = false;
     bool selectMOtherSetting_ = false;
-    QHash<QString, QImage> mouseImages_;
+    QHash<QString, PackagePicture> mouseImages_;
     bool devicesReady_ = false;
     std::function<void(const QString&)> openUrl_;
     std::function<std::optional<QRect>()> visibleScreenArea_;

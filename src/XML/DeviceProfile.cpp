@@ -126,32 +126,118 @@ std::optional<int> DeviceProfile::parseDecimal(const QString& text)
     return static_cast<int>(value);
 }
 
+namespace {
+
+bool withinPictureCaps(const QSize& size)
+{
+    return size.width() > 0 && size.height() > 0 && size.width() <= DeviceProfile::kMaxPictureSide
+        && size.height() <= DeviceProfile::kMaxPictureSide
+        && qint64(size.width()) * size.height() <= DeviceProfile::kMaxPicturePixels;
+}
+
+// What can be told of picture bytes without decoding them.
+enum class Header { Refused, WithinCaps, SizeUnstated };
+
+// Formats that state their size in the header are judged before any pixel
+// memory is allocated.
+Header judgeHeader(QImageReader& reader)
+{
+    if (!reader.canRead())
+        return Header::Refused;
+    const QSize announced = reader.size();
+    if (!announced.isValid())
+        return Header::SizeUnstated;
+    return withinPictureCaps(announced) ? Header::WithinCaps : Header::Refused;
+}
+
+struct PictureReader {
+    QBuffer buffer;
+    QImageReader reader;
+
+    explicit PictureReader(const QByteArray& data)
+    {
+        buffer.setData(data);
+        if (buffer.open(QIODevice::ReadOnly))
+            reader.setDevice(&buffer);
+        reader.setDecideFormatFromContent(true);
+        reader.setAutoTransform(false);
+    }
+};
+
+bool acceptableSize(const QByteArray& data)
+{
+    return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
+}
+
+} // namespace
+
 QImage DeviceProfile::decodePicture(const QByteArray& data)
 {
-    if (data.isEmpty() || data.size() > kMaxPictureBytes)
+    if (!acceptableSize(data))
         return QImage();
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
+    PictureReader picture(data);
+    // Formats without a stated size are checked after decoding (Qt's own
+    // allocation limit bounds that step).
+    if (judgeHeader(picture.reader) == Header::Refused)
         return QImage();
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    const auto withinCaps = [](const QSize& size) {
-        return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide
-            && size.height() <= kMaxPictureSide
-            && qint64(size.width()) * size.height() <= kMaxPicturePixels;
-    };
-    // Formats that state their size in the header are refused before any
-    // pixel memory is allocated; the others are checked after decoding (Qt's
-    // own allocation limit bounds that step).
-    const QSize announced = reader.size();
-    if (announced.isValid() && !withinCaps(announced))
-        return QImage();
-    QImage image = reader.read();
-    if (image.isNull() || !withinCaps(image.size()))
+    QImage image = picture.reader.read();
+    if (image.isNull() || !withinPictureCaps(image.size()))
         return QImage();
     return image;
+}
+
+PackagePicture PackagePicture::fromBytes(const QByteArray& bytes)
+{
+    if (!acceptableSize(bytes))
+        return {};
+    PictureReader picture(bytes);
+    switch (judgeHeader(picture.reader)) {
+    case Header::Refused:
+        return {};
+    case Header::SizeUnstated:
+        // Only decoding tells whether such a picture fits the caps.
+        if (DeviceProfile::decodePicture(bytes).isNull())
+            return {};
+        break;
+    case Header::WithinCaps:
+        break;
+    }
+    PackagePicture result;
+    result.d_ = std::make_shared<Data>();
+    result.d_->bytes = bytes;
+    return result;
+}
+
+QImage PackagePicture::image() const
+{
+    if (!d_)
+        return QImage();
+    const std::lock_guard guard(d_->lock);
+    if (!d_->decoded) {
+        d_->image = DeviceProfile::decodePicture(d_->bytes);
+        d_->decoded = true;
+    }
+    return d_->image;
+}
+
+bool PackagePicture::decodes() const
+{
+    if (!d_)
+        return false;
+    {
+        const std::lock_guard guard(d_->lock);
+        if (d_->decoded)
+            return !d_->image.isNull();
+    }
+    return !DeviceProfile::decodePicture(d_->bytes).isNull();
+}
+
+bool PackagePicture::isDecoded() const
+{
+    if (!d_)
+        return false;
+    const std::lock_guard guard(d_->lock);
+    return d_->decoded;
 }
 
 QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap) const
@@ -187,6 +273,17 @@ std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, 
     decodeRest();
     threads.clear(); // joins
     return images;
+}
+
+std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList& memberNames, bool ignoreCap) const
+{
+    std::vector<PackagePicture> pictures(size_t(memberNames.size()));
+    if (profilePath.isEmpty())
+        return pictures;
+    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
+    for (size_t i = 0; i < bytes.size() && i < pictures.size(); ++i)
+        pictures[i] = PackagePicture::fromBytes(bytes[i]);
+    return pictures;
 }
 
 bool DeviceProfile::readHeaderText(const QString& key, const QString& text)

@@ -23,7 +23,9 @@
 // Pictures are read from the package at profilePath on every call (the
 // pictures a device shows together by one run of the zip tool), decoded
 // with caps on the member size and the picture dimensions (packages can come
-// from users); anything unreadable gives a null QImage.
+// from users); anything unreadable gives a null QImage. A set of pictures of
+// which only some are shown at a time (a mouse's tab pictures) is read as
+// PackagePicture: checked when read, decoded when first shown.
 
 #include "Utility/AppError.h"
 
@@ -33,8 +35,46 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
+
+// A picture member of a package, read but decoded only when first asked for:
+// its bytes are kept (tens of kilobytes where the decoded picture takes
+// megabytes). Reading checks what can be checked without decoding: the bytes
+// are of a known picture format and the size their header states is within
+// the caps. Copies share the bytes and the decoded picture; image() may be
+// called from any thread.
+class PackagePicture {
+public:
+    PackagePicture() = default;
+
+    // Null when the bytes are empty, too many, of no known picture format or
+    // state a size beyond the caps.
+    static PackagePicture fromBytes(const QByteArray& bytes);
+
+    bool isNull() const { return !d_; }
+
+    // The decoded picture, decoded on the first call and kept; null for a
+    // null picture and when the bytes do not decode after all.
+    QImage image() const;
+
+    // Whether the picture decodes, without keeping the decoded pixels.
+    bool decodes() const;
+
+    // Whether image() has decoded the picture.
+    bool isDecoded() const;
+
+private:
+    struct Data {
+        QByteArray bytes;
+        std::mutex lock;
+        bool decoded = false;
+        QImage image;
+    };
+    std::shared_ptr<Data> d_;
+};
 
 class DeviceProfile {
 public:
@@ -117,6 +157,10 @@ public:
     // `memberNames`, with the members read by one run of the zip tool
     // (ZipUtil::loadMembers) and decoded on a few threads at once.
     std::vector<QImage> readPictures(const QStringList& memberNames, bool ignoreCap) const;
+
+    // The same members, read by one run of the zip tool, as pictures decoded
+    // when first shown (PackagePicture::fromBytes).
+    std::vector<PackagePicture> readPackagePictures(const QStringList& memberNames, bool ignoreCap) const;
 
     // For the description readers: stores a header element's text when `key`
     // names a header element ("Name" appends); true when it did.

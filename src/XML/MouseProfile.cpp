@@ -60,7 +60,7 @@ QImage MouseProfile::getDeviceThumbImage() const
     return readPicture(mouseImage, false);
 }
 
-AppError MouseProfile::LoadMouseTabImages(QHash<QString, QImage>& tabImages) const
+AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const
 {
     // The pictures up to the first one named empty (an empty name never
     // reaches the zip tool; it is a picture that cannot be read), all read
@@ -71,7 +71,7 @@ AppError MouseProfile::LoadMouseTabImages(QHash<QString, QImage>& tabImages) con
             break;
         names.push_back(name);
     }
-    const std::vector<QImage> images = readPictures(names, true);
+    const std::vector<PackagePicture> images = readPackagePictures(names, true);
     for (size_t i = 0; i < images.size(); ++i) {
         if (images[i].isNull())
             return AppError::BadParam;

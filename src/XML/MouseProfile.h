@@ -100,9 +100,10 @@ public:
     // Reads the 26 tab pictures, in field order, into `tabImages` keyed by
     // their member names (matched regardless of letter case), replacing
     // entries of the same name and leaving other entries alone. Stops at the
-    // first picture that is named empty, missing or undecodable and returns
-    // BadParam (the pictures read before it stay); NoError after all 26.
-    AppError LoadMouseTabImages(QHash<QString, QImage>& tabImages) const;
+    // first picture that is named empty, missing or not a picture within the
+    // caps and returns BadParam (the pictures read before it stay); NoError
+    // after all 26. The pictures are decoded when first shown.
+    AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const;
 
     QString description() const override;
 

@@ -445,14 +445,14 @@ TEST_P(ShippedMouse, AllTwentySixTabPicturesAndTheThumbnailDecode)
     }
     EXPECT_EQ(distinct.size(), MouseProfile::TabBodyImagePaths::kCount);
 
-    QHash<QString, QImage> images;
+    QHash<QString, PackagePicture> images;
     ASSERT_EQ(profile.LoadMouseTabImages(images), AppError::NoError);
     ASSERT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount);
-    const QSize size = images.value(profile.tabBodyImages.buttonTab).size();
+    const QSize size = images.value(profile.tabBodyImages.buttonTab).image().size();
     EXPECT_FALSE(size.isEmpty());
     QSet<QByteArray> contents;
     for (const QString& n : names) {
-        const QImage img = images.value(n);
+        const QImage img = images.value(n).image();
         ASSERT_FALSE(img.isNull()) << n.toStdString();
         EXPECT_EQ(img.size(), size) << n.toStdString();
         contents.insert(QByteArray(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes()));
@@ -463,9 +463,9 @@ TEST_P(ShippedMouse, AllTwentySixTabPicturesAndTheThumbnailDecode)
 
 TEST_P(ShippedMouse, ButtonsAndLabelAnchorsLieOnThePictures)
 {
-    QHash<QString, QImage> images;
+    QHash<QString, PackagePicture> images;
     ASSERT_EQ(profile.LoadMouseTabImages(images), AppError::NoError);
-    const QImage buttonTab = images.value(profile.tabBodyImages.buttonTab);
+    const QImage buttonTab = images.value(profile.tabBodyImages.buttonTab).image();
     ASSERT_FALSE(buttonTab.isNull());
     const QRectF picture(QPointF(0, 0), QSizeF(buttonTab.size()));
 

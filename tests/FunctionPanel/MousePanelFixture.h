@@ -110,7 +110,7 @@ protected:
     static std::string names(const PaintLog& log) { return log.painted().join(QLatin1Char(' ')).toStdString(); }
 
     // The picture the main window holds under `name` for the connected mouse.
-    QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const
+    PackagePicture heldPicture(QString MouseProfile::TabBodyImagePaths::*name) const
     {
         for (const auto& e : main->devices().deviceList())
             if (e.deviceLocation == AppParam::selectDeviceLocation)
@@ -118,6 +118,7 @@ protected:
                     return main->mouseImages().value(p->tabBodyImages.*name);
         return {};
     }
+    QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const { return heldPicture(name).image(); }
 
     std::unique_ptr<AppHarness> app;
     MainViewController* main = nullptr;

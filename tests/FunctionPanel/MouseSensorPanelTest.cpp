@@ -169,6 +169,8 @@ TEST_F(MouseSensorPanelTest, LiftOffDistanceAndItsPicture)
 {
     open();
     ASSERT_TRUE(panel->lowRadio()->isChecked());
+    EXPECT_FALSE(heldPicture(&MouseProfile::TabBodyImagePaths::sensorTabLoDHigh).isDecoded())
+        << "a picture is decoded when it is first shown";
     QTest::mouseClick(panel->highRadio(), Qt::LeftButton);
     EXPECT_EQ(sent(kSetLoD), (std::vector<std::vector<uint8_t>>{{0x03}}));
     EXPECT_EQ(mouse().live()[Mouse::kLiftOff], 3);

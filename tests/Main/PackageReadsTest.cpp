@@ -96,9 +96,16 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(runs.on(mousePackage), 1);
     // Every tab picture came with that one run, and the panel shows one.
+    // Only the pictures the panels show are decoded: each takes megabytes
+    // where its bytes take kilobytes.
     ASSERT_EQ(main.mouseImages().size(), MouseProfile::TabBodyImagePaths::kCount);
-    for (auto it = main.mouseImages().cbegin(); it != main.mouseImages().cend(); ++it)
+    const auto& names = dynamic_cast<const MouseProfile&>(
+        *main.devices().deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile).tabBodyImages;
+    const QStringList shown{names.buttonTab, names.ledTabOff, names.sensorTabLoDLow, names.settingTab};
+    for (auto it = main.mouseImages().cbegin(); it != main.mouseImages().cend(); ++it) {
         EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
+        EXPECT_EQ(it.value().isDecoded(), shown.contains(it.key())) << it.key().toStdString();
+    }
     ASSERT_TRUE(main.currentKeyboardView());
     EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));
 

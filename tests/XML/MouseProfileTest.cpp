@@ -1,4 +1,5 @@
 #include "XML/MouseProfile.h"
+#include "Device/DeviceEnumerator.h"
 
 #include "DeviceProfileTestSupport.h"
 #include "Utility/ProfilePackage.h"
@@ -186,13 +187,13 @@ protected:
 
     // Members for every tab picture, named as the element name + ".png" in
     // upper case, with picture k (0-based) replaced by `bad` when given.
-    static ZipUtil::FileList tabMembers(int badIndex = -1)
+    static ZipUtil::FileList tabMembers(int badIndex = -1, const QByteArray& bad = "broken")
     {
         ZipUtil::FileList members;
         int i = 0;
         for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures()) {
             const QString name = (QString::fromLatin1(slot.element) + ".png").toUpper();
-            members.emplace_back(name, i == badIndex ? QByteArray("broken") : xmltest::png(2, 2));
+            members.emplace_back(name, i == badIndex ? bad : xmltest::png(2, 2));
             ++i;
         }
         return members;
@@ -209,13 +210,13 @@ TEST_F(MousePictures, TabPicturesMatchRegardlessOfCaseThumbnailExactly)
     members.emplace_back("Mouse.png", xmltest::png(9, 9)); // differs in case from "mouse.png"
     const MouseProfile p = profileFor(tabBodyImages(), members);
 
-    QHash<QString, QImage> images;
-    images.insert("other", QImage(1, 1, QImage::Format_ARGB32));
+    QHash<QString, PackagePicture> images;
+    images.insert("other", PackagePicture::fromBytes(xmltest::png(1, 1)));
     EXPECT_EQ(p.LoadMouseTabImages(images), AppError::NoError);
     EXPECT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount + 1);
     EXPECT_TRUE(images.contains("ButtonTab.png")); // keyed by the description's names
     EXPECT_TRUE(images.contains("other"));
-    EXPECT_EQ(images.value("SettingTab.png").size(), QSize(2, 2));
+    EXPECT_EQ(images.value("SettingTab.png").image().size(), QSize(2, 2));
 
     EXPECT_TRUE(p.getDeviceThumbImage().isNull());
 }
@@ -224,11 +225,38 @@ TEST_F(MousePictures, FifthPictureBadStopsWithTheFirstFour)
 {
     ASSERT_TRUE(dir.isValid());
     const MouseProfile p = profileFor(tabBodyImages(), tabMembers(4));
-    QHash<QString, QImage> images;
+    QHash<QString, PackagePicture> images;
     EXPECT_EQ(p.LoadMouseTabImages(images), AppError::BadParam);
     EXPECT_EQ(images.size(), 4);
     EXPECT_TRUE(images.contains("LedTabBlue.png"));
     EXPECT_FALSE(images.contains("LedTabGreen.png"));
+}
+
+TEST_F(MousePictures, APictureCutShortShowsNothingAndFailsThePackageCheck)
+{
+    ASSERT_TRUE(dir.isValid());
+    // Every chunk up to the pixel data whole, the pixel data cut short.
+    const QByteArray whole = xmltest::png(64, 64);
+    const qsizetype pixels = whole.indexOf("IDAT");
+    ASSERT_GT(pixels, 0);
+    ASSERT_GT(whole.size(), pixels + 20);
+    const MouseProfile p = profileFor(tabBodyImages(), tabMembers(4, whole.left(pixels + 12)));
+
+    // Reading checks what it can without decoding: the picture is taken.
+    QHash<QString, PackagePicture> images;
+    ASSERT_EQ(p.LoadMouseTabImages(images), AppError::NoError);
+    const PackagePicture cut = images.value("LedTabGreen.png");
+    ASSERT_FALSE(cut.isNull());
+    EXPECT_FALSE(cut.isDecoded());
+    // Shown, it gives no picture, every time.
+    EXPECT_TRUE(cut.image().isNull());
+    EXPECT_TRUE(cut.isDecoded());
+    EXPECT_TRUE(cut.image().isNull());
+    EXPECT_FALSE(images.value("LedTabBlue.png").image().isNull());
+
+    // The package check decodes every picture and refuses the package.
+    EXPECT_FALSE(DeviceEnumerator::hasLoadablePictures(p));
+    EXPECT_TRUE(DeviceEnumerator::hasLoadablePictures(profileFor(tabBodyImages(), tabMembers())));
 }
 
 TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
@@ -238,7 +266,7 @@ TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
     // empty and is never handed to the zip tool.
     const MouseProfile missing = profileFor(
         tabBodyImages().replace("<SettingTab>SettingTab.png</SettingTab>", ""), tabMembers());
-    QHash<QString, QImage> images;
+    QHash<QString, PackagePicture> images;
     EXPECT_EQ(missing.LoadMouseTabImages(images), AppError::BadParam);
     EXPECT_EQ(images.size(), MouseProfile::TabBodyImagePaths::kCount - 1);
 
