@@ -86,6 +86,9 @@ protected:
         HarnessOptions o;
         o.keyboard = !c.mouse;
         o.mouse = c.mouse;
+        // Each update waits 10 s (keyboard) or 15 s (mouse) for the device's
+        // restart, twice; the device is back long before.
+        o.timeScale = 0.004;
         app = std::make_unique<AppHarness>(o);
         ASSERT_TRUE(app->start());
         if (c.mouse)
