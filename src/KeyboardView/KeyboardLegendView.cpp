@@ -10,6 +10,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace {
 
@@ -34,15 +36,25 @@ QImage KeyboardLegendView::legendInk(const QImage& keytops)
     const QImage source = keytops.convertToFormat(QImage::Format_ARGB32);
     QImage ink(source.size(), QImage::Format_ARGB32);
     ink.setDevicePixelRatio(keytops.devicePixelRatio());
-    const QRgb inkColour = kInk.rgb();
+    // How much of a pixel is ink, by its lightest channel.
+    static const std::array<uint8_t, 256> coverOf = [] {
+        std::array<uint8_t, 256> table{};
+        for (int light = 0; light < 256; ++light)
+            table[size_t(light)] =
+                uint8_t(std::clamp((light - kCapCeiling) * 255 / (kInkFloor - kCapCeiling), 0, 255));
+        return table;
+    }();
+    const QRgb colour = kInk.rgb() & RGB_MASK;
+    const int width = source.width();
     for (int y = 0; y < source.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(ink.scanLine(y));
-        for (int x = 0; x < source.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb px = in[x];
-            const int light = std::max({qRed(px), qGreen(px), qBlue(px)});
-            const int cover = std::clamp((light - kCapCeiling) * 255 / (kInkFloor - kCapCeiling), 0, 255);
-            out[x] = qRgba(qRed(inkColour), qGreen(inkColour), qBlue(inkColour), cover * qAlpha(px) / 255);
+            const unsigned r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+            const unsigned light = r > g ? (r > b ? r : b) : (g > b ? g : b);
+            const unsigned alpha = unsigned(coverOf[light]) * (px >> 24) / 255;
+            out[x] = colour | (alpha << 24);
         }
     }
     return ink;

@@ -55,43 +55,76 @@ void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
     update();
 }
 
+struct KeyboardComposition {
+    qint64 body = 0;
+    qint64 keytops = 0;
+    QSize pixels;
+    qreal ratio = 1;
+    QPixmap picture; // body and key tops
+    QPixmap ink;     // the legend ink of the key tops
+};
+
+namespace {
+
+// Body and key tops drawn together in `pixels` at pixel density `ratio`,
+// with the legend ink of the key tops. The last one made is shared while a
+// view holds it: a keyboard's panels show the same pictures in the same size.
+std::shared_ptr<const KeyboardComposition> compose(const QImage& body, const QImage& keytops, QSize pixels,
+                                                   qreal ratio)
+{
+    static std::weak_ptr<const KeyboardComposition> last;
+    if (auto shared = last.lock();
+        shared && shared->body == body.cacheKey() && shared->keytops == keytops.cacheKey() &&
+        shared->pixels == pixels && qFuzzyCompare(shared->ratio, ratio))
+        return shared;
+
+    auto made = std::make_shared<KeyboardComposition>();
+    made->body = body.cacheKey();
+    made->keytops = keytops.cacheKey();
+    made->pixels = pixels;
+    made->ratio = ratio;
+    const auto draw = [pixels](QImage& canvas, const QImage& picture) {
+        QPainter p(&canvas);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), picture);
+    };
+    QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    // Both pictures fill the view, the key tops above the body.
+    for (const QImage* image : {&body, &keytops})
+        if (!image->isNull())
+            draw(canvas, *image);
+    made->picture = QPixmap::fromImage(std::move(canvas));
+    made->picture.setDevicePixelRatio(ratio);
+
+    // The legend ink of the key tops, in the same size and density.
+    if (!keytops.isNull()) {
+        QImage scaled(pixels, QImage::Format_ARGB32_Premultiplied);
+        scaled.fill(Qt::transparent);
+        draw(scaled, keytops);
+        made->ink = QPixmap::fromImage(KeyboardLegendView::legendInk(scaled));
+        made->ink.setDevicePixelRatio(ratio);
+    }
+    last = made;
+    return made;
+}
+
+} // namespace
+
 void KeyboardView::rebuildComposed()
 {
     composedStale_ = false;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
+        composition_.reset();
         composed_ = QPixmap();
         legend_->setInk(QPixmap());
         return;
     }
-    QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    {
-        QPainter p(&canvas);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        // Both pictures fill the view, the key tops above the body.
-        for (const QImage* image : {&bodyImage_, &buttonImage_})
-            if (!image->isNull())
-                p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), *image);
-    }
-    composed_ = QPixmap::fromImage(std::move(canvas));
-    composed_.setDevicePixelRatio(ratio);
-
-    // The legend ink of the key tops, in the same size and density.
-    QPixmap ink;
-    if (!buttonImage_.isNull()) {
-        QImage keytops(pixels, QImage::Format_ARGB32_Premultiplied);
-        keytops.fill(Qt::transparent);
-        {
-            QPainter p(&keytops);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), buttonImage_);
-        }
-        ink = QPixmap::fromImage(KeyboardLegendView::legendInk(keytops));
-        ink.setDevicePixelRatio(ratio);
-    }
-    legend_->setInk(ink);
+    composition_ = compose(bodyImage_, buttonImage_, pixels, ratio);
+    composed_ = composition_->picture;
+    legend_->setInk(composition_->ink);
 }
 
 void KeyboardView::updateOverlays(const QRectF& dirty)

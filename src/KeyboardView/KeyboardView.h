@@ -28,6 +28,7 @@ class KeyboardEntry;
 class KeyboardIlluminationView;
 class KeyboardLegendView;
 class KeyboardViewDelegate;
+struct KeyboardComposition;
 
 class KeyboardView : public QWidget {
     Q_OBJECT
@@ -102,6 +103,9 @@ private:
 
     QImage bodyImage_;
     QImage buttonImage_;
+    // The pictures drawn together and the legend ink, shared by the views
+    // that show the same pictures in the same size (a keyboard's panels).
+    std::shared_ptr<const KeyboardComposition> composition_;
     QPixmap composed_;
     bool composedStale_ = false;
     KeyboardIlluminationView* illumination_;

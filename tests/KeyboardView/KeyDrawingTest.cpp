@@ -2,6 +2,8 @@
 // and the pictures themselves. Sampled at a few points.
 #include "KeyboardViewTestSupport.h"
 
+#include "KeyboardView/KeyboardLegendView.h"
+
 #include <cmath>
 
 namespace {
@@ -189,6 +191,52 @@ TEST_F(KeyDrawing, BodyPictureAloneShowsWithoutKeyTops)
     const QImage shown = view->grab().toImage();
     EXPECT_EQ(shown.pixelColor(centreOf("Q")).rgb(), QColor(Qt::red).rgb());
     EXPECT_EQ(shown.pixelColor(5, 5).rgb(), QColor(Qt::red).rgb());
+}
+
+TEST_F(KeyDrawing, ViewsOfTheSamePicturesShareTheirLegendInkOnlyInTheSameSize)
+{
+    const auto inkOf = [](KeyboardView& v) {
+        (void)v.grab(); // composed when painted
+        return v.keyboardLegendView()->ink();
+    };
+    const QPixmap first = inkOf(*view);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.size(), kbtest::kViewSize);
+
+    // A keyboard's other panel: the same pictures in the same size.
+    KeyboardView same;
+    same.resize(kbtest::kViewSize);
+    same.setAttribute(Qt::WA_DontShowOnScreen);
+    same.show();
+    same.setKeyboardImages(images.keyBody, images.keyButton);
+    EXPECT_EQ(inkOf(same).cacheKey(), first.cacheKey()) << "made once for both";
+
+    // In another size, or with other key tops, a view has ink of its own.
+    KeyboardView smaller;
+    smaller.resize(kbtest::kViewSize / 2);
+    smaller.setAttribute(Qt::WA_DontShowOnScreen);
+    smaller.show();
+    smaller.setKeyboardImages(images.keyBody, images.keyButton);
+    const QPixmap half = inkOf(smaller);
+    EXPECT_EQ(half.size(), kbtest::kViewSize / 2);
+
+    QImage blank(images.keyButton.size(), QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    same.setKeyboardImages(images.keyBody, blank);
+    const QPixmap none = inkOf(same);
+    EXPECT_NE(none.cacheKey(), first.cacheKey());
+    // The most ink on key Q.
+    const auto inkOnQ = [this](const QPixmap& ink) {
+        const QImage image = ink.toImage();
+        const QRect r = widgetRect(key("Q").keytop.at(0)).toAlignedRect() & image.rect();
+        int most = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                most = std::max(most, image.pixelColor(x, y).alpha());
+        return most;
+    };
+    EXPECT_EQ(inkOnQ(none), 0) << "no ink where the key tops have none";
+    EXPECT_GT(inkOnQ(first), 200) << "the first view keeps its legend";
 }
 
 } // namespace
