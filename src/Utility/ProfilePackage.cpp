@@ -8,8 +8,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -89,24 +89,17 @@ AppError checkedMember(const QByteArray& indexBytes, const QString& readFile,
 
 AppError loadCheckedMember(const QString& path, const QString& readFile, QByteArray& data, qint64 maxBytes)
 {
-    const QByteArray index = ZipUtil::load(path, kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes);
-    return checkedMember(
-        index, readFile, [&] { return ZipUtil::load(path, readFile, false, maxBytes); }, data);
-}
-
-AppError loadProfileWithReadsAtOnce(const QString& path, const QString& readFile, XmlProfileReader& reader)
-{
-    QByteArray member;
-    const std::unique_ptr<QThread> memberRead(QThread::create(
-        [&] { member = ZipUtil::load(path, readFile, false, ZipUtil::kMaxXmlMemberBytes); }));
-    memberRead->start();
-    const QByteArray index = ZipUtil::load(path, kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes);
-    memberRead->wait();
-    QByteArray bytes;
-    const AppError result = checkedMember(index, readFile, [&] { return member; }, bytes);
-    if (result != AppError::NoError)
-        return result;
-    return reader.parse(bytes) ? AppError::NoError : AppError::FileRead;
+    // The index and the member come from one run of the zip tool; the member
+    // counts only when the index lets it be read, each within its own cap.
+    std::vector<QByteArray> read = ZipUtil::loadMembers(path, {kIndexMemberName, readFile}, false,
+                                                        std::max(maxBytes, ZipUtil::kMaxXmlMemberBytes));
+    const auto capped = [](QByteArray& bytes, qint64 cap) {
+        if (bytes.size() > cap)
+            bytes.clear();
+    };
+    capped(read[0], ZipUtil::kMaxXmlMemberBytes);
+    capped(read[1], maxBytes);
+    return checkedMember(read[0], readFile, [&] { return read[1]; }, data);
 }
 
 AppError loadProfileWith(const QString& path, const QString& readFile, XmlProfileReader& reader)

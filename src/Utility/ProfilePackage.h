@@ -69,19 +69,14 @@ AppError loadProfile(const QString& path, FileIndex& profile, const QString& rea
 
 // Steps 1-3 of reading: the member's bytes after the index and CRC checks,
 // capped at maxBytes. NoError, FileRead or CrcError; `data` is set only on
-// NoError.
+// NoError. The index and the member are read by one run of the zip tool
+// (ZipUtil::loadMembers).
 AppError loadCheckedMember(const QString& path, const QString& readFile, QByteArray& data,
                            qint64 maxBytes = ZipUtil::kMaxXmlMemberBytes);
 
 // Steps 1-4 with a reader the caller made: NoError only when the member passed
 // the checks and parsed well-formed.
 AppError loadProfileWith(const QString& path, const QString& readFile, XmlProfileReader& reader);
-
-// As loadProfileWith, with "index.xml" and readFile read by two runs of the
-// zip tool at the same time: readFile is read before the index says whether
-// it is listed, and the checks and results stay the same. For reads the start
-// waits on.
-AppError loadProfileWithReadsAtOnce(const QString& path, const QString& readFile, XmlProfileReader& reader);
 
 // Writes a new package at `path` holding `xml` (converted to CR LF here) as
 // member `appendName`, and its index. FileNotExist on any failure (also for
@@ -113,18 +108,6 @@ AppError loadProfile(const QString& path, Model& profile, const QString& readFil
 {
     typename Model::Xml reader;
     const AppError result = loadProfileWith(path, readFile, reader);
-    if (result == AppError::NoError)
-        profile = reader.takeProfile();
-    return result;
-}
-
-// As loadProfile, reading the index and the member at the same time (see
-// loadProfileWithReadsAtOnce).
-template <ReadableProfile Model>
-AppError loadProfileReadsAtOnce(const QString& path, Model& profile, const QString& readFile)
-{
-    typename Model::Xml reader;
-    const AppError result = loadProfileWithReadsAtOnce(path, readFile, reader);
     if (result == AppError::NoError)
         profile = reader.takeProfile();
     return result;

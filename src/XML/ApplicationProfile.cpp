@@ -126,7 +126,7 @@ ApplicationProfile ApplicationProfile::fromAppParam()
 
 AppError ApplicationProfile::read(const QString& path, ApplicationProfile& out)
 {
-    return AppUtil::loadProfileReadsAtOnce(path, out, kMember);
+    return AppUtil::loadProfile(path, out, kMember);
 }
 
 AppError ApplicationProfile::load()

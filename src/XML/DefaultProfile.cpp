@@ -33,7 +33,7 @@ void DefaultProfile::applyToAppParam(const DefaultProfile& profile)
 
 AppError DefaultProfile::read(const QString& path, DefaultProfile& out)
 {
-    return AppUtil::loadProfileReadsAtOnce(path, out, kMember);
+    return AppUtil::loadProfile(path, out, kMember);
 }
 
 AppError DefaultProfile::load()
