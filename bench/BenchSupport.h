@@ -2,11 +2,14 @@
 // What the device benchmarks share: the reply latency they run the virtual
 // bus with, durations in seconds, the round trips the emulated device really
 // took (from its packet log), the best-of-rounds bookkeeping and the line
-// that prints a figure against its two floors. Header-only: every .cpp in
-// bench/ is a program of its own.
+// that prints a figure against its two floors, and the process's resident
+// memory. Header-only: every .cpp in bench/ is a program of its own.
 
 #include "Platform/Clock.h"
 #include "support/EmulatedDevice.h"
+
+#include <QByteArray>
+#include <QFile>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +18,18 @@
 #include <cstdlib>
 
 namespace bench {
+
+// This process's resident memory in megabytes (-1 when unknown).
+inline double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
 
 // Reply latency of the virtual bus: a full-speed USB round trip.
 inline constexpr auto kReplyLatency = std::chrono::microseconds(2000);

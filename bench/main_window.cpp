@@ -15,6 +15,7 @@
 //    at rest (goal below 1 % of one core), and the resident memory then
 //    (goal below 96 MB).
 // Usage: bench_main_window [starts] [rest seconds]
+#include "BenchSupport.h"
 #include "MainView.h"
 #include "DeviceListController.h"
 #include "MainViewController.h"
@@ -44,17 +45,6 @@ double cpuSeconds()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
 }
 
 // The load average over the last minute.
@@ -257,6 +247,6 @@ int main(int argc, char** argv)
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     std::printf("at rest with the keyboard connected, %.1f s:\n", elapsed);
     std::printf("  CPU                        %7.3f %% of one core   (goal < 1 %%)\n", 100.0 * used / elapsed);
-    std::printf("  resident memory            %7.1f MB              (goal < 96 MB)\n", residentMegabytes());
+    std::printf("  resident memory            %7.1f MB              (goal < 96 MB)\n", bench::residentMegabytes());
     return 0;
 }
