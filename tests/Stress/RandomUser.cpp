@@ -1202,11 +1202,11 @@ std::optional<std::string> RandomUser::checkDevice()
     // kind of trouble must last a while before it counts.
     const auto now = SteadyClock::now();
     if (settleNow_)
-        emu::waitUntil([&] { return !consistent(); }, std::chrono::milliseconds(3000));
+        emu::waitUntil([&] { return !consistent(); }, options_.settle);
     else if (!deviceTrouble_ || deviceTrouble_->first != bad->substr(0, 30)) {
         deviceTrouble_ = std::make_pair(bad->substr(0, 30), now);
         return std::nullopt;
-    } else if (now - deviceTrouble_->second < std::chrono::milliseconds(3000)) {
+    } else if (now - deviceTrouble_->second < options_.settle) {
         return std::nullopt;
     }
     bad = consistent();

@@ -56,6 +56,9 @@ struct Options {
     // A move must hand control back (or open something the user can act
     // on) within this time.
     std::chrono::milliseconds bound{30000};
+    // How long a device's trouble must last before it counts: plug events
+    // may still be on their way.
+    std::chrono::milliseconds settle{3000};
     // Print every step to standard error.
     bool verbose = false;
 };

@@ -103,7 +103,7 @@ TEST(RandomUserChecks, CatchASettingSentButNotFlaggedAndAWrongCurrentDevice)
     AppHarness app;
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    stress::RandomUser user(app, {});
+    stress::RandomUser user(app, {.settle = std::chrono::milliseconds(300)});
     ASSERT_EQ(user.checkInvariants(true), std::nullopt);
 
     // The keyboard holds a setting that differs from its stored one while
