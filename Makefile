@@ -1,6 +1,10 @@
 # Front door for building and testing. Everything goes through CMake.
 # JOBS=N sets how many compilers run at once (default: one per processor).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# TEST_JOBS=N sets how many test programs run at once. Many tests spend part
+# of their run waiting on timers, as the device and the application do, so
+# twice as many as there are processors keeps the processors busy.
+TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 2 )))
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_FUZZ ?= build-fuzz
@@ -31,7 +35,7 @@ run: bootstrap
 	$(BUILD)/src/kolventra
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(TEST_JOBS)
 
 # The sanitizer build runs with leak detection on; its options (sanitizer.env)
 # come from the build's configuration.
@@ -39,7 +43,7 @@ test-sanitize: bootstrap
 	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVENTRA_SANITIZE=ON
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && env $$(cat sanitizer.env) QT_QPA_PLATFORM=offscreen \
-	  ctest --output-on-failure -j $(JOBS)
+	  ctest --output-on-failure -j $(TEST_JOBS)
 
 bench: bootstrap
 	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
