@@ -553,9 +553,12 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     auto reading = std::async(std::launch::async | std::launch::deferred, [mouseProfile, shownFirst] {
         QHash<QString, PackagePicture> pictures;
         const AppError read = mouseProfile->LoadMouseTabImages(pictures);
-        if (read == AppError::NoError)
+        if (read == AppError::NoError) {
+            std::vector<PackagePicture> shown;
             for (const auto& [tab, name] : shownFirst)
-                (void)pictures.value(name).image();
+                shown.push_back(pictures.value(name));
+            PackagePicture::decode(shown);
+        }
         return std::make_pair(read, std::move(pictures));
     });
     auto mouse = std::make_shared<MouseEntry>();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -169,6 +170,29 @@ bool acceptableSize(const QByteArray& data)
     return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
 }
 
+// Runs work(0) ... work(count - 1) on this thread and up to three more:
+// decoding a large picture takes milliseconds, and a device's pictures are
+// decoded side by side.
+void sideBySide(size_t count, const std::function<void(size_t)>& work)
+{
+    std::atomic<size_t> next{0};
+    const auto runRest = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;)
+            work(i);
+    };
+    const size_t helpers =
+        std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1, count > 1 ? count - 1 : 0);
+    std::vector<std::jthread> threads;
+    threads.reserve(helpers);
+    try {
+        for (size_t k = 0; k < helpers; ++k)
+            threads.emplace_back(runRest);
+    } catch (const std::system_error&) {
+        // No thread to be had: this one does the rest on its own.
+    }
+    runRest();
+}
+
 } // namespace
 
 QImage DeviceProfile::decodePicture(const QByteArray& data)
@@ -220,6 +244,11 @@ QImage PackagePicture::image() const
     return d_->image;
 }
 
+void PackagePicture::decode(const std::vector<PackagePicture>& pictures)
+{
+    sideBySide(pictures.size(), [&](size_t i) { (void)pictures[i].image(); });
+}
+
 bool PackagePicture::decodes() const
 {
     if (!d_)
@@ -253,25 +282,7 @@ std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, 
     if (profilePath.isEmpty())
         return images;
     const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
-    // Decoding a large picture takes milliseconds; a device's set of them is
-    // decoded side by side.
-    std::atomic<size_t> next{0};
-    const auto decodeRest = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < bytes.size();)
-            images[i] = decodePicture(bytes[i]);
-    };
-    const size_t helpers = std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1,
-                                            bytes.size() > 1 ? bytes.size() - 1 : 0);
-    std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    try {
-        for (size_t k = 0; k < helpers; ++k)
-            threads.emplace_back(decodeRest);
-    } catch (const std::system_error&) {
-        // No thread to be had: this one decodes the rest on its own.
-    }
-    decodeRest();
-    threads.clear(); // joins
+    sideBySide(bytes.size(), [&](size_t i) { images[i] = decodePicture(bytes[i]); });
     return images;
 }
 

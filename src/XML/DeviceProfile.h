@@ -60,6 +60,9 @@ public:
     // null picture and when the bytes do not decode after all.
     QImage image() const;
 
+    // Decodes each of `pictures` (as image() does), several side by side.
+    static void decode(const std::vector<PackagePicture>& pictures);
+
     // Whether the picture decodes, without keeping the decoded pixels.
     bool decodes() const;
 
