@@ -19,10 +19,19 @@ public:
     // The fixed identifier of the application; names the instance lock.
     static constexpr const char* kApplicationId = KOLVENTRA_APP_ID;
 
+    // The outcome of taking the instance lock: the lock while this is the
+    // only instance; none when another instance runs (`problem` empty) or
+    // when no lock can be made at all (`problem` says where and why).
+    struct InstanceLock {
+        std::unique_ptr<QLockFile> lock;
+        QString problem;
+        explicit operator bool() const { return lock != nullptr; }
+    };
+
     // Takes the per-user instance lock in `folder` (the runtime folder when
-    // empty). Null when another running instance holds it; the lock of a
-    // crashed run is taken over.
-    static std::unique_ptr<QLockFile> acquireSingleInstance(const QString& folder = QString());
+    // empty). A lock file that no running instance holds (left by a crashed
+    // or cut-off start, unreadable, or not a file at all) is taken over.
+    static InstanceLock acquireSingleInstance(const QString& folder = QString());
 
     // Creates the controller, reads the defaults and the settings, lays the
     // window out, connects the devices and shows the window. False when the

@@ -19,8 +19,12 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(KOLVENTRA_APP_ID));
 
     const auto lock = AppDelegate::acquireSingleInstance();
-    if (!lock)
-        return 0;  // another instance runs; it is left alone
+    if (!lock) {
+        if (lock.problem.isEmpty())
+            return 0;  // another instance runs; it is left alone
+        QTextStream(stderr) << "kolventra: " << lock.problem << '\n';
+        return 1;
+    }
 
     AppDelegate delegate;
     if (!delegate.applicationDidFinishLaunching()) {

@@ -1,6 +1,7 @@
 // The application executable as a process: a second start while one runs
-// exits at once with status 0; a start without its built-in defaults ends
-// with a non-zero status and a line on standard error, writing nothing.
+// exits at once with status 0; a start without its built-in defaults, or its
+// instance lock ends with a non-zero status and a line on
+// standard error, writing nothing.
 #include "BuildPaths.h"
 #include "AppDelegate.h"
 
@@ -12,6 +13,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -26,6 +29,17 @@ QProcessEnvironment environmentIn(const QTemporaryDir& dir)
     return env;
 }
 
+// The runtime folder of environmentIn(), private as the runtime folder must be.
+QString runtimeFolderIn(const QTemporaryDir& dir)
+{
+    const QString run = dir.filePath(QStringLiteral("run"));
+    QDir().mkpath(run);
+    QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return run;
+}
+
+const QString kLockName = QString::fromLatin1(AppDelegate::kApplicationId) + QStringLiteral(".lock");
+
 } // namespace
 
 TEST(SingleInstance, LockIsHeldOnceAndAStaleLockIsTakenOver)
@@ -34,24 +48,66 @@ TEST(SingleInstance, LockIsHeldOnceAndAStaleLockIsTakenOver)
     auto first = AppDelegate::acquireSingleInstance(dir.path());
     ASSERT_TRUE(first);
     EXPECT_FALSE(AppDelegate::acquireSingleInstance(dir.path()));
-    first.reset();
+    // Held by a running instance whose file cannot be read (a start that
+    // has not written it yet): still held.
+    QFile(dir.filePath(kLockName)).open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const auto second = AppDelegate::acquireSingleInstance(dir.path());
+    EXPECT_FALSE(second);
+    EXPECT_TRUE(second.problem.isEmpty()) << second.problem.toStdString();
+    first.lock.reset();
     EXPECT_TRUE(AppDelegate::acquireSingleInstance(dir.path()));
 
     // A lock left by a run that no longer exists.
-    QFile stale(dir.filePath(QString::fromLatin1(AppDelegate::kApplicationId) + QStringLiteral(".lock")));
+    QFile stale(dir.filePath(kLockName));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write("2147483000\nkolventra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     stale.close();
     EXPECT_TRUE(AppDelegate::acquireSingleInstance(dir.path()));
 }
 
+TEST(SingleInstance, LockFileThatNoRunningInstanceHoldsIsTakenOver)
+{
+    // What a start cut off, or anything else, may leave at the lock's path.
+    const std::function<bool(const QString&)> leftovers[] = {
+        [](const QString& path) { return QFile(path).open(QIODevice::WriteOnly); },
+        [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write("\x7f\x01 not a lock\n") > 0;
+        },
+        [](const QString& path) { return QDir().mkpath(path + QStringLiteral("/inside")); },
+        [](const QString& path) { return QFile::link(path + QStringLiteral(".gone"), path); },
+    };
+    for (const auto& leave : leftovers) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(leave(dir.filePath(kLockName)));
+        const auto lock = AppDelegate::acquireSingleInstance(dir.path());
+        EXPECT_TRUE(lock) << lock.problem.toStdString();
+        EXPECT_FALSE(AppDelegate::acquireSingleInstance(dir.path()));
+    }
+}
+
+TEST(ApplicationProcess, StartThatCannotWriteItsLockSaysSoAndFails)
+{
+    // A file size limit of 0 fails every write, as a full runtime folder
+    // does, for root too.
+    QTemporaryDir dir;
+    const QString run = runtimeFolderIn(dir);
+    QProcess app;
+    app.setProcessEnvironment(environmentIn(dir));
+    app.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\""),
+                                     kExecutable});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(app.exitCode(), 0);
+    const QString error = QString::fromLocal8Bit(app.readAllStandardError());
+    EXPECT_TRUE(error.contains(QDir(run).filePath(kLockName))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(run).filePath(kLockName)));
+}
+
 TEST(ApplicationProcess, SecondStartExitsAtOnceWithStatusZero)
 {
     QTemporaryDir dir;
-    QDir().mkpath(dir.filePath(QStringLiteral("run")));
-    QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                    QFileDevice::ExeOwner);
-    const auto held = AppDelegate::acquireSingleInstance(dir.filePath(QStringLiteral("run")));
+    const auto held = AppDelegate::acquireSingleInstance(runtimeFolderIn(dir));
     ASSERT_TRUE(held);
     QProcess second;
     second.setProcessEnvironment(environmentIn(dir));
@@ -71,9 +127,7 @@ TEST(ApplicationProcess, MissingDefaultsEndTheStartWithAnError)
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("share/kolventra/Profile"))));
     const QString copy = dir.filePath(QStringLiteral("bin/kolventra"));
     ASSERT_TRUE(QFile::copy(kExecutable, copy));
-    QDir().mkpath(dir.filePath(QStringLiteral("run")));
-    QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                    QFileDevice::ExeOwner);
+    runtimeFolderIn(dir);
     QProcess app;
     app.setProcessEnvironment(environmentIn(dir));
     app.start(copy, {});
