@@ -1,4 +1,5 @@
-// The application: one instance per user; the main window until it closes.
+// The application: one instance per user in a graphical session; the main
+// window until it closes.
 #include "AppDelegate.h"
 #include "CustomControl/AppImages.h"
 #include "MainView.h"
@@ -12,6 +13,12 @@
 
 int main(int argc, char** argv)
 {
+    // Without a display Qt would end the start with an abort and advice to
+    // reinstall; say what is missing instead.
+    if (const QString missing = platform::missingGraphicalSession(); !missing.isEmpty()) {
+        QTextStream(stderr) << "kolventra: " << missing << '\n';
+        return 1;
+    }
     platform::configureWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kolventra"));

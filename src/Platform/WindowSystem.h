@@ -3,7 +3,15 @@
 // before the application object exists, because the platform plugin reads
 // them when it connects.
 
+#include <QString>
+
 namespace platform {
+
+// Empty when the window system can be reached: a platform is chosen through
+// QT_QPA_PLATFORM (which also serves offscreen runs), or DISPLAY (X11) or
+// WAYLAND_DISPLAY (Wayland) names a display. Otherwise one line that says a
+// graphical session is needed and which variables are missing.
+QString missingGraphicalSession();
 
 // Under X11, window contents go to the server through the connection rather
 // than through shared memory. With shared memory, each repaint of pixels the

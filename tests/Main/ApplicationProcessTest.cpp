@@ -1,6 +1,6 @@
 // The application executable as a process: a second start while one runs
-// exits at once with status 0; a start without its built-in defaults, or its
-// instance lock ends with a non-zero status and a line on
+// exits at once with status 0; a start without its built-in defaults, its
+// instance lock or a display ends with a non-zero status and a line on
 // standard error, writing nothing.
 #include "BuildPaths.h"
 #include "AppDelegate.h"
@@ -102,6 +102,23 @@ TEST(ApplicationProcess, StartThatCannotWriteItsLockSaysSoAndFails)
     const QString error = QString::fromLocal8Bit(app.readAllStandardError());
     EXPECT_TRUE(error.contains(QDir(run).filePath(kLockName))) << error.toStdString();
     EXPECT_FALSE(QFile::exists(QDir(run).filePath(kLockName)));
+}
+
+TEST(ApplicationProcess, StartWithoutDisplaySaysAGraphicalSessionIsNeeded)
+{
+    QTemporaryDir dir;
+    runtimeFolderIn(dir);
+    QProcessEnvironment env = environmentIn(dir);
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(kExecutable, {});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(app.exitCode(), 0);
+    const QByteArray error = app.readAllStandardError();
+    EXPECT_TRUE(error.contains("DISPLAY") && error.count('\n') == 1) << error.toStdString();
 }
 
 TEST(ApplicationProcess, SecondStartExitsAtOnceWithStatusZero)
