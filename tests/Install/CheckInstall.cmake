@@ -97,12 +97,19 @@ foreach(line ${reported})
 endforeach()
 
 # The line on putting the rule in place, printed when the rule is where
-# udev does not read it, and only then.
-string(FIND "${output}" "sudo install -m 644 ${RULES_DIR}/70-kolventra.rules /etc/udev/rules.d/" note_at)
-if(NOTE AND note_at EQUAL -1)
-  problem("no line on putting the rule in place: ${output}")
-elseif(NOT NOTE AND NOT note_at EQUAL -1)
+# udev does not read it, and only then; a shell reads the rule's path in it
+# back as one word, whatever the prefix holds.
+if(NOT output MATCHES "sudo install -m 644 ([^\n]*) /etc/udev/rules\\.d/ &&")
+  if(NOTE)
+    problem("no line on putting the rule in place: ${output}")
+  endif()
+elseif(NOT NOTE)
   problem("a line on putting the rule in place, though it is where udev reads it")
+else()
+  execute_process(COMMAND sh -c "printf '%s\\n' ${CMAKE_MATCH_1}" OUTPUT_VARIABLE pasted)
+  if(NOT pasted STREQUAL "${RULES_DIR}/70-kolventra.rules\n")
+    problem("the shell reads the rule's path as '${pasted}'")
+  endif()
 endif()
 
 # Folders below the prefix, as GNUInstallDirs gave them at configure time.
