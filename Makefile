@@ -25,11 +25,16 @@ build: bootstrap
 	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Builds only the application and the data it reads, and starts it from the
-# build folder.
+# What `run` builds: the application, the data it reads and the udev rule,
+# everything `cmake --install` puts in place (tests/Install checks an
+# installation from a build folder with only these built).
+RUN_TARGETS = kolventra kolventra_data kolventra_udev_rule
+
+# Builds only the application and what its installation needs, and starts it
+# from the build folder.
 run: bootstrap
 	$(CONFIGURE)
-	cmake --build $(BUILD) -j $(JOBS) --target kolventra kolventra_data
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
 	@test -x $(BUILD)/src/kolventra || \
 	  { echo "run: $(BUILD)/src/kolventra was not built (there is no src/main.cpp)" >&2; exit 1; }
 	$(BUILD)/src/kolventra

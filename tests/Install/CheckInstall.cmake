@@ -14,6 +14,9 @@
 # as an ordinary user: the one running the test, or, when that is root, the
 # user "nobody" through setpriv (the case is skipped when there is none).
 # NOTE: the installation must print the line on putting the rule in place.
+# RUN_TARGETS_FROM=<Makefile>: first the generated files the installation
+# copies are removed and only the Makefile's RUN_TARGETS (what `make run`
+# builds) are built, as in a build folder that only `make run` made.
 
 if(NOT CONFIG OR NOT EXISTS "${CONFIG}")
   message(FATAL_ERROR "install: CONFIG is not given")
@@ -43,6 +46,23 @@ macro(problem text)
   list(APPEND problems "${text}")
   message("install: ${text}")
 endmacro()
+
+if(RUN_TARGETS_FROM)
+  file(STRINGS "${RUN_TARGETS_FROM}" targets REGEX "^RUN_TARGETS[ \t]*=")
+  string(REGEX REPLACE "^RUN_TARGETS[ \t]*=" "" targets "${targets}")
+  separate_arguments(targets UNIX_COMMAND "${targets}")
+  if(NOT targets)
+    message(FATAL_ERROR "install: ${RUN_TARGETS_FROM} names no RUN_TARGETS")
+  endif()
+  file(GLOB generated "${BUILD_DIR}/share/kolventra/Profile/*")
+  file(REMOVE ${generated} "${BUILD_DIR}/udev/70-kolventra.rules")
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${targets}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0)
+    message("${output}")
+    message(FATAL_ERROR "install: building ${targets} failed (${status})")
+  endif()
+endif()
 
 file(REMOVE_RECURSE ${INSTALL_DIR})
 file(MAKE_DIRECTORY ${INSTALL_DIR})
