@@ -220,15 +220,14 @@ AppError MouseEntry::mouseSetting_Restore()
         return r;
 
     // The mouse selects the DPI setting written last: the selected one goes
-    // last. A refused setting ends the restore like any other step, so that
-    // a partial restore is never stored.
+    // last. A refused write of one of the others does not end the restore:
+    // stopping there would leave every later setting unsent and unstored at
+    // each close, while the selected setting, the lift-off distance and the
+    // store still go through.
     const int selected = rawValue(b.dpiSelected);
     for (int k = 0; k < kDpiCount; ++k) {
-        if (k == selected)
-            continue;
-        r = CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
-        if (r != AppError::NoError)
-            return r;
+        if (k != selected)
+            (void)CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
     }
     if (selected >= 0 && selected < kDpiCount) {
         r = CMD_SetSensorDpiSetting(selected, b.dpiSettingEnable[selected], b.dpiSettingValue[selected]);

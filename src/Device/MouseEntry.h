@@ -176,8 +176,10 @@ public:
     // button 1), functions of buttons 3 to 6, the known custom keys (when the
     // firmware supports them), LED, the DPI settings other than the selected
     // one, the selected DPI setting last, lift-off distance, store; then
-    // takes a new backup. Stops at the first error, returning it: nothing is
-    // stored and the backup stays. Error without a backup (nothing sent).
+    // takes a new backup. A refused write of a DPI setting other than the
+    // selected one is passed over; any other error stops the restore and is
+    // returned: nothing is stored and the backup stays. Error without a
+    // backup (nothing sent).
     virtual AppError mouseSetting_Restore();
 
     // A custom key the mouse accepted becomes the model's known value of

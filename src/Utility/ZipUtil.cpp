@@ -1,10 +1,12 @@
 #include "Utility/ZipUtil.h"
 
 #include "Platform/Clock.h"
+#include "Platform/RunLoop.h"
 #include "XML/FileIndexXML.h"
 #include "Utility/Crc16.h"
 #include "Utility/ProfilePackage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,8 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
@@ -245,25 +249,54 @@ PackageLock::PackageLock(const QString& filePath)
     fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0)
         return;
-    // Tried without blocking and again after short pauses: a holder that
-    // never lets go (another program hung while saving) must not freeze the
-    // window for good.
-    constexpr platform::Seconds kRetryPause{0.05};
-    const auto deadline = platform::now()
-        + std::chrono::duration_cast<platform::Clock::duration>(platform::scaled(kWaitLimit));
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
-            return;
-        const int error = errno;
-        if (error == EINTR)
-            continue;
-        if (error != EWOULDBLOCK || platform::now() >= deadline) {
-            busy_ = error == EWOULDBLOCK;
-            ::close(fd_);
-            fd_ = -1;
-            return;
+    // One try without blocking: true when it is settled (the lock taken, or
+    // refused for another reason than a holder), with `error` then 0 or the
+    // reason.
+    int error = 0;
+    const auto settled = [this, &error] {
+        for (;;) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                error = 0;
+                return true;
+            }
+            error = errno;
+            if (error != EINTR)
+                return error != EWOULDBLOCK;
         }
-        platform::sleepFor(kRetryPause);
+    };
+    // Tried again after short pauses, at most kWaitLimit: a holder that
+    // never lets go (another program hung while saving) must not keep the
+    // save waiting for good.
+    constexpr platform::Seconds kRetryPause{0.05};
+    if (!settled()) {
+        const QCoreApplication* app = QCoreApplication::instance();
+        if (app && QThread::currentThread() == app->thread()) {
+            // On the main thread the wait is that of a device command: the
+            // event loop runs with user input held back, so the window keeps
+            // painting and its timers run while clicks and keys wait, and
+            // hot-plug handling is kept until after it (the transaction
+            // scope), so the device does not change under the save.
+            const platform::TransactionScope holdPlugEvents;
+            platform::EventWait wait;
+            QTimer retry;
+            retry.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&retry, &QTimer::timeout, [&wait] { wait.wake(); });
+            retry.start(platform::scaledMs(kRetryPause));
+            (void)wait.run(settled, kWaitLimit);
+        } else {
+            const auto deadline = platform::now()
+                + std::chrono::duration_cast<platform::Clock::duration>(platform::scaled(kWaitLimit));
+            while (platform::now() < deadline) {
+                platform::sleepFor(kRetryPause);
+                if (settled())
+                    break;
+            }
+        }
+    }
+    if (error != 0) {
+        busy_ = error == EWOULDBLOCK;
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 

@@ -119,7 +119,11 @@ QString writeTarget(const QString& path);
 // turns instead of losing each other's members. While another holder has it
 // the constructor waits, at most kWaitLimit (on the platform time scale);
 // after that isBusy() is true and the write must not go ahead: the caller
-// fails it before touching anything. isLocked() is false also when the
+// fails it before touching anything. On the main thread that wait runs the
+// event loop as a device command's reply wait does (platform::EventWait:
+// painting and timers go on, user input waits; hot-plug handling is kept
+// until it is over), so whatever calls a write must hold what it uses across
+// it as across a device command. isLocked() is false also when the
 // folder could not be opened or locked for another reason (the write then
 // goes ahead unlocked).
 class PackageLock {

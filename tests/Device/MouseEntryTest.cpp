@@ -1,7 +1,8 @@
 // The mouse model against the emulated mouse: the description it takes from
 // a package, the settings record it reads, the backup it keeps, the restore
-// on close (order, the stop at the first failure, custom keys only when
-// really known), open and the store command.
+// on close (order, the stop at the first failure but for the DPI settings
+// written before the selected one, custom keys only when really known), open
+// and the store command.
 #include "BuildPaths.h"
 #include "Device/MouseEntry.h"
 
@@ -333,10 +334,6 @@ TEST_F(MouseEntryTest, RestoreStopsAtTheFirstFailure)
         std::function<void(MouseSetting_FwBackUp&)> spoil = {};
     };
     const Case cases[] = {
-        {"a DPI setting other than the selected fails",
-         emu::Fault{.kind = FaultKind::Status, .command = 0x50, .times = 2},
-         {0x10, 0x11, 0x11, 0x11, 0x11, 0x12, 0x12, 0x12, 0x12, 0x30, 0x50, 0x01},
-         false},
         {"the swap fails", emu::Fault{.kind = FaultKind::Status, .command = 0x10}, {0x10, 0x01}, false},
         // The mouse refuses the unknown function code of button 4.
         {"the second button fails", {}, {0x10, 0x11, 0x11, 0x01}, false,
@@ -386,6 +383,24 @@ TEST_F(MouseEntryTest, RestoreStopsAtTheFirstFailure)
             EXPECT_EQ(mouse->mouseSetting_FWBackUp->color, LedColor::Blue);
         }
     }
+}
+
+TEST_F(MouseEntryTest, RestorePassesOverARefusedDpiSettingOtherThanTheSelected)
+{
+    connect();
+    setRestoreBackup(*mouse);
+    Mouse::Record expected = emulated->stored();
+    emulated->refuseDpiSetting(1);
+
+    EXPECT_EQ(mouse->close(true), AppError::NoError);
+    EXPECT_EQ(countOf(*emulated, 0x50), 4);
+    EXPECT_EQ(emulated->storeCount(), 1);
+    // All of the backup but the refused DPI setting 2 went in and was stored.
+    const Mouse::Record backup{0x02, 0x01, 0x03, 0x04, 0x05, 0x06, 3, 1, 1, 0, 0, 9, 1, 19, 0, 29, 0, 39,
+                               2,    3,    1,    1,    4,    2,    5, 4, 6, 8, 7};
+    std::copy(backup.begin(), backup.begin() + Mouse::kDpi + 2, expected.begin());
+    std::copy(backup.begin() + Mouse::kDpi + 4, backup.end(), expected.begin() + Mouse::kDpi + 4);
+    EXPECT_EQ(emulated->stored(), expected);
 }
 
 TEST_F(MouseEntryTest, RestoreWithoutBackupSendsNothing)

@@ -30,6 +30,7 @@
 #include "ShippedModels.h"
 
 #include <array>
+#include <optional>
 
 namespace emu {
 
@@ -59,6 +60,8 @@ public:
     Layout layout() const { return layout_; }
     void setLayout(Layout l) { layout_ = l; }
     uint8_t swap() const { return swap_; }         // last 0x10 setting
+    // Refuses every write (0x50) of this DPI setting; none when empty.
+    void refuseDpiSetting(std::optional<int> setting) { refusedDpi_ = setting; }
 
     // Is `code` one of the button function codes the mouse accepts?
     static bool validFunction(uint8_t code);
@@ -76,6 +79,7 @@ private:
     Record factory_ = defaults();
     Layout layout_;
     uint8_t swap_ = 0;
+    std::optional<int> refusedDpi_;
 };
 
 } // namespace emu
