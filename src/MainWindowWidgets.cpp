@@ -113,7 +113,8 @@ void MainWindowWidgets::buildWindow()
 
     selectKeybordButton = makeButton(mainFooterView, "KeyboardList",
                                      layout::kSelectKeyboardButton.translated(0, -layout::kMainFooter.top()));
-    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignRight, Qt::white);
+    // Titles centred as on every other button: the buttons are fitted to them.
+    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignHCenter, Qt::white);
 
     keyboardErrorView = new KeyboardErrorView(mainView);
     keyboardErrorView->setGeometry(mainView->bodyRect);
@@ -129,6 +130,15 @@ void MainWindowWidgets::buildWindow()
     helpMenuButton->setGeometry(layout::kHelpMenuButton.toRect());
     helpMenuButton->setFont(pixelFont(helpMenuButton->font(), layout::kButtonFont + 3));
     helpMenuButton->setPopupMode(QToolButton::InstantPopup);
+    // The look of the close button beside it: a flat square in the buttons'
+    // grey, no frame, and no menu arrow (the ☰ says there is a menu).
+    helpMenuButton->setStyleSheet(
+        QStringLiteral("QToolButton { background-color: %1; color: %3; border: none; border-radius: 0px;"
+                       " padding: 0px; }"
+                       " QToolButton:hover { background-color: %2; }"
+                       " QToolButton::menu-indicator { image: none; width: 0px; }")
+            .arg(AppParam::OKButtonColor.toQColor().name(), AppParam::OKButtonHighlightColor.toQColor().name(),
+                 AppParam::ButtonEnableTitleColor.toQColor().name()));
     // The button sits at the window's right edge: laid out right to left, it
     // opens its menu under itself with the right edges in line, so the menu
     // hangs inside the window. The menu itself reads left to right.
@@ -168,7 +178,7 @@ void MainWindowWidgets::buildDeviceSelection()
                                     int(layout::kKeyboardSelectView.height()));
     keyboardSelectView->hide();
     keyboardListReturnButton = makeButton(keyboardSelectView, "Return", layout::kKeyboardListReturnButton);
-    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignRight, Qt::white);
+    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignHCenter, Qt::white);
     // Buttons fit their titles and keep their right edges; Return is 10 wider.
     fitToTitle(keyboardListReturnButton, layout::kKeyboardListReturnRight, 10);
     fitToTitle(selectKeybordButton, layout::kSelectKeyboardButtonRight);

@@ -245,16 +245,18 @@ inline constexpr QRectF ledDialogSlider{72, 164, ledDialogSize.width() - 144, 24
 inline constexpr QRectF ledDialogMaxImage{ledDialogSize.width() - 60, 166, 20, 20};
 inline constexpr QRectF ledDialogCancelButton{ledDialogSize.width() - 240, 210, 100, 26};
 inline constexpr QRectF ledDialogOkButton{ledDialogSize.width() - 124, 210, 100, 26};
-// -- Custom key capture dialog (top-left coordinates)
-inline constexpr QSizeF customKeyDialogSize{420, 170};
-inline constexpr QRectF customKeyTitle{24, 16, 372, 22};
-inline constexpr QRectF customKeyField{24, 52, 372, 40};
-inline constexpr QRectF customKeyCancelButton{184, 124, 100, 26};
-inline constexpr QRectF customKeyOkButton{296, 124, 100, 26};
 // Profile folder, profile save and load, version information.
 inline constexpr int dialogFontSize = 13;
 inline constexpr int dialogTitleFontSize = 15;
 inline constexpr int dialogMargin = 20;
+// -- Custom key capture dialog (top-left coordinates), in the margins of the
+// dialogs above.
+inline constexpr QSizeF customKeyDialogSize{420, 170};
+inline constexpr qreal customKeyInnerWidth = customKeyDialogSize.width() - 2 * dialogMargin;
+inline constexpr QRectF customKeyTitle{dialogMargin, 16, customKeyInnerWidth, 22};
+inline constexpr QRectF customKeyField{dialogMargin, 52, customKeyInnerWidth, 40};
+inline constexpr QRectF customKeyCancelButton{customKeyDialogSize.width() - dialogMargin - 212, 124, 100, 26};
+inline constexpr QRectF customKeyOkButton{customKeyDialogSize.width() - dialogMargin - 100, 124, 100, 26};
 inline constexpr int dialogSpacing = 8;
 inline constexpr QSizeF dialogButtonSize{96, 28};
 inline constexpr QSizeF selectButtonSize{32, 26};

@@ -47,6 +47,8 @@ private:
 
 QColor focusRingColor() { return QColor(77, 166, 255); }
 
+qreal focusRingWidth() { return kOuterWidth + kInnerWidth; }
+
 void drawFocusRing(QPainter& painter, const QRectF& area, qreal radius)
 {
     if (area.width() <= 2 * (kOuterWidth + kInnerWidth) || area.height() <= 2 * (kOuterWidth + kInnerWidth))

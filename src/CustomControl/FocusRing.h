@@ -20,6 +20,8 @@ namespace ui {
 
 // The colour of the ring's outer line.
 QColor focusRingColor();
+// How far the ring reaches in from the control's edge.
+qreal focusRingWidth();
 
 // Draws the ring just inside `area` (in the painter's coordinates), with
 // corners of `radius`.

@@ -187,7 +187,7 @@ DialogCustomKeySetting::~DialogCustomKeySetting() { releaseGrab(); }
 void DialogCustomKeySetting::buildUi()
 {
     setFixedSize(layout::customKeyDialogSize.toSize());
-    titleLabel_ = createLabel(QStringLiteral("CustomKeySetting"));
+    titleLabel_ = createTitleLabel(QStringLiteral("CustomKeySetting"));
     titleLabel_->setGeometry(layout::customKeyTitle.toRect());
     textCustomKey_ = new CustomKeyTextField(this);
     textCustomKey_->setGeometry(layout::customKeyField.toRect());

@@ -169,10 +169,15 @@ AppError DialogIndicatorLedSettings::sendColor(const std::shared_ptr<KeyboardEnt
 
 void DialogIndicatorLedSettings::initSelectColorButton()
 {
+    // Frames the swatch of the colour shown now and no other; a swatch the
+    // user chose before this ran is that colour already.
+    resetColorButton();
     const auto& table = colorTable();
     for (int i = 0; i < kColorCount; ++i) {
-        if (sameColor(indicatorLedColor_, table[size_t(i)].deviceColor))
+        if (sameColor(indicatorLedColor_, table[size_t(i)].deviceColor)) {
             colorButtons_[size_t(i)]->setButtonValue(true);
+            break;
+        }
     }
 }
 

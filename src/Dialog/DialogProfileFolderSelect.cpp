@@ -19,7 +19,7 @@ DialogProfileFolderSelect::DialogProfileFolderSelect(const QString& folderPath, 
     : ProfileDialogFrame(DialogKind::ProfileFolderSelect, parent)
 {
     setFixedSize(layout::folderSelectDialogSize.toSize());
-    titleLabel_ = makeTitle(QStringLiteral("FolderSetting"));
+    titleLabel_ = createTitleLabel(QStringLiteral("FolderSetting"));
     folderLabel_ = createLabel(QStringLiteral("DialogFolderLabel"));
     folderPathLabel_ = new NKTextField(this);
     folderPathLabel_->setAccessibleName(folderLabel_->text());

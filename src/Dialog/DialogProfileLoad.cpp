@@ -62,7 +62,7 @@ ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
     : ProfileDialogFrame(twin.kind, parent), twin_(twin)
 {
     setFixedSize(layout::profileLoadDialogSize.toSize());
-    titleLabel_ = makeTitle(QStringLiteral("LoadTheProfile"));
+    titleLabel_ = createTitleLabel(QStringLiteral("LoadTheProfile"));
     QLabel* listLabel = nullptr;
     model_ = new QStandardItemModel(this);
     listboxFileList_ = makeProfileList(model_, twin.arrowKeysMoveSelection, listLabel);
@@ -93,7 +93,10 @@ ProfileLoadDialog::ProfileLoadDialog(const Twin& twin, QWidget* parent)
 QCheckBox* ProfileLoadDialog::addBox(const QString& key, int part)
 {
     QCheckBox* box = makeCheckBox(key);
-    boxRow_->addWidget(box);
+    if (captionedRow_)
+        captionedRow_->addWidget(box);
+    else
+        boxRow_->addWidget(box, 0, Qt::AlignBottom);
     boxes_.push_back(box);
     parts_.push_back(part);
     connect(box, &QCheckBox::clicked, this, [this, box] { checkBox_Chaned(box); });
@@ -103,7 +106,13 @@ QCheckBox* ProfileLoadDialog::addBox(const QString& key, int part)
 QLabel* ProfileLoadDialog::addCaption(const QString& key)
 {
     QLabel* label = createLabel(key);
-    boxRow_->addWidget(label);
+    auto* group = new QVBoxLayout;
+    group->setSpacing(layout::dialogSpacing / 2);
+    group->addWidget(label);
+    captionedRow_ = new QHBoxLayout;
+    captionedRow_->setSpacing(boxRow_->spacing());
+    group->addLayout(captionedRow_);
+    boxRow_->addLayout(group);
     return label;
 }
 

@@ -58,7 +58,8 @@ protected:
     // Adds a part box to the row under the comment; `part` is its entry in
     // the remembered map.
     QCheckBox* addBox(const QString& key, int part);
-    // Adds a plain caption to that row.
+    // Adds a caption to that row that heads the boxes added after it: it
+    // stands above them, and the boxes before it line up with them.
     QLabel* addCaption(const QString& key);
     // Builds the list and sets the boxes; the twins call it once built.
     void initialise();
@@ -89,6 +90,7 @@ private:
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     class QHBoxLayout* boxRow_ = nullptr;
+    class QHBoxLayout* captionedRow_ = nullptr;  // the boxes under the last caption
     std::vector<QCheckBox*> boxes_;
     std::vector<int> parts_;
     profilefiles::ProfileList list_;

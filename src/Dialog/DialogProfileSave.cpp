@@ -38,7 +38,7 @@ ProfileSaveDialog::ProfileSaveDialog(const Twin& twin, QWidget* parent)
     : ProfileDialogFrame(twin.kind, parent), twin_(twin)
 {
     setFixedSize(layout::profileSaveDialogSize.toSize());
-    titleLabel_ = makeTitle(QStringLiteral("SaveTheProfile"));
+    titleLabel_ = createTitleLabel(QStringLiteral("SaveTheProfile"));
     QLabel* nameLabel = createLabel(QStringLiteral("DialogProfileName"));
     profileName_ = new NKTextField(this);
     profileName_->setAccessibleName(nameLabel->text());

@@ -19,7 +19,7 @@ FilePickDialog::FilePickDialog(DialogKind kind, const QString& startPath, const 
     : ProfileDialogFrame(kind, parent), extension_(extension)
 {
     setFixedSize(layout::filePickDialogSize.toSize());
-    titleLabel_ = makeTitle(titleKey);
+    titleLabel_ = createTitleLabel(titleKey);
     captionLabel_ = createLabel(captionKey);
     pathLabel_ = new QLineEdit(this);
     pathLabel_->setReadOnly(true);

@@ -111,6 +111,16 @@ QLabel* ModalDialog::createLabel(const QString& key)
     return label;
 }
 
+QLabel* ModalDialog::createTitleLabel(const QString& key)
+{
+    QLabel* label = createLabel(key);
+    QFont font = label->font();
+    font.setPixelSize(layout::dialogTitleFontSize);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
 void ModalDialog::computeInitPosition()
 {
     if (initPosition_)

@@ -103,6 +103,8 @@ protected:
     QPushButton* createSelectButton(const QString& text = QStringLiteral("..."));
     // A white label of the dialog font.
     QLabel* createLabel(const QString& key);
+    // The dialog's title: a white bold label, larger than the dialog font.
+    QLabel* createTitleLabel(const QString& key);
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

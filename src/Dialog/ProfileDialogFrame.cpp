@@ -21,16 +21,6 @@ ProfileDialogFrame::ProfileDialogFrame(DialogKind kind, QWidget* parent) : Modal
     setFont(f);
 }
 
-QLabel* ProfileDialogFrame::makeTitle(const QString& key)
-{
-    QLabel* label = createLabel(key);
-    QFont f = label->font();
-    f.setPixelSize(layout::dialogTitleFontSize);
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
-
 QPushButton* ProfileDialogFrame::makeOkButton()
 {
     QPushButton* b = createOkButton();

@@ -31,7 +31,6 @@ public:
 
 protected:
     // Controls in the dialogs' look, captions looked up by key.
-    QLabel* makeTitle(const QString& key);
     QPushButton* makeOkButton();
     QPushButton* makeCancelButton();
     QCheckBox* makeCheckBox(const QString& key);

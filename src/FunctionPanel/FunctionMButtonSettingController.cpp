@@ -234,7 +234,7 @@ void FunctionMButtonSettingController::updateButtonMenus()
             std::vector<int> keys;
             customKeySettingToCustomKeyCodeList(key.modifier, key.keyCode, keys);
             const QString text = AppUtil::showCustomText(keys, jis);
-            QStringList parts{name, QStringLiteral(" ("), text, QStringLiteral(")")};
+            QStringList parts{name, QStringLiteral("("), text, QStringLiteral(")")};
             header->setFullTitle(parts.join(QString()));
             header->setToolTip(text);
             adjustCustomKeyTitle(parts, header->width() - layout::kMButtonCustomKeyInset, header);

@@ -299,7 +299,7 @@ bool FunctionMButtonSettingController::adjustCustomKeyTitle(QStringList& refList
         const qsizetype cut = finder.toPreviousBoundary();
         s.truncate(cut > 0 ? cut : 0);
     }
-    // Not even one character fits: the name, " (", "…", ")".
+    // Not even one character fits: the name, "(", "…", ")".
     refList[2] = QString();
     return true;
 }

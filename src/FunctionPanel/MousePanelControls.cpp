@@ -1,7 +1,11 @@
 #include "FunctionPanel/MousePanelControls.h"
 
 #include "CustomControl/FocusRing.h"
+#include "UiLayout.h"
 
+#include <cmath>
+
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -125,10 +129,12 @@ void ImageStateButton::setTitlePixelSize(int pixels)
 QSize ImageStateButton::sizeHint() const
 {
     const QSizeF picture = image_.isNull() ? QSizeF(20, 20) : image_.deviceIndependentSize();
-    int width = int(picture.width());
+    qreal width = picture.width();
+    // The title ends clear of the focus ring, which is drawn inside the edge.
     if (!text().isEmpty())
-        width += 6 + fontMetrics().horizontalAdvance(text());
-    return {width, std::max(int(picture.height()), fontMetrics().height())};
+        width += layout::kIndicatorTitleGap + QFontMetricsF(font()).horizontalAdvance(text())
+            + layout::kIndicatorMargin;
+    return {int(std::ceil(width)), std::max(int(std::ceil(picture.height())), fontMetrics().height())};
 }
 
 void ImageStateButton::nextCheckState()
@@ -153,7 +159,8 @@ void ImageStateButton::paintEvent(QPaintEvent*)
                      QRectF(image_.rect()));
     if (!text().isEmpty()) {
         p.setPen(titleColor_);
-        const QRectF titleRect(picture.width() + 6, 0, width() - picture.width() - 6, height());
+        const qreal titleLeft = picture.width() + layout::kIndicatorTitleGap;
+        const QRectF titleRect(titleLeft, 0, width() - titleLeft, height());
         p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, text());
     }
     ui::drawFocusRing(p, this);

@@ -52,9 +52,36 @@ void Logger::log(const std::optional<std::string>& message, std::string_view fil
     std::fflush(stdout);
 }
 
+std::string_view Logger::functionName(std::string_view signature)
+{
+    // "[with T = ...]" of a template instance goes first.
+    if (const auto with = signature.find(" [with "); with != std::string_view::npos)
+        signature = signature.substr(0, with);
+    // The name ends where its parameter list opens, outside any template
+    // argument list; the return type ends at the last space before it.
+    int depth = 0;
+    size_t nameStart = 0;
+    for (size_t i = 0; i < signature.size(); ++i) {
+        const char c = signature[i];
+        if (c == '<')
+            ++depth;
+        else if (c == '>' && depth > 0)
+            --depth;
+        else if (c == ' ' && depth == 0)
+            nameStart = i + 1;
+        else if (c == '(' && depth == 0 && i > nameStart)
+            return signature.substr(nameStart, i - nameStart);
+        else if (c == '(')  // "(anonymous namespace)" opening the name
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+    }
+    return signature.substr(nameStart);
+}
+
 void Logger::log(const std::optional<std::string>& message, const Where& where)
 {
-    log(message, where.file_name(), int(where.line()), where.function_name());
+    log(message, where.file_name(), int(where.line()), functionName(where.function_name()));
 }
 
 Logger::Sink Logger::setSink(Sink s)

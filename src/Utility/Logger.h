@@ -44,6 +44,9 @@ public:
                               int line, std::string_view function);
     // Last path component of a file argument ("" when it ends in '/').
     static std::string fileName(std::string_view file);
+    // The qualified name in a compiler's function signature, without its
+    // return type and parameters: "Dialog::wait" of "AppError Dialog::wait(int)".
+    static std::string_view functionName(std::string_view signature);
 
     // Tests capture the lines instead of printing them; pass an empty
     // function to restore printing. Returns the previous sink.

@@ -10,6 +10,7 @@
 #include "CustomControl/NKButtonView.h"
 #include "Dialog/ModalDialog.h"
 #include "FunctionPanel/MousePanelControls.h"
+#include "UiLayout.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -97,6 +98,10 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
     tab->setTabStatus(TabStatus::notActive);
     auto* lockSwitch = new ImageStateButton(ImageStateButton::Kind::Switch, &window);
     lockSwitch->setText(QStringLiteral("Key lock"));
+    // At its size hint the title ends clear of the ring.
+    lockSwitch->setImage(QPixmap(40, 20));
+    EXPECT_GE(lockSwitch->sizeHint().width(), 40 + layout::kIndicatorTitleGap + ui::focusRingWidth()
+                                                  + QFontMetricsF(lockSwitch->font()).horizontalAdvance(lockSwitch->text()));
     // A dialog button, whose look comes from a style sheet.
     auto* dialogButton = new QPushButton(QStringLiteral("OK"), &window);
     ModalDialog::styleButton(dialogButton, AppParam::OKButtonColor, AppParam::OKButtonHighlightColor);

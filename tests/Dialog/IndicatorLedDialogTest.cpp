@@ -11,6 +11,7 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainView.h"
 #include "MainViewController.h"
+#include "Platform/Clock.h"
 #include "CustomControl/MainTabView.h"
 #include "support/RecordingMainController.h"
 #include "support/ui/AppHarness.h"
@@ -254,14 +255,39 @@ TEST(IndicatorLedDialog, UnpluggingTheKeyboardEndsTheDialogWithZero)
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
 }
 
+namespace {
+
+// A keyboard model whose LED commands answer as scripted.
+struct Scripted : KeyboardEntry {
+    AppError answer = AppError::NoError;
+    AppError CMD_SetIndicatorLed(int, const std::vector<AppColor>&, bool) override { return answer; }
+    AppError CMD_SetBright(int) override { return answer; }
+};
+
+} // namespace
+
+TEST(IndicatorLedDialog, OneSwatchIsFramedWhenTheFirstSelectionFollowsAChoice)
+{
+    auto kb = std::make_shared<Scripted>();
+    kb->indicatorLedColor = AppParam::IndicatorColorWhite;
+    const auto savedDevice = AppParam::device;
+    AppParam::device = kb;
+    {
+        platform::ScopedTimeScale fast(0.1);
+        Dialog dialog;
+        // Chosen before the first selection, after the keyboard was replaced:
+        // framed, though nothing could be sent.
+        AppParam::device = nullptr;
+        press(&dialog, kRed);
+        emu::pumpEvents(std::chrono::milliseconds(60));
+        const int framed = selected(&dialog);
+        EXPECT_TRUE(framed >= 0 && framed < Dialog::kColorCount) << framed;
+    }
+    AppParam::device = savedDevice;
+}
+
 TEST(IndicatorLedDialog, BusyKeyboardOrNoLocationRunsNoRecovery)
 {
-    // A keyboard model whose LED commands answer as scripted.
-    struct Scripted : KeyboardEntry {
-        AppError answer = AppError::NoError;
-        AppError CMD_SetIndicatorLed(int, const std::vector<AppColor>&, bool) override { return answer; }
-        AppError CMD_SetBright(int) override { return answer; }
-    };
     RecordingMainController recorder;
     auto kb = std::make_shared<Scripted>();
     kb->indicatorLedColor = AppColor::rgba(0, 0, 1, 0);

@@ -156,8 +156,8 @@ TEST_F(MouseButtonPanelPreset, HeadersShowTheMouseWithSwapMarksAndCustomKeyText)
     NKMenuView* h4 = panel->buttonMenu(4);
     EXPECT_TRUE(h4->customKeyText);
     EXPECT_EQ(h4->toolTip(), QStringLiteral("L Ctrl + C"));
-    EXPECT_EQ(h4->fullTitle(), text("MCode0x2C") + QStringLiteral(" (L Ctrl + C)"));
-    EXPECT_TRUE(h4->title().startsWith(text("MCode0x2C") + QStringLiteral(" (")));
+    EXPECT_EQ(h4->fullTitle(), text("MCode0x2C") + QStringLiteral("(L Ctrl + C)"));
+    EXPECT_TRUE(h4->title().startsWith(text("MCode0x2C") + QStringLiteral("(")));
     EXPECT_TRUE(h4->title().endsWith(QStringLiteral(")")));
     // A code without a title leaves the header as set up.
     EXPECT_EQ(panel->buttonMenu(5)->title(), QString());
@@ -173,7 +173,7 @@ TEST_F(MouseButtonPanelPreset, ChangeMadeOnTheMouseShowsAtTheNextSetUp)
     app->mouse->live()[4] = 0x2C; // a custom key without keys
     main->selectFunctionTab(FunctionTab::MButtonSetting);
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x15"));
-    EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral(" ()"));
+    EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral("()"));
     EXPECT_EQ(panel->buttonMenu(5)->fullTitle(), panel->buttonMenu(5)->title());
     EXPECT_EQ(panel->buttonMenu(5)->toolTip(), QString());
 }

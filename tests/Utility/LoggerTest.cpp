@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+AppError logsAStep(const char* what)
+{
+    Logger::log(std::string(what));
+    return AppError::NoError;
+}
+} // namespace
+
 TEST(Logger, PrintsLastPathComponentLineFunctionAndMessage)
 {
     EXPECT_EQ(Logger::format(std::string("ERROR : Device write"), "/a/b/HidDevice.cpp", 12,
@@ -48,4 +56,17 @@ TEST(Logger, CallSiteFormTakesTheSourceFileNameOnly)
     EXPECT_EQ(lines[0].substr(lines[0].size() - 4), " : x");
     EXPECT_EQ(lines[1].rfind("[File:LoggerTest.cpp][Line:", 0), 0u) << lines[1];
     EXPECT_EQ(lines[1].back(), ']');
+}
+
+TEST(Logger, CallSiteFormNamesTheFunctionWithoutItsReturnTypeOrParameters)
+{
+    std::vector<std::string> lines;
+    auto previous = Logger::setSink([&](const std::string& l) { lines.push_back(l); });
+    (void)logsAStep("step");
+    Logger::setSink(previous);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("logsAStep : step"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find("AppError"), std::string::npos) << lines[0];
+    EXPECT_EQ(Logger::functionName("std::map<int, bool> ns::T<A>::f(int) [with A = int]"), "ns::T<A>::f");
+    EXPECT_EQ(Logger::functionName("void (anonymous namespace)::g()::<lambda()>"), "(anonymous namespace)::g");
 }

@@ -35,8 +35,9 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
         DialogIndicatorLedSettings dialog;
         dialog.initSelectColorButton();
         sink.save(QStringLiteral("IndicatorLedSettings"), &dialog);
-        dialog.colorButton(1)->setButtonValue(true);
-        dialog.colorButton(7)->setButtonValue(false);
+        // Red chosen as the user does: the keyboard shows it, and the first
+        // selection, however late it runs, frames Red alone.
+        dialog.mouseDownButtonView(dialog.colorButton(1));
         dialog.brightnessSlider()->blockSignals(true);
         dialog.brightnessSlider()->setValue(1);
         sink.save(QStringLiteral("IndicatorLedSettings_red_middle"), &dialog);
