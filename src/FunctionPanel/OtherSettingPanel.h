@@ -101,10 +101,8 @@ protected:
 
 private:
     // Runs a dialog that chooses a path, starting from `start`, under the
-    // mask (see runMaskedDialog for `maskIsUp`): the path when the user
-    // confirmed one.
-    std::optional<QString> choosePath(const std::function<int(const QString&, QString&)>& dialog, QString start,
-                                      bool maskIsUp = false);
+    // mask (runMaskedDialog): the path when the user confirmed one.
+    std::optional<QString> choosePath(const std::function<int(const QString&, QString&)>& dialog, QString start);
 
     FunctionTab tab_;
     QString menuName_;
