@@ -183,11 +183,10 @@ void OtherSettingPanel<Entry>::restoreFactorySettings(const std::shared_ptr<Entr
     if (!isCurrentDevice(device) || !device->hidIsOpened())
         return;
     device->hidWait();
-    if (settleDeviceCall(device->CMD_FactorySetting(), device) != CallOutcome::Done)
-        return;
     // The factory state counts as unsent: Send stores it, and closing a
     // mouse without Send puts its stored settings back.
-    markSettingsChanged();
+    if (settleChange(device->CMD_FactorySetting(), device) != CallOutcome::Done)
+        return;
     factorySettingTaken(*device);
     // A failed read would leave the model with the settings from before the
     // reset: the recovery connects the device again and reads it afresh.

@@ -17,7 +17,7 @@
 // may rebuild the window.
 //
 // `Entry` is the device model of the tab (KeyboardEntry or MouseEntry). A
-// panel names its rows and sets itself up (initSetting); it may add rows of
+// panel names its rows and sets itself up (setUpPanel); it may add rows of
 // its own and handle them before handing the rest to clickTabMenuItem here.
 
 #include "CustomControl/TabMenuView.h"
