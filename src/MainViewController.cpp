@@ -906,11 +906,10 @@ void MainViewController::pushSendButton()
     tabs_.closePopovers();
     if (!AppParam::device || !AppParam::device->isEnable() || !AppParam::keyboardSettingsChanged)
         return;
-    setDialogMask(true);
+    const DialogMaskScope masked(*this);
     // Every outcome has been dealt with inside: stored, declined, or
     // recovered from with the user told.
     (void)onSaveTheKeyboard();
-    setDialogMask(false);
 }
 
 int MainViewController::runModalHook(const std::function<int(QWidget*)>& hook)

@@ -19,6 +19,22 @@ CallOutcome settleDeviceCall(AppError result, const std::shared_ptr<IDeviceEntry
     return isCurrentDevice(device) ? CallOutcome::Broken : CallOutcome::Replaced;
 }
 
+CallOutcome settleChange(AppError result, const std::shared_ptr<IDeviceEntry>& device)
+{
+    const CallOutcome outcome = settleDeviceCall(result, device);
+    if (outcome == CallOutcome::Done)
+        markSettingsChanged();
+    return outcome;
+}
+
+CallOutcome settlePacketedChange(AppError result, const std::shared_ptr<IDeviceEntry>& device)
+{
+    const CallOutcome outcome = settleDeviceCall(result, device);
+    if (outcome == CallOutcome::Done || outcome == CallOutcome::Broken)
+        markSettingsChanged();
+    return outcome;
+}
+
 void setSettingsChanged(bool changed)
 {
     AppParam::keyboardSettingsChanged = changed;

@@ -10,10 +10,11 @@
 // caller touches nothing of that device again and returns quietly.
 //
 // The unsent-changes flag (AppParam::keyboardSettingsChanged, from which the
-// main window shows Send) changes in two ways only: markSettingsChanged() /
-// setSettingsChanged() after the device took a change, and the
-// SettingsChangedScope around a panel's set-up, which reads settings back
-// without marking them.
+// main window shows Send) changes in two ways only: settleChange() (or
+// markSettingsChanged() / setSettingsChanged()) after the device took a
+// change, and the SettingsChangedScope around a panel's set-up
+// (FunctionPanel::initSetting), which reads settings back without marking
+// them.
 
 #include "AppParam.h"
 #include "Utility/AppError.h"
@@ -48,6 +49,14 @@ bool isCurrentDevice(const std::shared_ptr<Entry>& device)
 // over every other case, also when the recovery run here replaced the
 // device. A null device is NotSent.
 CallOutcome settleDeviceCall(AppError result, const std::shared_ptr<IDeviceEntry>& device);
+
+// A command that changes a setting: settleDeviceCall(), and on Done the
+// change is marked as unsent. Every setting command goes through here.
+CallOutcome settleChange(AppError result, const std::shared_ptr<IDeviceEntry>& device);
+// The one exception, for a change sent in several packets (the per-key
+// levels): the packets the device took before one failed stay in it, so
+// Broken is marked as well as Done.
+CallOutcome settlePacketedChange(AppError result, const std::shared_ptr<IDeviceEntry>& device);
 
 // Sets the unsent-changes flag and has the main window bring Send in line.
 void setSettingsChanged(bool changed);

@@ -8,18 +8,8 @@
 
 DialogMessageBox::DialogMessageBox(const QString& messageKey, const QString& okKey,
                                    const QString& cancelKey, QWidget* parent)
-    : ModalDialog(DialogKind::MessageBox, parent)
+    : ModalDialog(DialogKind::MessageBox, parent), hostChanges_(DialogRegistry::host())
 {
-    IDialogHost& host = DialogRegistry::host();
-    if (!host.isDialogMaskUp()) {
-        host.setDialogMask(true);
-        stateMask_ = true;
-    }
-    if (host.isHelpMenuEnabled()) {
-        host.setHelpMenu(false);
-        stateMenu_ = true;
-    }
-
     setBackgroundColor(AppParam::MessageBackgroundColor);
     setFixedSize(layout::messageBoxSize.toSize());
 
@@ -39,22 +29,23 @@ DialogMessageBox::DialogMessageBox(const QString& messageKey, const QString& okK
 DialogMessageBox::~DialogMessageBox()
 {
     // A box destroyed without either action leaves the main window as it
-    // found it.
+    // found it; one whose run was ended otherwise leaves it as it is.
     if (isOpen())
         undoHostChanges();
+    else
+        hostChanges_.drop();
 }
 
 bool DialogMessageBox::isCancelHidden() const { return cancelButton_->isHidden(); }
 
 void DialogMessageBox::undoHostChanges()
 {
-    IDialogHost& host = DialogRegistry::host();
-    if (stateMask_)
-        host.setDialogMask(false);
-    if (stateMenu_)
-        host.setHelpMenu(true);
-    stateMask_ = false;
-    stateMenu_ = false;
+    // The box reaches the window through the registry: a window that is no
+    // longer registered may be gone, and is left alone.
+    if (hostChanges_.host() == &DialogRegistry::host())
+        hostChanges_.end();
+    else
+        hostChanges_.drop();
 }
 
 void DialogMessageBox::pushOK()

@@ -4,9 +4,9 @@
 // main window serves with DialogMessageBox::run.
 //
 // The box puts up the main window's mask and disables its help menu items
-// itself, but only what it finds not yet done (a box shown from inside
-// another dialog leaves both to that dialog), and its buttons undo exactly
-// that.
+// itself (a DialogMaskScope), but only what it finds not yet done (a box
+// shown from inside another dialog leaves both to that dialog), and its
+// buttons undo exactly that.
 
 #include <QPointer>
 #include <QString>
@@ -39,8 +39,8 @@ public:
     bool isCancelHidden() const;
 
     // Whether this box put up the mask / disabled the help menu items.
-    bool stateMask() const { return stateMask_; }
-    bool stateMenu() const { return stateMenu_; }
+    bool stateMask() const { return hostChanges_.raisedMask(); }
+    bool stateMenu() const { return hostChanges_.turnedHelpOff(); }
 
     // Ends the box as the device removal does: OK when Cancel is hidden,
     // else Cancel.
@@ -56,6 +56,5 @@ private:
     QLabel* messageLabel_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
-    bool stateMask_ = false;
-    bool stateMenu_ = false;
+    DialogMaskScope hostChanges_;
 };

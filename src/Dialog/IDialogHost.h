@@ -64,20 +64,62 @@ public:
     virtual bool isExistSameDeviceType() const = 0;
 };
 
-// Runs a modal dialog over the window: the mask up and the help items off
-// while it runs, then the mask down and the help items back. `maskIsUp`: the
-// caller put the mask up already for the same action (a question asked
-// before the dialog) and it is left as it stands until the dialog ends. The
-// dialog's own buttons give the help items back, but a dialog ended by the
-// device-removal handling does not, so the runner always does. Returns the
-// dialog's code.
-inline int runMaskedDialog(IDialogHost& host, const std::function<int()>& dialog, bool maskIsUp = false)
+// The mask over the window and the help items off for as long as the scope
+// lives. It raises the mask and turns the help items off only where it finds
+// that not done yet, and at its end puts back exactly what it changed, so a
+// scope inside another (a message box over a dialog, a dialog after a
+// question of the same action) leaves both to the outer one. The host must
+// outlive the scope, unless the scope is dropped first.
+class DialogMaskScope {
+public:
+    explicit DialogMaskScope(IDialogHost& host) : host_(&host)
+    {
+        if (!host.isDialogMaskUp()) {
+            host.setDialogMask(true);
+            raisedMask_ = true;
+        }
+        if (host.isHelpMenuEnabled()) {
+            host.setHelpMenu(false);
+            turnedHelpOff_ = true;
+        }
+    }
+    ~DialogMaskScope() { end(); }
+    DialogMaskScope(const DialogMaskScope&) = delete;
+    DialogMaskScope& operator=(const DialogMaskScope&) = delete;
+
+    // Puts back what the scope changed; from then on it does nothing.
+    void end()
+    {
+        if (host_ && raisedMask_)
+            host_->setDialogMask(false);
+        if (host_ && turnedHelpOff_)
+            host_->setHelpMenu(true);
+        drop();
+    }
+    // Ends the scope without touching its host (one that is gone).
+    void drop()
+    {
+        host_ = nullptr;
+        raisedMask_ = false;
+        turnedHelpOff_ = false;
+    }
+
+    IDialogHost* host() const { return host_; }
+    // What the scope changed and will put back.
+    bool raisedMask() const { return raisedMask_; }
+    bool turnedHelpOff() const { return turnedHelpOff_; }
+
+private:
+    IDialogHost* host_;
+    bool raisedMask_ = false;
+    bool turnedHelpOff_ = false;
+};
+
+// Runs a modal dialog over the window inside a DialogMaskScope and returns
+// the dialog's code. The dialog's own buttons give the help items back, but
+// a dialog ended by the device-removal handling does not; the scope does.
+inline int runMaskedDialog(IDialogHost& host, const std::function<int()>& dialog)
 {
-    if (!maskIsUp)
-        host.setDialogMask(true);
-    host.setHelpMenu(false);
-    const int code = dialog();
-    host.setDialogMask(false);
-    host.setHelpMenu(true);
-    return code;
+    const DialogMaskScope masked(host);
+    return dialog();
 }

@@ -196,9 +196,8 @@ void FunctionApcSettingController::clickTabMenuItem(QObject*, FunctionItem funct
 
 // ---- setting up and modes --------------------------------------------------------
 
-void FunctionApcSettingController::initSetting()
+void FunctionApcSettingController::setUpPanel()
 {
-    SettingsChangedScope keepFlag;
     initMenuItem();
     resetMenuRows();
     selectedMenuItem_ = FunctionItem::Init;
@@ -266,14 +265,8 @@ void FunctionApcSettingController::setItemSelect(FunctionItem selectMenu, bool f
         return;
     if (settleDeviceCall(keyboard->stopEffect(), keyboard) != CallOutcome::Done)
         return;
-    if (!levelMode || !fCommand)
-        return;
-    const CallOutcome sent = sendApcLevelCommand(keyboard);
-    // Packets the keyboard took before a failure stay in it, so a failed
-    // send also leaves unsent changes — unless nothing went out at all or
-    // the keyboard is gone.
-    if (sent == CallOutcome::Done || sent == CallOutcome::Broken)
-        markSettingsChanged();
+    if (levelMode && fCommand)
+        (void)sendApcLevelCommand(keyboard);
 }
 
 void FunctionApcSettingController::redrawPicture()
@@ -292,7 +285,9 @@ CallOutcome FunctionApcSettingController::sendApcLevelCommand(const std::shared_
     if (selectedMenuItem_ == FunctionItem::Separate) {
         const std::vector<ApcLevel> levels = perKeyLevels(*keyboard);
         keyboard->hidWait();
-        const CallOutcome result = settleDeviceCall(keyboard->CMD_SetOnPos_Indi(levels, true), keyboard);
+        // The levels go in packets; those the keyboard took before a failed
+        // one stay in it, which leaves unsent changes too.
+        const CallOutcome result = settlePacketedChange(keyboard->CMD_SetOnPos_Indi(levels, true), keyboard);
         if (result == CallOutcome::Done)
             keyboard->apcFunction = selectedMenuItem_;
         return result;
@@ -304,11 +299,10 @@ CallOutcome FunctionApcSettingController::sendApcLevelCommand(const std::shared_
             return CallOutcome::NotSent;
         const ApcLevel level = selectApcLevel_;
         keyboard->hidWait();
-        const CallOutcome result = settleDeviceCall(keyboard->CMD_SetOnPos_AllKey(level), keyboard);
+        const CallOutcome result = settleChange(keyboard->CMD_SetOnPos_AllKey(level), keyboard);
         if (result == CallOutcome::Done) {
             keyboard->apcFunction = selectedMenuItem_;
             keyboard->apcLevel = level;
-            markSettingsChanged();
         }
         return result;
     }
@@ -341,7 +335,8 @@ void FunctionApcSettingController::applyKeySelect(KeyboardView*)
                 key.apcLevel = selectApcLevel_;
         sent = sendApcLevelCommand(keyboard);
     }
-    if (sent == CallOutcome::Replaced || sent == CallOutcome::Busy)
-        return;
-    markSettingsChanged();
+    // The send marks what the keyboard took; a selection that had nothing
+    // to send (no level chosen) counts as a change all the same.
+    if (sent == CallOutcome::NotSent)
+        markSettingsChanged();
 }

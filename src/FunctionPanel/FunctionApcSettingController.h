@@ -35,9 +35,6 @@ public:
     ~FunctionApcSettingController() override;
 
     // ----- what the main window calls ----------------------------------------
-    // Rebuilds the panel from the keyboard model and re-applies the
-    // remembered mode without sending levels; never marks changes.
-    void initSetting() override;
     KeyboardView* keyboardView() override;
     // Opens the mode menu under the APC tab, or closes it when open.
     void showMenuView(bool isDevice) override;
@@ -75,6 +72,9 @@ public:
     static std::vector<ApcLevel> perKeyLevels(const KeyboardEntry& keyboard);
 
 private:
+    // Rebuilds the panel from the keyboard model and re-applies the
+    // remembered mode without sending levels.
+    void setUpPanel() override;
     void initMenuItem();
     void resetMenuRows();
     void redrawPicture();

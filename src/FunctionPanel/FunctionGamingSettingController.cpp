@@ -104,20 +104,17 @@ void FunctionGamingSettingController::updateKeyboardCropMode()
 
 // ---- setting up -----------------------------------------------------------------
 
-void FunctionGamingSettingController::initSetting()
+void FunctionGamingSettingController::setUpPanel()
 {
     const auto keyboard = kbpanel::currentKeyboard();
-    if (!keyboard) {
-        SettingsChangedScope keepFlag;
+    if (!keyboard)
         return;
-    }
     // The switch may have been changed on the keyboard itself; a failed
     // read keeps the model's value.
     (void)keyboard->loadDeviceStatus(DeviceParamPart::KeyLockStatus);
     if (!isCurrentDevice(keyboard))
         return;
 
-    SettingsChangedScope keepFlag;
     initDialogItem();
     AppParam::paintColor = AppParam::ColorButtonKeyLock;
     {
@@ -149,8 +146,7 @@ void FunctionGamingSettingController::pushKeyLock(bool checked)
         keyboard->hidWait();
         const AppError result =
             keyboard->CMD_SetKeyLockEnable(checked ? KeyLockFunction::Enable : KeyLockFunction::Disable);
-        switch (settleDeviceCall(result, keyboard)) {
-        case CallOutcome::Done: markSettingsChanged(); break;
+        switch (settleChange(result, keyboard)) {
         case CallOutcome::Replaced: return;
         case CallOutcome::Busy: {
             // The keyboard did not take it: switch and model go back.
@@ -200,10 +196,8 @@ CallOutcome FunctionGamingSettingController::sendKeylockCommand(const std::share
         return CallOutcome::Busy;
     const std::vector<KeytopLock> locks = keyLockList(*keyboard);
     keyboard->hidWait();
-    const CallOutcome result = settleDeviceCall(keyboard->CMD_SetKeyLock(locks, false), keyboard);
-    if (result == CallOutcome::Done) {
+    const CallOutcome result = settleChange(keyboard->CMD_SetKeyLock(locks, false), keyboard);
+    if (result == CallOutcome::Done)
         keyboard->hidWait();
-        markSettingsChanged();
-    }
     return result;
 }

@@ -25,10 +25,6 @@ public:
     explicit FunctionGamingSettingController(IDialogHost& host);
     ~FunctionGamingSettingController() override;
 
-    // Re-reads the key-lock switch from the keyboard, lays the switch out,
-    // stops a running LED effect and sets the picture's modes; never marks
-    // changes.
-    void initSetting() override;
     KeyboardView* keyboardView() override;
 
     // The switch was clicked; `checked` is its new state.
@@ -45,6 +41,9 @@ public:
     static std::vector<KeytopLock> keyLockList(const KeyboardEntry& keyboard);
 
 private:
+    // Re-reads the key-lock switch from the keyboard, lays the switch out,
+    // stops a running LED effect and sets the picture's modes.
+    void setUpPanel() override;
     void initDialogItem();
     // The model's switch value and the switch's look (image, title colour).
     void setKeylockState(bool on);

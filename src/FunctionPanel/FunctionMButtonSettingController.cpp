@@ -111,9 +111,8 @@ QLabel* FunctionMButtonSettingController::buttonLabel(int button) const
 
 // ---- set-up -----------------------------------------------------------------------
 
-void FunctionMButtonSettingController::initSetting()
+void FunctionMButtonSettingController::setUpPanel()
 {
-    SettingsChangedScope keep;
     AppParam::paintColor = AppColor::clear();
     initDialogItem();
     initMenuItem();

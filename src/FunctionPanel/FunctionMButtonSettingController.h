@@ -39,7 +39,6 @@ public:
     ~FunctionMButtonSettingController() override;
 
     // ----- FunctionPanel -------------------------------------------------------
-    void initSetting() override;
     KeyboardView* keyboardView() override;
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
@@ -86,6 +85,7 @@ public:
     bool isMenuDisplayPending() const { return pendingDisplay_.isActive(); }
 
 private:
+    void setUpPanel() override;
     void initDialogItem();
     void initMenuItem();
     TabMenuView* createButtonMenu(int button);

@@ -384,11 +384,9 @@ AppError FunctionMButtonSettingController::runCustomKeyDialog(const std::shared_
 
 void FunctionMButtonSettingController::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
 {
-    if (settleDeviceCall(result, mouse) != CallOutcome::Done)
+    if (settleChange(result, mouse) != CallOutcome::Done)
         return;
     // The headers show what the mouse holds now; the read may itself end in
-    // a recovery.
+    // a recovery, whose connect starts the next device without unsent changes.
     updateButtonMenus();
-    if (isCurrentDevice(mouse))
-        markSettingsChanged();
 }

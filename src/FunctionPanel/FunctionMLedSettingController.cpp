@@ -211,7 +211,7 @@ void FunctionMLedSettingController::pushSwitch(bool indicator)
         }
         const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(mouse->luminace),
                                                          rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-        if (commandResult(mouse, result) == CallOutcome::Replaced)
+        if (settleChange(result, mouse) == CallOutcome::Replaced)
             return;
     }
     changeMLedBodyImage();
@@ -235,7 +235,7 @@ void FunctionMLedSettingController::pushColor(QObject* sender)
     showColorMarks(mouse->color);
     const AppError result = mouse->CMD_SetLedSetting(rawValue(color), rawValue(mouse->luminace),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-    const CallOutcome outcome = commandResult(mouse, result);
+    const CallOutcome outcome = settleChange(result, mouse);
     if (outcome == CallOutcome::Replaced)
         return;
     if (outcome == CallOutcome::Done)
@@ -266,7 +266,7 @@ void FunctionMLedSettingController::sliderPhase(PhaseSlider::Phase phase)
     }
     const AppError result = mouse->CMD_SetLedSetting(rawValue(mouse->color), rawValue(luminance),
                                                      rawValue(mouse->indicatorEnable), rawValue(mouse->logoEnable));
-    const CallOutcome outcome = commandResult(mouse, result);
+    const CallOutcome outcome = settleChange(result, mouse);
     isPolingSuspend_ = false;
     if (outcome == CallOutcome::Replaced)
         return;

@@ -23,9 +23,8 @@ std::vector<FunctionMOtherSettingController::MenuRow> FunctionMOtherSettingContr
     };
 }
 
-void FunctionMOtherSettingController::initSetting()
+void FunctionMOtherSettingController::setUpPanel()
 {
-    SettingsChangedScope keep;
     AppParam::paintColor = AppColor::clear();
     clearRowMarks();
     enableMenuItem(true);

@@ -15,10 +15,8 @@ class FunctionMOtherSettingController : public QObject, public OtherSettingPanel
 public:
     explicit FunctionMOtherSettingController(IDialogHost& host);
 
-    // ----- FunctionPanel -----------------------------------------------------
-    void initSetting() override;
-
 private:
+    void setUpPanel() override;
     std::vector<MenuRow> menuRows() const override;
     void factorySettingTaken(MouseEntry& mouse) override;
 };

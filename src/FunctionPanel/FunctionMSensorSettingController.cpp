@@ -349,7 +349,7 @@ void FunctionMSensorSettingController::sendDpiSettingCommand(QObject* sender)
     if (mouse->dpiSettingValue[size_t(i)] == value && mouse->dpiSettingEnable[size_t(i)] == enable &&
         mouse->dpiSelected == DpiSettingNo(i))
         return;
-    if (commandResult(mouse, mouse->CMD_SetSensorDpiSetting(i, enable, value)) != CallOutcome::Done)
+    if (settleChange(mouse->CMD_SetSensorDpiSetting(i, enable, value), mouse) != CallOutcome::Done)
         return;
     mouse->dpiSettingEnable[size_t(i)] = uint8_t(enable);
     mouse->dpiSettingValue[size_t(i)] = value;
@@ -466,7 +466,7 @@ void FunctionMSensorSettingController::changeLowHighRadio(QObject* sender)
             updateLoDSetting(m->liftOffDistance);
         return;
     }
-    if (commandResult(mouse, mouse->CMD_SetSensorLodSetting(rawValue(wanted))) == CallOutcome::Replaced)
+    if (settleChange(mouse->CMD_SetSensorLodSetting(rawValue(wanted)), mouse) == CallOutcome::Replaced)
         return;
     updateSensorSettings();
     // The model's distance comes back with the read; after a failed read

@@ -58,9 +58,8 @@ void FunctionOtherSettingController::enableMenuItem(bool isEnable)
 
 // ----- tab set-up -----------------------------------------------------------------
 
-void FunctionOtherSettingController::initSetting()
+void FunctionOtherSettingController::setUpPanel()
 {
-    SettingsChangedScope keep;
     AppParam::paintColor = AppColor::clear();
     AppParam::appCropMode = CropMode::None;
     AppParam::keyDrawMode = KeyDrawFrom::None;
@@ -114,9 +113,7 @@ void FunctionOtherSettingController::toggleKeyCodeChange(const std::shared_ptr<K
     kb->deviceKeyCodeChange = kb->deviceKeyCodeChange == KeyCodeChange::Enable ? KeyCodeChange::Disable
                                                                                 : KeyCodeChange::Enable;
     kb->hidWait();
-    const CallOutcome outcome = settleDeviceCall(kb->CMD_SetKeyCodeChange(kb->deviceKeyCodeChange), kb);
-    if (outcome == CallOutcome::Done)
-        markSettingsChanged();
+    const CallOutcome outcome = settleChange(kb->CMD_SetKeyCodeChange(kb->deviceKeyCodeChange), kb);
     // The mark follows the model, also after a failure; after a recovery
     // the menu shows the keyboard connected now.
     showCapsLockMark(outcome == CallOutcome::Replaced ? currentDevice() : kb);

@@ -16,11 +16,11 @@ public:
     explicit FunctionOtherSettingController(IDialogHost& host);
 
     // ----- FunctionPanel ---------------------------------------------------
-    void initSetting() override;
     void enableMenuItem(bool isEnable) override;
     void clickTabMenuItem(QObject* id, FunctionItem function) override;
 
 private:
+    void setUpPanel() override;
     std::vector<MenuRow> menuRows() const override;
     void showRowMarks() override;
     void factorySettingRead() override;

@@ -32,9 +32,14 @@ class FunctionPanel {
 public:
     virtual ~FunctionPanel() = default;
 
-    // Rebuilds the panel from the current device model. Reading settings
-    // back never marks them as changed (see SettingsChangedScope).
-    virtual void initSetting() = 0;
+    // Rebuilds the panel from the current device model (setUpPanel()).
+    // The set-up runs inside a SettingsChangedScope, so reading settings
+    // back never marks them as changed, whatever the panel does.
+    void initSetting()
+    {
+        SettingsChangedScope keep;
+        setUpPanel();
+    }
     // The panel's root view: the device picture, which the main window
     // places over its whole content (below the header and footer).
     virtual KeyboardView* keyboardView() = 0;
@@ -52,6 +57,10 @@ public:
     virtual void clickTabMenuItem(QObject* id, FunctionItem function) { (void)id; (void)function; }
     // Closes every popover menu of the panel.
     virtual void allPopoverMenuClose() {}
+
+protected:
+    // The panel's own set-up; only initSetting() runs it.
+    virtual void setUpPanel() = 0;
 };
 
 // The panel shown for a tab; defined in PanelFactory.cpp, the one place where

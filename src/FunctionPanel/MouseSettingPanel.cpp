@@ -38,9 +38,8 @@ MouseSettingPanel::~MouseSettingPanel()
 
 KeyboardView* MouseSettingPanel::keyboardView() { return view_.data(); }
 
-void MouseSettingPanel::initSetting()
+void MouseSettingPanel::setUpPanel()
 {
-    SettingsChangedScope keep;
     AppParam::paintColor = AppColor::clear();
     initDialogItem();
     auto mouse = currentMouse();
@@ -48,14 +47,6 @@ void MouseSettingPanel::initSetting()
         return;
     showMouseSettings(*mouse);
     readMouseSettings();
-}
-
-CallOutcome MouseSettingPanel::commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result)
-{
-    const CallOutcome outcome = settleDeviceCall(result, mouse);
-    if (outcome == CallOutcome::Done)
-        markSettingsChanged();
-    return outcome;
 }
 
 void MouseSettingPanel::setStateImage(ImageStateButton* button, bool state, const QString& label,

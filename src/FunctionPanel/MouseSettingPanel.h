@@ -25,9 +25,6 @@ class MouseSettingPanel : public QObject, public FunctionPanel {
 public:
     ~MouseSettingPanel() override;
 
-    // Fills the controls from the mouse model without sending anything,
-    // then reads the mouse and shows what it reports.
-    void initSetting() override;
     KeyboardView* keyboardView() override;
 
     bool isPollingSuspended() const { return isPolingSuspend_; }
@@ -44,9 +41,6 @@ protected:
     // Reads the mouse and shows what it reports; the polling runs it.
     virtual void readMouseSettings() = 0;
 
-    // Settles a setting command (Device/DeviceCall.h); a change the mouse
-    // took shows Send.
-    static CallOutcome commandResult(const std::shared_ptr<MouseEntry>& mouse, AppError result);
     // Shows a switch in its state: its picture, its title white when on and
     // grey when off.
     static void setStateImage(ImageStateButton* button, bool state, const QString& label,
@@ -62,6 +56,9 @@ protected:
     bool isPolingSuspend_ = false;
 
 private:
+    // Fills the controls from the mouse model without sending anything,
+    // then reads the mouse and shows what it reports.
+    void setUpPanel() override;
     void polingDeviceTimer();
 
     QTimer pollingTimer_;

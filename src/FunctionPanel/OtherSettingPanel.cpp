@@ -183,11 +183,10 @@ void OtherSettingPanel<Entry>::restoreFactorySettings(const std::shared_ptr<Entr
     if (!isCurrentDevice(device) || !device->hidIsOpened())
         return;
     device->hidWait();
-    if (settleDeviceCall(device->CMD_FactorySetting(), device) != CallOutcome::Done)
-        return;
     // The factory state counts as unsent: Send stores it, and closing a
     // mouse without Send puts its stored settings back.
-    markSettingsChanged();
+    if (settleChange(device->CMD_FactorySetting(), device) != CallOutcome::Done)
+        return;
     factorySettingTaken(*device);
     // A failed read would leave the model with the settings from before the
     // reset: the recovery connects the device again and reads it afresh.
@@ -200,27 +199,23 @@ template <class Entry>
 void OtherSettingPanel<Entry>::updateFirmware()
 {
     const auto device = currentDevice();
-    host_.setDialogMask(true);
-    host_.setHelpMenu(false);
-    auto abandon = [this] {
-        host_.setDialogMask(false);
-        host_.setHelpMenu(true);
-    };
-    if (AppParam::keyboardSettingsChanged) {
-        const AppError stored = host_.onSaveTheKeyboard();
-        // A failed store abandons the update (the recovery has run already);
-        // "No" goes on without storing.
-        if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrentDevice(device)) {
-            abandon();
-            return;
+    std::optional<QString> chosen;
+    {
+        // The question to store first and the file dialog run under one mask;
+        // the update itself runs without it.
+        const DialogMaskScope masked(host_);
+        if (AppParam::keyboardSettingsChanged) {
+            const AppError stored = host_.onSaveTheKeyboard();
+            // A failed store abandons the update (the recovery has run
+            // already); "No" goes on without storing.
+            if ((stored != AppError::NoError && stored != AppError::UiCancel) || !isCurrentDevice(device))
+                return;
         }
+        const auto hook = dialogHooks().firmwareFileSelect;
+        if (!hook)
+            return;
+        chosen = choosePath(hook, AppParam::firmwareFilePath);
     }
-    const auto hook = dialogHooks().firmwareFileSelect;
-    if (!hook) {
-        abandon();
-        return;
-    }
-    const auto chosen = choosePath(hook, AppParam::firmwareFilePath, true);
     if (!chosen)
         return;
     AppParam::firmwareFilePath = *chosen;
@@ -256,10 +251,10 @@ void OtherSettingPanel<Entry>::appendDevice()
 
 template <class Entry>
 std::optional<QString> OtherSettingPanel<Entry>::choosePath(
-    const std::function<int(const QString&, QString&)>& dialog, QString start, bool maskIsUp)
+    const std::function<int(const QString&, QString&)>& dialog, QString start)
 {
     QString chosen;
-    if (runMaskedDialog(host_, [&] { return dialog(start, chosen); }, maskIsUp) != 1)
+    if (runMaskedDialog(host_, [&] { return dialog(start, chosen); }) != 1)
         return std::nullopt;
     return chosen;
 }

@@ -17,7 +17,7 @@
 // may rebuild the window.
 //
 // `Entry` is the device model of the tab (KeyboardEntry or MouseEntry). A
-// panel names its rows and sets itself up (initSetting); it may add rows of
+// panel names its rows and sets itself up (setUpPanel); it may add rows of
 // its own and handle them before handing the rest to clickTabMenuItem here.
 
 #include "CustomControl/TabMenuView.h"
@@ -101,10 +101,8 @@ protected:
 
 private:
     // Runs a dialog that chooses a path, starting from `start`, under the
-    // mask (see runMaskedDialog for `maskIsUp`): the path when the user
-    // confirmed one.
-    std::optional<QString> choosePath(const std::function<int(const QString&, QString&)>& dialog, QString start,
-                                      bool maskIsUp = false);
+    // mask (runMaskedDialog): the path when the user confirmed one.
+    std::optional<QString> choosePath(const std::function<int(const QString&, QString&)>& dialog, QString start);
 
     FunctionTab tab_;
     QString menuName_;

@@ -6,12 +6,6 @@ PanelHost::PanelHost(FunctionTab tab, QWidget& window)
     view_->setObjectName(QStringLiteral("panelHost%1").arg(int(tab)));
 }
 
-void PanelHost::initSetting()
-{
-    SettingsChangedScope keep;
-    ++initCount_;
-}
-
 void retireWindowView(QWidget* view)
 {
     if (!view)

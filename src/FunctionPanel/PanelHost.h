@@ -10,13 +10,14 @@ class PanelHost : public FunctionPanel {
 public:
     PanelHost(FunctionTab tab, QWidget& window);
 
-    void initSetting() override;
     KeyboardView* keyboardView() override { return view_.data(); }
 
     FunctionTab tab() const { return tab_; }
     int initCount() const { return initCount_; }
 
 private:
+    void setUpPanel() override { ++initCount_; }
+
     FunctionTab tab_;
     QPointer<KeyboardView> view_;
     int initCount_ = 0;

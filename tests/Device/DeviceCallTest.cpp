@@ -126,6 +126,38 @@ TEST_F(DeviceCall, EachOutcomeRunsTheRecoveryOnlyForABrokenDevice)
     EXPECT_EQ(emulated->live().codeChange, 0);
 }
 
+// A settled change marks the unsent changes only when the device may hold
+// it now: taken, or for a change in packets also partly taken before a
+// failure that left the device current.
+TEST_F(DeviceCall, ASettledChangeMarksOnlyWhatTheDeviceMayHold)
+{
+    const auto other = std::make_shared<KeyboardEntry>();
+    struct Case {
+        const char* name;
+        AppError result;
+        std::shared_ptr<IDeviceEntry> device;
+        CallOutcome outcome;
+        bool marks;
+        bool marksPacketed;
+    };
+    const Case cases[] = {
+        {"done", AppError::NoError, kb, CallOutcome::Done, true, true},
+        {"broken", AppError::RecvErrorStore, kb, CallOutcome::Broken, false, true},
+        {"busy", AppError::DeviceIsInvalid, kb, CallOutcome::Busy, false, false},
+        {"replaced", AppError::NoError, other, CallOutcome::Replaced, false, false},
+        {"no device", AppError::NoError, nullptr, CallOutcome::NotSent, false, false},
+    };
+    for (const Case& c : cases) {
+        for (bool packeted : {false, true}) {
+            setSettingsChanged(false);
+            const auto settle = packeted ? settlePacketedChange : settleChange;
+            EXPECT_EQ(settle(c.result, c.device), c.outcome) << c.name << packeted;
+            EXPECT_EQ(AppParam::keyboardSettingsChanged, packeted ? c.marksPacketed : c.marks) << c.name << packeted;
+        }
+    }
+    setSettingsChanged(false);
+}
+
 // A hot-plug handler that replaces the device while a profile's command waits
 // for its reply: the failure that follows belongs to a device that is gone,
 // and the recovery must not drop the one connected now.

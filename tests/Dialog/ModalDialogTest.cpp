@@ -134,6 +134,31 @@ TEST(MessageBox, BoxInsideADialogLeavesMaskAndHelpToTheDialog)
     EXPECT_EQ(host.helpChanges, 0);
 }
 
+TEST(DialogMaskScope, PutsBackOnlyWhatItChangedAndNothingOnAWindowGone)
+{
+    uitest::RecordingDialogHost host;
+    {
+        DialogMaskScope outer(host);
+        DialogMaskScope inner(host);
+        inner.end();
+        EXPECT_TRUE(host.maskUp);
+        EXPECT_FALSE(host.helpEnabled);
+    }
+    EXPECT_FALSE(host.maskUp);
+    EXPECT_TRUE(host.helpEnabled);
+
+    // A box whose window went away while it was up leaves the one that is
+    // registered now alone.
+    const int changes = host.maskChanges + host.helpChanges;
+    {
+        auto window = std::make_unique<uitest::RecordingDialogHost>();
+        DialogMessageBox box("m", "OK", "", nullptr);
+        EXPECT_TRUE(window->maskUp);
+        window.reset();
+    }
+    EXPECT_EQ(host.maskChanges + host.helpChanges, changes);
+}
+
 TEST(ModalDialogFrame, EscapeRunsTheDialogsOwnCancel)
 {
     uitest::RecordingDialogHost host;

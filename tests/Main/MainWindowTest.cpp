@@ -756,19 +756,19 @@ public:
         : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*main.widgets().mainView))
     {
     }
-    void initSetting() override
+    KeyboardView* keyboardView() override { return view_; }
+    int calls = 0;
+
+private:
+    void setUpPanel() override
     {
-        SettingsChangedScope keep;
         ++calls;
         if (calls == 1) {
             app_.bus().detach(kKeyboardLocation);
             main_.setConnectedDeviceError(kbLoc);
         }
     }
-    KeyboardView* keyboardView() override { return view_; }
-    int calls = 0;
 
-private:
     AppHarness& app_;
     MainViewController& main_;
     QPointer<KeyboardView> view_;
