@@ -81,18 +81,28 @@ void KeyboardLegendView::paintEvent(QPaintEvent* event)
         const QColor tint = KeyboardIlluminationView::keyColor(key).toQColor();
         if (!tint.isValid() || tint.alpha() == 0)
             continue; // an untinted key shows its legend as the picture has it
-        QPainterPath shape;
-        shape.setFillRule(Qt::WindingFill);
+        QRectF bounds;
         for (const QRectF& r : key.keytop)
-            shape.addRect(r);
-        const QPainterPath onScreen = flip.map(shape);
-        const QRect area = onScreen.boundingRect().toAlignedRect().intersected(dirty);
+            bounds = bounds.isNull() ? r : bounds.united(r);
+        const QRectF onScreen = flip.mapRect(bounds);
+        const QRect area = onScreen.toAlignedRect().intersected(dirty);
         if (area.isEmpty())
             continue;
-        p.save();
-        p.setClipPath(onScreen);
+        // The ink is cut to the key's shape. A key of one rectangle is cut
+        // by that rectangle, which the painter applies as it stands; a key
+        // of several (an L-shaped one) by their union as a path, which the
+        // painter rasterises into a mask first, costly enough to be kept
+        // for those few keys.
+        if (key.keytop.size() == 1) {
+            p.setClipRect(onScreen);
+        } else {
+            QPainterPath shape;
+            shape.setFillRule(Qt::WindingFill);
+            for (const QRectF& r : key.keytop)
+                shape.addRect(r);
+            p.setClipPath(flip.map(shape));
+        }
         p.drawPixmap(QRectF(area), ink_,
                      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
-        p.restore();
     }
 }
