@@ -113,12 +113,15 @@ QImage DeviceListController::thumbnail(const DeviceEnumEntry& entry)
         return {};
     // Reading a picture from its package is slow; a description object's
     // picture does not change, and re-reading the descriptions makes new ones.
+    // Read in the window's pixel density.
+    const QWidget* window = main_.widgets().mainView;
+    const qreal ratio = window ? window->devicePixelRatioF() : 1.0;
     const DeviceProfile* key = entry.profile.get();
     auto it = thumbnails_.find(key);
     if (it == thumbnails_.end() || it->second.first.expired()) {
         thumbnails_.erase(key);
         it = thumbnails_.emplace(key, std::make_pair(std::weak_ptr<DeviceProfile>(entry.profile),
-                                                     entry.profile->getDeviceThumbImage())).first;
+                                                     entry.profile->getDeviceThumbImage(ratio))).first;
     }
     return it->second.second;
 }

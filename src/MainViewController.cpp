@@ -490,9 +490,11 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 {
     // The pictures are read and decoded on a worker meanwhile (here, when no
     // thread can be had): opening the device waits for its replies and the
-    // pacing anyway.
+    // pacing anyway. Those of the window's pixel density.
     auto reading = std::async(std::launch::async | std::launch::deferred,
-                              [keyProfile] { return keyProfile->getKeyboardImage(); });
+                              [keyProfile, ratio = w_.mainView->devicePixelRatioF()] {
+                                  return keyProfile->getKeyboardImage(ratio);
+                              });
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadDescription(*keyProfile) != AppError::NoError)
         return;
@@ -549,10 +551,12 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     // thread can be had), into a scratch map (the current mouse keeps its
     // pictures on failure): opening the device waits for its replies and the
     // pacing anyway. The worker also decodes the pictures shown first; the
-    // others are decoded when a panel first shows them.
-    auto reading = std::async(std::launch::async | std::launch::deferred, [mouseProfile, shownFirst] {
+    // others are decoded when a panel first shows them. Those of the
+    // window's pixel density.
+    auto reading = std::async(std::launch::async | std::launch::deferred,
+                              [mouseProfile, shownFirst, ratio = w_.mainView->devicePixelRatioF()] {
         QHash<QString, PackagePicture> pictures;
-        const AppError read = mouseProfile->LoadMouseTabImages(pictures);
+        const AppError read = mouseProfile->LoadMouseTabImages(pictures, ratio);
         if (read == AppError::NoError) {
             std::vector<PackagePicture> shown;
             for (const auto& [tab, name] : shownFirst)
@@ -769,6 +773,15 @@ const MouseProfile* selectedMouseProfile(const DeviceListController& devices)
     return entry ? dynamic_cast<const MouseProfile*>(entry->profile.get()) : nullptr;
 }
 
+// Drops the decoded pixels of the mouse pictures no view shows any longer
+// (one of the screen's density takes up to 11 MB); a picture shown again is
+// decoded again.
+void forgetUnshown(const QHash<QString, PackagePicture>& pictures)
+{
+    for (const PackagePicture& picture : pictures)
+        picture.forgetUnlessShown();
+}
+
 } // namespace
 
 void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo)
@@ -798,6 +811,7 @@ void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator,
                         n.ledTabCyan);
     }
     tabPanel(FunctionTab::MLedSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
+    forgetUnshown(mouseImages_);
 }
 
 void MainViewController::setMSensorTabBodyImage(LoD inLoD)
@@ -808,6 +822,7 @@ void MainViewController::setMSensorTabBodyImage(LoD inLoD)
     const QString& name =
         inLoD == LoD::LoD_3mm ? profile->tabBodyImages.sensorTabLoDHigh : profile->tabBodyImages.sensorTabLoDLow;
     tabPanel(FunctionTab::MSensorSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
+    forgetUnshown(mouseImages_);
 }
 
 // =============================================================================

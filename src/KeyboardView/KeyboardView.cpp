@@ -88,13 +88,21 @@ std::shared_ptr<const KeyboardComposition> compose(const QImage& body, const QIm
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), picture);
     };
-    QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    // Both pictures fill the view, the key tops above the body.
-    for (const QImage* image : {&body, &keytops})
-        if (!image->isNull())
-            draw(canvas, *image);
-    made->picture = QPixmap::fromImage(std::move(canvas));
+    if (keytops.isNull() && body.size() == pixels && qFuzzyCompare(body.devicePixelRatio(), ratio) &&
+        body.format() == QImage::Format_ARGB32_Premultiplied) {
+        // A lone picture already of the view's pixels (a mouse picture of
+        // the screen's density) is shown as it is: the pixmap shares its
+        // pixels instead of holding a second copy.
+        made->picture = QPixmap::fromImage(body);
+    } else {
+        QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        // Both pictures fill the view, the key tops above the body.
+        for (const QImage* image : {&body, &keytops})
+            if (!image->isNull())
+                draw(canvas, *image);
+        made->picture = QPixmap::fromImage(std::move(canvas));
+    }
     made->picture.setDevicePixelRatio(ratio);
 
     // The legend ink of the key tops, in the same size and density.

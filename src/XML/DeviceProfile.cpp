@@ -1,7 +1,9 @@
 #include "XML/DeviceProfile.h"
 
 #include "Utility/AppUtil.h"
+#include "Utility/ProfilePackage.h"
 #include "Utility/ZipUtil.h"
+#include "XML/FileIndexXML.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -207,10 +209,14 @@ QImage DeviceProfile::decodePicture(const QByteArray& data)
     QImage image = picture.reader.read();
     if (image.isNull() || !withinPictureCaps(image.size()))
         return QImage();
+    // Pictures are drawn premultiplied; converted here, in place, a view
+    // that shows a picture as it is shares its pixels (KeyboardView).
+    if (image.format() == QImage::Format_ARGB32)
+        image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return image;
 }
 
-PackagePicture PackagePicture::fromBytes(const QByteArray& bytes)
+PackagePicture PackagePicture::fromBytes(const QByteArray& bytes, qreal ratio)
 {
     if (!acceptableSize(bytes))
         return {};
@@ -229,6 +235,7 @@ PackagePicture PackagePicture::fromBytes(const QByteArray& bytes)
     PackagePicture result;
     result.d_ = std::make_shared<Data>();
     result.d_->bytes = bytes;
+    result.d_->ratio = ratio;
     return result;
 }
 
@@ -239,7 +246,10 @@ QImage PackagePicture::image() const
     const std::lock_guard guard(d_->lock);
     if (!d_->decoded) {
         d_->image = DeviceProfile::decodePicture(d_->bytes);
+        d_->image.setDevicePixelRatio(d_->ratio);
         d_->decoded = true;
+        if (d_->image.isNull() && d_->memberBytes)
+            d_->image = DeviceProfile::decodePicture(d_->memberBytes());
     }
     return d_->image;
 }
@@ -261,6 +271,18 @@ bool PackagePicture::decodes() const
     return !DeviceProfile::decodePicture(d_->bytes).isNull();
 }
 
+void PackagePicture::forgetUnlessShown() const
+{
+    if (!d_)
+        return;
+    const std::lock_guard guard(d_->lock);
+    // Held here only (no view, pixmap or copy shares the pixels).
+    if (d_->decoded && d_->image.isDetached()) {
+        d_->image = QImage();
+        d_->decoded = false;
+    }
+}
+
 bool PackagePicture::isDecoded() const
 {
     if (!d_)
@@ -269,31 +291,113 @@ bool PackagePicture::isDecoded() const
     return d_->decoded;
 }
 
-QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap) const
+QString DeviceProfile::doubleDensityName(const QString& memberName)
+{
+    const qsizetype dot = memberName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? memberName + QLatin1String("@2x")
+                   : memberName.left(dot) + QLatin1String("@2x") + memberName.mid(dot);
+}
+
+namespace {
+
+// The size picture bytes state in their header when it is within the caps;
+// an invalid size otherwise (nothing is decoded).
+QSize statedSize(const QByteArray& bytes)
+{
+    if (!acceptableSize(bytes))
+        return {};
+    PictureReader picture(bytes);
+    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
+}
+
+// The member names listed by the index of the package at `path`.
+QStringList indexedMembers(const QString& path)
+{
+    FileIndexXML reader;
+    if (!reader.parse(ZipUtil::load(path, AppUtil::kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes)))
+        return {};
+    QStringList names;
+    for (const FileIndex::FileIndexEntry& entry : reader.takeProfile().fileIndexEntry)
+        names << entry.name;
+    return names;
+}
+
+} // namespace
+
+std::vector<DeviceProfile::PictureBytes>
+DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, qreal ratio) const
+{
+    std::vector<PictureBytes> result(size_t(memberNames.size()));
+    if (profilePath.isEmpty())
+        return result;
+    // The twins asked for are those the index lists: a name the package
+    // lacks would be looked for again on its own by the zip tool.
+    QStringList wanted = memberNames;
+    std::vector<qsizetype> twinAt(result.size(), -1);
+    if (ratio > 1) {
+        const QStringList listed = indexedMembers(profilePath);
+        const Qt::CaseSensitivity cs = ignoreCap ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        for (qsizetype i = 0; i < memberNames.size(); ++i) {
+            const QString twin = doubleDensityName(memberNames[i]);
+            if (!memberNames[i].isEmpty() && ZipUtil::isValidMemberName(twin) && listed.contains(twin, cs)) {
+                twinAt[size_t(i)] = wanted.size();
+                wanted << twin;
+            }
+        }
+    }
+    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, wanted, ignoreCap, kMaxPictureBytes);
+    for (size_t i = 0; i < result.size() && i < bytes.size(); ++i) {
+        result[i].member = bytes[i];
+        if (twinAt[i] < 0 || size_t(twinAt[i]) >= bytes.size())
+            continue;
+        // A twin of any other size would be drawn out of proportion.
+        const QByteArray& twin = bytes[size_t(twinAt[i])];
+        const QSize one = statedSize(bytes[i]);
+        if (one.isValid() && statedSize(twin) == one * 2)
+            result[i].twin = twin;
+    }
+    return result;
+}
+
+QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap, qreal ratio) const
 {
     if (memberName.isEmpty() || profilePath.isEmpty() || !ZipUtil::isValidMemberName(memberName))
         return QImage();
+    if (ratio > 1)
+        return readPictures({memberName}, ignoreCap, ratio).front();
     return decodePicture(ZipUtil::load(profilePath, memberName, ignoreCap, kMaxPictureBytes));
 }
 
-std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, bool ignoreCap) const
+std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio) const
 {
     std::vector<QImage> images(size_t(memberNames.size()));
-    if (profilePath.isEmpty())
-        return images;
-    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
-    sideBySide(bytes.size(), [&](size_t i) { images[i] = decodePicture(bytes[i]); });
+    const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
+    sideBySide(bytes.size(), [&](size_t i) {
+        if (!bytes[i].twin.isEmpty()) {
+            images[i] = decodePicture(bytes[i].twin);
+            images[i].setDevicePixelRatio(2);
+        }
+        if (images[i].isNull())
+            images[i] = decodePicture(bytes[i].member);
+    });
     return images;
 }
 
-std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList& memberNames, bool ignoreCap) const
+std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList& memberNames, bool ignoreCap,
+                                                               qreal ratio) const
 {
     std::vector<PackagePicture> pictures(size_t(memberNames.size()));
-    if (profilePath.isEmpty())
-        return pictures;
-    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
-    for (size_t i = 0; i < bytes.size() && i < pictures.size(); ++i)
-        pictures[i] = PackagePicture::fromBytes(bytes[i]);
+    const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
+    for (size_t i = 0; i < bytes.size() && i < pictures.size(); ++i) {
+        pictures[i] = PackagePicture::fromBytes(bytes[i].member);
+        PackagePicture twin = PackagePicture::fromBytes(bytes[i].twin, 2);
+        if (!twin.isNull() && !pictures[i].isNull()) {
+            twin.d_->memberBytes = [path = profilePath, name = memberNames[qsizetype(i)], ignoreCap] {
+                return ZipUtil::load(path, name, ignoreCap, kMaxPictureBytes);
+            };
+            pictures[i] = std::move(twin);
+        }
+    }
     return pictures;
 }
 

@@ -26,6 +26,18 @@
 // from users); anything unreadable gives a null QImage. A set of pictures of
 // which only some are shown at a time (a mouse's tab pictures) is read as
 // PackagePicture: checked when read, decoded when first shown.
+//
+// Double density: beside a picture member a package may hold its twin drawn
+// at twice the size (both sides exactly twice the member's), for screens of
+// more than one device pixel per point. The twin's name is the member's with
+// "@2x" put before the last "." ("keyboard.png" has the twin
+// "keyboard@2x.png"; a name without "." gets "@2x" appended). Read for a
+// screen ratio above 1, a twin the package's "index.xml" lists is read
+// instead of its member and its picture carries a device pixel ratio of 2;
+// only the density shown is decoded. A twin gets the same caps as any
+// picture; a twin that is refused, states another size or does not decode
+// is ignored and its member shown instead, and the package checks judge the
+// members only. A package without twins shows its members at any ratio.
 
 #include "Utility/AppError.h"
 
@@ -35,6 +47,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,8 +64,9 @@ public:
     PackagePicture() = default;
 
     // Null when the bytes are empty, too many, of no known picture format or
-    // state a size beyond the caps.
-    static PackagePicture fromBytes(const QByteArray& bytes);
+    // state a size beyond the caps. The decoded picture gets `ratio` as its
+    // device pixel ratio (2 for a double-density twin).
+    static PackagePicture fromBytes(const QByteArray& bytes, qreal ratio = 1);
 
     bool isNull() const { return !d_; }
 
@@ -69,13 +83,22 @@ public:
     // Whether image() has decoded the picture.
     bool isDecoded() const;
 
+    // Drops the decoded picture when nothing else holds its pixels (no view
+    // shows it); image() decodes it again.
+    void forgetUnlessShown() const;
+
 private:
     struct Data {
         QByteArray bytes;
         std::mutex lock;
         bool decoded = false;
         QImage image;
+        qreal ratio = 1;
+        // For a double-density twin: reads its member's bytes, decoded when
+        // the twin does not decode (read again then rather than kept).
+        std::function<QByteArray()> memberBytes;
     };
+    friend class DeviceProfile;
     std::shared_ptr<Data> d_;
 };
 
@@ -104,8 +127,13 @@ public:
     // that is not a decimal integer). Part of validate().
     bool hasMalformedText = false;
 
-    // The device's small picture for the device list; null when absent.
-    virtual QImage getDeviceThumbImage() const { return QImage(); }
+    // The device's small picture for the device list, for a screen of
+    // `ratio` device pixels per point; null when absent.
+    virtual QImage getDeviceThumbImage(qreal ratio = 1) const
+    {
+        (void)ratio;
+        return QImage();
+    }
 
     // Diagnostic text of the header fields.
     virtual QString description() const;
@@ -151,21 +179,36 @@ public:
     // null when the bytes are empty, undecodable or too large.
     static QImage decodePicture(const QByteArray& data);
 
+    // The name of the double-density twin of member `memberName`.
+    static QString doubleDensityName(const QString& memberName);
+
     // Reads member `memberName` of the package at profilePath and decodes it;
     // null for an empty or unreadable name, a missing member or bad data.
-    // ignoreCap matches the member name regardless of letter case.
-    QImage readPicture(const QString& memberName, bool ignoreCap) const;
+    // ignoreCap matches the member name regardless of letter case. For a
+    // `ratio` above 1 the member's twin where the package has a good one.
+    QImage readPicture(const QString& memberName, bool ignoreCap, qreal ratio = 1) const;
 
-    // Each entry as readPicture(name, ignoreCap) gives it, in the order of
-    // `memberNames`, with the members read by one run of the zip tool
-    // (ZipUtil::loadMembers) and decoded on a few threads at once.
-    std::vector<QImage> readPictures(const QStringList& memberNames, bool ignoreCap) const;
+    // Each entry as readPicture(name, ignoreCap, ratio) gives it, in the
+    // order of `memberNames`, with the members read by one run of the zip
+    // tool (ZipUtil::loadMembers; for a ratio above 1 the index first) and
+    // decoded on a few threads at once.
+    std::vector<QImage> readPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1) const;
 
-    // The same members, read by one run of the zip tool, as pictures decoded
-    // when first shown (PackagePicture::fromBytes).
-    std::vector<PackagePicture> readPackagePictures(const QStringList& memberNames, bool ignoreCap) const;
+    // The same members, read the same way, as pictures decoded when first
+    // shown (PackagePicture::fromBytes).
+    std::vector<PackagePicture> readPackagePictures(const QStringList& memberNames, bool ignoreCap,
+                                                    qreal ratio = 1) const;
 
     // For the description readers: stores a header element's text when `key`
     // names a header element ("Name" appends); true when it did.
     bool readHeaderText(const QString& key, const QString& text);
+
+private:
+    // The bytes of a picture member and, where one is to be shown instead,
+    // of its double-density twin (empty otherwise).
+    struct PictureBytes {
+        QByteArray member;
+        QByteArray twin;
+    };
+    std::vector<PictureBytes> loadPictureBytes(const QStringList& memberNames, bool ignoreCap, qreal ratio) const;
 };

@@ -38,19 +38,19 @@ AppKeyboardType KeyboardProfile::keyboardTypeFromText(const QString& text)
     return AppKeyboardType::None;
 }
 
-KeyboardProfile::KeyboardImages KeyboardProfile::getKeyboardImage() const
+KeyboardProfile::KeyboardImages KeyboardProfile::getKeyboardImage(qreal ratio) const
 {
     // The whole-keyboard picture is only checked; a package without it is
     // not usable. The three are read by one run of the zip tool.
-    std::vector<QImage> images = readPictures({keyboardBodyImage, keytopImage, keyboardImage}, false);
+    std::vector<QImage> images = readPictures({keyboardBodyImage, keytopImage, keyboardImage}, false, ratio);
     if (images.size() != 3 || std::any_of(images.begin(), images.end(), [](const QImage& i) { return i.isNull(); }))
         return {};
     return {std::move(images[0]), std::move(images[1])};
 }
 
-QImage KeyboardProfile::getDeviceThumbImage() const
+QImage KeyboardProfile::getDeviceThumbImage(qreal ratio) const
 {
-    return readPicture(keyboardImage, false);
+    return readPicture(keyboardImage, false, ratio);
 }
 
 QString KeyboardProfile::description() const

@@ -74,15 +74,16 @@ public:
     std::vector<KeytopEntry> keytopList;
 
     // The body picture and the key-top picture; both null unless the body,
-    // key-top and whole-keyboard pictures all decode.
+    // key-top and whole-keyboard pictures all decode. For a screen of
+    // `ratio` device pixels per point (double-density twins above 1).
     struct KeyboardImages {
         QImage keyBody;
         QImage keyButton;
     };
-    KeyboardImages getKeyboardImage() const;
+    KeyboardImages getKeyboardImage(qreal ratio = 1) const;
 
     // The whole-keyboard picture (member keyboardImage, exact name).
-    QImage getDeviceThumbImage() const override;
+    QImage getDeviceThumbImage(qreal ratio = 1) const override;
 
     QString description() const override;
 

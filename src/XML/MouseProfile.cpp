@@ -55,12 +55,12 @@ MouseProfile::TabBodyImagePaths::names() const
     return result;
 }
 
-QImage MouseProfile::getDeviceThumbImage() const
+QImage MouseProfile::getDeviceThumbImage(qreal ratio) const
 {
-    return readPicture(mouseImage, false);
+    return readPicture(mouseImage, false, ratio);
 }
 
-AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const
+AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio) const
 {
     // The pictures up to the first one named empty (an empty name never
     // reaches the zip tool; it is a picture that cannot be read), all read
@@ -71,7 +71,7 @@ AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabIma
             break;
         names.push_back(name);
     }
-    const std::vector<PackagePicture> images = readPackagePictures(names, true);
+    const std::vector<PackagePicture> images = readPackagePictures(names, true, ratio);
     for (size_t i = 0; i < images.size(); ++i) {
         if (images[i].isNull())
             return AppError::BadParam;

@@ -95,15 +95,16 @@ public:
     std::vector<ButtonEntry> buttonList;
 
     // The mouse picture (member mouseImage, exact name).
-    QImage getDeviceThumbImage() const override;
+    QImage getDeviceThumbImage(qreal ratio = 1) const override;
 
     // Reads the 26 tab pictures, in field order, into `tabImages` keyed by
     // their member names (matched regardless of letter case), replacing
     // entries of the same name and leaving other entries alone. Stops at the
     // first picture that is named empty, missing or not a picture within the
     // caps and returns BadParam (the pictures read before it stay); NoError
-    // after all 26. The pictures are decoded when first shown.
-    AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const;
+    // after all 26. The pictures are decoded when first shown. For a screen
+    // of `ratio` device pixels per point (double-density twins above 1).
+    AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio = 1) const;
 
     QString description() const override;
 

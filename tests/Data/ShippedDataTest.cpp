@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <ostream>
 #include <set>
@@ -92,6 +93,48 @@ bool inside(const QRectF& outer, const QRectF& inner)
 int alphaAt(const QImage& img, const QPointF& pt)
 {
     return qAlpha(img.pixel(int(pt.x()), int(pt.y())));
+}
+
+// Sum of the squared steps between neighbouring pixels: an edge drawn
+// crisp counts about twice what the same edge enlarged from half the
+// pixels does (two half steps).
+double edgeEnergy(const QImage& picture)
+{
+    const QImage img = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    double sum = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 1; x < img.width(); ++x) {
+            const int step = qRed(row[x]) - qRed(row[x - 1]) + qGreen(row[x]) - qGreen(row[x - 1])
+                + qBlue(row[x]) - qBlue(row[x - 1]) + qAlpha(row[x]) - qAlpha(row[x - 1]);
+            sum += double(step) * step;
+        }
+    }
+    return sum;
+}
+
+// `two`, read for a screen ratio of 2, is the double-density twin of `one`:
+// twice the pixels each way at ratio 2, the same drawing, drawn anew rather
+// than enlarged (the drawing compared when `compareDrawing`).
+void expectTwin(const QImage& one, const QImage& two, bool compareDrawing = true)
+{
+    ASSERT_FALSE(one.isNull());
+    ASSERT_FALSE(two.isNull());
+    EXPECT_EQ(one.devicePixelRatio(), 1);
+    EXPECT_EQ(two.devicePixelRatio(), 2);
+    ASSERT_EQ(two.size(), one.size() * 2);
+    if (!compareDrawing)
+        return;
+    const QImage shrunk = two.scaled(one.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage base = one.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    qint64 off = 0;
+    for (int y = 0; y < base.height(); ++y)
+        for (int x = 0; x < base.width(); ++x)
+            off += std::abs(qGray(shrunk.pixel(x, y)) - qGray(base.pixel(x, y))) > 64;
+    EXPECT_LT(off, qint64(base.width()) * base.height() / 100) << "not the same drawing";
+    const QImage enlarged = one.scaled(two.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_GT(edgeEnergy(two), 1.3 * edgeEnergy(enlarged)) << "no sharper than the picture enlarged";
 }
 
 class ShippedData : public ::testing::Test {
@@ -259,6 +302,15 @@ TEST_P(ShippedKeyboard, PicturesDecode)
     const QImage thumb = profile.getDeviceThumbImage();
     ASSERT_FALSE(thumb.isNull());
     EXPECT_LT(thumb.width(), images.keyBody.width());
+}
+
+TEST_P(ShippedKeyboard, EveryPictureHasADoubleDensityTwin)
+{
+    const KeyboardProfile::KeyboardImages one = profile.getKeyboardImage(1);
+    const KeyboardProfile::KeyboardImages two = profile.getKeyboardImage(2);
+    expectTwin(one.keyBody, two.keyBody);
+    expectTwin(one.keyButton, two.keyButton);
+    expectTwin(profile.getDeviceThumbImage(1), profile.getDeviceThumbImage(2));
 }
 
 // The key table: codes, names, rectangle counts and positions, and the
@@ -459,6 +511,20 @@ TEST_P(ShippedMouse, AllTwentySixTabPicturesAndTheThumbnailDecode)
     }
     // Each situation has a picture of its own.
     EXPECT_EQ(contents.size(), MouseProfile::TabBodyImagePaths::kCount);
+}
+
+TEST_P(ShippedMouse, EveryPictureHasADoubleDensityTwin)
+{
+    expectTwin(profile.getDeviceThumbImage(1), profile.getDeviceThumbImage(2));
+    QHash<QString, PackagePicture> one, two;
+    ASSERT_EQ(profile.LoadMouseTabImages(one, 1), AppError::NoError);
+    ASSERT_EQ(profile.LoadMouseTabImages(two, 2), AppError::NoError);
+    const auto& t = profile.tabBodyImages;
+    const QSet<QString> compared{t.buttonTab, t.ledTabIndiCyan, t.sensorTabLoDHigh};
+    for (const QString& n : t.names()) {
+        SCOPED_TRACE(n.toStdString());
+        expectTwin(one.value(n).image(), two.value(n).image(), compared.contains(n));
+    }
 }
 
 TEST_P(ShippedMouse, ButtonsAndLabelAnchorsLieOnThePictures)

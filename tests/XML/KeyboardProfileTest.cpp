@@ -326,6 +326,48 @@ TEST_F(KeyboardPictures, MissingOrBadPictures)
     }
 }
 
+// At a screen ratio above 1 a picture's double-density twin is shown where
+// the package has a good one (drawn at two pixels per point); otherwise, and
+// at ratio 1, the picture itself.
+TEST_F(KeyboardPictures, TwinsAreShownAboveRatioOneWhereGood)
+{
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray twin = xmltest::png(64, 32, Qt::blue);
+    const qsizetype pixels = twin.indexOf("IDAT");
+    ASSERT_GT(pixels, 0);
+    struct Case {
+        const char* what;
+        QByteArray twin;
+        qreal ratio;
+        bool twinShown;
+    };
+    const std::vector<Case> cases = {
+        {"the twin at ratio 2", twin, 2, true},
+        {"the picture at ratio 1", twin, 1, false},
+        {"a package without twins", {}, 2, false},
+        {"a twin not twice the size is ignored", xmltest::png(64, 30, Qt::blue), 2, false},
+        {"a twin that does not decode is ignored", twin.left(pixels + 12), 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ZipUtil::FileList members = {{"whole.png", xmltest::png(8, 4)},
+                                     {"tops.png", xmltest::png(32, 16)},
+                                     {"body.png", xmltest::png(32, 16, Qt::red)}};
+        if (!c.twin.isEmpty())
+            members.emplace_back("body@2x.png", c.twin);
+        const KeyboardProfile::KeyboardImages images = profileFor(members).getKeyboardImage(c.ratio);
+        ASSERT_FALSE(images.keyBody.isNull());
+        EXPECT_EQ(images.keyBody.size(), c.twinShown ? QSize(64, 32) : QSize(32, 16));
+        EXPECT_EQ(images.keyBody.deviceIndependentSize(), QSizeF(32, 16));
+        EXPECT_EQ(images.keyBody.pixelColor(5, 5), c.twinShown ? QColor(Qt::blue) : QColor(Qt::red));
+        EXPECT_EQ(images.keyButton.size(), QSize(32, 16));
+    }
+    const KeyboardProfile withThumbTwin = profileFor({{"whole.png", xmltest::png(8, 4)},
+                                                      {"whole@2x.png", xmltest::png(16, 8)}});
+    EXPECT_EQ(withThumbTwin.getDeviceThumbImage(2).size(), QSize(16, 8));
+    EXPECT_EQ(withThumbTwin.getDeviceThumbImage(1).size(), QSize(8, 4));
+}
+
 TEST_F(KeyboardPictures, PictureNamesThatCannotBeMembersAreNeverRead)
 {
     ASSERT_TRUE(dir.isValid());

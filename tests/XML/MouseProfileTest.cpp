@@ -259,6 +259,32 @@ TEST_F(MousePictures, APictureCutShortShowsNothingAndFailsThePackageCheck)
     EXPECT_TRUE(DeviceEnumerator::hasLoadablePictures(profileFor(tabBodyImages(), tabMembers())));
 }
 
+TEST_F(MousePictures, TwinsAreDecodedWhenShownAndFallBackToTheirPicture)
+{
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray twin = xmltest::png(4, 4, Qt::blue);
+    const QByteArray whole = xmltest::png(64, 64, Qt::blue);
+    ZipUtil::FileList members = tabMembers(1, xmltest::png(32, 32)); // LedTabOff
+    members.emplace_back("buttontab@2x.PNG", twin); // matched regardless of case, as its picture
+    members.emplace_back("LEDTABOFF@2x.png", whole.left(whole.indexOf("IDAT") + 12)); // cut short
+    const MouseProfile p = profileFor(tabBodyImages(), members);
+
+    QHash<QString, PackagePicture> images;
+    ASSERT_EQ(p.LoadMouseTabImages(images, 2), AppError::NoError);
+    const QImage shown = images.value("ButtonTab.png").image();
+    EXPECT_EQ(shown.size(), QSize(4, 4));
+    EXPECT_EQ(shown.devicePixelRatio(), 2);
+    EXPECT_EQ(shown.pixelColor(1, 1), QColor(Qt::blue));
+    EXPECT_FALSE(images.value("LedTabBlue.png").isDecoded()); // only what is shown is decoded
+    const QImage fallen = images.value("LedTabOff.png").image();
+    EXPECT_EQ(fallen.size(), QSize(32, 32));
+    EXPECT_EQ(fallen.devicePixelRatio(), 1);
+
+    images.clear();
+    ASSERT_EQ(p.LoadMouseTabImages(images), AppError::NoError);
+    EXPECT_EQ(images.value("ButtonTab.png").image().size(), QSize(2, 2));
+}
+
 TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
 {
     ASSERT_TRUE(dir.isValid());

@@ -51,7 +51,7 @@ const shots::ShotRegistrar registrar("KeyboardView", [](shots::ShotSink& sink) {
     if (AppUtil::loadProfile(packagePath(model), profile, QStringLiteral("Profile.xml")) != AppError::NoError)
         return;
     profile.profilePath = packagePath(model);
-    const KeyboardProfile::KeyboardImages images = profile.getKeyboardImage();
+    const KeyboardProfile::KeyboardImages images = profile.getKeyboardImage(qApp->devicePixelRatio());
     AppParam::device = kb;
 
     // Levels in stripes so every colour shows.

@@ -27,25 +27,30 @@ inline const QColor kShadow{0, 0, 0, 60};
 // The font of all legends and labels, at a pixel size.
 QFont artFont(int pixelSize, bool bold = false);
 
-// A new transparent picture.
-QImage blankImage(QSize size);
+// Every picture is drawn at `scale` pixels per point (1, and 2 for the
+// double-density twins): the sizes and coordinates below are in points.
+
+// A new transparent picture of `size` points: `scale` times as many pixels
+// each way, with that device pixel ratio, so a painter on it draws in points.
+QImage blankImage(QSize size, qreal scale = 1);
 
 // Keyboard pictures, each as large as the layout's picture size: the case
 // with the key wells, the maker's name and the indicator lamps; the key caps
 // with their legends (transparent between the caps).
-QImage drawKeyboardBody(const KeyboardLayout& layout);
-QImage drawKeyboardKeytops(const KeyboardLayout& layout);
+QImage drawKeyboardBody(const KeyboardLayout& layout, qreal scale = 1);
+QImage drawKeyboardKeytops(const KeyboardLayout& layout, qreal scale = 1);
 
 // The device list thumbnail of a keyboard: body and caps, scaled to the
 // thumbnail size.
-QImage drawKeyboardThumbnail(const KeyboardLayout& layout);
+QImage drawKeyboardThumbnail(const KeyboardLayout& layout, qreal scale = 1);
 
 // Mouse pictures (see MouseLayout.h for what each shows).
-QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& picture);
-QImage drawMouseThumbnail(const MouseLayout& layout);
+QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& picture, qreal scale = 1);
+QImage drawMouseThumbnail(const MouseLayout& layout, qreal scale = 1);
 
-// The picture scaled (keeping its proportions) into the middle of a
-// transparent thumbnail.
+// The part `area` (in points) of the picture scaled (keeping its
+// proportions) into the middle of a transparent thumbnail of the picture's
+// density.
 QImage fitIntoThumbnail(const QImage& picture, const QRect& area);
 
 } // namespace mkdata

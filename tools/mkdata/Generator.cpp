@@ -3,6 +3,7 @@
 #include "Art.h"
 #include "Utility/ProfilePackage.h"
 #include "Utility/ZipUtil.h"
+#include "XML/DeviceProfile.h"
 #include "XML/XmlProfile.h"
 
 #include <QBuffer>
@@ -11,13 +12,46 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
 namespace mkdata {
 
 namespace {
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
+// The member name of a picture drawn at `scale` (2: its double-density twin).
+QString densityName(const QString& member, qreal scale)
+{
+    return scale > 1 ? DeviceProfile::doubleDensityName(member) : member;
+}
+
 QString hexId(uint16_t id) { return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toUpper(); }
+
+// Runs work(0) ... work(count - 1) on a few threads: drawing and compressing
+// the pictures (the twins four times the pixels) is most of this step's time.
+void onThreads(size_t count, const std::function<void(size_t)>& work)
+{
+    std::atomic<size_t> next{0};
+    const auto run = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;)
+            work(i);
+    };
+    std::vector<std::jthread> threads;
+    for (unsigned k = 1; k < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++k)
+        threads.emplace_back(run);
+    run();
+}
+
+std::vector<Picture> drawAll(const std::vector<std::pair<QString, std::function<QImage()>>>& drawings)
+{
+    std::vector<Picture> pictures(drawings.size());
+    onThreads(drawings.size(), [&](size_t i) { pictures[i] = {drawings[i].first, drawings[i].second()}; });
+    return pictures;
+}
 
 // The header elements every description starts with.
 void addHeader(XmlElement& root, const shipped::Model& model, const QString& type)
@@ -67,8 +101,10 @@ bool writeDescriptionPackage(const QString& path, const QByteArray& xml,
     }
     ZipUtil::FileList files;
     files.emplace_back(QStringLiteral("Profile.xml"), *member);
-    for (const Picture& p : pictures)
-        files.emplace_back(p.first, pngBytes(p.second));
+    std::vector<QByteArray> png(pictures.size());
+    onThreads(pictures.size(), [&](size_t i) { png[i] = pngBytes(pictures[i].second); });
+    for (size_t i = 0; i < pictures.size(); ++i)
+        files.emplace_back(pictures[i].first, png[i]);
     const AppError result = ZipUtil::append(path, files);
     if (result != AppError::NoError) {
         error = QStringLiteral("writing %1 failed (%2)").arg(path).arg(int(result));
@@ -171,17 +207,29 @@ QByteArray pngBytes(const QImage& image)
 
 std::vector<Picture> keyboardPictures(const KeyboardLayout& layout)
 {
-    return {{kKeyboardImageMember, drawKeyboardThumbnail(layout)},
-            {kKeytopImageMember, drawKeyboardKeytops(layout)},
-            {kKeyboardBodyImageMember, drawKeyboardBody(layout)}};
+    std::vector<std::pair<QString, std::function<QImage()>>> drawings;
+    for (qreal scale : {1, 2}) {
+        drawings.emplace_back(densityName(kKeyboardImageMember, scale),
+                              [&layout, scale] { return drawKeyboardThumbnail(layout, scale); });
+        drawings.emplace_back(densityName(kKeytopImageMember, scale),
+                              [&layout, scale] { return drawKeyboardKeytops(layout, scale); });
+        drawings.emplace_back(densityName(kKeyboardBodyImageMember, scale),
+                              [&layout, scale] { return drawKeyboardBody(layout, scale); });
+    }
+    return drawAll(drawings);
 }
 
 std::vector<Picture> mousePictures(const MouseLayout& layout)
 {
-    std::vector<Picture> pictures{{kMouseImageMember, drawMouseThumbnail(layout)}};
-    for (const MouseTabPicture& t : layout.tabs)
-        pictures.emplace_back(t.member, drawMouseTabPicture(layout, t));
-    return pictures;
+    std::vector<std::pair<QString, std::function<QImage()>>> drawings;
+    for (qreal scale : {1, 2}) {
+        drawings.emplace_back(densityName(kMouseImageMember, scale),
+                              [&layout, scale] { return drawMouseThumbnail(layout, scale); });
+        for (const MouseTabPicture& t : layout.tabs)
+            drawings.emplace_back(densityName(t.member, scale),
+                                  [&layout, &t, scale] { return drawMouseTabPicture(layout, t, scale); });
+    }
+    return drawAll(drawings);
 }
 
 KeyboardLayout keyboardLayoutOf(const shipped::Model& model)

@@ -40,6 +40,8 @@ QByteArray pngBytes(const QImage& image);
 // A named picture of a package.
 using Picture = std::pair<QString, QImage>;
 
+// Each picture twice: as drawn in points, then its double-density twin
+// (DeviceProfile::doubleDensityName) drawn at two pixels per point.
 std::vector<Picture> keyboardPictures(const KeyboardLayout& layout);
 std::vector<Picture> mousePictures(const MouseLayout& layout);
 

@@ -153,16 +153,17 @@ QFont artFont(int pixelSize, bool bold)
     return f;
 }
 
-QImage blankImage(QSize size)
+QImage blankImage(QSize size, qreal scale)
 {
-    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    QImage img((QSizeF(size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(scale);
     img.fill(Qt::transparent);
     return img;
 }
 
-QImage drawKeyboardBody(const KeyboardLayout& layout)
+QImage drawKeyboardBody(const KeyboardLayout& layout, qreal scale)
 {
-    QImage img = blankImage(layout.pictureSize);
+    QImage img = blankImage(layout.pictureSize, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -214,9 +215,9 @@ QImage drawKeyboardBody(const KeyboardLayout& layout)
     return img;
 }
 
-QImage drawKeyboardKeytops(const KeyboardLayout& layout)
+QImage drawKeyboardKeytops(const KeyboardLayout& layout, qreal scale)
 {
-    QImage img = blankImage(layout.pictureSize);
+    QImage img = blankImage(layout.pictureSize, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -240,24 +241,27 @@ QImage drawKeyboardKeytops(const KeyboardLayout& layout)
 
 QImage fitIntoThumbnail(const QImage& picture, const QRect& area)
 {
-    const QImage part = picture.copy(area);
+    // Cut and scaled in pixels; placed in points.
+    const qreal scale = picture.devicePixelRatio();
+    const QImage part = picture.copy(QRectF(QPointF(area.topLeft()) * scale, QSizeF(area.size()) * scale).toRect());
     const QSize room = kThumbSize - QSize(12, 12);
-    const QImage scaled = part.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QImage thumb = blankImage(kThumbSize);
+    QImage scaled = part.scaled((QSizeF(room) * scale).toSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(scale);
+    const QSizeF placed = QSizeF(scaled.size()) / scale;
+    QImage thumb = blankImage(kThumbSize, scale);
     QPainter p(&thumb);
-    p.drawImage(QPoint((kThumbSize.width() - scaled.width()) / 2,
-                       (kThumbSize.height() - scaled.height()) / 2),
+    p.drawImage(QPointF((kThumbSize.width() - placed.width()) / 2, (kThumbSize.height() - placed.height()) / 2),
                 scaled);
     p.end();
     return thumb;
 }
 
-QImage drawKeyboardThumbnail(const KeyboardLayout& layout)
+QImage drawKeyboardThumbnail(const KeyboardLayout& layout, qreal scale)
 {
-    QImage whole = drawKeyboardBody(layout);
+    QImage whole = drawKeyboardBody(layout, scale);
     {
         QPainter p(&whole);
-        p.drawImage(0, 0, drawKeyboardKeytops(layout));
+        p.drawImage(0, 0, drawKeyboardKeytops(layout, scale));
     }
     const QRect area = QRect(layout.offset, layout.caseSize).adjusted(-4, -2, 4, 8);
     return fitIntoThumbnail(whole, area);

@@ -286,9 +286,9 @@ void drawLeader(QPainter& p, const QPointF& from, const QRect& anchorRect, const
 
 } // namespace
 
-QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& picture)
+QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& picture, qreal scale)
 {
-    QImage img = blankImage(kPictureSize);
+    QImage img = blankImage(kPictureSize, scale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -325,9 +325,9 @@ QImage drawMouseTabPicture(const MouseLayout& layout, const MouseTabPicture& pic
     return img;
 }
 
-QImage drawMouseThumbnail(const MouseLayout& layout)
+QImage drawMouseThumbnail(const MouseLayout& layout, qreal scale)
 {
-    QImage img = blankImage(kPictureSize);
+    QImage img = blankImage(kPictureSize, scale);
     const QPointF centre(500, 350);
     {
         QPainter p(&img);
