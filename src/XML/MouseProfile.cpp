@@ -62,12 +62,18 @@ QImage MouseProfile::getDeviceThumbImage() const
 
 AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const
 {
+    return LoadMouseTabImages(tabImages, tabBodyImages);
+}
+
+AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages,
+                                          const TabBodyImagePaths& tabNames) const
+{
     // The pictures up to the first one named empty (an empty name never
     // reaches the zip tool; it is a picture that cannot be read), each name
     // once, all read by one run of the tool and checked whole.
     QStringList names;
     bool allNamed = true;
-    for (const QString& name : tabBodyImages.names()) {
+    for (const QString& name : tabNames.names()) {
         if (name.isEmpty()) {
             allNamed = false;
             break;

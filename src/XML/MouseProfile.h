@@ -107,6 +107,9 @@ public:
     // the check that they decode runs once per package file
     // (DeviceProfile::readCheckedPictures).
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages) const;
+    // The same for the pictures `names` names (those of another pixel
+    // density) instead of tabBodyImages.
+    AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, const TabBodyImagePaths& names) const;
 
     QString description() const override;
 

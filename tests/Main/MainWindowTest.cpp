@@ -13,6 +13,7 @@
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/UiGeometry.h"
 #include "Device/KeyboardEntry.h"
+#include "Device/MouseEntry.h"
 #include "Dialog/DialogHooks.h"
 #include "Dialog/ModalDialog.h"
 #include "KeyboardView/KeyboardView.h"
@@ -584,8 +585,9 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
-    const auto picturesBefore = main.mouseImages();
-    ASSERT_EQ(picturesBefore.size(), 26);
+    const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    ASSERT_TRUE(connected && connected->tabPictures);
+    const auto picturesBefore = connected->tabPictures;
 
     // The description now names a picture its package does not hold.
     auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
@@ -595,7 +597,8 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
 
     EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
     EXPECT_TRUE(app.mouse->sessionOpen());
-    EXPECT_EQ(main.mouseImages().keys(), picturesBefore.keys());
+    EXPECT_EQ(AppParam::device, connected);
+    EXPECT_EQ(connected->tabPictures, picturesBefore);
     // The new mouse was opened, then let go without an end-session command.
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
