@@ -24,6 +24,7 @@
 #include "XML/DefaultProfile.h"
 #include "XML/KeyboardProfile.h"
 #include "XML/MouseProfile.h"
+#include "XML/MouseTabPictures.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -540,30 +541,27 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
                                             const std::shared_ptr<MouseProfile>& mouseProfile)
 {
     // Each panel's picture, shown before its settings are.
-    const auto& names = mouseProfile->tabBodyImages;
-    const std::pair<FunctionTab, QString> shownFirst[] = {
-        {FunctionTab::MButtonSetting, names.buttonTab},
-        {FunctionTab::MLedSetting, names.ledTabOff},
-        {FunctionTab::MSensorSetting, names.sensorTabLoDLow},
-        {FunctionTab::MOtherSetting, names.settingTab},
+    using Names = MouseProfile::TabBodyImagePaths;
+    static constexpr std::pair<FunctionTab, MouseTabPictures::Field> kShownFirst[] = {
+        {FunctionTab::MButtonSetting, &Names::buttonTab},
+        {FunctionTab::MLedSetting, &Names::ledTabOff},
+        {FunctionTab::MSensorSetting, &Names::sensorTabLoDLow},
+        {FunctionTab::MOtherSetting, &Names::settingTab},
     };
     // The pictures are read and checked on a worker meanwhile (here, when no
-    // thread can be had), into a scratch map (the current mouse keeps its
-    // pictures on failure): opening the device waits for its replies and the
+    // thread can be had): opening the device waits for its replies and the
     // pacing anyway. The worker also decodes the pictures shown first; the
-    // others are decoded when a panel first shows them. Those of the
+    // others are decoded when a panel first shows them. The pictures go
+    // with the mouse's model, where its panels find them; those of the
     // window's pixel density.
     auto reading = std::async(std::launch::async | std::launch::deferred,
-                              [mouseProfile, shownFirst, ratio = w_.mainView->devicePixelRatioF()] {
-        QHash<QString, PackagePicture> pictures;
-        const AppError read = mouseProfile->LoadMouseTabImages(pictures, ratio);
-        if (read == AppError::NoError) {
-            std::vector<PackagePicture> shown;
-            for (const auto& [tab, name] : shownFirst)
-                shown.push_back(pictures.value(name));
-            PackagePicture::decode(shown);
-        }
-        return std::make_pair(read, std::move(pictures));
+                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF()] {
+        AppError read = AppError::NoError;
+        auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
+        if (pictures)
+            pictures->decode({kShownFirst[0].second, kShownFirst[1].second, kShownFirst[2].second,
+                              kShownFirst[3].second});
+        return pictures;
     });
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
@@ -571,20 +569,19 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     const DeviceListController::ConnectAttempt attempt(*devices_);
     if (!openForConnect(mouse, entry, "mouse open error."))
         return;
-    auto [read, images] = reading.get();
-    if (read != AppError::NoError) {
+    mouse->tabPictures = reading.get();
+    if (!mouse->tabPictures) {
         Logger::log("mouse image not found.");
         (void)mouse->close(false);  // release the handle without device traffic
         return;
     }
     w_.keyboardErrorView->hide();
     disconnectDevice(false);
-    mouseImages_ = std::move(images);
 
     adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
-    for (const auto& [tab, name] : shownFirst)
-        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
+    for (const auto& [tab, field] : kShownFirst)
+        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouse->tabPictures->image(field));
     showConnectedHeader(QStringLiteral("VX"), !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
@@ -763,66 +760,6 @@ void MainViewController::clickTabMenuIcon(QObject* id)
     const FunctionTabs::Row* row = tabs_.find(id);
     if (row && row->menu != FunctionTabs::Menu::None)
         tabs_.panel(*row).showMenuView(!devices_->deviceList().empty());
-}
-
-namespace {
-
-const MouseProfile* selectedMouseProfile(const DeviceListController& devices)
-{
-    const auto* entry = devices.entryAt(AppParam::selectDeviceLocation);
-    return entry ? dynamic_cast<const MouseProfile*>(entry->profile.get()) : nullptr;
-}
-
-// Drops the decoded pixels of the mouse pictures no view shows any longer
-// (one of the screen's density takes up to 11 MB); a picture shown again is
-// decoded again.
-void forgetUnshown(const QHash<QString, PackagePicture>& pictures)
-{
-    for (const PackagePicture& picture : pictures)
-        picture.forgetUnlessShown();
-}
-
-} // namespace
-
-void MainViewController::metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo)
-{
-    const MouseProfile* profile = selectedMouseProfile(*devices_);
-    if (!profile)
-        return;
-    const auto& n = profile->tabBodyImages;
-    QString name;
-    if ((inIndicator && inLogo) || inColor == LedColor::Off) {
-        name = n.ledTabOff;
-    } else {
-        const int c = int(inColor);
-        auto pick = [c](const QString& white, const QString& red, const QString& green, const QString& blue,
-                        const QString& purple, const QString& yellow, const QString& cyan) {
-            const QString* table[] = {&white, &red, &green, &blue, &purple, &yellow, &cyan};
-            return *table[c];
-        };
-        if (inIndicator)
-            name = pick(n.ledTabLogoWhite, n.ledTabLogoRed, n.ledTabLogoGreen, n.ledTabLogoBlue, n.ledTabLogoPurple,
-                        n.ledTabLogoYellow, n.ledTabLogoCyan);
-        else if (inLogo)
-            name = pick(n.ledTabIndiWhite, n.ledTabIndiRed, n.ledTabIndiGreen, n.ledTabIndiBlue, n.ledTabIndiPurple,
-                        n.ledTabIndiYellow, n.ledTabIndiCyan);
-        else
-            name = pick(n.ledTabWhite, n.ledTabRed, n.ledTabGreen, n.ledTabBlue, n.ledTabPurple, n.ledTabYellow,
-                        n.ledTabCyan);
-    }
-    tabPanel(FunctionTab::MLedSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
-    forgetUnshown(mouseImages_);
-}
-
-void MainViewController::setMSensorTabBodyImage(LoD inLoD)
-{
-    const MouseProfile* profile = selectedMouseProfile(*devices_);
-    if (!profile)
-        return;
-    const QString& name =
-        inLoD == LoD::LoD_3mm ? profile->tabBodyImages.sensorTabLoDHigh : profile->tabBodyImages.sensorTabLoDLow;
-    tabPanel(FunctionTab::MSensorSetting)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
-    forgetUnshown(mouseImages_);
 }
 
 // =============================================================================

@@ -115,8 +115,6 @@ public:
     void convertDeviceTabSelect();
     void clickTab(QObject* id) override;
     void clickTabMenuIcon(QObject* id) override;
-    void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo) override;
-    void setMSensorTabBodyImage(LoD inLoD) override;
     // The panel a tab position shows for the current device kind.
     FunctionPanel* panelFor(FunctionTab tab) const;
 
@@ -163,8 +161,6 @@ public:
     FunctionTab beforeTab() const { return beforeTab_; }
     // The user's last click among the mouse tabs was its other-settings tab.
     bool selectMOtherSetting() const { return selectMOtherSetting_; }
-    // The connected mouse's pictures by the image names of its description.
-    const QHash<QString, PackagePicture>& mouseImages() const { return mouseImages_; }
 
     // ----- seams -----------------------------------------------------------------------
     // Opens a link address (QDesktopServices when unset).
@@ -212,7 +208,6 @@ private:
     FunctionTab beforeTab_ = FunctionTab::None;
     bool selectOtherSetting_ = false;
     bool selectMOtherSetting_ = false;
-    QHash<QString, PackagePicture> mouseImages_;
     bool devicesReady_ = false;
     std::function<void(const QString&)> openUrl_;
     std::function<std::optional<QRect>()> visibleScreenArea_;

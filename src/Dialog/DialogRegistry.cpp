@@ -21,8 +21,6 @@ public:
     QWidget* bodyView() override { return nullptr; }
     QWidget* tabMenuAnchor(FunctionTab) override { return nullptr; }
     TabMenuSettingView* apcModeStrip() override { return nullptr; }
-    void metMLedTabBodyImage(LedColor, bool, bool) override {}
-    void setMSensorTabBodyImage(LoD) override {}
     bool isDialogMaskUp() const override { return false; }
     void setDialogMask(bool) override {}
     bool isHelpMenuEnabled() const override { return false; }

@@ -32,11 +32,6 @@ public:
     virtual QWidget* tabMenuAnchor(FunctionTab tab) = 0;
     // The strip under the APC tab that names the APC mode in force.
     virtual TabMenuSettingView* apcModeStrip() = 0;
-    // The device pictures of the mouse LED tab (for the colour and the two
-    // switched-off parts) and of the mouse sensor tab (for the lift-off
-    // distance).
-    virtual void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo) = 0;
-    virtual void setMSensorTabBodyImage(LoD inLoD) = 0;
 
     // ----- the mask over the window body and the help items --------------
     virtual bool isDialogMaskUp() const = 0;

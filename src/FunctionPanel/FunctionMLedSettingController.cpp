@@ -4,6 +4,7 @@
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Platform/Strings.h"
+#include "XML/MouseTabPictures.h"
 #include "UiLayout.h"
 
 #include <QLabel>
@@ -181,10 +182,11 @@ void FunctionMLedSettingController::updateLedLuminanceSetting(int ledLuminance)
 void FunctionMLedSettingController::changeMLedBodyImage()
 {
     auto mouse = currentMouse();
-    if (!mouse)
+    if (!mouse || !mouse->tabPictures || !view_)
         return;
-    host_.metMLedTabBodyImage(mouse->color, mouse->indicatorEnable != Indicator::Enable,
-                              mouse->logoEnable != Logo::Enable);
+    view_->showBodyImageOnly(mouse->tabPictures->ledTab(mouse->color, mouse->indicatorEnable != Indicator::Enable,
+                                                        mouse->logoEnable != Logo::Enable));
+    mouse->tabPictures->forgetUnshown();
 }
 
 // ---- user actions -------------------------------------------------------------------------

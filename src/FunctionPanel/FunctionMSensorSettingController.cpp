@@ -6,6 +6,7 @@
 #include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Platform/Clock.h"
 #include "Platform/Strings.h"
+#include "XML/MouseTabPictures.h"
 #include "UiLayout.h"
 
 #include <QLabel>
@@ -218,7 +219,10 @@ void FunctionMSensorSettingController::updateSensorSettings()
     if (!r.updated)
         return;
     updateSensorSettingsUI(*r.mouse);
-    host_.setMSensorTabBodyImage(r.mouse->liftOffDistance);
+    if (r.mouse->tabPictures && view_) {
+        view_->showBodyImageOnly(r.mouse->tabPictures->sensorTab(r.mouse->liftOffDistance));
+        r.mouse->tabPictures->forgetUnshown();
+    }
 }
 
 void FunctionMSensorSettingController::updateSensorSettingsUI(const MouseEntry& mouse)

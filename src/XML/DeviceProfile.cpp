@@ -6,6 +6,7 @@
 #include "XML/FileIndexXML.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QStringList>
 
@@ -16,6 +17,8 @@
 #include <limits>
 #include <system_error>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -172,42 +175,154 @@ bool acceptableSize(const QByteArray& data)
     return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
 }
 
-// Runs work(0) ... work(count - 1) on this thread and up to three more:
-// decoding a large picture takes milliseconds, and a device's pictures are
-// decoded side by side.
-void sideBySide(size_t count, const std::function<void(size_t)>& work)
+// Most threads that decode pictures side by side, this one included.
+constexpr size_t kSideBySide = 4;
+
+// Runs work(0, runner) ... work(count - 1, runner) on this thread and up to
+// three more: decoding a large picture takes milliseconds, and a device's
+// pictures are decoded side by side. `runner` (below kSideBySide) tells
+// the threads apart: one thread's calls come one after the other.
+void sideBySide(size_t count, const std::function<void(size_t, size_t)>& work)
 {
     std::atomic<size_t> next{0};
-    const auto runRest = [&] {
+    const auto runRest = [&](size_t runner) {
         for (size_t i; (i = next.fetch_add(1)) < count;)
-            work(i);
+            work(i, runner);
     };
-    const size_t helpers =
-        std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1, count > 1 ? count - 1 : 0);
+    const size_t helpers = std::min<size_t>(
+        std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kSideBySide) - 1, count > 1 ? count - 1 : 0);
     std::vector<std::jthread> threads;
     threads.reserve(helpers);
     try {
         for (size_t k = 0; k < helpers; ++k)
-            threads.emplace_back(runRest);
+            threads.emplace_back(runRest, k + 1);
     } catch (const std::system_error&) {
         // No thread to be had: this one does the rest on its own.
     }
-    runRest();
+    runRest(0);
+}
+
+// Decodes picture bytes into `image` within the caps; false when they do
+// not decode or decode beyond the caps. A reader reuses the memory of an
+// image of the size and format it decodes.
+bool decodeInto(const QByteArray& data, QImage& image)
+{
+    if (!acceptableSize(data))
+        return false;
+    PictureReader picture(data);
+    // Formats without a stated size are checked after decoding (Qt's own
+    // allocation limit bounds that step).
+    if (judgeHeader(picture.reader) == Header::Refused)
+        return false;
+    return picture.reader.read(&image) && !image.isNull() && withinPictureCaps(image.size());
+}
+
+// ----- the whole check of a set of pictures ----------------------------------
+
+// A package file as it stands on disk: a rewrite (the package writers
+// replace a file by a rename) or any change of its bytes gives another.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileIdentity& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
+            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+            && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileIdentity> identityOf(const QString& path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// The verdicts of the pixel check: per package file and list of members,
+// how many pictures from the first decode.
+class CheckedSets {
+public:
+    std::optional<size_t> find(const FileIdentity& file, const QStringList& names, bool ignoreCap, bool dense)
+    {
+        const std::lock_guard guard(lock_);
+        for (const Entry& e : entries_)
+            if (e.file == file && e.ignoreCap == ignoreCap && e.dense == dense && e.names == names)
+                return e.decoding;
+        return std::nullopt;
+    }
+    void remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, bool dense, size_t decoding)
+    {
+        const std::lock_guard guard(lock_);
+        // A run sees a handful of packages; a verdict let go only costs
+        // another check.
+        if (entries_.size() >= kKept)
+            entries_.erase(entries_.begin());
+        entries_.push_back({file, names, ignoreCap, dense, decoding});
+    }
+
+private:
+    static constexpr size_t kKept = 64;
+    struct Entry {
+        FileIdentity file;
+        QStringList names;
+        bool ignoreCap = false;
+        // The double-density twins were read instead of their members.
+        bool dense = false;
+        size_t decoding = 0;
+    };
+    std::mutex lock_;
+    std::vector<Entry> entries_;
+};
+
+CheckedSets& checkedSets()
+{
+    static CheckedSets sets;
+    return sets;
+}
+
+// How many of `pictures`, from the first, were read and state sizes that
+// together stay within the cap of a set: told without decoding.
+size_t withinSetCap(const std::vector<PackagePicture>& pictures)
+{
+    qint64 pixels = 0;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (pictures[i].isNull())
+            return i;
+        const QSize size = pictures[i].size();
+        pixels += qint64(size.width()) * size.height();
+        if (pixels > DeviceProfile::kMaxPictureSetPixels)
+            return i;
+    }
+    return pictures.size();
+}
+
+// How many of the first `count` of `pictures`, from the first, decode. Each
+// thread decodes its pictures into one buffer, dropped at the end.
+size_t decodingRun(const std::vector<PackagePicture>& pictures, size_t count)
+{
+    std::atomic<size_t> firstBad{count};
+    std::vector<QImage> scratch(kSideBySide);
+    sideBySide(count, [&](size_t i, size_t runner) {
+        if (i >= firstBad.load() || pictures[i].decodesInto(scratch[runner]))
+            return;
+        for (size_t seen = firstBad.load(); i < seen && !firstBad.compare_exchange_weak(seen, i);) {
+        }
+    });
+    return firstBad.load();
 }
 
 } // namespace
 
 QImage DeviceProfile::decodePicture(const QByteArray& data)
 {
-    if (!acceptableSize(data))
-        return QImage();
-    PictureReader picture(data);
-    // Formats without a stated size are checked after decoding (Qt's own
-    // allocation limit bounds that step).
-    if (judgeHeader(picture.reader) == Header::Refused)
-        return QImage();
-    QImage image = picture.reader.read();
-    if (image.isNull() || !withinPictureCaps(image.size()))
+    QImage image;
+    if (!decodeInto(data, image))
         return QImage();
     // Pictures are drawn premultiplied; converted here, in place, a view
     // that shows a picture as it is shares its pixels (KeyboardView).
@@ -221,22 +336,31 @@ PackagePicture PackagePicture::fromBytes(const QByteArray& bytes, qreal ratio)
     if (!acceptableSize(bytes))
         return {};
     PictureReader picture(bytes);
+    QSize size;
     switch (judgeHeader(picture.reader)) {
     case Header::Refused:
         return {};
     case Header::SizeUnstated:
         // Only decoding tells whether such a picture fits the caps.
-        if (DeviceProfile::decodePicture(bytes).isNull())
+        size = DeviceProfile::decodePicture(bytes).size();
+        if (size.isEmpty())
             return {};
         break;
     case Header::WithinCaps:
+        size = picture.reader.size();
         break;
     }
     PackagePicture result;
     result.d_ = std::make_shared<Data>();
     result.d_->bytes = bytes;
+    result.d_->size = size;
     result.d_->ratio = ratio;
     return result;
+}
+
+QSize PackagePicture::size() const
+{
+    return d_ ? d_->size : QSize();
 }
 
 QImage PackagePicture::image() const
@@ -256,10 +380,10 @@ QImage PackagePicture::image() const
 
 void PackagePicture::decode(const std::vector<PackagePicture>& pictures)
 {
-    sideBySide(pictures.size(), [&](size_t i) { (void)pictures[i].image(); });
+    sideBySide(pictures.size(), [&](size_t i, size_t) { (void)pictures[i].image(); });
 }
 
-bool PackagePicture::decodes() const
+bool PackagePicture::decodesInto(QImage& scratch) const
 {
     if (!d_)
         return false;
@@ -268,7 +392,8 @@ bool PackagePicture::decodes() const
         if (d_->decoded)
             return !d_->image.isNull();
     }
-    return !DeviceProfile::decodePicture(d_->bytes).isNull();
+    // A twin that does not decode is shown as its member (image()).
+    return decodeInto(d_->bytes, scratch) || (d_->memberBytes && decodeInto(d_->memberBytes(), scratch));
 }
 
 void PackagePicture::forgetUnlessShown() const
@@ -372,7 +497,7 @@ std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, 
 {
     std::vector<QImage> images(size_t(memberNames.size()));
     const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
-    sideBySide(bytes.size(), [&](size_t i) {
+    sideBySide(bytes.size(), [&](size_t i, size_t) {
         if (!bytes[i].twin.isEmpty()) {
             images[i] = decodePicture(bytes[i].twin);
             images[i].setDevicePixelRatio(2);
@@ -399,6 +524,27 @@ std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList
         }
     }
     return pictures;
+}
+
+DeviceProfile::PictureSet DeviceProfile::readCheckedPictures(const QStringList& memberNames, bool ignoreCap,
+                                                             qreal ratio) const
+{
+    // The file's identity is taken around the read: a verdict is kept only
+    // for bytes read from a file that did not change meanwhile.
+    const std::optional<FileIdentity> before = identityOf(profilePath);
+    PictureSet set;
+    set.pictures = readPackagePictures(memberNames, ignoreCap, ratio);
+    const size_t withinCap = withinSetCap(set.pictures);
+    if (before) {
+        if (const std::optional<size_t> known = checkedSets().find(*before, memberNames, ignoreCap, ratio > 1)) {
+            set.usable = std::min(withinCap, *known);
+            return set;
+        }
+    }
+    set.usable = decodingRun(set.pictures, withinCap);
+    if (before && identityOf(profilePath) == before)
+        checkedSets().remember(*before, memberNames, ignoreCap, ratio > 1, set.usable);
+    return set;
 }
 
 bool DeviceProfile::readHeaderText(const QString& key, const QString& text)

@@ -25,7 +25,9 @@
 // with caps on the member size and the picture dimensions (packages can come
 // from users); anything unreadable gives a null QImage. A set of pictures of
 // which only some are shown at a time (a mouse's tab pictures) is read as
-// PackagePicture: checked when read, decoded when first shown.
+// PackagePicture: checked when read, decoded when first shown. Such a set
+// is checked whole before it is used (readCheckedPictures): every picture
+// decodes and together they stay within a cap.
 //
 // Double density: beside a picture member a package may hold its twin drawn
 // at twice the size (both sides exactly twice the member's), for screens of
@@ -43,6 +45,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -57,8 +60,9 @@
 // its bytes are kept (tens of kilobytes where the decoded picture takes
 // megabytes). Reading checks what can be checked without decoding: the bytes
 // are of a known picture format and the size their header states is within
-// the caps. Copies share the bytes and the decoded picture; image() may be
-// called from any thread.
+// the caps. Whether the pixel data decodes only decoding tells
+// (decodesInto). Copies share the bytes and the decoded picture; image() may
+// be called from any thread.
 class PackagePicture {
 public:
     PackagePicture() = default;
@@ -70,6 +74,10 @@ public:
 
     bool isNull() const { return !d_; }
 
+    // The size the picture's header states (for a format that states none,
+    // the size decoding found when it was read); empty for a null picture.
+    QSize size() const;
+
     // The decoded picture, decoded on the first call and kept; null for a
     // null picture and when the bytes do not decode after all.
     QImage image() const;
@@ -77,8 +85,11 @@ public:
     // Decodes each of `pictures` (as image() does), several side by side.
     static void decode(const std::vector<PackagePicture>& pictures);
 
-    // Whether the picture decodes, without keeping the decoded pixels.
-    bool decodes() const;
+    // Whether the picture decodes, without keeping the decoded pixels: it is
+    // decoded into `scratch`, whose memory the next picture of the same size
+    // and format decoded into it reuses. A picture image() has decoded
+    // answers at once.
+    bool decodesInto(QImage& scratch) const;
 
     // Whether image() has decoded the picture.
     bool isDecoded() const;
@@ -90,6 +101,7 @@ public:
 private:
     struct Data {
         QByteArray bytes;
+        QSize size;
         std::mutex lock;
         bool decoded = false;
         QImage image;
@@ -174,6 +186,11 @@ public:
     // Largest picture decoded: each side, and the whole area in pixels.
     static constexpr int kMaxPictureSide = 8192;
     static constexpr qint64 kMaxPicturePixels = qint64(4096) * 4096;
+    // Largest decoded area of a set of pictures read together (a mouse's 26
+    // tab pictures), all of which a device may come to show: room for 26
+    // pictures of the window's size at twice the screen density (2000 x 1400
+    // pixels each), where 26 pictures at the cap of one would hold 1.7 GB.
+    static constexpr qint64 kMaxPictureSetPixels = qint64(80) * 1024 * 1024;
 
     // Decodes picture bytes (format from the content) within the caps above;
     // null when the bytes are empty, undecodable or too large.
@@ -198,6 +215,25 @@ public:
     // shown (PackagePicture::fromBytes).
     std::vector<PackagePicture> readPackagePictures(const QStringList& memberNames, bool ignoreCap,
                                                     qreal ratio = 1) const;
+
+    // The members as readPackagePictures() gives them and how many of them,
+    // from the first, can be used: each read and decodes, and their sizes
+    // add up to at most kMaxPictureSetPixels.
+    struct PictureSet {
+        std::vector<PackagePicture> pictures;
+        size_t usable = 0;
+        bool isWhole() const { return usable == pictures.size(); }
+    };
+    // The pixel check decodes every picture in full (several side by side,
+    // the pixels dropped) the first time a package file is read; its
+    // verdict is remembered per file as it stands on disk (device, inode,
+    // size, modification and change times) and list of names, so that the
+    // pictures of a package are decoded whole once per run of the
+    // application while still being decoded for showing only when shown.
+    // Meant for a worker thread: the check of a large set takes a while.
+    // For a `ratio` above 1 the set is that of the double-density twins
+    // where the package has them (readPackagePictures).
+    PictureSet readCheckedPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1) const;
 
     // For the description readers: stores a header element's text when `key`
     // names a header element ("Name" appends); true when it did.

@@ -62,22 +62,29 @@ QImage MouseProfile::getDeviceThumbImage(qreal ratio) const
 
 AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio) const
 {
+    return LoadMouseTabImages(tabImages, tabBodyImages, ratio);
+}
+
+AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages,
+                                          const TabBodyImagePaths& tabNames, qreal ratio) const
+{
     // The pictures up to the first one named empty (an empty name never
-    // reaches the zip tool; it is a picture that cannot be read), all read
-    // by one run of the tool.
+    // reaches the zip tool; it is a picture that cannot be read), each name
+    // once, all read by one run of the tool and checked whole.
     QStringList names;
-    for (const QString& name : tabBodyImages.names()) {
-        if (name.isEmpty())
+    bool allNamed = true;
+    for (const QString& name : tabNames.names()) {
+        if (name.isEmpty()) {
+            allNamed = false;
             break;
-        names.push_back(name);
+        }
+        if (!names.contains(name))
+            names.push_back(name);
     }
-    const std::vector<PackagePicture> images = readPackagePictures(names, true, ratio);
-    for (size_t i = 0; i < images.size(); ++i) {
-        if (images[i].isNull())
-            return AppError::BadParam;
-        tabImages.insert(names[qsizetype(i)], images[i]);
-    }
-    return images.size() == size_t(TabBodyImagePaths::kCount) ? AppError::NoError : AppError::BadParam;
+    const PictureSet read = readCheckedPictures(names, true, ratio);
+    for (size_t i = 0; i < read.usable; ++i)
+        tabImages.insert(names[qsizetype(i)], read.pictures[i]);
+    return allNamed && read.isWhole() ? AppError::NoError : AppError::BadParam;
 }
 
 QString MouseProfile::description() const

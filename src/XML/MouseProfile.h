@@ -100,11 +100,17 @@ public:
     // Reads the 26 tab pictures, in field order, into `tabImages` keyed by
     // their member names (matched regardless of letter case), replacing
     // entries of the same name and leaving other entries alone. Stops at the
-    // first picture that is named empty, missing or not a picture within the
-    // caps and returns BadParam (the pictures read before it stay); NoError
-    // after all 26. The pictures are decoded when first shown. For a screen
-    // of `ratio` device pixels per point (double-density twins above 1).
+    // first picture that is named empty, missing, not a picture within the
+    // caps, does not decode, or takes the pictures beyond the cap of a set,
+    // and returns BadParam (the pictures read before it stay); NoError after
+    // all 26. The pictures are kept undecoded and decoded when first shown;
+    // the check that they decode runs once per package file
+    // (DeviceProfile::readCheckedPictures). For a screen of `ratio` device
+    // pixels per point (double-density twins above 1).
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio = 1) const;
+    // The same for the pictures `names` names instead of tabBodyImages.
+    AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, const TabBodyImagePaths& names,
+                                qreal ratio = 1) const;
 
     QString description() const override;
 

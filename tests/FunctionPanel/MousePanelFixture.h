@@ -4,9 +4,11 @@
 
 #include "AppParam.h"
 #include "Device/DeviceEnumerator.h"
+#include "Device/MouseEntry.h"
 #include "DeviceListController.h"
 #include "MainViewController.h"
 #include "XML/MouseProfile.h"
+#include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -109,16 +111,13 @@ protected:
     }
     static std::string names(const PaintLog& log) { return log.painted().join(QLatin1Char(' ')).toStdString(); }
 
-    // The picture the main window holds under `name` for the connected mouse.
-    PackagePicture heldPicture(QString MouseProfile::TabBodyImagePaths::*name) const
+    // The picture the connected mouse's model holds under `name`.
+    static PackagePicture heldPicture(QString MouseProfile::TabBodyImagePaths::*name)
     {
-        for (const auto& e : main->devices().deviceList())
-            if (e.deviceLocation == AppParam::selectDeviceLocation)
-                if (auto* p = dynamic_cast<const MouseProfile*>(e.profile.get()))
-                    return main->mouseImages().value(p->tabBodyImages.*name);
-        return {};
+        const auto mouse = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+        return mouse && mouse->tabPictures ? mouse->tabPictures->picture(name) : PackagePicture();
     }
-    QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) const { return heldPicture(name).image(); }
+    static QImage tabPicture(QString MouseProfile::TabBodyImagePaths::*name) { return heldPicture(name).image(); }
 
     std::unique_ptr<AppHarness> app;
     MainViewController* main = nullptr;

@@ -1,7 +1,7 @@
 // Panels without the main window: created with a recording host, they lay
 // their views into the host's body and hang their menus from its tabs, their
 // commands go to the emulated device on the virtual bus, and what they ask
-// of the window (pictures, storing, Send) is recorded.
+// of the window (storing, Send) is recorded.
 #include "BuildPaths.h"
 #include "AppParam.h"
 #include "CustomControl/NKButton.h"
@@ -12,6 +12,8 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "Platform/Clock.h"
 #include "ShippedModels.h"
+#include "Utility/ProfilePackage.h"
+#include "XML/MouseTabPictures.h"
 #include "UiLayout.h"
 #include "support/EmulatedKeyboard.h"
 #include "support/EmulatedMouse.h"
@@ -25,6 +27,7 @@
 #include <QTest>
 
 #include <memory>
+#include <type_traits>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -72,6 +75,16 @@ protected:
         EXPECT_EQ(entry->loadProfile(shippedPackage(model)), AppError::NoError);
         EXPECT_EQ(entry->open(kLocation), AppError::NoError);
         EXPECT_EQ(entry->loadDeviceParam(), AppError::NoError);
+        if constexpr (std::is_same_v<Entry, MouseEntry>) {
+            // The connect hands a mouse's model its pictures.
+            MouseProfile profile;
+            EXPECT_EQ(AppUtil::loadProfile(shippedPackage(model), profile, QStringLiteral("Profile.xml")),
+                      AppError::NoError);
+            profile.profilePath = shippedPackage(model);
+            AppError read = AppError::BadParam;
+            entry->tabPictures = MouseTabPictures::load(profile, profile.tabBodyImages, read);
+            EXPECT_TRUE(entry->tabPictures);
+        }
         AppParam::device = device = entry;
         panel = createFunctionPanel(tab, host);
         EXPECT_EQ(panel->keyboardView()->parentWidget(), host.body.get());
@@ -93,14 +106,19 @@ private:
     bool savedChanged_ = false;
 };
 
-TEST_F(PanelOnRecordingHost, MouseLedColourGoesToTheMouseAndItsPictureToTheHost)
+TEST_F(PanelOnRecordingHost, MouseLedColourGoesToTheMouseAndItsPictureToThePanel)
 {
     auto emulated = std::make_shared<Mouse>();
     auto mouse = start<MouseEntry>(emulated, shipped::kModels[2], FunctionTab::MLedSetting);
     auto& led = dynamic_cast<FunctionMLedSettingController&>(*panel);
     ASSERT_NE(mouse->color, LedColor::Red);
-    ASSERT_FALSE(host.ledPictures.empty());
-    EXPECT_EQ(host.ledPictures.back().color, mouse->color);
+    const auto shown = [&](LedColor color) {
+        return mouse->tabPictures->ledTab(color, mouse->indicatorEnable != Indicator::Enable,
+                                          mouse->logoEnable != Logo::Enable);
+    };
+    ASSERT_FALSE(shown(mouse->color).isNull());
+    ASSERT_NE(shown(LedColor::Red), shown(mouse->color));
+    EXPECT_EQ(panel->keyboardView()->bodyImage(), shown(mouse->color));
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
 
     const int updates = controller.sendUpdates;
@@ -108,7 +126,7 @@ TEST_F(PanelOnRecordingHost, MouseLedColourGoesToTheMouseAndItsPictureToTheHost)
     EXPECT_EQ(emulated->live()[Mouse::kColor], int(LedColor::Red));
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_GT(controller.sendUpdates, updates);
-    EXPECT_EQ(host.ledPictures.back().color, LedColor::Red);
+    EXPECT_EQ(panel->keyboardView()->bodyImage(), shown(LedColor::Red));
     EXPECT_TRUE(controller.deviceErrors.empty());
 }
 

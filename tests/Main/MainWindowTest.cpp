@@ -13,12 +13,16 @@
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/UiGeometry.h"
 #include "Device/KeyboardEntry.h"
+#include "Device/MouseEntry.h"
 #include "Dialog/DialogHooks.h"
 #include "Dialog/ModalDialog.h"
 #include "KeyboardView/KeyboardView.h"
 #include "KeyboardView/KeyboardViewDelegate.h"
 #include "Utility/AppUtil.h"
+#include "Utility/Logger.h"
+#include "Utility/ZipUtil.h"
 #include "XML/ApplicationProfile.h"
+#include "XML/DeviceProfileTestSupport.h"
 #include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
@@ -38,6 +42,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -578,8 +585,9 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
-    const auto picturesBefore = main.mouseImages();
-    ASSERT_EQ(picturesBefore.size(), 26);
+    const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    ASSERT_TRUE(connected && connected->tabPictures);
+    const auto picturesBefore = connected->tabPictures;
 
     // The description now names a picture its package does not hold.
     auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
@@ -589,11 +597,100 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
 
     EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
     EXPECT_TRUE(app.mouse->sessionOpen());
-    EXPECT_EQ(main.mouseImages().keys(), picturesBefore.keys());
+    EXPECT_EQ(AppParam::device, connected);
+    EXPECT_EQ(connected->tabPictures, picturesBefore);
     // The new mouse was opened, then let go without an end-session command.
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
     EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+namespace {
+
+// A PNG chunk's CRC (over its type and data).
+quint32 pngCrc(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// `png` with its header stating `width` x `height`, the header whole.
+QByteArray withStatedSize(QByteArray png, quint32 width, quint32 height)
+{
+    const auto put = [&png](qsizetype at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            png[at + i] = char(v >> (24 - 8 * i));
+    };
+    put(16, width); // IHDR data follows the signature, length and type
+    put(20, height);
+    put(29, pngCrc(png.mid(12, 17)));
+    return png;
+}
+
+} // namespace
+
+// A mouse whose pictures read well in their headers but cannot all be shown
+// is refused at connect as one whose pictures are missing.
+TEST(MainWindowConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedMouseAsItWas)
+{
+    AppHarness app(devices(false, true));
+    auto second = std::make_shared<emu::EmulatedMouse>();
+    const uint32_t secondLocation = 0x01300000;
+    app.bus().attach(second, secondLocation);
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
+    ASSERT_TRUE(profile);
+    const QString shipped = profile->profilePath;
+    const QString red = profile->tabBodyImages.ledTabRed;  // decoded only when shown
+    const QByteArray picture = ZipUtil::load(shipped, red, true);
+    ASSERT_FALSE(DeviceProfile::decodePicture(picture).isNull());
+
+    QByteArray garbled = picture;
+    const qsizetype pixels = garbled.indexOf("IDAT") + 4;
+    for (qsizetype i = pixels + 10; i < pixels + 40; ++i)
+        garbled[i] = char(~garbled[i]);
+    // The largest pictures of which 26 exceed the cap of a set.
+    const int side = int(std::sqrt(double(DeviceProfile::kMaxPictureSetPixels) / 26)) + 1;
+    ASSERT_LE(qint64(side) * side, DeviceProfile::kMaxPicturePixels);
+    const QByteArray largePicture = xmltest::png(side, side);
+    ZipUtil::FileList large;
+    for (const QString& name : profile->tabBodyImages.names())
+        large.emplace_back(name, largePicture);
+    const struct {
+        const char* what;
+        ZipUtil::FileList members;
+    } cases[] = {
+        {"garbled pixel data", {{red, garbled}}},
+        {"a stated size of 100000 x 100000", {{red, withStatedSize(picture, 100000, 100000)}}},
+        {"over the cap of a set", large},
+    };
+    std::vector<std::string> log;
+    const auto previousSink = Logger::setSink([&](const std::string& line) { log.push_back(line); });
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString package = dir.filePath(QString::fromLatin1(c.what) + ".mou");
+        ASSERT_TRUE(QFile::copy(shipped, package));
+        ASSERT_EQ(ZipUtil::append(package, c.members), AppError::NoError);
+        profile->profilePath = package;
+        log.clear();
+        clickTile(main, 1);
+
+        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+        EXPECT_TRUE(app.mouse->sessionOpen());
+        EXPECT_EQ(second->endCount(), 0);
+        EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+        EXPECT_TRUE(std::ranges::any_of(log, [](const std::string& l) { return l.ends_with("mouse image not found."); }));
+    }
+    Logger::setSink(previousSink);
+    profile->profilePath = shipped;
 }
 
 namespace {

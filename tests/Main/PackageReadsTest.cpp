@@ -3,11 +3,14 @@
 // read twice.
 #include "DeviceListController.h"
 #include "MainViewController.h"
+#include "AppParam.h"
 #include "CustomControl/KeyboardListView.h"
+#include "Device/MouseEntry.h"
 #include "FunctionPanel/FunctionPanel.h"
 #include "KeyboardView/KeyboardView.h"
 #include "Utility/ZipUtil.h"
 #include "XML/MouseProfile.h"
+#include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
 
 #include <gtest/gtest.h>
@@ -98,13 +101,16 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     // Every tab picture came with that one run, and the panel shows one.
     // Only the pictures the panels show are decoded: each takes megabytes
     // where its bytes take kilobytes.
-    ASSERT_EQ(main.mouseImages().size(), MouseProfile::TabBodyImagePaths::kCount);
-    const auto& names = dynamic_cast<const MouseProfile&>(
-        *main.devices().deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile).tabBodyImages;
-    const QStringList shown{names.buttonTab, names.ledTabOff, names.sensorTabLoDLow, names.settingTab};
-    for (auto it = main.mouseImages().cbegin(); it != main.mouseImages().cend(); ++it) {
-        EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
-        EXPECT_EQ(it.value().isDecoded(), shown.contains(it.key())) << it.key().toStdString();
+    const auto mouse = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    ASSERT_TRUE(mouse && mouse->tabPictures);
+    ASSERT_EQ(mouse->tabPictures->count(), MouseProfile::TabBodyImagePaths::kCount);
+    using Names = MouseProfile::TabBodyImagePaths;
+    const std::vector<QString Names::*> shown{&Names::buttonTab, &Names::ledTabOff, &Names::sensorTabLoDLow,
+                                              &Names::settingTab};
+    for (const auto& slot : Names::pictures()) {
+        const PackagePicture picture = mouse->tabPictures->picture(slot.field);
+        EXPECT_FALSE(picture.isNull()) << slot.element;
+        EXPECT_EQ(picture.isDecoded(), std::ranges::count(shown, slot.field) == 1) << slot.element;
     }
     ASSERT_TRUE(main.currentKeyboardView());
     EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));

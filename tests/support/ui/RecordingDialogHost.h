@@ -31,11 +31,6 @@ public:
         return it == tabs.end() ? nullptr : it->second;
     }
     TabMenuSettingView* apcModeStrip() override { return nullptr; }
-    void metMLedTabBodyImage(LedColor inColor, bool inIndicator, bool inLogo) override
-    {
-        ledPictures.push_back({inColor, inIndicator, inLogo});
-    }
-    void setMSensorTabBodyImage(LoD inLoD) override { sensorPictures.push_back(inLoD); }
 
     bool isDialogMaskUp() const override { return maskUp; }
     void setDialogMask(bool enable) override
@@ -78,12 +73,6 @@ public:
         }
     }
 
-    struct LedPicture {
-        LedColor color;
-        bool indicatorOff;
-        bool logoOff;
-    };
-
     QPointer<QWidget> window;
     std::unique_ptr<QWidget> body;
     std::map<FunctionTab, QWidget*> tabs;
@@ -99,8 +88,6 @@ public:
     int stores = 0;
     int firmwareRuns = 0;
     int appends = 0;
-    std::vector<LedPicture> ledPictures;
-    std::vector<LoD> sensorPictures;
 
 private:
     IDialogHost* previous_;
