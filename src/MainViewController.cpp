@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <type_traits>
 
 namespace {
 
@@ -47,6 +48,8 @@ QString tr_(const char* key) { return platform::localizedString(QString::fromLat
 const char* kUsersManualKey = "WebLink_DeviceManual";
 const char* kFaqKey = "WebLink_DeviceFaq";
 const char* kSupportKey = "WebLink_DeviceSupport";
+// Shown before a mouse's model number.
+const QString kMouseModelPrefix = QStringLiteral("VX");
 
 } // namespace
 
@@ -462,16 +465,19 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 
 // Shows the picture, reads the device's settings and builds the panel again
 // from them; a recovery on the way may replace the device, and then its own
-// connect has done the rest. A device that awaits its firmware update is
-// not read: in its updater it refuses everything but the update. It stays
-// connected, so that the update can be run, and the user is asked to run it.
+// connect has done the rest. A device whose session start was refused asks
+// for its firmware update to be run again: the user is told once the device
+// is connected, and its settings are read only then. One that answers was
+// refused once only and is used as any other; one that refuses them is held
+// in its updater, where it refuses everything but the update: it stays
+// connected on its Other tab, without a recovery, so that the update can be
+// run.
 template <class Entry>
 void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int32_t location)
 {
     w_.placeBody(currentKeyboardView_);
-    if (device->awaitsFirmwareUpdate())
-        Logger::log("device awaits its firmware update: settings not read.");
-    else if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
+    const bool askedForUpdate = device->awaitsFirmwareUpdate();
+    if (!askedForUpdate && device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
         setConnectedDeviceError(AppParam::selectDeviceLocation);
     if (AppParam::device != device)
         return;
@@ -479,10 +485,33 @@ void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int
     if (AppParam::device != device)
         return;
     devices_->connectSucceeded(location);
+    if (!askedForUpdate)
+        return;
     // Asked only now: while the box is up, hot-plug notices are handled, and
     // by now they find this device connected rather than half-opened.
-    if (device->awaitsFirmwareUpdate())
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    if (AppParam::device != device)
+        return;
+    if (device->loadDeviceParam() != AppError::NoError) {
+        Logger::log("device awaits its firmware update: settings not read.");
+        return;
+    }
+    device->settingsAnswered();
+    bool apc = true;
+    if constexpr (std::is_same_v<Entry, KeyboardEntry>)
+        apc = device->supportAPC;
+    const DeviceType kind = device->deviceType();
+    showConnectedHeader(kind == DeviceType::Mouse ? kMouseModelPrefix : QString(), true);
+    prepareTabs(kind, true, apc);
+    // The tab the user had, left for the Other tab, comes back.
+    if (beforeTab_ != FunctionTab::None) {
+        AppParam::functionTabSelect = beforeTab_;
+        beforeTab_ = FunctionTab::None;
+    }
+    if (!apc && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
+                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
+        AppParam::functionTabSelect = FunctionTab::GamingSetting;
+    selectFunctionTab(AppParam::functionTabSelect);
 }
 
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
@@ -581,7 +610,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 
     for (const auto& [tab, name] : shownFirst)
         tabPanel(tab)->keyboardView()->showBodyImageOnly(mouseImages_.value(name).image());
-    showConnectedHeader(QStringLiteral("VX"), !mouse->awaitsFirmwareUpdate());
+    showConnectedHeader(kMouseModelPrefix, !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
     restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);

@@ -1,5 +1,5 @@
-// A device plugged in with an interrupted firmware update pending, in the
-// whole application on the virtual bus: it is connected on its Other tab so
+// A device plugged in, in its updater, with an interrupted firmware update
+// pending, in the whole application on the virtual bus: it is connected on its Other tab so
 // that the update can be run, and refuses every setting command until then.
 // Its Other menu offers only what the device can still serve; the rows that
 // would send settings cannot be chosen, so that nothing ends in a refusal,
@@ -53,6 +53,7 @@ protected:
         else
             dev = app->keyboard;
         dev->setUpdatePending(true);
+        dev->setMode(emu::EmulatedDevice::Mode::Updater);
         dev->setRebootDelay(kQuickRestart);
         ASSERT_TRUE(app->start());
         ASSERT_TRUE(AppHarness::waitFor([this] { return retryQuestions() == 1; }));
