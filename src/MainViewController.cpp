@@ -64,14 +64,6 @@ MainViewController::MainViewController(QObject* parent)
     AppParam::mainController = this;
     DialogRegistry::setHost(this);
     ui::initAppImages();
-    PlugInKeyboard = [] {
-        if (auto* main = instance())
-            main->devices_->plugInKeyboard();
-    };
-    PlugOffKeyboard = [] {
-        if (auto* main = instance())
-            main->devices_->plugOffKeyboard();
-    };
     // The window first: the panels make their views in it, each when it is
     // first needed.
     buildWindow();
@@ -271,8 +263,6 @@ void MainViewController::applicationWillResignActive()
 // =============================================================================
 
 void MainViewController::initKeyboardEnum() { devices_->initKeyboardEnum(); }
-void MainViewController::updateDevicePathList() { devices_->updateDevicePathList(); }
-void MainViewController::keyboardListChanged(bool autoDetect) { devices_->keyboardListChanged(autoDetect); }
 void MainViewController::updateKeyboardListView(bool openView) { devices_->updateKeyboardListView(openView); }
 void MainViewController::menuWiiShowNotification(QMenu* menu) { devices_->menuWiiShowNotification(menu); }
 void MainViewController::menuDidHideNotification() { devices_->menuDidHideNotification(); }
@@ -344,10 +334,10 @@ void MainViewController::connectDevice(int index)
         return;
     }
     DeviceEnumEntry entry = list[size_t(index)];
-    if (entry.deviceLocation == devices_->conectDeviceLocation())
+    if (entry.deviceLocation == conectDeviceLocation_)
         return;
     if (AppParam::keyboardSettingsChanged) {
-        const bool connectedListed = devices_->entryAt(devices_->conectDeviceLocation()) != nullptr;
+        const bool connectedListed = devices_->entryAt(conectDeviceLocation_) != nullptr;
         if (!devices_->keyEnum() || connectedListed) {
             const AppError result = onSaveTheKeyboard();
             if (result != AppError::NoError && result != AppError::UiCancel)
@@ -362,7 +352,7 @@ void MainViewController::connectDevice(int index)
             const auto now = std::find_if(list.begin(), list.end(), [&](const DeviceEnumEntry& e) {
                 return e.deviceLocation == entry.deviceLocation && e.modelNumber == entry.modelNumber;
             });
-            if (now == list.end() || entry.deviceLocation == devices_->conectDeviceLocation())
+            if (now == list.end() || entry.deviceLocation == conectDeviceLocation_)
                 return;
             index = int(now - list.begin());
             entry = *now;
@@ -410,7 +400,7 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
 {
     AppParam::device = device;
     AppParam::selectDeviceLocation = location;
-    devices_->setConectDeviceLocation(location);
+    conectDeviceLocation_ = location;
     AppParam::selectDeviceType = type;
     AppParam::functionApcSettingSelect = FunctionItem::None;
     AppParam::functionLedSettingSelect = FunctionItem::None;
@@ -630,9 +620,9 @@ void MainViewController::disconnectDevice(bool reflectUi)
     // The device is let go whatever it answers; a failure (unsent mouse
     // changes not undone) is only logged.
     if (AppParam::device &&
-        AppParam::device->close(AppUtil::isConnectedDevice(devices_->conectDeviceLocation())) != AppError::NoError)
+        AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation_)) != AppError::NoError)
         Logger::log("device close error.");
-    devices_->setConectDeviceLocation(-1);
+    conectDeviceLocation_ = -1;
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
     else
@@ -684,6 +674,11 @@ int MainViewController::runMessageBox(const QString& messageKey, const QString& 
 QWidget* MainViewController::dialogReferenceWindow()
 {
     return w_.mainView;
+}
+
+KeyboardListView& MainViewController::deviceStrip()
+{
+    return *w_.keyboardList;
 }
 
 // =============================================================================

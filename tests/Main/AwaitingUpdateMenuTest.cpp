@@ -116,7 +116,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     }
     EXPECT_TRUE(dev->commands().empty());
     EXPECT_EQ(app->asked.size(), questions);
-    EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+    EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
 
     // The menu of the next opening, and the one set up with the tab, are no
     // different.
@@ -139,7 +139,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
             return !main().devices().isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
-                   main().devices().conectDeviceLocation() == int32_t(dev->location()) &&
+                   main().conectDeviceLocation() == int32_t(dev->location()) &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },
         5000));

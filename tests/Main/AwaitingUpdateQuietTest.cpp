@@ -61,7 +61,7 @@ protected:
     }
     void expectConnectedOnTheOtherTab()
     {
-        EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+        EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
         EXPECT_TRUE(AppParam::device->hidIsOpened());
         EXPECT_EQ(AppParam::functionTabSelect, otherFunction());
         EXPECT_EQ(retryQuestions(), 1);
@@ -134,7 +134,7 @@ TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
     EXPECT_TRUE(main.widgets().saveProfileButton->isEnabled());
     const auto sent = dev->commands();
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](uint8_t c) { return c != kStartEnd && c != kInfo; }));
-    EXPECT_EQ(main.devices().conectDeviceLocation(), int32_t(dev->location()));
+    EXPECT_EQ(main.conectDeviceLocation(), int32_t(dev->location()));
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyboardAndMouse, StartRefusedOnce, ::testing::Bool(),
