@@ -469,10 +469,10 @@ void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int
     const bool askedForUpdate = device->awaitsFirmwareUpdate();
     if (!askedForUpdate && device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
         setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     devices_->connectSucceeded(location);
     if (!askedForUpdate)
@@ -480,7 +480,7 @@ void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int
     // Asked only now: while the box is up, hot-plug notices are handled, and
     // by now they find this device connected rather than half-opened.
     AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     if (device->loadDeviceParam() != AppError::NoError) {
         Logger::log("device awaits its firmware update: settings not read.");
@@ -546,7 +546,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
 
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != kb)
+    if (!isCurrentDevice(kb))
         return;  // a recovery inside the panel set-up replaced the device
     updateDialogMask(DeviceType::Keyboard);
     tabs_.showKind(DeviceType::Keyboard);
@@ -607,7 +607,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     if (mouse->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != mouse)
+    if (!isCurrentDevice(mouse))
         return;
     updateDialogMask(DeviceType::Mouse);
     selectOtherSetting_ = false;
@@ -623,6 +623,8 @@ void MainViewController::disconnectDevice(bool reflectUi)
         AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation_)) != AppError::NoError)
         Logger::log("device close error.");
     conectDeviceLocation_ = -1;
+    // "No device" is an empty entry of the kind last shown, never null: the
+    // no-device window still shows that kind's tabs.
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
     else
@@ -717,7 +719,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
     panel->initSetting();
-    if (row.tab == FunctionTab::ApcSetting && AppParam::device == device) {
+    if (row.tab == FunctionTab::ApcSetting && isCurrentDevice(device)) {
         // Under the tab row rather than in it: the tabs keep their whole
         // click areas and the picture's frame is what the strip covers.
         w_.apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
@@ -726,7 +728,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     if (currentKeyboardView_ && currentKeyboardView_ != view)
         currentKeyboardView_->hide();
