@@ -75,7 +75,7 @@ int runApp()
     });
     QElapsedTimer sinceShown;
     sinceShown.start();
-    apptest::AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == int32_t(apptest::kKeyboardLocation); },
+    apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation() == int32_t(apptest::kKeyboardLocation); },
                                  10000);
     std::printf("connected %lld\n", (long long)sinceShown.elapsed());
     std::fflush(stdout);

@@ -110,7 +110,7 @@ bool connectByTile(apptest::AppHarness& app, uint32_t location)
     if (index < 0 || index >= int(main.widgets().keyboardList->detailArray().size()))
         return false;
     QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
-    return apptest::AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == int32_t(location); }, 5000);
+    return apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation() == int32_t(location); }, 5000);
 }
 
 // Both devices' packets in time order, from the click on.
@@ -151,7 +151,7 @@ std::optional<Click> clickMouseTile(apptest::AppHarness& app, PaintWatch& watch,
     const auto t0 = platform::now();
     watch.arm(nullptr);
     QTest::mouseClick(tile, Qt::LeftButton);
-    if (main.devices().conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !main.currentKeyboardView())
+    if (main.conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !main.currentKeyboardView())
         return std::nullopt;
     watch.arm(main.currentKeyboardView());
     // The paint may already have happened inside the click (a repaint);

@@ -37,7 +37,9 @@ public:
     // absent (null) until then. Not owned.
     static inline IMainController* mainController = nullptr;
     // The current device. Only the main window replaces it (connect,
-    // disconnect, recovery); everyone else borrows it.
+    // disconnect, recovery); everyone else borrows it. Without a device it
+    // holds an empty entry of the kind last shown (isEnable() false), never
+    // null.
     static std::shared_ptr<IDeviceEntry> device;
 
     // Unsent changes exist (the main window shows Send from it).

@@ -5,8 +5,6 @@
 #include "Device/IDeviceEntry.h"
 #include "Dialog/DialogAppendKeyboard.h"
 #include "Dialog/DialogHooks.h"
-#include "MainView.h"
-#include "MainViewController.h"
 #include "Platform/Clock.h"
 #include "Platform/Hid/HidBackend.h"
 #include "Platform/RunLoop.h"
@@ -23,7 +21,7 @@
 
 #include <algorithm>
 
-DeviceListController::DeviceListController(MainViewController& main) : main_(main) {}
+DeviceListController::DeviceListController(DeviceListHost& host) : host_(host) {}
 
 DeviceListController::~DeviceListController()
 {
@@ -77,16 +75,12 @@ void DeviceListController::initKeyboardEnum()
                 break;
             }
     }
-    main_.connectDevice(index);
+    host_.connectDevice(index);
     updateKeyboardListView(false);
-    keyEnum_->plugInDeviceCallback = [] {
-        if (auto* main = MainViewController::instance(); main && main->PlugInKeyboard)
-            main->PlugInKeyboard();
-    };
-    keyEnum_->plugOffDeviceCallback = [] {
-        if (auto* main = MainViewController::instance(); main && main->PlugOffKeyboard)
-            main->PlugOffKeyboard();
-    };
+    // The enumerator is this list's own and cannot outlive it; stopFollowing
+    // clears both.
+    keyEnum_->plugInDeviceCallback = [this] { plugInKeyboard(); };
+    keyEnum_->plugOffDeviceCallback = [this] { plugOffKeyboard(); };
 }
 
 void DeviceListController::updateDevicePathList()
@@ -142,8 +136,10 @@ bool DeviceListController::filterUnusableEntries()
             ++i;
             continue;
         }
-        if (deviceList_[i].deviceLocation == conectDeviceLocation_) {
-            conectDeviceLocation_ = -1;
+        if (deviceList_[i].deviceLocation == host_.conectDeviceLocation()) {
+            // Let go without a redraw: the rebuild below connects another
+            // device or shows none.
+            host_.disconnectDevice(false);
             // Unreadable packages are left out; the others are used.
             if (keyEnum_)
                 (void)keyEnum_->enumDeviceProfile(true);
@@ -159,16 +155,16 @@ void DeviceListController::keyboardListChanged(bool autoDetect)
 {
     if (isFirmupdating_ || isFirmupdateEnding_)
         return;
-    const int32_t c0 = conectDeviceLocation_;
+    const int32_t c0 = host_.conectDeviceLocation();
     const int i0 = indexOf(AppParam::selectDeviceLocation);
     updateDevicePathList();
     // The connected device was unplugged; if it is back at the same place it
     // looks unchanged in the list, but its session is gone with the old
     // node. It is let go without traffic and connected afresh below.
-    const bool replugged = conectDeviceLocation_ != -1 && AppParam::device && AppParam::device->hidWasRemoved();
+    const bool replugged = host_.conectDeviceLocation() != -1 && AppParam::device && AppParam::device->hidWasRemoved();
     if (replugged) {
         (void)AppParam::device->close(false); // no device traffic: cannot fail
-        main_.disconnectDevice(false);
+        host_.disconnectDevice(false);
     }
     if (filterUnusableEntries())
         return;
@@ -180,28 +176,29 @@ void DeviceListController::keyboardListChanged(bool autoDetect)
         // the list update meanwhile.
         platform::sleepFor(platform::Seconds(1.5));
     }
-    main_.connectDevice(index);
+    host_.connectDevice(index);
     // The device shown left and the one picked in its place could not be
     // connected (its package or pictures are gone): the window shows no
     // device rather than go on showing the one that left.
-    const bool goneStillShown = conectDeviceLocation_ != -1 && indexOf(conectDeviceLocation_) < 0;
-    const bool letGoUnseen = c0 != -1 && conectDeviceLocation_ == -1 && index >= 0;
+    const int32_t now = host_.conectDeviceLocation();
+    const bool goneStillShown = now != -1 && indexOf(now) < 0;
+    const bool letGoUnseen = c0 != -1 && now == -1 && index >= 0;
     if (goneStillShown || letGoUnseen)
-        main_.disconnectDevice(true);
+        host_.disconnectDevice(true);
     updateKeyboardListView(false);
-    if (replugged || conectDeviceLocation_ != c0)
-        main_.plugInOffKeyboard();
+    if (replugged || host_.conectDeviceLocation() != c0)
+        host_.plugInOffKeyboard();
 }
 
 void DeviceListController::selectionChangedKeyboardListView(QObject*, int newIndex)
 {
     if (newIndex < int(deviceList_.size()))
-        main_.connectDevice(newIndex);
+        host_.connectDevice(newIndex);
 }
 
 void DeviceListController::updateKeyboardListView(bool openView)
 {
-    KeyboardListView& keyboardList = *main_.widgets().keyboardList;
+    KeyboardListView& keyboardList = host_.deviceStrip();
     keyboardList.removeAllItem();
     if (filterUnusableEntries())
         return;
@@ -213,19 +210,20 @@ void DeviceListController::updateKeyboardListView(bool openView)
         item->labelText->setText(QStringLiteral("Entry_%1").arg(i));
         item->setDefaultImage(QPixmap::fromImage(thumb));
         item->view()->setAccessibleName(e.profile ? e.profile->name : QString());
-        const bool selected = e.deviceLocation == conectDeviceLocation_;
+        const bool selected = e.deviceLocation == host_.conectDeviceLocation();
         item->setSelected(selected);
         keyboardList.addItem(item);
     }
     keyboardList.DisplayItemAtIndexCheck(openView);
     if (deviceList_.empty())
-        main_.disconnectDevice(true);
+        host_.disconnectDevice(true);
 }
 
 bool DeviceListController::isExistSameDeviceType() const
 {
+    const int32_t connected = host_.conectDeviceLocation();
     const auto it = std::find_if(planeDeviceList_.begin(), planeDeviceList_.end(),
-                                 [&](const DeviceEnumEntry& e) { return e.deviceLocation == conectDeviceLocation_; });
+                                 [&](const DeviceEnumEntry& e) { return e.deviceLocation == connected; });
     if (it == planeDeviceList_.end() || it->modelNumber.isEmpty())
         return false;
     const QString model = it->modelNumber;
@@ -333,13 +331,13 @@ void DeviceListController::releaseHeldPlugEvents()
     // device transaction (a reply wait of the reconnect the previous one
     // started), but after it.
     for (const bool plugOff : events)
-        platform::runWhenIdle([plugOff] {
-            MainViewController* main = MainViewController::instance();
-            if (!main)
-                return;
-            const std::function<void()> handler = plugOff ? main->PlugOffKeyboard : main->PlugInKeyboard;
-            if (handler)
-                handler();
+        platform::runWhenIdle([self = QPointer<DeviceListController>(this), plugOff] {
+            if (!self || !self->keyEnum_ || !self->keyEnum_->plugInDeviceCallback)
+                return; // no longer following
+            if (plugOff)
+                self->plugOffKeyboard();
+            else
+                self->plugInKeyboard();
         });
 }
 
@@ -353,12 +351,12 @@ void DeviceListController::execFirmwareUpdate()
     // the last one has not come back yet, is refused.
     if (isFirmupdating_ || isFirmupdateEnding_)
         return;
-    main_.setDialogMask(false);
+    host_.setDialogMask(false);
     if (!dialogHooks().firmwareUpdate)
         return;
     const std::shared_ptr<IDeviceEntry> device = AppParam::device;
     isFirmupdating_ = true;
-    const AppError result = dialogHooks().firmwareUpdate(main_.widgets().mainView);
+    const AppError result = dialogHooks().firmwareUpdate(host_.dialogReferenceWindow());
     isFirmupdating_ = false;
     if (result != AppError::NoError) {
         // The run has told the user what went wrong. A firmware file that
@@ -380,7 +378,7 @@ void DeviceListController::execFirmwareUpdate()
     // without a word to the device.
     if (AppParam::device)
         (void)AppParam::device->close(false);
-    main_.disconnectDevice(false);
+    host_.disconnectDevice(false);
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
     QTimer::singleShot(platform::scaledMs(platform::Seconds(delay)), this, [this, location] {
         if (!isFirmupdateEnding_ && !AppUtil::isConnectedDevice(location))
@@ -424,8 +422,8 @@ void DeviceListController::setConnectedDeviceError(int32_t location)
         // Let the device list fall back to the next device.
         AppParam::selectDeviceLocation = 0;
     }
-    main_.plugInOffKeyboard();
-    main_.disconnectDevice(false);
+    host_.plugInOffKeyboard();
+    host_.disconnectDevice(false);
     keyboardListChanged(true);
 }
 

@@ -5,9 +5,8 @@
 // order of the device strip); the strip's tiles; hot-plug, whose events wait
 // while a menu is open; the firmware update run, during which the list
 // stands still; and the recovery from a failing device. The main
-// window controller owns it and forwards its device-list operations here;
-// this list chooses the entry, the controller connects it and shows it.
-// Main thread only.
+// window controller owns it; this list chooses the entry, and the window,
+// through DeviceListHost, connects it and shows it. Main thread only.
 
 #include "CustomControl/KeyboardListView.h"
 #include "Device/DeviceEnumerator.h"
@@ -22,19 +21,42 @@
 #include <vector>
 
 class DeviceProfile;
-class MainViewController;
 class QMenu;
 class QTimer;
+class QWidget;
+
+// What the device list needs of the window it serves; the main window
+// controller implements it.
+class DeviceListHost {
+public:
+    // Connects entry `index` of deviceList(); outside it, shows no device.
+    virtual void connectDevice(int index) = 0;
+    // Lets the current device go; with `reflectUi`, shows the no-device view.
+    virtual void disconnectDevice(bool reflectUi) = 0;
+    // A device came or went: every open dialog closes.
+    virtual void plugInOffKeyboard() = 0;
+    // The location of the connected device, -1 for none.
+    virtual int32_t conectDeviceLocation() const = 0;
+    // The device strip the list fills.
+    virtual KeyboardListView& deviceStrip() = 0;
+    // The firmware run takes the dialog mask down and shows its window over
+    // this one.
+    virtual void setDialogMask(bool enableMask) = 0;
+    virtual QWidget* dialogReferenceWindow() = 0;
+
+protected:
+    ~DeviceListHost() = default;
+};
 
 class DeviceListController : public QObject, public KeyboardListViewDelegate {
     Q_OBJECT
 public:
     using DeviceEnumEntry = DeviceEnumerator::DeviceEnumEntry;
 
-    explicit DeviceListController(MainViewController& main);
+    explicit DeviceListController(DeviceListHost& host);
     ~DeviceListController() override;
-    // Stops following the devices: the menu timer stops and plug events no
-    // longer reach the window.
+    // Stops following the devices: the menu timer stops and the
+    // enumerator's plug events are no longer taken.
     void stopFollowing();
 
     // ----- the lists -----------------------------------------------------------------
@@ -42,8 +64,6 @@ public:
     // devices, connects the remembered device (or the first one with a
     // description), fills the strip and from then on follows hot-plug.
     void initKeyboardEnum();
-    // Rebuilds both lists from the enumerator's fresh scan.
-    void updateDevicePathList();
     // Rebuilds the lists, drops unusable entries and connects the remembered
     // device; when it is gone and `autoDetect`, the nearest one after a
     // pause. Ignored while a firmware update runs or is ending.
@@ -60,9 +80,8 @@ public:
     void appendKeyboardProfileList();
 
     // ----- hot-plug --------------------------------------------------------------------
-    // The enumerator's plug events (through the controller's PlugInKeyboard
-    // and PlugOffKeyboard): the list is followed again; a device leaving
-    // also ends the wait for an updated device to restart.
+    // The enumerator's plug events: the list is followed again; a device
+    // leaving also ends the wait for an updated device to restart.
     void plugInKeyboard();
     void plugOffKeyboard();
     // A menu began / ended tracking: while one is open, a change of the
@@ -110,14 +129,12 @@ public:
     const std::vector<DeviceEnumEntry>& planeDeviceList() const { return planeDeviceList_; }
     // The enumerator once initKeyboardEnum has run, else null.
     DeviceEnumerator* keyEnum() const { return keyEnum_.get(); }
-    // The location of the connected device, -1 for none; kept by the
-    // controller's connect and disconnect.
-    int32_t conectDeviceLocation() const { return conectDeviceLocation_; }
-    void setConectDeviceLocation(int32_t location) { conectDeviceLocation_ = location; }
     // The first entry of deviceList at `location`, or null.
     const DeviceEnumEntry* entryAt(int32_t location) const;
 
 private:
+    // Rebuilds both lists from the enumerator's fresh scan.
+    void updateDevicePathList();
     // The index in deviceList of the first entry at `location`, or -1.
     int indexOf(int32_t location) const;
     bool filterUnusableEntries();
@@ -131,11 +148,10 @@ private:
     // again.
     void releaseHeldPlugEvents();
 
-    MainViewController& main_;
+    DeviceListHost& host_;
     std::vector<DeviceEnumEntry> deviceList_;
     std::vector<DeviceEnumEntry> planeDeviceList_;
     std::unique_ptr<DeviceEnumerator> keyEnum_;
-    int32_t conectDeviceLocation_ = -1;
 
     bool isFirmupdating_ = false;
     bool isFirmupdateEnding_ = false;

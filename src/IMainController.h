@@ -5,7 +5,6 @@
 // stand-in. Nothing here pulls in a Widgets header.
 
 #include <cstdint>
-#include <functional>
 #include <QString>
 
 class IMainController {
@@ -37,11 +36,4 @@ public:
     // changed: Send is shown while it is set and hidden otherwise. Called by
     // setSettingsChanged() and SettingsChangedScope (Device/DeviceCall.h).
     virtual void updateKeyboardSettingsChanged() = 0;
-
-    // Hot-plug call-backs that the main window installs on the device
-    // enumerator once its first device list stands. Both re-read the device
-    // list and reconnect; PlugOffKeyboard also clears the "firmware update
-    // has just ended" flag.
-    std::function<void()> PlugInKeyboard;
-    std::function<void()> PlugOffKeyboard;
 };

@@ -40,6 +40,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <type_traits>
 
 namespace {
 
@@ -48,6 +49,8 @@ QString tr_(const char* key) { return platform::localizedString(QString::fromLat
 const char* kUsersManualKey = "WebLink_DeviceManual";
 const char* kFaqKey = "WebLink_DeviceFaq";
 const char* kSupportKey = "WebLink_DeviceSupport";
+// Shown before a mouse's model number.
+const QString kMouseModelPrefix = QStringLiteral("VX");
 
 } // namespace
 
@@ -62,14 +65,6 @@ MainViewController::MainViewController(QObject* parent)
     AppParam::mainController = this;
     DialogRegistry::setHost(this);
     ui::initAppImages();
-    PlugInKeyboard = [] {
-        if (auto* main = instance())
-            main->devices_->plugInKeyboard();
-    };
-    PlugOffKeyboard = [] {
-        if (auto* main = instance())
-            main->devices_->plugOffKeyboard();
-    };
     // The window first: the panels make their views in it, each when it is
     // first needed.
     buildWindow();
@@ -269,8 +264,6 @@ void MainViewController::applicationWillResignActive()
 // =============================================================================
 
 void MainViewController::initKeyboardEnum() { devices_->initKeyboardEnum(); }
-void MainViewController::updateDevicePathList() { devices_->updateDevicePathList(); }
-void MainViewController::keyboardListChanged(bool autoDetect) { devices_->keyboardListChanged(autoDetect); }
 void MainViewController::updateKeyboardListView(bool openView) { devices_->updateKeyboardListView(openView); }
 void MainViewController::menuWiiShowNotification(QMenu* menu) { devices_->menuWiiShowNotification(menu); }
 void MainViewController::menuDidHideNotification() { devices_->menuDidHideNotification(); }
@@ -342,10 +335,10 @@ void MainViewController::connectDevice(int index)
         return;
     }
     DeviceEnumEntry entry = list[size_t(index)];
-    if (entry.deviceLocation == devices_->conectDeviceLocation())
+    if (entry.deviceLocation == conectDeviceLocation_)
         return;
     if (AppParam::keyboardSettingsChanged) {
-        const bool connectedListed = devices_->entryAt(devices_->conectDeviceLocation()) != nullptr;
+        const bool connectedListed = devices_->entryAt(conectDeviceLocation_) != nullptr;
         if (!devices_->keyEnum() || connectedListed) {
             const AppError result = onSaveTheKeyboard();
             if (result != AppError::NoError && result != AppError::UiCancel)
@@ -360,7 +353,7 @@ void MainViewController::connectDevice(int index)
             const auto now = std::find_if(list.begin(), list.end(), [&](const DeviceEnumEntry& e) {
                 return e.deviceLocation == entry.deviceLocation && e.modelNumber == entry.modelNumber;
             });
-            if (now == list.end() || entry.deviceLocation == devices_->conectDeviceLocation())
+            if (now == list.end() || entry.deviceLocation == conectDeviceLocation_)
                 return;
             index = int(now - list.begin());
             entry = *now;
@@ -408,7 +401,7 @@ void MainViewController::adoptDevice(const std::shared_ptr<IDeviceEntry>& device
 {
     AppParam::device = device;
     AppParam::selectDeviceLocation = location;
-    devices_->setConectDeviceLocation(location);
+    conectDeviceLocation_ = location;
     AppParam::selectDeviceType = type;
     AppParam::functionApcSettingSelect = FunctionItem::None;
     AppParam::functionLedSettingSelect = FunctionItem::None;
@@ -463,27 +456,53 @@ void MainViewController::restoreTabAfterConnect(bool& pendingOtherTab, FunctionT
 
 // Shows the picture, reads the device's settings and builds the panel again
 // from them; a recovery on the way may replace the device, and then its own
-// connect has done the rest. A device that awaits its firmware update is
-// not read: in its updater it refuses everything but the update. It stays
-// connected, so that the update can be run, and the user is asked to run it.
+// connect has done the rest. A device whose session start was refused asks
+// for its firmware update to be run again: the user is told once the device
+// is connected, and its settings are read only then. One that answers was
+// refused once only and is used as any other; one that refuses them is held
+// in its updater, where it refuses everything but the update: it stays
+// connected on its Other tab, without a recovery, so that the update can be
+// run.
 template <class Entry>
 void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int32_t location)
 {
     w_.placeBody(currentKeyboardView_);
-    if (device->awaitsFirmwareUpdate())
-        Logger::log("device awaits its firmware update: settings not read.");
-    else if (device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
+    const bool askedForUpdate = device->awaitsFirmwareUpdate();
+    if (!askedForUpdate && device->loadDeviceParam() != AppError::NoError && AppParam::selectDeviceLocation != 0)
         setConnectedDeviceError(AppParam::selectDeviceLocation);
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     devices_->connectSucceeded(location);
+    if (!askedForUpdate)
+        return;
     // Asked only now: while the box is up, hot-plug notices are handled, and
     // by now they find this device connected rather than half-opened.
-    if (device->awaitsFirmwareUpdate())
-        AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
+    if (!isCurrentDevice(device))
+        return;
+    if (device->loadDeviceParam() != AppError::NoError) {
+        Logger::log("device awaits its firmware update: settings not read.");
+        return;
+    }
+    device->settingsAnswered();
+    bool apc = true;
+    if constexpr (std::is_same_v<Entry, KeyboardEntry>)
+        apc = device->supportAPC;
+    const DeviceType kind = device->deviceType();
+    showConnectedHeader(kind == DeviceType::Mouse ? kMouseModelPrefix : QString(), true);
+    prepareTabs(kind, true, apc);
+    // The tab the user had, left for the Other tab, comes back.
+    if (beforeTab_ != FunctionTab::None) {
+        AppParam::functionTabSelect = beforeTab_;
+        beforeTab_ = FunctionTab::None;
+    }
+    if (!apc && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
+                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
+        AppParam::functionTabSelect = FunctionTab::GamingSetting;
+    selectFunctionTab(AppParam::functionTabSelect);
 }
 
 void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry,
@@ -530,7 +549,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
         AppParam::functionTabSelect = FunctionTab::GamingSetting;
 
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != kb)
+    if (!isCurrentDevice(kb))
         return;  // a recovery inside the panel set-up replaced the device
     updateDialogMask(DeviceType::Keyboard);
     tabs_.showKind(DeviceType::Keyboard);
@@ -582,14 +601,14 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 
     for (const auto& [tab, field] : kShownFirst)
         tabPanel(tab)->keyboardView()->showBodyImageOnly(mouse->tabPictures->image(field));
-    showConnectedHeader(QStringLiteral("VX"), !mouse->awaitsFirmwareUpdate());
+    showConnectedHeader(kMouseModelPrefix, !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
     restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);
     if (mouse->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::MOtherSetting);
     selectFunctionTab(AppParam::functionTabSelect);
-    if (AppParam::device != mouse)
+    if (!isCurrentDevice(mouse))
         return;
     updateDialogMask(DeviceType::Mouse);
     selectOtherSetting_ = false;
@@ -602,9 +621,11 @@ void MainViewController::disconnectDevice(bool reflectUi)
     // The device is let go whatever it answers; a failure (unsent mouse
     // changes not undone) is only logged.
     if (AppParam::device &&
-        AppParam::device->close(AppUtil::isConnectedDevice(devices_->conectDeviceLocation())) != AppError::NoError)
+        AppParam::device->close(AppUtil::isConnectedDevice(conectDeviceLocation_)) != AppError::NoError)
         Logger::log("device close error.");
-    devices_->setConectDeviceLocation(-1);
+    conectDeviceLocation_ = -1;
+    // "No device" is an empty entry of the kind last shown, never null: the
+    // no-device window still shows that kind's tabs.
     if (AppParam::selectDeviceType == DeviceType::Mouse)
         AppParam::device = std::make_shared<MouseEntry>();
     else
@@ -658,6 +679,11 @@ QWidget* MainViewController::dialogReferenceWindow()
     return w_.mainView;
 }
 
+KeyboardListView& MainViewController::deviceStrip()
+{
+    return *w_.keyboardList;
+}
+
 // =============================================================================
 // Tabs
 // =============================================================================
@@ -694,7 +720,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
     panel->initSetting();
-    if (row.tab == FunctionTab::ApcSetting && AppParam::device == device) {
+    if (row.tab == FunctionTab::ApcSetting && isCurrentDevice(device)) {
         // Under the tab row rather than in it: the tabs keep their whole
         // click areas and the picture's frame is what the strip covers.
         w_.apcTabMenuSelectView->setGeometry(layout::kApcModeStrip.toRect());
@@ -703,7 +729,7 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     }
     // A recovery inside the set-up may have selected a tab again; its choice
     // stands and this call's view is stale.
-    if (AppParam::device != device)
+    if (!isCurrentDevice(device))
         return;
     if (currentKeyboardView_ && currentKeyboardView_ != view)
         currentKeyboardView_->hide();

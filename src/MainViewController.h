@@ -9,6 +9,7 @@
 // buttons and menus. Main thread only; one per process.
 
 #include "AppEnums.h"
+#include "DeviceListController.h"
 #include "CustomControl/BackgroundView.h"
 #include "CustomControl/MainTabView.h"
 #include "Device/DeviceEnumerator.h"
@@ -30,7 +31,6 @@
 #include <optional>
 #include <vector>
 
-class DeviceListController;
 class FunctionPanel;
 class IDeviceEntry;
 class KeyboardProfile;
@@ -44,6 +44,7 @@ class TabMenuSettingView;
 class MainViewController : public QObject,
                            public IMainController,
                            public IDialogHost,
+                           public DeviceListHost,
                            public onMainTabViewDelegate,
                            public BackgroundViewDelegate {
     Q_OBJECT
@@ -92,8 +93,6 @@ public:
 
     // ----- device list, hot-plug, firmware run (kept by the device list) -------
     void initKeyboardEnum();
-    void updateDevicePathList();
-    void keyboardListChanged(bool autoDetect);
     void updateKeyboardListView(bool openView);
     // Slides the device-selection panel in (over the dialog mask) or out.
     void displayKeyboardList(bool listDisplay);
@@ -104,10 +103,13 @@ public:
     // ----- connecting and recovery ---------------------------------------------
     // Switches to entry `index` of the device list; an index outside it
     // shows the no-device view.
-    void connectDevice(int index);
-    void disconnectDevice(bool reflectUi);
+    void connectDevice(int index) override;
+    void disconnectDevice(bool reflectUi) override;
     void setConnectedDeviceError(int32_t location) override;
-    void plugInOffKeyboard();
+    void plugInOffKeyboard() override;
+    // The location of the connected device, -1 for none: set by the connect,
+    // cleared by the disconnect.
+    int32_t conectDeviceLocation() const override { return conectDeviceLocation_; }
     int runMessageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey) override;
 
     // ----- tabs ------------------------------------------------------------------
@@ -204,6 +206,7 @@ private:
     MainWindowWidgets w_;
     FunctionTabs tabs_;
     std::unique_ptr<DeviceListController> devices_;
+    int32_t conectDeviceLocation_ = -1;
     QPointer<KeyboardView> currentKeyboardView_;
     FunctionTab beforeTab_ = FunctionTab::None;
     bool selectOtherSetting_ = false;
@@ -218,4 +221,5 @@ public:
     QWidget* tabMenuAnchor(FunctionTab tab) override;
     TabMenuSettingView* apcModeStrip() override;
     bool isAnyDeviceListed() const override;
+    KeyboardListView& deviceStrip() override;
 };

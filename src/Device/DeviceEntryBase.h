@@ -58,6 +58,9 @@ public:
     // is connected, but it refuses every setting command until its firmware
     // has been updated.
     bool awaitsFirmwareUpdate() const { return awaitsFirmwareUpdate_; }
+    // The device answered the settings read all the same: its start was
+    // refused once, but it is not held in its updater.
+    void settingsAnswered() { awaitsFirmwareUpdate_ = false; }
 
 protected:
     // Opens the device at `location` for a session: a session still open

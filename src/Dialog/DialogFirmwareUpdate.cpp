@@ -138,7 +138,7 @@ void DialogFirmwareUpdate::sleep(double seconds)
 
 bool DialogFirmwareUpdate::deviceUsable() const
 {
-    return device_ && AppParam::device == device_ && device_->hidIsOpened();
+    return isCurrentDevice(device_) && device_->hidIsOpened();
 }
 
 AppError DialogFirmwareUpdate::readImage(QByteArray& image)
@@ -186,7 +186,7 @@ AppError DialogFirmwareUpdate::waitKeyboard(const char* message)
     // later they would be taken for the device's return after the update.
     for (int turn = 0; turn < kDrainTurns && platform::pendingIdleWork() > 0; ++turn)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (result == AppError::NoError && AppParam::device != device_)
+    if (result == AppError::NoError && !isCurrentDevice(device_))
         return AppError::DeviceOpen;
     return result;
 }

@@ -108,7 +108,7 @@ TEST_P(CustomKeyDialogEnd, UnplugUnderTheDialogGivesTheHelpItemsBack)
     EXPECT_TRUE(helpOffWhileUp);
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
     const int32_t next = withKeyboard() ? int32_t(apptest::kKeyboardLocation) : -1;
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == next; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == next; }));
     EXPECT_TRUE(AppHarness::waitFor([&] { return maskDownAndHelpOn(); }));
 }
 

@@ -336,7 +336,7 @@ TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSends
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
     EXPECT_TRUE(sent(*app->mouse, 0x12).empty());
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
-    EXPECT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
+    EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
     EXPECT_FALSE(main->widgets().maskView);
 }
 
@@ -372,7 +372,7 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
         // The recovery reconnected the mouse; nothing counts as changed.
         EXPECT_EQ(app->mouse->startCount(), starts + 1) << int(c.command);
         EXPECT_FALSE(sendShown()) << int(c.command);
-        EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
+        EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
         // The rebuilt panel shows the mouse again.
         main->selectFunctionTab(FunctionTab::MButtonSetting);
     }
@@ -394,7 +394,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
     main->selectFunctionTab(FunctionTab::MButtonSetting);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(app->mouse->startCount(), starts);
-    EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
     EXPECT_FALSE(sendShown());
 }
@@ -403,7 +403,7 @@ TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
 {
     app->mouse->inject({.kind = emu::FaultKind::Detach, .command = 0x05});
     main->selectFunctionTab(FunctionTab::MButtonSetting);
-    EXPECT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
+    EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
     EXPECT_FALSE(panel->buttonMenuView(3) && panel->buttonMenuView(3)->isShown());
 }
 

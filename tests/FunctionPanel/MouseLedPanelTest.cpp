@@ -176,7 +176,7 @@ TEST_F(MouseLedPanelTest, ARefusedLedCommandRunsTheRecoveryAndMarksNothing)
     QTest::mouseClick(panel->colorButton(2), Qt::LeftButton);
     EXPECT_FALSE(sendShown());
     EXPECT_EQ(mouse().live()[Mouse::kColor], 0);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
 }
 
 TEST_F(MouseLedPanelTest, AnUnplugDuringAColourCommandEndsQuietly)
@@ -185,7 +185,7 @@ TEST_F(MouseLedPanelTest, AnUnplugDuringAColourCommandEndsQuietly)
     mouse().inject({.kind = emu::FaultKind::Detach, .command = kSetLed});
     QTest::mouseClick(panel->colorButton(4), Qt::LeftButton);
     EXPECT_FALSE(sendShown());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
     EXPECT_EQ(markedColour(), 0);
 }
 
@@ -204,7 +204,7 @@ TEST_F(MouseLedPanelTest, AColourChosenWhileTheMouseIsBusyIsDroppedWithoutRecove
     main->selectFunctionTab(FunctionTab::MLedSetting);
     ASSERT_TRUE(clicked);
     EXPECT_EQ(mouse().startCount(), starts) << "no recovery reconnected the mouse";
-    EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
+    EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(mouse().live()[Mouse::kColor], 0);
     EXPECT_FALSE(sendShown());
 }

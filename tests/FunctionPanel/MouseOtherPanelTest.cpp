@@ -186,7 +186,7 @@ TEST_F(MouseOtherPanelTest, ARefusedFactoryResetRunsTheRecoveryAndMarksNothing)
     mouse().inject({.kind = emu::FaultKind::Status, .command = kFactory});
     choose(FunctionItem::ToInitialSetting);
     EXPECT_FALSE(sendShown());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
 }
 
 TEST_F(MouseOtherPanelTest, TheLedDialogDoesNotRunForAMouse)

@@ -73,7 +73,7 @@ protected:
             prepare(*app->mouse);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        ASSERT_EQ(main->devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
+        ASSERT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     }
 
     Mouse& mouse() { return *app->mouse; }

@@ -255,7 +255,7 @@ TEST_F(MouseSensorPanelTest, ARefusedDpiCommandRunsTheRecoveryAndMarksNothing)
     QTest::mouseClick(panel->row(0).up, Qt::LeftButton);
     EXPECT_FALSE(sendShown());
     // The recovery reconnects the mouse, which is still attached.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == int32_t(apptest::kMouseLocation); }));
     EXPECT_EQ(mouse().live()[Mouse::kDpi + 1], Mouse::defaults()[Mouse::kDpi + 1]);
 }
 
@@ -268,7 +268,7 @@ TEST_F(MouseSensorPanelTest, ALiftOffFailureThatReplacesTheDeviceEndsQuietly)
     QTest::mouseClick(panel->highRadio(), Qt::LeftButton);
     EXPECT_FALSE(sendShown());
     EXPECT_NE(AppParam::device.get(), nullptr);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
 }
 
 TEST_F(MouseSensorPanelTest, AnUnplugDuringThePeriodicReadKeepsTheControls)
@@ -276,7 +276,7 @@ TEST_F(MouseSensorPanelTest, AnUnplugDuringThePeriodicReadKeepsTheControls)
     open([](Mouse& m) { m.live()[Mouse::kDpi + 1] = 30; });
     const QString before = panel->row(0).text->text();
     mouse().inject({.kind = emu::FaultKind::Detach, .command = kGetSettings});
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main->devices().conectDeviceLocation() == -1; }, 2000));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }, 2000));
     EXPECT_EQ(panel->row(0).text->text(), before);
     idle(150);   // the timer keeps ticking without a mouse: nothing happens
 }

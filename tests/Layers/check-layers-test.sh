@@ -46,6 +46,7 @@ put src/MainView.h '#include "CustomControl/View.h"'
 put src/MainViewController.h '#include "MainView.h"' '#include "FunctionTabs.h"'
 put src/MainViewController.cpp '#include "MainViewController.h"' '#include "DeviceListController.h"'
 put src/DeviceListController.h '#pragma once'
+put src/DeviceListController.cpp '#include "DeviceListController.h"' '#include "MainView.h"'
 put src/FunctionTabs.h '#pragma once'
 put src/MainWindowWidgets.h '#pragma once'
 put src/AppDelegate.h '#include "MainViewController.h"'
@@ -101,6 +102,8 @@ panel includes the tab table by a relative path|FunctionPanel/Panel.cpp|#include
 dialog includes the device list|Dialog/Host.h|#include <DeviceListController.h>
 panel includes the window widgets|FunctionPanel/Panel.h|#include "MainWindowWidgets.h"
 panel includes a header that brings the controller in|FunctionPanel/Panel.h|#include "Startup.h"
+device list includes the controller|DeviceListController.h|#include "MainViewController.h"
+device list includes a header that brings the controller in|DeviceListController.cpp|#include "AppDelegate.h"
 CASES
 
 # A folder without the core, panels and dialogs is refused, not passed.

@@ -1,5 +1,5 @@
-// A device plugged in with an interrupted firmware update pending, in the
-// whole application on the virtual bus: it is connected on its Other tab so
+// A device plugged in, in its updater, with an interrupted firmware update
+// pending, in the whole application on the virtual bus: it is connected on its Other tab so
 // that the update can be run, and refuses every setting command until then.
 // Its Other menu offers only what the device can still serve; the rows that
 // would send settings cannot be chosen, so that nothing ends in a refusal,
@@ -53,6 +53,7 @@ protected:
         else
             dev = app->keyboard;
         dev->setUpdatePending(true);
+        dev->setMode(emu::EmulatedDevice::Mode::Updater);
         dev->setRebootDelay(kQuickRestart);
         ASSERT_TRUE(app->start());
         ASSERT_TRUE(AppHarness::waitFor([this] { return retryQuestions() == 1; }));
@@ -115,7 +116,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     }
     EXPECT_TRUE(dev->commands().empty());
     EXPECT_EQ(app->asked.size(), questions);
-    EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+    EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
 
     // The menu of the next opening, and the one set up with the tab, are no
     // different.
@@ -138,7 +139,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
             return !main().devices().isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
-                   main().devices().conectDeviceLocation() == int32_t(dev->location()) &&
+                   main().conectDeviceLocation() == int32_t(dev->location()) &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },
         5000));

@@ -1,10 +1,11 @@
 // A device found in its updater with an interrupted firmware update pending,
 // in the whole application on the virtual bus: it refuses everything but the
-// update. Connecting it opens the session and reads its identity, and asks
-// it nothing more; its Other tab's set-up sends it nothing either, also for
-// a keyboard whose model has effects to stop. So no refusal runs the
-// recovery: the device stays connected, the retry question comes once, and
-// the update can be chosen.
+// update. Connecting it opens the session, reads its identity and, after the
+// retry question, tries its settings; its Other tab's set-up sends it
+// nothing, also for a keyboard whose model has effects to stop. No refusal
+// runs the recovery: the device stays connected, the retry question comes
+// once, and the update can be chosen. A healthy device whose start was
+// refused once answers the settings read and is used as any other.
 #include "AppParam.h"
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/TabMenuView.h"
@@ -15,6 +16,7 @@
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -59,7 +61,7 @@ protected:
     }
     void expectConnectedOnTheOtherTab()
     {
-        EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+        EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
         EXPECT_TRUE(AppParam::device->hidIsOpened());
         EXPECT_EQ(AppParam::functionTabSelect, otherFunction());
         EXPECT_EQ(retryQuestions(), 1);
@@ -78,11 +80,11 @@ protected:
 
 } // namespace
 
-TEST_P(AwaitingUpdateQuiet, TheConnectAsksNothingButTheSessionAndTheIdentity)
+TEST_P(AwaitingUpdateQuiet, TheRefusedSettingsReadRunsNoRecovery)
 {
     // A little longer, for anything the connect might still send.
     QTest::qWait(50);
-    EXPECT_EQ(refusedKinds(), std::vector<int>{});
+    EXPECT_EQ(dev->startCount(), 1);
     expectConnectedOnTheOtherTab();
 }
 
@@ -111,6 +113,31 @@ TEST_P(AwaitingUpdateQuiet, TheOtherTabSendsNothingAndTheUpdateStaysOffered)
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyboardAndMouse, AwaitingUpdateQuiet, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Mouse" : "Keyboard");
+                         });
+
+class StartRefusedOnce : public ::testing::TestWithParam<bool> {};
+
+TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
+{
+    const bool mouse = GetParam();
+    AppHarness app(apptest::devices(!mouse, mouse));
+    const std::shared_ptr<emu::EmulatedDevice> dev =
+        mouse ? std::shared_ptr<emu::EmulatedDevice>(app.mouse) : app.keyboard;
+    dev->inject({.kind = emu::FaultKind::Status, .command = kStartEnd});
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    const FunctionTab settings = mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting;
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.tabView(settings)->tabEnabled(); }));
+    EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
+    EXPECT_TRUE(main.widgets().saveProfileButton->isEnabled());
+    const auto sent = dev->commands();
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](uint8_t c) { return c != kStartEnd && c != kInfo; }));
+    EXPECT_EQ(main.conectDeviceLocation(), int32_t(dev->location()));
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyboardAndMouse, StartRefusedOnce, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Mouse" : "Keyboard");
                          });

@@ -106,6 +106,6 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
         settle(main);
     }
     ASSERT_TRUE(userClick(main, strip.detailArray()[target]->view()));
-    EXPECT_EQ(main.devices().conectDeviceLocation(), int32_t(kThirdLocation));
+    EXPECT_EQ(main.conectDeviceLocation(), int32_t(kThirdLocation));
     EXPECT_TRUE(third->sessionOpen());
 }

@@ -81,7 +81,7 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
             QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
 
             ASSERT_TRUE(AppHarness::waitFor([&] {
-                return main.devices().conectDeviceLocation() == location && dev.startCount() > starts &&
+                return main.conectDeviceLocation() == location && dev.startCount() > starts &&
                        AppParam::device->hidIsOpened();
             }));
             EXPECT_EQ(count(app.asked, kNotStored), 1);
@@ -147,7 +147,7 @@ TEST(FactoryReset, FailedReadAfterwardsReadsTheDeviceAgain)
         EXPECT_EQ(dev.factoryCount(), 1);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return dev.startCount() > starts && main.devices().conectDeviceLocation() == int32_t(dev.location()) &&
+            return dev.startCount() > starts && main.conectDeviceLocation() == int32_t(dev.location()) &&
                    AppParam::device->hidIsOpened();
         }));
         EXPECT_TRUE(main.widgets().sendButton->isHidden());
@@ -190,7 +190,7 @@ TEST(MouseShortReply, StoredCustomKeysSurviveTheQuit)
     mouse.inject({.kind = emu::FaultKind::Short, .command = 0x05, .value = 27});
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(mouse.location()));
+    ASSERT_EQ(main.conectDeviceLocation(), int32_t(mouse.location()));
     auto model = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(model);
     EXPECT_EQ(model->customKeyList[0].keyCode, 0x05);

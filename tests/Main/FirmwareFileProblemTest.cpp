@@ -49,7 +49,7 @@ protected:
             dev = app->mouse;
         else
             dev = app->keyboard;
-        ASSERT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+        ASSERT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
         const auto& d = AppParam::device;
         file = app->workFolder() + QStringLiteral("/fw.vxb");
         good = fwtest::makeFirmware(d->modelNumber().value_or(QString()).toLatin1(),
@@ -152,7 +152,7 @@ TEST_P(FirmwareFileProblem, FileThatGoesWrongAfterItsCheckIsToldAndTheDeviceStay
         EXPECT_FALSE(main().devices().isFirmupdateEnding());
         // Still the same connection: not dropped and connected again.
         EXPECT_EQ(AppParam::device, device);
-        EXPECT_EQ(main().devices().conectDeviceLocation(), int32_t(dev->location()));
+        EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));
         EXPECT_TRUE(AppParam::device->hidIsOpened());
         EXPECT_EQ(dev->startCount(), starts);
         EXPECT_EQ(dev->endCount(), ends);
@@ -172,7 +172,7 @@ TEST_P(FirmwareFileProblem, DeviceThatRefusesTheUpdateIsStillDroppedAndConnected
     EXPECT_EQ(app->asked.back(), QStringLiteral("FailedToUpdateFirmware"));
     EXPECT_EQ(reboots(), 1);
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return main().devices().conectDeviceLocation() == int32_t(dev->location()) && AppParam::device->hidIsOpened();
+        return main().conectDeviceLocation() == int32_t(dev->location()) && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(dev->startCount(), starts + 1);
 }

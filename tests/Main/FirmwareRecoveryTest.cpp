@@ -96,7 +96,7 @@ protected:
         else
             dev = app->keyboard;
         location = int32_t(dev->location());
-        ASSERT_EQ(app->controller().devices().conectDeviceLocation(), location);
+        ASSERT_EQ(app->controller().conectDeviceLocation(), location);
         applicationUpdate = dialogHooks().firmwareUpdate;
         dev->setRebootDelay(kQuickRestart);
         const auto& d = AppParam::device;
@@ -126,7 +126,7 @@ protected:
     }
     bool connectedAndOpen()
     {
-        return main().devices().conectDeviceLocation() == location && AppParam::device->hidIsOpened();
+        return main().conectDeviceLocation() == location && AppParam::device->hidIsOpened();
     }
 
     // The update as the user starts it: the Other tab, its menu, the
@@ -213,13 +213,13 @@ TEST_P(FirmwareRecovery, DeviceLeftInItsUpdaterIsConnectedOnceAndItsUpdateGoesTh
     EXPECT_FALSE(main().devices().isFirmupdating());
     if (stop == Stop::UnplugInTransfer || stop == Stop::UnplugInFirstWait) {
         ASSERT_FALSE(dev->attached());
-        EXPECT_NE(main().devices().conectDeviceLocation(), location);
+        EXPECT_NE(main().conectDeviceLocation(), location);
         ASSERT_TRUE(app->bus().attach(dev, uint32_t(location)));
     }
 
     // Back in its updater, it asks for its update once and stays connected.
     ASSERT_TRUE(AppHarness::waitFor([this] { return connectedAndOpen() && retryQuestions() > 0; }))
-        << "connected " << std::hex << main().devices().conectDeviceLocation() << std::dec << ", questions " << retryQuestions();
+        << "connected " << std::hex << main().conectDeviceLocation() << std::dec << ", questions " << retryQuestions();
     EXPECT_EQ(dev->mode(), emu::EmulatedDevice::Mode::Updater);
     // Whatever else runs now (hot-plug notices, timers) leaves it so.
     AppHarness::waitFor([] { return false; }, 200);

@@ -24,7 +24,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     emu::EmulatedKeyboard& keyboard = *app.keyboard;
-    const int32_t location = main.devices().conectDeviceLocation();
+    const int32_t location = main.conectDeviceLocation();
     keyboard.setRebootDelay(platform::Seconds(0.002));
     const auto& dev = AppParam::device;
     AppParam::firmwareFilePath = app.workFolder() + QStringLiteral("/fw.vxb");
@@ -58,7 +58,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
         EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
     // The keyboard is taken up again with its new firmware.
     EXPECT_TRUE(AppHarness::waitFor([&] {
-        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == location &&
+        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == location &&
                AppParam::device->hidIsOpened();
     }));
 }

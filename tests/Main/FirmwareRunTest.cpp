@@ -121,7 +121,7 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         MainViewController& main = app.controller();
         const int32_t loc = mouse ? mouseLoc : kbLoc;
         emu::EmulatedDevice& dev = mouse ? static_cast<emu::EmulatedDevice&>(*app.mouse) : *app.keyboard;
-        ASSERT_EQ(main.devices().conectDeviceLocation(), loc);
+        ASSERT_EQ(main.conectDeviceLocation(), loc);
         dev.setFirmwareAfterUpdate(std::array<uint8_t, 4>{0x01, 0x00, 0x07, 0x09});
         // Back well before the window looks for it.
         dev.setRebootDelay(kQuickRestart);
@@ -137,8 +137,8 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         EXPECT_EQ(main.widgets().keyboardFirmwareLabel->text(), before);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
-        })) << main.devices().isFirmupdateEnding() << " " << std::hex << main.devices().conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
+            return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
+        })) << main.devices().isFirmupdateEnding() << " " << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
         EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
         EXPECT_NE(main.widgets().keyboardFirmwareLabel->text(), before);
         EXPECT_TRUE(main.widgets().keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
@@ -178,7 +178,7 @@ TEST(FirmwareRun, NoticesHeldBackDuringTheRestartAreHandledBeforeTheUpdateEnds)
     ASSERT_TRUE(AppHarness::waitFor([&] {
         if (main.devices().isFirmupdateEnding() && AppParam::device->hidIsOpened())
             ++connectsWhileRestarting;
-        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(connectsWhileRestarting, 0);
     ASSERT_GT(notices->size(), during);
@@ -238,7 +238,7 @@ TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
     EXPECT_FALSE(main.devices().isFirmupdating());
     EXPECT_FALSE(main.devices().isFirmupdateEnding());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
 }
 
 TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanRunAgain)
@@ -259,7 +259,7 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     EXPECT_FALSE(main.devices().isFirmupdateEnding());
     EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
     // The mouse is what is left; the window works with it.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
 
     // Plugged in again after a power cycle: it runs its old firmware and
@@ -277,14 +277,14 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
         if (main.devices().deviceList()[i].deviceLocation == kbLoc)
             main.connectDevice(int(i));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
     installUpdate();
     main.execFirmwareUpdate();
     EXPECT_EQ(again->updatesCompleted(), 1);
     EXPECT_FALSE(again->updatePending());
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return !main.devices().isFirmupdateEnding() && main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
 }
@@ -322,10 +322,10 @@ TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
     ASSERT_TRUE(main.devices().isFirmupdateEnding());
     EXPECT_FALSE(AppParam::device->hidIsOpened());
     ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
     // Hot-plug works again.
     app.keyboard->detach();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
 }
 
 TEST(FirmwareRun, SameModelTwiceIsTold)
@@ -476,7 +476,7 @@ TEST(DescriptionPackages, CopyReplacesAnEarlierOneAndReportsWhatCannotBeWritten)
     AppUtil::setAppWorkFolderForTesting(app.workFolder() + QStringLiteral("/"));
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFolder"});
     // The window goes on with its keyboard.
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(AppParam::device->hidIsOpened());
 }
 
@@ -499,5 +499,5 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     AppHarness::waitFor([] { return false; }, 50);
     EXPECT_EQ(AppParam::device, connected);
     EXPECT_TRUE(connected->hidIsOpened());
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
 }

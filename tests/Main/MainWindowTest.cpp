@@ -83,7 +83,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         AppHarness app(devices(true, true, mouseLoc));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
-        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+        EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
@@ -96,7 +96,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         // Remembered device absent: the first of the sorted list (the keyboard).
         AppHarness app(devices(true, true, 0x07700000));
         ASSERT_TRUE(app.start());
-        EXPECT_EQ(app.controller().devices().conectDeviceLocation(), kbLoc);
+        EXPECT_EQ(app.controller().conectDeviceLocation(), kbLoc);
         EXPECT_TRUE(app.keyboard->sessionOpen());
         EXPECT_TRUE(app.controller().widgets().keyboardErrorView->isHidden());
         EXPECT_TRUE(app.controller().widgets().saveProfileButton->isEnabled());
@@ -105,7 +105,7 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         AppHarness app(devices(false, false));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
-        EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
+        EXPECT_EQ(main.conectDeviceLocation(), -1);
         EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
         EXPECT_FALSE(main.widgets().saveProfileButton->isEnabled());
         EXPECT_TRUE(main.widgets().sendButton->isHidden());
@@ -119,17 +119,17 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), kbLoc);
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
 
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
     EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 1);
     EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
@@ -137,7 +137,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     // The last device leaves: the no-device view, with the mouse's tab row.
     main.clickTab(main.tabView(FunctionTab::MLedSetting));
     app.bus().detach(kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
     EXPECT_EQ(main.beforeTab(), FunctionTab::MLedSetting);
@@ -146,7 +146,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     // It comes back: the tab the user had returns.
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
     EXPECT_EQ(main.beforeTab(), FunctionTab::None);
 }
@@ -156,7 +156,7 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), kbLoc);
     const int starts = app.keyboard->startCount();
 
     // Pulled and pushed back in before the window looked at the bus: the
@@ -165,7 +165,7 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return app.keyboard->sessionOpen(); }));
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(AppParam::device->hidIsOpened());
     EXPECT_FALSE(AppParam::device->hidWasRemoved());
 
@@ -195,7 +195,7 @@ TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWitho
     AppHarness app(devices(true, true, int32_t(kKeyboardLocation)));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), kbLoc);
     for (const QString& name : profiles.entryList({QStringLiteral("*.mou")}, QDir::Files))
         ASSERT_TRUE(QFile::remove(profiles.filePath(name)));
 
@@ -211,7 +211,7 @@ TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWitho
     QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(dialogEnded);
     // The gone keyboard is not shown as connected: the window has no device.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
 }
 
@@ -229,7 +229,7 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     const AppError result = main.onSaveTheKeyboard();
     EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
     EXPECT_EQ(app.keyboard->storeCount(), 0);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(main.widgets().sendButton->isHidden());
 
     // A one-button box is answered with OK.
@@ -250,7 +250,7 @@ TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
     EXPECT_EQ(app.keyboard->startCount(), starts);
 
     main.setConnectedDeviceError(kbLoc);
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(main.widgets().sendButton->isHidden());
@@ -264,7 +264,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     // One retry, then the keyboard is skipped and the mouse connected.
-    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     ASSERT_EQ(main.devices().deviceList().size(), 1u);
     EXPECT_EQ(main.devices().deviceList()[0].deviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
@@ -273,7 +273,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
     ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
-    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Unplugged and plugged again with access granted: usable again.
@@ -290,7 +290,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     while (main.devices().deviceList()[size_t(tile)].deviceLocation != kbLoc)
         ++tile;
     clickTile(main, tile);
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_TRUE(app.keyboard->sessionOpen());
 }
 
@@ -300,7 +300,7 @@ TEST(MainWindowRecovery, SettingsThatNeverReadFallBackToTheNextDevice)
     app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x43, .times = -1});
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(currentKind(), DeviceType::Mouse);
     // Opened twice (the first try and one retry), each closed again.
     EXPECT_EQ(app.keyboard->startCount(), 2);
@@ -319,7 +319,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         ASSERT_FALSE(app.asked.empty());
         EXPECT_EQ(app.asked.back(), QStringLiteral("CheckKeyboardSettingsSave"));
         EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
-        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+        EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
         EXPECT_TRUE(main.widgets().sendButton->isHidden());
     }
@@ -332,7 +332,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         app.keyboard->inject({.kind = emu::FaultKind::Status, .command = 0x04, .times = -1});
         markChanged(main);
         clickTile(main, 1);
-        EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+        EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
         EXPECT_EQ(app.keyboard->storeCount(), 0);
         EXPECT_FALSE(app.mouse->sessionOpen());
         EXPECT_TRUE(main.widgets().sendButton->isHidden());
@@ -428,7 +428,7 @@ TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
     auto& main = app.controller();
     main.clickTab(main.tabView(FunctionTab::GamingSetting));
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == -1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
     ASSERT_TRUE(main.windowClosing());
     AppParam::functionTabSelect = FunctionTab::None;
@@ -571,7 +571,7 @@ TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
     AppHarness app(devices(true, false));
     MainViewController main;  // not started: no device list, no enumerator
     main.setConnectedDeviceError(kbLoc);
-    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
+    EXPECT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.bus().openCount(), 0);
 }
@@ -584,7 +584,7 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     app.bus().attach(second, secondLocation);
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), mouseLoc);
     const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(connected && connected->tabPictures);
     const auto picturesBefore = connected->tabPictures;
@@ -595,7 +595,7 @@ TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
     profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
     clickTile(main, 1);
 
-    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_TRUE(app.mouse->sessionOpen());
     EXPECT_EQ(AppParam::device, connected);
     EXPECT_EQ(connected->tabPictures, picturesBefore);
@@ -644,7 +644,7 @@ TEST(MainWindowConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedM
     app.bus().attach(second, secondLocation);
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), mouseLoc);
     auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     const QString shipped = profile->profilePath;
@@ -683,7 +683,7 @@ TEST(MainWindowConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedM
         log.clear();
         clickTile(main, 1);
 
-        EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+        EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_EQ(second->endCount(), 0);
         EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
@@ -793,24 +793,24 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     main.execFirmwareUpdate();
     EXPECT_FALSE(main.devices().isFirmupdating());
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
 
     // A good run: the device is let go, the window keeps showing it, and
     // list changes wait until the device has left once.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
     EXPECT_TRUE(main.devices().isFirmupdateEnding());
-    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
+    EXPECT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->isEnable());
     EXPECT_EQ(main.widgets().keyboardNameLabel->text(), shownName);
     EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
-    main.keyboardListChanged(true);  // ignored while ending
-    EXPECT_EQ(main.devices().conectDeviceLocation(), -1);
+    main.devices().keyboardListChanged(true);  // ignored while ending
+    EXPECT_EQ(main.conectDeviceLocation(), -1);
 
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
     app.bus().attach(app.keyboard, kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == kbLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_TRUE(app.keyboard->sessionOpen());
     dialogHooks().firmwareUpdate = nullptr;
 }
@@ -827,7 +827,7 @@ TEST(MainWindowPackages, AddedPackageIsCopiedAndAPackageFromTheFolderItselfIsKep
     main.appendKeyboardProfileList();
     ASSERT_TRUE(QFile::exists(copy));
     EXPECT_EQ(QFileInfo(copy).size(), QFileInfo(shippedPackage).size());
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
 
     // Chosen from the folder it would be copied to: still there afterwards.
     AppParam::firmwareFilePath = copy;
@@ -885,7 +885,7 @@ TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
     main.clickTab(main.tabView(FunctionTab::GamingSetting));
     EXPECT_EQ(losing->calls, 1);
     // The recovery connected the mouse and showed its panel of that position.
-    EXPECT_EQ(main.devices().conectDeviceLocation(), mouseLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MLedSetting)->keyboardView());
     EXPECT_TRUE(losing->keyboardView()->isHidden());
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
@@ -924,7 +924,7 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     EXPECT_EQ(counter->initCount(), initsBefore);
     EXPECT_FALSE(main.isDialogMaskUp());
     EXPECT_TRUE(main.isHelpMenuEnabled());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(app.mouse->sessionOpen());
     probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
 }

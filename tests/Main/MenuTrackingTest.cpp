@@ -52,7 +52,7 @@ AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen,
         seen.hidden = true;
         seen.listed = main.devices().deviceList().size();
         seen.tiles = int(main.widgets().keyboardList->detailArray().size());
-        seen.connected = main.devices().conectDeviceLocation();
+        seen.connected = main.conectDeviceLocation();
         seen.when = platform::now();
     });
     QTimer poll;
@@ -97,7 +97,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), kbLoc);
 
     // Plugged in under the open menu: the menu closes with the old list.
     auto mouse = std::make_shared<emu::EmulatedMouse>();
@@ -107,7 +107,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     EXPECT_EQ(seen.tiles, 1);
     // Then the list follows; the connected keyboard stays.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardList->detailArray().size() == 2; }));
-    EXPECT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
 
     // The connected keyboard pulled under the open menu: the menu closes
@@ -116,7 +116,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     ASSERT_TRUE(seen.hidden);
     EXPECT_EQ(seen.connected, kbLoc);
     EXPECT_EQ(seen.listed, 2u);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
     EXPECT_EQ(main.widgets().keyboardList->detailArray().size(), 1u);
 }
@@ -126,13 +126,13 @@ TEST(MenuTracking, AtTheRealTimeScaleThePauseBeforeTheReconnectComesAfterTheMenu
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), kbLoc);
+    ASSERT_EQ(main.conectDeviceLocation(), kbLoc);
 
     platform::ScopedTimeScale real(1.0);
     const AtHide seen = runMenu(main, [&] { app.bus().detach(kKeyboardLocation); });
     ASSERT_TRUE(seen.hidden);
     EXPECT_EQ(seen.connected, kbLoc);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().conectDeviceLocation() == mouseLoc; }, 20000));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }, 20000));
     // The 1.5 s pause before the mouse was chosen ran after the menu was
     // gone (a lower bound: it holds however slow the machine is).
     EXPECT_GE(platform::now() - seen.when, platform::Seconds(1.5));

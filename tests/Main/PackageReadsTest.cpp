@@ -89,14 +89,14 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     AppHarness app(options);
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
+    ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
     const QString mousePackage = main.devices().deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
     const QString keyboardPackage =
         main.devices().deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
 
     PackageRuns runs;
     clickTile(main, apptest::kMouseLocation);
-    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kMouseLocation));
+    ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kMouseLocation));
     EXPECT_EQ(runs.on(mousePackage), 1);
     // Every tab picture came with that one run, and the panel shows one.
     // Only the pictures the panels show are decoded: each takes megabytes
@@ -117,7 +117,7 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
 
     runs.clear();
     clickTile(main, apptest::kKeyboardLocation);
-    ASSERT_EQ(main.devices().conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
+    ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
     EXPECT_EQ(runs.on(keyboardPackage), 1);
     ASSERT_TRUE(main.currentKeyboardView());
     EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));

@@ -32,7 +32,7 @@ protected:
         app = std::make_unique<AppHarness>(o);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        ASSERT_EQ(main->devices().conectDeviceLocation(), int32_t(kMouseLocation));
+        ASSERT_EQ(main->conectDeviceLocation(), int32_t(kMouseLocation));
 
         // One DPI step up on the sensor panel: sent, not stored.
         main->clickTab(main->tabView(FunctionTab::MSensorSetting));
@@ -63,7 +63,7 @@ protected:
     void expectUnsentShownWhileHeld(const char* when)
     {
         if (app->mouse->sessionOpen() && app->mouse->live() != app->mouse->stored()) {
-            EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(app->mouse->location())) << when;
+            EXPECT_EQ(main->conectDeviceLocation(), int32_t(app->mouse->location())) << when;
             EXPECT_TRUE(AppParam::keyboardSettingsChanged) << when;
             EXPECT_TRUE(sendShown()) << when;
         }
@@ -92,7 +92,7 @@ TEST_F(SwitchQuestionHotPlug, PickedKeyboardMovesWhileAskedAndNoKeepsTheMouseCha
     app->answer = [](const QString&) { return 0; };
     clickTileAt(kElsewhere);
     EXPECT_EQ(app->asked.size(), 2u) << "the changes were still unsent, so the user is asked again";
-    EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(kElsewhere));
+    EXPECT_EQ(main->conectDeviceLocation(), int32_t(kElsewhere));
     EXPECT_TRUE(app->keyboard->sessionOpen());
     EXPECT_EQ(app->mouse->live(), app->mouse->stored());
     EXPECT_FALSE(sendShown());
@@ -119,7 +119,7 @@ TEST_F(SwitchQuestionHotPlug, PickedKeyboardLeavesWhileAskedWhateverTheAnswer)
             return reply;
         };
         clickTileAt(kKeyboardLocation);
-        EXPECT_EQ(main->devices().conectDeviceLocation(), int32_t(kMouseLocation));
+        EXPECT_EQ(main->conectDeviceLocation(), int32_t(kMouseLocation));
         EXPECT_TRUE(app->mouse->sessionOpen());
         expectUnsentShownWhileHeld(reply ? "after Yes" : "after No");
         if (reply == 1) {

@@ -210,7 +210,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
     chooser_ = std::make_unique<RandomChooser>(
         [this](int n) { return pick(n); },
         [this] {
-            const int32_t loc = app_.controller().devices().conectDeviceLocation();
+            const int32_t loc = app_.controller().conectDeviceLocation();
             if (QWidget* s = scopeWidget())
                 noteWayOut(s, "device-removal");
             if (loc > 0)
@@ -557,7 +557,7 @@ void RandomUser::finish()
         app_.answer = nullptr;
         currentMove_ = "quit";
         progress();
-        const int32_t shown = main.devices().conectDeviceLocation();
+        const int32_t shown = main.conectDeviceLocation();
         // Faults still armed stand for a device that fails the next
         // commands whenever they come; whether the last steps used them up
         // depends on the application's own timers. The quit is checked on
@@ -966,7 +966,7 @@ void RandomUser::addOutsideMoves(std::vector<Move>& moves, bool inDialog)
         moves.push_back({"outside.unplug", 2 * w, [this, note, attached, &bus] {
                              note();
                              Device* d = pickOf(attached);
-                             const int32_t connected = app_.controller().devices().conectDeviceLocation();
+                             const int32_t connected = app_.controller().conectDeviceLocation();
                              if (pick(2) == 0)
                                  for (Device* c : attached)
                                      if (int32_t(c->dev->location()) == connected)
@@ -1168,7 +1168,7 @@ std::optional<std::string> RandomUser::checkDevice()
         return std::nullopt;
     // Plug events still on their way are given time to arrive.
     auto consistent = [&]() -> std::optional<std::string> {
-        const int32_t loc = main.devices().conectDeviceLocation();
+        const int32_t loc = main.conectDeviceLocation();
         if (loc == -1) {
             if (AppParam::device && (AppParam::device->isEnable() || AppParam::device->hidIsOpened()))
                 return std::string("no device is connected but AppParam::device is an open model");
@@ -1218,7 +1218,7 @@ std::optional<std::string> RandomUser::checkDevice()
         state << "; listed:";
         for (const auto& e : main.devices().planeDeviceList())
             state << " " << e.deviceLocation << (e.isEnable ? "" : "(off)");
-        state << "; connected " << main.devices().conectDeviceLocation() << "; transactions "
+        state << "; connected " << main.conectDeviceLocation() << "; transactions "
               << platform::activeTransactions() << ", idle work kept " << platform::pendingIdleWork() << "]";
         *bad += state.str();
     }
@@ -1245,7 +1245,7 @@ std::optional<std::string> RandomUser::checkStored()
             if (!d.tainted)
                 d.sessionClean = true;
         }
-        const bool connected = dev.attached() && int32_t(dev.location()) == main.devices().conectDeviceLocation();
+        const bool connected = dev.attached() && int32_t(dev.location()) == main.conectDeviceLocation();
         if (!connected || !dev.sessionOpen() || d.tainted || !d.sessionClean)
             continue;
         if (AppParam::keyboardSettingsChanged)

@@ -33,7 +33,7 @@ int runSmoke(const QString& folder)
         err << "smoke: the main window was not shown\n";
         return 1;
     }
-    if (main.devices().conectDeviceLocation() != int32_t(apptest::kKeyboardLocation)) {
+    if (main.conectDeviceLocation() != int32_t(apptest::kKeyboardLocation)) {
         err << "smoke: the keyboard is not connected\n";
         return 1;
     }
@@ -44,7 +44,7 @@ int runSmoke(const QString& folder)
     }
     app.bus().detach(apptest::kKeyboardLocation);
     if (!apptest::AppHarness::waitFor(
-            [&] { return main.devices().conectDeviceLocation() == int32_t(apptest::kMouseLocation); }, 10000)) {
+            [&] { return main.conectDeviceLocation() == int32_t(apptest::kMouseLocation); }, 10000)) {
         err << "smoke: the mouse was not connected after the keyboard left\n";
         return 1;
     }
