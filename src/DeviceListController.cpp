@@ -108,7 +108,7 @@ QImage DeviceListController::thumbnail(const DeviceEnumEntry& entry)
     // Reading a picture from its package is slow; a description object's
     // picture does not change, and re-reading the descriptions makes new ones.
     // Read in the window's pixel density.
-    const QWidget* window = main_.widgets().mainView;
+    const QWidget* window = host_.dialogReferenceWindow();
     const qreal ratio = window ? window->devicePixelRatioF() : 1.0;
     const DeviceProfile* key = entry.profile.get();
     auto it = thumbnails_.find(key);
