@@ -21,6 +21,7 @@
 #include "MainViewController.h"
 #include "Utility/SmartWait.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -90,7 +91,7 @@ struct Click {
 
 void openStrip(MainViewController& main)
 {
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
 }
 
 // Index of the tile of the device at `location` in the strip.
@@ -107,9 +108,9 @@ bool connectByTile(apptest::AppHarness& app, uint32_t location)
     MainViewController& main = app.controller();
     openStrip(main);
     const int index = tileOf(main, location);
-    if (index < 0 || index >= int(main.widgets().keyboardList->detailArray().size()))
+    if (index < 0 || index >= int(uitest::window(main).keyboardList->detailArray().size()))
         return false;
-    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
     return apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation() == int32_t(location); }, 5000);
 }
 
@@ -144,7 +145,7 @@ std::optional<Click> clickMouseTile(apptest::AppHarness& app, PaintWatch& watch,
     const int index = tileOf(main, apptest::kMouseLocation);
     if (index < 0)
         return std::nullopt;
-    QWidget* tile = main.widgets().keyboardList->detailArray()[size_t(index)]->view();
+    QWidget* tile = uitest::window(main).keyboardList->detailArray()[size_t(index)]->view();
     app.keyboard->clearLog();
     app.mouse->clearLog();
 

@@ -41,6 +41,10 @@ class QMenu;
 class StartupFiles;
 class TabMenuSettingView;
 
+namespace uitest {
+struct WindowProbe;
+}
+
 class MainViewController : public QObject,
                            public IMainController,
                            public IDialogHost,
@@ -70,7 +74,6 @@ public:
     // (windowSourceInitialized), so the window appears without waiting for
     // device traffic.
     void viewWillAppear();
-    void windowSourceInitialized();
     // The first device enumeration and connect have run.
     bool devicesReady() const { return devicesReady_; }
     // The exit check and shutdown: false refuses (firmware update running,
@@ -87,15 +90,10 @@ public:
     // Clamps a stored window rectangle into the visible screen area; the
     // size is kept. Any finite origin is taken, however far away.
     static QRect clampToScreen(const QRectF& stored, const QRect& visible);
-    // A window of `size` centred in the visible screen area (its top-left
-    // corner kept inside it).
-    static QRect centredOnScreen(const QSize& size, const QRect& visible);
 
     // ----- device list, hot-plug, firmware run (kept by the device list) -------
     void initKeyboardEnum();
     void updateKeyboardListView(bool openView);
-    // Slides the device-selection panel in (over the dialog mask) or out.
-    void displayKeyboardList(bool listDisplay);
     // A menu began / ended tracking (see DeviceListController).
     void menuWiiShowNotification(QMenu* menu);
     void menuDidHideNotification();
@@ -114,7 +112,6 @@ public:
 
     // ----- tabs ------------------------------------------------------------------
     void selectFunctionTab(FunctionTab tab);
-    void convertDeviceTabSelect();
     void clickTab(QObject* id) override;
     void clickTabMenuIcon(QObject* id) override;
     // The panel a tab position shows for the current device kind.
@@ -133,24 +130,16 @@ public:
     AppError onSaveTheKeyboard() override;
     void updateKeyboardSettingsChanged() override;
 
-    // ----- window actions and menus --------------------------------------------
-    void closeButtonAction();
-    void pushSendButton();
-    void buttonSaveClick();
-    void buttonLoadClick();
-    void pushKeylist();
-    void pushKeylistReturn();
-    void pushAboutMenu();
-    void pushUsersManualMenu();
-    void pushQandAMenu();
-    void pushUpdateInfoMenu();
+    // ----- help menu and background -------------------------------------------
     void setHelpMenu(bool enableMenu) override;
     bool isHelpMenuEnabled() const override;
     void backgroundViewMouseDown(QObject* id) override;
 
     // ----- state ---------------------------------------------------------------------
-    const MainWindowWidgets& widgets() const { return w_; }
-    DeviceListController& devices() const { return *devices_; }
+    // The window's main view, painted first of all.
+    const MainView* mainView() const { return w_.mainView; }
+    const DeviceListController& devices() const { return *devices_; }
+    DeviceListController& devices() { return *devices_; }
     // The tab view and the panel of one of the seven tabs (the panel is made
     // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
@@ -171,6 +160,27 @@ public:
     void setVisibleScreenArea(std::function<std::optional<QRect>()> area) { visibleScreenArea_ = std::move(area); }
 
 private:
+    friend struct uitest::WindowProbe;
+    // The window's buttons and menu items (connected in buildWindow).
+    void closeButtonAction();
+    void pushSendButton();
+    void buttonSaveClick();
+    void buttonLoadClick();
+    void pushKeylist();
+    void pushKeylistReturn();
+    void pushAboutMenu();
+    void pushUsersManualMenu();
+    void pushQandAMenu();
+    void pushUpdateInfoMenu();
+    // The first paint (or its stand-in timer): the devices are enumerated
+    // and connected once.
+    void windowSourceInitialized();
+    // Slides the device-selection panel in (over the dialog mask) or out.
+    void displayKeyboardList(bool listDisplay);
+    void convertDeviceTabSelect();
+    // A window of `size` centred in the visible screen area (its top-left
+    // corner kept inside it).
+    static QRect centredOnScreen(const QSize& size, const QRect& visible);
     void buildWindow();
     void initializeTabSetting();
     void initDialogItem();

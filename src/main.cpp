@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     // The window icon (two pictures to decode) once the window has been
     // painted: the first paint does not wait for it.
     QObject::connect(
-        delegate.mainController()->widgets().mainView, &MainView::firstPaint, &app,
+        delegate.mainController()->mainView(), &MainView::firstPaint, &app,
         [] { QApplication::setWindowIcon(ui::appIcon(QStringLiteral("AppIcon.png"))); },
         Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     return app.exec();

@@ -6,6 +6,7 @@
 #include "KeyboardPanelTestSupport.h"
 #include "MainView.h"
 #include "Platform/Strings.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,11 +89,11 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
     EXPECT_EQ(device->live().apc, expectedBytes());
     EXPECT_EQ(keyboard->apcFunction, FunctionItem::Separate);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(main->widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
     EXPECT_FALSE(panel->apcLevelRadio()->isHidden());
     EXPECT_EQ(panel->modeTitle(), platform::localizedString(QStringLiteral("Separate")));
     // A screen reader names the mode in force as well.
-    const auto stripRows = main->widgets().apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>();
+    const auto stripRows = uitest::window(*main).apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>();
     ASSERT_FALSE(stripRows.isEmpty());
     EXPECT_EQ(stripRows.front()->accessibleName(), panel->modeTitle());
     EXPECT_EQ(AppParam::appCropMode, CropMode::AreaButton);
@@ -129,7 +130,7 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
 
     // Send stores what the keyboard holds.
     const int stores = device->storeCount();
-    QTest::mouseClick(main->widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(*main).sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().apc, device->live().apc);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
@@ -158,7 +159,7 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
         EXPECT_TRUE(kbpaneltest::sameHue(tintAt(view, pointOf(view, perKeyKey(view, 3))),
                                          FunctionApcSettingController::levelColor(level).toQColor()));
     }
-    EXPECT_FALSE(main->widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
 
     // The mode in force chosen again sends nothing.
     device->clearLog();
@@ -178,10 +179,10 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
 TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
 {
     chooseMode(FunctionItem::Collective);
-    TabMenuSettingView* strip = main->widgets().apcTabMenuSelectView;
+    TabMenuSettingView* strip = uitest::window(*main).apcTabMenuSelectView;
     ASSERT_NE(strip, nullptr);
     ASSERT_TRUE(strip->isVisible());
-    QWidget* top = main->widgets().mainView;
+    QWidget* top = uitest::window(*main).mainView;
     const QRect stripRect(strip->mapTo(top, QPoint(0, 0)), strip->size());
     const QRect apcRect(main->tabView(FunctionTab::ApcSetting)->mapTo(top, QPoint(0, 0)), main->tabView(FunctionTab::ApcSetting)->size());
 
@@ -231,7 +232,7 @@ TEST_F(ApcPanel, OpeningTheTabKeepsTheFlagAndSubstitutesMiddleForNoLevel)
     EXPECT_TRUE(panel->levelCell(1)->isChecked());
     EXPECT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);  // remembered
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
     EXPECT_TRUE(packets(*device, kPerKeyApc).empty());
     EXPECT_TRUE(packets(*device, kAllKeysApc).empty());
     // Menu rows: choosing None is ignored.
@@ -276,7 +277,7 @@ TEST_F(ApcPanel, AFailedPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_FALSE(sameKeyboard());
     ASSERT_TRUE(current());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
 
     // The new connection starts without a mode; choosing one works again.
     clickTab(main->tabView(FunctionTab::ApcSetting));

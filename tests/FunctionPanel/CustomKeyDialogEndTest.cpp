@@ -13,6 +13,7 @@
 #include "support/ui/AppHarness.h"
 #include "Utility/AppUtil.h"
 #include "support/ui/DialogDriver.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QAction>
 #include <QDir>
@@ -73,14 +74,14 @@ protected:
 
     std::vector<QAction*> helpItems() const
     {
-        const auto& w = main->widgets();
+        const auto& w = uitest::window(*main);
         return {w.userManualMenuItem, w.qaManualMenuItem, w.updateInfoMenuItem};
     }
 
     // The window is usable again: no mask, every help item on.
     bool maskDownAndHelpOn() const
     {
-        if (main->widgets().maskView)
+        if (uitest::window(*main).maskView)
             return false;
         for (QAction* item : helpItems())
             if (!item->isEnabled())

@@ -5,6 +5,7 @@
 #include "CustomControl/NKButton.h"
 #include "FunctionPanel/FunctionGamingSettingController.h"
 #include "KeyboardPanelTestSupport.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -64,7 +65,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     EXPECT_EQ(sent[0].data, std::vector<uint8_t>{1});
     EXPECT_EQ(device->live().lockEnable, 1);
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
-    EXPECT_FALSE(main->widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
     EXPECT_EQ(AppParam::keyDrawMode, KeyDrawFrom::KeyLock);
     EXPECT_TRUE(packets(*device, kLockList).empty());  // the list is not resent
@@ -103,7 +104,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     // Lock it again, then Send stores everything.
     clickAt(view, at);
     const int stores = device->storeCount();
-    QTest::mouseClick(main->widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(*main).sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().lock, device->live().lock);
     EXPECT_EQ(device->stored().lockEnable, 1);
@@ -131,14 +132,14 @@ TEST_F(KeyLockPanel, OpeningTheTabReadsTheSwitchAndKeepsTheFlag)
     EXPECT_TRUE(panel->keylockButton()->isChecked());
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
-    EXPECT_TRUE(main->widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
 
     // With unsent changes pending, the tab keeps Send shown.
     AppParam::keyboardSettingsChanged = true;
     main->updateKeyboardSettingsChanged();
     clickTab(main->tabView(FunctionTab::ApcSetting));
     clickTab(main->tabView(FunctionTab::GamingSetting));
-    EXPECT_FALSE(main->widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
 }
 
 TEST_F(KeyLockPanel, KeysWithoutAPlaceInTheListAndIndicatorsNeverReachTheKeyboard)
@@ -183,7 +184,7 @@ TEST_F(KeyLockPanel, AFailedListPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_EQ(device->startCount(), starts + 1);
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main->widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
 
     // The reconnected keyboard works from the same tab.
     clickTab(main->tabView(FunctionTab::GamingSetting));

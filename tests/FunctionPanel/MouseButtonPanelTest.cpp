@@ -15,6 +15,7 @@
 #include "Platform/Strings.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,7 @@ protected:
         click(panel->buttonMenuView(n)->rows().front());
     }
 
-    bool sendShown() const { return !main->widgets().sendButton->isHidden(); }
+    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
 
     bool withKeyboard = false;
     std::unique_ptr<AppHarness> app;
@@ -261,8 +262,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
         auto* dialog = qobject_cast<DialogCustomKeySetting*>(d);
         // The button had no combination: placeholder, OK disabled.
         EXPECT_FALSE(dialog->okButton()->isEnabled());
-        EXPECT_TRUE(MainViewController::instance()->widgets().maskView);
-        EXPECT_FALSE(MainViewController::instance()->widgets().userManualMenuItem->isEnabled());
+        EXPECT_TRUE(uitest::window(*MainViewController::instance()).maskView);
+        EXPECT_FALSE(uitest::window(*MainViewController::instance()).userManualMenuItem->isEnabled());
         QTest::mouseClick(dialog->textCustomKey(), Qt::LeftButton);
         EXPECT_TRUE(dialog->isGrabbingKeyboard());
         key(dialog, kLeftCtrl, true);
@@ -284,8 +285,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
     EXPECT_EQ(app->mouse->live()[EmulatedMouse::kCustomKeys + 1], 0x04);
     EXPECT_EQ(panel->buttonMenu(3)->toolTip(), QStringLiteral("L Ctrl + L Shift + A"));
     EXPECT_TRUE(sendShown());
-    EXPECT_FALSE(main->widgets().maskView);
-    EXPECT_TRUE(main->widgets().userManualMenuItem->isEnabled());
+    EXPECT_FALSE(uitest::window(*main).maskView);
+    EXPECT_TRUE(uitest::window(*main).userManualMenuItem->isEnabled());
 
     // Again, now that the button holds the custom key: only the keys go,
     // and the dialog opens with the current combination.
@@ -318,7 +319,7 @@ TEST_F(MouseButtonPanel, CancelledCaptureSendsNothing)
     EXPECT_TRUE(app->mouse->writes().empty() || (sent(*app->mouse, 0x11).empty() && sent(*app->mouse, 0x12).empty()));
     EXPECT_EQ(app->mouse->live()[4], EmulatedMouse::defaults()[4]);
     EXPECT_FALSE(sendShown());
-    EXPECT_FALSE(main->widgets().maskView);
+    EXPECT_FALSE(uitest::window(*main).maskView);
 }
 
 TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSendsNothing)
@@ -337,7 +338,7 @@ TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSends
     EXPECT_TRUE(sent(*app->mouse, 0x12).empty());
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
     EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(main->widgets().maskView);
+    EXPECT_FALSE(uitest::window(*main).maskView);
 }
 
 // ---- faults ---------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "XML/MouseProfile.h"
 #include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ protected:
     }
     int count(uint8_t cmd) const { return int(sent(cmd).size()); }
 
-    bool sendShown() const { return !main->widgets().sendButton->isHidden(); }
+    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
 
     // Runs the event loop for `ms` milliseconds.
     static void idle(int ms) { QTest::qWait(ms); }

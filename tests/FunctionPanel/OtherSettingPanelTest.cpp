@@ -14,6 +14,7 @@
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
 #include "Utility/AppUtil.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +71,8 @@ struct OtherTab {
         ASSERT_NE(row(f), nullptr);
         QTest::mouseClick(row(f), Qt::LeftButton);
     }
-    bool sendShown() { return !main().widgets().sendButton->isHidden(); }
-    bool helpEnabled() { return main().widgets().userManualMenuItem->isEnabled(); }
+    bool sendShown() { return !uitest::window(main()).sendButton->isHidden(); }
+    bool helpEnabled() { return uitest::window(main()).userManualMenuItem->isEnabled(); }
     bool reconnected() { return AppHarness::waitFor([&] { return app.keyboard->startCount() == 2; }); }
     int sent(uint8_t code)
     {
@@ -102,7 +103,7 @@ TEST(OtherSettingMenu, RowsFollowTheKeyboardTheDeviceListAndTheDevicesKeyCodeCha
     EXPECT_EQ(tab.row(F::CapsLkCtrl)->accessibleName(), tab.row(F::CapsLkCtrl)->titleString());
     // The menu hangs from the Other tab.
     const QRect panelRect = tab.panel()->menuView()->menuView()->geometry();
-    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(tab.main().widgets().mainView, QPoint(0, tab.tabView()->height())));
+    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(uitest::window(tab.main()).mainView, QPoint(0, tab.tabView()->height())));
     tab.clickTriangle();
     EXPECT_FALSE(tab.panel()->isMenuViewShown());
 
@@ -140,7 +141,7 @@ TEST(OtherSettingCapsLock, EachChoiceTogglesTheDeviceAndARefusalRunsTheRecovery)
     tab.choose(F::CapsLkCtrl);
     EXPECT_EQ(kb.live().codeChange, 0);
     tab.choose(F::CapsLkCtrl);
-    QTest::mouseClick(tab.main().widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(tab.main()).sendButton, Qt::LeftButton);
     EXPECT_EQ(kb.stored().codeChange, 1);
     EXPECT_FALSE(tab.sendShown());
 
@@ -204,7 +205,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     auto answerFolderDialog = [&](bool ok) {
         uitest::whenDialogShown(DialogKind::ProfileFolderSelect, [&, ok](ModalDialog* modal) {
             auto* d = qobject_cast<DialogProfileFolderSelect*>(modal);
-            maskAndNoHelp = tab.main().widgets().maskView && !tab.helpEnabled();
+            maskAndNoHelp = uitest::window(tab.main()).maskView && !tab.helpEnabled();
             d->folderPathLabel()->selectAll();
             QTest::keyClicks(d->folderPathLabel(), typed);
             QTest::mouseClick(ok ? d->okButton() : d->cancelButton(), Qt::LeftButton);
@@ -214,7 +215,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     tab.choose(F::FolderSetting);
     EXPECT_TRUE(maskAndNoHelp);
     EXPECT_EQ(AppParam::userProfileFilePath, original);
-    EXPECT_FALSE(tab.main().widgets().maskView);
+    EXPECT_FALSE(uitest::window(tab.main()).maskView);
     EXPECT_TRUE(tab.helpEnabled());
     answerFolderDialog(true);
     tab.choose(F::FolderSetting);
@@ -263,7 +264,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     EXPECT_EQ(tab.app.keyboard->storeCount(), 0);
     EXPECT_EQ(chooserRuns, 1);
     EXPECT_EQ(AppParam::firmwareFilePath, QStringLiteral("/tmp/old.vxb"));
-    EXPECT_FALSE(tab.main().widgets().maskView);
+    EXPECT_FALSE(uitest::window(tab.main()).maskView);
 
     chooserAnswer = 1;
     tab.choose(F::FWUpdate);
@@ -282,7 +283,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     AppParam::selectDeviceLocation = location;
     EXPECT_EQ(chooserRuns, 2);
     EXPECT_EQ(tab.app.keyboard->startCount(), 2);
-    EXPECT_FALSE(tab.main().widgets().maskView);
+    EXPECT_FALSE(uitest::window(tab.main()).maskView);
     EXPECT_TRUE(tab.helpEnabled());
 }
 
@@ -296,6 +297,6 @@ TEST(OtherSettingWithoutKeyboard, DeviceActionsDoNothingAndNoLedDialogOpens)
         EXPECT_TRUE(tab.app.asked.empty());
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
         EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-        EXPECT_FALSE(tab.main().widgets().maskView);
+        EXPECT_FALSE(uitest::window(tab.main()).maskView);
     }
 }

@@ -15,6 +15,7 @@
 #include "FunctionPanel/FunctionOtherSettingController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -131,7 +132,7 @@ TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
     const FunctionTab settings = mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting;
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.tabView(settings)->tabEnabled(); }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
-    EXPECT_TRUE(main.widgets().saveProfileButton->isEnabled());
+    EXPECT_TRUE(uitest::window(main).saveProfileButton->isEnabled());
     const auto sent = dev->commands();
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](uint8_t c) { return c != kStartEnd && c != kInfo; }));
     EXPECT_EQ(main.conectDeviceLocation(), int32_t(dev->location()));

@@ -8,6 +8,7 @@
 #include "MainView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,16 +24,16 @@ namespace {
 // The rectangle of a widget in the main view's coordinates.
 QRect inMain(MainViewController& main, QWidget* w)
 {
-    return QRect(w->mapTo(main.widgets().mainView, QPoint(0, 0)), w->size());
+    return QRect(w->mapTo(uitest::window(main).mainView, QPoint(0, 0)), w->size());
 }
 
 // The mask part under a point of the main view (null when the mask is not
 // there).
 BackgroundView* maskPartAt(MainViewController& main, QPoint p)
 {
-    QWidget* w = main.widgets().mainView->childAt(p);
+    QWidget* w = uitest::window(main).mainView->childAt(p);
     auto* part = qobject_cast<BackgroundView*>(w);
-    return part && part->parentWidget() == main.widgets().maskView ? part : nullptr;
+    return part && part->parentWidget() == uitest::window(main).maskView ? part : nullptr;
 }
 
 apptest::HarnessOptions devicesRemembering(bool keyboard, bool mouse)
@@ -50,11 +51,11 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         ASSERT_TRUE(app.start());
         MainViewController& main = app.controller();
         main.setDialogMask(true);
-        ASSERT_TRUE(main.widgets().maskView);
+        ASSERT_TRUE(uitest::window(main).maskView);
 
         MainTabView* lastTab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
         const QRect last = inMain(main, lastTab);
-        const QRect load = inMain(main, main.widgets().loadProfileButton);
+        const QRect load = inMain(main, uitest::window(main).loadProfileButton);
         const QRect apc = inMain(main, main.tabView(FunctionTab::ApcSetting));
         auto* tabPart = maskPartAt(main, last.center());
         ASSERT_NE(tabPart, nullptr) << mouse;
@@ -68,22 +69,22 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         EXPECT_EQ(buttonPart->backgroundColor(), QColor(0, 0, 0, 153));
         // With nothing to store the store button is hidden and the tab bar
         // shows where it would be; shown, it is tinted with the others.
-        const QPoint store = inMain(main, main.widgets().sendButton).topLeft() + QPoint(1, 1);
-        ASSERT_TRUE(main.widgets().sendButton->isHidden());
+        const QPoint store = inMain(main, uitest::window(main).sendButton).topLeft() + QPoint(1, 1);
+        ASSERT_TRUE(uitest::window(main).sendButton->isHidden());
         EXPECT_EQ(maskPartAt(main, store), nullptr);
-        auto* bodyPart = maskPartAt(main, QPoint(main.widgets().mainView->width() / 2, main.widgets().mainView->height() - 5));
+        auto* bodyPart = maskPartAt(main, QPoint(uitest::window(main).mainView->width() / 2, uitest::window(main).mainView->height() - 5));
         ASSERT_NE(bodyPart, nullptr);
         EXPECT_NE(bodyPart, tabPart);
         // The header above the tab row stays clear.
         EXPECT_EQ(maskPartAt(main, QPoint(5, apc.top() - 5)), nullptr);
-        EXPECT_GE(main.widgets().maskView->geometry().top(), apc.top() - 1);
-        EXPECT_LE(main.widgets().maskView->geometry().top(), apc.top());
+        EXPECT_GE(uitest::window(main).maskView->geometry().top(), apc.top() - 1);
+        EXPECT_LE(uitest::window(main).maskView->geometry().top(), apc.top());
 
         main.setDialogMask(false);
         AppParam::keyboardSettingsChanged = true;
         main.updateKeyboardSettingsChanged();
         main.setDialogMask(true);
-        ASSERT_FALSE(main.widgets().sendButton->isHidden());
+        ASSERT_FALSE(uitest::window(main).sendButton->isHidden());
         EXPECT_EQ(maskPartAt(main, store), maskPartAt(main, load.center()));
         AppParam::keyboardSettingsChanged = false;
     }
@@ -94,20 +95,20 @@ TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
     AppHarness app(devicesRemembering(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QSignalSpy loads(main.widgets().loadProfileButton, &QPushButton::clicked);
+    QSignalSpy loads(uitest::window(main).loadProfileButton, &QPushButton::clicked);
     main.setDialogMask(true);
-    QPointer<BackgroundView> first = main.widgets().maskView;
+    QPointer<BackgroundView> first = uitest::window(main).maskView;
     main.setDialogMask(true);
-    EXPECT_EQ(main.widgets().maskView, first);
-    EXPECT_EQ(main.widgets().mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
-    const QRect load = inMain(main, main.widgets().loadProfileButton);
-    QTest::mouseClick(main.widgets().mainView->childAt(load.center()), Qt::LeftButton);
+    EXPECT_EQ(uitest::window(main).maskView, first);
+    EXPECT_EQ(uitest::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
+    const QRect load = inMain(main, uitest::window(main).loadProfileButton);
+    QTest::mouseClick(uitest::window(main).mainView->childAt(load.center()), Qt::LeftButton);
     EXPECT_EQ(loads.count(), 0);
 
     main.setDialogMask(false);
-    EXPECT_FALSE(main.widgets().maskView);
+    EXPECT_FALSE(uitest::window(main).maskView);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.widgets().mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
+    EXPECT_EQ(uitest::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
     EXPECT_EQ(maskPartAt(main, load.center()), nullptr);
 }
 
@@ -124,12 +125,12 @@ TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
     ASSERT_NE(tabPart, nullptr);
     const int keyboardWidth = tabPart->width();
     main.updateDialogMask(DeviceType::Mouse);
-    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - main.widgets().maskView->mapTo(main.widgets().mainView, QPoint(0, 0)).x());
+    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - uitest::window(main).maskView->mapTo(uitest::window(main).mainView, QPoint(0, 0)).x());
     EXPECT_NE(tabPart->width(), keyboardWidth);
     main.updateDialogMask(DeviceType::Keyboard);
     EXPECT_EQ(tabPart->width(), keyboardWidth);
     // Without a mask nothing happens.
     main.setDialogMask(false);
     main.updateDialogMask(DeviceType::Mouse);
-    EXPECT_FALSE(main.widgets().maskView);
+    EXPECT_FALSE(uitest::window(main).maskView);
 }

@@ -16,6 +16,7 @@
 #include "Platform/Strings.h"
 #include "support/ui/AppHarness.h"
 #include "XML/ApplicationProfile.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -78,7 +79,7 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
                             .reattachAfter = std::chrono::milliseconds(200)});
             else
                 dev.inject({.kind = emu::FaultKind::Status, .command = 0x04});
-            QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
+            QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
 
             ASSERT_TRUE(AppHarness::waitFor([&] {
                 return main.conectDeviceLocation() == location && dev.startCount() > starts &&
@@ -86,7 +87,7 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
             }));
             EXPECT_EQ(count(app.asked, kNotStored), 1);
             EXPECT_EQ(app.asked.front(), keyboard ? "CheckKeyboardSettingsSave" : "CheckMouseSettingsSave");
-            EXPECT_TRUE(main.widgets().sendButton->isHidden());
+            EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
             // Nothing of the change was stored: a mouse stores its settings
             // as they were before the change when it is let go.
             if (keyboard) {
@@ -150,7 +151,7 @@ TEST(FactoryReset, FailedReadAfterwardsReadsTheDeviceAgain)
             return dev.startCount() > starts && main.conectDeviceLocation() == int32_t(dev.location()) &&
                    AppParam::device->hidIsOpened();
         }));
-        EXPECT_TRUE(main.widgets().sendButton->isHidden());
+        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
         if (keyboard) {
             auto kb = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
             ASSERT_TRUE(kb);
@@ -195,8 +196,8 @@ TEST(MouseShortReply, StoredCustomKeysSurviveTheQuit)
     ASSERT_TRUE(model);
     EXPECT_EQ(model->customKeyList[0].keyCode, 0x05);
 
-    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
-    EXPECT_FALSE(main.widgets().mainView->isVisible());
+    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
     EXPECT_FALSE(mouse.sessionOpen());
     EXPECT_EQ(mouse.stored(), stored);
 }

@@ -20,6 +20,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -64,7 +65,7 @@ protected:
 
     bool mouse() const { return GetParam(); }
     MainViewController& main() { return app->controller(); }
-    bool sendShown() { return !main().widgets().sendButton->isHidden(); }
+    bool sendShown() { return !uitest::window(main()).sendButton->isHidden(); }
     int reboots() const
     {
         const auto all = dev->commands();

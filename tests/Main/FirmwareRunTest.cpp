@@ -21,6 +21,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -126,7 +127,7 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         // Back well before the window looks for it.
         dev.setRebootDelay(kQuickRestart);
         AppParam::firmwareFilePath = goodFileFor(app);
-        const QString before = main.widgets().keyboardFirmwareLabel->text();
+        const QString before = uitest::window(main).keyboardFirmwareLabel->text();
         std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
 
         main.execFirmwareUpdate();
@@ -134,14 +135,14 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         EXPECT_EQ(dev.updatesCompleted(), 1);
         EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
         // The window still shows the device while it restarts.
-        EXPECT_EQ(main.widgets().keyboardFirmwareLabel->text(), before);
+        EXPECT_EQ(uitest::window(main).keyboardFirmwareLabel->text(), before);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
             return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
         })) << main.devices().isFirmupdateEnding() << " " << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
         EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
-        EXPECT_NE(main.widgets().keyboardFirmwareLabel->text(), before);
-        EXPECT_TRUE(main.widgets().keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
+        EXPECT_NE(uitest::window(main).keyboardFirmwareLabel->text(), before);
+        EXPECT_TRUE(uitest::window(main).keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
         EXPECT_EQ(dev.mode(), emu::EmulatedDevice::Mode::Application);
         // The restart into the updater was seen while the update ran; the
         // restart after it ended the ending state.

@@ -12,6 +12,7 @@
 #include "KeyboardView/KeyboardView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -75,9 +76,9 @@ HarnessOptions bothDevicesKeyboardFirst()
 
 void connectTile(MainViewController& main, int index)
 {
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, int(main.widgets().keyboardList->detailArray().size()));
-    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 // Checks what the window shows for each stored value on the connected kind.
@@ -104,7 +105,7 @@ void checkEveryValue(MainViewController& main, const std::vector<T>& row, const 
         for (T other : otherRow)
             EXPECT_TRUE(main.tabView(other)->isHidden());
         // The APC mode strip stands under the APC tab only while its panel shows.
-        EXPECT_EQ(main.widgets().apcTabMenuSelectView->isHidden(), expected != T::ApcSetting);
+        EXPECT_EQ(uitest::window(main).apcTabMenuSelectView->isHidden(), expected != T::ApcSetting);
     }
 }
 

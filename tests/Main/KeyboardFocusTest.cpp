@@ -7,6 +7,7 @@
 #include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -19,7 +20,7 @@ using apptest::HarnessOptions;
 
 namespace {
 
-QWidget* focused(MainViewController& main) { return main.widgets().mainView->focusWidget(); }
+QWidget* focused(MainViewController& main) { return uitest::window(main).mainView->focusWidget(); }
 
 // The widget that has the focus after Tab is pressed on the focused one.
 QWidget* afterTab(MainViewController& main)
@@ -37,35 +38,35 @@ TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
     AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    main.widgets().mainView->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
+    uitest::window(main).mainView->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
 
     // After a tab switch, with nothing to send: close, then profile save.
-    main.widgets().loadProfileButton->setFocus();
+    uitest::window(main).loadProfileButton->setFocus();
     clickTab(main.tabView(FunctionTab::GamingSetting));
     ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    EXPECT_EQ(focused(main), main.widgets().closeButton);
-    EXPECT_EQ(afterTab(main), main.widgets().saveProfileButton);
+    EXPECT_EQ(focused(main), uitest::window(main).closeButton);
+    EXPECT_EQ(afterTab(main), uitest::window(main).saveProfileButton);
 
     // With unsent changes Send is shown and comes right after close.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    main.widgets().loadProfileButton->setFocus();
+    uitest::window(main).loadProfileButton->setFocus();
     clickTab(main.tabView(FunctionTab::ApcSetting));
-    EXPECT_EQ(focused(main), main.widgets().closeButton);
-    EXPECT_EQ(afterTab(main), main.widgets().sendButton);
+    EXPECT_EQ(focused(main), uitest::window(main).closeButton);
+    EXPECT_EQ(afterTab(main), uitest::window(main).sendButton);
 
     // The strip takes the focus while it is open and gives it back to the
     // close button when it closes; the order still follows Send.
     for (const bool changes : {true, false}) {
         AppParam::keyboardSettingsChanged = changes;
         main.updateKeyboardSettingsChanged();
-        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == main.widgets().keyboardListReturnButton; }));
-        QTest::mouseClick(main.widgets().keyboardListReturnButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardSelectView->isHidden(); }));
-        EXPECT_EQ(focused(main), main.widgets().closeButton) << changes;
-        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(main.widgets().sendButton) : main.widgets().saveProfileButton)
+        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == uitest::window(main).keyboardListReturnButton; }));
+        QTest::mouseClick(uitest::window(main).keyboardListReturnButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardSelectView->isHidden(); }));
+        EXPECT_EQ(focused(main), uitest::window(main).closeButton) << changes;
+        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(uitest::window(main).sendButton) : uitest::window(main).saveProfileButton)
             << changes;
     }
     AppParam::keyboardSettingsChanged = false;

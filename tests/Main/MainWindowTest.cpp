@@ -26,6 +26,7 @@
 #include "XML/MouseProfile.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -70,9 +71,9 @@ void markChanged(MainViewController& main)
 
 void clickTile(MainViewController& main, int index)
 {
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, int(main.widgets().keyboardList->detailArray().size()));
-    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -87,10 +88,10 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 2);
+        EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 2);
         EXPECT_FALSE(main.tabView(FunctionTab::MButtonSetting)->isHidden());
         EXPECT_TRUE(main.tabView(FunctionTab::ApcSetting)->isHidden());
-        EXPECT_EQ(main.widgets().keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
+        EXPECT_EQ(uitest::window(main).keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
     }
     {
         // Remembered device absent: the first of the sorted list (the keyboard).
@@ -98,19 +99,19 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         ASSERT_TRUE(app.start());
         EXPECT_EQ(app.controller().conectDeviceLocation(), kbLoc);
         EXPECT_TRUE(app.keyboard->sessionOpen());
-        EXPECT_TRUE(app.controller().widgets().keyboardErrorView->isHidden());
-        EXPECT_TRUE(app.controller().widgets().saveProfileButton->isEnabled());
+        EXPECT_TRUE(uitest::window(app.controller()).keyboardErrorView->isHidden());
+        EXPECT_TRUE(uitest::window(app.controller()).saveProfileButton->isEnabled());
     }
     {
         AppHarness app(devices(false, false));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
         EXPECT_EQ(main.conectDeviceLocation(), -1);
-        EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
-        EXPECT_FALSE(main.widgets().saveProfileButton->isEnabled());
-        EXPECT_TRUE(main.widgets().sendButton->isHidden());
+        EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+        EXPECT_FALSE(uitest::window(main).saveProfileButton->isEnabled());
+        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 0);
+        EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -123,7 +124,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::window(main).keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
@@ -131,14 +132,14 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(int(main.widgets().keyboardList->detailArray().size()), 1);
-    EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
+    EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 1);
+    EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
     main.clickTab(main.tabView(FunctionTab::MLedSetting));
     app.bus().detach(kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
+    EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
     EXPECT_EQ(main.beforeTab(), FunctionTab::MLedSetting);
     EXPECT_FALSE(main.tabView(FunctionTab::MLedSetting)->tabEnabled());
@@ -171,9 +172,9 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
 
     // What the user sends now reaches the device.
     markChanged(main);
-    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), 1);
-    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
 }
 
 TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWithoutADevice)
@@ -208,11 +209,11 @@ TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWitho
         if (!dialogEnded)
             dialog->closeAllWindow();
     });
-    QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(dialogEnded);
     // The gone keyboard is not shown as connected: the window has no device.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(main.widgets().keyboardErrorView->isHidden());
+    EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
@@ -222,7 +223,7 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     auto& main = app.controller();
     app.answer = [](const QString&) { return -1; };  // the user does not answer
     markChanged(main);
-    ASSERT_FALSE(main.widgets().sendButton->isHidden());
+    ASSERT_FALSE(uitest::window(main).sendButton->isHidden());
 
     // The Send question is up when the keyboard is pulled.
     QTimer::singleShot(30, [&] { app.bus().detach(kKeyboardLocation); });
@@ -230,7 +231,7 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
     EXPECT_EQ(app.keyboard->storeCount(), 0);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
-    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
 
     // A one-button box is answered with OK.
     QTimer::singleShot(30, [&] { app.bus().detach(kMouseLocation); });
@@ -253,7 +254,7 @@ TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
     EXPECT_EQ(main.devices().planeDeviceList().size(), 2u);
 }
 
@@ -272,7 +273,7 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(main.widgets().keyboardList->detailArray().size()) == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::window(main).keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
@@ -321,7 +322,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
         EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-        EXPECT_TRUE(main.widgets().sendButton->isHidden());
+        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
     }
     {
         // The store command fails: the switch is abandoned, the keyboard
@@ -335,7 +336,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
         EXPECT_EQ(app.keyboard->storeCount(), 0);
         EXPECT_FALSE(app.mouse->sessionOpen());
-        EXPECT_TRUE(main.widgets().sendButton->isHidden());
+        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
     }
 }
 
@@ -344,21 +345,21 @@ TEST(MainWindowSend, SendButtonStoresAfterYesAndKeepsTheChangesAfterNo)
     AppHarness app(devices(false, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.pushSendButton();  // nothing unsent: no question
+    uitest::window(main).sendButton->click();  // nothing unsent: no question
     EXPECT_TRUE(app.asked.empty());
 
     markChanged(main);
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("CheckMouseSettingsSave"));
     EXPECT_EQ(app.mouse->storeCount(), 0);
-    EXPECT_FALSE(main.widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
 
     app.answer = nullptr;
-    QTest::mouseClick(main.widgets().sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.mouse->storeCount(), 1);
-    EXPECT_TRUE(main.widgets().sendButton->isHidden());
-    EXPECT_FALSE(main.widgets().maskView);
+    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(main).maskView);
 }
 
 TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
@@ -370,17 +371,17 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     markChanged(main);
 
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(main.widgets().mainView->isVisible());
+    EXPECT_TRUE(uitest::window(main).mainView->isVisible());
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(app.keyboard->sessionOpen());
     EXPECT_FALSE(QFile::exists(AppUtil::appWorkFolder() + QLatin1String(AppParam::APP_SETTINGS_INI)));
 
     app.answer = nullptr;
-    main.widgets().mainView->move(123, 77);
-    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
-    EXPECT_FALSE(main.widgets().mainView->isVisible());
+    uitest::window(main).mainView->move(123, 77);
+    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.keyboard->storeCount(), 0);  // unsent changes are not stored
 
@@ -494,14 +495,14 @@ TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
         AppParam::keyboardSettingsChanged = false;  // reading back
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(main.widgets().sendButton->isHidden());
+    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
     {
         SettingsChangedScope scope;
         main.setConnectedDeviceError(kbLoc);  // a recovery inside the set-up
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(main.widgets().sendButton->isHidden());
+    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
 }
 
 TEST(MainWindowActions, StripMenusAndLinks)
@@ -512,23 +513,23 @@ TEST(MainWindowActions, StripMenusAndLinks)
     std::vector<QString> opened;
     main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
 
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-    ASSERT_TRUE(main.widgets().maskView);
-    EXPECT_FALSE(main.widgets().keyboardSelectView->isHidden());
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_TRUE(uitest::window(main).maskView);
+    EXPECT_FALSE(uitest::window(main).keyboardSelectView->isHidden());
     // A click on the mask closes the strip and takes the mask away.
-    QTest::mouseClick(main.widgets().maskView, Qt::LeftButton, {}, QPoint(500, 100));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.widgets().keyboardSelectView->isHidden(); }));
-    EXPECT_FALSE(main.widgets().maskView);
+    QTest::mouseClick(uitest::window(main).maskView, Qt::LeftButton, {}, QPoint(500, 100));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardSelectView->isHidden(); }));
+    EXPECT_FALSE(uitest::window(main).maskView);
 
-    main.widgets().qaManualMenuItem->trigger();
-    main.widgets().userManualMenuItem->trigger();
+    uitest::window(main).qaManualMenuItem->trigger();
+    uitest::window(main).userManualMenuItem->trigger();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], QStringLiteral("https://www.example.com/kolventra/faq"));
     EXPECT_EQ(opened[1], QStringLiteral("https://www.example.com/kolventra/manual"));
 
     // An open menu closes when the number of attached devices changes.
     QMenu* help = nullptr;
-    for (QObject* o : main.widgets().qaManualMenuItem->associatedObjects())
+    for (QObject* o : uitest::window(main).qaManualMenuItem->associatedObjects())
         if (auto* m = qobject_cast<QMenu*>(o))
             help = m;
     ASSERT_NE(help, nullptr);
@@ -553,7 +554,7 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
     EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
-    EXPECT_EQ(app.controller().widgets().mainView->pos(), QPoint(280, 100));
+    EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
@@ -717,7 +718,7 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     auto& main = app.controller();
     KeyboardView* picture = main.currentKeyboardView();
     ASSERT_TRUE(picture);
-    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), main.widgets().mainView->size()));
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), uitest::window(main).mainView->size()));
     SelectionRecorder recorder;
     picture->delegate = &recorder;
     AppParam::appCropMode = CropMode::Area;
@@ -728,8 +729,8 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     auto centre = [&](const QString& name) {
         for (const KeytopEntry& k : kb->keytopList)
             if (k.name == name)
-                return picture->mapFrom(main.widgets().mainView,
-                                        ui::fromBottomLeft(k.keytop.at(0), main.widgets().mainView->height()).center().toPoint());
+                return picture->mapFrom(uitest::window(main).mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), uitest::window(main).mainView->height()).center().toPoint());
         ADD_FAILURE() << qPrintable(name);
         return QPoint();
     };
@@ -762,7 +763,7 @@ TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
-        ModalDialog dialog(kind, main.widgets().mainView);
+        ModalDialog dialog(kind, uitest::window(main).mainView);
         bool refused = false;
         QTimer::singleShot(20, [&] {
             refused = !main.windowClosing();
@@ -781,7 +782,7 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    const QString shownName = main.widgets().keyboardNameLabel->text();
+    const QString shownName = uitest::window(main).keyboardNameLabel->text();
 
     // A failing run: the recovery reconnects the keyboard.
     dialogHooks().firmwareUpdate = [&](QWidget*) {
@@ -802,8 +803,8 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     EXPECT_TRUE(main.devices().isFirmupdateEnding());
     EXPECT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->isEnable());
-    EXPECT_EQ(main.widgets().keyboardNameLabel->text(), shownName);
-    EXPECT_TRUE(main.widgets().keyboardErrorView->isHidden());
+    EXPECT_EQ(uitest::window(main).keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
     main.devices().keyboardListChanged(true);  // ignored while ending
     EXPECT_EQ(main.conectDeviceLocation(), -1);
 
@@ -850,7 +851,7 @@ namespace {
 class PanelLosingItsDevice : public FunctionPanel {
 public:
     PanelLosingItsDevice(AppHarness& app, MainViewController& main)
-        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*main.widgets().mainView))
+        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*uitest::window(main).mainView))
     {
     }
     KeyboardView* keyboardView() override { return view_; }
@@ -909,12 +910,12 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
         return result;
     };
     // A stand-in for the APC panel counts the panel set-ups.
-    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.widgets().mainView);
+    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
     auto* counter = static_cast<PanelHost*>(probe.get());
     probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
     main.selectFunctionTab(FunctionTab::ApcSetting);
     const int initsBefore = counter->initCount();
-    QTest::mouseClick(main.widgets().loadProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).loadProfileButton, Qt::LeftButton);
     dialogHooks().profileLoad = nullptr;
 
     EXPECT_TRUE(maskDuringRun);

@@ -7,6 +7,7 @@
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
@@ -56,7 +57,7 @@ TEST(NoDeviceLink, DrawnAsTheLinkAndOpensThePageOnlyForAPressThatStayedOnIt)
     MainViewController& main = app.controller();
     std::vector<QString> opened;
     main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
-    KeyboardErrorView* view = main.widgets().keyboardErrorView;
+    KeyboardErrorView* view = uitest::window(main).keyboardErrorView;
     ASSERT_FALSE(view->isHidden());
 
     const QString text = platform::localizedString(QStringLiteral("JumpToKolventraSupportPage"));

@@ -12,6 +12,7 @@
 #include "XML/MouseProfile.h"
 #include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +68,11 @@ int indexOf(const MainViewController& main, uint32_t location)
 
 void clickTile(MainViewController& main, uint32_t location)
 {
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
     const int index = indexOf(main, location);
     ASSERT_GE(index, 0);
-    ASSERT_LT(index, int(main.widgets().keyboardList->detailArray().size()));
-    QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 bool fullyPainted(KeyboardView* view)

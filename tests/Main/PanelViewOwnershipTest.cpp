@@ -14,6 +14,7 @@
 #include "CustomControl/KeyboardListView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,9 @@ void openAndCloseMenu(MainViewController& main, MainTabView* tab)
     apptest::clickTabTriangle(tab);
     const FunctionPanel* panel = main.panelFor(tab->function());
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
-    const QPoint at = main.widgets().mainView->bodyRect.bottomRight() - QPoint(20, 20);
-    QWidget* top = main.widgets().mainView->childAt(at);
-    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(main.widgets().mainView, at));
+    const QPoint at = uitest::window(main).mainView->bodyRect.bottomRight() - QPoint(20, 20);
+    QWidget* top = uitest::window(main).mainView->childAt(at);
+    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(uitest::window(main).mainView, at));
     ASSERT_FALSE(panel->isMenuViewShown());
 }
 
@@ -58,8 +59,8 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         clickTab(main.tabView(FunctionTab::GamingSetting));
         openAndCloseMenu(main, main.tabView(FunctionTab::OtherSetting));
 
-        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(main.widgets().keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
         for (MainTabView* tab : {main.tabView(FunctionTab::MLedSetting), main.tabView(FunctionTab::MSensorSetting)})
             clickTab(tab);
@@ -77,10 +78,10 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
               main.tabPanel(FunctionTab::MButtonSetting), main.tabPanel(FunctionTab::MLedSetting),
               main.tabPanel(FunctionTab::MSensorSetting), main.tabPanel(FunctionTab::MOtherSetting)})
             views.emplace_back(panel->keyboardView());
-        views.emplace_back(main.widgets().apcTabMenuSelectView);
+        views.emplace_back(uitest::window(main).apcTabMenuSelectView);
         views.emplace_back(buttons->buttonMenuView(3));
         for (const QPointer<QWidget>& view : views)
-            EXPECT_TRUE(main.widgets().mainView->isAncestorOf(view)) << view->objectName().toStdString();
+            EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(view)) << view->objectName().toStdString();
         // The window closes on a mouse tab with a button's menu open.
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -114,17 +115,17 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     const QPointer<TabMenuView> menu = apc->menuView();
     // Another panel takes the APC tab; the old one goes while its picture
     // is shown.
-    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *main.widgets().mainView);
+    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
     old = main.swapPanel(FunctionTab::ApcSetting, std::move(old));
     old.reset();
 
     ASSERT_TRUE(picture && cell && menu);
-    EXPECT_TRUE(main.widgets().mainView->isAncestorOf(picture));
-    EXPECT_TRUE(main.widgets().mainView->isAncestorOf(menu));
+    EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(picture));
+    EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(menu));
     app.keyboard->clearLog();
     QTest::mouseClick(cell, Qt::LeftButton);
     QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
-    menu->showInView(main.widgets().mainView);
+    menu->showInView(uitest::window(main).mainView);
     QTest::mouseClick(menu->row(FunctionItem::Separate), Qt::LeftButton);
     EXPECT_TRUE(app.keyboard->commands().empty());
 }

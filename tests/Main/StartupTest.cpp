@@ -11,6 +11,7 @@
 #include "XML/ApplicationProfile.h"
 #include "XML/DefaultProfile.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,7 @@ TEST(StartupFiles, StartAppliesDefaultsAndSettingsBeforeTheWindowIsPlaced)
     ASSERT_TRUE(app.start());
     EXPECT_FALSE(AppParam::localizeList.isEmpty());
     EXPECT_EQ(AppParam::selectDeviceLocation, 0x01300000);
-    EXPECT_EQ(app.controller().widgets().mainView->pos(), QPoint(300, 200));
+    EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), QPoint(300, 200));
 }
 
 TEST(MainViewBackground, FirstPaintShowsTheBackgroundPictureInTheBody)

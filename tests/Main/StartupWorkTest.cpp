@@ -14,6 +14,7 @@
 #include "UiLayout.h"
 #include "XML/ApplicationProfile.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QFontMetricsF>
 #include <QPushButton>
@@ -32,7 +33,7 @@ int mousePanelViewsIn(const MainViewController& main)
 {
     int found = 0;
     for (const char* name : kMousePanelViews)
-        found += main.widgets().mainView->findChild<QWidget*>(QString::fromLatin1(name)) ? 1 : 0;
+        found += uitest::window(main).mainView->findChild<QWidget*>(QString::fromLatin1(name)) ? 1 : 0;
     return found;
 }
 
@@ -55,8 +56,8 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
     EXPECT_EQ(mousePanelViewsIn(main), 0);
 
     // The user switches to the mouse in the device strip.
-    QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-    QTest::mouseClick(main.widgets().keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
     ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
     EXPECT_EQ(mousePanelViewsIn(main), 4);
 
@@ -104,8 +105,8 @@ TEST(StartupWork, ARememberedMouseTabWithNoDeviceLeavesTheForegroundAndClosesCle
     // Neither touches a panel that was never built.
     main.applicationWillResignActive();
     EXPECT_EQ(mousePanelViewsIn(main), 0);
-    QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
-    EXPECT_FALSE(main.widgets().mainView->isVisible());
+    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
 }
 
 TEST(StartupWork, TheNoDeviceLinkIsSizedWhenTheViewFirstShowsAfterTheDeviceLeaves)
@@ -115,7 +116,7 @@ TEST(StartupWork, TheNoDeviceLinkIsSizedWhenTheViewFirstShowsAfterTheDeviceLeave
     AppHarness app(o);
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    KeyboardErrorView* view = main.widgets().keyboardErrorView;
+    KeyboardErrorView* view = uitest::window(main).keyboardErrorView;
     ASSERT_TRUE(view->isHidden());
 
     app.bus().detach(apptest::kKeyboardLocation);

@@ -15,6 +15,7 @@
 #include "MainViewController.h"
 #include "Platform/Strings.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -51,8 +52,8 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
     // The store row of each kind of device, reached as the user reaches it.
     QStringList rows;
     for (int tile = 0; tile < 2; ++tile) {
-        QTest::mouseClick(main.widgets().selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(main.widgets().keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
         const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
         MainTabView* other = keyboard ? main.tabView(FunctionTab::OtherSetting) : main.tabView(FunctionTab::MOtherSetting);
         apptest::clickTabTitle(other);
@@ -63,22 +64,22 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
 
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    const QString store = main.widgets().sendButton->text();
+    const QString store = uitest::window(main).sendButton->text();
     EXPECT_EQ(verb(store), verb(rows[0]));
-    for (const QPushButton* profile : {main.widgets().saveProfileButton, main.widgets().loadProfileButton})
+    for (const QPushButton* profile : {uitest::window(main).saveProfileButton, uitest::window(main).loadProfileButton})
         EXPECT_NE(verb(profile->text()), verb(store)) << profile->text().toStdString();
-    EXPECT_EQ(main.widgets().saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
-    EXPECT_EQ(main.widgets().loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
+    EXPECT_EQ(uitest::window(main).saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
+    EXPECT_EQ(uitest::window(main).loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
 
     // Every header button shows its whole title (and the store button its
     // device picture), right of the tabs and clear of the next button.
     const QRect lastTab = main.tabView(FunctionTab::MOtherSetting)->geometry();
     int left = lastTab.x() + lastTab.width();
-    for (const QPushButton* b : {main.widgets().sendButton, main.widgets().saveProfileButton, main.widgets().loadProfileButton}) {
+    for (const QPushButton* b : {uitest::window(main).sendButton, uitest::window(main).saveProfileButton, uitest::window(main).loadProfileButton}) {
         SCOPED_TRACE(b->text().toStdString());
         EXPECT_LE(b->sizeHint().width(), b->width());
         EXPECT_GT(b->x(), left);
         left = b->x() + b->width();
     }
-    EXPECT_LE(left, main.widgets().mainView->width());
+    EXPECT_LE(left, uitest::window(main).mainView->width());
 }

@@ -9,6 +9,7 @@
 #include "MainViewController.h"
 #include "MainWindowWidgets.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ protected:
     }
     void TearDown() override { app.reset(); }
 
-    bool sendShown() const { return !main->widgets().sendButton->isHidden(); }
+    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
     bool listed(uint32_t location) const { return main->devices().entryAt(int32_t(location)) != nullptr; }
 
     // Opens the device strip and clicks the tile of the device at `location`.
@@ -55,8 +56,8 @@ protected:
         while (tile < int(list.size()) && list[size_t(tile)].deviceLocation != int32_t(location))
             ++tile;
         ASSERT_LT(tile, int(list.size()));
-        QTest::mouseClick(main->widgets().selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(main->widgets().keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::window(*main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::window(*main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
     }
 
     // What the window shows agrees with what the mouse holds.

@@ -8,6 +8,7 @@
 #include "MainView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -48,10 +49,10 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     apptest::AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(main.widgets().mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
-    main.widgets().closeButton->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(main.widgets().closeButton->hasFocus());
+    QApplication::setActiveWindow(uitest::window(main).mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
+    uitest::window(main).closeButton->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(uitest::window(main).closeButton->hasFocus());
 
     // Space on the Key Lock tab switches to its panel.
     ASSERT_NE(AppParam::functionTabSelect, FunctionTab::GamingSetting);
@@ -61,25 +62,25 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
 
     // The menu button beside it, drawn by the toolkit, wears the same ring.
-    ASSERT_TRUE(tabTo(main.widgets().helpMenuButton)) << "Tab never reaches the menu button";
-    EXPECT_TRUE(showsRing(main.widgets().helpMenuButton));
+    ASSERT_TRUE(tabTo(uitest::window(main).helpMenuButton)) << "Tab never reaches the menu button";
+    EXPECT_TRUE(showsRing(uitest::window(main).helpMenuButton));
 
     // Space on the close button with unsent changes: the question comes
     // first, and Cancel keeps the window.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
     app.answer = [](const QString&) { return 0; };
-    ASSERT_TRUE(tabTo(main.widgets().closeButton)) << "Tab never reaches the close button";
-    EXPECT_TRUE(showsRing(main.widgets().closeButton));
-    QTest::keyClick(main.widgets().closeButton, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(uitest::window(main).closeButton)) << "Tab never reaches the close button";
+    EXPECT_TRUE(showsRing(uitest::window(main).closeButton));
+    QTest::keyClick(uitest::window(main).closeButton, Qt::Key_Space);
     ASSERT_FALSE(app.asked.empty());
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(main.widgets().mainView->isVisible());
+    EXPECT_TRUE(uitest::window(main).mainView->isVisible());
 
     // A focused control that loses the focus loses the ring.
-    QApplication::setActiveWindow(main.widgets().mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main.widgets().mainView));
-    ASSERT_TRUE(main.widgets().closeButton->hasFocus());
+    QApplication::setActiveWindow(uitest::window(main).mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
+    ASSERT_TRUE(uitest::window(main).closeButton->hasFocus());
     ASSERT_TRUE(tabTo(main.tabView(FunctionTab::GamingSetting)));
-    EXPECT_FALSE(showsRing(main.widgets().closeButton));
+    EXPECT_FALSE(showsRing(uitest::window(main).closeButton));
 }

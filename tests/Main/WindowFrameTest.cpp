@@ -10,6 +10,7 @@
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -61,10 +62,10 @@ TEST(MainWindowPlacement, OriginsNearOrBeyondTheIntegerLimitsComeBackOntoTheScre
         AppHarness app(onScreen(visible));
         storeOrigin(c.left, c.top);
         ASSERT_TRUE(app.start());
-        EXPECT_EQ(app.controller().widgets().mainView->pos(), c.placed) << c.left << "," << c.top;
+        EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), c.placed) << c.left << "," << c.top;
         // The corrected origin is what the next exit keeps.
         EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(QPointF(c.placed), QSizeF(1000, 700)));
-        EXPECT_TRUE(visible.contains(app.controller().widgets().mainView->geometry()));
+        EXPECT_TRUE(visible.contains(uitest::window(app.controller()).mainView->geometry()));
     }
 }
 
@@ -76,7 +77,7 @@ TEST(MainWindowPlacement, WithoutAStoredOriginTheWindowOpensCentred)
         AppHarness app(onScreen(visible));
         ASSERT_FALSE(QFile::exists(settingsFile()));
         ASSERT_TRUE(app.start());
-        EXPECT_EQ(app.controller().widgets().mainView->geometry().center(), visible.center());
+        EXPECT_EQ(uitest::window(app.controller()).mainView->geometry().center(), visible.center());
         // Quitting keeps where it is.
         ASSERT_TRUE(app.controller().windowClosing());
         ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
@@ -89,7 +90,7 @@ TEST(MainWindowPlacement, WithoutAStoredOriginTheWindowOpensCentred)
         AppHarness app(o);
         ASSERT_TRUE(QFile::exists(settingsFile()));
         ASSERT_TRUE(app.start());
-        EXPECT_EQ(app.controller().widgets().mainView->pos(), QPoint(460, 206));
+        EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), QPoint(460, 206));
     }
 }
 
@@ -97,7 +98,7 @@ TEST(MainWindowFrame, FramelessFixedSizeAndDraggedByItsHeader)
 {
     AppHarness app(onScreen(QRect(0, 0, 1920, 1080)));
     ASSERT_TRUE(app.start());
-    MainView* window = app.controller().widgets().mainView;
+    MainView* window = uitest::window(app.controller()).mainView;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     // The window system draws nothing around it: the header is the top.
     EXPECT_EQ(window->frameGeometry(), window->geometry());
@@ -106,7 +107,7 @@ TEST(MainWindowFrame, FramelessFixedSizeAndDraggedByItsHeader)
 
     // A drag on the header asks the window system to move the window once
     // per press; it then follows the pointer by itself.
-    BackgroundView* header = app.controller().widgets().mainHeaderView;
+    BackgroundView* header = uitest::window(app.controller()).mainHeaderView;
     const QPoint start = window->pos();
     std::vector<QWindow*> moves;
     BackgroundView::startSystemMove = [&](QWindow* w) {
@@ -147,7 +148,7 @@ TEST(MainWindowFrame, TheWindowManagersCloseRequestGoesThroughTheExitCheck)
     AppHarness app(onScreen(QRect(0, 0, 1920, 1080), true));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    MainView* window = main.widgets().mainView;
+    MainView* window = uitest::window(main).mainView;
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
 

@@ -9,6 +9,7 @@
 #include "XML/FileIndexXML.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ bool saveAs(MainViewController& main, const QString& name)
         }
         saved = true;
     });
-    QTest::mouseClick(main.widgets().saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::window(main).saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(shown);
     return saved;
 }

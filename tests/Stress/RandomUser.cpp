@@ -17,6 +17,7 @@
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
 #include "XML/FileIndexXML.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QAbstractAnimation>
 #include <QAbstractButton>
@@ -564,9 +565,9 @@ void RandomUser::finish()
         // devices that answer, or the check would depend on that timing.
         for (auto& d : devices_)
             d->dev->clearFaults();
-        QTest::mouseClick(main.widgets().closeButton, Qt::LeftButton);
-        apptest::AppHarness::waitFor([&] { return !main.widgets().mainView->isVisible(); }, 5000);
-        if (main.widgets().mainView->isVisible())
+        QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+        apptest::AppHarness::waitFor([&] { return !uitest::window(main).mainView->isVisible(); }, 5000);
+        if (uitest::window(main).mainView->isVisible())
             fail("the close button did not quit the application");
         // The device the window showed must be told that its session ends.
         // Another device may be left with a session open: one dropped
@@ -719,7 +720,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     for (QWidget* root : roots)
         collectClickables(root, clickables);
     // Quitting is the last move of a run, not a random one.
-    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(main.widgets().closeButton)),
+    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(uitest::window(main).closeButton)),
                      clickables.end());
     for (QWidget* w : clickables) {
         const std::string name = describe(w);
@@ -779,12 +780,12 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     moves.push_back({"key.space", 1, [this] {
                          // Space on the focused control; quitting stays the run's last move.
                          QWidget* f = QApplication::focusWidget();
-                         if (f && f->isVisible() && f != app_.controller().widgets().closeButton)
+                         if (f && f->isVisible() && f != uitest::window(app_.controller()).closeButton)
                              QTest::keyClick(f, Qt::Key_Space);
                      }});
     // Windows beside the main one (the version window) are closed too.
     for (QWidget* root : roots)
-        if (root != main.widgets().mainView)
+        if (root != uitest::window(main).mainView)
             moves.push_back({"window.close " + describe(root), 2, [this, r = QPointer<QWidget>(root)] {
                                  if (!r)
                                      return;
@@ -805,7 +806,7 @@ void RandomUser::addPictureMoves(std::vector<Move>& moves)
         if (k.keytop.empty() || !m.currentKeyboardView())
             return std::nullopt;
         return m.currentKeyboardView()->mapFrom(
-            m.widgets().mainView, ui::fromBottomLeft(k.keytop.at(0), m.widgets().mainView->height()).center().toPoint());
+            uitest::window(m).mainView, ui::fromBottomLeft(k.keytop.at(0), uitest::window(m).mainView->height()).center().toPoint());
     };
     moves.push_back({"picture.key", 6, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
@@ -1084,9 +1085,9 @@ std::vector<RandomUser::Move> RandomUser::movesFor(QWidget* scope)
     }
     auto& main = app_.controller();
     // The main window and the windows beside it (popovers, the version window).
-    std::vector<QWidget*> roots{main.widgets().mainView};
+    std::vector<QWidget*> roots{uitest::window(main).mainView};
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top != main.widgets().mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
+        if (top != uitest::window(main).mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
             !qobject_cast<QMenu*>(top))
             roots.push_back(top);
     addWindowMoves(moves, roots);
@@ -1153,7 +1154,7 @@ std::optional<std::string> RandomUser::checkDialogs(bool idle)
     if (QApplication::activePopupWidget())
         return "a popup (" + describe(QApplication::activePopupWidget()) + ") is open while no move runs";
     // The mask is up only under the device strip when nothing else is open.
-    if (main.isDialogMaskUp() && !(main.widgets().keyboardSelectView->isVisible()))
+    if (main.isDialogMaskUp() && !(uitest::window(main).keyboardSelectView->isVisible()))
         return std::string("the dialog mask is up with no dialog and no device strip");
     if (!main.isHelpMenuEnabled())
         return std::string("the help menu items stay disabled with no dialog open");
@@ -1320,7 +1321,7 @@ std::optional<std::string> RandomUser::checkProfileFiles()
 std::optional<std::string> RandomUser::checkWindowAnswers()
 {
     auto& main = app_.controller();
-    QWidget* win = main.widgets().mainView;
+    QWidget* win = uitest::window(main).mainView;
     if (!win->isVisible())
         return std::string("the main window is not visible");
     QWindow* handle = win->windowHandle();
@@ -1350,7 +1351,7 @@ std::optional<std::string> RandomUser::checkWindowAnswers()
         QWidget* root_;
     } swallow(win);
     qApp->installEventFilter(&swallow);
-    const QPoint at = main.widgets().mainHeaderView->mapTo(win, QPoint(main.widgets().mainHeaderView->width() / 2, 2));
+    const QPoint at = uitest::window(main).mainHeaderView->mapTo(win, QPoint(uitest::window(main).mainHeaderView->width() / 2, 2));
     QTest::mouseClick(handle, Qt::LeftButton, {}, at);
     qApp->removeEventFilter(&swallow);
     if (!swallow.pressed)

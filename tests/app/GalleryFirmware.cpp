@@ -13,6 +13,7 @@
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/FirmwareFiles.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QLineEdit>
 
@@ -51,11 +52,11 @@ void progress(shots::ShotSink& sink)
         d.updateView()->show();
         d.beforeChunk = [&](int i) {
             if (i == 600)
-                sink.save(QStringLiteral("MainWindow_firmware_update"), main.widgets().mainView);
+                sink.save(QStringLiteral("MainWindow_firmware_update"), uitest::window(main).mainView);
         };
         d.sleeper = [](platform::Seconds) { apptest::AppHarness::waitFor([] { return false; }, 30); };
         const AppError r = d.startUpdate();
-        sink.save(QStringLiteral("MainWindow_firmware_update_done"), main.widgets().mainView);
+        sink.save(QStringLiteral("MainWindow_firmware_update_done"), uitest::window(main).mainView);
         return r;
     };
     main.execFirmwareUpdate();

@@ -12,6 +12,7 @@
 #include "MainViewController.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QImage>
@@ -122,13 +123,13 @@ const shots::ShotRegistrar focusWindow("MainWindowFocus", [](shots::ShotSink& si
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(main.widgets().mainView);
-    main.widgets().closeButton->setFocus(Qt::TabFocusReason);
+    QApplication::setActiveWindow(uitest::window(main).mainView);
+    uitest::window(main).closeButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_close"), main.widgets().mainView);
-    main.widgets().helpMenuButton->setFocus(Qt::TabFocusReason);
+    sink.save(QStringLiteral("MainWindow_focus_close"), uitest::window(main).mainView);
+    uitest::window(main).helpMenuButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_menu"), main.widgets().mainView);
+    sink.save(QStringLiteral("MainWindow_focus_menu"), uitest::window(main).mainView);
 });
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "CustomControl/MainTabView.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QRadioButton>
 #include <QTest>
@@ -54,9 +55,9 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
         return;
 
     clickTab(main.tabView(FunctionTab::ApcSetting));
-    sink.save(QStringLiteral("ApcPanel_noMode"), main.widgets().mainView);
+    sink.save(QStringLiteral("ApcPanel_noMode"), uitest::window(main).mainView);
     apc->showMenuView(true);
-    sink.save(QStringLiteral("ApcPanel_menu"), main.widgets().mainView);
+    sink.save(QStringLiteral("ApcPanel_menu"), uitest::window(main).mainView);
     apc->closeMenuView(false);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Separate);
@@ -64,17 +65,17 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
         QTest::mouseClick(apc->levelCell(column), Qt::LeftButton);
         clickKeys(apc->picture(), column, 3, 30);
     }
-    sink.save(QStringLiteral("ApcPanel_separate"), main.widgets().mainView);
+    sink.save(QStringLiteral("ApcPanel_separate"), uitest::window(main).mainView);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Collective);
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
-    sink.save(QStringLiteral("ApcPanel_collective"), main.widgets().mainView);
+    sink.save(QStringLiteral("ApcPanel_collective"), uitest::window(main).mainView);
 
     clickTab(main.tabView(FunctionTab::GamingSetting));
-    sink.save(QStringLiteral("KeyLockPanel_off"), main.widgets().mainView);
+    sink.save(QStringLiteral("KeyLockPanel_off"), uitest::window(main).mainView);
     QTest::mouseClick(lock->keylockButton(), Qt::LeftButton);
     clickKeys(lock->picture(), 0, 7, 12);
-    sink.save(QStringLiteral("KeyLockPanel_on"), main.widgets().mainView);
+    sink.save(QStringLiteral("KeyLockPanel_on"), uitest::window(main).mainView);
 });
 
 } // namespace

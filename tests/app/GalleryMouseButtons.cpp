@@ -7,6 +7,7 @@
 #include "MainViewController.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -53,7 +54,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (!panel)
         return;
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_panel"), main.widgets().mainView);
+    sink.save(QStringLiteral("MouseButtons_panel"), uitest::window(main).mainView);
 
     // Button 3's menu with its shortcut sub-menu.
     panel->clickMenu(panel->buttonMenu(3));
@@ -61,7 +62,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->buttonMenuView(3)->row(FunctionItem::RegistKey))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(main.widgets().mainView));
+    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(uitest::window(main).mainView));
     panel->allPopoverMenuClose();
 
     // The tab menu with button 4's menu.
@@ -70,7 +71,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->menuView()->row(FunctionItem::Button4))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(main.widgets().mainView));
+    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(uitest::window(main).mainView));
     panel->allPopoverMenuClose();
 
     // The capture dialog opened for button 4.

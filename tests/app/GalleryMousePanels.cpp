@@ -4,6 +4,7 @@
 #include "MainViewController.h"
 #include "Screenshots.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 namespace {
 
@@ -27,16 +28,16 @@ const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
 
     main.clickTab(main.tabView(FunctionTab::MSensorSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_sensor"), main.widgets().mainView);
+    sink.save(QStringLiteral("MousePanels_sensor"), uitest::window(main).mainView);
 
     main.clickTab(main.tabView(FunctionTab::MLedSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_led"), main.widgets().mainView);
+    sink.save(QStringLiteral("MousePanels_led"), uitest::window(main).mainView);
 
     main.clickTab(main.tabView(FunctionTab::MOtherSetting));
     main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_other_menu"), main.widgets().mainView);
+    sink.save(QStringLiteral("MousePanels_other_menu"), uitest::window(main).mainView);
     main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
 });
 

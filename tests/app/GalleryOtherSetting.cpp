@@ -8,6 +8,7 @@
 #include "MainViewController.h"
 #include "CustomControl/MainTabView.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QSlider>
 #include <QTest>
@@ -22,13 +23,13 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
     MainViewController& main = app.controller();
     auto* tab = main.tabView(FunctionTab::OtherSetting);
     apptest::clickTabTitle(tab);
-    sink.save(QStringLiteral("OtherSetting_keyboard"), main.widgets().mainView);
+    sink.save(QStringLiteral("OtherSetting_keyboard"), uitest::window(main).mainView);
 
     apptest::clickTabTriangle(tab);
-    sink.save(QStringLiteral("OtherSetting_menu"), main.widgets().mainView);
+    sink.save(QStringLiteral("OtherSetting_menu"), uitest::window(main).mainView);
     main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
     main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
-    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), main.widgets().mainView);
+    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), uitest::window(main).mainView);
     main.tabPanel(FunctionTab::OtherSetting)->closeMenuView(true);
 
     {
