@@ -577,15 +577,25 @@ TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
     EXPECT_EQ(app.bus().openCount(), 0);
 }
 
-TEST(MainWindowConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
+// The shipped mouse connected, and a second mouse attached beside it.
+class SecondMouseConnect : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        app.bus().attach(second, secondLocation);
+        ASSERT_TRUE(app.start());
+        ASSERT_EQ(main().conectDeviceLocation(), mouseLoc);
+    }
+    MainViewController& main() { return app.controller(); }
+
+    AppHarness app{devices(false, true)};
+    std::shared_ptr<emu::EmulatedMouse> second = std::make_shared<emu::EmulatedMouse>();
+    static constexpr uint32_t secondLocation = 0x01300000;
+};
+
+TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas)
 {
-    AppHarness app(devices(false, true));
-    auto second = std::make_shared<emu::EmulatedMouse>();
-    const uint32_t secondLocation = 0x01300000;
-    app.bus().attach(second, secondLocation);
-    ASSERT_TRUE(app.start());
-    auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation(), mouseLoc);
+    auto& main = this->main();
     const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(connected && connected->tabPictures);
     const auto picturesBefore = connected->tabPictures;
@@ -637,15 +647,9 @@ QByteArray withStatedSize(QByteArray png, quint32 width, quint32 height)
 
 // A mouse whose pictures read well in their headers but cannot all be shown
 // is refused at connect as one whose pictures are missing.
-TEST(MainWindowConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedMouseAsItWas)
+TEST_F(SecondMouseConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedMouseAsItWas)
 {
-    AppHarness app(devices(false, true));
-    auto second = std::make_shared<emu::EmulatedMouse>();
-    const uint32_t secondLocation = 0x01300000;
-    app.bus().attach(second, secondLocation);
-    ASSERT_TRUE(app.start());
-    auto& main = app.controller();
-    ASSERT_EQ(main.conectDeviceLocation(), mouseLoc);
+    auto& main = this->main();
     auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     const QString shipped = profile->profilePath;
