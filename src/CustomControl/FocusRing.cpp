@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRegion>
 #include <QPen>
 #include <QWidget>
 
@@ -58,7 +56,7 @@ bool whole(qreal v) { return v == std::floor(v); }
 
 // A square-cornered ring whose edges all lie on whole device pixels: its
 // straight sides are filled as rectangles, which cover their pixels wholly,
-// as the stroke does there; only the corners, where the stroke's mitred
+// as the stroke does there; only the corners, where the stroke's bevelled
 // joins cover pixels in part, are stroked, as the corners of small rings
 // cut to the corner squares (a stroke's coverage at a corner depends on
 // that corner alone). Stroking the whole ring rasterises every pixel of its
@@ -75,7 +73,7 @@ bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
     if (to.type() > QTransform::TxScale || ratio != to.m22() || !(ratio >= 1) || !whole(ratio) ||
         !whole(to.dx()) || !whole(to.dy()) || !whole(area.x()) || !whole(area.y()) || !whole(area.width()) ||
         !whole(area.height()) || area.width() < 2 * small || area.height() < 2 * small ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping())
         return false;
     painter.save();
     painter.setOpacity(1.0);
@@ -91,27 +89,21 @@ bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
     painter.fillRect(QRectF(x + depth, y + h - depth, w - 2 * depth, kInnerWidth), kInnerColor);
     painter.fillRect(QRectF(x + kOuterWidth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
     painter.fillRect(QRectF(x + w - depth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
-    // The corners.
-    QRegion corners;
-    QPainterPath outerPath, innerPath;
+    // The corners, one by one: a clip of one rectangle keeps the stroke's
+    // rasterising to that rectangle.
     const qreal outerInset = kOuterWidth / 2;
     const qreal innerInset = kOuterWidth + kInnerWidth / 2;
-    for (int i = 0; i < 4; ++i) {
-        const qreal left = (i & 1) ? x + w - small : x;
-        const qreal top = (i & 2) ? y + h - small : y;
-        const QRectF ring(left, top, small, small);
-        outerPath.addRect(ring.adjusted(outerInset, outerInset, -outerInset, -outerInset));
-        innerPath.addRect(ring.adjusted(innerInset, innerInset, -innerInset, -innerInset));
-        corners += QRect(int((i & 1) ? x + w - depth : x), int((i & 2) ? y + h - depth : y), int(depth),
-                         int(depth));
-    }
-    painter.setClipRegion(corners, Qt::IntersectClip);
+    const QPen outerPen(outer, kOuterWidth), innerPen(kInnerColor, kInnerWidth);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(outer, kOuterWidth));
-    painter.drawPath(outerPath);
-    painter.setPen(QPen(kInnerColor, kInnerWidth));
-    painter.drawPath(innerPath);
+    for (int i = 0; i < 4; ++i) {
+        const QRectF ring((i & 1) ? x + w - small : x, (i & 2) ? y + h - small : y, small, small);
+        painter.setClipRect(QRectF((i & 1) ? x + w - depth : x, (i & 2) ? y + h - depth : y, depth, depth));
+        painter.setPen(outerPen);
+        painter.drawRect(ring.adjusted(outerInset, outerInset, -outerInset, -outerInset));
+        painter.setPen(innerPen);
+        painter.drawRect(ring.adjusted(innerInset, innerInset, -innerInset, -innerInset));
+    }
     painter.restore();
     return true;
 }
