@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -49,9 +50,71 @@ QColor focusRingColor() { return QColor(77, 166, 255); }
 
 qreal focusRingWidth() { return kOuterWidth + kInnerWidth; }
 
+namespace {
+
+bool whole(qreal v) { return v == std::floor(v); }
+
+// A square-cornered ring whose edges all lie on whole device pixels: its
+// straight sides are filled as rectangles, which cover their pixels wholly,
+// as the stroke does there; only the corners, where the stroke's bevelled
+// joins cover pixels in part, are stroked, as the corners of small rings
+// cut to the corner squares (a stroke's coverage at a corner depends on
+// that corner alone). Stroking the whole ring rasterises every pixel of its
+// sides at a far higher cost. Returns false, drawing nothing, for a ring
+// that does not qualify.
+bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
+{
+    const qreal depth = kOuterWidth + kInnerWidth;
+    // The small rings' size, and the area at which their corners no longer
+    // reach each other's squares.
+    const qreal small = 2 * depth + 2;
+    const QTransform& to = painter.deviceTransform();
+    const qreal ratio = to.m11();
+    if (to.type() > QTransform::TxScale || ratio != to.m22() || !(ratio >= 1) || !whole(ratio) ||
+        !whole(to.dx()) || !whole(to.dy()) || !whole(area.x()) || !whole(area.y()) || !whole(area.width()) ||
+        !whole(area.height()) || area.width() < 2 * small || area.height() < 2 * small ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping())
+        return false;
+    painter.save();
+    painter.setOpacity(1.0);
+    const QColor outer = focusRingColor();
+    const qreal w = area.width(), h = area.height(), x = area.x(), y = area.y();
+    // The sides between the corner squares: the outer line, then the
+    // inner line inside it.
+    painter.fillRect(QRectF(x + depth, y, w - 2 * depth, kOuterWidth), outer);
+    painter.fillRect(QRectF(x + depth, y + h - kOuterWidth, w - 2 * depth, kOuterWidth), outer);
+    painter.fillRect(QRectF(x, y + depth, kOuterWidth, h - 2 * depth), outer);
+    painter.fillRect(QRectF(x + w - kOuterWidth, y + depth, kOuterWidth, h - 2 * depth), outer);
+    painter.fillRect(QRectF(x + depth, y + kOuterWidth, w - 2 * depth, kInnerWidth), kInnerColor);
+    painter.fillRect(QRectF(x + depth, y + h - depth, w - 2 * depth, kInnerWidth), kInnerColor);
+    painter.fillRect(QRectF(x + kOuterWidth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
+    painter.fillRect(QRectF(x + w - depth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
+    // The corners, one by one: a clip of one rectangle keeps the stroke's
+    // rasterising to that rectangle.
+    const qreal outerInset = kOuterWidth / 2;
+    const qreal innerInset = kOuterWidth + kInnerWidth / 2;
+    const QPen outerPen(outer, kOuterWidth), innerPen(kInnerColor, kInnerWidth);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 4; ++i) {
+        const QRectF ring((i & 1) ? x + w - small : x, (i & 2) ? y + h - small : y, small, small);
+        painter.setClipRect(QRectF((i & 1) ? x + w - depth : x, (i & 2) ? y + h - depth : y, depth, depth));
+        painter.setPen(outerPen);
+        painter.drawRect(ring.adjusted(outerInset, outerInset, -outerInset, -outerInset));
+        painter.setPen(innerPen);
+        painter.drawRect(ring.adjusted(innerInset, innerInset, -innerInset, -innerInset));
+    }
+    painter.restore();
+    return true;
+}
+
+} // namespace
+
 void drawFocusRing(QPainter& painter, const QRectF& area, qreal radius)
 {
     if (area.width() <= 2 * (kOuterWidth + kInnerWidth) || area.height() <= 2 * (kOuterWidth + kInnerWidth))
+        return;
+    if (radius <= 0 && drawPixelAlignedSquareRing(painter, area))
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -5,11 +5,13 @@
 #include "KeyboardView.h"
 #include "UiLayout.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 
 KeyboardIlluminationView::KeyboardIlluminationView(KeyboardView* picture)
@@ -53,54 +55,183 @@ AppColor KeyboardIlluminationView::keyColor(const KeytopEntry& key)
     return colour;
 }
 
-void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
+namespace {
+
+// How many tint colours keep their tinted picture: the most one mode shows
+// (three APC levels) and the paint colour of a selection.
+constexpr size_t kTintedPictures = 4;
+
+// The painter state in which the tints are drawn, in the key rectangles'
+// own bottom-left coordinates (y up, `flipHeight` high).
+void setUpTintPainter(QPainter& p, qreal flipHeight)
 {
-    const auto keyboard = KeyboardView::currentKeyboard();
-    if (!keyboard)
-        return;
-    QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     // Overlay darkens or lightens by what lies beneath: dark cap pixels are
     // multiplied by the tint, light legend pixels screened by it. A plain
     // blend would wash the legend into the tint (light red on red).
     p.setCompositionMode(QPainter::CompositionMode_Overlay);
-    // Drawn in the key rectangles' own bottom-left coordinates.
-    const QTransform flip(1, 0, 0, -1, 0, picture_->flipHeight());
-    p.setTransform(flip);
+    p.setTransform(QTransform(1, 0, 0, -1, 0, flipHeight));
+}
+
+QRectF keyBounds(const KeytopEntry& key)
+{
+    QRectF bounds;
+    for (const QRectF& r : key.keytop)
+        bounds = bounds.isEmpty() ? r : bounds.united(r);
+    return bounds;
+}
+
+// The widened rectangle the glow of a key spans, in key coordinates.
+QRectF glowArea(const KeytopEntry& key)
+{
+    const qreal g = layout::kKeyGlowGrow;
+    return keyBounds(key).adjusted(-g, -g, g, g);
+}
+
+// One key's glow, cut to the key's shape, with a painter set up by
+// setUpTintPainter.
+void fillGlow(QPainter& p, const KeytopEntry& key, const QColor& colour)
+{
+    // The key's shape: all its rectangles, filled by the winding rule so
+    // overlapping parts of an L-shaped key stay filled.
+    QPainterPath shape;
+    shape.setFillRule(Qt::WindingFill);
+    for (const QRectF& r : key.keytop)
+        shape.addRect(r);
+    // One glow over the widened bounding rectangle, from the key colour at
+    // its centre to clear at the farthest corner, the outer circle shifted
+    // up by a quarter of the half-height.
+    const QRectF area = glowArea(key);
+    const QPointF centre = area.center();
+    const QPointF outer = centre + QPointF(0, layout::kKeyGlowCentreShift * area.height() / 2);
+    qreal radius = 0;
+    for (const QPointF& c : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
+        radius = std::max(radius, std::hypot(c.x() - outer.x(), c.y() - outer.y()));
+    QRadialGradient glow(outer, radius, centre);
+    glow.setColorAt(0.0, colour);
+    glow.setColorAt(1.0, AppParam::ColorButtonClear.toQColor());
+    p.fillPath(shape, glow);
+}
+
+bool opaque(const QImage& image, const QRect& r)
+{
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void KeyboardIlluminationView::prepareTintCache(const KeyboardEntry& keyboard)
+{
+    const QPixmap& picture = picture_->composedPicture();
+    const qreal ratio = picture.devicePixelRatio();
+    const int wholeRatio = qRound(ratio);
+    if (picture.cacheKey() == cachedPicture_ && &keyboard == cachedKeyboard_ &&
+        cachedFlipHeight_ == picture_->flipHeight() && keyPixels_.size() == keyboard.keytopList.size())
+        return;
+    cachedPicture_ = picture.cacheKey();
+    cachedKeyboard_ = &keyboard;
+    cachedFlipHeight_ = picture_->flipHeight();
+    cachedRatio_ = wholeRatio;
+    tinted_.clear();
+    keyPixels_.assign(keyboard.keytopList.size(), QRect());
+    // The picture is laid under the tints pixel for pixel only at a whole
+    // density, and only where this layer covers it exactly.
+    if (picture.isNull() || wholeRatio < 1 || !qFuzzyCompare(ratio, qreal(wholeRatio)) ||
+        picture.size() != size() * wholeRatio)
+        return;
+    const QImage pixels = picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QTransform toPixels =
+        QTransform(1, 0, 0, -1, 0, cachedFlipHeight_) * QTransform::fromScale(wholeRatio, wholeRatio);
+    // A pixel of antialiased edge beyond the key on every side.
+    for (size_t i = 0; i < keyboard.keytopList.size(); ++i) {
+        const KeytopEntry& key = keyboard.keytopList[i];
+        if (!key.keytop.empty())
+            keyPixels_[i] = toPixels.mapRect(keyBounds(key)).toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+    std::vector<bool> direct(keyPixels_.size(), false);
+    for (size_t i = 0; i < keyPixels_.size(); ++i) {
+        if (keyPixels_[i].isEmpty())
+            continue;
+        if (!pixels.rect().contains(keyPixels_[i]) || !opaque(pixels, keyPixels_[i]))
+            direct[i] = true;
+        for (size_t j = i + 1; j < keyPixels_.size(); ++j)
+            if (keyPixels_[i].intersects(keyPixels_[j]))
+                direct[i] = direct[j] = true;
+    }
+    for (size_t i = 0; i < keyPixels_.size(); ++i)
+        if (direct[i])
+            keyPixels_[i] = QRect();
+}
+
+const QImage& KeyboardIlluminationView::tintedPicture(const KeyboardEntry& keyboard, const QColor& colour)
+{
+    const QRgba64 key = colour.rgba64();
+    for (size_t i = 0; i < tinted_.size(); ++i) {
+        if (tinted_[i].colour == key) {
+            std::rotate(tinted_.begin(), tinted_.begin() + qsizetype(i), tinted_.begin() + qsizetype(i) + 1);
+            return tinted_.front().image;
+        }
+    }
+    QImage image = picture_->composedPicture().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(cachedRatio_);
+    {
+        QPainter p(&image);
+        setUpTintPainter(p, cachedFlipHeight_);
+        for (size_t i = 0; i < keyboard.keytopList.size(); ++i)
+            if (!keyPixels_[i].isEmpty())
+                fillGlow(p, keyboard.keytopList[i], colour);
+    }
+    // Copied pixel for pixel by a painter without the density's scale.
+    image.setDevicePixelRatio(1);
+    if (tinted_.size() == kTintedPictures)
+        tinted_.pop_back();
+    tinted_.insert(tinted_.begin(), Tinted{key, std::move(image)});
+    return tinted_.front().image;
+}
+
+void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
+{
+    const auto keyboard = KeyboardView::currentKeyboard();
+    if (!keyboard)
+        return;
+    prepareTintCache(*keyboard);
+    QPainter p(this);
+    // The tinted pixels are copied only over the picture just painted
+    // beneath this layer, in the same paint.
+    const bool overPicture =
+        (event->region() - picture_->takePictureUnder(p.paintEngine()->paintDevice())).isEmpty();
+    setUpTintPainter(p, picture_->flipHeight());
+    const QTransform flip = p.transform();
     // Only keys whose glow reaches the area being redrawn are drawn.
     const QRectF dirty = flip.inverted().mapRect(QRectF(event->rect()));
-    for (const KeytopEntry& key : keyboard->keytopList) {
+    const qreal ratio = std::max(cachedRatio_, 1);
+    const QTransform toPixels = QTransform::fromScale(1.0 / ratio, 1.0 / ratio);
+    for (size_t i = 0; i < keyboard->keytopList.size(); ++i) {
+        const KeytopEntry& key = keyboard->keytopList[i];
         if (key.keytop.empty())
             continue;
-        const AppColor appColour = keyColor(key);
-        const QColor colour = appColour.toQColor();
+        const QColor colour = keyColor(key).toQColor();
         if (!colour.isValid() || colour.alpha() == 0)
             continue; // a glow from clear to clear shows nothing
-        // The key's shape: all its rectangles, filled by the winding rule so
-        // overlapping parts of an L-shaped key stay filled.
-        QPainterPath shape;
-        shape.setFillRule(Qt::WindingFill);
-        QRectF bounds;
-        for (const QRectF& r : key.keytop) {
-            shape.addRect(r);
-            bounds = bounds.isEmpty() ? r : bounds.united(r);
-        }
-        // One glow over the widened bounding rectangle, from the key colour
-        // at its centre to clear at the farthest corner, the outer circle
-        // shifted up by a quarter of the half-height.
-        const qreal g = layout::kKeyGlowGrow;
-        const QRectF area = bounds.adjusted(-g, -g, g, g);
-        if (!area.intersects(dirty))
+        if (!glowArea(key).intersects(dirty))
             continue;
-        const QPointF centre = area.center();
-        const QPointF outer = centre + QPointF(0, layout::kKeyGlowCentreShift * area.height() / 2);
-        qreal radius = 0;
-        for (const QPointF& c : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
-            radius = std::max(radius, std::hypot(c.x() - outer.x(), c.y() - outer.y()));
-        QRadialGradient glow(outer, radius, centre);
-        glow.setColorAt(0.0, colour);
-        glow.setColorAt(1.0, AppParam::ColorButtonClear.toQColor());
-        p.fillPath(shape, glow);
+        if (overPicture && !keyPixels_[i].isEmpty()) {
+            // The key's pixels as the overlay made them over this picture.
+            const QImage& tinted = tintedPicture(*keyboard, colour);
+            p.save();
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.setTransform(toPixels);
+            p.drawImage(keyPixels_[i].topLeft(), tinted, keyPixels_[i]);
+            p.restore();
+        } else {
+            fillGlow(p, key, colour);
+        }
     }
 }

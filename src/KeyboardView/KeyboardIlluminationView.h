@@ -5,13 +5,26 @@
 // Each key gets a soft radial glow cut to the key's own shape. The glow is
 // laid over the key-top picture in overlay mode: the dark cap takes the
 // colour, the light legend printed on it stays light, so a legend reads on
-// every tint. The view keeps no state: it reads the current keyboard model
-// on every paint.
+// every tint. The view reads the current keyboard model on every paint.
+//
+// Overlay is computed pixel by pixel and costs a large share of a repaint,
+// so the tinted pixels are kept: per tint colour, the picture with every key
+// tinted in that colour, made once with the same painter calls and then
+// copied key by key. This holds only where what lies beneath the layer is
+// the view's own opaque picture, pixel for pixel; keys that share pixels
+// with another key, or lie over a transparent part, and densities that are
+// not whole numbers, are drawn directly.
 
+#include <QImage>
+#include <QRect>
+#include <QRgba64>
 #include <QWidget>
+
+#include <vector>
 
 #include "Utility/AppColor.h"
 
+class KeyboardEntry;
 class KeyboardView;
 class KeytopEntry;
 
@@ -28,5 +41,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The pixels a key's tint may touch, or an empty rectangle for a key
+    // drawn directly; made again when the picture or the keyboard changed.
+    void prepareTintCache(const KeyboardEntry& keyboard);
+    // The picture with every cached key tinted in `colour` (made on first
+    // use; the last few colours are kept).
+    const QImage& tintedPicture(const KeyboardEntry& keyboard, const QColor& colour);
+
     KeyboardView* picture_;
+    struct Tinted {
+        QRgba64 colour;
+        QImage image;
+    };
+    qint64 cachedPicture_ = 0;
+    const KeyboardEntry* cachedKeyboard_ = nullptr;
+    qreal cachedFlipHeight_ = 0;
+    int cachedRatio_ = 0;
+    std::vector<QRect> keyPixels_;
+    std::vector<Tinted> tinted_; // most recently used first
 };

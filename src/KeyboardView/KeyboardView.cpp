@@ -9,6 +9,7 @@
 #include "UiLayout.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -199,13 +200,25 @@ bool KeyboardView::event(QEvent* event)
     return QWidget::event(event);
 }
 
+QRegion KeyboardView::takePictureUnder(const QPaintDevice* device)
+{
+    const QRegion region = device == paintedOn_ ? paintedRegion_ : QRegion();
+    paintedOn_ = nullptr;
+    paintedRegion_ = QRegion();
+    return region;
+}
+
 void KeyboardView::paintEvent(QPaintEvent* event)
 {
     if (composedStale_)
         rebuildComposed();
+    paintedOn_ = nullptr;
+    paintedRegion_ = QRegion();
     if (composed_.isNull())
         return;
     QPainter p(this);
+    paintedOn_ = p.paintEngine()->paintDevice();
+    paintedRegion_ = event->region();
     const QRect area = event->rect();
     const qreal ratio = composed_.devicePixelRatio();
     p.drawPixmap(QRectF(area), composed_,

@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
+#include <QRegion>
 #include <QWidget>
 
 #include <memory>
@@ -55,6 +56,14 @@ public:
     KeyboardIlluminationView* keyboardIlluminationView() const { return illumination_; }
     KeyboardLegendView* keyboardLegendView() const { return legend_; }
     KeyboardCropView* keyboardCropView() const { return crop_; }
+    // Body and key tops as this view paints them, in its pixels and density
+    // (null while nothing is shown or before the first paint).
+    const QPixmap& composedPicture() const { return composed_; }
+    // The area of `device` in which this view has just painted its picture
+    // (its paint event's region), handed once to the first layer that asks
+    // with the device it paints on, empty for another device: a layer
+    // painted on its own lies over something else.
+    QRegion takePictureUnder(const QPaintDevice* device);
 
     // Redraws the key tints and the frame (after a panel changed a mode, the
     // paint colour or key states).
@@ -108,6 +117,8 @@ private:
     std::shared_ptr<const KeyboardComposition> composition_;
     QPixmap composed_;
     bool composedStale_ = false;
+    const QPaintDevice* paintedOn_ = nullptr;
+    QRegion paintedRegion_;
     KeyboardIlluminationView* illumination_;
     KeyboardLegendView* legend_;
     KeyboardCropView* crop_;

@@ -240,3 +240,35 @@ TEST_F(KeyDrawing, ViewsOfTheSamePicturesShareTheirLegendInkOnlyInTheSameSize)
 }
 
 } // namespace
+
+TEST_F(KeyDrawing, KeptTintsMatchTintsDrawnAfreshAsColoursAndPicturesChange)
+{
+    // The whole picture as the window shows it, against the picture with
+    // each layer painted on its own over it (the tints then drawn afresh).
+    const auto expectSameAsAfresh = [this](const char* step) {
+        (void)view->grab(); // the kept tints are made on a first paint
+        const QImage shown = view->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage under(shown.size(), QImage::Format_ARGB32_Premultiplied);
+        view->render(&under, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        QImage afresh = under.copy();
+        for (QWidget* layer : {static_cast<QWidget*>(view->keyboardIlluminationView()),
+                               static_cast<QWidget*>(view->keyboardLegendView()),
+                               static_cast<QWidget*>(view->keyboardCropView())})
+            layer->render(&afresh, QPoint(), QRegion(), QWidget::RenderFlags());
+        EXPECT_TRUE(shown == afresh) << step;
+    };
+    AppParam::keyDrawMode = KeyDrawFrom::ApcLevelSeparate;
+    key("A").apcLevel = ApcLevel::Low;
+    key("S").apcLevel = ApcLevel::Middle;
+    key("D").apcLevel = ApcLevel::High;
+    expectSameAsAfresh("levels");
+    AppParam::keyDrawMode = KeyDrawFrom::ApcLevelCollective;
+    AppParam::paintColor = AppColor::rgba(0, 0.5, 1, 0.6);
+    expectSameAsAfresh("one colour");
+    AppParam::paintColor = AppColor::rgba(1, 0, 0, 1);
+    expectSameAsAfresh("another colour");
+    QImage body = images.keyBody.convertToFormat(QImage::Format_ARGB32);
+    body.fill(QColor(90, 120, 40));
+    view->setKeyboardImages(body, images.keyButton);
+    expectSameAsAfresh("another body picture");
+}
