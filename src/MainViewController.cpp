@@ -599,8 +599,10 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 
     adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
+    // Each panel's view gets its picture when the panel is shown
+    // (selectFunctionTab); until then nothing holds the other pictures.
     for (const auto& [tab, field] : kShownFirst)
-        tabPanel(tab)->keyboardView()->showBodyImageOnly(mouse->tabPictures->image(field));
+        tabPanel(tab)->keyboardView()->showBodyImageOnly(QImage());
     showConnectedHeader(kMouseModelPrefix, !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
@@ -719,6 +721,8 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     tabs_.setLooks(kind, row.position);
     KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
+    if (kind == DeviceType::Mouse)
+        showMousePicture(row.tab);
     panel->initSetting();
     if (row.tab == FunctionTab::ApcSetting && isCurrentDevice(device)) {
         // Under the tab row rather than in it: the tabs keep their whole
@@ -745,6 +749,38 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     } else if (view) {
         view->hide();
     }
+}
+
+void MainViewController::showMousePicture(FunctionTab shown)
+{
+    const auto mouse = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    if (!mouse || !mouse->tabPictures)
+        return;
+    const MouseTabPictures& pictures = *mouse->tabPictures;
+    using Names = MouseProfile::TabBodyImagePaths;
+    // The picture a panel shows for what the model holds; the LED and
+    // sensor panels change theirs as their settings are read.
+    const auto pictureOf = [&](FunctionTab tab) {
+        switch (tab) {
+        case FunctionTab::MButtonSetting: return pictures.image(&Names::buttonTab);
+        case FunctionTab::MLedSetting:
+            return pictures.ledTab(mouse->color, mouse->indicatorEnable != Indicator::Enable,
+                                   mouse->logoEnable != Logo::Enable);
+        case FunctionTab::MSensorSetting: return pictures.sensorTab(mouse->liftOffDistance);
+        default: return pictures.image(&Names::settingTab);
+        }
+    };
+    // Only the panel on show holds a picture: one of a dense screen takes
+    // 11 MB, and the hidden panels' pictures are decoded again when shown.
+    for (const FunctionTab tab : {FunctionTab::MButtonSetting, FunctionTab::MLedSetting, FunctionTab::MSensorSetting,
+                                  FunctionTab::MOtherSetting}) {
+        KeyboardView* view = tabPanel(tab)->keyboardView();
+        if (tab != shown)
+            view->showBodyImageOnly(QImage());
+        else if (view->bodyImage().isNull())
+            view->showBodyImageOnly(pictureOf(tab));
+    }
+    pictures.forgetUnshown();
 }
 
 void MainViewController::focusCloseButton()
