@@ -360,12 +360,7 @@ TEST_F(KeyboardPictures, TwinsAreShownAboveRatioOneWhereGood)
         EXPECT_EQ(images.keyBody.size(), c.twinShown ? QSize(64, 32) : QSize(32, 16));
         EXPECT_EQ(images.keyBody.deviceIndependentSize(), QSizeF(32, 16));
         EXPECT_EQ(images.keyBody.pixelColor(5, 5), c.twinShown ? QColor(Qt::blue) : QColor(Qt::red));
-        EXPECT_EQ(images.keyButton.size(), QSize(32, 16));
     }
-    const KeyboardProfile withThumbTwin = profileFor({{"whole.png", xmltest::png(8, 4)},
-                                                      {"whole@2x.png", xmltest::png(16, 8)}});
-    EXPECT_EQ(withThumbTwin.getDeviceThumbImage(2).size(), QSize(16, 8));
-    EXPECT_EQ(withThumbTwin.getDeviceThumbImage(1).size(), QSize(8, 4));
 }
 
 TEST_F(KeyboardPictures, PictureNamesThatCannotBeMembersAreNeverRead)

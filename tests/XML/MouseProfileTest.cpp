@@ -279,10 +279,6 @@ TEST_F(MousePictures, TwinsAreDecodedWhenShownAndFallBackToTheirPicture)
     const QImage fallen = images.value("LedTabOff.png").image();
     EXPECT_EQ(fallen.size(), QSize(32, 32));
     EXPECT_EQ(fallen.devicePixelRatio(), 1);
-
-    images.clear();
-    ASSERT_EQ(p.LoadMouseTabImages(images), AppError::NoError);
-    EXPECT_EQ(images.value("ButtonTab.png").image().size(), QSize(2, 2));
 }
 
 TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
