@@ -1,6 +1,7 @@
 #include "CustomControl/FocusRing.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
@@ -54,23 +55,60 @@ namespace {
 
 bool whole(qreal v) { return v == std::floor(v); }
 
+// The corners of a square ring of the smallest size, at a whole ratio of
+// device pixels per point, as each of its two lines alone would leave them
+// on a clear image: what the line's stroke blends into each pixel (its
+// colour times the pixel's coverage, premultiplied). Drawn over a ground
+// with the source-over rule, such a picture gives exactly the pixels the
+// stroke gives, and at the cost of a copy.
+struct RingCorners {
+    int ratio = 0;
+    QImage outer;
+    QImage inner;
+};
+
+const RingCorners& ringCorners(int ratio, qreal small)
+{
+    // Painting is confined to the main thread, but a picture may be painted
+    // on any; each thread keeps its own.
+    thread_local RingCorners cached;
+    if (cached.ratio == ratio)
+        return cached;
+    const auto strokeAlone = [&](const QColor& colour, qreal width, qreal inset) {
+        QImage image(int(small) * ratio, int(small) * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(colour, width));
+        painter.drawRect(QRectF(0, 0, small, small).adjusted(inset, inset, -inset, -inset));
+        return image;
+    };
+    cached.outer = strokeAlone(focusRingColor(), kOuterWidth, kOuterWidth / 2);
+    cached.inner = strokeAlone(kInnerColor, kInnerWidth, kOuterWidth + kInnerWidth / 2);
+    cached.ratio = ratio;
+    return cached;
+}
+
 // A square-cornered ring whose edges all lie on whole device pixels: its
 // straight sides are filled as rectangles, which cover their pixels wholly,
-// as the stroke does there; only the corners, where the stroke's bevelled
-// joins cover pixels in part, are stroked, as the corners of small rings
-// cut to the corner squares (a stroke's coverage at a corner depends on
-// that corner alone). Stroking the whole ring rasterises every pixel of its
-// sides at a far higher cost. Returns false, drawing nothing, for a ring
-// that does not qualify.
+// as the stroke does there; its corners, where the stroke's bevelled joins
+// cover pixels in part, are copied from the corners of the smallest ring
+// (a stroke's coverage at a corner depends on that corner alone, and moves
+// with it by whole device pixels). Stroking the whole ring rasterises every
+// pixel of its sides, and even its corners alone cost more than all the
+// rest of a tab's painting. Returns false, drawing nothing, for a ring that
+// does not qualify.
 bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
 {
     const qreal depth = kOuterWidth + kInnerWidth;
-    // The small rings' size, and the area at which their corners no longer
+    // The smallest ring's size, and the area at which corners no longer
     // reach each other's squares.
     const qreal small = 2 * depth + 2;
     const QTransform& to = painter.deviceTransform();
     const qreal ratio = to.m11();
-    if (to.type() > QTransform::TxScale || ratio != to.m22() || !(ratio >= 1) || !whole(ratio) ||
+    if (to.type() > QTransform::TxScale || ratio != to.m22() || !(ratio >= 1) || ratio > 16 || !whole(ratio) ||
         !whole(to.dx()) || !whole(to.dy()) || !whole(area.x()) || !whole(area.y()) || !whole(area.width()) ||
         !whole(area.height()) || area.width() < 2 * small || area.height() < 2 * small ||
         painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping())
@@ -89,20 +127,16 @@ bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
     painter.fillRect(QRectF(x + depth, y + h - depth, w - 2 * depth, kInnerWidth), kInnerColor);
     painter.fillRect(QRectF(x + kOuterWidth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
     painter.fillRect(QRectF(x + w - depth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
-    // The corners, one by one: a clip of one rectangle keeps the stroke's
-    // rasterising to that rectangle.
-    const qreal outerInset = kOuterWidth / 2;
-    const qreal innerInset = kOuterWidth + kInnerWidth / 2;
-    const QPen outerPen(outer, kOuterWidth), innerPen(kInnerColor, kInnerWidth);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    for (int i = 0; i < 4; ++i) {
-        const QRectF ring((i & 1) ? x + w - small : x, (i & 2) ? y + h - small : y, small, small);
-        painter.setClipRect(QRectF((i & 1) ? x + w - depth : x, (i & 2) ? y + h - depth : y, depth, depth));
-        painter.setPen(outerPen);
-        painter.drawRect(ring.adjusted(outerInset, outerInset, -outerInset, -outerInset));
-        painter.setPen(innerPen);
-        painter.drawRect(ring.adjusted(innerInset, innerInset, -innerInset, -innerInset));
+    // The corners, the outer line's first, as the stroke lays them.
+    const RingCorners& corners = ringCorners(int(ratio), small);
+    const int side = int(depth * ratio);
+    for (const QImage* layer : {&corners.outer, &corners.inner}) {
+        for (int i = 0; i < 4; ++i) {
+            const bool right = i & 1, bottom = i & 2;
+            const QPointF at(right ? x + w - depth : x, bottom ? y + h - depth : y);
+            const QRect from(right ? layer->width() - side : 0, bottom ? layer->height() - side : 0, side, side);
+            painter.drawImage(at, *layer, from);
+        }
     }
     painter.restore();
     return true;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -179,4 +180,44 @@ TEST(FocusKeys, TabReachesTheDrawnViewsAndSpaceOrEnterPressesThem)
     const std::vector<std::pair<std::string, QObject*>> expected{{"tab", tab}, {"link", link}, {"colour", colour}};
     EXPECT_EQ(reports.events, expected);
     AppParam::functionTabSelect = savedTab;
+}
+
+// A square ring on whole device pixels is drawn by a quicker road than a
+// stroke; its pixels are the stroke's own, on any ground, at any whole
+// ratio and place, but for the rounding of a last bit where the thin inner
+// line's two strokes meet at scale 1. (A clip sends the ring down the
+// stroke's road.)
+TEST(FocusRingPixels, SquareRingOnWholePixelsIsTheStrokedRing)
+{
+    const auto largestDifference = [](const QImage& a, const QImage& b) {
+        int largest = a.size() == b.size() ? 0 : 256;
+        for (int y = 0; y < a.height() && largest < 256; ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            }
+        return largest;
+    };
+    const QColor grounds[] = {QColor(26, 26, 26), QColor(240, 240, 240), QColor(255, 0, 0, 128)};
+    for (int ratio : {1, 2, 3}) {
+        for (const QColor& ground : grounds) {
+            for (const QRectF area : {QRectF(0, 0, 140, 40), QRectF(5, 7, 16, 16), QRectF(3, 1, 33, 90)}) {
+                const auto draw = [&](bool stroked) {
+                    QImage image(QSize(180, 100) * ratio, QImage::Format_ARGB32_Premultiplied);
+                    image.setDevicePixelRatio(ratio);
+                    image.fill(ground);
+                    QPainter painter(&image);
+                    if (stroked)
+                        painter.setClipRect(QRect(QPoint(), image.size()));
+                    ui::drawFocusRing(painter, area, 0);
+                    return image;
+                };
+                const QImage quick = draw(false), stroked = draw(true);
+                EXPECT_LE(largestDifference(quick, stroked), ratio == 1 ? 1 : 0)
+                    << "ratio " << ratio << ", ground " << ground.name(QColor::HexArgb).toStdString() << ", area at "
+                    << area.x() << "," << area.y() << " of " << area.width() << "x" << area.height();
+            }
+        }
+    }
 }
