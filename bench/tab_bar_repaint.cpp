@@ -3,8 +3,8 @@
 // into an image at scale 1 and scale 2, and the blink's own repaint (the
 // triangle's rectangle only). Prints the time per frame, best of the rounds,
 // and beside it the figure of the looks before the focus ring and the
-// stepped blink, measured on this machine on 2026-12-08 (busy, best of eight
-// runs side by side with the current build).
+// stepped blink, measured on this machine on 2026-12-08 (best of twelve
+// runs interleaved with the current build's, load average 4 on 8 cores).
 //
 // Usage: bench_tab_bar_repaint [frames-per-round]
 
@@ -69,9 +69,9 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     // Reference figures (us per frame).
-    constexpr double kEarlierWhole[2] = {101.4, 201.6};
-    constexpr double kEarlierBlink = 15.3;
-    constexpr double kEarlierWindow = 120.6;
+    constexpr double kEarlierWhole[2] = {48.8, 99.3};
+    constexpr double kEarlierBlink = 7.2;
+    constexpr double kEarlierWindow = 50.4;
     for (int scale : {1, 2}) {
         QImage image(window.size() * scale, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(scale);

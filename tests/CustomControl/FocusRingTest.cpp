@@ -184,7 +184,7 @@ TEST(FocusKeys, TabReachesTheDrawnViewsAndSpaceOrEnterPressesThem)
 
 // A square ring on whole device pixels is drawn by a quicker road than a
 // stroke; its pixels are the stroke's own, on any ground, at any whole
-// ratio and place, but for the rounding of a last bit where the thin inner
+// ratio, place and offset, but for the rounding of a last bit where the thin inner
 // line's two strokes meet at scale 1. (A clip sends the ring down the
 // stroke's road.)
 TEST(FocusRingPixels, SquareRingOnWholePixelsIsTheStrokedRing)
@@ -208,6 +208,7 @@ TEST(FocusRingPixels, SquareRingOnWholePixelsIsTheStrokedRing)
                     image.setDevicePixelRatio(ratio);
                     image.fill(ground);
                     QPainter painter(&image);
+                    painter.translate(2, 3);
                     if (stroked)
                         painter.setClipRect(QRect(QPoint(), image.size()));
                     ui::drawFocusRing(painter, area, 0);
