@@ -20,6 +20,7 @@
 #include "CustomControl/MainTabView.h"
 #include "Utility/SmartWait.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QRadioButton>
@@ -77,12 +78,12 @@ int main(int argc, char** argv)
         return 1;
     }
     auto& main = app.controller();
-    auto* panel = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
+    auto* panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
     if (!panel) {
         std::fprintf(stderr, "no APC panel\n");
         return 1;
     }
-    QTest::mouseClick(main.tabView(FunctionTab::ApcSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(uitest::tabView(main, FunctionTab::ApcSetting), Qt::LeftButton, {}, QPoint(20, 20));
     panel->clickTabMenuItem(nullptr, FunctionItem::Separate);
     KeyboardView* view = panel->picture();
     const std::vector<QPoint> points = keyPoints(view, clicks);

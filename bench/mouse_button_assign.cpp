@@ -14,6 +14,7 @@
 #include "FunctionPanel/FunctionMButtonSettingController.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QTest>
@@ -52,8 +53,8 @@ int main(int argc, char** argv)
         return 1;
     }
     MainViewController& main = app.controller();
-    main.selectFunctionTab(FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
+    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
     if (!panel) {
         std::fprintf(stderr, "no mouse button panel\n");
         return 1;

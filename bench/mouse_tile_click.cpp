@@ -152,12 +152,12 @@ std::optional<Click> clickMouseTile(apptest::AppHarness& app, PaintWatch& watch,
     const auto t0 = platform::now();
     watch.arm(nullptr);
     QTest::mouseClick(tile, Qt::LeftButton);
-    if (main.conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !main.currentKeyboardView())
+    if (main.conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !uitest::currentKeyboardView(main))
         return std::nullopt;
-    watch.arm(main.currentKeyboardView());
+    watch.arm(uitest::currentKeyboardView(main));
     // The paint may already have happened inside the click (a repaint);
     // else it comes with the next frame.
-    main.currentKeyboardView()->update();
+    uitest::currentKeyboardView(main)->update();
     if (!apptest::AppHarness::waitFor([&] { return watch.at().has_value(); }, 5000))
         return std::nullopt;
     Click c;

@@ -74,22 +74,8 @@ public:
     // (windowSourceInitialized), so the window appears without waiting for
     // device traffic.
     void viewWillAppear();
-    // The first device enumeration and connect have run.
-    bool devicesReady() const { return devicesReady_; }
-    // The exit check and shutdown: false refuses (firmware update running,
-    // a modal dialog open, "No" to the unsent-changes question); true after
-    // the device was closed and the settings file written.
-    bool windowClosing();
     // The application left the foreground: the open tab menu closes.
     void applicationWillResignActive();
-
-    // The model label: "ModelNumber", the prefix, six characters of the
-    // model number, " Rev " and the rest; a shorter number is shown whole.
-    static QString modelNumberText(const QString& prefix, const QString& model);
-
-    // Clamps a stored window rectangle into the visible screen area; the
-    // size is kept. Any finite origin is taken, however far away.
-    static QRect clampToScreen(const QRectF& stored, const QRect& visible);
 
     // ----- device list, hot-plug, firmware run (kept by the device list) -------
     void initKeyboardEnum();
@@ -111,11 +97,8 @@ public:
     int runMessageBox(const QString& messageKey, const QString& okKey, const QString& cancelKey) override;
 
     // ----- tabs ------------------------------------------------------------------
-    void selectFunctionTab(FunctionTab tab);
     void clickTab(QObject* id) override;
     void clickTabMenuIcon(QObject* id) override;
-    // The panel a tab position shows for the current device kind.
-    FunctionPanel* panelFor(FunctionTab tab) const;
 
     // ----- firmware run, description packages, dialog mask ---------------------
     void execFirmwareUpdate() override;
@@ -124,7 +107,6 @@ public:
     void setDialogMask(bool enableMask) override;
     bool isDialogMaskUp() const override;
     QWidget* dialogReferenceWindow() override;
-    void updateDialogMask(DeviceType deviceType);
 
     // ----- Send --------------------------------------------------------------------
     AppError onSaveTheKeyboard() override;
@@ -140,6 +122,33 @@ public:
     const MainView* mainView() const { return w_.mainView; }
     const DeviceListController& devices() const { return *devices_; }
     DeviceListController& devices() { return *devices_; }
+
+private:
+    friend struct uitest::WindowProbe;
+
+    // ----- used inside the controller; tests reach them through the probe ------
+    // The first device enumeration and connect have run.
+    bool devicesReady() const { return devicesReady_; }
+    // The exit check and shutdown: false refuses (firmware update running,
+    // a modal dialog open, "No" to the unsent-changes question); true after
+    // the device was closed and the settings file written.
+    bool windowClosing();
+
+    // The model label: "ModelNumber", the prefix, six characters of the
+    // model number, " Rev " and the rest; a shorter number is shown whole.
+    static QString modelNumberText(const QString& prefix, const QString& model);
+
+    // Clamps a stored window rectangle into the visible screen area; the
+    // size is kept. Any finite origin is taken, however far away.
+    static QRect clampToScreen(const QRectF& stored, const QRect& visible);
+
+    // Tabs and the dialog mask.
+    void selectFunctionTab(FunctionTab tab);
+    // The panel a tab position shows for the current device kind.
+    FunctionPanel* panelFor(FunctionTab tab) const;
+    void updateDialogMask(DeviceType deviceType);
+
+    // State.
     // The tab view and the panel of one of the seven tabs (the panel is made
     // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
@@ -153,14 +162,13 @@ public:
     // The user's last click among the mouse tabs was its other-settings tab.
     bool selectMOtherSetting() const { return selectMOtherSetting_; }
 
-    // ----- seams -----------------------------------------------------------------------
+    // Seams.
     // Opens a link address (QDesktopServices when unset).
     void setOpenUrl(std::function<void(const QString&)> open) { openUrl_ = std::move(open); }
     // The visible screen area for window placement; the window's screen when unset.
     void setVisibleScreenArea(std::function<std::optional<QRect>()> area) { visibleScreenArea_ = std::move(area); }
 
-private:
-    friend struct uitest::WindowProbe;
+    // ----- the window's own workings ---------------------------------------------
     // The window's buttons and menu items (connected in buildWindow).
     void closeButtonAction();
     void pushSendButton();

@@ -92,10 +92,10 @@ struct LedApp {
             app.keyboard->clearLog();
             drive(d);
         });
-        auto* tab = main.tabView(FunctionTab::OtherSetting);
+        auto* tab = uitest::tabView(main, FunctionTab::OtherSetting);
         apptest::clickTabTitle(tab);
         apptest::clickTabTriangle(tab);
-        auto* panel = dynamic_cast<FunctionOtherSettingController*>(main.tabPanel(FunctionTab::OtherSetting));
+        auto* panel = dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main, FunctionTab::OtherSetting));
         QTest::mouseClick(panel->menuView()->row(FunctionItem::IndicatorLedSettings), Qt::LeftButton);
         dialogHooks() = saved;
         return code;

@@ -33,10 +33,10 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(main->tabPanel(FunctionTab::ApcSetting));
+        panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(*main, FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(main->tabView(FunctionTab::ApcSetting)->tabEnabled());
-        clickTab(main->tabView(FunctionTab::ApcSetting));
+        ASSERT_TRUE(uitest::tabView(*main, FunctionTab::ApcSetting)->tabEnabled());
+        clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::ApcSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -45,7 +45,7 @@ protected:
     // Opens the menu by its triangle on the APC tab and clicks the mode's row.
     void chooseMode(FunctionItem mode)
     {
-        apptest::clickTabTriangle(main->tabView(FunctionTab::ApcSetting));
+        apptest::clickTabTriangle(uitest::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(mode);
         ASSERT_NE(row, nullptr);
@@ -184,14 +184,16 @@ TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
     ASSERT_TRUE(strip->isVisible());
     QWidget* top = uitest::window(*main).mainView;
     const QRect stripRect(strip->mapTo(top, QPoint(0, 0)), strip->size());
-    const QRect apcRect(main->tabView(FunctionTab::ApcSetting)->mapTo(top, QPoint(0, 0)), main->tabView(FunctionTab::ApcSetting)->size());
+    MainTabView* apcTab = uitest::tabView(*main, FunctionTab::ApcSetting);
+    const QRect apcRect(apcTab->mapTo(top, QPoint(0, 0)), apcTab->size());
 
     // Right under the APC tab, within its width, touching none of the tabs.
     EXPECT_EQ(stripRect.top(), apcRect.bottom() + 1);
     EXPECT_GE(stripRect.left(), apcRect.left());
     EXPECT_LE(stripRect.right(), apcRect.right());
-    for (QWidget* tab : {static_cast<QWidget*>(main->tabView(FunctionTab::ApcSetting)), static_cast<QWidget*>(main->tabView(FunctionTab::GamingSetting)),
-                         static_cast<QWidget*>(main->tabView(FunctionTab::OtherSetting))}) {
+    for (QWidget* tab : {static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::ApcSetting)),
+                         static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::GamingSetting)),
+                         static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::OtherSetting))}) {
         const QRect tabRect(tab->mapTo(top, QPoint(0, 0)), tab->size());
         EXPECT_FALSE(stripRect.intersects(tabRect));
         QWidget* hit = top->childAt(tabRect.center());
@@ -214,20 +216,20 @@ TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
     EXPECT_EQ(lightPixelsIn(stripRect.translated(stripRect.width() * 2, 0)), 0);
 
     // The strip stays only while the APC panel shows.
-    clickTab(main->tabView(FunctionTab::OtherSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::OtherSetting));
     EXPECT_FALSE(strip->isVisible());
 }
 
 TEST_F(ApcPanel, OpeningTheTabKeepsTheFlagAndSubstitutesMiddleForNoLevel)
 {
     chooseMode(FunctionItem::Separate);
-    clickTab(main->tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
     AppParam::keyboardSettingsChanged = false;
     main->updateKeyboardSettingsChanged();
     keyboard->apcLevel = ApcLevel::None;
     device->clearLog();
 
-    clickTab(main->tabView(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
     EXPECT_EQ(keyboard->apcLevel, ApcLevel::Middle);
     EXPECT_TRUE(panel->levelCell(1)->isChecked());
     EXPECT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);  // remembered
@@ -280,7 +282,7 @@ TEST_F(ApcPanel, AFailedPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
 
     // The new connection starts without a mode; choosing one works again.
-    clickTab(main->tabView(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
     chooseMode(FunctionItem::Separate);
     clickLevel(2);
     KeytopEntry& again = perKeyKey(view, 0);

@@ -4,6 +4,7 @@
 // from the dark ground, chosen or not. Sampled from the painted panel.
 #include "FunctionPanel/FunctionApcSettingController.h"
 #include "KeyboardPanelTestSupport.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QRadioButton>
 
@@ -62,13 +63,13 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(main->tabPanel(FunctionTab::ApcSetting));
+        panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(*main, FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(main->tabView(FunctionTab::ApcSetting));
+        clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
         // Separate mode, from the menu under the tab's triangle.
-        apptest::clickTabTriangle(main->tabView(FunctionTab::ApcSetting));
+        apptest::clickTabTriangle(uitest::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         QTest::mouseClick(panel->menuView()->row(FunctionItem::Separate), Qt::LeftButton);
         ASSERT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);

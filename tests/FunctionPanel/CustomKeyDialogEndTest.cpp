@@ -46,8 +46,8 @@ protected:
         app = std::make_unique<AppHarness>(options);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        QTest::mouseClick(main->tabView(FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
-        panel = dynamic_cast<FunctionMButtonSettingController*>(main->tabPanel(FunctionTab::MButtonSetting));
+        QTest::mouseClick(uitest::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
+        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(*main, FunctionTab::MButtonSetting));
         ASSERT_NE(panel, nullptr);
     }
     void TearDown() override

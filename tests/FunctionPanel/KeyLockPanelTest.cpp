@@ -27,9 +27,9 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionGamingSettingController*>(main->tabPanel(FunctionTab::GamingSetting));
+        panel = dynamic_cast<FunctionGamingSettingController*>(uitest::tabPanel(*main, FunctionTab::GamingSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(main->tabView(FunctionTab::GamingSetting));
+        clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -124,10 +124,10 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
 
 TEST_F(KeyLockPanel, OpeningTheTabReadsTheSwitchAndKeepsTheFlag)
 {
-    clickTab(main->tabView(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
     device->live().lockEnable = 1;  // changed on the keyboard itself
     device->clearLog();
-    clickTab(main->tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_EQ(device->commands(), std::vector<uint8_t>{kLockSwitchRead});
     EXPECT_TRUE(panel->keylockButton()->isChecked());
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
@@ -137,8 +137,8 @@ TEST_F(KeyLockPanel, OpeningTheTabReadsTheSwitchAndKeepsTheFlag)
     // With unsent changes pending, the tab keeps Send shown.
     AppParam::keyboardSettingsChanged = true;
     main->updateKeyboardSettingsChanged();
-    clickTab(main->tabView(FunctionTab::ApcSetting));
-    clickTab(main->tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
 }
 
@@ -187,7 +187,7 @@ TEST_F(KeyLockPanel, AFailedListPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
 
     // The reconnected keyboard works from the same tab.
-    clickTab(main->tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_TRUE(panel->keylockButton()->isChecked());  // the keyboard kept the switch
     // The first packet had been taken, so the key may already be locked:
     // the click turns over what the keyboard holds.
@@ -208,7 +208,7 @@ TEST_F(KeyLockPanel, AFailedSwitchCommandRunsTheRecovery)
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
     EXPECT_EQ(device->live().lockEnable, 0);
-    clickTab(main->tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_FALSE(panel->keylockButton()->isChecked());
     clickSwitch();
     EXPECT_EQ(device->live().lockEnable, 1);

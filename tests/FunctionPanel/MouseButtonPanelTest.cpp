@@ -79,8 +79,8 @@ protected:
         prepare(*app->mouse);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        QTest::mouseClick(main->tabView(FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
-        panel = dynamic_cast<FunctionMButtonSettingController*>(main->tabPanel(FunctionTab::MButtonSetting));
+        QTest::mouseClick(uitest::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
+        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(*main, FunctionTab::MButtonSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
@@ -172,7 +172,7 @@ TEST_F(MouseButtonPanelPreset, ChangeMadeOnTheMouseShowsAtTheNextSetUp)
 {
     app->mouse->live()[2] = 0x15;
     app->mouse->live()[4] = 0x2C; // a custom key without keys
-    main->selectFunctionTab(FunctionTab::MButtonSetting);
+    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x15"));
     EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral("()"));
     EXPECT_EQ(panel->buttonMenu(5)->fullTitle(), panel->buttonMenu(5)->title());
@@ -375,7 +375,7 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
         EXPECT_FALSE(sendShown()) << int(c.command);
         EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
         // The rebuilt panel shows the mouse again.
-        main->selectFunctionTab(FunctionTab::MButtonSetting);
+        uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     }
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
 }
@@ -392,7 +392,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
         panel->clickTabMenuItem(subMenu(3, FunctionItem::Multimedia), FunctionItem::Mute);
         chosen = true;
     });
-    main->selectFunctionTab(FunctionTab::MButtonSetting);
+    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(app->mouse->startCount(), starts);
     EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
@@ -403,7 +403,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
 TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
 {
     app->mouse->inject({.kind = emu::FaultKind::Detach, .command = 0x05});
-    main->selectFunctionTab(FunctionTab::MButtonSetting);
+    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
     EXPECT_FALSE(panel->buttonMenuView(3) && panel->buttonMenuView(3)->isShown());
 }
@@ -440,10 +440,10 @@ TEST_F(MouseButtonPanel, HeaderClickedTwiceOpensThenClosesAndOnlyOneMenuIsOpen)
     EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
 
     // The tab's triangle opens the tab menu; a second click closes it.
-    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     EXPECT_EQ(panel->menuView()->rows().size(), 6u);
-    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
     AppHarness::waitFor([] { return false; }, 30);
     EXPECT_FALSE(panel->isMenuViewShown());
 }
@@ -453,14 +453,14 @@ TEST_F(MouseButtonPanel, MenuWaitingForItsDelayIsDroppedWhenTheTabIsLeft)
     platform::ScopedTimeScale real{1.0};
     QTest::mouseClick(panel->buttonMenu(3), Qt::LeftButton);
     EXPECT_TRUE(panel->isMenuDisplayPending());
-    main->selectFunctionTab(FunctionTab::MLedSetting);
+    uitest::selectFunctionTab(*main, FunctionTab::MLedSetting);
     AppHarness::waitFor([] { return false; }, 200);
     EXPECT_FALSE(panel->buttonMenuView(3)->isShown());
 }
 
 TEST_F(MouseButtonPanel, ChoosingFromTheTabMenuReachesTheButton)
 {
-    main->clickTabMenuIcon(main->tabView(FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     panel->menuView()->row(FunctionItem::Button6)->mouseEntered();
     ASSERT_TRUE(panel->buttonMenuView(6)->isShown());

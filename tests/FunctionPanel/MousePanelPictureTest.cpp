@@ -23,8 +23,9 @@ TEST_F(MousePanelTest, CaptionLinesOfThePicturesStopShortOfTheControls)
         QStringList anchors;
     };
     const std::vector<Tab> tabs{
-        {main->tabView(FunctionTab::MSensorSetting), main->tabPanel(FunctionTab::MSensorSetting), {QStringLiteral("DpiSwitch")}},
-        {main->tabView(FunctionTab::MLedSetting), main->tabPanel(FunctionTab::MLedSetting),
+        {uitest::tabView(*main, FunctionTab::MSensorSetting), uitest::tabPanel(*main, FunctionTab::MSensorSetting),
+         {QStringLiteral("DpiSwitch")}},
+        {uitest::tabView(*main, FunctionTab::MLedSetting), uitest::tabPanel(*main, FunctionTab::MLedSetting),
          {QStringLiteral("Indicator"), QStringLiteral("Logo")}},
     };
     for (const Tab& t : tabs) {

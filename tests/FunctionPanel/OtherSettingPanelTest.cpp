@@ -47,10 +47,10 @@ struct OtherTab {
         return true;
     }
     MainViewController& main() { return app.controller(); }
-    MainTabView* tabView() { return main().tabView(FunctionTab::OtherSetting); }
+    MainTabView* tabView() { return uitest::tabView(main(), FunctionTab::OtherSetting); }
     FunctionOtherSettingController* panel()
     {
-        return dynamic_cast<FunctionOtherSettingController*>(main().tabPanel(FunctionTab::OtherSetting));
+        return dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main(), FunctionTab::OtherSetting));
     }
     std::shared_ptr<KeyboardEntry> keyboard() { return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device); }
     // A click on the tab's triangle: opens the menu, or closes it when open.

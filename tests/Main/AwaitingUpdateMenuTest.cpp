@@ -18,6 +18,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -63,12 +64,12 @@ protected:
 
     MainViewController& main() { return app->controller(); }
     FunctionTab otherFunction() const { return mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting; }
-    MainTabView* otherTab() { return main().tabView(otherFunction()); }
+    MainTabView* otherTab() { return uitest::tabView(main(), otherFunction()); }
     TabMenuView* otherMenu()
     {
         if (mouse())
-            return dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
     }
     int retryQuestions() const
     {
@@ -122,7 +123,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     // different.
     apptest::clickTabTriangle(otherTab());
     ASSERT_FALSE(otherMenu()->isShown());
-    main().tabPanel(otherFunction())->initSetting();
+    uitest::tabPanel(main(), otherFunction())->initSetting();
     openMenu();
     EXPECT_EQ(enabledRows(), whileWaiting);
 

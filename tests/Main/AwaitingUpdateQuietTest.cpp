@@ -71,8 +71,8 @@ protected:
     TabMenuView* otherMenu()
     {
         if (mouse())
-            return dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(otherFunction())).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
     }
 
     std::unique_ptr<AppHarness> app;
@@ -100,13 +100,13 @@ TEST_P(AwaitingUpdateQuiet, TheOtherTabSendsNothingAndTheUpdateStaysOffered)
     }
     dev->clearLog();
     // The shown tab set up once more, as the window does when it shows it.
-    main().selectFunctionTab(otherFunction());
+    uitest::selectFunctionTab(main(), otherFunction());
     QTest::qWait(50);
     EXPECT_TRUE(dev->commands().empty()) << dev->commands().size() << " commands, the first "
                                          << (dev->commands().empty() ? 0 : int(dev->commands().front()));
     expectConnectedOnTheOtherTab();
 
-    MainTabView* tab = main().tabView(otherFunction());
+    MainTabView* tab = uitest::tabView(main(), otherFunction());
     apptest::clickTabTriangle(tab);
     ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
     ASSERT_NE(otherMenu()->row(FunctionItem::FWUpdate), nullptr);
@@ -130,7 +130,7 @@ TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     const FunctionTab settings = mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting;
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.tabView(settings)->tabEnabled(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::tabView(main, settings)->tabEnabled(); }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
     EXPECT_TRUE(uitest::window(main).saveProfileButton->isEnabled());
     const auto sent = dev->commands();

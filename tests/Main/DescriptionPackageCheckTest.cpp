@@ -14,6 +14,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ void appendThroughThePanel(MainViewController& main, const QString& package)
     ScriptedFileChooser chooser;
     chooser.answers.push_back(package);
     uitest::pickAndConfirmNext(DialogKind::AppendKeyboard, true);
-    main.tabPanel(FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
+    uitest::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 }
 
 } // namespace

@@ -53,10 +53,10 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         main.setDialogMask(true);
         ASSERT_TRUE(uitest::window(main).maskView);
 
-        MainTabView* lastTab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
+        MainTabView* lastTab = mouse ? uitest::tabView(main, FunctionTab::MOtherSetting) : uitest::tabView(main, FunctionTab::OtherSetting);
         const QRect last = inMain(main, lastTab);
         const QRect load = inMain(main, uitest::window(main).loadProfileButton);
-        const QRect apc = inMain(main, main.tabView(FunctionTab::ApcSetting));
+        const QRect apc = inMain(main, uitest::tabView(main, FunctionTab::ApcSetting));
         auto* tabPart = maskPartAt(main, last.center());
         ASSERT_NE(tabPart, nullptr) << mouse;
         EXPECT_EQ(tabPart->nameInfo, QStringLiteral("tabAreaView"));
@@ -118,19 +118,19 @@ TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     main.setDialogMask(true);
-    const QRect keyboardLast = inMain(main, main.tabView(FunctionTab::OtherSetting));
-    const QRect mouseLast = inMain(main, main.tabView(FunctionTab::MOtherSetting));
+    const QRect keyboardLast = inMain(main, uitest::tabView(main, FunctionTab::OtherSetting));
+    const QRect mouseLast = inMain(main, uitest::tabView(main, FunctionTab::MOtherSetting));
     ASSERT_NE(keyboardLast.right(), mouseLast.right());
-    auto* tabPart = maskPartAt(main, inMain(main, main.tabView(FunctionTab::ApcSetting)).center());
+    auto* tabPart = maskPartAt(main, inMain(main, uitest::tabView(main, FunctionTab::ApcSetting)).center());
     ASSERT_NE(tabPart, nullptr);
     const int keyboardWidth = tabPart->width();
-    main.updateDialogMask(DeviceType::Mouse);
+    uitest::updateDialogMask(main, DeviceType::Mouse);
     EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - uitest::window(main).maskView->mapTo(uitest::window(main).mainView, QPoint(0, 0)).x());
     EXPECT_NE(tabPart->width(), keyboardWidth);
-    main.updateDialogMask(DeviceType::Keyboard);
+    uitest::updateDialogMask(main, DeviceType::Keyboard);
     EXPECT_EQ(tabPart->width(), keyboardWidth);
     // Without a mask nothing happens.
     main.setDialogMask(false);
-    main.updateDialogMask(DeviceType::Mouse);
+    uitest::updateDialogMask(main, DeviceType::Mouse);
     EXPECT_FALSE(uitest::window(main).maskView);
 }

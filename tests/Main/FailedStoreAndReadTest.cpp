@@ -107,12 +107,12 @@ namespace {
 void chooseInOtherMenu(MainViewController& main, FunctionItem item)
 {
     const bool mouse = AppParam::device->deviceType() == DeviceType::Mouse;
-    MainTabView* tab = mouse ? main.tabView(FunctionTab::MOtherSetting) : main.tabView(FunctionTab::OtherSetting);
+    MainTabView* tab = mouse ? uitest::tabView(main, FunctionTab::MOtherSetting) : uitest::tabView(main, FunctionTab::OtherSetting);
     apptest::clickTabTitle(tab);
     apptest::clickTabTriangle(tab);
     TabMenuView* menu =
-        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*main.tabPanel(FunctionTab::MOtherSetting)).menuView()
-              : dynamic_cast<FunctionOtherSettingController&>(*main.tabPanel(FunctionTab::OtherSetting)).menuView();
+        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main, FunctionTab::MOtherSetting)).menuView()
+              : dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main, FunctionTab::OtherSetting)).menuView();
     ASSERT_TRUE(menu && menu->isShown());
     QTest::mouseClick(menu->row(item), Qt::LeftButton);
 }

@@ -75,8 +75,8 @@ protected:
     // A mouse change sent and not stored: one DPI step up on the sensor tab.
     void changeTheMouse()
     {
-        main().clickTab(main().tabView(FunctionTab::MSensorSetting));
-        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(main().tabPanel(FunctionTab::MSensorSetting));
+        main().clickTab(uitest::tabView(main(), FunctionTab::MSensorSetting));
+        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(main(), FunctionTab::MSensorSetting));
         ASSERT_NE(sensor, nullptr);
         QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
         ASSERT_NE(app->mouse->live(), app->mouse->stored());
@@ -88,13 +88,13 @@ protected:
     void updateFromTheOtherTab(Tamper tamper)
     {
         const FunctionTab other = mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting;
-        MainTabView* tab = main().tabView(other);
+        MainTabView* tab = uitest::tabView(main(), other);
         if (AppParam::functionTabSelect != other)
             apptest::clickTabTitle(tab);
         apptest::clickTabTriangle(tab);
         TabMenuView* menu =
-            mouse() ? dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(other)).menuView()
-                    : dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(other)).menuView();
+            mouse() ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), other)).menuView()
+                    : dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), other)).menuView();
         ASSERT_TRUE(menu && menu->isShown());
         TabMenuSettingItemView* row = menu->row(FunctionItem::FWUpdate);
         ASSERT_NE(row, nullptr);

@@ -20,6 +20,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -111,14 +112,20 @@ protected:
     }
 
     MainViewController& main() { return app->controller(); }
-    MainTabView* otherTab() { return GetParam().mouse ? main().tabView(FunctionTab::MOtherSetting) : main().tabView(FunctionTab::OtherSetting); }
-    MainTabView* settingsTab() { return GetParam().mouse ? main().tabView(FunctionTab::MButtonSetting) : main().tabView(FunctionTab::GamingSetting); }
+    MainTabView* otherTab()
+    {
+        return uitest::tabView(main(), GetParam().mouse ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting);
+    }
+    MainTabView* settingsTab()
+    {
+        return uitest::tabView(main(), GetParam().mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting);
+    }
     FunctionTab otherFunction() const { return GetParam().mouse ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting; }
     TabMenuView* otherMenu()
     {
         if (GetParam().mouse)
-            return dynamic_cast<FunctionMOtherSettingController&>(*main().tabPanel(FunctionTab::MOtherSetting)).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*main().tabPanel(FunctionTab::OtherSetting)).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), FunctionTab::MOtherSetting)).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), FunctionTab::OtherSetting)).menuView();
     }
     int retryQuestions() const
     {

@@ -43,7 +43,7 @@ TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
 
     // After a tab switch, with nothing to send: close, then profile save.
     uitest::window(main).loadProfileButton->setFocus();
-    clickTab(main.tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(focused(main), uitest::window(main).closeButton);
     EXPECT_EQ(afterTab(main), uitest::window(main).saveProfileButton);
@@ -52,7 +52,7 @@ TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
     uitest::window(main).loadProfileButton->setFocus();
-    clickTab(main.tabView(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
     EXPECT_EQ(focused(main), uitest::window(main).closeButton);
     EXPECT_EQ(afterTab(main), uitest::window(main).sendButton);
 

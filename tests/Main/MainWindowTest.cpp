@@ -89,8 +89,8 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
         EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 2);
-        EXPECT_FALSE(main.tabView(FunctionTab::MButtonSetting)->isHidden());
-        EXPECT_TRUE(main.tabView(FunctionTab::ApcSetting)->isHidden());
+        EXPECT_FALSE(uitest::tabView(main, FunctionTab::MButtonSetting)->isHidden());
+        EXPECT_TRUE(uitest::tabView(main, FunctionTab::ApcSetting)->isHidden());
         EXPECT_EQ(uitest::window(main).keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
     }
     {
@@ -136,20 +136,20 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
-    main.clickTab(main.tabView(FunctionTab::MLedSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::MLedSetting));
     app.bus().detach(kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
-    EXPECT_EQ(main.beforeTab(), FunctionTab::MLedSetting);
-    EXPECT_FALSE(main.tabView(FunctionTab::MLedSetting)->tabEnabled());
-    EXPECT_TRUE(main.tabView(FunctionTab::MOtherSetting)->tabEnabled());
+    EXPECT_EQ(uitest::beforeTab(main), FunctionTab::MLedSetting);
+    EXPECT_FALSE(uitest::tabView(main, FunctionTab::MLedSetting)->tabEnabled());
+    EXPECT_TRUE(uitest::tabView(main, FunctionTab::MOtherSetting)->tabEnabled());
 
     // It comes back: the tab the user had returns.
     app.bus().attach(mouse, kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
-    EXPECT_EQ(main.beforeTab(), FunctionTab::None);
+    EXPECT_EQ(uitest::beforeTab(main), FunctionTab::None);
 }
 
 TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSession)
@@ -367,7 +367,7 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(main.tabView(FunctionTab::GamingSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     markChanged(main);
 
     app.answer = [](const QString&) { return 0; };
@@ -404,7 +404,7 @@ TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
     bool refusedWhileUpdating = false;
     const auto update = dialogHooks().firmwareUpdate;
     dialogHooks().firmwareUpdate = [&](QWidget*) {
-        refusedWhileUpdating = !main.windowClosing();
+        refusedWhileUpdating = !uitest::windowClosing(main);
         return AppError::DeviceIsInvalid;
     };
     main.execFirmwareUpdate();
@@ -414,12 +414,12 @@ TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
     app.answer = [](const QString&) { return -1; };
     bool refused = false;
     QTimer::singleShot(20, [&] {
-        refused = !main.windowClosing();
+        refused = !uitest::windowClosing(main);
         main.plugInOffKeyboard();  // ends the box
     });
     AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
     EXPECT_TRUE(refused);
-    EXPECT_TRUE(main.windowClosing());
+    EXPECT_TRUE(uitest::windowClosing(main));
 }
 
 TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
@@ -427,11 +427,11 @@ TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(main.tabView(FunctionTab::GamingSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-    ASSERT_TRUE(main.windowClosing());
+    ASSERT_TRUE(uitest::windowClosing(main));
     AppParam::functionTabSelect = FunctionTab::None;
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
@@ -448,27 +448,27 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
         return std::count(c.begin(), c.end(), uint8_t(0x83));
     };
     const auto before = switchReads();
-    QTest::mouseClick(main.tabView(FunctionTab::GamingSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(uitest::tabView(main, FunctionTab::GamingSetting), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(switchReads(), before + 1);
-    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::GamingSetting)->keyboardView());
-    EXPECT_TRUE(main.tabPanel(FunctionTab::ApcSetting)->keyboardView()->isHidden());
-    EXPECT_EQ(main.tabView(FunctionTab::ApcSetting)->tabStatus(), TabStatus::notActive);
-    EXPECT_EQ(main.tabView(FunctionTab::ApcSetting)->tabGradient(), TabGradient::right);
-    EXPECT_EQ(main.tabView(FunctionTab::GamingSetting)->tabStatus(), TabStatus::active);
-    EXPECT_EQ(main.tabView(FunctionTab::GamingSetting)->tabGradient(), TabGradient::none);
-    EXPECT_EQ(main.tabView(FunctionTab::OtherSetting)->tabGradient(), TabGradient::left);
+    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::GamingSetting)->keyboardView());
+    EXPECT_TRUE(uitest::tabPanel(main, FunctionTab::ApcSetting)->keyboardView()->isHidden());
+    EXPECT_EQ(uitest::tabView(main, FunctionTab::ApcSetting)->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(uitest::tabView(main, FunctionTab::ApcSetting)->tabGradient(), TabGradient::right);
+    EXPECT_EQ(uitest::tabView(main, FunctionTab::GamingSetting)->tabStatus(), TabStatus::active);
+    EXPECT_EQ(uitest::tabView(main, FunctionTab::GamingSetting)->tabGradient(), TabGradient::none);
+    EXPECT_EQ(uitest::tabView(main, FunctionTab::OtherSetting)->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
-    main.selectFunctionTab(FunctionTab::MButtonSetting);
+    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
-    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::ApcSetting)->keyboardView());
+    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::ApcSetting)->keyboardView());
 
     clickTile(main, 1);
     ASSERT_EQ(currentKind(), DeviceType::Mouse);
-    main.selectFunctionTab(FunctionTab::OtherSetting);
-    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MSensorSetting)->keyboardView());
-    EXPECT_FALSE(main.tabPanel(FunctionTab::MSensorSetting)->keyboardView()->isHidden());
+    uitest::selectFunctionTab(main, FunctionTab::OtherSetting);
+    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
+    EXPECT_FALSE(uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView()->isHidden());
 }
 
 TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
@@ -476,12 +476,12 @@ TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
     AppHarness app(devices(true, true, mouseLoc));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    QTest::mouseClick(main.tabView(FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_TRUE(main.selectMOtherSetting());
+    QTest::mouseClick(uitest::tabView(main, FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(uitest::selectMOtherSetting(main));
     clickTile(main, 0);
     ASSERT_EQ(currentKind(), DeviceType::Keyboard);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-    EXPECT_FALSE(main.selectMOtherSetting());
+    EXPECT_FALSE(uitest::selectMOtherSetting(main));
 }
 
 TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
@@ -511,7 +511,7 @@ TEST(MainWindowActions, StripMenusAndLinks)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     std::vector<QString> opened;
-    main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
+    uitest::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
 
     QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
     ASSERT_TRUE(uitest::window(main).maskView);
@@ -542,9 +542,9 @@ TEST(MainWindowActions, StripMenusAndLinks)
 TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
 {
     const QRect visible(0, 30, 1920, 1050);
-    EXPECT_EQ(MainViewController::clampToScreen({1500, 600, 1000, 700}, visible), QRect(920, 380, 1000, 700));
-    EXPECT_EQ(MainViewController::clampToScreen({-40, 0, 1000, 700}, visible), QRect(0, 30, 1000, 700));
-    EXPECT_EQ(MainViewController::clampToScreen({100, 100, 1000, 700}, visible), QRect(100, 100, 1000, 700));
+    EXPECT_EQ(uitest::clampToScreen({1500, 600, 1000, 700}, visible), QRect(920, 380, 1000, 700));
+    EXPECT_EQ(uitest::clampToScreen({-40, 0, 1000, 700}, visible), QRect(0, 30, 1000, 700));
+    EXPECT_EQ(uitest::clampToScreen({100, 100, 1000, 700}, visible), QRect(100, 100, 1000, 700));
 
     HarnessOptions options = devices(false, false);
     options.screen = QRect(0, 0, 1280, 800);
@@ -559,12 +559,12 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
 
 TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
 {
-    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KVK108A1")),
+    EXPECT_EQ(uitest::modelNumberText(QString(), QStringLiteral("KVK108A1")),
               QStringLiteral("Model KVK108 Rev A1"));
-    EXPECT_EQ(MainViewController::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
+    EXPECT_EQ(uitest::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
               QStringLiteral("Model VXKVM006 Rev "));
-    EXPECT_EQ(MainViewController::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
-    EXPECT_EQ(MainViewController::modelNumberText(QString(), QString()), QStringLiteral("Model "));
+    EXPECT_EQ(uitest::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
+    EXPECT_EQ(uitest::modelNumberText(QString(), QString()), QStringLiteral("Model "));
 }
 
 TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
@@ -720,7 +720,7 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    KeyboardView* picture = main.currentKeyboardView();
+    KeyboardView* picture = uitest::currentKeyboardView(main);
     ASSERT_TRUE(picture);
     ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), uitest::window(main).mainView->size()));
     SelectionRecorder recorder;
@@ -755,7 +755,7 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     ASSERT_EQ(recorder.selections.size(), 2u);
     EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
     // A tab switch leaves no key selected in the model.
-    main.clickTab(main.tabView(FunctionTab::GamingSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
     picture->delegate = nullptr;
     AppParam::appCropMode = CropMode::None;
@@ -770,14 +770,14 @@ TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
         ModalDialog dialog(kind, uitest::window(main).mainView);
         bool refused = false;
         QTimer::singleShot(20, [&] {
-            refused = !main.windowClosing();
+            refused = !uitest::windowClosing(main);
             dialog.done(0);
         });
         dialog.exec();
         EXPECT_TRUE(refused) << int(kind);
         EXPECT_TRUE(app.mouse->sessionOpen());
     }
-    EXPECT_TRUE(main.windowClosing());
+    EXPECT_TRUE(uitest::windowClosing(main));
     EXPECT_FALSE(app.mouse->sessionOpen());
 }
 
@@ -791,7 +791,7 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     // A failing run: the recovery reconnects the keyboard.
     dialogHooks().firmwareUpdate = [&](QWidget*) {
         EXPECT_TRUE(main.devices().isFirmupdating());
-        EXPECT_FALSE(main.windowClosing());
+        EXPECT_FALSE(uitest::windowClosing(main));
         return AppError::DeviceReadTimeout;
     };
     const int starts = app.keyboard->startCount();
@@ -885,16 +885,16 @@ TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
     auto& main = app.controller();
     auto* losing = new PanelLosingItsDevice(app, main);
     std::unique_ptr<FunctionPanel> panel(losing);
-    panel = main.swapPanel(FunctionTab::GamingSetting, std::move(panel));
+    panel = uitest::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
 
-    main.clickTab(main.tabView(FunctionTab::GamingSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     EXPECT_EQ(losing->calls, 1);
     // The recovery connected the mouse and showed its panel of that position.
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
-    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MLedSetting)->keyboardView());
+    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MLedSetting)->keyboardView());
     EXPECT_TRUE(losing->keyboardView()->isHidden());
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
-    panel = main.swapPanel(FunctionTab::GamingSetting, std::move(panel));
+    panel = uitest::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
@@ -916,8 +916,8 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     // A stand-in for the APC panel counts the panel set-ups.
     std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
     auto* counter = static_cast<PanelHost*>(probe.get());
-    probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
-    main.selectFunctionTab(FunctionTab::ApcSetting);
+    probe = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
+    uitest::selectFunctionTab(main, FunctionTab::ApcSetting);
     const int initsBefore = counter->initCount();
     QTest::mouseClick(uitest::window(main).loadProfileButton, Qt::LeftButton);
     dialogHooks().profileLoad = nullptr;
@@ -931,5 +931,5 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     EXPECT_TRUE(main.isHelpMenuEnabled());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(app.mouse->sessionOpen());
-    probe = main.swapPanel(FunctionTab::ApcSetting, std::move(probe));
+    probe = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
 }

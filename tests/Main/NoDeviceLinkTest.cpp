@@ -56,7 +56,7 @@ TEST(NoDeviceLink, DrawnAsTheLinkAndOpensThePageOnlyForAPressThatStayedOnIt)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     std::vector<QString> opened;
-    main.setOpenUrl([&](const QString& url) { opened.push_back(url); });
+    uitest::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
     KeyboardErrorView* view = uitest::window(main).keyboardErrorView;
     ASSERT_FALSE(view->isHidden());
 

@@ -113,14 +113,14 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
         decoded += picture.isDecoded();
     }
     EXPECT_EQ(decoded, 1);
-    ASSERT_TRUE(main.currentKeyboardView());
-    EXPECT_FALSE(main.currentKeyboardView()->bodyImage().isNull());
-    EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));
+    ASSERT_TRUE(uitest::currentKeyboardView(main));
+    EXPECT_FALSE(uitest::currentKeyboardView(main)->bodyImage().isNull());
+    EXPECT_TRUE(fullyPainted(uitest::currentKeyboardView(main)));
 
     runs.clear();
     clickTile(main, apptest::kKeyboardLocation);
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
     EXPECT_EQ(runs.on(keyboardPackage), 1);
-    ASSERT_TRUE(main.currentKeyboardView());
-    EXPECT_TRUE(fullyPainted(main.currentKeyboardView()));
+    ASSERT_TRUE(uitest::currentKeyboardView(main));
+    EXPECT_TRUE(fullyPainted(uitest::currentKeyboardView(main)));
 }

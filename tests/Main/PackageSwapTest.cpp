@@ -14,6 +14,7 @@
 #include "support/ui/DialogDriver.h"
 #include "support/ui/FirmwareFiles.h"
 #include "support/ui/ScriptedFileChooser.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,7 +136,7 @@ TEST_F(PackageSwap, SwappedAfterAppendTheCheckedPackageIsWhatIsAdded)
             swap(how);
             return code;
         };
-        main.tabPanel(FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
+        uitest::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 
         EXPECT_EQ(AppParam::firmwareFilePath, source);
         EXPECT_TRUE(app->asked.empty()) << app->asked.front().toStdString();

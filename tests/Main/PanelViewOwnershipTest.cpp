@@ -36,7 +36,7 @@ void openAndCloseMenu(MainViewController& main, MainTabView* tab)
 {
     clickTab(tab);
     apptest::clickTabTriangle(tab);
-    const FunctionPanel* panel = main.panelFor(tab->function());
+    const FunctionPanel* panel = uitest::panelFor(main, tab->function());
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     const QPoint at = uitest::window(main).mainView->bodyRect.bottomRight() - QPoint(20, 20);
     QWidget* top = uitest::window(main).mainView->childAt(at);
@@ -55,18 +55,18 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
-        openAndCloseMenu(main, main.tabView(FunctionTab::ApcSetting));
-        clickTab(main.tabView(FunctionTab::GamingSetting));
-        openAndCloseMenu(main, main.tabView(FunctionTab::OtherSetting));
+        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::ApcSetting));
+        clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::OtherSetting));
 
         QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
         QTest::mouseClick(uitest::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
-        for (MainTabView* tab : {main.tabView(FunctionTab::MLedSetting), main.tabView(FunctionTab::MSensorSetting)})
+        for (MainTabView* tab : {uitest::tabView(main, FunctionTab::MLedSetting), uitest::tabView(main, FunctionTab::MSensorSetting)})
             clickTab(tab);
-        openAndCloseMenu(main, main.tabView(FunctionTab::MOtherSetting));
-        clickTab(main.tabView(FunctionTab::MButtonSetting));
-        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
+        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::MOtherSetting));
+        clickTab(uitest::tabView(main, FunctionTab::MButtonSetting));
+        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
         ASSERT_NE(buttons, nullptr);
         QTest::mouseClick(buttons->buttonMenu(3), Qt::LeftButton);
         ASSERT_TRUE(AppHarness::waitFor([&] { return buttons->buttonMenuView(3)->isShown(); }));
@@ -74,9 +74,10 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         // Every panel's picture and the APC mode strip lie in the window,
         // shown or not.
         for (FunctionPanel* panel :
-             {main.tabPanel(FunctionTab::ApcSetting), main.tabPanel(FunctionTab::GamingSetting), main.tabPanel(FunctionTab::OtherSetting),
-              main.tabPanel(FunctionTab::MButtonSetting), main.tabPanel(FunctionTab::MLedSetting),
-              main.tabPanel(FunctionTab::MSensorSetting), main.tabPanel(FunctionTab::MOtherSetting)})
+             {uitest::tabPanel(main, FunctionTab::ApcSetting), uitest::tabPanel(main, FunctionTab::GamingSetting),
+              uitest::tabPanel(main, FunctionTab::OtherSetting),
+              uitest::tabPanel(main, FunctionTab::MButtonSetting), uitest::tabPanel(main, FunctionTab::MLedSetting),
+              uitest::tabPanel(main, FunctionTab::MSensorSetting), uitest::tabPanel(main, FunctionTab::MOtherSetting)})
             views.emplace_back(panel->keyboardView());
         views.emplace_back(uitest::window(main).apcTabMenuSelectView);
         views.emplace_back(buttons->buttonMenuView(3));
@@ -100,11 +101,11 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     AppHarness app;
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    clickTab(main.tabView(FunctionTab::ApcSetting));
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
     ASSERT_NE(apc, nullptr);
     // Collective mode: a level click goes to the keyboard at once.
-    apptest::clickTabTriangle(main.tabView(FunctionTab::ApcSetting));
+    apptest::clickTabTriangle(uitest::tabView(main, FunctionTab::ApcSetting));
     QTest::mouseClick(apc->menuView()->row(FunctionItem::Collective), Qt::LeftButton);
     app.keyboard->clearLog();
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
@@ -116,7 +117,7 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     // Another panel takes the APC tab; the old one goes while its picture
     // is shown.
     std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
-    old = main.swapPanel(FunctionTab::ApcSetting, std::move(old));
+    old = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(old));
     old.reset();
 
     ASSERT_TRUE(picture && cell && menu);

@@ -68,7 +68,7 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
                                                         {FunctionTab::MSensorSetting, "TAB_Icon_Sensor TAB"},
                                                         {FunctionTab::MOtherSetting, "TAB_Icon_Setting"}};
     for (const auto& [function, stem] : tabs) {
-        MainTabView* tab = main.tabView(function);
+        MainTabView* tab = uitest::tabView(main, function);
         ASSERT_TRUE(tab->isVisible());
         MainTabView reference;
         reference.resize(tab->size());
@@ -84,9 +84,9 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
     }
 
     // The panels built now work: the sensor tab shows the sensor panel.
-    QTest::mouseClick(main.tabView(FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MSensorSetting)->keyboardView());
-    EXPECT_TRUE(main.currentKeyboardView()->isVisible());
+    QTest::mouseClick(uitest::tabView(main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
+    EXPECT_TRUE(uitest::currentKeyboardView(main)->isVisible());
 }
 
 TEST(StartupWork, ARememberedMouseTabWithNoDeviceLeavesTheForegroundAndClosesCleanly)

@@ -32,10 +32,10 @@ QString verb(const QString& name) { return name.section(QLatin1Char(' '), 0, 0);
 QString storeRow(MainViewController& main)
 {
     TabMenuView* menu = nullptr;
-    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(main.tabPanel(FunctionTab::OtherSetting));
+    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main, FunctionTab::OtherSetting));
         kb && AppParam::device->deviceType() == DeviceType::Keyboard)
         menu = kb->menuView();
-    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(main.tabPanel(FunctionTab::MOtherSetting)))
+    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(uitest::tabPanel(main, FunctionTab::MOtherSetting)))
         menu = m->menuView();
     TabMenuSettingItemView* row = menu ? menu->row(FunctionItem::ToSaveTheDevice) : nullptr;
     return row ? row->titleString() : QString();
@@ -55,7 +55,7 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
         QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
         QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
         const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
-        MainTabView* other = keyboard ? main.tabView(FunctionTab::OtherSetting) : main.tabView(FunctionTab::MOtherSetting);
+        MainTabView* other = keyboard ? uitest::tabView(main, FunctionTab::OtherSetting) : uitest::tabView(main, FunctionTab::MOtherSetting);
         apptest::clickTabTitle(other);
         rows << storeRow(main);
         ASSERT_FALSE(rows.back().isEmpty());
@@ -73,7 +73,7 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
 
     // Every header button shows its whole title (and the store button its
     // device picture), right of the tabs and clear of the next button.
-    const QRect lastTab = main.tabView(FunctionTab::MOtherSetting)->geometry();
+    const QRect lastTab = uitest::tabView(main, FunctionTab::MOtherSetting)->geometry();
     int left = lastTab.x() + lastTab.width();
     for (const QPushButton* b : {uitest::window(main).sendButton, uitest::window(main).saveProfileButton, uitest::window(main).loadProfileButton}) {
         SCOPED_TRACE(b->text().toStdString());

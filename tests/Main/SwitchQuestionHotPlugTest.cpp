@@ -36,8 +36,8 @@ protected:
         ASSERT_EQ(main->conectDeviceLocation(), int32_t(kMouseLocation));
 
         // One DPI step up on the sensor panel: sent, not stored.
-        main->clickTab(main->tabView(FunctionTab::MSensorSetting));
-        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(main->tabPanel(FunctionTab::MSensorSetting));
+        main->clickTab(uitest::tabView(*main, FunctionTab::MSensorSetting));
+        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
         ASSERT_NE(sensor, nullptr);
         QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
         ASSERT_NE(app->mouse->live(), app->mouse->stored());
@@ -109,7 +109,7 @@ TEST_F(SwitchQuestionHotPlug, PickedKeyboardLeavesWhileAskedWhateverTheAnswer)
         }
         if (!sendShown()) {
             auto* sensor =
-                dynamic_cast<FunctionMSensorSettingController*>(main->tabPanel(FunctionTab::MSensorSetting));
+                dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
             ASSERT_NE(sensor, nullptr);
             QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
             ASSERT_TRUE(sendShown());

@@ -56,9 +56,9 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
 
     // Space on the Key Lock tab switches to its panel.
     ASSERT_NE(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    ASSERT_TRUE(tabTo(main.tabView(FunctionTab::GamingSetting))) << "Tab never reaches the Key Lock tab";
-    EXPECT_TRUE(showsRing(main.tabView(FunctionTab::GamingSetting)));
-    QTest::keyClick(main.tabView(FunctionTab::GamingSetting), Qt::Key_Space);
+    ASSERT_TRUE(tabTo(uitest::tabView(main, FunctionTab::GamingSetting))) << "Tab never reaches the Key Lock tab";
+    EXPECT_TRUE(showsRing(uitest::tabView(main, FunctionTab::GamingSetting)));
+    QTest::keyClick(uitest::tabView(main, FunctionTab::GamingSetting), Qt::Key_Space);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
 
     // The menu button beside it, drawn by the toolkit, wears the same ring.
@@ -81,6 +81,6 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     QApplication::setActiveWindow(uitest::window(main).mainView);
     ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
     ASSERT_TRUE(uitest::window(main).closeButton->hasFocus());
-    ASSERT_TRUE(tabTo(main.tabView(FunctionTab::GamingSetting)));
+    ASSERT_TRUE(tabTo(uitest::tabView(main, FunctionTab::GamingSetting)));
     EXPECT_FALSE(showsRing(uitest::window(main).closeButton));
 }

@@ -49,7 +49,7 @@ QString settingsFile() { return AppUtil::appWorkFolder() + QLatin1String(AppPara
 TEST(MainWindowPlacement, OriginsNearOrBeyondTheIntegerLimitsComeBackOntoTheScreen)
 {
     const QRect visible(0, 0, 1280, 800);
-    EXPECT_EQ(MainViewController::clampToScreen({2147483000, 2147483000, 1000, 700}, visible),
+    EXPECT_EQ(uitest::clampToScreen({2147483000, 2147483000, 1000, 700}, visible),
               QRect(280, 100, 1000, 700));
 
     struct Case {
@@ -79,7 +79,7 @@ TEST(MainWindowPlacement, WithoutAStoredOriginTheWindowOpensCentred)
         ASSERT_TRUE(app.start());
         EXPECT_EQ(uitest::window(app.controller()).mainView->geometry().center(), visible.center());
         // Quitting keeps where it is.
-        ASSERT_TRUE(app.controller().windowClosing());
+        ASSERT_TRUE(uitest::windowClosing(app.controller()));
         ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
         EXPECT_EQ(AppParam::windowPlacement.normalPosition, QRectF(460, 206, 1000, 700));
     }

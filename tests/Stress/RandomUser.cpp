@@ -202,7 +202,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
         addDevice(app_.mouse, apptest::kMouseLocation);
     // Message boxes are the user's to answer; links open nowhere.
     app_.answer = [](const QString&) { return -1; };
-    app_.controller().setOpenUrl([this](const QString&) { ++figures_.moves["link-opened"]; });
+    uitest::setOpenUrl(app_.controller(), [this](const QString&) { ++figures_.moves["link-opened"]; });
     // Profiles go to a folder of the run; a second one to switch to.
     const QString profiles = AppUtil::appWorkFolder() + QStringLiteral("profiles/");
     QDir().mkpath(profiles);
@@ -797,29 +797,29 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
 void RandomUser::addPictureMoves(std::vector<Move>& moves)
 {
     auto& main = app_.controller();
-    KeyboardView* picture = main.currentKeyboardView();
+    KeyboardView* picture = uitest::currentKeyboardView(main);
     auto kb = KeyboardView::currentKeyboard();
     if (!picture || !picture->isVisible() || !kb || kb->keytopList.empty())
         return;
     auto centre = [this](const KeytopEntry& k) -> std::optional<QPoint> {
         auto& m = app_.controller();
-        if (k.keytop.empty() || !m.currentKeyboardView())
+        if (k.keytop.empty() || !uitest::currentKeyboardView(m))
             return std::nullopt;
-        return m.currentKeyboardView()->mapFrom(
+        return uitest::currentKeyboardView(m)->mapFrom(
             uitest::window(m).mainView, ui::fromBottomLeft(k.keytop.at(0), uitest::window(m).mainView->height()).center().toPoint());
     };
     moves.push_back({"picture.key", 6, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         if (!k || k->keytopList.empty() || !m.currentKeyboardView())
+                         if (!k || k->keytopList.empty() || !uitest::currentKeyboardView(m))
                              return;
                          if (auto p = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]))
-                             clickAt(m.currentKeyboardView(), *p);
+                             clickAt(uitest::currentKeyboardView(m), *p);
                      }});
     moves.push_back({"picture.band", 4, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         QPointer<KeyboardView> view = m.currentKeyboardView();
+                         QPointer<KeyboardView> view = uitest::currentKeyboardView(m);
                          if (!k || k->keytopList.empty() || !view)
                              return;
                          auto a = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]);

@@ -49,12 +49,12 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
     if (!app.start())
         return;
     auto& main = app.controller();
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(main.tabPanel(FunctionTab::ApcSetting));
-    auto* lock = dynamic_cast<FunctionGamingSettingController*>(main.tabPanel(FunctionTab::GamingSetting));
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
+    auto* lock = dynamic_cast<FunctionGamingSettingController*>(uitest::tabPanel(main, FunctionTab::GamingSetting));
     if (!apc || !lock)
         return;
 
-    clickTab(main.tabView(FunctionTab::ApcSetting));
+    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
     sink.save(QStringLiteral("ApcPanel_noMode"), uitest::window(main).mainView);
     apc->showMenuView(true);
     sink.save(QStringLiteral("ApcPanel_menu"), uitest::window(main).mainView);
@@ -71,7 +71,7 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
     sink.save(QStringLiteral("ApcPanel_collective"), uitest::window(main).mainView);
 
-    clickTab(main.tabView(FunctionTab::GamingSetting));
+    clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
     sink.save(QStringLiteral("KeyLockPanel_off"), uitest::window(main).mainView);
     QTest::mouseClick(lock->keylockButton(), Qt::LeftButton);
     clickKeys(lock->picture(), 0, 7, 12);

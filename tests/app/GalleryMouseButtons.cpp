@@ -49,8 +49,8 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    main.selectFunctionTab(FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(main.tabPanel(FunctionTab::MButtonSetting));
+    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
     if (!panel)
         return;
     settle(50);

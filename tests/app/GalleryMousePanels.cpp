@@ -26,19 +26,19 @@ const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
         return;
     MainViewController& main = app.controller();
 
-    main.clickTab(main.tabView(FunctionTab::MSensorSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::MSensorSetting));
     settle(50);
     sink.save(QStringLiteral("MousePanels_sensor"), uitest::window(main).mainView);
 
-    main.clickTab(main.tabView(FunctionTab::MLedSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::MLedSetting));
     settle(50);
     sink.save(QStringLiteral("MousePanels_led"), uitest::window(main).mainView);
 
-    main.clickTab(main.tabView(FunctionTab::MOtherSetting));
-    main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::MOtherSetting));
+    main.clickTabMenuIcon(uitest::tabView(main, FunctionTab::MOtherSetting));
     settle(50);
     sink.save(QStringLiteral("MousePanels_other_menu"), uitest::window(main).mainView);
-    main.clickTabMenuIcon(main.tabView(FunctionTab::MOtherSetting));
+    main.clickTabMenuIcon(uitest::tabView(main, FunctionTab::MOtherSetting));
 });
 
 } // namespace

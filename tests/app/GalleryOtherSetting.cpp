@@ -21,16 +21,16 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    auto* tab = main.tabView(FunctionTab::OtherSetting);
+    auto* tab = uitest::tabView(main, FunctionTab::OtherSetting);
     apptest::clickTabTitle(tab);
     sink.save(QStringLiteral("OtherSetting_keyboard"), uitest::window(main).mainView);
 
     apptest::clickTabTriangle(tab);
     sink.save(QStringLiteral("OtherSetting_menu"), uitest::window(main).mainView);
-    main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
-    main.tabPanel(FunctionTab::OtherSetting)->showMenuView(false);
+    uitest::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
+    uitest::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
     sink.save(QStringLiteral("OtherSetting_menu_nodevice"), uitest::window(main).mainView);
-    main.tabPanel(FunctionTab::OtherSetting)->closeMenuView(true);
+    uitest::tabPanel(main, FunctionTab::OtherSetting)->closeMenuView(true);
 
     {
         DialogIndicatorLedSettings dialog;

@@ -9,6 +9,7 @@
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
+#include "support/ui/WindowProbe.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -86,12 +87,12 @@ bool AppHarness::start()
     delegate_ = std::make_unique<AppDelegate>();
     if (options_.screen)
         delegate_->beforeAppear = [screen = *options_.screen](MainViewController& main) {
-            main.setVisibleScreenArea([screen] { return std::optional<QRect>(screen); });
+            uitest::setVisibleScreenArea(main, [screen] { return std::optional<QRect>(screen); });
         };
     if (!delegate_->applicationDidFinishLaunching())
         return false;
     // The devices are connected right after the window's first paint.
-    return !options_.waitForDevices || waitFor([this] { return controller().devicesReady(); }, 10000);
+    return !options_.waitForDevices || waitFor([this] { return uitest::devicesReady(controller()); }, 10000);
 }
 
 MainViewController& AppHarness::controller() const
