@@ -97,8 +97,8 @@ void openStrip(MainViewController& main)
 // Index of the tile of the device at `location` in the strip.
 int tileOf(MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
-        if (uint32_t(main.devices().deviceList()[i].deviceLocation) == location)
+    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
+        if (uint32_t(uitest::devices(main).deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }

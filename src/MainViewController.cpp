@@ -111,8 +111,8 @@ void MainViewController::buildWindow()
     connect(w_.qaManualMenuItem, &QAction::triggered, this, &MainViewController::pushQandAMenu);
     connect(w_.updateInfoMenuItem, &QAction::triggered, this, &MainViewController::pushUpdateInfoMenu);
     QMenu* menu = w_.helpMenuButton->menu();
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuWiiShowNotification(menu); });
-    connect(menu, &QMenu::aboutToHide, this, &MainViewController::menuDidHideNotification);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { devices_->menuWiiShowNotification(menu); });
+    connect(menu, &QMenu::aboutToHide, this, [this] { devices_->menuDidHideNotification(); });
 
     initializeTabSetting();
     initDialogItem();
@@ -221,7 +221,7 @@ void MainViewController::windowSourceInitialized()
     if (devicesReady_)
         return;
     devicesReady_ = true;
-    initKeyboardEnum();
+    devices_->initKeyboardEnum();
 }
 
 bool MainViewController::windowClosing()
@@ -263,10 +263,6 @@ void MainViewController::applicationWillResignActive()
 // Device list and hot-plug: the device list keeps them
 // =============================================================================
 
-void MainViewController::initKeyboardEnum() { devices_->initKeyboardEnum(); }
-void MainViewController::updateKeyboardListView(bool openView) { devices_->updateKeyboardListView(openView); }
-void MainViewController::menuWiiShowNotification(QMenu* menu) { devices_->menuWiiShowNotification(menu); }
-void MainViewController::menuDidHideNotification() { devices_->menuDidHideNotification(); }
 void MainViewController::setConnectedDeviceError(int32_t location) { devices_->setConnectedDeviceError(location); }
 bool MainViewController::isExistSameDeviceType() const { return devices_->isExistSameDeviceType(); }
 void MainViewController::execFirmwareUpdate() { devices_->execFirmwareUpdate(); }
@@ -951,7 +947,7 @@ void MainViewController::buttonLoadClick()
 void MainViewController::pushKeylist()
 {
     tabs_.closePopovers();
-    updateKeyboardListView(true);
+    devices_->updateKeyboardListView(true);
     displayKeyboardList(true);
 }
 

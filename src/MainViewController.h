@@ -58,9 +58,6 @@ public:
     explicit MainViewController(QObject* parent = nullptr);
     ~MainViewController() override;
 
-    // The controller registered in AppParam::mainController, or null.
-    static MainViewController* instance();
-
     // ----- start-up and shutdown ---------------------------------------------
 
     // Reads the built-in defaults and the user's settings and lays the window
@@ -76,13 +73,6 @@ public:
     void viewWillAppear();
     // The application left the foreground: the open tab menu closes.
     void applicationWillResignActive();
-
-    // ----- device list, hot-plug, firmware run (kept by the device list) -------
-    void initKeyboardEnum();
-    void updateKeyboardListView(bool openView);
-    // A menu began / ended tracking (see DeviceListController).
-    void menuWiiShowNotification(QMenu* menu);
-    void menuDidHideNotification();
 
     // ----- connecting and recovery ---------------------------------------------
     // Switches to entry `index` of the device list; an index outside it
@@ -120,8 +110,6 @@ public:
     // ----- state ---------------------------------------------------------------------
     // The window's main view, painted first of all.
     const MainView* mainView() const { return w_.mainView; }
-    const DeviceListController& devices() const { return *devices_; }
-    DeviceListController& devices() { return *devices_; }
 
 private:
     friend struct uitest::WindowProbe;
@@ -149,6 +137,11 @@ private:
     void updateDialogMask(DeviceType deviceType);
 
     // State.
+    // The controller registered in AppParam::mainController, or null.
+    static MainViewController* instance();
+    // The device list, which follows hot-plug and recovers failing devices.
+    const DeviceListController& devices() const { return *devices_; }
+    DeviceListController& devices() { return *devices_; }
     // The tab view and the panel of one of the seven tabs (the panel is made
     // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }

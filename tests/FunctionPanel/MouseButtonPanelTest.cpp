@@ -262,8 +262,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
         auto* dialog = qobject_cast<DialogCustomKeySetting*>(d);
         // The button had no combination: placeholder, OK disabled.
         EXPECT_FALSE(dialog->okButton()->isEnabled());
-        EXPECT_TRUE(uitest::window(*MainViewController::instance()).maskView);
-        EXPECT_FALSE(uitest::window(*MainViewController::instance()).userManualMenuItem->isEnabled());
+        EXPECT_TRUE(uitest::window(*uitest::instance()).maskView);
+        EXPECT_FALSE(uitest::window(*uitest::instance()).userManualMenuItem->isEnabled());
         QTest::mouseClick(dialog->textCustomKey(), Qt::LeftButton);
         EXPECT_TRUE(dialog->isGrabbingKeyboard());
         key(dialog, kLeftCtrl, true);

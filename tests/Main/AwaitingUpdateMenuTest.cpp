@@ -139,7 +139,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
-            return !main().devices().isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
+            return !uitest::devices(main()).isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
                    main().conectDeviceLocation() == int32_t(dev->location()) &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },

@@ -99,7 +99,7 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
 
     // Back to the third device's tile, wherever it stands, and pick it.
     size_t target = 0;
-    while (target < main.devices().deviceList().size() && main.devices().deviceList()[target].deviceLocation != int32_t(kThirdLocation))
+    while (target < uitest::devices(main).deviceList().size() && uitest::devices(main).deviceList()[target].deviceLocation != int32_t(kThirdLocation))
         ++target;
     ASSERT_LT(target, strip.detailArray().size());
     for (int step = 0; step < 4 && !tileShown(main, strip.detailArray()[target]); ++step) {

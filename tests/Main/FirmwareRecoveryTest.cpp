@@ -217,7 +217,7 @@ TEST_P(FirmwareRecovery, DeviceLeftInItsUpdaterIsConnectedOnceAndItsUpdateGoesTh
     armTheStop();
     updateFromTheOtherTab();
     EXPECT_EQ(dev->updatesCompleted(), 0);
-    EXPECT_FALSE(main().devices().isFirmupdating());
+    EXPECT_FALSE(uitest::devices(main()).isFirmupdating());
     if (stop == Stop::UnplugInTransfer || stop == Stop::UnplugInFirstWait) {
         ASSERT_FALSE(dev->attached());
         EXPECT_NE(main().conectDeviceLocation(), location);
@@ -246,7 +246,7 @@ TEST_P(FirmwareRecovery, DeviceLeftInItsUpdaterIsConnectedOnceAndItsUpdateGoesTh
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
-            return !main().devices().isFirmupdateEnding() && connectedAndOpen() &&
+            return !uitest::devices(main()).isFirmupdateEnding() && connectedAndOpen() &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },
         5000));

@@ -13,6 +13,7 @@
 #include "support/EmulatedKeyboard.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/FirmwareFiles.h"
+#include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
         EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
     // The keyboard is taken up again with its new firmware.
     EXPECT_TRUE(AppHarness::waitFor([&] {
-        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == location &&
+        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == location &&
                AppParam::device->hidIsOpened();
     }));
 }

@@ -78,14 +78,14 @@ struct Notice {
 std::vector<Notice>* watchNotices(MainViewController& main)
 {
     auto* seen = new std::vector<Notice>;
-    auto in = main.devices().keyEnum()->plugInDeviceCallback;
-    auto off = main.devices().keyEnum()->plugOffDeviceCallback;
-    main.devices().keyEnum()->plugInDeviceCallback = [&main, seen, in] {
-        seen->push_back({true, main.devices().isFirmupdating(), main.devices().isFirmupdateEnding()});
+    auto in = uitest::devices(main).keyEnum()->plugInDeviceCallback;
+    auto off = uitest::devices(main).keyEnum()->plugOffDeviceCallback;
+    uitest::devices(main).keyEnum()->plugInDeviceCallback = [&main, seen, in] {
+        seen->push_back({true, uitest::devices(main).isFirmupdating(), uitest::devices(main).isFirmupdateEnding()});
         in();
     };
-    main.devices().keyEnum()->plugOffDeviceCallback = [&main, seen, off] {
-        seen->push_back({false, main.devices().isFirmupdating(), main.devices().isFirmupdateEnding()});
+    uitest::devices(main).keyEnum()->plugOffDeviceCallback = [&main, seen, off] {
+        seen->push_back({false, uitest::devices(main).isFirmupdating(), uitest::devices(main).isFirmupdateEnding()});
         off();
     };
     return seen;
@@ -131,15 +131,15 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
 
         main.execFirmwareUpdate();
-        EXPECT_FALSE(main.devices().isFirmupdating());
+        EXPECT_FALSE(uitest::devices(main).isFirmupdating());
         EXPECT_EQ(dev.updatesCompleted(), 1);
         EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
         // The window still shows the device while it restarts.
         EXPECT_EQ(uitest::window(main).keyboardFirmwareLabel->text(), before);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
-        })) << main.devices().isFirmupdateEnding() << " " << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
+            return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
+        })) << uitest::devices(main).isFirmupdateEnding() << " " << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
         EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
         EXPECT_NE(uitest::window(main).keyboardFirmwareLabel->text(), before);
         EXPECT_TRUE(uitest::window(main).keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
@@ -174,12 +174,12 @@ TEST(FirmwareRun, NoticesHeldBackDuringTheRestartAreHandledBeforeTheUpdateEnds)
     EXPECT_TRUE((*notices)[0].updating);
     EXPECT_TRUE((*notices)[1].updating);
     const size_t during = size_t(std::count_if(notices->begin(), notices->end(), [](const Notice& n) { return n.updating; }));
-    EXPECT_TRUE(main.devices().isFirmupdateEnding());
+    EXPECT_TRUE(uitest::devices(main).isFirmupdateEnding());
     // Nothing connects the keyboard before it has left after its update.
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        if (main.devices().isFirmupdateEnding() && AppParam::device->hidIsOpened())
+        if (uitest::devices(main).isFirmupdateEnding() && AppParam::device->hidIsOpened())
             ++connectsWhileRestarting;
-        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(connectsWhileRestarting, 0);
     ASSERT_GT(notices->size(), during);
@@ -237,8 +237,8 @@ TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
-    EXPECT_FALSE(main.devices().isFirmupdating());
-    EXPECT_FALSE(main.devices().isFirmupdateEnding());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
 }
 
@@ -256,8 +256,8 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
 
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"KeyboardNotFound"});
-    EXPECT_FALSE(main.devices().isFirmupdating());
-    EXPECT_FALSE(main.devices().isFirmupdateEnding());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
     // The mouse is what is left; the window works with it.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
@@ -272,11 +272,11 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     again->setRebootDelay(kQuickRestart);
     ASSERT_TRUE(app.bus().attach(again, kKeyboardLocation));
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
+        return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
                            [](const auto& e) { return e.deviceLocation == kbLoc; });
     }));
-    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
-        if (main.devices().deviceList()[i].deviceLocation == kbLoc)
+    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
+        if (uitest::devices(main).deviceList()[i].deviceLocation == kbLoc)
             main.connectDevice(int(i));
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
@@ -285,7 +285,7 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     EXPECT_EQ(again->updatesCompleted(), 1);
     EXPECT_FALSE(again->updatePending());
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return !main.devices().isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
 }
@@ -307,7 +307,7 @@ TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
     EXPECT_EQ(inner, 1);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
     EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
-    ASSERT_TRUE(main.devices().isFirmupdateEnding());
+    ASSERT_TRUE(uitest::devices(main).isFirmupdateEnding());
     main.execFirmwareUpdate();
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
 }
@@ -320,9 +320,9 @@ TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
     // An update that reports success without restarting the keyboard.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    ASSERT_TRUE(main.devices().isFirmupdateEnding());
+    ASSERT_TRUE(uitest::devices(main).isFirmupdateEnding());
     EXPECT_FALSE(AppParam::device->hidIsOpened());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::devices(main).isFirmupdateEnding(); }));
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
     // Hot-plug works again.
     app.keyboard->detach();
@@ -337,10 +337,10 @@ TEST(FirmwareRun, SameModelTwiceIsTold)
     EXPECT_FALSE(main.isExistSameDeviceType());
     auto second = std::make_shared<emu::EmulatedKeyboard>();
     ASSERT_TRUE(app.bus().attach(second, 0x01300000));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 2; }));
     EXPECT_TRUE(main.isExistSameDeviceType());
     second->detach();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 1; }));
     EXPECT_FALSE(main.isExistSameDeviceType());
 }
 
@@ -358,7 +358,7 @@ QString shippedPackage(const shipped::Model& m)
 
 bool listed(const MainViewController& main, int32_t location)
 {
-    return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
+    return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
                        [&](const auto& e) { return e.deviceLocation == location; });
 }
 
@@ -494,8 +494,8 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
-    EXPECT_FALSE(main.devices().isFirmupdating());
-    EXPECT_FALSE(main.devices().isFirmupdateEnding());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     // No recovery: the same keyboard object stays connected and open.
     AppHarness::waitFor([] { return false; }, 50);
     EXPECT_EQ(AppParam::device, connected);

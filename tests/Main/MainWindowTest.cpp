@@ -255,7 +255,7 @@ TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
-    EXPECT_EQ(main.devices().planeDeviceList().size(), 2u);
+    EXPECT_EQ(uitest::devices(main).planeDeviceList().size(), 2u);
 }
 
 TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermissions)
@@ -266,8 +266,8 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     auto& main = app.controller();
     // One retry, then the keyboard is skipped and the mouse connected.
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
-    ASSERT_EQ(main.devices().deviceList().size(), 1u);
-    EXPECT_EQ(main.devices().deviceList()[0].deviceLocation, mouseLoc);
+    ASSERT_EQ(uitest::devices(main).deviceList().size(), 1u);
+    EXPECT_EQ(uitest::devices(main).deviceList()[0].deviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Another plug event does not revive it, and says nothing again.
@@ -279,16 +279,16 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
 
     // Unplugged and plugged again with access granted: usable again.
     auto listed = [&](int32_t loc) {
-        return std::any_of(main.devices().deviceList().begin(), main.devices().deviceList().end(),
+        return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
                            [&](const auto& e) { return e.deviceLocation == loc; });
     };
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return main.devices().planeDeviceList().size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 2; }));
     app.bus().setOpenRefusal(kKeyboardLocation, std::nullopt);
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return listed(kbLoc); }));
     int tile = 0;
-    while (main.devices().deviceList()[size_t(tile)].deviceLocation != kbLoc)
+    while (uitest::devices(main).deviceList()[size_t(tile)].deviceLocation != kbLoc)
         ++tile;
     clickTile(main, tile);
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
@@ -601,7 +601,7 @@ TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas
     const auto picturesBefore = connected->tabPictures;
 
     // The description now names a picture its package does not hold.
-    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::devices(main).deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
     clickTile(main, 1);
@@ -650,7 +650,7 @@ QByteArray withStatedSize(QByteArray png, quint32 width, quint32 height)
 TEST_F(SecondMouseConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedMouseAsItWas)
 {
     auto& main = this->main();
-    auto profile = std::dynamic_pointer_cast<MouseProfile>(main.devices().deviceList().at(1).profile);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::devices(main).deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     const QString shipped = profile->profilePath;
     const QString red = profile->tabBodyImages.ledTabRed;  // decoded only when shown
@@ -790,13 +790,13 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
 
     // A failing run: the recovery reconnects the keyboard.
     dialogHooks().firmwareUpdate = [&](QWidget*) {
-        EXPECT_TRUE(main.devices().isFirmupdating());
+        EXPECT_TRUE(uitest::devices(main).isFirmupdating());
         EXPECT_FALSE(uitest::windowClosing(main));
         return AppError::DeviceReadTimeout;
     };
     const int starts = app.keyboard->startCount();
     main.execFirmwareUpdate();
-    EXPECT_FALSE(main.devices().isFirmupdating());
+    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
 
@@ -804,16 +804,16 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     // list changes wait until the device has left once.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    EXPECT_TRUE(main.devices().isFirmupdateEnding());
+    EXPECT_TRUE(uitest::devices(main).isFirmupdateEnding());
     EXPECT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->isEnable());
     EXPECT_EQ(uitest::window(main).keyboardNameLabel->text(), shownName);
     EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
-    main.devices().keyboardListChanged(true);  // ignored while ending
+    uitest::devices(main).keyboardListChanged(true);  // ignored while ending
     EXPECT_EQ(main.conectDeviceLocation(), -1);
 
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !main.devices().isFirmupdateEnding(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::devices(main).isFirmupdateEnding(); }));
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_TRUE(app.keyboard->sessionOpen());

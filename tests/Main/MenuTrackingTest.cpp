@@ -51,7 +51,7 @@ AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen,
     QObject scope;
     QObject::connect(menu, &QMenu::aboutToHide, &scope, [&] {
         seen.hidden = true;
-        seen.listed = main.devices().deviceList().size();
+        seen.listed = uitest::devices(main).deviceList().size();
         seen.tiles = int(uitest::window(main).keyboardList->detailArray().size());
         seen.connected = main.conectDeviceLocation();
         seen.when = platform::now();

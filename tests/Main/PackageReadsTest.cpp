@@ -60,8 +60,8 @@ private:
 
 int indexOf(const MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < main.devices().deviceList().size(); ++i)
-        if (uint32_t(main.devices().deviceList()[i].deviceLocation) == location)
+    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
+        if (uint32_t(uitest::devices(main).deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }
@@ -91,9 +91,9 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
-    const QString mousePackage = main.devices().deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
+    const QString mousePackage = uitest::devices(main).deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
     const QString keyboardPackage =
-        main.devices().deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
+        uitest::devices(main).deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
 
     PackageRuns runs;
     clickTile(main, apptest::kMouseLocation);

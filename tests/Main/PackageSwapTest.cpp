@@ -107,7 +107,7 @@ protected:
         });
         return stray;
     }
-    bool newcomerListed() const { return app->controller().devices().entryAt(int32_t(kNewLocation)) != nullptr; }
+    bool newcomerListed() const { return uitest::devices(app->controller()).entryAt(int32_t(kNewLocation)) != nullptr; }
 
     std::unique_ptr<AppHarness> app;
     QTemporaryDir incoming;  // where the user's downloads are

@@ -46,12 +46,12 @@ protected:
     void TearDown() override { app.reset(); }
 
     bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
-    bool listed(uint32_t location) const { return main->devices().entryAt(int32_t(location)) != nullptr; }
+    bool listed(uint32_t location) const { return uitest::devices(*main).entryAt(int32_t(location)) != nullptr; }
 
     // Opens the device strip and clicks the tile of the device at `location`.
     void clickTileAt(uint32_t location)
     {
-        const auto& list = main->devices().deviceList();
+        const auto& list = uitest::devices(*main).deviceList();
         int tile = 0;
         while (tile < int(list.size()) && list[size_t(tile)].deviceLocation != int32_t(location))
             ++tile;

@@ -1165,7 +1165,7 @@ std::optional<std::string> RandomUser::checkDevice()
 {
     auto& main = app_.controller();
     auto& bus = app_.bus();
-    if (main.devices().isFirmupdating() || main.devices().isFirmupdateEnding())
+    if (uitest::devices(main).isFirmupdating() || uitest::devices(main).isFirmupdateEnding())
         return std::nullopt;
     // Plug events still on their way are given time to arrive.
     auto consistent = [&]() -> std::optional<std::string> {
@@ -1217,7 +1217,7 @@ std::optional<std::string> RandomUser::checkDevice()
         for (uint32_t l : bus.locations())
             state << " " << l;
         state << "; listed:";
-        for (const auto& e : main.devices().planeDeviceList())
+        for (const auto& e : uitest::devices(main).planeDeviceList())
             state << " " << e.deviceLocation << (e.isEnable ? "" : "(off)");
         state << "; connected " << main.conectDeviceLocation() << "; transactions "
               << platform::activeTransactions() << ", idle work kept " << platform::pendingIdleWork() << "]";
@@ -1229,7 +1229,7 @@ std::optional<std::string> RandomUser::checkDevice()
 std::optional<std::string> RandomUser::checkStored()
 {
     auto& main = app_.controller();
-    if (main.devices().isFirmupdating() || main.devices().isFirmupdateEnding())
+    if (uitest::devices(main).isFirmupdating() || uitest::devices(main).isFirmupdateEnding())
         return std::nullopt;
     for (auto& up : devices_) {
         Device& d = *up;

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's widgets, as tests read and drive them. The controller
-// keeps them to itself; this probe is the one door tests have to them.
+// The main window's widgets and the controller's inner operations, as tests
+// read and drive them. The controller keeps them to itself; this probe is
+// the one door tests have to them.
 
 #include "FunctionPanel/FunctionPanel.h"
 #include "MainViewController.h"
@@ -12,6 +13,9 @@ struct WindowProbe {
     using C = MainViewController;
     static const MainWindowWidgets& widgets(const C& main) { return main.w_; }
     static bool devicesReady(const C& main) { return main.devicesReady(); }
+    static C* instance() { return C::instance(); }
+    static const DeviceListController& devices(const C& main) { return main.devices(); }
+    static DeviceListController& devices(C& main) { return main.devices(); }
     static bool windowClosing(C& main) { return main.windowClosing(); }
     static QString modelNumberText(const QString& prefix, const QString& model) { return C::modelNumberText(prefix, model); }
     static QRect clampToScreen(const QRectF& stored, const QRect& visible) { return C::clampToScreen(stored, visible); }
@@ -42,6 +46,9 @@ inline const MainWindowWidgets& window(const MainViewController& main)
 
 // The controller's own operations that tests drive or read (see MainViewController.h).
 inline bool devicesReady(const MainViewController& main) { return WindowProbe::devicesReady(main); }
+inline MainViewController* instance() { return WindowProbe::instance(); }
+inline const DeviceListController& devices(const MainViewController& main) { return WindowProbe::devices(main); }
+inline DeviceListController& devices(MainViewController& main) { return WindowProbe::devices(main); }
 inline bool windowClosing(MainViewController& main) { return WindowProbe::windowClosing(main); }
 inline QString modelNumberText(const QString& prefix, const QString& model) { return WindowProbe::modelNumberText(prefix, model); }
 inline QRect clampToScreen(const QRectF& stored, const QRect& visible) { return WindowProbe::clampToScreen(stored, visible); }
