@@ -555,27 +555,19 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
 void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
                                             const std::shared_ptr<MouseProfile>& mouseProfile)
 {
-    // Each panel's picture, shown before its settings are.
-    using Names = MouseProfile::TabBodyImagePaths;
-    static constexpr std::pair<FunctionTab, MouseTabPictures::Field> kShownFirst[] = {
-        {FunctionTab::MButtonSetting, &Names::buttonTab},
-        {FunctionTab::MLedSetting, &Names::ledTabOff},
-        {FunctionTab::MSensorSetting, &Names::sensorTabLoDLow},
-        {FunctionTab::MOtherSetting, &Names::settingTab},
-    };
     // The pictures are read and checked on a worker meanwhile (here, when no
     // thread can be had): opening the device waits for its replies and the
-    // pacing anyway. The worker also decodes the pictures shown first; the
-    // others are decoded when a panel first shows them. The pictures go
-    // with the mouse's model, where its panels find them; those of the
-    // window's pixel density.
+    // pacing anyway. The worker also decodes the picture each panel shows
+    // first, before its settings are read; the others are decoded when a
+    // panel first shows them. The pictures go with the mouse's model, where
+    // its panels find them; those of the window's pixel density.
     auto reading = std::async(std::launch::async | std::launch::deferred,
                               [mouseProfile, ratio = w_.mainView->devicePixelRatioF()] {
         AppError read = AppError::NoError;
         auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
+        using Names = MouseProfile::TabBodyImagePaths;
         if (pictures)
-            pictures->decode({kShownFirst[0].second, kShownFirst[1].second, kShownFirst[2].second,
-                              kShownFirst[3].second});
+            pictures->decode({&Names::buttonTab, &Names::ledTabOff, &Names::sensorTabLoDLow, &Names::settingTab});
         return pictures;
     });
     auto mouse = std::make_shared<MouseEntry>();
@@ -595,10 +587,10 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 
     adoptDevice(mouse, entry.deviceLocation, DeviceType::Mouse);
 
-    // Each panel's view gets its picture when the panel is shown
-    // (selectFunctionTab); until then nothing holds the other pictures.
-    for (const auto& [tab, field] : kShownFirst)
-        tabPanel(tab)->keyboardView()->showBodyImageOnly(QImage());
+    // Its panels are built now; the one on show shows this mouse's picture
+    // when it is set up for its tab (selectFunctionTab), where the others
+    // let theirs go.
+    tabs_.forKind(DeviceType::Mouse, [this](const FunctionTabs::Row& row) { (void)tabs_.panel(row); });
     showConnectedHeader(kMouseModelPrefix, !mouse->awaitsFirmwareUpdate());
     prepareTabs(DeviceType::Mouse, !mouse->awaitsFirmwareUpdate(), true);
 
@@ -717,8 +709,13 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     tabs_.setLooks(kind, row.position);
     KeyboardView* view = panel->keyboardView();
     const auto device = AppParam::device;
-    if (kind == DeviceType::Mouse)
-        showMousePicture(row.tab);
+    // Only the panel on show holds what its view alone needs (a mouse
+    // panel's picture, 11 MB on a dense screen): the others of its row let
+    // it go before it is set up.
+    tabs_.forKind(kind, [panel](const FunctionTabs::Row& other) {
+        if (other.made && other.made.get() != panel)
+            other.made->tabHidden();
+    });
     panel->initSetting();
     if (row.tab == FunctionTab::ApcSetting && isCurrentDevice(device)) {
         // Under the tab row rather than in it: the tabs keep their whole
@@ -745,38 +742,6 @@ void MainViewController::selectFunctionTab(FunctionTab tab)
     } else if (view) {
         view->hide();
     }
-}
-
-void MainViewController::showMousePicture(FunctionTab shown)
-{
-    const auto mouse = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
-    if (!mouse || !mouse->tabPictures)
-        return;
-    const MouseTabPictures& pictures = *mouse->tabPictures;
-    using Names = MouseProfile::TabBodyImagePaths;
-    // The picture a panel shows for what the model holds; the LED and
-    // sensor panels change theirs as their settings are read.
-    const auto pictureOf = [&](FunctionTab tab) {
-        switch (tab) {
-        case FunctionTab::MButtonSetting: return pictures.image(&Names::buttonTab);
-        case FunctionTab::MLedSetting:
-            return pictures.ledTab(mouse->color, mouse->indicatorEnable != Indicator::Enable,
-                                   mouse->logoEnable != Logo::Enable);
-        case FunctionTab::MSensorSetting: return pictures.sensorTab(mouse->liftOffDistance);
-        default: return pictures.image(&Names::settingTab);
-        }
-    };
-    // Only the panel on show holds a picture: one of a dense screen takes
-    // 11 MB, and the hidden panels' pictures are decoded again when shown.
-    for (const FunctionTab tab : {FunctionTab::MButtonSetting, FunctionTab::MLedSetting, FunctionTab::MSensorSetting,
-                                  FunctionTab::MOtherSetting}) {
-        KeyboardView* view = tabPanel(tab)->keyboardView();
-        if (tab != shown)
-            view->showBodyImageOnly(QImage());
-        else if (view->bodyImage().isNull())
-            view->showBodyImageOnly(pictureOf(tab));
-    }
-    pictures.forgetUnshown();
 }
 
 void MainViewController::focusCloseButton()

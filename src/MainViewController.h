@@ -179,8 +179,6 @@ private:
     // Slides the device-selection panel in (over the dialog mask) or out.
     void displayKeyboardList(bool listDisplay);
     void convertDeviceTabSelect();
-    // Gives the mouse panel of `shown` its picture and lets the others go.
-    void showMousePicture(FunctionTab shown);
     // A window of `size` centred in the visible screen area (its top-left
     // corner kept inside it).
     static QRect centredOnScreen(const QSize& size, const QRect& visible);

@@ -13,6 +13,7 @@
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/KeyName.h"
+#include "XML/MouseTabPictures.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -94,6 +95,8 @@ FunctionMButtonSettingController::~FunctionMButtonSettingController()
 
 KeyboardView* FunctionMButtonSettingController::keyboardView() { return view_; }
 
+void FunctionMButtonSettingController::tabHidden() { letGoOfMousePicture(view_); }
+
 TabMenuView* FunctionMButtonSettingController::buttonMenuView(int button) const
 {
     return button >= 1 && button <= 6 ? buttonMenus_[size_t(button - 1)].data() : nullptr;
@@ -113,6 +116,9 @@ QLabel* FunctionMButtonSettingController::buttonLabel(int button) const
 
 void FunctionMButtonSettingController::setUpPanel()
 {
+    showMousePicture(view_, [](const MouseTabPictures& pictures, const MouseEntry&) {
+        return pictures.image(&MouseProfile::TabBodyImagePaths::buttonTab);
+    });
     AppParam::paintColor = AppColor::clear();
     initDialogItem();
     initMenuItem();

@@ -40,6 +40,7 @@ public:
 
     // ----- FunctionPanel -------------------------------------------------------
     KeyboardView* keyboardView() override;
+    void tabHidden() override;
     void showMenuView(bool isDevice) override;
     bool isMenuViewShown() const override;
     void closeMenuView(bool resetItems) override;

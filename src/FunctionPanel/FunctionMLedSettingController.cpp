@@ -39,10 +39,16 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRectF& frame, int pi
 // Slider position and luminance run opposite ways.
 int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
 
+// The LED tab's picture for the colour and the lit parts the model holds.
+QImage ledPicture(const MouseTabPictures& pictures, const MouseEntry& mouse)
+{
+    return pictures.ledTab(mouse.color, mouse.indicatorEnable != Indicator::Enable, mouse.logoEnable != Logo::Enable);
+}
+
 } // namespace
 
 FunctionMLedSettingController::FunctionMLedSettingController(IDialogHost& host)
-    : MouseSettingPanel(host, QStringLiteral("mouseLedPanel"))
+    : MouseSettingPanel(host, QStringLiteral("mouseLedPanel"), ledPicture)
 {
     MousePanelView* view = view_;
 
@@ -136,7 +142,7 @@ void FunctionMLedSettingController::updateLedSettings()
     updateLedLogoSetting(mouse.logoEnable);
     showColorMarks(mouse.color);
     updateLedLuminanceSetting(rawValue(mouse.luminace));
-    changeMLedBodyImage();
+    showPicture();
 }
 
 void FunctionMLedSettingController::showColorMarks(LedColor color)
@@ -179,16 +185,6 @@ void FunctionMLedSettingController::updateLedLuminanceSetting(int ledLuminance)
     sliderBrightness_->setValue(sliderPosition(ledLuminance));
 }
 
-void FunctionMLedSettingController::changeMLedBodyImage()
-{
-    auto mouse = currentMouse();
-    if (!mouse || !mouse->tabPictures || !view_)
-        return;
-    view_->showBodyImageOnly(mouse->tabPictures->ledTab(mouse->color, mouse->indicatorEnable != Indicator::Enable,
-                                                        mouse->logoEnable != Logo::Enable));
-    mouse->tabPictures->forgetUnshown();
-}
-
 // ---- user actions -------------------------------------------------------------------------
 
 void FunctionMLedSettingController::pushSwitch(bool indicator)
@@ -216,7 +212,7 @@ void FunctionMLedSettingController::pushSwitch(bool indicator)
         if (settleChange(result, mouse) == CallOutcome::Replaced)
             return;
     }
-    changeMLedBodyImage();
+    showPicture();
 }
 
 void FunctionMLedSettingController::pushColor(QObject* sender)

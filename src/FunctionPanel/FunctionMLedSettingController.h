@@ -45,7 +45,6 @@ private:
     void setStateImage(ImageStateButton* button, bool state, const QString& label);
     void readMouseSettings() override { updateLedSettings(); }
     void showColorMarks(LedColor color);
-    void changeMLedBodyImage();
 
     // User actions.
     void pushSwitch(bool indicator);

@@ -2,7 +2,9 @@
 
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Platform/Strings.h"
+#include "XML/MouseTabPictures.h"
 
 FunctionMOtherSettingController::FunctionMOtherSettingController(IDialogHost& host)
     : OtherSettingPanel(host, FunctionTab::MOtherSetting, QStringLiteral("mouseOtherPanel"),
@@ -23,8 +25,13 @@ std::vector<FunctionMOtherSettingController::MenuRow> FunctionMOtherSettingContr
     };
 }
 
+void FunctionMOtherSettingController::tabHidden() { letGoOfMousePicture(view_); }
+
 void FunctionMOtherSettingController::setUpPanel()
 {
+    showMousePicture(view_, [](const MouseTabPictures& pictures, const MouseEntry&) {
+        return pictures.image(&MouseProfile::TabBodyImagePaths::settingTab);
+    });
     AppParam::paintColor = AppColor::clear();
     clearRowMarks();
     enableMenuItem(true);

@@ -15,6 +15,8 @@ class FunctionMOtherSettingController : public QObject, public OtherSettingPanel
 public:
     explicit FunctionMOtherSettingController(IDialogHost& host);
 
+    void tabHidden() override;
+
 private:
     void setUpPanel() override;
     std::vector<MenuRow> menuRows() const override;

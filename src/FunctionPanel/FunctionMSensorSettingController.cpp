@@ -83,10 +83,16 @@ double leadingNumber(const QString& text)
     return std::isfinite(v) ? v : 0.0;
 }
 
+// The sensor tab's picture for the lift-off distance the model holds.
+QImage sensorPicture(const MouseTabPictures& pictures, const MouseEntry& mouse)
+{
+    return pictures.sensorTab(mouse.liftOffDistance);
+}
+
 } // namespace
 
 FunctionMSensorSettingController::FunctionMSensorSettingController(IDialogHost& host)
-    : MouseSettingPanel(host, QStringLiteral("mouseSensorPanel"))
+    : MouseSettingPanel(host, QStringLiteral("mouseSensorPanel"), sensorPicture)
 {
     MousePanelView* view = view_;
 
@@ -219,10 +225,7 @@ void FunctionMSensorSettingController::updateSensorSettings()
     if (!r.updated)
         return;
     updateSensorSettingsUI(*r.mouse);
-    if (r.mouse->tabPictures && view_) {
-        view_->showBodyImageOnly(r.mouse->tabPictures->sensorTab(r.mouse->liftOffDistance));
-        r.mouse->tabPictures->forgetUnshown();
-    }
+    showPicture();
 }
 
 void FunctionMSensorSettingController::updateSensorSettingsUI(const MouseEntry& mouse)

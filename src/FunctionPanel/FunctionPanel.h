@@ -43,6 +43,10 @@ public:
     // The panel's root view: the device picture, which the main window
     // places over its whole content (below the header and footer).
     virtual KeyboardView* keyboardView() = 0;
+    // Another tab of the panel's row is about to be shown: the panel lets go
+    // of what only its view on show needs (a mouse panel, its picture) and
+    // takes it again at its next set-up.
+    virtual void tabHidden() {}
 
     // Opens (or, when open, closes) the panel's menu under its tab.
     virtual void showMenuView(bool isDevice) { (void)isDevice; }

@@ -15,7 +15,8 @@ constexpr platform::Seconds kPollingInterval{1.0};
 
 } // namespace
 
-MouseSettingPanel::MouseSettingPanel(IDialogHost& host, const QString& viewName) : host_(host)
+MouseSettingPanel::MouseSettingPanel(IDialogHost& host, const QString& viewName, MousePictureChoice picture)
+    : host_(host), picture_(picture)
 {
     auto* view = makeWindowView<MousePanelView>(*host.bodyView());
     view->setObjectName(viewName);
@@ -38,8 +39,12 @@ MouseSettingPanel::~MouseSettingPanel()
 
 KeyboardView* MouseSettingPanel::keyboardView() { return view_.data(); }
 
+void MouseSettingPanel::tabHidden() { letGoOfMousePicture(view_); }
+
 void MouseSettingPanel::setUpPanel()
 {
+    // The picture first: a slow or failing read still leaves it shown.
+    showPicture();
     AppParam::paintColor = AppColor::clear();
     initDialogItem();
     auto mouse = currentMouse();

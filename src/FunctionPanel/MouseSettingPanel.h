@@ -1,7 +1,8 @@
 #pragma once
 // What the mouse LED and sensor panels share: their picture view, which
-// says when it comes on screen and when it leaves; the set-up of the tab
-// (controls filled from the model, then the mouse read); the read of the
+// says when it comes on screen and when it leaves, and the picture it shows
+// for what the model holds; the set-up of the tab (the picture and the
+// controls from the model, then the mouse read); the read of the
 // mouse once a second while the view is on screen (paused while the panel
 // says so, skipped while another command on the mouse waits for its
 // reply); how a setting command is settled; the captions on the picture;
@@ -9,6 +10,7 @@
 
 #include "FunctionPanel/FunctionPanel.h"
 #include "FunctionPanel/MousePanelControls.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
 #include "Utility/AppError.h"
 
 #include <QObject>
@@ -26,16 +28,20 @@ public:
     ~MouseSettingPanel() override;
 
     KeyboardView* keyboardView() override;
+    void tabHidden() override;
 
     bool isPollingSuspended() const { return isPolingSuspend_; }
     bool isPolling() const { return pollingTimer_.isActive(); }
 
 protected:
-    // `viewName`: the object name of the panel's picture view.
-    MouseSettingPanel(IDialogHost& host, const QString& viewName);
+    // `viewName`: the object name of the panel's picture view; `picture`:
+    // the picture it shows.
+    MouseSettingPanel(IDialogHost& host, const QString& viewName, MousePictureChoice picture);
 
     // The texts of the controls and the captions' places, at each set-up.
     virtual void initDialogItem() = 0;
+    // Shows the panel's picture for what the model holds.
+    void showPicture() { showMousePicture(view_, picture_); }
     // Fills the controls from the model (under signal blockers).
     virtual void showMouseSettings(const MouseEntry& mouse) = 0;
     // Reads the mouse and shows what it reports; the polling runs it.
@@ -56,10 +62,11 @@ protected:
     bool isPolingSuspend_ = false;
 
 private:
-    // Fills the controls from the mouse model without sending anything,
-    // then reads the mouse and shows what it reports.
+    // Shows the picture and fills the controls from the mouse model without
+    // sending anything, then reads the mouse and shows what it reports.
     void setUpPanel() override;
     void polingDeviceTimer();
 
+    MousePictureChoice picture_;
     QTimer pollingTimer_;
 };

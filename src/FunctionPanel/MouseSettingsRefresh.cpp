@@ -2,6 +2,8 @@
 
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
+#include "KeyboardView/KeyboardView.h"
+#include "XML/MouseTabPictures.h"
 
 #include <string>
 
@@ -25,6 +27,24 @@ std::shared_ptr<MouseEntry> openMouse()
 {
     auto mouse = currentMouse();
     return mouse && mouse->hidIsOpened() ? mouse : nullptr;
+}
+
+void showMousePicture(KeyboardView* view, MousePictureChoice choose)
+{
+    const auto mouse = currentMouse();
+    if (!view || !mouse || !mouse->tabPictures)
+        return;
+    view->showBodyImageOnly(choose(*mouse->tabPictures, *mouse));
+    mouse->tabPictures->forgetUnshown();
+}
+
+void letGoOfMousePicture(KeyboardView* view)
+{
+    if (!view || view->bodyImage().isNull())
+        return;
+    view->showBodyImageOnly(QImage());
+    if (const auto mouse = currentMouse(); mouse && mouse->tabPictures)
+        mouse->tabPictures->forgetUnshown();
 }
 
 void applyMouseSettings(MouseEntry& mouse, const KolventraMouse::RmSettings& record, bool keysRead)

@@ -1,7 +1,7 @@
 #pragma once
 // The mouse panels' refresh: one read of all mouse settings from the device
 // into the mouse model, so the panels show what the mouse reports rather
-// than what was sent.
+// than what was sent; and how they show and let go of their pictures.
 //
 // API (for the mouse panels):
 //
@@ -27,6 +27,18 @@
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
 //   openMouse()              the same when it has an open device, else null.
+//   showMousePicture(view, choose)
+//                            shows on the panel's view the picture `choose`
+//                            picks from the current mouse's tab pictures for
+//                            what its model holds; each panel at the start
+//                            of its set-up (before it reads the mouse) and
+//                            after the reads that change its picture.
+//   letGoOfMousePicture(view)
+//                            takes the picture off a panel's view whose tab
+//                            is no longer shown (FunctionPanel::tabHidden):
+//                            only the panel on show holds one, since one of
+//                            a dense screen takes 11 MB.
+//   Both drop the decoded pictures no view shows any longer.
 //   applyMouseSettings(m, record, keysRead)
 //                            the fixed conversion of the 29-byte record into
 //                            the model's setting fields (exposed for tests).
@@ -42,7 +54,10 @@
 
 #include <memory>
 
+class KeyboardView;
 class MouseEntry;
+class MouseTabPictures;
+class QImage;
 
 struct MouseRefresh {
     AppError error = AppError::NoError;
@@ -62,6 +77,13 @@ std::shared_ptr<MouseEntry> currentMouse();
 // The current mouse when it has an open device, else null: without one a
 // command would "succeed" with nothing sent.
 std::shared_ptr<MouseEntry> openMouse();
+
+// A mouse panel's picture among its mouse's tab pictures, for what its
+// model holds.
+using MousePictureChoice = QImage (*)(const MouseTabPictures& pictures, const MouseEntry& mouse);
+// Nothing without a current mouse with its pictures.
+void showMousePicture(KeyboardView* view, MousePictureChoice choose);
+void letGoOfMousePicture(KeyboardView* view);
 
 // Writes the record into the model: button codes unchanged; colour above 7
 // gives White, luminance above 2 Level1, indicator and logo other than 0

@@ -1,6 +1,8 @@
-// The pictures of the mouse sensor and LED tabs beside their controls: the
-// lines that lead from the mouse to the captions on the picture stop short of
-// the column of controls, so that no line runs under a switch or a slider.
+// The pictures of the mouse tabs: each panel shows its own, only the panel on
+// show holds one; and those of the sensor and LED tabs beside their controls:
+// the lines that lead from the mouse to the captions on the picture stop
+// short of the column of controls, so that no line runs under a switch or a
+// slider.
 #include "Device/MouseEntry.h"
 #include "FunctionPanel/FunctionPanel.h"
 #include "KeyboardView/KeyboardView.h"
@@ -10,9 +12,50 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using namespace mousepanel;
+
+TEST_F(MousePanelTest, OnlyThePanelOnShowHoldsItsPictureAndShowsItAgainWhenShownAgain)
+{
+    start();
+    const auto mouse = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    ASSERT_TRUE(mouse && mouse->tabPictures);
+    const MouseTabPictures& pictures = *mouse->tabPictures;
+    using Names = MouseProfile::TabBodyImagePaths;
+    struct Shown {
+        FunctionTab tab;
+        std::function<QImage()> picture;  // for what the model holds
+    };
+    const Shown button{FunctionTab::MButtonSetting, [&] { return pictures.image(&Names::buttonTab); }};
+    const std::vector<Shown> shown{
+        button,
+        {FunctionTab::MLedSetting,
+         [&] {
+             return pictures.ledTab(mouse->color, mouse->indicatorEnable != Indicator::Enable,
+                                    mouse->logoEnable != Logo::Enable);
+         }},
+        {FunctionTab::MSensorSetting, [&] { return pictures.sensorTab(mouse->liftOffDistance); }},
+        {FunctionTab::MOtherSetting, [&] { return pictures.image(&Names::settingTab); }},
+        button,  // let go of, decoded again
+    };
+    for (const Shown& s : shown) {
+        main->clickTab(main->tabView(s.tab));
+        ASSERT_EQ(main->currentKeyboardView(), main->tabPanel(s.tab)->keyboardView());
+        for (const Shown& other : shown) {
+            const QImage held = main->tabPanel(other.tab)->keyboardView()->bodyImage();
+            if (other.tab == s.tab)
+                EXPECT_EQ(held.cacheKey(), s.picture().cacheKey()) << int(s.tab);
+            else
+                EXPECT_TRUE(held.isNull()) << int(other.tab) << " with " << int(s.tab) << " shown";
+        }
+        int decoded = 0;
+        for (const auto& slot : Names::pictures())
+            decoded += pictures.picture(slot.field).isDecoded();
+        EXPECT_EQ(decoded, 1) << int(s.tab);
+    }
+}
 
 TEST_F(MousePanelTest, CaptionLinesOfThePicturesStopShortOfTheControls)
 {

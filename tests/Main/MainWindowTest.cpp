@@ -24,6 +24,7 @@
 #include "XML/ApplicationProfile.h"
 #include "XML/DeviceProfileTestSupport.h"
 #include "XML/MouseProfile.h"
+#include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
 #include "support/ui/WindowProbe.h"
@@ -614,6 +615,20 @@ TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas
     EXPECT_EQ(second->startCount(), 1);
     EXPECT_EQ(second->endCount(), 0);
     EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+}
+
+TEST_F(SecondMouseConnect, TheTabOnShowShowsTheNewMousesPicture)
+{
+    auto& main = this->main();
+    main.clickTab(main.tabView(FunctionTab::MOtherSetting));
+    clickTile(main, 1);
+
+    ASSERT_EQ(main.conectDeviceLocation(), int32_t(secondLocation));
+    const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
+    ASSERT_TRUE(connected && connected->tabPictures);
+    ASSERT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MOtherSetting)->keyboardView());
+    EXPECT_EQ(main.currentKeyboardView()->bodyImage().cacheKey(),
+              connected->tabPictures->image(&MouseProfile::TabBodyImagePaths::settingTab).cacheKey());
 }
 
 namespace {
