@@ -41,10 +41,10 @@ TEST_F(MousePanelTest, OnlyThePanelOnShowHoldsItsPictureAndShowsItAgainWhenShown
         button,  // let go of, decoded again
     };
     for (const Shown& s : shown) {
-        main->clickTab(main->tabView(s.tab));
-        ASSERT_EQ(main->currentKeyboardView(), main->tabPanel(s.tab)->keyboardView());
+        main->clickTab(uitest::tabView(*main, s.tab));
+        ASSERT_EQ(uitest::currentKeyboardView(*main), uitest::tabPanel(*main, s.tab)->keyboardView());
         for (const Shown& other : shown) {
-            const QImage held = main->tabPanel(other.tab)->keyboardView()->bodyImage();
+            const QImage held = uitest::tabPanel(*main, other.tab)->keyboardView()->bodyImage();
             if (other.tab == s.tab)
                 EXPECT_EQ(held.cacheKey(), s.picture().cacheKey()) << int(s.tab);
             else

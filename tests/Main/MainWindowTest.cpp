@@ -620,14 +620,14 @@ TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas
 TEST_F(SecondMouseConnect, TheTabOnShowShowsTheNewMousesPicture)
 {
     auto& main = this->main();
-    main.clickTab(main.tabView(FunctionTab::MOtherSetting));
+    main.clickTab(uitest::tabView(main, FunctionTab::MOtherSetting));
     clickTile(main, 1);
 
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(secondLocation));
     const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(connected && connected->tabPictures);
-    ASSERT_EQ(main.currentKeyboardView(), main.tabPanel(FunctionTab::MOtherSetting)->keyboardView());
-    EXPECT_EQ(main.currentKeyboardView()->bodyImage().cacheKey(),
+    ASSERT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MOtherSetting)->keyboardView());
+    EXPECT_EQ(uitest::currentKeyboardView(main)->bodyImage().cacheKey(),
               connected->tabPictures->image(&MouseProfile::TabBodyImagePaths::settingTab).cacheKey());
 }
 
