@@ -689,11 +689,6 @@ std::unique_ptr<FunctionPanel> MainViewController::swapPanel(FunctionTab tab, st
     return tabs_.swapPanel(tab, std::move(panel));
 }
 
-KeyboardView* MainViewController::currentKeyboardView() const
-{
-    return currentKeyboardView_;
-}
-
 FunctionPanel* MainViewController::panelFor(FunctionTab tab) const
 {
     return &tabs_.panel(tabs_.shownAt(shownKind(), tabs_.positionOf(tab)));

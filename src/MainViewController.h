@@ -115,8 +115,6 @@ private:
     friend struct uitest::WindowProbe;
 
     // ----- used inside the controller; tests reach them through the probe ------
-    // The first device enumeration and connect have run.
-    bool devicesReady() const { return devicesReady_; }
     // The exit check and shutdown: false refuses (firmware update running,
     // a modal dialog open, "No" to the unsent-changes question); true after
     // the device was closed and the settings file written.
@@ -139,27 +137,12 @@ private:
     // State.
     // The controller registered in AppParam::mainController, or null.
     static MainViewController* instance();
-    // The device list, which follows hot-plug and recovers failing devices.
-    const DeviceListController& devices() const { return *devices_; }
-    DeviceListController& devices() { return *devices_; }
     // The tab view and the panel of one of the seven tabs (the panel is made
     // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
     FunctionPanel* tabPanel(FunctionTab tab) const { return &tabs_.panel(tab); }
     // Puts a stand-in panel on `tab` and hands back the one it replaces.
     std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
-    // The picture of the panel on show.
-    KeyboardView* currentKeyboardView() const;
-    // The tab to restore on the next connect.
-    FunctionTab beforeTab() const { return beforeTab_; }
-    // The user's last click among the mouse tabs was its other-settings tab.
-    bool selectMOtherSetting() const { return selectMOtherSetting_; }
-
-    // Seams.
-    // Opens a link address (QDesktopServices when unset).
-    void setOpenUrl(std::function<void(const QString&)> open) { openUrl_ = std::move(open); }
-    // The visible screen area for window placement; the window's screen when unset.
-    void setVisibleScreenArea(std::function<std::optional<QRect>()> area) { visibleScreenArea_ = std::move(area); }
 
     // ----- the window's own workings ---------------------------------------------
     // The window's buttons and menu items (connected in buildWindow).
@@ -218,11 +201,18 @@ private:
     FunctionTabs tabs_;
     std::unique_ptr<DeviceListController> devices_;
     int32_t conectDeviceLocation_ = -1;
+    // The picture of the panel on show.
     QPointer<KeyboardView> currentKeyboardView_;
+    // The tab to restore on the next connect.
     FunctionTab beforeTab_ = FunctionTab::None;
     bool selectOtherSetting_ = false;
+    // The user's last click among the mouse tabs was its other-settings tab.
     bool selectMOtherSetting_ = false;
+    // The first device enumeration and connect have run.
     bool devicesReady_ = false;
+    // Seams for tests: opens a link address (QDesktopServices when unset);
+    // the visible screen area for window placement (the window's screen
+    // when unset).
     std::function<void(const QString&)> openUrl_;
     std::function<std::optional<QRect>()> visibleScreenArea_;
 
