@@ -70,10 +70,6 @@ TEST(SingleInstance, LockFileThatNoRunningInstanceHoldsIsTakenOver)
     // What a start cut off, or anything else, may leave at the lock's path.
     const std::function<bool(const QString&)> leftovers[] = {
         [](const QString& path) { return QFile(path).open(QIODevice::WriteOnly); },
-        [](const QString& path) {
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write("\x7f\x01 not a lock\n") > 0;
-        },
         [](const QString& path) { return QDir().mkpath(path + QStringLiteral("/inside")); },
         [](const QString& path) { return QFile::link(path + QStringLiteral(".gone"), path); },
     };
