@@ -3,7 +3,6 @@
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
 #include "Utility/ZipUtil.h"
-#include "XML/FileIndexXML.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -449,11 +448,11 @@ QSize statedSize(const QByteArray& bytes)
 // The member names listed by the index of the package at `path`.
 QStringList indexedMembers(const QString& path)
 {
-    FileIndexXML reader;
-    if (!reader.parse(ZipUtil::load(path, AppUtil::kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes)))
+    FileIndex index;
+    if (AppUtil::loadProfile(path, index, AppUtil::kIndexMemberName) != AppError::NoError)
         return {};
     QStringList names;
-    for (const FileIndex::FileIndexEntry& entry : reader.takeProfile().fileIndexEntry)
+    for (const FileIndex::FileIndexEntry& entry : index.fileIndexEntry)
         names << entry.name;
     return names;
 }
