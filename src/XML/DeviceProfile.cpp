@@ -183,6 +183,16 @@ bool acceptableSize(const QByteArray& data)
     return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
 }
 
+// The size picture bytes state in their header when it is within the caps;
+// an invalid size otherwise (nothing is decoded).
+QSize statedSize(const QByteArray& bytes)
+{
+    if (!acceptableSize(bytes))
+        return {};
+    PictureReader picture(bytes);
+    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
+}
+
 // Decodes picture bytes into `image` within the caps; false when they do
 // not decode or decode beyond the caps. A reader reuses the memory of an
 // image of the size and format it decodes.
@@ -314,23 +324,13 @@ QImage DeviceProfile::decodePicture(const QByteArray& data)
 
 PackagePicture PackagePicture::fromBytes(const QByteArray& bytes, qreal ratio)
 {
-    if (!acceptableSize(bytes))
-        return {};
-    PictureReader picture(bytes);
-    QSize size;
-    switch (judgeHeader(picture.reader)) {
-    case Header::Refused:
-        return {};
-    case Header::SizeUnstated:
-        // Only decoding tells whether such a picture fits the caps.
+    QSize size = statedSize(bytes);
+    // A format without a stated size: only decoding tells whether such a
+    // picture fits the caps (bytes the header refuses do not decode).
+    if (!size.isValid())
         size = DeviceProfile::decodePicture(bytes).size();
-        if (size.isEmpty())
-            return {};
-        break;
-    case Header::WithinCaps:
-        size = picture.reader.size();
-        break;
-    }
+    if (size.isEmpty())
+        return {};
     PackagePicture result;
     result.d_ = std::make_shared<Data>();
     result.d_->bytes = bytes;
@@ -405,16 +405,6 @@ QString DeviceProfile::doubleDensityName(const QString& memberName)
 }
 
 namespace {
-
-// The size picture bytes state in their header when it is within the caps;
-// an invalid size otherwise (nothing is decoded).
-QSize statedSize(const QByteArray& bytes)
-{
-    if (!acceptableSize(bytes))
-        return {};
-    PictureReader picture(bytes);
-    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
-}
 
 // The member names listed by the index of the package at `path`.
 QStringList indexedMembers(const QString& path)
