@@ -52,6 +52,15 @@ const char* kSupportKey = "WebLink_DeviceSupport";
 // Shown before a mouse's model number.
 const QString kMouseModelPrefix = QStringLiteral("VX");
 
+// A keyboard without APC shows neither the APC nor the M-button tab: a
+// selection of either goes to the gaming tab.
+void leaveTabsWithoutApc()
+{
+    if (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
+        AppParam::functionTabSelect == FunctionTab::MButtonSetting)
+        AppParam::functionTabSelect = FunctionTab::GamingSetting;
+}
+
 } // namespace
 
 // =============================================================================
@@ -495,9 +504,8 @@ void MainViewController::finishConnect(const std::shared_ptr<Entry>& device, int
         AppParam::functionTabSelect = beforeTab_;
         beforeTab_ = FunctionTab::None;
     }
-    if (!apc && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
-                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
-        AppParam::functionTabSelect = FunctionTab::GamingSetting;
+    if (!apc)
+        leaveTabsWithoutApc();
     selectFunctionTab(AppParam::functionTabSelect);
 }
 
@@ -540,9 +548,8 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     restoreTabAfterConnect(selectOtherSetting_, FunctionTab::OtherSetting);
     if (kb->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::OtherSetting);
-    else if (!kb->supportAPC && (AppParam::functionTabSelect == FunctionTab::ApcSetting ||
-                                 AppParam::functionTabSelect == FunctionTab::MButtonSetting))
-        AppParam::functionTabSelect = FunctionTab::GamingSetting;
+    else if (!kb->supportAPC)
+        leaveTabsWithoutApc();
 
     selectFunctionTab(AppParam::functionTabSelect);
     if (!isCurrentDevice(kb))

@@ -16,6 +16,8 @@ namespace {
 
 constexpr qreal kOuterWidth = 2.0;
 constexpr qreal kInnerWidth = 1.0;
+// How far the ring reaches in from the edge of its area.
+constexpr qreal kDepth = kOuterWidth + kInnerWidth;
 // Dark enough to separate the ring from a white fill, light enough to be
 // lost on the dark ground where the blue line already shows.
 const QColor kInnerColor(0, 0, 0, 150);
@@ -49,11 +51,29 @@ private:
 
 QColor focusRingColor() { return QColor(77, 166, 255); }
 
-qreal focusRingWidth() { return kOuterWidth + kInnerWidth; }
+qreal focusRingWidth() { return kDepth; }
 
 namespace {
 
 bool whole(qreal v) { return v == std::floor(v); }
+
+// Strokes the ring's two lines just inside `area`, with corners of `radius`
+// (square for 0).
+void strokeRing(QPainter& painter, const QRectF& area, qreal radius)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    // Pens are centred on the path: inset by half a width, the lines lie
+    // wholly inside the area.
+    const qreal outerInset = kOuterWidth / 2;
+    painter.setPen(QPen(focusRingColor(), kOuterWidth));
+    painter.drawRoundedRect(area.adjusted(outerInset, outerInset, -outerInset, -outerInset), radius, radius);
+    const qreal innerInset = kOuterWidth + kInnerWidth / 2;
+    const qreal innerRadius = std::max<qreal>(0, radius - kOuterWidth);
+    painter.setPen(QPen(kInnerColor, kInnerWidth));
+    painter.drawRoundedRect(area.adjusted(innerInset, innerInset, -innerInset, -innerInset), innerRadius,
+                            innerRadius);
+}
 
 // The corners of a square ring of the smallest size, at a whole ratio of
 // device pixels per point, as its two lines leave them on a clear image:
@@ -74,14 +94,7 @@ const QImage& ringCorners(int ratio, qreal small)
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    const QRectF ring(0, 0, small, small);
-    painter.setPen(QPen(focusRingColor(), kOuterWidth));
-    painter.drawRect(ring.adjusted(kOuterWidth / 2, kOuterWidth / 2, -kOuterWidth / 2, -kOuterWidth / 2));
-    const qreal innerInset = kOuterWidth + kInnerWidth / 2;
-    painter.setPen(QPen(kInnerColor, kInnerWidth));
-    painter.drawRect(ring.adjusted(innerInset, innerInset, -innerInset, -innerInset));
+    strokeRing(painter, QRectF(0, 0, small, small), 0);
     painter.end();
     cached = image;
     cachedRatio = ratio;
@@ -99,10 +112,9 @@ const QImage& ringCorners(int ratio, qreal small)
 // does not qualify.
 bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
 {
-    const qreal depth = kOuterWidth + kInnerWidth;
     // The smallest ring's size, and the area at which corners no longer
     // reach each other's squares.
-    const qreal small = 2 * depth + 2;
+    const qreal small = 2 * kDepth + 2;
     const QTransform& to = painter.deviceTransform();
     const qreal ratio = to.m11();
     if (to.type() > QTransform::TxScale || ratio != to.m22() || !(ratio >= 1) || ratio > 16 || !whole(ratio) ||
@@ -116,20 +128,20 @@ bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
     const qreal w = area.width(), h = area.height(), x = area.x(), y = area.y();
     // The sides between the corner squares: the outer line, then the
     // inner line inside it.
-    painter.fillRect(QRectF(x + depth, y, w - 2 * depth, kOuterWidth), outer);
-    painter.fillRect(QRectF(x + depth, y + h - kOuterWidth, w - 2 * depth, kOuterWidth), outer);
-    painter.fillRect(QRectF(x, y + depth, kOuterWidth, h - 2 * depth), outer);
-    painter.fillRect(QRectF(x + w - kOuterWidth, y + depth, kOuterWidth, h - 2 * depth), outer);
-    painter.fillRect(QRectF(x + depth, y + kOuterWidth, w - 2 * depth, kInnerWidth), kInnerColor);
-    painter.fillRect(QRectF(x + depth, y + h - depth, w - 2 * depth, kInnerWidth), kInnerColor);
-    painter.fillRect(QRectF(x + kOuterWidth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
-    painter.fillRect(QRectF(x + w - depth, y + depth, kInnerWidth, h - 2 * depth), kInnerColor);
+    painter.fillRect(QRectF(x + kDepth, y, w - 2 * kDepth, kOuterWidth), outer);
+    painter.fillRect(QRectF(x + kDepth, y + h - kOuterWidth, w - 2 * kDepth, kOuterWidth), outer);
+    painter.fillRect(QRectF(x, y + kDepth, kOuterWidth, h - 2 * kDepth), outer);
+    painter.fillRect(QRectF(x + w - kOuterWidth, y + kDepth, kOuterWidth, h - 2 * kDepth), outer);
+    painter.fillRect(QRectF(x + kDepth, y + kOuterWidth, w - 2 * kDepth, kInnerWidth), kInnerColor);
+    painter.fillRect(QRectF(x + kDepth, y + h - kDepth, w - 2 * kDepth, kInnerWidth), kInnerColor);
+    painter.fillRect(QRectF(x + kOuterWidth, y + kDepth, kInnerWidth, h - 2 * kDepth), kInnerColor);
+    painter.fillRect(QRectF(x + w - kDepth, y + kDepth, kInnerWidth, h - 2 * kDepth), kInnerColor);
     // The corners.
     const QImage& corners = ringCorners(int(ratio), small);
-    const int side = int(depth * ratio);
+    const int side = int(kDepth * ratio);
     for (int i = 0; i < 4; ++i) {
         const bool right = i & 1, bottom = i & 2;
-        const QPointF at(right ? x + w - depth : x, bottom ? y + h - depth : y);
+        const QPointF at(right ? x + w - kDepth : x, bottom ? y + h - kDepth : y);
         const QRect from(right ? corners.width() - side : 0, bottom ? corners.height() - side : 0, side, side);
         painter.drawImage(at, corners, from);
     }
@@ -141,24 +153,13 @@ bool drawPixelAlignedSquareRing(QPainter& painter, const QRectF& area)
 
 void drawFocusRing(QPainter& painter, const QRectF& area, qreal radius)
 {
-    if (area.width() <= 2 * (kOuterWidth + kInnerWidth) || area.height() <= 2 * (kOuterWidth + kInnerWidth))
+    if (area.width() <= 2 * kDepth || area.height() <= 2 * kDepth)
         return;
     if (radius <= 0 && drawPixelAlignedSquareRing(painter, area))
         return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setOpacity(1.0);
-    painter.setBrush(Qt::NoBrush);
-    // Pens are centred on the path: inset by half a width, the lines lie
-    // wholly inside the area.
-    const qreal outerInset = kOuterWidth / 2;
-    painter.setPen(QPen(focusRingColor(), kOuterWidth));
-    painter.drawRoundedRect(area.adjusted(outerInset, outerInset, -outerInset, -outerInset), radius, radius);
-    const qreal innerInset = kOuterWidth + kInnerWidth / 2;
-    const qreal innerRadius = std::max<qreal>(0, radius - kOuterWidth);
-    painter.setPen(QPen(kInnerColor, kInnerWidth));
-    painter.drawRoundedRect(area.adjusted(innerInset, innerInset, -innerInset, -innerInset), innerRadius,
-                            innerRadius);
+    strokeRing(painter, area, radius);
     painter.restore();
 }
 

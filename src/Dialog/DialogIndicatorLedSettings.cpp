@@ -76,11 +76,7 @@ DialogIndicatorLedSettings::DialogIndicatorLedSettings(QWidget* parent)
     cancelButton_ = createCancelButton();
     cancelButton_->setGeometry(px(layout::ledDialogCancelButton));
 
-    titleLabel_ = createLabel(QStringLiteral("IndicatorLedSettings"));
-    QFont titleFont = titleLabel_->font();
-    titleFont.setPixelSize(layout::ledDialogTitleFontPixels);
-    titleFont.setBold(true);
-    titleLabel_->setFont(titleFont);
+    titleLabel_ = createTitleLabel(QStringLiteral("IndicatorLedSettings"), layout::ledDialogTitleFontPixels);
     titleLabel_->setGeometry(px(layout::ledDialogTitle));
     defaultColorLabel_ = createLabel(QStringLiteral("DefaultColor"));
     defaultColorLabel_->setGeometry(px(layout::ledDialogColorLabel));

@@ -111,11 +111,11 @@ QLabel* ModalDialog::createLabel(const QString& key)
     return label;
 }
 
-QLabel* ModalDialog::createTitleLabel(const QString& key)
+QLabel* ModalDialog::createTitleLabel(const QString& key, int pixelSize)
 {
     QLabel* label = createLabel(key);
     QFont font = label->font();
-    font.setPixelSize(layout::dialogTitleFontSize);
+    font.setPixelSize(pixelSize);
     font.setBold(true);
     label->setFont(font);
     return label;

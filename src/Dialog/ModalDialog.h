@@ -23,6 +23,7 @@
 #include <QPointer>
 
 #include "Dialog/DialogRegistry.h"
+#include "UiLayout.h"
 #include "Utility/AppColor.h"
 
 class QEventLoop;
@@ -103,8 +104,9 @@ protected:
     QPushButton* createSelectButton(const QString& text = QStringLiteral("..."));
     // A white label of the dialog font.
     QLabel* createLabel(const QString& key);
-    // The dialog's title: a white bold label, larger than the dialog font.
-    QLabel* createTitleLabel(const QString& key);
+    // The dialog's title: a white bold label of `pixelSize`, larger than the
+    // dialog font.
+    QLabel* createTitleLabel(const QString& key, int pixelSize = layout::dialogTitleFontSize);
 
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

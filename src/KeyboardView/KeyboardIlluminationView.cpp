@@ -55,6 +55,23 @@ AppColor KeyboardIlluminationView::keyColor(const KeytopEntry& key)
     return colour;
 }
 
+QRectF KeyboardIlluminationView::keyBounds(const KeytopEntry& key)
+{
+    QRectF bounds;
+    for (const QRectF& r : key.keytop)
+        bounds = bounds.isEmpty() ? r : bounds.united(r);
+    return bounds;
+}
+
+QPainterPath KeyboardIlluminationView::keyShape(const KeytopEntry& key)
+{
+    QPainterPath shape;
+    shape.setFillRule(Qt::WindingFill);
+    for (const QRectF& r : key.keytop)
+        shape.addRect(r);
+    return shape;
+}
+
 namespace {
 
 // How many tint colours keep their tinted picture: the most one mode shows
@@ -74,31 +91,17 @@ void setUpTintPainter(QPainter& p, qreal flipHeight)
     p.setTransform(QTransform(1, 0, 0, -1, 0, flipHeight));
 }
 
-QRectF keyBounds(const KeytopEntry& key)
-{
-    QRectF bounds;
-    for (const QRectF& r : key.keytop)
-        bounds = bounds.isEmpty() ? r : bounds.united(r);
-    return bounds;
-}
-
 // The widened rectangle the glow of a key spans, in key coordinates.
 QRectF glowArea(const KeytopEntry& key)
 {
     const qreal g = layout::kKeyGlowGrow;
-    return keyBounds(key).adjusted(-g, -g, g, g);
+    return KeyboardIlluminationView::keyBounds(key).adjusted(-g, -g, g, g);
 }
 
 // One key's glow, cut to the key's shape, with a painter set up by
 // setUpTintPainter.
 void fillGlow(QPainter& p, const KeytopEntry& key, const QColor& colour)
 {
-    // The key's shape: all its rectangles, filled by the winding rule so
-    // overlapping parts of an L-shaped key stay filled.
-    QPainterPath shape;
-    shape.setFillRule(Qt::WindingFill);
-    for (const QRectF& r : key.keytop)
-        shape.addRect(r);
     // One glow over the widened bounding rectangle, from the key colour at
     // its centre to clear at the farthest corner, the outer circle shifted
     // up by a quarter of the half-height.
@@ -111,7 +114,7 @@ void fillGlow(QPainter& p, const KeytopEntry& key, const QColor& colour)
     QRadialGradient glow(outer, radius, centre);
     glow.setColorAt(0.0, colour);
     glow.setColorAt(1.0, AppParam::ColorButtonClear.toQColor());
-    p.fillPath(shape, glow);
+    p.fillPath(KeyboardIlluminationView::keyShape(key), glow);
 }
 
 bool opaque(const QImage& image, const QRect& r)

@@ -17,6 +17,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRectF>
 #include <QRgba64>
 #include <QWidget>
 
@@ -27,6 +28,7 @@
 class KeyboardEntry;
 class KeyboardView;
 class KeytopEntry;
+class QPainterPath;
 
 class KeyboardIlluminationView : public QWidget {
     Q_OBJECT
@@ -36,6 +38,11 @@ public:
     // The colour a key is tinted with in the current mode (the clear colour
     // for an untinted key).
     static AppColor keyColor(const KeytopEntry& key);
+    // A key's rectangles (key coordinates, y up): their bounding rectangle,
+    // and their union as a path, filled by the winding rule so overlapping
+    // parts of an L-shaped key stay filled.
+    static QRectF keyBounds(const KeytopEntry& key);
+    static QPainterPath keyShape(const KeytopEntry& key);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -81,10 +81,7 @@ void KeyboardLegendView::paintEvent(QPaintEvent* event)
         const QColor tint = KeyboardIlluminationView::keyColor(key).toQColor();
         if (!tint.isValid() || tint.alpha() == 0)
             continue; // an untinted key shows its legend as the picture has it
-        QRectF bounds;
-        for (const QRectF& r : key.keytop)
-            bounds = bounds.isNull() ? r : bounds.united(r);
-        const QRectF onScreen = flip.mapRect(bounds);
+        const QRectF onScreen = flip.mapRect(KeyboardIlluminationView::keyBounds(key));
         const QRect area = onScreen.toAlignedRect().intersected(dirty);
         if (area.isEmpty())
             continue;
@@ -96,11 +93,7 @@ void KeyboardLegendView::paintEvent(QPaintEvent* event)
         if (key.keytop.size() == 1) {
             p.setClipRect(onScreen);
         } else {
-            QPainterPath shape;
-            shape.setFillRule(Qt::WindingFill);
-            for (const QRectF& r : key.keytop)
-                shape.addRect(r);
-            p.setClipPath(flip.map(shape));
+            p.setClipPath(flip.map(KeyboardIlluminationView::keyShape(key)));
         }
         p.drawPixmap(QRectF(area), ink_,
                      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));

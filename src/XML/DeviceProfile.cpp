@@ -2,8 +2,8 @@
 
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
+#include "Utility/SideBySide.h"
 #include "Utility/ZipUtil.h"
-#include "XML/FileIndexXML.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,10 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <functional>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 #include <malloc.h>
 #include <sys/stat.h>
@@ -186,31 +183,14 @@ bool acceptableSize(const QByteArray& data)
     return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
 }
 
-// Most threads that decode pictures side by side, this one included.
-constexpr size_t kSideBySide = 4;
-
-// Runs work(0, runner) ... work(count - 1, runner) on this thread and up to
-// three more: decoding a large picture takes milliseconds, and a device's
-// pictures are decoded side by side. `runner` (below kSideBySide) tells
-// the threads apart: one thread's calls come one after the other.
-void sideBySide(size_t count, const std::function<void(size_t, size_t)>& work)
+// The size picture bytes state in their header when it is within the caps;
+// an invalid size otherwise (nothing is decoded).
+QSize statedSize(const QByteArray& bytes)
 {
-    std::atomic<size_t> next{0};
-    const auto runRest = [&](size_t runner) {
-        for (size_t i; (i = next.fetch_add(1)) < count;)
-            work(i, runner);
-    };
-    const size_t helpers = std::min<size_t>(
-        std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kSideBySide) - 1, count > 1 ? count - 1 : 0);
-    std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    try {
-        for (size_t k = 0; k < helpers; ++k)
-            threads.emplace_back(runRest, k + 1);
-    } catch (const std::system_error&) {
-        // No thread to be had: this one does the rest on its own.
-    }
-    runRest(0);
+    if (!acceptableSize(bytes))
+        return {};
+    PictureReader picture(bytes);
+    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
 }
 
 // Decodes picture bytes into `image` within the caps; false when they do
@@ -318,8 +298,8 @@ size_t withinSetCap(const std::vector<PackagePicture>& pictures)
 size_t decodingRun(const std::vector<PackagePicture>& pictures, size_t count)
 {
     std::atomic<size_t> firstBad{count};
-    std::vector<QImage> scratch(kSideBySide);
-    sideBySide(count, [&](size_t i, size_t runner) {
+    std::vector<QImage> scratch(AppUtil::kSideBySide);
+    AppUtil::sideBySide(count, [&](size_t i, size_t runner) {
         if (i >= firstBad.load() || pictures[i].decodesInto(scratch[runner]))
             return;
         for (size_t seen = firstBad.load(); i < seen && !firstBad.compare_exchange_weak(seen, i);) {
@@ -344,23 +324,13 @@ QImage DeviceProfile::decodePicture(const QByteArray& data)
 
 PackagePicture PackagePicture::fromBytes(const QByteArray& bytes, qreal ratio)
 {
-    if (!acceptableSize(bytes))
-        return {};
-    PictureReader picture(bytes);
-    QSize size;
-    switch (judgeHeader(picture.reader)) {
-    case Header::Refused:
-        return {};
-    case Header::SizeUnstated:
-        // Only decoding tells whether such a picture fits the caps.
+    QSize size = statedSize(bytes);
+    // A format without a stated size: only decoding tells whether such a
+    // picture fits the caps (bytes the header refuses do not decode).
+    if (!size.isValid())
         size = DeviceProfile::decodePicture(bytes).size();
-        if (size.isEmpty())
-            return {};
-        break;
-    case Header::WithinCaps:
-        size = picture.reader.size();
-        break;
-    }
+    if (size.isEmpty())
+        return {};
     PackagePicture result;
     result.d_ = std::make_shared<Data>();
     result.d_->bytes = bytes;
@@ -391,7 +361,7 @@ QImage PackagePicture::image() const
 
 void PackagePicture::decode(const std::vector<PackagePicture>& pictures)
 {
-    sideBySide(pictures.size(), [&](size_t i, size_t) { (void)pictures[i].image(); });
+    AppUtil::sideBySide(pictures.size(), [&](size_t i, size_t) { (void)pictures[i].image(); });
 }
 
 bool PackagePicture::decodesInto(QImage& scratch) const
@@ -436,24 +406,14 @@ QString DeviceProfile::doubleDensityName(const QString& memberName)
 
 namespace {
 
-// The size picture bytes state in their header when it is within the caps;
-// an invalid size otherwise (nothing is decoded).
-QSize statedSize(const QByteArray& bytes)
-{
-    if (!acceptableSize(bytes))
-        return {};
-    PictureReader picture(bytes);
-    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
-}
-
 // The member names listed by the index of the package at `path`.
 QStringList indexedMembers(const QString& path)
 {
-    FileIndexXML reader;
-    if (!reader.parse(ZipUtil::load(path, AppUtil::kIndexMemberName, false, ZipUtil::kMaxXmlMemberBytes)))
+    FileIndex index;
+    if (AppUtil::loadProfile(path, index, AppUtil::kIndexMemberName) != AppError::NoError)
         return {};
     QStringList names;
-    for (const FileIndex::FileIndexEntry& entry : reader.takeProfile().fileIndexEntry)
+    for (const FileIndex::FileIndexEntry& entry : index.fileIndexEntry)
         names << entry.name;
     return names;
 }
@@ -508,7 +468,7 @@ std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, 
 {
     std::vector<QImage> images(size_t(memberNames.size()));
     const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
-    sideBySide(bytes.size(), [&](size_t i, size_t) {
+    AppUtil::sideBySide(bytes.size(), [&](size_t i, size_t) {
         if (!bytes[i].twin.isEmpty()) {
             images[i] = decodePicture(bytes[i].twin);
             images[i].setDevicePixelRatio(2);

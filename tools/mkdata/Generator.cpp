@@ -2,6 +2,7 @@
 
 #include "Art.h"
 #include "Utility/ProfilePackage.h"
+#include "Utility/SideBySide.h"
 #include "Utility/ZipUtil.h"
 #include "XML/DeviceProfile.h"
 #include "XML/XmlProfile.h"
@@ -12,10 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <atomic>
 #include <functional>
-#include <thread>
 
 namespace mkdata {
 
@@ -31,25 +29,12 @@ QString densityName(const QString& member, qreal scale)
 
 QString hexId(uint16_t id) { return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toUpper(); }
 
-// Runs work(0) ... work(count - 1) on a few threads: drawing and compressing
-// the pictures (the twins four times the pixels) is most of this step's time.
-void onThreads(size_t count, const std::function<void(size_t)>& work)
-{
-    std::atomic<size_t> next{0};
-    const auto run = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < count;)
-            work(i);
-    };
-    std::vector<std::jthread> threads;
-    for (unsigned k = 1; k < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++k)
-        threads.emplace_back(run);
-    run();
-}
-
 std::vector<Picture> drawAll(const std::vector<std::pair<QString, std::function<QImage()>>>& drawings)
 {
     std::vector<Picture> pictures(drawings.size());
-    onThreads(drawings.size(), [&](size_t i) { pictures[i] = {drawings[i].first, drawings[i].second()}; });
+    // Drawing the pictures (the twins four times the pixels) takes a while.
+    AppUtil::sideBySide(drawings.size(),
+                        [&](size_t i, size_t) { pictures[i] = {drawings[i].first, drawings[i].second()}; });
     return pictures;
 }
 
@@ -102,7 +87,9 @@ bool writeDescriptionPackage(const QString& path, const QByteArray& xml,
     ZipUtil::FileList files;
     files.emplace_back(QStringLiteral("Profile.xml"), *member);
     std::vector<QByteArray> png(pictures.size());
-    onThreads(pictures.size(), [&](size_t i) { png[i] = pngBytes(pictures[i].second); });
+    // Compressing the pictures (the twins four times the pixels) is most of
+    // this step's time.
+    AppUtil::sideBySide(pictures.size(), [&](size_t i, size_t) { png[i] = pngBytes(pictures[i].second); });
     for (size_t i = 0; i < pictures.size(); ++i)
         files.emplace_back(pictures[i].first, png[i]);
     const AppError result = ZipUtil::append(path, files);
