@@ -125,6 +125,13 @@ bool DeviceListController::isUsable(const DeviceEnumEntry& entry)
     return !thumbnail(entry).isNull();
 }
 
+void DeviceListController::letGoWithoutTraffic()
+{
+    if (AppParam::device)
+        (void)AppParam::device->close(false); // no device traffic: cannot fail
+    host_.disconnectDevice(false);
+}
+
 // Removes unusable entries from deviceList. When the connected device turns
 // out unusable, the list is rebuilt by a nested keyboardListChanged, which
 // also reconnects; the outer walk then ends (returns true) and leaves the
@@ -137,9 +144,10 @@ bool DeviceListController::filterUnusableEntries()
             continue;
         }
         if (deviceList_[i].deviceLocation == host_.conectDeviceLocation()) {
-            // Let go without a redraw: the rebuild below connects another
+            // The connection is only forgotten, without a redraw and without
+            // a word to the device: the rebuild below connects another
             // device or shows none.
-            host_.disconnectDevice(false);
+            letGoWithoutTraffic();
             // Unreadable packages are left out; the others are used.
             if (keyEnum_)
                 (void)keyEnum_->enumDeviceProfile(true);
@@ -162,10 +170,8 @@ void DeviceListController::keyboardListChanged(bool autoDetect)
     // looks unchanged in the list, but its session is gone with the old
     // node. It is let go without traffic and connected afresh below.
     const bool replugged = host_.conectDeviceLocation() != -1 && AppParam::device && AppParam::device->hidWasRemoved();
-    if (replugged) {
-        (void)AppParam::device->close(false); // no device traffic: cannot fail
-        host_.disconnectDevice(false);
-    }
+    if (replugged)
+        letGoWithoutTraffic();
     if (filterUnusableEntries())
         return;
 
@@ -376,9 +382,7 @@ void DeviceListController::execFirmwareUpdate()
     // handle still open is the one of the device before the restart, which
     // has no session left to end and may already be gone. It is let go
     // without a word to the device.
-    if (AppParam::device)
-        (void)AppParam::device->close(false);
-    host_.disconnectDevice(false);
+    letGoWithoutTraffic();
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
     QTimer::singleShot(platform::scaledMs(platform::Seconds(delay)), this, [this, location] {
         if (!isFirmupdateEnding_ && !AppUtil::isConnectedDevice(location))

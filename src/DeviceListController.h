@@ -138,6 +138,9 @@ private:
     // The index in deviceList of the first entry at `location`, or -1.
     int indexOf(int32_t location) const;
     bool filterUnusableEntries();
+    // Closes the current device as one that is gone (nothing is sent to
+    // it) and lets the window forget it without a redraw.
+    void letGoWithoutTraffic();
     bool isUsable(const DeviceEnumEntry& entry);
     QImage thumbnail(const DeviceEnumEntry& entry);
     void tellIfPermissionDenied(int32_t location);
