@@ -64,6 +64,13 @@ void DeviceListController::initKeyboardEnum()
     (void)keyEnum_->enumDeviceProfile(false);
     updateDevicePathList();
     keyEnum_->startPolling();
+    // The enumerator is this list's own and cannot outlive it; stopFollowing
+    // clears both. Plug events that come during the first connect (a
+    // question it asks runs the event loop) are held and followed once the
+    // strip is filled.
+    startingUp_ = true;
+    keyEnum_->plugInDeviceCallback = [this] { plugInKeyboard(); };
+    keyEnum_->plugOffDeviceCallback = [this] { plugOffKeyboard(); };
 
     int index = indexOf(AppParam::selectDeviceLocation);
     if (index < 0 && !deviceList_.empty())
@@ -77,10 +84,8 @@ void DeviceListController::initKeyboardEnum()
     }
     host_.connectDevice(index);
     updateKeyboardListView(false);
-    // The enumerator is this list's own and cannot outlive it; stopFollowing
-    // clears both.
-    keyEnum_->plugInDeviceCallback = [this] { plugInKeyboard(); };
-    keyEnum_->plugOffDeviceCallback = [this] { plugOffKeyboard(); };
+    startingUp_ = false;
+    releaseHeldPlugEvents();
 }
 
 void DeviceListController::updateDevicePathList()
@@ -267,13 +272,13 @@ void DeviceListController::appendKeyboardProfileList()
 
 void DeviceListController::plugInKeyboard()
 {
-    if (!holdWhileMenuOpen(false))
+    if (!holdPlugEvent(false))
         keyboardListChanged(true);
 }
 
 void DeviceListController::plugOffKeyboard()
 {
-    if (holdWhileMenuOpen(true))
+    if (holdPlugEvent(true))
         return;
     keyboardListChanged(true);
     isFirmupdateEnding_ = false;
@@ -316,12 +321,13 @@ void DeviceListController::menuDidHideNotification()
         QTimer::singleShot(0, this, &DeviceListController::releaseHeldPlugEvents);
 }
 
-bool DeviceListController::holdWhileMenuOpen(bool plugOff)
+bool DeviceListController::holdPlugEvent(bool plugOff)
 {
     // A device list update (with its pause before a reconnect) under an open
     // menu would keep the menu on the screen meanwhile; the menu is closed
-    // by the device-count check and the events follow in their order.
-    if (!menuTracking_)
+    // by the device-count check and the events follow in their order. One
+    // inside the first connect would work on a list not yet complete.
+    if (!menuTracking_ && !startingUp_)
         return false;
     heldPlugEvents_.push_back(plugOff);
     return true;
@@ -329,7 +335,7 @@ bool DeviceListController::holdWhileMenuOpen(bool plugOff)
 
 void DeviceListController::releaseHeldPlugEvents()
 {
-    if (menuTracking_)
+    if (menuTracking_ || startingUp_)
         return;
     std::vector<bool> events;
     events.swap(heldPlugEvents_);
