@@ -64,6 +64,13 @@ void DeviceListController::initKeyboardEnum()
     (void)keyEnum_->enumDeviceProfile(false);
     updateDevicePathList();
     keyEnum_->startPolling();
+    // The enumerator is this list's own and cannot outlive it; stopFollowing
+    // clears both. Plug events that come during the first connect (a
+    // question it asks runs the event loop) are held and followed once the
+    // strip is filled.
+    startingUp_ = true;
+    keyEnum_->plugInDeviceCallback = [this] { plugInKeyboard(); };
+    keyEnum_->plugOffDeviceCallback = [this] { plugOffKeyboard(); };
 
     int index = indexOf(AppParam::selectDeviceLocation);
     if (index < 0 && !deviceList_.empty())
@@ -77,10 +84,8 @@ void DeviceListController::initKeyboardEnum()
     }
     host_.connectDevice(index);
     updateKeyboardListView(false);
-    // The enumerator is this list's own and cannot outlive it; stopFollowing
-    // clears both.
-    keyEnum_->plugInDeviceCallback = [this] { plugInKeyboard(); };
-    keyEnum_->plugOffDeviceCallback = [this] { plugOffKeyboard(); };
+    startingUp_ = false;
+    releaseHeldPlugEvents();
 }
 
 void DeviceListController::updateDevicePathList()
@@ -125,6 +130,13 @@ bool DeviceListController::isUsable(const DeviceEnumEntry& entry)
     return !thumbnail(entry).isNull();
 }
 
+void DeviceListController::letGoWithoutTraffic()
+{
+    if (AppParam::device)
+        (void)AppParam::device->close(false); // no device traffic: cannot fail
+    host_.disconnectDevice(false);
+}
+
 // Removes unusable entries from deviceList. When the connected device turns
 // out unusable, the list is rebuilt by a nested keyboardListChanged, which
 // also reconnects; the outer walk then ends (returns true) and leaves the
@@ -137,9 +149,10 @@ bool DeviceListController::filterUnusableEntries()
             continue;
         }
         if (deviceList_[i].deviceLocation == host_.conectDeviceLocation()) {
-            // Let go without a redraw: the rebuild below connects another
+            // The connection is only forgotten, without a redraw and without
+            // a word to the device: the rebuild below connects another
             // device or shows none.
-            host_.disconnectDevice(false);
+            letGoWithoutTraffic();
             // Unreadable packages are left out; the others are used.
             if (keyEnum_)
                 (void)keyEnum_->enumDeviceProfile(true);
@@ -162,10 +175,8 @@ void DeviceListController::keyboardListChanged(bool autoDetect)
     // looks unchanged in the list, but its session is gone with the old
     // node. It is let go without traffic and connected afresh below.
     const bool replugged = host_.conectDeviceLocation() != -1 && AppParam::device && AppParam::device->hidWasRemoved();
-    if (replugged) {
-        (void)AppParam::device->close(false); // no device traffic: cannot fail
-        host_.disconnectDevice(false);
-    }
+    if (replugged)
+        letGoWithoutTraffic();
     if (filterUnusableEntries())
         return;
 
@@ -261,13 +272,13 @@ void DeviceListController::appendKeyboardProfileList()
 
 void DeviceListController::plugInKeyboard()
 {
-    if (!holdWhileMenuOpen(false))
+    if (!holdPlugEvent(false))
         keyboardListChanged(true);
 }
 
 void DeviceListController::plugOffKeyboard()
 {
-    if (holdWhileMenuOpen(true))
+    if (holdPlugEvent(true))
         return;
     keyboardListChanged(true);
     isFirmupdateEnding_ = false;
@@ -310,12 +321,13 @@ void DeviceListController::menuDidHideNotification()
         QTimer::singleShot(0, this, &DeviceListController::releaseHeldPlugEvents);
 }
 
-bool DeviceListController::holdWhileMenuOpen(bool plugOff)
+bool DeviceListController::holdPlugEvent(bool plugOff)
 {
     // A device list update (with its pause before a reconnect) under an open
     // menu would keep the menu on the screen meanwhile; the menu is closed
-    // by the device-count check and the events follow in their order.
-    if (!menuTracking_)
+    // by the device-count check and the events follow in their order. One
+    // inside the first connect would work on a list not yet complete.
+    if (!menuTracking_ && !startingUp_)
         return false;
     heldPlugEvents_.push_back(plugOff);
     return true;
@@ -323,7 +335,7 @@ bool DeviceListController::holdWhileMenuOpen(bool plugOff)
 
 void DeviceListController::releaseHeldPlugEvents()
 {
-    if (menuTracking_)
+    if (menuTracking_ || startingUp_)
         return;
     std::vector<bool> events;
     events.swap(heldPlugEvents_);
@@ -376,9 +388,7 @@ void DeviceListController::execFirmwareUpdate()
     // handle still open is the one of the device before the restart, which
     // has no session left to end and may already be gone. It is let go
     // without a word to the device.
-    if (AppParam::device)
-        (void)AppParam::device->close(false);
-    host_.disconnectDevice(false);
+    letGoWithoutTraffic();
     const double delay = AppParam::device->deviceType() == DeviceType::Mouse ? 1.0 : 0.5;
     QTimer::singleShot(platform::scaledMs(platform::Seconds(delay)), this, [this, location] {
         if (!isFirmupdateEnding_ && !AppUtil::isConnectedDevice(location))

@@ -62,7 +62,9 @@ public:
     // ----- the lists -----------------------------------------------------------------
     // Makes the enumerator, reads the description packages and the attached
     // devices, connects the remembered device (or the first one with a
-    // description), fills the strip and from then on follows hot-plug.
+    // description), fills the strip and from then on follows hot-plug;
+    // devices plugged in or out during that first connect are followed
+    // right after it.
     void initKeyboardEnum();
     // Rebuilds the lists, drops unusable entries and connects the remembered
     // device; when it is gone and `autoDetect`, the nearest one after a
@@ -138,14 +140,17 @@ private:
     // The index in deviceList of the first entry at `location`, or -1.
     int indexOf(int32_t location) const;
     bool filterUnusableEntries();
+    // Closes the current device as one that is gone (nothing is sent to
+    // it) and lets the window forget it without a redraw.
+    void letGoWithoutTraffic();
     bool isUsable(const DeviceEnumEntry& entry);
     QImage thumbnail(const DeviceEnumEntry& entry);
     void tellIfPermissionDenied(int32_t location);
-    // Holds a plug event (true: a device left) while a menu is open; false
-    // when it is to be handled now.
-    bool holdWhileMenuOpen(bool plugOff);
+    // Holds a plug event (true: a device left) while a menu is open or the
+    // first connect runs; false when it is to be handled now.
+    bool holdPlugEvent(bool plugOff);
     // Hands the held plug events on in their order, unless a menu opened
-    // again.
+    // again or the first connect still runs.
     void releaseHeldPlugEvents();
 
     DeviceListHost& host_;
@@ -161,6 +166,8 @@ private:
     std::optional<int> showMenuDeviceListCount_;
     QTimer* pollingTimer_ = nullptr;
     bool menuTracking_ = false;
+    // initKeyboardEnum is connecting the first device.
+    bool startingUp_ = false;
     std::vector<bool> heldPlugEvents_;
 
     // Automatic reconnects per location during one connect (see

@@ -220,22 +220,26 @@ AppError MouseEntry::mouseSetting_Restore()
         return r;
 
     // The mouse selects the DPI setting written last: the selected one goes
-    // last. A refused write of one of the others does not end the restore:
-    // stopping there would leave every later setting unsent and unstored at
-    // each close, while the selected setting, the lift-off distance and the
-    // store still go through.
+    // last. A refused write of one of the others does not end the restore,
+    // so that the selected setting and the lift-off distance are still put
+    // back; but then nothing is stored: the refused setting still holds its
+    // unsent value, which a store would make permanent.
+    AppError refused = AppError::NoError;
     const int selected = rawValue(b.dpiSelected);
     for (int k = 0; k < kDpiCount; ++k) {
-        if (k != selected)
-            (void)CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
+        if (k == selected)
+            continue;
+        r = CMD_SetSensorDpiSetting(k, b.dpiSettingEnable[k], b.dpiSettingValue[k]);
+        if (refused == AppError::NoError)
+            refused = r;
     }
-    if (selected >= 0 && selected < kDpiCount) {
+    r = AppError::NoError;
+    if (selected >= 0 && selected < kDpiCount)
         r = CMD_SetSensorDpiSetting(selected, b.dpiSettingEnable[selected], b.dpiSettingValue[selected]);
-        if (r != AppError::NoError)
-            return r;
-    }
-
-    r = CMD_SetSensorLodSetting(rawValue(b.liftOffDistance));
+    if (r == AppError::NoError)
+        r = CMD_SetSensorLodSetting(rawValue(b.liftOffDistance));
+    if (refused != AppError::NoError)
+        return refused;
     if (r != AppError::NoError)
         return r;
 

@@ -183,9 +183,10 @@ public:
     // firmware supports them), LED, the DPI settings other than the selected
     // one, the selected DPI setting last, lift-off distance, store; then
     // takes a new backup. A refused write of a DPI setting other than the
-    // selected one is passed over; any other error stops the restore and is
-    // returned: nothing is stored and the backup stays. Error without a
-    // backup (nothing sent).
+    // selected one does not stop the restore, but nothing is stored then and
+    // the first such refusal is returned; any other error stops the restore
+    // and is returned (the first refusal before it, if any): nothing is
+    // stored and the backup stays. Error without a backup (nothing sent).
     virtual AppError mouseSetting_Restore();
 
     // A custom key the mouse accepted becomes the model's known value of

@@ -1,8 +1,8 @@
 // The mouse model against the emulated mouse: the description it takes from
 // a package, the settings record it reads, the backup it keeps, the restore
-// on close (order, the stop at the first failure but for the DPI settings
-// written before the selected one, custom keys only when really known), open
-// and the store command.
+// on close (order, the stop at the first failure, the DPI settings written
+// before the selected one that go on but store nothing when refused, custom
+// keys only when really known), open and the store command.
 #include "BuildPaths.h"
 #include "Device/MouseEntry.h"
 
@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <vector>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -385,22 +386,47 @@ TEST_F(MouseEntryTest, RestoreStopsAtTheFirstFailure)
     }
 }
 
-TEST_F(MouseEntryTest, RestorePassesOverARefusedDpiSettingOtherThanTheSelected)
+// A DPI setting the mouse does not take back at close still holds its unsent
+// value: the rest is put back, but nothing is stored, so that the mouse keeps
+// what was last read or sent; the refusal is what the close reports.
+TEST_F(MouseEntryTest, RefusedDpiSettingAtCloseKeepsTheLastReadOrSentSettingsStored)
 {
-    connect();
-    setRestoreBackup(*mouse);
-    Mouse::Record expected = emulated->stored();
-    emulated->refuseDpiSetting(1);
+    const struct {
+        const char* what;
+        std::set<int> refused; // setting 2 (index 1) is the selected one
+        bool sent;             // a Send after the read
+    } cases[] = {{"one refused, after the read", {2}, false}, {"all others refused, after a Send", {0, 2, 3}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        attach(std::make_shared<Mouse>());
+        mouse = std::make_shared<MouseEntry>();
+        connect();
+        // As the sensor panel does: the model, then the mouse.
+        const auto setDpi = [this](int k, int index) {
+            mouse->dpiSettingValue[k] = index;
+            ASSERT_EQ(mouse->CMD_SetSensorDpiSetting(k, 0, index), AppError::NoError);
+        };
+        if (c.sent) {
+            setDpi(3, 20);
+            setDpi(1, 3);
+            ASSERT_EQ(mouse->CMD_RegistSetting(), AppError::NoError);
+        }
+        const Mouse::Record kept = emulated->stored();
+        const int stores = emulated->storeCount();
+        for (int k : c.refused)
+            setDpi(k, 50);
+        ASSERT_EQ(mouse->CMD_SetSensorLodSetting(3), AppError::NoError);
+        emulated->refuseDpiSettings(c.refused);
 
-    EXPECT_EQ(mouse->close(true), AppError::NoError);
-    EXPECT_EQ(countOf(*emulated, 0x50), 4);
-    EXPECT_EQ(emulated->storeCount(), 1);
-    // All of the backup but the refused DPI setting 2 went in and was stored.
-    const Mouse::Record backup{0x02, 0x01, 0x03, 0x04, 0x05, 0x06, 3, 1, 1, 0, 0, 9, 1, 19, 0, 29, 0, 39,
-                               2,    3,    1,    1,    4,    2,    5, 4, 6, 8, 7};
-    std::copy(backup.begin(), backup.begin() + Mouse::kDpi + 2, expected.begin());
-    std::copy(backup.begin() + Mouse::kDpi + 4, backup.end(), expected.begin() + Mouse::kDpi + 4);
-    EXPECT_EQ(emulated->stored(), expected);
+        EXPECT_EQ(mouse->close(true), AppError::RecvErrorStore);
+        EXPECT_EQ(countOf(*emulated, 0x50), 4 + int(c.refused.size()) + (c.sent ? 2 : 0));
+        EXPECT_EQ(emulated->storeCount(), stores);
+        EXPECT_EQ(emulated->stored(), kept);
+        // The selected setting and the lift-off distance went back all the same.
+        EXPECT_EQ(emulated->live()[Mouse::kDpiSelected], kept[Mouse::kDpiSelected]);
+        EXPECT_EQ(emulated->live()[Mouse::kLiftOff], kept[Mouse::kLiftOff]);
+        EXPECT_FALSE(emulated->sessionOpen());
+    }
 }
 
 TEST_F(MouseEntryTest, RestoreWithoutBackupSendsNothing)

@@ -5,7 +5,8 @@
 // nothing, also for a keyboard whose model has effects to stop. No refusal
 // runs the recovery: the device stays connected, the retry question comes
 // once, and the update can be chosen. A healthy device whose start was
-// refused once answers the settings read and is used as any other.
+// refused once answers the settings read and is used as any other; pulled
+// out (and back in) while its retry question is up, it is followed.
 #include "AppParam.h"
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/TabMenuView.h"
@@ -13,6 +14,7 @@
 #include "DeviceListController.h"
 #include "FunctionPanel/FunctionMOtherSettingController.h"
 #include "FunctionPanel/FunctionOtherSettingController.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/WindowProbe.h"
@@ -136,6 +138,41 @@ TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
     const auto sent = dev->commands();
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](uint8_t c) { return c != kStartEnd && c != kInfo; }));
     EXPECT_EQ(main.conectDeviceLocation(), int32_t(dev->location()));
+}
+
+// The device is pulled out while the first connect's retry question is up,
+// and left out or plugged in again: the window follows, as it does later on.
+TEST_P(StartRefusedOnce, UnplugWhileTheQuestionIsUpIsFollowed)
+{
+    const bool mouse = GetParam();
+    const FunctionTab settings = mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting;
+    for (const bool back : {false, true}) {
+        SCOPED_TRACE(back ? "plugged in again" : "left out");
+        AppHarness app(apptest::devices(!mouse, mouse));
+        const std::shared_ptr<emu::EmulatedDevice> dev =
+            mouse ? std::shared_ptr<emu::EmulatedDevice>(app.mouse) : app.keyboard;
+        const uint32_t location = dev->location();
+        dev->inject({.kind = emu::FaultKind::Status, .command = kStartEnd});
+        app.answer = [&](const QString&) {
+            app.bus().detach(location);
+            if (back)
+                app.bus().attach(dev, location);
+            // The bus's notices come while the question is still up.
+            AppHarness::waitFor([] { return false; }, 50);
+            return 1;
+        };
+        ASSERT_TRUE(app.start());
+        MainViewController& main = app.controller();
+        if (back) {
+            ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::tabView(main, settings)->tabEnabled(); }));
+            EXPECT_EQ(main.conectDeviceLocation(), int32_t(location));
+            EXPECT_TRUE(dev->sessionOpen());
+        } else {
+            ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
+            EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+        }
+        EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyboardAndMouse, StartRefusedOnce, ::testing::Bool(),

@@ -27,6 +27,7 @@
 #include "XML/MouseTabPictures.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/DialogDriver.h"
+#include "support/ui/FirmwareFiles.h"
 #include "support/ui/WindowProbe.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,27 @@ TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWitho
     // The gone keyboard is not shown as connected: the window has no device.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+}
+
+// The connected mouse's newer package has no picture for the device strip:
+// the mouse is let go as if it were gone, sent nothing (no restore, store or
+// end notice), and the keyboard is connected in its place.
+TEST(MainWindowHotPlug, ConnectedDeviceWhoseEntryIsUnusableIsLetGoWithoutTraffic)
+{
+    AppHarness app(devices(true, true, mouseLoc));
+    ASSERT_TRUE(fwtest::makePackage(AppUtil::resourceProfileFolder() + QStringLiteral("KVM006.mou"),
+                                    app.workFolder() + QStringLiteral("/KVM006.mou"),
+                                    {.profileVersion = QStringLiteral("KVM006_1_2_1"),
+                                     .mouseImage = QStringLiteral("Missing.png")}));
+    ASSERT_TRUE(app.start());
+    auto& main = app.controller();
+    ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
+    EXPECT_EQ(app.mouse->startCount(), 1);  // it was connected
+    EXPECT_EQ(app.mouse->endCount(), 0);
+    EXPECT_EQ(app.mouse->storeCount(), 0);
+    const auto sent = app.mouse->commands();
+    EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](uint8_t c) { return c <= 0x02 || c == 0x05; }));
+    EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 1);
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)

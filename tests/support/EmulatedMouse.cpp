@@ -85,7 +85,7 @@ bool EmulatedMouse::handleCommand(const Request& req, std::vector<Reply>& replie
         r[kLogo] = arg(3);
         return answer(true);
     case 0x50:
-        if (!need(3) || arg(0) > 3 || arg(1) > 1 || arg(2) > 119 || refusedDpi_ == arg(0))
+        if (!need(3) || arg(0) > 3 || arg(1) > 1 || arg(2) > 119 || refusedDpi_.count(arg(0)))
             return answer(false);
         r[kDpi + 2 * arg(0)] = arg(1);
         r[kDpi + 2 * arg(0) + 1] = arg(2);

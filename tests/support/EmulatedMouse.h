@@ -31,6 +31,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 
 namespace emu {
 
@@ -60,8 +61,8 @@ public:
     Layout layout() const { return layout_; }
     void setLayout(Layout l) { layout_ = l; }
     uint8_t swap() const { return swap_; }         // last 0x10 setting
-    // Refuses every write (0x50) of this DPI setting; none when empty.
-    void refuseDpiSetting(std::optional<int> setting) { refusedDpi_ = setting; }
+    // Refuses every write (0x50) of these DPI settings; none when empty.
+    void refuseDpiSettings(std::set<int> settings) { refusedDpi_ = std::move(settings); }
 
     // Is `code` one of the button function codes the mouse accepts?
     static bool validFunction(uint8_t code);
@@ -79,7 +80,7 @@ private:
     Record factory_ = defaults();
     Layout layout_;
     uint8_t swap_ = 0;
-    std::optional<int> refusedDpi_;
+    std::set<int> refusedDpi_;
 };
 
 } // namespace emu

@@ -63,6 +63,7 @@ bool makePackage(const QString& sourcePackage, const QString& target, const Desc
     set("ModelNumber", edit.modelNumber);
     set("ProductID", edit.productId);
     set("ProfileExt", edit.profileExt);
+    set("MouseImage", edit.mouseImage);
     return AppUtil::appendProfileData(target, xml.toUtf8(), QStringLiteral("Profile.xml")) == AppError::NoError;
 }
 

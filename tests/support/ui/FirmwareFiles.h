@@ -20,7 +20,7 @@ void resign(QByteArray& file);
 std::array<uint8_t, 3> versionBytes(const QString& text);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
-// A copy of the shipped keyboard package `sourcePackage` at `target` whose
+// A copy of the shipped package `sourcePackage` at `target` whose
 // description is changed: each given text replaces the element's text.
 // False when the package could not be read or written.
 struct DescriptionEdit {
@@ -28,6 +28,7 @@ struct DescriptionEdit {
     std::optional<QString> modelNumber;
     std::optional<QString> productId;
     std::optional<QString> profileExt;
+    std::optional<QString> mouseImage = {}; // the device strip's picture of a mouse
 };
 bool makePackage(const QString& sourcePackage, const QString& target, const DescriptionEdit& edit);
 
