@@ -9,7 +9,7 @@
 // buttons and menus. Main thread only; one per process.
 
 #include "AppEnums.h"
-#include "DeviceListController.h"
+#include "DeviceListHost.h"
 #include "CustomControl/BackgroundView.h"
 #include "CustomControl/MainTabView.h"
 #include "Device/DeviceEnumerator.h"
@@ -18,10 +18,7 @@
 #include "IMainController.h"
 #include "MainWindowWidgets.h"
 #include "Utility/AppError.h"
-#include "XML/DeviceProfile.h"
 
-#include <QHash>
-#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -29,8 +26,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
+class DeviceListController;
 class FunctionPanel;
 class IDeviceEntry;
 class KeyboardProfile;

@@ -100,9 +100,6 @@ public:
     }
 
     IDialogHost* host() const { return host_; }
-    // What the scope changed and will put back.
-    bool raisedMask() const { return raisedMask_; }
-    bool turnedHelpOff() const { return turnedHelpOff_; }
 
 private:
     IDialogHost* host_;

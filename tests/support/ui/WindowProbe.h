@@ -3,6 +3,7 @@
 // read and drive them. The controller keeps them to itself; this probe is
 // the one door tests have to them.
 
+#include "DeviceListController.h"
 #include "FunctionPanel/FunctionPanel.h"
 #include "MainViewController.h"
 #include "MainWindowWidgets.h"
