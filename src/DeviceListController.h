@@ -106,7 +106,7 @@ public:
     const std::vector<DeviceEnumEntry>& deviceList() const { return deviceList_; }
     const std::vector<DeviceEnumEntry>& planeDeviceList() const { return planeDeviceList_; }
     // The enumerator once initKeyboardEnum has run, else null.
-    DeviceEnumerator* keyEnum() const { return keyEnum_.get(); }
+    const DeviceEnumerator* keyEnum() const { return keyEnum_.get(); }
     // The first entry of deviceList at `location`, or null.
     const DeviceEnumEntry* entryAt(int32_t location) const;
 

@@ -117,14 +117,6 @@ private:
     // the device was closed and the settings file written.
     bool windowClosing();
 
-    // The model label: "ModelNumber", the prefix, six characters of the
-    // model number, " Rev " and the rest; a shorter number is shown whole.
-    static QString modelNumberText(const QString& prefix, const QString& model);
-
-    // Clamps a stored window rectangle into the visible screen area; the
-    // size is kept. Any finite origin is taken, however far away.
-    static QRect clampToScreen(const QRectF& stored, const QRect& visible);
-
     // Tabs and the dialog mask.
     void selectFunctionTab(FunctionTab tab);
     // The panel a tab position shows for the current device kind.
@@ -159,9 +151,6 @@ private:
     // Slides the device-selection panel in (over the dialog mask) or out.
     void displayKeyboardList(bool listDisplay);
     void convertDeviceTabSelect();
-    // A window of `size` centred in the visible screen area (its top-left
-    // corner kept inside it).
-    static QRect centredOnScreen(const QSize& size, const QRect& visible);
     void buildWindow();
     void initializeTabSetting();
     void initDialogItem();
