@@ -139,7 +139,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
-            return !uitest::WindowProbe::devices(main()).isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
+            return AppParam::device->hidIsOpened() &&
                    main().conectDeviceLocation() == int32_t(dev->location()) &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },

@@ -13,6 +13,7 @@
 #include "support/EmulatedKeyboard.h"
 #include "Dialog/FirmwareImage.h"
 #include "DeviceListController.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "ShippedModels.h"
@@ -199,8 +200,6 @@ TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdateEnding());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
 }
 
@@ -218,8 +217,6 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
 
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"KeyboardNotFound"});
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdateEnding());
     EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
     // The mouse is what is left; the window works with it.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
@@ -247,7 +244,8 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     EXPECT_EQ(again->updatesCompleted(), 1);
     EXPECT_FALSE(again->updatePending());
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return !uitest::WindowProbe::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return again->mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == kbLoc &&
+               AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
 }
@@ -269,7 +267,10 @@ TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
     EXPECT_EQ(inner, 1);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
     EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
-    ASSERT_TRUE(uitest::WindowProbe::devices(main).isFirmupdateEnding());
+    // The window has let the keyboard go and still shows it while it
+    // restarts.
+    ASSERT_EQ(main.conectDeviceLocation(), -1);
+    ASSERT_TRUE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
     main.execFirmwareUpdate();
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
 }
@@ -282,9 +283,8 @@ TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
     // An update that reports success without restarting the keyboard.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    ASSERT_TRUE(uitest::WindowProbe::devices(main).isFirmupdateEnding());
+    ASSERT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->hidIsOpened());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::WindowProbe::devices(main).isFirmupdateEnding(); }));
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
     // Hot-plug works again.
     app.keyboard->detach();
@@ -456,8 +456,6 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::WindowProbe::devices(main).isFirmupdateEnding());
     // No recovery: the same keyboard object stays connected and open.
     AppHarness::waitFor([] { return false; }, 50);
     EXPECT_EQ(AppParam::device, connected);
