@@ -56,6 +56,14 @@ int64_t nowMs()
     return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch()).count();
 }
 
+// A firmware run as the user sees it: its progress view, or after it the
+// window that has let its device go and still shows it while it restarts.
+bool firmwareRunShown(const MainViewController& main)
+{
+    return DialogRegistry::current(DialogKind::FirmwareUpdate) ||
+           (main.conectDeviceLocation() == -1 && uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
+}
+
 const char* faultName(emu::FaultKind kind)
 {
     switch (kind) {
@@ -1165,7 +1173,7 @@ std::optional<std::string> RandomUser::checkDevice()
 {
     auto& main = app_.controller();
     auto& bus = app_.bus();
-    if (uitest::WindowProbe::devices(main).isFirmupdating() || uitest::WindowProbe::devices(main).isFirmupdateEnding())
+    if (firmwareRunShown(main))
         return std::nullopt;
     // Plug events still on their way are given time to arrive.
     auto consistent = [&]() -> std::optional<std::string> {
@@ -1229,7 +1237,7 @@ std::optional<std::string> RandomUser::checkDevice()
 std::optional<std::string> RandomUser::checkStored()
 {
     auto& main = app_.controller();
-    if (uitest::WindowProbe::devices(main).isFirmupdating() || uitest::WindowProbe::devices(main).isFirmupdateEnding())
+    if (firmwareRunShown(main))
         return std::nullopt;
     for (auto& up : devices_) {
         Device& d = *up;
