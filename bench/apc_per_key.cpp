@@ -78,12 +78,12 @@ int main(int argc, char** argv)
         return 1;
     }
     auto& main = app.controller();
-    auto* panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
+    auto* panel = dynamic_cast<FunctionApcSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting));
     if (!panel) {
         std::fprintf(stderr, "no APC panel\n");
         return 1;
     }
-    QTest::mouseClick(uitest::tabView(main, FunctionTab::ApcSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting), Qt::LeftButton, {}, QPoint(20, 20));
     panel->clickTabMenuItem(nullptr, FunctionItem::Separate);
     KeyboardView* view = panel->picture();
     const std::vector<QPoint> points = keyPoints(view, clicks);

@@ -70,7 +70,7 @@ int runApp()
     if (!app.start())
         return 1;
     MainViewController& main = app.controller();
-    QObject::connect(uitest::window(main).mainView, &MainView::firstPaint, [] {
+    QObject::connect(uitest::WindowProbe::window(main).mainView, &MainView::firstPaint, [] {
         std::printf("painted\n");
         std::fflush(stdout);
     });
@@ -238,7 +238,7 @@ int main(int argc, char** argv)
     apptest::AppHarness harness(options);
     if (!harness.start())
         return 1;
-    apptest::AppHarness::waitFor([&] { return uitest::window(harness.controller()).mainView->painted(); }, 5000);
+    apptest::AppHarness::waitFor([&] { return uitest::WindowProbe::window(harness.controller()).mainView->painted(); }, 5000);
     apptest::AppHarness::waitFor([] { return false; }, 1000);  // settle
     const double cpu0 = cpuSeconds();
     QElapsedTimer wall;

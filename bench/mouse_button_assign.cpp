@@ -53,8 +53,8 @@ int main(int argc, char** argv)
         return 1;
     }
     MainViewController& main = app.controller();
-    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
+    uitest::WindowProbe::selectFunctionTab(main, FunctionTab::MButtonSetting);
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::MButtonSetting));
     if (!panel) {
         std::fprintf(stderr, "no mouse button panel\n");
         return 1;

@@ -69,13 +69,13 @@ int main(int argc, char** argv)
     MainViewController& main = app.controller();
 
     std::printf("application at rest with the mouse connected, %.1f s each:\n", seconds);
-    main.clickTab(uitest::tabView(main, FunctionTab::MOtherSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
     const Run other = rest(app, seconds);
     std::printf("  Other tab (no reads):   CPU %.4f s = %.3f %% of one core, %d reads\n", other.cpu,
                 100.0 * other.cpu / other.wall, other.reads);
     bool met = true;
-    for (auto [name, tab] : {std::pair{"sensor panel", uitest::tabView(main, FunctionTab::MSensorSetting)},
-                             std::pair{"LED panel", uitest::tabView(main, FunctionTab::MLedSetting)}}) {
+    for (auto [name, tab] : {std::pair{"sensor panel", uitest::WindowProbe::tabView(main, FunctionTab::MSensorSetting)},
+                             std::pair{"LED panel", uitest::WindowProbe::tabView(main, FunctionTab::MLedSetting)}}) {
         main.clickTab(tab);
         const Run r = rest(app, seconds);
         const double share = 100.0 * r.cpu / r.wall;

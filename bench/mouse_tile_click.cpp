@@ -91,14 +91,14 @@ struct Click {
 
 void openStrip(MainViewController& main)
 {
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
 }
 
 // Index of the tile of the device at `location` in the strip.
 int tileOf(MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
-        if (uint32_t(uitest::devices(main).deviceList()[i].deviceLocation) == location)
+    for (size_t i = 0; i < uitest::WindowProbe::devices(main).deviceList().size(); ++i)
+        if (uint32_t(uitest::WindowProbe::devices(main).deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }
@@ -108,9 +108,9 @@ bool connectByTile(apptest::AppHarness& app, uint32_t location)
     MainViewController& main = app.controller();
     openStrip(main);
     const int index = tileOf(main, location);
-    if (index < 0 || index >= int(uitest::window(main).keyboardList->detailArray().size()))
+    if (index < 0 || index >= int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()))
         return false;
-    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
     return apptest::AppHarness::waitFor([&] { return main.conectDeviceLocation() == int32_t(location); }, 5000);
 }
 
@@ -145,19 +145,19 @@ std::optional<Click> clickMouseTile(apptest::AppHarness& app, PaintWatch& watch,
     const int index = tileOf(main, apptest::kMouseLocation);
     if (index < 0)
         return std::nullopt;
-    QWidget* tile = uitest::window(main).keyboardList->detailArray()[size_t(index)]->view();
+    QWidget* tile = uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view();
     app.keyboard->clearLog();
     app.mouse->clearLog();
 
     const auto t0 = platform::now();
     watch.arm(nullptr);
     QTest::mouseClick(tile, Qt::LeftButton);
-    if (main.conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !uitest::currentKeyboardView(main))
+    if (main.conectDeviceLocation() != int32_t(apptest::kMouseLocation) || !uitest::WindowProbe::currentKeyboardView(main))
         return std::nullopt;
-    watch.arm(uitest::currentKeyboardView(main));
+    watch.arm(uitest::WindowProbe::currentKeyboardView(main));
     // The paint may already have happened inside the click (a repaint);
     // else it comes with the next frame.
-    uitest::currentKeyboardView(main)->update();
+    uitest::WindowProbe::currentKeyboardView(main)->update();
     if (!apptest::AppHarness::waitFor([&] { return watch.at().has_value(); }, 5000))
         return std::nullopt;
     Click c;

@@ -10,6 +10,7 @@
 
 #include "CustomControl/KeyboardListView.h"
 #include "Device/DeviceEnumerator.h"
+#include "DeviceListHost.h"
 
 #include <QImage>
 #include <QObject>
@@ -24,29 +25,6 @@ class DeviceProfile;
 class QMenu;
 class QTimer;
 class QWidget;
-
-// What the device list needs of the window it serves; the main window
-// controller implements it.
-class DeviceListHost {
-public:
-    // Connects entry `index` of deviceList(); outside it, shows no device.
-    virtual void connectDevice(int index) = 0;
-    // Lets the current device go; with `reflectUi`, shows the no-device view.
-    virtual void disconnectDevice(bool reflectUi) = 0;
-    // A device came or went: every open dialog closes.
-    virtual void plugInOffKeyboard() = 0;
-    // The location of the connected device, -1 for none.
-    virtual int32_t conectDeviceLocation() const = 0;
-    // The device strip the list fills.
-    virtual KeyboardListView& deviceStrip() = 0;
-    // The firmware run takes the dialog mask down and shows its window over
-    // this one.
-    virtual void setDialogMask(bool enableMask) = 0;
-    virtual QWidget* dialogReferenceWindow() = 0;
-
-protected:
-    ~DeviceListHost() = default;
-};
 
 class DeviceListController : public QObject, public KeyboardListViewDelegate {
     Q_OBJECT
@@ -130,7 +108,7 @@ public:
     const std::vector<DeviceEnumEntry>& deviceList() const { return deviceList_; }
     const std::vector<DeviceEnumEntry>& planeDeviceList() const { return planeDeviceList_; }
     // The enumerator once initKeyboardEnum has run, else null.
-    DeviceEnumerator* keyEnum() const { return keyEnum_.get(); }
+    const DeviceEnumerator* keyEnum() const { return keyEnum_.get(); }
     // The first entry of deviceList at `location`, or null.
     const DeviceEnumEntry* entryAt(int32_t location) const;
 

@@ -14,9 +14,9 @@
 #include "FunctionPanel/FunctionPanel.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
+#include "MainWindowRules.h"
 #include "StartupFiles.h"
 #include "Platform/Clock.h"
-#include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
 #include "Utility/Logger.h"
@@ -38,13 +38,10 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cmath>
 #include <future>
 #include <type_traits>
 
 namespace {
-
-QString tr_(const char* key) { return platform::localizedString(QString::fromLatin1(key)); }
 
 const char* kUsersManualKey = "WebLink_DeviceManual";
 const char* kFaqKey = "WebLink_DeviceFaq";
@@ -160,32 +157,6 @@ bool MainViewController::viewDidLoad(StartupFiles& files)
     // defaults; there is nothing to tell.
     (void)ApplicationProfile::load(settings.result, settings.profile);
     return true;
-}
-
-QRect MainViewController::clampToScreen(const QRectF& stored, const QRect& visible)
-{
-    // Stored origins come from a file and may lie anywhere in 64 bits: the
-    // arithmetic is done in double and the result, which lies inside the
-    // visible area, is converted to int last.
-    const auto axis = [](double origin, double size, double low, double extent) {
-        if (!std::isfinite(origin))
-            return low;
-        if (origin + size > low + extent)
-            origin = low + extent - size;
-        return std::max(origin, low);
-    };
-    const double w = stored.width();
-    const double h = stored.height();
-    const double x = axis(stored.x(), w, visible.x(), visible.width());
-    const double y = axis(stored.y(), h, visible.y(), visible.height());
-    return {int(std::lround(x)), int(std::lround(y)), int(w), int(h)};
-}
-
-QRect MainViewController::centredOnScreen(const QSize& size, const QRect& visible)
-{
-    const int x = visible.x() + (visible.width() - size.width()) / 2;
-    const int y = visible.y() + (visible.height() - size.height()) / 2;
-    return {std::max(x, visible.x()), std::max(y, visible.y()), size.width(), size.height()};
 }
 
 void MainViewController::viewWillAppear()
@@ -377,14 +348,6 @@ void MainViewController::connectDevice(int index)
         connectKeyboardDevice(index, entry, kp);
     else if (auto mp = std::dynamic_pointer_cast<MouseProfile>(entry.profile))
         connectMouseDevice(index, entry, mp);
-}
-
-QString MainViewController::modelNumberText(const QString& prefix, const QString& model)
-{
-    // Six characters of model, then the revision; a shorter number whole.
-    const QString text = model.size() >= 6 ? prefix + model.left(6) + QStringLiteral(" Rev ") + model.mid(6)
-                                           : prefix + model;
-    return tr_("ModelNumber") + QLatin1Char(' ') + text;
 }
 
 template <class Entry>

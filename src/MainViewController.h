@@ -9,7 +9,7 @@
 // buttons and menus. Main thread only; one per process.
 
 #include "AppEnums.h"
-#include "DeviceListController.h"
+#include "DeviceListHost.h"
 #include "CustomControl/BackgroundView.h"
 #include "CustomControl/MainTabView.h"
 #include "Device/DeviceEnumerator.h"
@@ -18,10 +18,7 @@
 #include "IMainController.h"
 #include "MainWindowWidgets.h"
 #include "Utility/AppError.h"
-#include "XML/DeviceProfile.h"
 
-#include <QHash>
-#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -29,8 +26,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
+class DeviceListController;
 class FunctionPanel;
 class IDeviceEntry;
 class KeyboardProfile;
@@ -120,14 +117,6 @@ private:
     // the device was closed and the settings file written.
     bool windowClosing();
 
-    // The model label: "ModelNumber", the prefix, six characters of the
-    // model number, " Rev " and the rest; a shorter number is shown whole.
-    static QString modelNumberText(const QString& prefix, const QString& model);
-
-    // Clamps a stored window rectangle into the visible screen area; the
-    // size is kept. Any finite origin is taken, however far away.
-    static QRect clampToScreen(const QRectF& stored, const QRect& visible);
-
     // Tabs and the dialog mask.
     void selectFunctionTab(FunctionTab tab);
     // The panel a tab position shows for the current device kind.
@@ -162,9 +151,6 @@ private:
     // Slides the device-selection panel in (over the dialog mask) or out.
     void displayKeyboardList(bool listDisplay);
     void convertDeviceTabSelect();
-    // A window of `size` centred in the visible screen area (its top-left
-    // corner kept inside it).
-    static QRect centredOnScreen(const QSize& size, const QRect& visible);
     void buildWindow();
     void initializeTabSetting();
     void initDialogItem();

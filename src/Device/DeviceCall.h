@@ -51,7 +51,10 @@ bool isCurrentDevice(const std::shared_ptr<Entry>& device)
 CallOutcome settleDeviceCall(AppError result, const std::shared_ptr<IDeviceEntry>& device);
 
 // A command that changes a setting: settleDeviceCall(), and on Done the
-// change is marked as unsent. Every setting command goes through here.
+// change is marked as unsent. The setting panels send their changes through
+// here; the indicator dialog's preview and a profile's Apply settle each
+// command with settleDeviceCall() and mark the change themselves, from
+// their dialog's OK (markSettingsChanged()).
 CallOutcome settleChange(AppError result, const std::shared_ptr<IDeviceEntry>& device);
 // The one exception, for a change sent in several packets (the per-key
 // levels): the packets the device took before one failed stay in it, so

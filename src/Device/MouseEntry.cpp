@@ -33,10 +33,7 @@ E fromRawOr(long long raw, E fallback)
 
 } // namespace
 
-MouseEntry::MouseEntry()
-{
-    _tabBodyImages.insert(QString(), QImage());
-}
+MouseEntry::MouseEntry() = default;
 
 MouseEntry::~MouseEntry() = default;
 

@@ -33,8 +33,6 @@
 #include "XML/MouseProfile.h"
 #include "XML/UserMProfileFile.h"
 
-#include <QHash>
-#include <QImage>
 #include <QRectF>
 #include <QString>
 
@@ -90,9 +88,6 @@ public:
     QString profilePath;
     // Buttons of the picture, in description order.
     std::vector<MButtonEntry> buttonList;
-    // Tab background pictures by name; starts with one entry "" → empty
-    // picture and is not changed here (the main window fills it).
-    QHash<QString, QImage> _tabBodyImages;
     // The pictures the mouse's setting panels show; set by the main window's
     // connect, null before and in an empty model.
     std::shared_ptr<const MouseTabPictures> tabPictures;

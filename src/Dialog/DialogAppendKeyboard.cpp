@@ -180,12 +180,6 @@ AppError DialogAppendKeyboard::installPackage(const QString& source, const QStri
     return AppError::NoError;
 }
 
-void DialogAppendKeyboard::enableHelpWhenListed()
-{
-    if (DialogRegistry::host().isAnyDeviceListed())
-        enableHelpMenu();
-}
-
 void DialogAppendKeyboard::pushOK()
 {
     QPointer<DialogAppendKeyboard> self(this);
@@ -193,12 +187,5 @@ void DialogAppendKeyboard::pushOK()
         return;
     // What is added is what was judged, whatever the path holds later.
     acceptedPackage() = AcceptedPackage{checkedPath_, checked_};
-    enableHelpWhenListed();
     done(1);
-}
-
-void DialogAppendKeyboard::pushCancel()
-{
-    enableHelpWhenListed();
-    done(0);
 }

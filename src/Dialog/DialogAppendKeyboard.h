@@ -32,7 +32,6 @@ public:
 
     // Append: check, then end with 1.
     void pushOK() override;
-    void pushCancel() override;
 
     // Largest package taken (the shipped ones are some tens of KiB).
     static constexpr qint64 kMaxPackageBytes = 64 * 1024 * 1024;
@@ -59,7 +58,6 @@ public:
     static std::optional<double> versionNumber(const QString& profileVersion);
 
 private:
-    void enableHelpWhenListed();
     // The judgement of a package whose bytes are staged at `path`.
     static AppError checkPackage(const QString& path);
 

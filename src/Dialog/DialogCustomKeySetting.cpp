@@ -2,7 +2,6 @@
 
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
-#include "Dialog/DialogRegistry.h"
 #include "Platform/Strings.h"
 #include "UiLayout.h"
 #include "Utility/KeyName.h"
@@ -454,7 +453,6 @@ void DialogCustomKeySetting::finish(int code)
 {
     textCustomKey_->isFocusTextbox = false;
     releaseGrab();
-    DialogRegistry::host().setHelpMenu(true);
     if (code == 1)
         ModalDialog::pushOK();
     else

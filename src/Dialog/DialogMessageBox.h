@@ -38,10 +38,6 @@ public:
     QLabel* messageLabel() const { return messageLabel_; }
     bool isCancelHidden() const;
 
-    // Whether this box put up the mask / disabled the help menu items.
-    bool stateMask() const { return hostChanges_.raisedMask(); }
-    bool stateMenu() const { return hostChanges_.turnedHelpOff(); }
-
     // Ends the box as the device removal does: OK when Cancel is hidden,
     // else Cancel.
     void endForDeviceRemoval();

@@ -100,9 +100,6 @@ public:
     }
 
     IDialogHost* host() const { return host_; }
-    // What the scope changed and will put back.
-    bool raisedMask() const { return raisedMask_; }
-    bool turnedHelpOff() const { return turnedHelpOff_; }
 
 private:
     IDialogHost* host_;
@@ -111,8 +108,9 @@ private:
 };
 
 // Runs a modal dialog over the window inside a DialogMaskScope and returns
-// the dialog's code. The dialog's own buttons give the help items back, but
-// a dialog ended by the device-removal handling does not; the scope does.
+// the dialog's code. The scope alone writes the mask and the help items, so
+// they come back however the dialog ended (its buttons, or the handling of a
+// removed device).
 inline int runMaskedDialog(IDialogHost& host, const std::function<int()>& dialog)
 {
     const DialogMaskScope masked(host);

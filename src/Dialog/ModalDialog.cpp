@@ -197,19 +197,12 @@ void ModalDialog::reject()
 
 void ModalDialog::pushOK()
 {
-    enableHelpMenu();
     done(1);
 }
 
 void ModalDialog::pushCancel()
 {
-    enableHelpMenu();
     done(0);
-}
-
-void ModalDialog::enableHelpMenu()
-{
-    DialogRegistry::host().setHelpMenu(true);
 }
 
 void ModalDialog::closeAllWindow()

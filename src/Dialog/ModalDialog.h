@@ -13,6 +13,10 @@
 // dialog's own pushCancel() (dialogs put work there), except while
 // closeAllWindow() is ending the dialog.
 //
+// The mask over the main window and its help items belong to whoever opens
+// the dialog (a DialogMaskScope, Dialog/IDialogHost.h): no dialog of this
+// frame touches them.
+//
 // A dialog asked to be deleted (deleteLater) while its exec() runs is
 // deleted only after exec() has returned.
 
@@ -57,7 +61,7 @@ public:
     // chooser running over it and the dialogs opened from inside it (a
     // message box through its own button action), hides the window at
     // once and ends the run with 0 after 0.5 s. Only this dialog's run is
-    // ended. The help menu items are left as they are.
+    // ended.
     void closeAllWindow();
     bool isClosingAll() const { return closingAll_; }
 
@@ -84,17 +88,13 @@ public:
                             const AppColor& highlightColor);
 
 public slots:
-    // The accepting action; by default re-enables the help menu items and
-    // ends with 1. Dialogs check their input here first.
+    // The accepting action; by default ends with 1. Dialogs check their
+    // input here first.
     virtual void pushOK();
-    // The cancelling action; by default re-enables the help menu items and
-    // ends with 0.
+    // The cancelling action; by default ends with 0.
     virtual void pushCancel();
 
 protected:
-    // Re-enables the host's help menu items (when there is a host).
-    static void enableHelpMenu();
-
     // Controls in the frame's look, children of this dialog. Texts are
     // looked up by key. The OK button runs pushOK() and is the default
     // button; the Cancel button runs pushCancel(); the chooser ("...")

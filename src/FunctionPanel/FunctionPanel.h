@@ -1,7 +1,8 @@
 #pragma once
-// What the main window asks of every setting panel. The panels share no base
-// behaviour; these are the operations the main window calls on whichever
-// panel a tab shows. A panel is created once (PanelFactory.cpp), after the
+// What the main window asks of every setting panel: the operations it calls
+// on whichever panel a tab shows. The one behaviour every panel shares is
+// here too: its set-up runs through initSetting(), which never marks the
+// settings as changed. A panel is created once (PanelFactory.cpp), after the
 // window, and kept for the life of the window; initSetting() runs each time
 // its tab is shown. What a panel asks of the main window goes through the
 // host it is created with (IDialogHost); what becomes of its device commands

@@ -597,8 +597,6 @@ TEST_F(MouseEntryTest, EntryDefaults)
     EXPECT_FALSE(m.isEnable());
     EXPECT_EQ(m.modelNumber(), QString());
     EXPECT_EQ(m.firmwareVersion(), QString());
-    EXPECT_EQ(m._tabBodyImages.size(), 1);
-    EXPECT_TRUE(m._tabBodyImages.contains(QString()));
     EXPECT_FALSE(m.mouseSetting_FWBackUp);
     EXPECT_EQ(m.customKeyList[0].code, ButtonNo::None);
     EXPECT_EQ(m.getDeviceInfo(kLocation), AppError::Error);

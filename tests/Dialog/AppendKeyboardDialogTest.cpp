@@ -245,20 +245,4 @@ TEST_F(AppendDialog, AppendBeforeChoosingOrOfAMissingFileIsRefused)
     EXPECT_EQ(messageKeys(controller), QStringList{"FailedToAccessFile"});
 }
 
-TEST_F(AppendDialog, HelpItemsComeBackOnlyWhileDevicesAreListed)
-{
-    const QString path = package("ok.key", QStringLiteral("M_1_2_0"));
-    for (bool listed : {true, false}) {
-        for (bool append : {true, false}) {
-            host.devicesListed = listed;
-            host.helpEnabled = false;
-            auto d = open();
-            (void)choose(*d, path);
-            QTest::mouseClick(append ? d->confirmButton() : d->cancelButton(), Qt::LeftButton);
-            EXPECT_EQ(d->result(), append ? 1 : 0);
-            EXPECT_EQ(host.helpEnabled, listed) << listed << append;
-        }
-    }
-}
-
 } // namespace

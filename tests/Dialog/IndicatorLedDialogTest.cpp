@@ -82,7 +82,7 @@ struct LedApp {
         dialogHooks().indicatorLedSettings = [&] { return code = saved.indicatorLedSettings(); };
         uitest::whenDialogShown(DialogKind::IndicatorLedSettings, [&](ModalDialog* modal) {
             auto* d = qobject_cast<Dialog*>(modal);
-            maskAndNoHelp = uitest::window(main).maskView && !uitest::window(main).userManualMenuItem->isEnabled();
+            maskAndNoHelp = uitest::WindowProbe::window(main).maskView && !uitest::WindowProbe::window(main).userManualMenuItem->isEnabled();
             placement = d->frameGeometry();
             // The initial selection comes 0.1 s (scaled) after opening; the
             // events are processed once more after 20 ms have passed, however
@@ -92,10 +92,10 @@ struct LedApp {
             app.keyboard->clearLog();
             drive(d);
         });
-        auto* tab = uitest::tabView(main, FunctionTab::OtherSetting);
+        auto* tab = uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting);
         apptest::clickTabTitle(tab);
         apptest::clickTabTriangle(tab);
-        auto* panel = dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main, FunctionTab::OtherSetting));
+        auto* panel = dynamic_cast<FunctionOtherSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting));
         QTest::mouseClick(panel->menuView()->row(FunctionItem::IndicatorLedSettings), Qt::LeftButton);
         dialogHooks() = saved;
         return code;
@@ -138,17 +138,17 @@ TEST(IndicatorLedDialog, ChoicesArePreviewedAndOkKeepsThemUntilSend)
     EXPECT_EQ(led.initialSelection, kWhite);
     EXPECT_TRUE(led.maskAndNoHelp);
     // Centred over the main window, its top 80 below the window's top.
-    const QRect ref = uitest::window(main).mainView->frameGeometry();
+    const QRect ref = uitest::WindowProbe::window(main).mainView->frameGeometry();
     EXPECT_EQ(led.placement.top(), ref.top() + 80);
     EXPECT_NEAR(led.placement.center().x(), ref.center().x(), 1);
-    EXPECT_FALSE(uitest::window(main).maskView);
-    EXPECT_TRUE(uitest::window(main).userManualMenuItem->isEnabled());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).maskView);
+    EXPECT_TRUE(uitest::WindowProbe::window(main).userManualMenuItem->isEnabled());
 
     EXPECT_EQ(keyboard()->indicatorLedColor, AppColor::rgba(1, 0, 0, 1));
     EXPECT_EQ(keyboard()->ledBrightness, LedBrightness::Level0);
-    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
     EXPECT_EQ(kb.stored().indicator, fourTimes(0xFF, 0xFF, 0xFF));
-    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(kb.stored().indicator, fourTimes(0xFF, 0, 0));
     EXPECT_EQ(kb.stored().brightness, 0);
 
@@ -162,7 +162,7 @@ TEST(IndicatorLedDialog, ChoicesArePreviewedAndOkKeepsThemUntilSend)
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     }), 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
 
     // A colour that is none of the eight: no button selected, OK keeps it.
     keyboard()->indicatorLedColor = AppColor::rgba(0.5, 0, 0, 1);
@@ -196,7 +196,7 @@ TEST(IndicatorLedDialog, CancelSendsBackOnlyWhatChanged)
         EXPECT_EQ(kb.live().brightness, 2);
         EXPECT_EQ(keyboard()->ledBrightness, LedBrightness::Level2);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-        EXPECT_TRUE(uitest::window(led.app.controller()).userManualMenuItem->isEnabled());
+        EXPECT_TRUE(uitest::WindowProbe::window(led.app.controller()).userManualMenuItem->isEnabled());
     }
 }
 
@@ -209,7 +209,7 @@ TEST(IndicatorLedDialog, FailuresRunTheRecoveryWhichEndsTheDialog)
         EXPECT_EQ(led.open([&](Dialog* d) { slide(d, Qt::Key_Right); }), 0);
         ASSERT_TRUE(led.reconnected());
         EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-        EXPECT_FALSE(uitest::window(led.app.controller()).maskView);
+        EXPECT_FALSE(uitest::WindowProbe::window(led.app.controller()).maskView);
         // The window goes on with the reconnected keyboard.
         EXPECT_EQ(led.open([&](Dialog* d) {
             press(d, kGreen);
@@ -252,7 +252,7 @@ TEST(IndicatorLedDialog, UnpluggingTheKeyboardEndsTheDialogWithZero)
     }), 0);
     EXPECT_TRUE(hiddenAtOnce);
     EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-    EXPECT_FALSE(uitest::window(led.app.controller()).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(led.app.controller()).maskView);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
 }
 

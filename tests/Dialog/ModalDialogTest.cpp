@@ -162,20 +162,45 @@ TEST(DialogMaskScope, PutsBackOnlyWhatItChangedAndNothingOnAWindowGone)
 TEST(ModalDialogFrame, EscapeRunsTheDialogsOwnCancel)
 {
     uitest::RecordingDialogHost host;
-    host.helpEnabled = false;
     CountingDialog dialog;
     whenRunning(&dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialog.exec(), 0);
     EXPECT_EQ(dialog.cancels, 1);
-    EXPECT_TRUE(host.helpEnabled);
     EXPECT_FALSE(dialog.isOpen());
+}
+
+TEST(ModalDialogFrame, HelpItemsStayOffUntilTheOutermostMaskedDialogEnds)
+{
+    // A dialog opened from inside another, each under its opener's mask
+    // scope: the inner one's OK or Cancel leaves the help items off while
+    // the outer one still runs; they come back, once, when it ends.
+    for (const bool ok : {true, false}) {
+        uitest::RecordingDialogHost host;
+        CountingDialog outer;
+        CountingDialog inner(DialogKind::ProfileLoad);
+        bool helpAfterInner = true;
+        whenRunning(&outer, [&] {
+            whenRunning(&inner, [&] {
+                if (ok)
+                    inner.pushOK();
+                else
+                    inner.pushCancel();
+            });
+            (void)runMaskedDialog(host, [&] { return inner.exec(); });
+            helpAfterInner = host.helpEnabled;
+            outer.pushOK();
+        });
+        EXPECT_EQ(runMaskedDialog(host, [&] { return outer.exec(); }), 1);
+        EXPECT_FALSE(helpAfterInner) << ok;
+        EXPECT_TRUE(host.helpEnabled) << ok;
+        EXPECT_EQ(host.helpChanges, 2) << ok;
+    }
 }
 
 TEST(ModalDialogFrame, CloseAllWindowHidesAtOnceAndEndsWithZeroHalfASecondLater)
 {
     platform::ScopedTimeScale fast(0.2); // 0.5 s becomes 100 ms
     uitest::RecordingDialogHost host;
-    host.helpEnabled = false;
     CountingDialog dialog;
     bool hiddenAtOnce = false;
     bool stillModal = true;
@@ -193,7 +218,6 @@ TEST(ModalDialogFrame, CloseAllWindowHidesAtOnceAndEndsWithZeroHalfASecondLater)
     EXPECT_TRUE(hiddenAtOnce);
     EXPECT_FALSE(stillModal); // the main window takes input during the wait
     EXPECT_EQ(dialog.cancels, 0);
-    EXPECT_FALSE(host.helpEnabled); // left for the reconnect to enable
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

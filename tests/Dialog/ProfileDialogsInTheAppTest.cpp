@@ -61,7 +61,7 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
         d->profileName()->setText(QStringLiteral("from the app"));
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(uitest::window(main).saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).saveProfileButton, Qt::LeftButton);
     const QString path = AppParam::userProfileFilePath + QStringLiteral("from the app.prf");
     UserProfileFile saved;
     ASSERT_EQ(UserProfile::Read(path, kb->profileExt(), saved), AppError::NoError);
@@ -74,16 +74,16 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
     app.keyboard->live().apc.fill(2);
     AppParam::keyboardSettingsChanged = false;
     main.updateKeyboardSettingsChanged();
-    ASSERT_FALSE(uitest::window(main).sendButton->isVisible());
+    ASSERT_FALSE(uitest::WindowProbe::window(main).sendButton->isVisible());
     uitest::whenDialogShown(DialogKind::ProfileLoad, [](ModalDialog* shown) {
         auto* d = dynamic_cast<DialogProfileLoad*>(shown);
         ASSERT_TRUE(d);
         dlgtest::clickRow(d->listboxFileList(), 0);
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(uitest::window(main).loadProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).loadProfileButton, Qt::LeftButton);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(main).sendButton->isVisible());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isVisible());
     for (const auto& k : kb->keytopList) {
         if (k.hasPerKeySettings()) {
             EXPECT_EQ(app.keyboard->live().apc[size_t(k.code)], savedApc[size_t(k.code)]) << k.code;
@@ -95,10 +95,10 @@ TEST_F(InTheApp, SaveThenLoadThroughTheFooterButtons)
 TEST_F(InTheApp, AboutTwiceGivesOneWindow)
 {
     auto& main = app.controller();
-    uitest::window(main).aboutMenuItem->trigger();
+    uitest::WindowProbe::window(main).aboutMenuItem->trigger();
     QWidget* first = DialogRegistry::current(DialogKind::VersionInfo);
     ASSERT_TRUE(first);
-    uitest::window(main).aboutMenuItem->trigger();
+    uitest::WindowProbe::window(main).aboutMenuItem->trigger();
     EXPECT_EQ(DialogRegistry::current(DialogKind::VersionInfo), first);
     EXPECT_EQ(DialogRegistry::openDialogs().size(), 1u);
     auto* about = dynamic_cast<DialogVersionInfo*>(first);

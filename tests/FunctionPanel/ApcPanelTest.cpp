@@ -33,10 +33,10 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(*main, FunctionTab::ApcSetting));
+        panel = dynamic_cast<FunctionApcSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(uitest::tabView(*main, FunctionTab::ApcSetting)->tabEnabled());
-        clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+        ASSERT_TRUE(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting)->tabEnabled());
+        clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::ApcSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -45,7 +45,7 @@ protected:
     // Opens the menu by its triangle on the APC tab and clicks the mode's row.
     void chooseMode(FunctionItem mode)
     {
-        apptest::clickTabTriangle(uitest::tabView(*main, FunctionTab::ApcSetting));
+        apptest::clickTabTriangle(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(mode);
         ASSERT_NE(row, nullptr);
@@ -89,11 +89,11 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
     EXPECT_EQ(device->live().apc, expectedBytes());
     EXPECT_EQ(keyboard->apcFunction, FunctionItem::Separate);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).sendButton->isHidden());
     EXPECT_FALSE(panel->apcLevelRadio()->isHidden());
     EXPECT_EQ(panel->modeTitle(), platform::localizedString(QStringLiteral("Separate")));
     // A screen reader names the mode in force as well.
-    const auto stripRows = uitest::window(*main).apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>();
+    const auto stripRows = uitest::WindowProbe::window(*main).apcTabMenuSelectView->findChildren<TabMenuSettingItemView*>();
     ASSERT_FALSE(stripRows.isEmpty());
     EXPECT_EQ(stripRows.front()->accessibleName(), panel->modeTitle());
     EXPECT_EQ(AppParam::appCropMode, CropMode::AreaButton);
@@ -130,7 +130,7 @@ TEST_F(ApcPanel, SeparateModeGivesClickedAndBandedKeysEachLevel)
 
     // Send stores what the keyboard holds.
     const int stores = device->storeCount();
-    QTest::mouseClick(uitest::window(*main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(*main).sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().apc, device->live().apc);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
@@ -159,7 +159,7 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
         EXPECT_TRUE(kbpaneltest::sameHue(tintAt(view, pointOf(view, perKeyKey(view, 3))),
                                          FunctionApcSettingController::levelColor(level).toQColor()));
     }
-    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).sendButton->isHidden());
 
     // The mode in force chosen again sends nothing.
     device->clearLog();
@@ -179,21 +179,21 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
 TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
 {
     chooseMode(FunctionItem::Collective);
-    TabMenuSettingView* strip = uitest::window(*main).apcTabMenuSelectView;
+    TabMenuSettingView* strip = uitest::WindowProbe::window(*main).apcTabMenuSelectView;
     ASSERT_NE(strip, nullptr);
     ASSERT_TRUE(strip->isVisible());
-    QWidget* top = uitest::window(*main).mainView;
+    QWidget* top = uitest::WindowProbe::window(*main).mainView;
     const QRect stripRect(strip->mapTo(top, QPoint(0, 0)), strip->size());
-    MainTabView* apcTab = uitest::tabView(*main, FunctionTab::ApcSetting);
+    MainTabView* apcTab = uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting);
     const QRect apcRect(apcTab->mapTo(top, QPoint(0, 0)), apcTab->size());
 
     // Right under the APC tab, within its width, touching none of the tabs.
     EXPECT_EQ(stripRect.top(), apcRect.bottom() + 1);
     EXPECT_GE(stripRect.left(), apcRect.left());
     EXPECT_LE(stripRect.right(), apcRect.right());
-    for (QWidget* tab : {static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::ApcSetting)),
-                         static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::GamingSetting)),
-                         static_cast<QWidget*>(uitest::tabView(*main, FunctionTab::OtherSetting))}) {
+    for (QWidget* tab : {static_cast<QWidget*>(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting)),
+                         static_cast<QWidget*>(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting)),
+                         static_cast<QWidget*>(uitest::WindowProbe::tabView(*main, FunctionTab::OtherSetting))}) {
         const QRect tabRect(tab->mapTo(top, QPoint(0, 0)), tab->size());
         EXPECT_FALSE(stripRect.intersects(tabRect));
         QWidget* hit = top->childAt(tabRect.center());
@@ -216,25 +216,25 @@ TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)
     EXPECT_EQ(lightPixelsIn(stripRect.translated(stripRect.width() * 2, 0)), 0);
 
     // The strip stays only while the APC panel shows.
-    clickTab(uitest::tabView(*main, FunctionTab::OtherSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::OtherSetting));
     EXPECT_FALSE(strip->isVisible());
 }
 
 TEST_F(ApcPanel, OpeningTheTabKeepsTheFlagAndSubstitutesMiddleForNoLevel)
 {
     chooseMode(FunctionItem::Separate);
-    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
     AppParam::keyboardSettingsChanged = false;
     main->updateKeyboardSettingsChanged();
     keyboard->apcLevel = ApcLevel::None;
     device->clearLog();
 
-    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
     EXPECT_EQ(keyboard->apcLevel, ApcLevel::Middle);
     EXPECT_TRUE(panel->levelCell(1)->isChecked());
     EXPECT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);  // remembered
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(*main).sendButton->isHidden());
     EXPECT_TRUE(packets(*device, kPerKeyApc).empty());
     EXPECT_TRUE(packets(*device, kAllKeysApc).empty());
     // Menu rows: choosing None is ignored.
@@ -279,10 +279,10 @@ TEST_F(ApcPanel, AFailedPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_FALSE(sameKeyboard());
     ASSERT_TRUE(current());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(*main).sendButton->isHidden());
 
     // The new connection starts without a mode; choosing one works again.
-    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
     chooseMode(FunctionItem::Separate);
     clickLevel(2);
     KeytopEntry& again = perKeyKey(view, 0);

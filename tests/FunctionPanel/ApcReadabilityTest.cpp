@@ -63,13 +63,13 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(*main, FunctionTab::ApcSetting));
+        panel = dynamic_cast<FunctionApcSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::ApcSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+        clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
         // Separate mode, from the menu under the tab's triangle.
-        apptest::clickTabTriangle(uitest::tabView(*main, FunctionTab::ApcSetting));
+        apptest::clickTabTriangle(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         QTest::mouseClick(panel->menuView()->row(FunctionItem::Separate), Qt::LeftButton);
         ASSERT_EQ(panel->selectedMenuItem(), FunctionItem::Separate);

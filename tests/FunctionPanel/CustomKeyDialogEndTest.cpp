@@ -46,8 +46,8 @@ protected:
         app = std::make_unique<AppHarness>(options);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        QTest::mouseClick(uitest::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
-        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(*main, FunctionTab::MButtonSetting));
+        QTest::mouseClick(uitest::WindowProbe::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
+        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MButtonSetting));
         ASSERT_NE(panel, nullptr);
     }
     void TearDown() override
@@ -74,14 +74,14 @@ protected:
 
     std::vector<QAction*> helpItems() const
     {
-        const auto& w = uitest::window(*main);
+        const auto& w = uitest::WindowProbe::window(*main);
         return {w.userManualMenuItem, w.qaManualMenuItem, w.updateInfoMenuItem};
     }
 
     // The window is usable again: no mask, every help item on.
     bool maskDownAndHelpOn() const
     {
-        if (uitest::window(*main).maskView)
+        if (uitest::WindowProbe::window(*main).maskView)
             return false;
         for (QAction* item : helpItems())
             if (!item->isEnabled())

@@ -27,9 +27,9 @@ protected:
         KeyboardApp::SetUp();
         if (HasFatalFailure())
             return;
-        panel = dynamic_cast<FunctionGamingSettingController*>(uitest::tabPanel(*main, FunctionTab::GamingSetting));
+        panel = dynamic_cast<FunctionGamingSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::GamingSetting));
         ASSERT_NE(panel, nullptr);
-        clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
+        clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
         view = panel->picture();
         ASSERT_TRUE(view && view->isVisible());
@@ -65,7 +65,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     EXPECT_EQ(sent[0].data, std::vector<uint8_t>{1});
     EXPECT_EQ(device->live().lockEnable, 1);
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
-    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).sendButton->isHidden());
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
     EXPECT_EQ(AppParam::keyDrawMode, KeyDrawFrom::KeyLock);
     EXPECT_TRUE(packets(*device, kLockList).empty());  // the list is not resent
@@ -104,7 +104,7 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
     // Lock it again, then Send stores everything.
     clickAt(view, at);
     const int stores = device->storeCount();
-    QTest::mouseClick(uitest::window(*main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(*main).sendButton, Qt::LeftButton);
     EXPECT_EQ(device->storeCount(), stores + 1);
     EXPECT_EQ(device->stored().lock, device->live().lock);
     EXPECT_EQ(device->stored().lockEnable, 1);
@@ -124,22 +124,22 @@ TEST_F(KeyLockPanel, SwitchOnLetsClicksLockAndUnlockKeysAndSwitchOffStops)
 
 TEST_F(KeyLockPanel, OpeningTheTabReadsTheSwitchAndKeepsTheFlag)
 {
-    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
     device->live().lockEnable = 1;  // changed on the keyboard itself
     device->clearLog();
-    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_EQ(device->commands(), std::vector<uint8_t>{kLockSwitchRead});
     EXPECT_TRUE(panel->keylockButton()->isChecked());
     EXPECT_EQ(keyboard->keyLockEnable, KeyLockFunction::Enable);
     EXPECT_EQ(AppParam::appCropMode, CropMode::PushButton);
-    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(*main).sendButton->isHidden());
 
     // With unsent changes pending, the tab keeps Send shown.
     AppParam::keyboardSettingsChanged = true;
     main->updateKeyboardSettingsChanged();
-    clickTab(uitest::tabView(*main, FunctionTab::ApcSetting));
-    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
-    EXPECT_FALSE(uitest::window(*main).sendButton->isHidden());
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::ApcSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).sendButton->isHidden());
 }
 
 TEST_F(KeyLockPanel, KeysWithoutAPlaceInTheListAndIndicatorsNeverReachTheKeyboard)
@@ -184,10 +184,10 @@ TEST_F(KeyLockPanel, AFailedListPacketRunsTheRecoveryAndTheWindowStaysUsable)
     EXPECT_EQ(device->startCount(), starts + 1);
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(*main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(*main).sendButton->isHidden());
 
     // The reconnected keyboard works from the same tab.
-    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_TRUE(panel->keylockButton()->isChecked());  // the keyboard kept the switch
     // The first packet had been taken, so the key may already be locked:
     // the click turns over what the keyboard holds.
@@ -208,7 +208,7 @@ TEST_F(KeyLockPanel, AFailedSwitchCommandRunsTheRecovery)
     EXPECT_FALSE(sameKeyboard());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
     EXPECT_EQ(device->live().lockEnable, 0);
-    clickTab(uitest::tabView(*main, FunctionTab::GamingSetting));
+    clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::GamingSetting));
     EXPECT_FALSE(panel->keylockButton()->isChecked());
     clickSwitch();
     EXPECT_EQ(device->live().lockEnable, 1);

@@ -79,8 +79,8 @@ protected:
         prepare(*app->mouse);
         ASSERT_TRUE(app->start());
         main = &app->controller();
-        QTest::mouseClick(uitest::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
-        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(*main, FunctionTab::MButtonSetting));
+        QTest::mouseClick(uitest::WindowProbe::tabView(*main, FunctionTab::MButtonSetting), Qt::LeftButton, {}, QPoint(40, 24));
+        panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MButtonSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
         ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
@@ -126,7 +126,7 @@ protected:
         click(panel->buttonMenuView(n)->rows().front());
     }
 
-    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
+    bool sendShown() const { return !uitest::WindowProbe::window(*main).sendButton->isHidden(); }
 
     bool withKeyboard = false;
     std::unique_ptr<AppHarness> app;
@@ -172,7 +172,7 @@ TEST_F(MouseButtonPanelPreset, ChangeMadeOnTheMouseShowsAtTheNextSetUp)
 {
     app->mouse->live()[2] = 0x15;
     app->mouse->live()[4] = 0x2C; // a custom key without keys
-    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
+    uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     EXPECT_EQ(panel->buttonMenu(3)->title(), text("MCode0x15"));
     EXPECT_EQ(panel->buttonMenu(5)->title(), text("MCode0x2C") + QStringLiteral("()"));
     EXPECT_EQ(panel->buttonMenu(5)->fullTitle(), panel->buttonMenu(5)->title());
@@ -262,8 +262,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
         auto* dialog = qobject_cast<DialogCustomKeySetting*>(d);
         // The button had no combination: placeholder, OK disabled.
         EXPECT_FALSE(dialog->okButton()->isEnabled());
-        EXPECT_TRUE(uitest::window(*uitest::instance()).maskView);
-        EXPECT_FALSE(uitest::window(*uitest::instance()).userManualMenuItem->isEnabled());
+        EXPECT_TRUE(uitest::WindowProbe::window(*uitest::WindowProbe::instance()).maskView);
+        EXPECT_FALSE(uitest::WindowProbe::window(*uitest::WindowProbe::instance()).userManualMenuItem->isEnabled());
         QTest::mouseClick(dialog->textCustomKey(), Qt::LeftButton);
         EXPECT_TRUE(dialog->isGrabbingKeyboard());
         key(dialog, kLeftCtrl, true);
@@ -285,8 +285,8 @@ TEST_F(MouseButtonPanel, CapturedCombinationIsStoredInTheMouseAndShown)
     EXPECT_EQ(app->mouse->live()[EmulatedMouse::kCustomKeys + 1], 0x04);
     EXPECT_EQ(panel->buttonMenu(3)->toolTip(), QStringLiteral("L Ctrl + L Shift + A"));
     EXPECT_TRUE(sendShown());
-    EXPECT_FALSE(uitest::window(*main).maskView);
-    EXPECT_TRUE(uitest::window(*main).userManualMenuItem->isEnabled());
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).maskView);
+    EXPECT_TRUE(uitest::WindowProbe::window(*main).userManualMenuItem->isEnabled());
 
     // Again, now that the button holds the custom key: only the keys go,
     // and the dialog opens with the current combination.
@@ -319,7 +319,7 @@ TEST_F(MouseButtonPanel, CancelledCaptureSendsNothing)
     EXPECT_TRUE(app->mouse->writes().empty() || (sent(*app->mouse, 0x11).empty() && sent(*app->mouse, 0x12).empty()));
     EXPECT_EQ(app->mouse->live()[4], EmulatedMouse::defaults()[4]);
     EXPECT_FALSE(sendShown());
-    EXPECT_FALSE(uitest::window(*main).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).maskView);
 }
 
 TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSendsNothing)
@@ -338,7 +338,7 @@ TEST_F(MouseButtonPanel, UnplugDuringCaptureEndsTheDialogReleasesTheGrabAndSends
     EXPECT_TRUE(sent(*app->mouse, 0x12).empty());
     EXPECT_FALSE(DialogCustomKeySetting::sharedManager()->isVisible());
     EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(uitest::window(*main).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(*main).maskView);
 }
 
 // ---- faults ---------------------------------------------------------------------------------------
@@ -375,7 +375,7 @@ TEST_F(MouseButtonPanel, DeviceErrorInEachActionRunsTheRecoveryWithoutMarkingCha
         EXPECT_FALSE(sendShown()) << int(c.command);
         EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
         // The rebuilt panel shows the mouse again.
-        uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
+        uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     }
     EXPECT_EQ(app->mouse->live()[2], EmulatedMouse::defaults()[2]);
 }
@@ -392,7 +392,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
         panel->clickTabMenuItem(subMenu(3, FunctionItem::Multimedia), FunctionItem::Mute);
         chosen = true;
     });
-    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
+    uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(app->mouse->startCount(), starts);
     EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));
@@ -403,7 +403,7 @@ TEST_F(MouseButtonPanel, ChoiceMadeWhileTheMouseIsBusyIsDroppedWithoutRecovery)
 TEST_F(MouseButtonPanel, UnplugDuringTheRefreshLeavesNoStaleState)
 {
     app->mouse->inject({.kind = emu::FaultKind::Detach, .command = 0x05});
-    uitest::selectFunctionTab(*main, FunctionTab::MButtonSetting);
+    uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MButtonSetting);
     EXPECT_TRUE(AppHarness::waitFor([&] { return main->conectDeviceLocation() == -1; }));
     EXPECT_FALSE(panel->buttonMenuView(3) && panel->buttonMenuView(3)->isShown());
 }
@@ -440,10 +440,10 @@ TEST_F(MouseButtonPanel, HeaderClickedTwiceOpensThenClosesAndOnlyOneMenuIsOpen)
     EXPECT_FALSE(panel->buttonMenuView(4)->isShown());
 
     // The tab's triangle opens the tab menu; a second click closes it.
-    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     EXPECT_EQ(panel->menuView()->rows().size(), 6u);
-    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MButtonSetting));
     AppHarness::waitFor([] { return false; }, 30);
     EXPECT_FALSE(panel->isMenuViewShown());
 }
@@ -453,14 +453,14 @@ TEST_F(MouseButtonPanel, MenuWaitingForItsDelayIsDroppedWhenTheTabIsLeft)
     platform::ScopedTimeScale real{1.0};
     QTest::mouseClick(panel->buttonMenu(3), Qt::LeftButton);
     EXPECT_TRUE(panel->isMenuDisplayPending());
-    uitest::selectFunctionTab(*main, FunctionTab::MLedSetting);
+    uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MLedSetting);
     AppHarness::waitFor([] { return false; }, 200);
     EXPECT_FALSE(panel->buttonMenuView(3)->isShown());
 }
 
 TEST_F(MouseButtonPanel, ChoosingFromTheTabMenuReachesTheButton)
 {
-    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MButtonSetting));
+    main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MButtonSetting));
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
     panel->menuView()->row(FunctionItem::Button6)->mouseEntered();
     ASSERT_TRUE(panel->buttonMenuView(6)->isShown());

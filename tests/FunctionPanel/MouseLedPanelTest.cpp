@@ -19,8 +19,8 @@ protected:
     void open(const std::function<void(Mouse&)>& prepare = {})
     {
         start(prepare);
-        main->clickTab(uitest::tabView(*main, FunctionTab::MLedSetting));
-        panel = dynamic_cast<FunctionMLedSettingController*>(uitest::tabPanel(*main, FunctionTab::MLedSetting));
+        main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MLedSetting));
+        panel = dynamic_cast<FunctionMLedSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MLedSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(panel->keyboardView()->isVisible());
         mouse().clearLog();
@@ -138,7 +138,7 @@ TEST_F(MouseLedPanelTest, AChangeOnTheMouseShowsWithinASecondOnlyWhileShown)
     EXPECT_FALSE(panel->logoSwitch()->isChecked());
     EXPECT_FALSE(sendShown());
 
-    main->clickTab(uitest::tabView(*main, FunctionTab::MOtherSetting));
+    main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
     EXPECT_FALSE(panel->isPolling());
     idle(30);
     mouse().clearLog();
@@ -149,8 +149,8 @@ TEST_F(MouseLedPanelTest, AChangeOnTheMouseShowsWithinASecondOnlyWhileShown)
 TEST_F(MouseLedPanelTest, SwatchesOnceAndCaptionsUnderTheirLights)
 {
     open();
-    main->clickTab(uitest::tabView(*main, FunctionTab::MOtherSetting));
-    main->clickTab(uitest::tabView(*main, FunctionTab::MLedSetting));
+    main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
+    main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MLedSetting));
     EXPECT_EQ(panel->colorButtonList().size(), 8u);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(panel->colorButtonList()[size_t(i)], panel->colorButton(i));
@@ -201,7 +201,7 @@ TEST_F(MouseLedPanelTest, AColourChosenWhileTheMouseIsBusyIsDroppedWithoutRecove
         QTest::mouseClick(panel->colorButton(5), Qt::LeftButton);
         clicked = true;
     });
-    uitest::selectFunctionTab(*main, FunctionTab::MLedSetting);
+    uitest::WindowProbe::selectFunctionTab(*main, FunctionTab::MLedSetting);
     ASSERT_TRUE(clicked);
     EXPECT_EQ(mouse().startCount(), starts) << "no recovery reconnected the mouse";
     EXPECT_EQ(main->conectDeviceLocation(), int32_t(apptest::kMouseLocation));

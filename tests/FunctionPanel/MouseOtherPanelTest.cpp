@@ -17,8 +17,8 @@ protected:
     void open(const std::function<void(Mouse&)>& prepare = {})
     {
         start(prepare);
-        main->clickTab(uitest::tabView(*main, FunctionTab::MOtherSetting));
-        panel = dynamic_cast<FunctionMOtherSettingController*>(uitest::tabPanel(*main, FunctionTab::MOtherSetting));
+        main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
+        panel = dynamic_cast<FunctionMOtherSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MOtherSetting));
         ASSERT_NE(panel, nullptr);
         mouse().clearLog();
     }
@@ -31,7 +31,7 @@ protected:
     void choose(FunctionItem function)
     {
         if (!panel->isMenuViewShown())
-            main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MOtherSetting));
+            main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
         ASSERT_TRUE(panel->isMenuViewShown());
         TabMenuSettingItemView* row = panel->menuView()->row(function);
         ASSERT_NE(row, nullptr);
@@ -50,12 +50,12 @@ protected:
 TEST_F(MouseOtherPanelTest, TheMenuOpensAndClosesAndIsDisabledWithoutDevices)
 {
     open();
-    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MOtherSetting));
+    main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
     ASSERT_TRUE(panel->isMenuViewShown());
     ASSERT_EQ(panel->menuView()->rows().size(), 4u);
     for (auto* row : panel->menuView()->rows())
         EXPECT_TRUE(row->isEnable());
-    main->clickTabMenuIcon(uitest::tabView(*main, FunctionTab::MOtherSetting));
+    main->clickTabMenuIcon(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
     EXPECT_FALSE(panel->isMenuViewShown());
 
     panel->showMenuView(false);

@@ -93,7 +93,7 @@ protected:
     }
     int count(uint8_t cmd) const { return int(sent(cmd).size()); }
 
-    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
+    bool sendShown() const { return !uitest::WindowProbe::window(*main).sendButton->isHidden(); }
 
     // Runs the event loop for `ms` milliseconds.
     static void idle(int ms) { QTest::qWait(ms); }

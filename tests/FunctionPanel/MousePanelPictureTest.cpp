@@ -25,9 +25,9 @@ TEST_F(MousePanelTest, OnlyThePanelOnShowHoldsItsPictureAndShowsItAgainWhenShown
                                 FunctionTab::MOtherSetting};
     // The last step shows again a picture that was let go.
     for (const FunctionTab shown : {tabs[0], tabs[1], tabs[2], tabs[3], tabs[0]}) {
-        main->clickTab(uitest::tabView(*main, shown));
+        main->clickTab(uitest::WindowProbe::tabView(*main, shown));
         for (const FunctionTab tab : tabs)
-            EXPECT_EQ(uitest::tabPanel(*main, tab)->keyboardView()->bodyImage().isNull(), tab != shown)
+            EXPECT_EQ(uitest::WindowProbe::tabPanel(*main, tab)->keyboardView()->bodyImage().isNull(), tab != shown)
                 << int(tab) << " with " << int(shown) << " shown";
         int decoded = 0;
         for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures())
@@ -45,9 +45,9 @@ TEST_F(MousePanelTest, CaptionLinesOfThePicturesStopShortOfTheControls)
         QStringList anchors;
     };
     const std::vector<Tab> tabs{
-        {uitest::tabView(*main, FunctionTab::MSensorSetting), uitest::tabPanel(*main, FunctionTab::MSensorSetting),
+        {uitest::WindowProbe::tabView(*main, FunctionTab::MSensorSetting), uitest::WindowProbe::tabPanel(*main, FunctionTab::MSensorSetting),
          {QStringLiteral("DpiSwitch")}},
-        {uitest::tabView(*main, FunctionTab::MLedSetting), uitest::tabPanel(*main, FunctionTab::MLedSetting),
+        {uitest::WindowProbe::tabView(*main, FunctionTab::MLedSetting), uitest::WindowProbe::tabPanel(*main, FunctionTab::MLedSetting),
          {QStringLiteral("Indicator"), QStringLiteral("Logo")}},
     };
     for (const Tab& t : tabs) {

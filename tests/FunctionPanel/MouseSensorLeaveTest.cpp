@@ -17,8 +17,8 @@ constexpr uint8_t kGetSettings = 0x05, kSetDpi = 0x50;
 TEST_F(MousePanelTest, NoReadFollowsASelectionOnceTheSensorTabIsLeft)
 {
     start();
-    QTest::mouseClick(uitest::tabView(*main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(40, 24));
-    auto* panel = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
+    QTest::mouseClick(uitest::WindowProbe::tabView(*main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(40, 24));
+    auto* panel = dynamic_cast<FunctionMSensorSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MSensorSetting));
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(panel->keyboardView()->isVisible());
     ASSERT_NE(panel->selectRadio(), 2);
@@ -29,7 +29,7 @@ TEST_F(MousePanelTest, NoReadFollowsASelectionOnceTheSensorTabIsLeft)
     QTest::mouseClick(panel->row(2).text, Qt::LeftButton);
     EXPECT_EQ(count(kSetDpi), 1);
     EXPECT_EQ(mouse().live()[Mouse::kDpiSelected], 2);
-    QTest::mouseClick(uitest::tabView(*main, FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(40, 24));
+    QTest::mouseClick(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(40, 24));
     ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
     ASSERT_FALSE(panel->keyboardView()->isVisible());
 
@@ -41,7 +41,7 @@ TEST_F(MousePanelTest, NoReadFollowsASelectionOnceTheSensorTabIsLeft)
     // The mouse's own button picks setting 1 meanwhile; back on the tab the
     // panel shows what the mouse holds.
     mouse().live()[Mouse::kDpiSelected] = 0;
-    QTest::mouseClick(uitest::tabView(*main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(40, 24));
+    QTest::mouseClick(uitest::WindowProbe::tabView(*main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(40, 24));
     EXPECT_GE(count(kGetSettings), 1);
     EXPECT_EQ(panel->selectRadio(), 0);
     EXPECT_TRUE(panel->row(0).radio->isChecked());

@@ -18,8 +18,8 @@ protected:
     void open(const std::function<void(Mouse&)>& prepare = {})
     {
         start(prepare);
-        main->clickTab(uitest::tabView(*main, FunctionTab::MSensorSetting));
-        panel = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
+        main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MSensorSetting));
+        panel = dynamic_cast<FunctionMSensorSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MSensorSetting));
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(panel->keyboardView()->isVisible());
         mouse().clearLog();
@@ -229,7 +229,7 @@ TEST_F(MouseSensorPanelTest, ReadsEverySecondWhileShownAndPausesAfterAClickIntoA
     }
 
     // Another tab: no more reads.
-    main->clickTab(uitest::tabView(*main, FunctionTab::MOtherSetting));
+    main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MOtherSetting));
     EXPECT_FALSE(panel->isPolling());
     idle(30);
     mouse().clearLog();

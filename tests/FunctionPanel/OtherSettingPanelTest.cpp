@@ -47,10 +47,10 @@ struct OtherTab {
         return true;
     }
     MainViewController& main() { return app.controller(); }
-    MainTabView* tabView() { return uitest::tabView(main(), FunctionTab::OtherSetting); }
+    MainTabView* tabView() { return uitest::WindowProbe::tabView(main(), FunctionTab::OtherSetting); }
     FunctionOtherSettingController* panel()
     {
-        return dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main(), FunctionTab::OtherSetting));
+        return dynamic_cast<FunctionOtherSettingController*>(uitest::WindowProbe::tabPanel(main(), FunctionTab::OtherSetting));
     }
     std::shared_ptr<KeyboardEntry> keyboard() { return std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device); }
     // A click on the tab's triangle: opens the menu, or closes it when open.
@@ -71,8 +71,8 @@ struct OtherTab {
         ASSERT_NE(row(f), nullptr);
         QTest::mouseClick(row(f), Qt::LeftButton);
     }
-    bool sendShown() { return !uitest::window(main()).sendButton->isHidden(); }
-    bool helpEnabled() { return uitest::window(main()).userManualMenuItem->isEnabled(); }
+    bool sendShown() { return !uitest::WindowProbe::window(main()).sendButton->isHidden(); }
+    bool helpEnabled() { return uitest::WindowProbe::window(main()).userManualMenuItem->isEnabled(); }
     bool reconnected() { return AppHarness::waitFor([&] { return app.keyboard->startCount() == 2; }); }
     int sent(uint8_t code)
     {
@@ -103,7 +103,7 @@ TEST(OtherSettingMenu, RowsFollowTheKeyboardTheDeviceListAndTheDevicesKeyCodeCha
     EXPECT_EQ(tab.row(F::CapsLkCtrl)->accessibleName(), tab.row(F::CapsLkCtrl)->titleString());
     // The menu hangs from the Other tab.
     const QRect panelRect = tab.panel()->menuView()->menuView()->geometry();
-    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(uitest::window(tab.main()).mainView, QPoint(0, tab.tabView()->height())));
+    EXPECT_EQ(panelRect.topLeft(), tab.tabView()->mapTo(uitest::WindowProbe::window(tab.main()).mainView, QPoint(0, tab.tabView()->height())));
     tab.clickTriangle();
     EXPECT_FALSE(tab.panel()->isMenuViewShown());
 
@@ -141,7 +141,7 @@ TEST(OtherSettingCapsLock, EachChoiceTogglesTheDeviceAndARefusalRunsTheRecovery)
     tab.choose(F::CapsLkCtrl);
     EXPECT_EQ(kb.live().codeChange, 0);
     tab.choose(F::CapsLkCtrl);
-    QTest::mouseClick(uitest::window(tab.main()).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(tab.main()).sendButton, Qt::LeftButton);
     EXPECT_EQ(kb.stored().codeChange, 1);
     EXPECT_FALSE(tab.sendShown());
 
@@ -205,7 +205,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     auto answerFolderDialog = [&](bool ok) {
         uitest::whenDialogShown(DialogKind::ProfileFolderSelect, [&, ok](ModalDialog* modal) {
             auto* d = qobject_cast<DialogProfileFolderSelect*>(modal);
-            maskAndNoHelp = uitest::window(tab.main()).maskView && !tab.helpEnabled();
+            maskAndNoHelp = uitest::WindowProbe::window(tab.main()).maskView && !tab.helpEnabled();
             d->folderPathLabel()->selectAll();
             QTest::keyClicks(d->folderPathLabel(), typed);
             QTest::mouseClick(ok ? d->okButton() : d->cancelButton(), Qt::LeftButton);
@@ -215,7 +215,7 @@ TEST(OtherSettingDialogs, FolderAndAppendKeepOnlyConfirmedChoices)
     tab.choose(F::FolderSetting);
     EXPECT_TRUE(maskAndNoHelp);
     EXPECT_EQ(AppParam::userProfileFilePath, original);
-    EXPECT_FALSE(uitest::window(tab.main()).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(tab.main()).maskView);
     EXPECT_TRUE(tab.helpEnabled());
     answerFolderDialog(true);
     tab.choose(F::FolderSetting);
@@ -264,7 +264,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     EXPECT_EQ(tab.app.keyboard->storeCount(), 0);
     EXPECT_EQ(chooserRuns, 1);
     EXPECT_EQ(AppParam::firmwareFilePath, QStringLiteral("/tmp/old.vxb"));
-    EXPECT_FALSE(uitest::window(tab.main()).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(tab.main()).maskView);
 
     chooserAnswer = 1;
     tab.choose(F::FWUpdate);
@@ -283,7 +283,7 @@ TEST(OtherSettingDialogs, FirmwareUpdateStoresFirstAndNeedsAConfirmedFile)
     AppParam::selectDeviceLocation = location;
     EXPECT_EQ(chooserRuns, 2);
     EXPECT_EQ(tab.app.keyboard->startCount(), 2);
-    EXPECT_FALSE(uitest::window(tab.main()).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(tab.main()).maskView);
     EXPECT_TRUE(tab.helpEnabled());
 }
 
@@ -297,6 +297,6 @@ TEST(OtherSettingWithoutKeyboard, DeviceActionsDoNothingAndNoLedDialogOpens)
         EXPECT_TRUE(tab.app.asked.empty());
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
         EXPECT_TRUE(DialogRegistry::openDialogs().empty());
-        EXPECT_FALSE(uitest::window(tab.main()).maskView);
+        EXPECT_FALSE(uitest::WindowProbe::window(tab.main()).maskView);
     }
 }

@@ -45,7 +45,8 @@ put src/CustomControl/View.h '#include <QWidget>'
 put src/MainView.h '#include "CustomControl/View.h"'
 put src/MainViewController.h '#include "MainView.h"' '#include "FunctionTabs.h"'
 put src/MainViewController.cpp '#include "MainViewController.h"' '#include "DeviceListController.h"'
-put src/DeviceListController.h '#pragma once'
+put src/DeviceListHost.h '#pragma once'
+put src/DeviceListController.h '#include "DeviceListHost.h"'
 put src/DeviceListController.cpp '#include "DeviceListController.h"' '#include "MainView.h"'
 put src/FunctionTabs.h '#pragma once'
 put src/MainWindowWidgets.h '#pragma once'
@@ -104,6 +105,7 @@ panel includes the window widgets|FunctionPanel/Panel.h|#include "MainWindowWidg
 panel includes a header that brings the controller in|FunctionPanel/Panel.h|#include "Startup.h"
 device list includes the controller|DeviceListController.h|#include "MainViewController.h"
 device list includes a header that brings the controller in|DeviceListController.cpp|#include "AppDelegate.h"
+device list's window interface includes the controller|DeviceListHost.h|#include "MainViewController.h"
 CASES
 
 # A folder without the core, panels and dialogs is refused, not passed.

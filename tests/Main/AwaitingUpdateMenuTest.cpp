@@ -64,12 +64,12 @@ protected:
 
     MainViewController& main() { return app->controller(); }
     FunctionTab otherFunction() const { return mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting; }
-    MainTabView* otherTab() { return uitest::tabView(main(), otherFunction()); }
+    MainTabView* otherTab() { return uitest::WindowProbe::tabView(main(), otherFunction()); }
     TabMenuView* otherMenu()
     {
         if (mouse())
-            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), otherFunction())).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), otherFunction())).menuView();
     }
     int retryQuestions() const
     {
@@ -123,7 +123,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     // different.
     apptest::clickTabTriangle(otherTab());
     ASSERT_FALSE(otherMenu()->isShown());
-    uitest::tabPanel(main(), otherFunction())->initSetting();
+    uitest::WindowProbe::tabPanel(main(), otherFunction())->initSetting();
     openMenu();
     EXPECT_EQ(enabledRows(), whileWaiting);
 
@@ -139,7 +139,7 @@ TEST_P(AwaitingUpdateMenu, OnlyTheUpdateAndTheFolderCanBeChosenUntilTheUpdateHas
     EXPECT_EQ(dev->updatesCompleted(), 1);
     ASSERT_TRUE(AppHarness::waitFor(
         [this] {
-            return !uitest::devices(main()).isFirmupdateEnding() && AppParam::device->hidIsOpened() &&
+            return AppParam::device->hidIsOpened() &&
                    main().conectDeviceLocation() == int32_t(dev->location()) &&
                    dev->mode() == emu::EmulatedDevice::Mode::Application;
         },

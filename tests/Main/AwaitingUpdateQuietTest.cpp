@@ -73,8 +73,8 @@ protected:
     TabMenuView* otherMenu()
     {
         if (mouse())
-            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
-        return dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), otherFunction())).menuView();
+            return dynamic_cast<FunctionMOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), otherFunction())).menuView();
+        return dynamic_cast<FunctionOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), otherFunction())).menuView();
     }
 
     std::unique_ptr<AppHarness> app;
@@ -102,13 +102,13 @@ TEST_P(AwaitingUpdateQuiet, TheOtherTabSendsNothingAndTheUpdateStaysOffered)
     }
     dev->clearLog();
     // The shown tab set up once more, as the window does when it shows it.
-    uitest::selectFunctionTab(main(), otherFunction());
+    uitest::WindowProbe::selectFunctionTab(main(), otherFunction());
     QTest::qWait(50);
     EXPECT_TRUE(dev->commands().empty()) << dev->commands().size() << " commands, the first "
                                          << (dev->commands().empty() ? 0 : int(dev->commands().front()));
     expectConnectedOnTheOtherTab();
 
-    MainTabView* tab = uitest::tabView(main(), otherFunction());
+    MainTabView* tab = uitest::WindowProbe::tabView(main(), otherFunction());
     apptest::clickTabTriangle(tab);
     ASSERT_TRUE(otherMenu() && otherMenu()->isShown());
     ASSERT_NE(otherMenu()->row(FunctionItem::FWUpdate), nullptr);
@@ -132,9 +132,9 @@ TEST_P(StartRefusedOnce, TheSettingsAreReadAfterTheQuestionAndTheTabsCanBeUsed)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     const FunctionTab settings = mouse ? FunctionTab::MButtonSetting : FunctionTab::GamingSetting;
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::tabView(main, settings)->tabEnabled(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::tabView(main, settings)->tabEnabled(); }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
-    EXPECT_TRUE(uitest::window(main).saveProfileButton->isEnabled());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).saveProfileButton->isEnabled());
     const auto sent = dev->commands();
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](uint8_t c) { return c != kStartEnd && c != kInfo; }));
     EXPECT_EQ(main.conectDeviceLocation(), int32_t(dev->location()));

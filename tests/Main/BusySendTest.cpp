@@ -34,7 +34,7 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
     // An unsent change in the keyboard, as a panel leaves it.
     ASSERT_EQ(kb->CMD_SetKeyCodeChange(KeyCodeChange::Enable), AppError::NoError);
     markSettingsChanged();
-    ASSERT_FALSE(uitest::window(main).sendButton->isHidden());
+    ASSERT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
     const int starts = app.keyboard->startCount();
     const int stores = app.keyboard->storeCount();
 
@@ -50,7 +50,7 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
             return;
         clicked = true;
         poll.stop();
-        QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     });
     poll.start();
     (void)kb->loadDeviceStatus(DeviceParamPart::KeyCodeChangeStatus);
@@ -60,14 +60,14 @@ TEST(BusyDevice, ASendRefusedAsBusyKeepsTheKeyboardAndItsUnsentChanges)
     EXPECT_EQ(app.keyboard->startCount(), starts);
     EXPECT_EQ(app.keyboard->storeCount(), stores);
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
     EXPECT_EQ(app.asked, (std::vector<QString>{QStringLiteral("CheckKeyboardSettingsSave"),
                                                QStringLiteral("FailedToStoreSettings")}));
     // Once the keyboard is free, Send stores the change.
-    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), stores + 1);
     EXPECT_EQ(app.keyboard->stored().codeChange, 1);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
 }
 
 } // namespace

@@ -40,7 +40,7 @@ void appendThroughThePanel(MainViewController& main, const QString& package)
     ScriptedFileChooser chooser;
     chooser.answers.push_back(package);
     uitest::pickAndConfirmNext(DialogKind::AppendKeyboard, true);
-    uitest::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
+    uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 }
 
 } // namespace

@@ -25,16 +25,16 @@ constexpr uint32_t kThirdLocation = 0x01300000;
 
 QRect inWindow(MainViewController& main, const QWidget* w)
 {
-    return QRect(w->mapTo(uitest::window(main).mainView, QPoint(0, 0)), w->size());
+    return QRect(w->mapTo(uitest::WindowProbe::window(main).mainView, QPoint(0, 0)), w->size());
 }
 
 // What the user hits when clicking at `w`'s middle in the window.
 bool hitByUser(MainViewController& main, QWidget* w)
 {
     const QRect r = inWindow(main, w);
-    if (!uitest::window(main).mainView->rect().contains(r))
+    if (!uitest::WindowProbe::window(main).mainView->rect().contains(r))
         return false;
-    QWidget* hit = uitest::window(main).mainView->childAt(r.center());
+    QWidget* hit = uitest::WindowProbe::window(main).mainView->childAt(r.center());
     return hit && (hit == w || w->isAncestorOf(hit));
 }
 
@@ -45,21 +45,21 @@ bool userClick(MainViewController& main, QWidget* w)
     if (!hitByUser(main, w))
         return false;
     const QPoint at = inWindow(main, w).center();
-    QWidget* hit = uitest::window(main).mainView->childAt(at);
-    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(uitest::window(main).mainView, at));
+    QWidget* hit = uitest::WindowProbe::window(main).mainView->childAt(at);
+    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(uitest::WindowProbe::window(main).mainView, at));
     return true;
 }
 
 // A tile the user sees whole: inside the strip's visible area and the window.
 bool tileShown(MainViewController& main, KeyboardListItem* tile)
 {
-    const QRect area = inWindow(main, uitest::window(main).keyboardList->visibleArea());
+    const QRect area = inWindow(main, uitest::WindowProbe::window(main).keyboardList->visibleArea());
     return area.contains(inWindow(main, tile->view())) && hitByUser(main, tile->view());
 }
 
 void settle(MainViewController& main)
 {
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::window(main).keyboardList->isAnimating(); }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::WindowProbe::window(main).keyboardList->isAnimating(); }));
 }
 
 } // namespace
@@ -71,15 +71,15 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
     MainViewController& main = app.controller();
     auto third = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     ASSERT_TRUE(app.bus().attach(third, kThirdLocation));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardList->detailArray().size() == 3; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::window(main).keyboardList->detailArray().size() == 3; }));
 
-    ASSERT_TRUE(userClick(main, uitest::window(main).selectKeybordButton));
-    QWidget* panel = uitest::window(main).keyboardSelectView;
+    ASSERT_TRUE(userClick(main, uitest::WindowProbe::window(main).selectKeybordButton));
+    QWidget* panel = uitest::WindowProbe::window(main).keyboardSelectView;
     ASSERT_TRUE(AppHarness::waitFor(
-        [&] { return panel->isVisible() && inWindow(main, panel).bottom() == uitest::window(main).mainView->rect().bottom(); }));
+        [&] { return panel->isVisible() && inWindow(main, panel).bottom() == uitest::WindowProbe::window(main).mainView->rect().bottom(); }));
 
-    KeyboardListView& strip = *uitest::window(main).keyboardList;
-    EXPECT_TRUE(uitest::window(main).mainView->rect().contains(inWindow(main, strip.keyboardListView())));
+    KeyboardListView& strip = *uitest::WindowProbe::window(main).keyboardList;
+    EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->rect().contains(inWindow(main, strip.keyboardListView())));
     EXPECT_TRUE(hitByUser(main, strip.leftButton()));
     EXPECT_TRUE(hitByUser(main, strip.rightButton()));
 
@@ -99,7 +99,7 @@ TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow
 
     // Back to the third device's tile, wherever it stands, and pick it.
     size_t target = 0;
-    while (target < uitest::devices(main).deviceList().size() && uitest::devices(main).deviceList()[target].deviceLocation != int32_t(kThirdLocation))
+    while (target < uitest::WindowProbe::devices(main).deviceList().size() && uitest::WindowProbe::devices(main).deviceList()[target].deviceLocation != int32_t(kThirdLocation))
         ++target;
     ASSERT_LT(target, strip.detailArray().size());
     for (int step = 0; step < 4 && !tileShown(main, strip.detailArray()[target]); ++step) {

@@ -24,16 +24,16 @@ namespace {
 // The rectangle of a widget in the main view's coordinates.
 QRect inMain(MainViewController& main, QWidget* w)
 {
-    return QRect(w->mapTo(uitest::window(main).mainView, QPoint(0, 0)), w->size());
+    return QRect(w->mapTo(uitest::WindowProbe::window(main).mainView, QPoint(0, 0)), w->size());
 }
 
 // The mask part under a point of the main view (null when the mask is not
 // there).
 BackgroundView* maskPartAt(MainViewController& main, QPoint p)
 {
-    QWidget* w = uitest::window(main).mainView->childAt(p);
+    QWidget* w = uitest::WindowProbe::window(main).mainView->childAt(p);
     auto* part = qobject_cast<BackgroundView*>(w);
-    return part && part->parentWidget() == uitest::window(main).maskView ? part : nullptr;
+    return part && part->parentWidget() == uitest::WindowProbe::window(main).maskView ? part : nullptr;
 }
 
 apptest::HarnessOptions devicesRemembering(bool keyboard, bool mouse)
@@ -51,12 +51,12 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         ASSERT_TRUE(app.start());
         MainViewController& main = app.controller();
         main.setDialogMask(true);
-        ASSERT_TRUE(uitest::window(main).maskView);
+        ASSERT_TRUE(uitest::WindowProbe::window(main).maskView);
 
-        MainTabView* lastTab = mouse ? uitest::tabView(main, FunctionTab::MOtherSetting) : uitest::tabView(main, FunctionTab::OtherSetting);
+        MainTabView* lastTab = mouse ? uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting) : uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting);
         const QRect last = inMain(main, lastTab);
-        const QRect load = inMain(main, uitest::window(main).loadProfileButton);
-        const QRect apc = inMain(main, uitest::tabView(main, FunctionTab::ApcSetting));
+        const QRect load = inMain(main, uitest::WindowProbe::window(main).loadProfileButton);
+        const QRect apc = inMain(main, uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
         auto* tabPart = maskPartAt(main, last.center());
         ASSERT_NE(tabPart, nullptr) << mouse;
         EXPECT_EQ(tabPart->nameInfo, QStringLiteral("tabAreaView"));
@@ -69,22 +69,22 @@ TEST(DialogMask, CoversTheTabsOfTheDeviceTheButtonsAndTheBodyButNotTheHeader)
         EXPECT_EQ(buttonPart->backgroundColor(), QColor(0, 0, 0, 153));
         // With nothing to store the store button is hidden and the tab bar
         // shows where it would be; shown, it is tinted with the others.
-        const QPoint store = inMain(main, uitest::window(main).sendButton).topLeft() + QPoint(1, 1);
-        ASSERT_TRUE(uitest::window(main).sendButton->isHidden());
+        const QPoint store = inMain(main, uitest::WindowProbe::window(main).sendButton).topLeft() + QPoint(1, 1);
+        ASSERT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
         EXPECT_EQ(maskPartAt(main, store), nullptr);
-        auto* bodyPart = maskPartAt(main, QPoint(uitest::window(main).mainView->width() / 2, uitest::window(main).mainView->height() - 5));
+        auto* bodyPart = maskPartAt(main, QPoint(uitest::WindowProbe::window(main).mainView->width() / 2, uitest::WindowProbe::window(main).mainView->height() - 5));
         ASSERT_NE(bodyPart, nullptr);
         EXPECT_NE(bodyPart, tabPart);
         // The header above the tab row stays clear.
         EXPECT_EQ(maskPartAt(main, QPoint(5, apc.top() - 5)), nullptr);
-        EXPECT_GE(uitest::window(main).maskView->geometry().top(), apc.top() - 1);
-        EXPECT_LE(uitest::window(main).maskView->geometry().top(), apc.top());
+        EXPECT_GE(uitest::WindowProbe::window(main).maskView->geometry().top(), apc.top() - 1);
+        EXPECT_LE(uitest::WindowProbe::window(main).maskView->geometry().top(), apc.top());
 
         main.setDialogMask(false);
         AppParam::keyboardSettingsChanged = true;
         main.updateKeyboardSettingsChanged();
         main.setDialogMask(true);
-        ASSERT_FALSE(uitest::window(main).sendButton->isHidden());
+        ASSERT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
         EXPECT_EQ(maskPartAt(main, store), maskPartAt(main, load.center()));
         AppParam::keyboardSettingsChanged = false;
     }
@@ -95,20 +95,20 @@ TEST(DialogMask, SwallowsClicksAndIsBuiltOnce)
     AppHarness app(devicesRemembering(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QSignalSpy loads(uitest::window(main).loadProfileButton, &QPushButton::clicked);
+    QSignalSpy loads(uitest::WindowProbe::window(main).loadProfileButton, &QPushButton::clicked);
     main.setDialogMask(true);
-    QPointer<BackgroundView> first = uitest::window(main).maskView;
+    QPointer<BackgroundView> first = uitest::WindowProbe::window(main).maskView;
     main.setDialogMask(true);
-    EXPECT_EQ(uitest::window(main).maskView, first);
-    EXPECT_EQ(uitest::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
-    const QRect load = inMain(main, uitest::window(main).loadProfileButton);
-    QTest::mouseClick(uitest::window(main).mainView->childAt(load.center()), Qt::LeftButton);
+    EXPECT_EQ(uitest::WindowProbe::window(main).maskView, first);
+    EXPECT_EQ(uitest::WindowProbe::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 1);
+    const QRect load = inMain(main, uitest::WindowProbe::window(main).loadProfileButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).mainView->childAt(load.center()), Qt::LeftButton);
     EXPECT_EQ(loads.count(), 0);
 
     main.setDialogMask(false);
-    EXPECT_FALSE(uitest::window(main).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).maskView);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(uitest::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
+    EXPECT_EQ(uitest::WindowProbe::window(main).mainView->findChildren<BackgroundView*>(QStringLiteral("maskView")).size(), 0);
     EXPECT_EQ(maskPartAt(main, load.center()), nullptr);
 }
 
@@ -118,19 +118,19 @@ TEST(DialogMask, ConnectingAMouseUnderTheMaskFitsTheTabPart)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     main.setDialogMask(true);
-    const QRect keyboardLast = inMain(main, uitest::tabView(main, FunctionTab::OtherSetting));
-    const QRect mouseLast = inMain(main, uitest::tabView(main, FunctionTab::MOtherSetting));
+    const QRect keyboardLast = inMain(main, uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting));
+    const QRect mouseLast = inMain(main, uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
     ASSERT_NE(keyboardLast.right(), mouseLast.right());
-    auto* tabPart = maskPartAt(main, inMain(main, uitest::tabView(main, FunctionTab::ApcSetting)).center());
+    auto* tabPart = maskPartAt(main, inMain(main, uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting)).center());
     ASSERT_NE(tabPart, nullptr);
     const int keyboardWidth = tabPart->width();
-    uitest::updateDialogMask(main, DeviceType::Mouse);
-    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - uitest::window(main).maskView->mapTo(uitest::window(main).mainView, QPoint(0, 0)).x());
+    uitest::WindowProbe::updateDialogMask(main, DeviceType::Mouse);
+    EXPECT_EQ(tabPart->width(), mouseLast.right() + 1 - uitest::WindowProbe::window(main).maskView->mapTo(uitest::WindowProbe::window(main).mainView, QPoint(0, 0)).x());
     EXPECT_NE(tabPart->width(), keyboardWidth);
-    uitest::updateDialogMask(main, DeviceType::Keyboard);
+    uitest::WindowProbe::updateDialogMask(main, DeviceType::Keyboard);
     EXPECT_EQ(tabPart->width(), keyboardWidth);
     // Without a mask nothing happens.
     main.setDialogMask(false);
-    uitest::updateDialogMask(main, DeviceType::Mouse);
-    EXPECT_FALSE(uitest::window(main).maskView);
+    uitest::WindowProbe::updateDialogMask(main, DeviceType::Mouse);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).maskView);
 }

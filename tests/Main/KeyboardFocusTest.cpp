@@ -20,7 +20,7 @@ using apptest::HarnessOptions;
 
 namespace {
 
-QWidget* focused(MainViewController& main) { return uitest::window(main).mainView->focusWidget(); }
+QWidget* focused(MainViewController& main) { return uitest::WindowProbe::window(main).mainView->focusWidget(); }
 
 // The widget that has the focus after Tab is pressed on the focused one.
 QWidget* afterTab(MainViewController& main)
@@ -38,35 +38,35 @@ TEST(KeyboardFocus, TabSwitchesAndTheClosingStripHandTheFocusToTheCloseButton)
     AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    uitest::window(main).mainView->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
+    uitest::WindowProbe::window(main).mainView->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::WindowProbe::window(main).mainView));
 
     // After a tab switch, with nothing to send: close, then profile save.
-    uitest::window(main).loadProfileButton->setFocus();
-    clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+    uitest::WindowProbe::window(main).loadProfileButton->setFocus();
+    clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
     ASSERT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    EXPECT_EQ(focused(main), uitest::window(main).closeButton);
-    EXPECT_EQ(afterTab(main), uitest::window(main).saveProfileButton);
+    EXPECT_EQ(focused(main), uitest::WindowProbe::window(main).closeButton);
+    EXPECT_EQ(afterTab(main), uitest::WindowProbe::window(main).saveProfileButton);
 
     // With unsent changes Send is shown and comes right after close.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    uitest::window(main).loadProfileButton->setFocus();
-    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
-    EXPECT_EQ(focused(main), uitest::window(main).closeButton);
-    EXPECT_EQ(afterTab(main), uitest::window(main).sendButton);
+    uitest::WindowProbe::window(main).loadProfileButton->setFocus();
+    clickTab(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
+    EXPECT_EQ(focused(main), uitest::WindowProbe::window(main).closeButton);
+    EXPECT_EQ(afterTab(main), uitest::WindowProbe::window(main).sendButton);
 
     // The strip takes the focus while it is open and gives it back to the
     // close button when it closes; the order still follows Send.
     for (const bool changes : {true, false}) {
         AppParam::keyboardSettingsChanged = changes;
         main.updateKeyboardSettingsChanged();
-        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == uitest::window(main).keyboardListReturnButton; }));
-        QTest::mouseClick(uitest::window(main).keyboardListReturnButton, Qt::LeftButton);
-        ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardSelectView->isHidden(); }));
-        EXPECT_EQ(focused(main), uitest::window(main).closeButton) << changes;
-        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(uitest::window(main).sendButton) : uitest::window(main).saveProfileButton)
+        QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return focused(main) == uitest::WindowProbe::window(main).keyboardListReturnButton; }));
+        QTest::mouseClick(uitest::WindowProbe::window(main).keyboardListReturnButton, Qt::LeftButton);
+        ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::window(main).keyboardSelectView->isHidden(); }));
+        EXPECT_EQ(focused(main), uitest::WindowProbe::window(main).closeButton) << changes;
+        EXPECT_EQ(afterTab(main), changes ? static_cast<QWidget*>(uitest::WindowProbe::window(main).sendButton) : uitest::WindowProbe::window(main).saveProfileButton)
             << changes;
     }
     AppParam::keyboardSettingsChanged = false;

@@ -73,9 +73,9 @@ void markChanged(MainViewController& main)
 
 void clickTile(MainViewController& main, int index)
 {
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
-    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 } // namespace
@@ -90,10 +90,10 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         EXPECT_EQ(currentKind(), DeviceType::Mouse);
         EXPECT_TRUE(app.mouse->sessionOpen());
         EXPECT_FALSE(app.keyboard->sessionOpen());
-        EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 2);
-        EXPECT_FALSE(uitest::tabView(main, FunctionTab::MButtonSetting)->isHidden());
-        EXPECT_TRUE(uitest::tabView(main, FunctionTab::ApcSetting)->isHidden());
-        EXPECT_EQ(uitest::window(main).keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
+        EXPECT_EQ(int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()), 2);
+        EXPECT_FALSE(uitest::WindowProbe::tabView(main, FunctionTab::MButtonSetting)->isHidden());
+        EXPECT_TRUE(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting)->isHidden());
+        EXPECT_EQ(uitest::WindowProbe::window(main).keyboardModelLabel->text(), QStringLiteral("Model VXKVM006 Rev A1"));
     }
     {
         // Remembered device absent: the first of the sorted list (the keyboard).
@@ -101,19 +101,19 @@ TEST(MainWindowStart, ConnectsRememberedDeviceElseFirstElseShowsNoDeviceView)
         ASSERT_TRUE(app.start());
         EXPECT_EQ(app.controller().conectDeviceLocation(), kbLoc);
         EXPECT_TRUE(app.keyboard->sessionOpen());
-        EXPECT_TRUE(uitest::window(app.controller()).keyboardErrorView->isHidden());
-        EXPECT_TRUE(uitest::window(app.controller()).saveProfileButton->isEnabled());
+        EXPECT_TRUE(uitest::WindowProbe::window(app.controller()).keyboardErrorView->isHidden());
+        EXPECT_TRUE(uitest::WindowProbe::window(app.controller()).saveProfileButton->isEnabled());
     }
     {
         AppHarness app(devices(false, false));
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
         EXPECT_EQ(main.conectDeviceLocation(), -1);
-        EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
-        EXPECT_FALSE(uitest::window(main).saveProfileButton->isEnabled());
-        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+        EXPECT_FALSE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
+        EXPECT_FALSE(uitest::WindowProbe::window(main).saveProfileButton->isEnabled());
+        EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
         EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-        EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 0);
+        EXPECT_EQ(int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()), 0);
     }
 }
 
@@ -126,7 +126,7 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
 
     auto mouse = std::make_shared<emu::EmulatedMouse>();
     app.bus().attach(mouse, kMouseLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::window(main).keyboardList->detailArray().size()) == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
     EXPECT_EQ(app.keyboard->startCount(), 1);
@@ -134,24 +134,22 @@ TEST(MainWindowHotPlug, PluggingInKeepsTheConnectedDeviceAndUnpluggingMovesOn)
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 1);
-    EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
+    EXPECT_EQ(int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()), 1);
+    EXPECT_TRUE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
 
     // The last device leaves: the no-device view, with the mouse's tab row.
-    main.clickTab(uitest::tabView(main, FunctionTab::MLedSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MLedSetting));
     app.bus().detach(kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MOtherSetting);
-    EXPECT_EQ(uitest::beforeTab(main), FunctionTab::MLedSetting);
-    EXPECT_FALSE(uitest::tabView(main, FunctionTab::MLedSetting)->tabEnabled());
-    EXPECT_TRUE(uitest::tabView(main, FunctionTab::MOtherSetting)->tabEnabled());
+    EXPECT_FALSE(uitest::WindowProbe::tabView(main, FunctionTab::MLedSetting)->tabEnabled());
+    EXPECT_TRUE(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting)->tabEnabled());
 
     // It comes back: the tab the user had returns.
     app.bus().attach(mouse, kMouseLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MLedSetting);
-    EXPECT_EQ(uitest::beforeTab(main), FunctionTab::None);
 }
 
 TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSession)
@@ -174,9 +172,9 @@ TEST(MainWindowHotPlug, DeviceBackAtTheSamePlaceBeforeTheListUpdateGetsAFreshSes
 
     // What the user sends now reaches the device.
     markChanged(main);
-    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.keyboard->storeCount(), 1);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
 }
 
 TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWithoutADevice)
@@ -211,11 +209,11 @@ TEST(MainWindowHotPlug, DeviceLeavingForOneThatCannotBeShownLeavesTheWindowWitho
         if (!dialogEnded)
             dialog->closeAllWindow();
     });
-    QTest::mouseClick(uitest::window(main).saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(dialogEnded);
     // The gone keyboard is not shown as connected: the window has no device.
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
-    EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
 }
 
 // The connected mouse's newer package has no picture for the device strip:
@@ -246,7 +244,7 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     auto& main = app.controller();
     app.answer = [](const QString&) { return -1; };  // the user does not answer
     markChanged(main);
-    ASSERT_FALSE(uitest::window(main).sendButton->isHidden());
+    ASSERT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
 
     // The Send question is up when the keyboard is pulled.
     QTimer::singleShot(30, [&] { app.bus().detach(kKeyboardLocation); });
@@ -254,7 +252,7 @@ TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
     EXPECT_EQ(result, AppError::UiCancel);  // two buttons: answered with Cancel
     EXPECT_EQ(app.keyboard->storeCount(), 0);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
 
     // A one-button box is answered with OK.
     QTimer::singleShot(30, [&] { app.bus().detach(kMouseLocation); });
@@ -277,8 +275,8 @@ TEST(MainWindowRecovery, FailingCommandReconnectsTheSameDevice)
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
-    EXPECT_EQ(uitest::devices(main).planeDeviceList().size(), 2u);
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
+    EXPECT_EQ(uitest::WindowProbe::devices(main).planeDeviceList().size(), 2u);
 }
 
 TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermissions)
@@ -289,29 +287,29 @@ TEST(MainWindowRecovery, DeviceThatNeverOpensEndsDisabledAndTellsOnceAboutPermis
     auto& main = app.controller();
     // One retry, then the keyboard is skipped and the mouse connected.
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
-    ASSERT_EQ(uitest::devices(main).deviceList().size(), 1u);
-    EXPECT_EQ(uitest::devices(main).deviceList()[0].deviceLocation, mouseLoc);
+    ASSERT_EQ(uitest::WindowProbe::devices(main).deviceList().size(), 1u);
+    EXPECT_EQ(uitest::WindowProbe::devices(main).deviceList()[0].deviceLocation, mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Another plug event does not revive it, and says nothing again.
     auto other = std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]);
     app.bus().attach(other, 0x01300000);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::window(main).keyboardList->detailArray().size()) == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()) == 2; }));
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
     EXPECT_EQ(std::count(app.asked.begin(), app.asked.end(), QStringLiteral("DevicePermissionDenied")), 1);
 
     // Unplugged and plugged again with access granted: usable again.
     auto listed = [&](int32_t loc) {
-        return std::any_of(uitest::devices(main).deviceList().begin(), uitest::devices(main).deviceList().end(),
+        return std::any_of(uitest::WindowProbe::devices(main).deviceList().begin(), uitest::WindowProbe::devices(main).deviceList().end(),
                            [&](const auto& e) { return e.deviceLocation == loc; });
     };
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::devices(main).planeDeviceList().size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::devices(main).planeDeviceList().size() == 2; }));
     app.bus().setOpenRefusal(kKeyboardLocation, std::nullopt);
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return listed(kbLoc); }));
     int tile = 0;
-    while (uitest::devices(main).deviceList()[size_t(tile)].deviceLocation != kbLoc)
+    while (uitest::WindowProbe::devices(main).deviceList()[size_t(tile)].deviceLocation != kbLoc)
         ++tile;
     clickTile(main, tile);
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
@@ -345,7 +343,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         EXPECT_EQ(app.keyboard->storeCount(), reply);  // stored only after Yes
         EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
         EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+        EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
     }
     {
         // The store command fails: the switch is abandoned, the keyboard
@@ -359,7 +357,7 @@ TEST(MainWindowSend, SwitchWithUnsentChangesAsksAndActsOnTheAnswer)
         EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
         EXPECT_EQ(app.keyboard->storeCount(), 0);
         EXPECT_FALSE(app.mouse->sessionOpen());
-        EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+        EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
     }
 }
 
@@ -368,21 +366,21 @@ TEST(MainWindowSend, SendButtonStoresAfterYesAndKeepsTheChangesAfterNo)
     AppHarness app(devices(false, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    uitest::window(main).sendButton->click();  // nothing unsent: no question
+    uitest::WindowProbe::window(main).sendButton->click();  // nothing unsent: no question
     EXPECT_TRUE(app.asked.empty());
 
     markChanged(main);
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("CheckMouseSettingsSave"));
     EXPECT_EQ(app.mouse->storeCount(), 0);
-    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
 
     app.answer = nullptr;
-    QTest::mouseClick(uitest::window(main).sendButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).sendButton, Qt::LeftButton);
     EXPECT_EQ(app.mouse->storeCount(), 1);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
-    EXPECT_FALSE(uitest::window(main).maskView);
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).maskView);
 }
 
 TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
@@ -390,21 +388,21 @@ TEST(MainWindowShutdown, QuitAsksAboutUnsentChangesAndWritesTheSettings)
     AppHarness app(devices(true, true));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
     markChanged(main);
 
     app.answer = [](const QString&) { return 0; };
-    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(uitest::window(main).mainView->isVisible());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->isVisible());
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
     EXPECT_TRUE(app.keyboard->sessionOpen());
     EXPECT_FALSE(QFile::exists(AppUtil::appWorkFolder() + QLatin1String(AppParam::APP_SETTINGS_INI)));
 
     app.answer = nullptr;
-    uitest::window(main).mainView->move(123, 77);
-    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
-    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
+    uitest::WindowProbe::window(main).mainView->move(123, 77);
+    QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).mainView->isVisible());
     EXPECT_FALSE(app.keyboard->sessionOpen());
     EXPECT_EQ(app.keyboard->storeCount(), 0);  // unsent changes are not stored
 
@@ -427,7 +425,7 @@ TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
     bool refusedWhileUpdating = false;
     const auto update = dialogHooks().firmwareUpdate;
     dialogHooks().firmwareUpdate = [&](QWidget*) {
-        refusedWhileUpdating = !uitest::windowClosing(main);
+        refusedWhileUpdating = !uitest::WindowProbe::windowClosing(main);
         return AppError::DeviceIsInvalid;
     };
     main.execFirmwareUpdate();
@@ -437,12 +435,12 @@ TEST(MainWindowShutdown, RefusedWhileAModalDialogOrAFirmwareUpdateRuns)
     app.answer = [](const QString&) { return -1; };
     bool refused = false;
     QTimer::singleShot(20, [&] {
-        refused = !uitest::windowClosing(main);
+        refused = !uitest::WindowProbe::windowClosing(main);
         main.plugInOffKeyboard();  // ends the box
     });
     AppUtil::messageBox(QStringLiteral("RetryFirmwareUpdate"), QStringLiteral("OK"), QString());
     EXPECT_TRUE(refused);
-    EXPECT_TRUE(uitest::windowClosing(main));
+    EXPECT_TRUE(uitest::WindowProbe::windowClosing(main));
 }
 
 TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
@@ -450,11 +448,11 @@ TEST(MainWindowShutdown, TabLeftForTheNoDeviceViewIsTheOneSaved)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
     app.bus().detach(kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-    ASSERT_TRUE(uitest::windowClosing(main));
+    ASSERT_TRUE(uitest::WindowProbe::windowClosing(main));
     AppParam::functionTabSelect = FunctionTab::None;
     ASSERT_EQ(ApplicationProfile::load(), AppError::NoError);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
@@ -471,27 +469,27 @@ TEST(MainWindowTabs, ClicksShowThePanelOfThePositionAndSetTheTabLooks)
         return std::count(c.begin(), c.end(), uint8_t(0x83));
     };
     const auto before = switchReads();
-    QTest::mouseClick(uitest::tabView(main, FunctionTab::GamingSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
     EXPECT_EQ(switchReads(), before + 1);
-    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::GamingSetting)->keyboardView());
-    EXPECT_TRUE(uitest::tabPanel(main, FunctionTab::ApcSetting)->keyboardView()->isHidden());
-    EXPECT_EQ(uitest::tabView(main, FunctionTab::ApcSetting)->tabStatus(), TabStatus::notActive);
-    EXPECT_EQ(uitest::tabView(main, FunctionTab::ApcSetting)->tabGradient(), TabGradient::right);
-    EXPECT_EQ(uitest::tabView(main, FunctionTab::GamingSetting)->tabStatus(), TabStatus::active);
-    EXPECT_EQ(uitest::tabView(main, FunctionTab::GamingSetting)->tabGradient(), TabGradient::none);
-    EXPECT_EQ(uitest::tabView(main, FunctionTab::OtherSetting)->tabGradient(), TabGradient::left);
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::GamingSetting)->keyboardView());
+    EXPECT_TRUE(uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting)->keyboardView()->isHidden());
+    EXPECT_EQ(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting)->tabStatus(), TabStatus::notActive);
+    EXPECT_EQ(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting)->tabGradient(), TabGradient::right);
+    EXPECT_EQ(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting)->tabStatus(), TabStatus::active);
+    EXPECT_EQ(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting)->tabGradient(), TabGradient::none);
+    EXPECT_EQ(uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting)->tabGradient(), TabGradient::left);
 
     // A tab of the other kind is stored as it is and shows its position.
-    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
+    uitest::WindowProbe::selectFunctionTab(main, FunctionTab::MButtonSetting);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::MButtonSetting);
-    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::ApcSetting)->keyboardView());
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting)->keyboardView());
 
     clickTile(main, 1);
     ASSERT_EQ(currentKind(), DeviceType::Mouse);
-    uitest::selectFunctionTab(main, FunctionTab::OtherSetting);
-    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
-    EXPECT_FALSE(uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView()->isHidden());
+    uitest::WindowProbe::selectFunctionTab(main, FunctionTab::OtherSetting);
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
+    EXPECT_FALSE(uitest::WindowProbe::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView()->isHidden());
 }
 
 TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
@@ -499,12 +497,10 @@ TEST(MainWindowTabs, OtherTabChoiceCarriesFromMouseToKeyboard)
     AppHarness app(devices(true, true, mouseLoc));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    QTest::mouseClick(uitest::tabView(main, FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_TRUE(uitest::selectMOtherSetting(main));
+    QTest::mouseClick(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting), Qt::LeftButton, {}, QPoint(20, 20));
     clickTile(main, 0);
     ASSERT_EQ(currentKind(), DeviceType::Keyboard);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::OtherSetting);
-    EXPECT_FALSE(uitest::selectMOtherSetting(main));
 }
 
 TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
@@ -518,14 +514,14 @@ TEST(MainWindowPanels, SetUpKeepsTheFlagUnlessTheDeviceWasReplaced)
         AppParam::keyboardSettingsChanged = false;  // reading back
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChanged);
-    EXPECT_FALSE(uitest::window(main).sendButton->isHidden());
+    EXPECT_FALSE(uitest::WindowProbe::window(main).sendButton->isHidden());
     {
         SettingsChangedScope scope;
         main.setConnectedDeviceError(kbLoc);  // a recovery inside the set-up
     }
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
     EXPECT_FALSE(AppParam::keyboardSettingsChanged);
-    EXPECT_TRUE(uitest::window(main).sendButton->isHidden());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).sendButton->isHidden());
 }
 
 TEST(MainWindowActions, StripMenusAndLinks)
@@ -534,25 +530,25 @@ TEST(MainWindowActions, StripMenusAndLinks)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     std::vector<QString> opened;
-    uitest::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
+    uitest::WindowProbe::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
 
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-    ASSERT_TRUE(uitest::window(main).maskView);
-    EXPECT_FALSE(uitest::window(main).keyboardSelectView->isHidden());
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+    ASSERT_TRUE(uitest::WindowProbe::window(main).maskView);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).keyboardSelectView->isHidden());
     // A click on the mask closes the strip and takes the mask away.
-    QTest::mouseClick(uitest::window(main).maskView, Qt::LeftButton, {}, QPoint(500, 100));
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardSelectView->isHidden(); }));
-    EXPECT_FALSE(uitest::window(main).maskView);
+    QTest::mouseClick(uitest::WindowProbe::window(main).maskView, Qt::LeftButton, {}, QPoint(500, 100));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::window(main).keyboardSelectView->isHidden(); }));
+    EXPECT_FALSE(uitest::WindowProbe::window(main).maskView);
 
-    uitest::window(main).qaManualMenuItem->trigger();
-    uitest::window(main).userManualMenuItem->trigger();
+    uitest::WindowProbe::window(main).qaManualMenuItem->trigger();
+    uitest::WindowProbe::window(main).userManualMenuItem->trigger();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], QStringLiteral("https://www.example.com/kolventra/faq"));
     EXPECT_EQ(opened[1], QStringLiteral("https://www.example.com/kolventra/manual"));
 
     // An open menu closes when the number of attached devices changes.
     QMenu* help = nullptr;
-    for (QObject* o : uitest::window(main).qaManualMenuItem->associatedObjects())
+    for (QObject* o : uitest::WindowProbe::window(main).qaManualMenuItem->associatedObjects())
         if (auto* m = qobject_cast<QMenu*>(o))
             help = m;
     ASSERT_NE(help, nullptr);
@@ -564,11 +560,6 @@ TEST(MainWindowActions, StripMenusAndLinks)
 
 TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
 {
-    const QRect visible(0, 30, 1920, 1050);
-    EXPECT_EQ(uitest::clampToScreen({1500, 600, 1000, 700}, visible), QRect(920, 380, 1000, 700));
-    EXPECT_EQ(uitest::clampToScreen({-40, 0, 1000, 700}, visible), QRect(0, 30, 1000, 700));
-    EXPECT_EQ(uitest::clampToScreen({100, 100, 1000, 700}, visible), QRect(100, 100, 1000, 700));
-
     HarnessOptions options = devices(false, false);
     options.screen = QRect(0, 0, 1280, 800);
     AppHarness app(options);
@@ -577,17 +568,7 @@ TEST(MainWindowPlacement, StoredOriginIsMovedBackOntoTheScreen)
     AppParam::windowPlacement = WINDOWPLACEMENT{};
     ASSERT_TRUE(app.start());
     EXPECT_EQ(AppParam::windowPlacement.normalPosition.topLeft(), QPointF(280, 100));
-    EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), QPoint(280, 100));
-}
-
-TEST(MainWindowLabels, ModelNumberSplitsOffTheRevisionOnlyWhenLongEnough)
-{
-    EXPECT_EQ(uitest::modelNumberText(QString(), QStringLiteral("KVK108A1")),
-              QStringLiteral("Model KVK108 Rev A1"));
-    EXPECT_EQ(uitest::modelNumberText(QStringLiteral("VX"), QStringLiteral("KVM006")),
-              QStringLiteral("Model VXKVM006 Rev "));
-    EXPECT_EQ(uitest::modelNumberText(QString(), QStringLiteral("KV12")), QStringLiteral("Model KV12"));
-    EXPECT_EQ(uitest::modelNumberText(QString(), QString()), QStringLiteral("Model "));
+    EXPECT_EQ(uitest::WindowProbe::window(app.controller()).mainView->pos(), QPoint(280, 100));
 }
 
 TEST(MainWindowRecovery, BeforeTheEnumeratorExistsNothingHappens)
@@ -624,7 +605,7 @@ TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas
     const auto picturesBefore = connected->tabPictures;
 
     // The description now names a picture its package does not hold.
-    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::devices(main).deviceList().at(1).profile);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::WindowProbe::devices(main).deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     profile->tabBodyImages.settingTab = QStringLiteral("no such picture.png");
     clickTile(main, 1);
@@ -642,14 +623,14 @@ TEST_F(SecondMouseConnect, MouseWithoutItsPicturesLeavesTheConnectedMouseAsItWas
 TEST_F(SecondMouseConnect, TheTabOnShowShowsTheNewMousesPicture)
 {
     auto& main = this->main();
-    main.clickTab(uitest::tabView(main, FunctionTab::MOtherSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
     clickTile(main, 1);
 
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(secondLocation));
     const auto connected = std::dynamic_pointer_cast<MouseEntry>(AppParam::device);
     ASSERT_TRUE(connected && connected->tabPictures);
-    ASSERT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MOtherSetting)->keyboardView());
-    EXPECT_EQ(uitest::currentKeyboardView(main)->bodyImage().cacheKey(),
+    ASSERT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::MOtherSetting)->keyboardView());
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main)->bodyImage().cacheKey(),
               connected->tabPictures->image(&MouseProfile::TabBodyImagePaths::settingTab).cacheKey());
 }
 
@@ -658,7 +639,7 @@ TEST_F(SecondMouseConnect, TheTabOnShowShowsTheNewMousesPicture)
 TEST_F(SecondMouseConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnectedMouseAsItWas)
 {
     auto& main = this->main();
-    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::devices(main).deviceList().at(1).profile);
+    auto profile = std::dynamic_pointer_cast<MouseProfile>(uitest::WindowProbe::devices(main).deviceList().at(1).profile);
     ASSERT_TRUE(profile);
     const QString shipped = profile->profilePath;
     const QString red = profile->tabBodyImages.ledTabRed;  // decoded only when shown
@@ -727,9 +708,9 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    KeyboardView* picture = uitest::currentKeyboardView(main);
+    KeyboardView* picture = uitest::WindowProbe::currentKeyboardView(main);
     ASSERT_TRUE(picture);
-    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), uitest::window(main).mainView->size()));
+    ASSERT_EQ(picture->geometry(), QRect(QPoint(0, 0), uitest::WindowProbe::window(main).mainView->size()));
     SelectionRecorder recorder;
     picture->delegate = &recorder;
     AppParam::appCropMode = CropMode::Area;
@@ -740,8 +721,8 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     auto centre = [&](const QString& name) {
         for (const KeytopEntry& k : kb->keytopList)
             if (k.name == name)
-                return picture->mapFrom(uitest::window(main).mainView,
-                                        ui::fromBottomLeft(k.keytop.at(0), uitest::window(main).mainView->height()).center().toPoint());
+                return picture->mapFrom(uitest::WindowProbe::window(main).mainView,
+                                        ui::fromBottomLeft(k.keytop.at(0), uitest::WindowProbe::window(main).mainView->height()).center().toPoint());
         ADD_FAILURE() << qPrintable(name);
         return QPoint();
     };
@@ -762,7 +743,7 @@ TEST(MainWindowKeySelection, ClickAndBandOnTheShownPictureSelectTheModelsKeys)
     ASSERT_EQ(recorder.selections.size(), 2u);
     EXPECT_EQ(recorder.selections[1], (QStringList{"A", "S", "D", "F"}));
     // A tab switch leaves no key selected in the model.
-    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
     EXPECT_TRUE(std::none_of(kb->keytopList.begin(), kb->keytopList.end(), [](const KeytopEntry& k) { return k.select; }));
     picture->delegate = nullptr;
     AppParam::appCropMode = CropMode::None;
@@ -774,17 +755,17 @@ TEST(MainWindowShutdown, RefusedUnderAMouseProfileDialogToo)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     for (DialogKind kind : {DialogKind::MProfileSave, DialogKind::MProfileLoad, DialogKind::ProfileLoad}) {
-        ModalDialog dialog(kind, uitest::window(main).mainView);
+        ModalDialog dialog(kind, uitest::WindowProbe::window(main).mainView);
         bool refused = false;
         QTimer::singleShot(20, [&] {
-            refused = !uitest::windowClosing(main);
+            refused = !uitest::WindowProbe::windowClosing(main);
             dialog.done(0);
         });
         dialog.exec();
         EXPECT_TRUE(refused) << int(kind);
         EXPECT_TRUE(app.mouse->sessionOpen());
     }
-    EXPECT_TRUE(uitest::windowClosing(main));
+    EXPECT_TRUE(uitest::WindowProbe::windowClosing(main));
     EXPECT_FALSE(app.mouse->sessionOpen());
 }
 
@@ -793,17 +774,15 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    const QString shownName = uitest::window(main).keyboardNameLabel->text();
+    const QString shownName = uitest::WindowProbe::window(main).keyboardNameLabel->text();
 
     // A failing run: the recovery reconnects the keyboard.
     dialogHooks().firmwareUpdate = [&](QWidget*) {
-        EXPECT_TRUE(uitest::devices(main).isFirmupdating());
-        EXPECT_FALSE(uitest::windowClosing(main));
+        EXPECT_FALSE(uitest::WindowProbe::windowClosing(main));
         return AppError::DeviceReadTimeout;
     };
     const int starts = app.keyboard->startCount();
     main.execFirmwareUpdate();
-    EXPECT_FALSE(uitest::devices(main).isFirmupdating());
     EXPECT_EQ(app.keyboard->startCount(), starts + 1);
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
 
@@ -811,16 +790,16 @@ TEST(MainWindowFirmware, UpdateRunEndsInTheEndingStateUntilTheDeviceCycles)
     // list changes wait until the device has left once.
     dialogHooks().firmwareUpdate = [](QWidget*) { return AppError::NoError; };
     main.execFirmwareUpdate();
-    EXPECT_TRUE(uitest::devices(main).isFirmupdateEnding());
     EXPECT_EQ(main.conectDeviceLocation(), -1);
     EXPECT_FALSE(AppParam::device->isEnable());
-    EXPECT_EQ(uitest::window(main).keyboardNameLabel->text(), shownName);
-    EXPECT_TRUE(uitest::window(main).keyboardErrorView->isHidden());
-    uitest::devices(main).keyboardListChanged(true);  // ignored while ending
+    EXPECT_EQ(uitest::WindowProbe::window(main).keyboardNameLabel->text(), shownName);
+    EXPECT_TRUE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
+    uitest::WindowProbe::devices(main).keyboardListChanged(true);  // ignored while ending
     EXPECT_EQ(main.conectDeviceLocation(), -1);
 
     app.bus().detach(kKeyboardLocation);
-    ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::devices(main).isFirmupdateEnding(); }));
+    // Once it has left, the window follows the list again: no device.
+    ASSERT_TRUE(AppHarness::waitFor([&] {{ return !uitest::WindowProbe::window(main).keyboardErrorView->isHidden(); }}));
     app.bus().attach(app.keyboard, kKeyboardLocation);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == kbLoc; }));
     EXPECT_TRUE(app.keyboard->sessionOpen());
@@ -862,7 +841,7 @@ namespace {
 class PanelLosingItsDevice : public FunctionPanel {
 public:
     PanelLosingItsDevice(AppHarness& app, MainViewController& main)
-        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*uitest::window(main).mainView))
+        : app_(app), main_(main), view_(makeWindowView<KeyboardView>(*uitest::WindowProbe::window(main).mainView))
     {
     }
     KeyboardView* keyboardView() override { return view_; }
@@ -892,16 +871,16 @@ TEST(MainWindowTabs, RecoveryInsideAPanelSetUpKeepsTheViewItChose)
     auto& main = app.controller();
     auto* losing = new PanelLosingItsDevice(app, main);
     std::unique_ptr<FunctionPanel> panel(losing);
-    panel = uitest::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
+    panel = uitest::WindowProbe::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
 
-    main.clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
     EXPECT_EQ(losing->calls, 1);
     // The recovery connected the mouse and showed its panel of that position.
     EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
-    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MLedSetting)->keyboardView());
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::MLedSetting)->keyboardView());
     EXPECT_TRUE(losing->keyboardView()->isHidden());
     EXPECT_TRUE(AppParam::keyboardSettingsChangedStack.isEmpty());
-    panel = uitest::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
+    panel = uitest::WindowProbe::swapPanel(main, FunctionTab::GamingSetting, std::move(panel));
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
@@ -921,12 +900,12 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
         return result;
     };
     // A stand-in for the APC panel counts the panel set-ups.
-    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
+    std::unique_ptr<FunctionPanel> probe = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::WindowProbe::window(main).mainView);
     auto* counter = static_cast<PanelHost*>(probe.get());
-    probe = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
-    uitest::selectFunctionTab(main, FunctionTab::ApcSetting);
+    probe = uitest::WindowProbe::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
+    uitest::WindowProbe::selectFunctionTab(main, FunctionTab::ApcSetting);
     const int initsBefore = counter->initCount();
-    QTest::mouseClick(uitest::window(main).loadProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).loadProfileButton, Qt::LeftButton);
     dialogHooks().profileLoad = nullptr;
 
     EXPECT_TRUE(maskDuringRun);
@@ -938,5 +917,5 @@ TEST(MainWindowHotPlug, UnplugUnderAProfileDialogEndsItAsCancelled)
     EXPECT_TRUE(main.isHelpMenuEnabled());
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(app.mouse->sessionOpen());
-    probe = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
+    probe = uitest::WindowProbe::swapPanel(main, FunctionTab::ApcSetting, std::move(probe));
 }

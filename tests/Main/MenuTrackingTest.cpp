@@ -46,13 +46,13 @@ struct AtHide {
 // the test instead of hanging it.
 AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen, int closeAfterMs = 5000)
 {
-    QMenu* menu = uitest::window(main).helpMenuButton->menu();
+    QMenu* menu = uitest::WindowProbe::window(main).helpMenuButton->menu();
     AtHide seen;
     QObject scope;
     QObject::connect(menu, &QMenu::aboutToHide, &scope, [&] {
         seen.hidden = true;
-        seen.listed = uitest::devices(main).deviceList().size();
-        seen.tiles = int(uitest::window(main).keyboardList->detailArray().size());
+        seen.listed = uitest::WindowProbe::devices(main).deviceList().size();
+        seen.tiles = int(uitest::WindowProbe::window(main).keyboardList->detailArray().size());
         seen.connected = main.conectDeviceLocation();
         seen.when = platform::now();
     });
@@ -66,8 +66,8 @@ AtHide runMenu(MainViewController& main, const std::function<void()>& whileOpen,
     });
     poll.start();
     QTimer::singleShot(closeAfterMs, &scope, [menu] { menu->close(); });
-    QTest::mousePress(uitest::window(main).helpMenuButton, Qt::LeftButton);
-    QTest::mouseRelease(uitest::window(main).helpMenuButton, Qt::LeftButton);
+    QTest::mousePress(uitest::WindowProbe::window(main).helpMenuButton, Qt::LeftButton);
+    QTest::mouseRelease(uitest::WindowProbe::window(main).helpMenuButton, Qt::LeftButton);
     if (menu->isVisible())
         AppHarness::waitFor([&] { return !menu->isVisible(); }, closeAfterMs + 1000);
     return seen;
@@ -107,7 +107,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     EXPECT_EQ(seen.listed, 1u);
     EXPECT_EQ(seen.tiles, 1);
     // Then the list follows; the connected keyboard stays.
-    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::window(main).keyboardList->detailArray().size() == 2; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::window(main).keyboardList->detailArray().size() == 2; }));
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
     EXPECT_FALSE(mouse->sessionOpen());
 
@@ -119,7 +119,7 @@ TEST(MenuTracking, PlugAndUnplugWaitUntilTheOpenMenuHasClosed)
     EXPECT_EQ(seen.listed, 2u);
     ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == mouseLoc; }));
     EXPECT_TRUE(mouse->sessionOpen());
-    EXPECT_EQ(uitest::window(main).keyboardList->detailArray().size(), 1u);
+    EXPECT_EQ(uitest::WindowProbe::window(main).keyboardList->detailArray().size(), 1u);
 }
 
 TEST(MenuTracking, AtTheRealTimeScaleThePauseBeforeTheReconnectComesAfterTheMenuClosed)
@@ -144,13 +144,13 @@ TEST(MenuLook, TheApplicationMenuIsDrawnLikeTheOtherPopups)
     AppHarness app(devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QMenu* menu = uitest::window(main).helpMenuButton->menu();
-    menu->popup(uitest::window(main).helpMenuButton->mapToGlobal(QPoint(0, uitest::window(main).helpMenuButton->height())));
+    QMenu* menu = uitest::WindowProbe::window(main).helpMenuButton->menu();
+    menu->popup(uitest::WindowProbe::window(main).helpMenuButton->mapToGlobal(QPoint(0, uitest::WindowProbe::window(main).helpMenuButton->height())));
     ASSERT_TRUE(AppHarness::waitFor([&] { return menu->isVisible(); }));
 
-    const QRect about = menu->actionGeometry(uitest::window(main).aboutMenuItem);
-    const QRect faq = menu->actionGeometry(uitest::window(main).qaManualMenuItem);
-    const QRect manual = menu->actionGeometry(uitest::window(main).userManualMenuItem);
+    const QRect about = menu->actionGeometry(uitest::WindowProbe::window(main).aboutMenuItem);
+    const QRect faq = menu->actionGeometry(uitest::WindowProbe::window(main).qaManualMenuItem);
+    const QRect manual = menu->actionGeometry(uitest::WindowProbe::window(main).userManualMenuItem);
     EXPECT_EQ(about.height(), 38);
     EXPECT_EQ(faq.height(), 38);
 
@@ -164,7 +164,7 @@ TEST(MenuLook, TheApplicationMenuIsDrawnLikeTheOtherPopups)
 
     // The row under the pointer lights up.
     QTest::mouseMove(menu, faq.center());
-    ASSERT_TRUE(AppHarness::waitFor([&] { return menu->activeAction() == uitest::window(main).qaManualMenuItem; }));
+    ASSERT_TRUE(AppHarness::waitFor([&] { return menu->activeAction() == uitest::WindowProbe::window(main).qaManualMenuItem; }));
     shot = menu->grab().toImage();
     EXPECT_TRUE(near(shot.pixelColor(2, faq.center().y()), QColor(114, 110, 109)));
     EXPECT_TRUE(near(shot.pixelColor(2, manual.center().y()), panel));

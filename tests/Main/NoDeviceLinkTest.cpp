@@ -56,8 +56,8 @@ TEST(NoDeviceLink, DrawnAsTheLinkAndOpensThePageOnlyForAPressThatStayedOnIt)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     std::vector<QString> opened;
-    uitest::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
-    KeyboardErrorView* view = uitest::window(main).keyboardErrorView;
+    uitest::WindowProbe::setOpenUrl(main, [&](const QString& url) { opened.push_back(url); });
+    KeyboardErrorView* view = uitest::WindowProbe::window(main).keyboardErrorView;
     ASSERT_FALSE(view->isHidden());
 
     const QString text = platform::localizedString(QStringLiteral("JumpToKolventraSupportPage"));

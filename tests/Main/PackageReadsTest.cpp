@@ -60,19 +60,19 @@ private:
 
 int indexOf(const MainViewController& main, uint32_t location)
 {
-    for (size_t i = 0; i < uitest::devices(main).deviceList().size(); ++i)
-        if (uint32_t(uitest::devices(main).deviceList()[i].deviceLocation) == location)
+    for (size_t i = 0; i < uitest::WindowProbe::devices(main).deviceList().size(); ++i)
+        if (uint32_t(uitest::WindowProbe::devices(main).deviceList()[i].deviceLocation) == location)
             return int(i);
     return -1;
 }
 
 void clickTile(MainViewController& main, uint32_t location)
 {
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
     const int index = indexOf(main, location);
     ASSERT_GE(index, 0);
-    ASSERT_LT(index, int(uitest::window(main).keyboardList->detailArray().size()));
-    QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+    ASSERT_LT(index, int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()));
+    QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
 }
 
 bool fullyPainted(KeyboardView* view)
@@ -91,9 +91,9 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
-    const QString mousePackage = uitest::devices(main).deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
+    const QString mousePackage = uitest::WindowProbe::devices(main).deviceList().at(size_t(indexOf(main, apptest::kMouseLocation))).profile->profilePath;
     const QString keyboardPackage =
-        uitest::devices(main).deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
+        uitest::WindowProbe::devices(main).deviceList().at(size_t(indexOf(main, apptest::kKeyboardLocation))).profile->profilePath;
 
     PackageRuns runs;
     clickTile(main, apptest::kMouseLocation);
@@ -113,14 +113,14 @@ TEST(PackageReads, ConnectingAMouseOrAKeyboardRunsTheZipToolOnceOnItsPackage)
         decoded += picture.isDecoded();
     }
     EXPECT_EQ(decoded, 1);
-    ASSERT_TRUE(uitest::currentKeyboardView(main));
-    EXPECT_FALSE(uitest::currentKeyboardView(main)->bodyImage().isNull());
-    EXPECT_TRUE(fullyPainted(uitest::currentKeyboardView(main)));
+    ASSERT_TRUE(uitest::WindowProbe::currentKeyboardView(main));
+    EXPECT_FALSE(uitest::WindowProbe::currentKeyboardView(main)->bodyImage().isNull());
+    EXPECT_TRUE(fullyPainted(uitest::WindowProbe::currentKeyboardView(main)));
 
     runs.clear();
     clickTile(main, apptest::kKeyboardLocation);
     ASSERT_EQ(main.conectDeviceLocation(), int32_t(apptest::kKeyboardLocation));
     EXPECT_EQ(runs.on(keyboardPackage), 1);
-    ASSERT_TRUE(uitest::currentKeyboardView(main));
-    EXPECT_TRUE(fullyPainted(uitest::currentKeyboardView(main)));
+    ASSERT_TRUE(uitest::WindowProbe::currentKeyboardView(main));
+    EXPECT_TRUE(fullyPainted(uitest::WindowProbe::currentKeyboardView(main)));
 }

@@ -107,7 +107,7 @@ protected:
         });
         return stray;
     }
-    bool newcomerListed() const { return uitest::devices(app->controller()).entryAt(int32_t(kNewLocation)) != nullptr; }
+    bool newcomerListed() const { return uitest::WindowProbe::devices(app->controller()).entryAt(int32_t(kNewLocation)) != nullptr; }
 
     std::unique_ptr<AppHarness> app;
     QTemporaryDir incoming;  // where the user's downloads are
@@ -136,7 +136,7 @@ TEST_F(PackageSwap, SwappedAfterAppendTheCheckedPackageIsWhatIsAdded)
             swap(how);
             return code;
         };
-        uitest::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
+        uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)->clickTabMenuItem(nullptr, FunctionItem::AppendDevice);
 
         EXPECT_EQ(AppParam::firmwareFilePath, source);
         EXPECT_TRUE(app->asked.empty()) << app->asked.front().toStdString();

@@ -36,11 +36,11 @@ void openAndCloseMenu(MainViewController& main, MainTabView* tab)
 {
     clickTab(tab);
     apptest::clickTabTriangle(tab);
-    const FunctionPanel* panel = uitest::panelFor(main, tab->function());
+    const FunctionPanel* panel = uitest::WindowProbe::panelFor(main, tab->function());
     ASSERT_TRUE(AppHarness::waitFor([&] { return panel->isMenuViewShown(); }));
-    const QPoint at = uitest::window(main).mainView->bodyRect.bottomRight() - QPoint(20, 20);
-    QWidget* top = uitest::window(main).mainView->childAt(at);
-    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(uitest::window(main).mainView, at));
+    const QPoint at = uitest::WindowProbe::window(main).mainView->bodyRect.bottomRight() - QPoint(20, 20);
+    QWidget* top = uitest::WindowProbe::window(main).mainView->childAt(at);
+    QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(uitest::WindowProbe::window(main).mainView, at));
     ASSERT_FALSE(panel->isMenuViewShown());
 }
 
@@ -55,18 +55,18 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         ASSERT_TRUE(app.start());
         auto& main = app.controller();
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Keyboard);
-        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::ApcSetting));
-        clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
-        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::OtherSetting));
+        openAndCloseMenu(main, uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
+        clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
+        openAndCloseMenu(main, uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting));
 
-        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(uitest::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
         ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
-        for (MainTabView* tab : {uitest::tabView(main, FunctionTab::MLedSetting), uitest::tabView(main, FunctionTab::MSensorSetting)})
+        for (MainTabView* tab : {uitest::WindowProbe::tabView(main, FunctionTab::MLedSetting), uitest::WindowProbe::tabView(main, FunctionTab::MSensorSetting)})
             clickTab(tab);
-        openAndCloseMenu(main, uitest::tabView(main, FunctionTab::MOtherSetting));
-        clickTab(uitest::tabView(main, FunctionTab::MButtonSetting));
-        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
+        openAndCloseMenu(main, uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
+        clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MButtonSetting));
+        auto* buttons = dynamic_cast<FunctionMButtonSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::MButtonSetting));
         ASSERT_NE(buttons, nullptr);
         QTest::mouseClick(buttons->buttonMenu(3), Qt::LeftButton);
         ASSERT_TRUE(AppHarness::waitFor([&] { return buttons->buttonMenuView(3)->isShown(); }));
@@ -74,15 +74,15 @@ TEST(PanelViews, NothingOutlivesTheWindowAfterEveryTabAndMenu)
         // Every panel's picture and the APC mode strip lie in the window,
         // shown or not.
         for (FunctionPanel* panel :
-             {uitest::tabPanel(main, FunctionTab::ApcSetting), uitest::tabPanel(main, FunctionTab::GamingSetting),
-              uitest::tabPanel(main, FunctionTab::OtherSetting),
-              uitest::tabPanel(main, FunctionTab::MButtonSetting), uitest::tabPanel(main, FunctionTab::MLedSetting),
-              uitest::tabPanel(main, FunctionTab::MSensorSetting), uitest::tabPanel(main, FunctionTab::MOtherSetting)})
+             {uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting), uitest::WindowProbe::tabPanel(main, FunctionTab::GamingSetting),
+              uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting),
+              uitest::WindowProbe::tabPanel(main, FunctionTab::MButtonSetting), uitest::WindowProbe::tabPanel(main, FunctionTab::MLedSetting),
+              uitest::WindowProbe::tabPanel(main, FunctionTab::MSensorSetting), uitest::WindowProbe::tabPanel(main, FunctionTab::MOtherSetting)})
             views.emplace_back(panel->keyboardView());
-        views.emplace_back(uitest::window(main).apcTabMenuSelectView);
+        views.emplace_back(uitest::WindowProbe::window(main).apcTabMenuSelectView);
         views.emplace_back(buttons->buttonMenuView(3));
         for (const QPointer<QWidget>& view : views)
-            EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(view)) << view->objectName().toStdString();
+            EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->isAncestorOf(view)) << view->objectName().toStdString();
         // The window closes on a mouse tab with a button's menu open.
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -101,11 +101,11 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     AppHarness app;
     ASSERT_TRUE(app.start());
     auto& main = app.controller();
-    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
+    clickTab(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting));
     ASSERT_NE(apc, nullptr);
     // Collective mode: a level click goes to the keyboard at once.
-    apptest::clickTabTriangle(uitest::tabView(main, FunctionTab::ApcSetting));
+    apptest::clickTabTriangle(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
     QTest::mouseClick(apc->menuView()->row(FunctionItem::Collective), Qt::LeftButton);
     app.keyboard->clearLog();
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
@@ -116,17 +116,17 @@ TEST(PanelViews, APanelThatGoesFirstLeavesItsViewsInTheWindowReachingNothing)
     const QPointer<TabMenuView> menu = apc->menuView();
     // Another panel takes the APC tab; the old one goes while its picture
     // is shown.
-    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::window(main).mainView);
-    old = uitest::swapPanel(main, FunctionTab::ApcSetting, std::move(old));
+    std::unique_ptr<FunctionPanel> old = std::make_unique<PanelHost>(FunctionTab::ApcSetting, *uitest::WindowProbe::window(main).mainView);
+    old = uitest::WindowProbe::swapPanel(main, FunctionTab::ApcSetting, std::move(old));
     old.reset();
 
     ASSERT_TRUE(picture && cell && menu);
-    EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(picture));
-    EXPECT_TRUE(uitest::window(main).mainView->isAncestorOf(menu));
+    EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->isAncestorOf(picture));
+    EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->isAncestorOf(menu));
     app.keyboard->clearLog();
     QTest::mouseClick(cell, Qt::LeftButton);
     QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
-    menu->showInView(uitest::window(main).mainView);
+    menu->showInView(uitest::WindowProbe::window(main).mainView);
     QTest::mouseClick(menu->row(FunctionItem::Separate), Qt::LeftButton);
     EXPECT_TRUE(app.keyboard->commands().empty());
 }

@@ -135,7 +135,7 @@ TEST(StartupFiles, StartAppliesDefaultsAndSettingsBeforeTheWindowIsPlaced)
     ASSERT_TRUE(app.start());
     EXPECT_FALSE(AppParam::localizeList.isEmpty());
     EXPECT_EQ(AppParam::selectDeviceLocation, 0x01300000);
-    EXPECT_EQ(uitest::window(app.controller()).mainView->pos(), QPoint(300, 200));
+    EXPECT_EQ(uitest::WindowProbe::window(app.controller()).mainView->pos(), QPoint(300, 200));
 }
 
 TEST(MainViewBackground, FirstPaintShowsTheBackgroundPictureInTheBody)

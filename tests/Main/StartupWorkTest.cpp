@@ -33,7 +33,7 @@ int mousePanelViewsIn(const MainViewController& main)
 {
     int found = 0;
     for (const char* name : kMousePanelViews)
-        found += uitest::window(main).mainView->findChild<QWidget*>(QString::fromLatin1(name)) ? 1 : 0;
+        found += uitest::WindowProbe::window(main).mainView->findChild<QWidget*>(QString::fromLatin1(name)) ? 1 : 0;
     return found;
 }
 
@@ -56,8 +56,8 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
     EXPECT_EQ(mousePanelViewsIn(main), 0);
 
     // The user switches to the mouse in the device strip.
-    QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-    QTest::mouseClick(uitest::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray().at(1)->view(), Qt::LeftButton);
     ASSERT_EQ(AppParam::device->deviceType(), DeviceType::Mouse);
     EXPECT_EQ(mousePanelViewsIn(main), 4);
 
@@ -68,7 +68,7 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
                                                         {FunctionTab::MSensorSetting, "TAB_Icon_Sensor TAB"},
                                                         {FunctionTab::MOtherSetting, "TAB_Icon_Setting"}};
     for (const auto& [function, stem] : tabs) {
-        MainTabView* tab = uitest::tabView(main, function);
+        MainTabView* tab = uitest::WindowProbe::tabView(main, function);
         ASSERT_TRUE(tab->isVisible());
         MainTabView reference;
         reference.resize(tab->size());
@@ -84,9 +84,9 @@ TEST(StartupWork, AKeyboardStartBuildsNoMousePanelAndAMouseLaterGetsItsPanelsAnd
     }
 
     // The panels built now work: the sensor tab shows the sensor panel.
-    QTest::mouseClick(uitest::tabView(main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_EQ(uitest::currentKeyboardView(main), uitest::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
-    EXPECT_TRUE(uitest::currentKeyboardView(main)->isVisible());
+    QTest::mouseClick(uitest::WindowProbe::tabView(main, FunctionTab::MSensorSetting), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(uitest::WindowProbe::currentKeyboardView(main), uitest::WindowProbe::tabPanel(main, FunctionTab::MSensorSetting)->keyboardView());
+    EXPECT_TRUE(uitest::WindowProbe::currentKeyboardView(main)->isVisible());
 }
 
 TEST(StartupWork, ARememberedMouseTabWithNoDeviceLeavesTheForegroundAndClosesCleanly)
@@ -105,8 +105,8 @@ TEST(StartupWork, ARememberedMouseTabWithNoDeviceLeavesTheForegroundAndClosesCle
     // Neither touches a panel that was never built.
     main.applicationWillResignActive();
     EXPECT_EQ(mousePanelViewsIn(main), 0);
-    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
-    EXPECT_FALSE(uitest::window(main).mainView->isVisible());
+    QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
+    EXPECT_FALSE(uitest::WindowProbe::window(main).mainView->isVisible());
 }
 
 TEST(StartupWork, TheNoDeviceLinkIsSizedWhenTheViewFirstShowsAfterTheDeviceLeaves)
@@ -116,7 +116,7 @@ TEST(StartupWork, TheNoDeviceLinkIsSizedWhenTheViewFirstShowsAfterTheDeviceLeave
     AppHarness app(o);
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    KeyboardErrorView* view = uitest::window(main).keyboardErrorView;
+    KeyboardErrorView* view = uitest::WindowProbe::window(main).keyboardErrorView;
     ASSERT_TRUE(view->isHidden());
 
     app.bus().detach(apptest::kKeyboardLocation);

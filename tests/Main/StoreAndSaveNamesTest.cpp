@@ -32,10 +32,10 @@ QString verb(const QString& name) { return name.section(QLatin1Char(' '), 0, 0);
 QString storeRow(MainViewController& main)
 {
     TabMenuView* menu = nullptr;
-    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(uitest::tabPanel(main, FunctionTab::OtherSetting));
+    if (auto* kb = dynamic_cast<FunctionOtherSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting));
         kb && AppParam::device->deviceType() == DeviceType::Keyboard)
         menu = kb->menuView();
-    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(uitest::tabPanel(main, FunctionTab::MOtherSetting)))
+    else if (auto* m = dynamic_cast<FunctionMOtherSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::MOtherSetting)))
         menu = m->menuView();
     TabMenuSettingItemView* row = menu ? menu->row(FunctionItem::ToSaveTheDevice) : nullptr;
     return row ? row->titleString() : QString();
@@ -52,10 +52,10 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
     // The store row of each kind of device, reached as the user reaches it.
     QStringList rows;
     for (int tile = 0; tile < 2; ++tile) {
-        QTest::mouseClick(uitest::window(main).selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(uitest::window(main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
         const bool keyboard = AppParam::device->deviceType() == DeviceType::Keyboard;
-        MainTabView* other = keyboard ? uitest::tabView(main, FunctionTab::OtherSetting) : uitest::tabView(main, FunctionTab::MOtherSetting);
+        MainTabView* other = keyboard ? uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting) : uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting);
         apptest::clickTabTitle(other);
         rows << storeRow(main);
         ASSERT_FALSE(rows.back().isEmpty());
@@ -64,22 +64,22 @@ TEST(StoreAndSaveNames, StoringInTheDeviceAndSavingAProfileAreNamedApartAndAlike
 
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
-    const QString store = uitest::window(main).sendButton->text();
+    const QString store = uitest::WindowProbe::window(main).sendButton->text();
     EXPECT_EQ(verb(store), verb(rows[0]));
-    for (const QPushButton* profile : {uitest::window(main).saveProfileButton, uitest::window(main).loadProfileButton})
+    for (const QPushButton* profile : {uitest::WindowProbe::window(main).saveProfileButton, uitest::WindowProbe::window(main).loadProfileButton})
         EXPECT_NE(verb(profile->text()), verb(store)) << profile->text().toStdString();
-    EXPECT_EQ(uitest::window(main).saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
-    EXPECT_EQ(uitest::window(main).loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
+    EXPECT_EQ(uitest::WindowProbe::window(main).saveProfileButton->text(), platform::localizedString(QStringLiteral("SaveTheProfile")));
+    EXPECT_EQ(uitest::WindowProbe::window(main).loadProfileButton->text(), platform::localizedString(QStringLiteral("LoadTheProfile")));
 
     // Every header button shows its whole title (and the store button its
     // device picture), right of the tabs and clear of the next button.
-    const QRect lastTab = uitest::tabView(main, FunctionTab::MOtherSetting)->geometry();
+    const QRect lastTab = uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting)->geometry();
     int left = lastTab.x() + lastTab.width();
-    for (const QPushButton* b : {uitest::window(main).sendButton, uitest::window(main).saveProfileButton, uitest::window(main).loadProfileButton}) {
+    for (const QPushButton* b : {uitest::WindowProbe::window(main).sendButton, uitest::WindowProbe::window(main).saveProfileButton, uitest::WindowProbe::window(main).loadProfileButton}) {
         SCOPED_TRACE(b->text().toStdString());
         EXPECT_LE(b->sizeHint().width(), b->width());
         EXPECT_GT(b->x(), left);
         left = b->x() + b->width();
     }
-    EXPECT_LE(left, uitest::window(main).mainView->width());
+    EXPECT_LE(left, uitest::WindowProbe::window(main).mainView->width());
 }

@@ -36,8 +36,8 @@ protected:
         ASSERT_EQ(main->conectDeviceLocation(), int32_t(kMouseLocation));
 
         // One DPI step up on the sensor panel: sent, not stored.
-        main->clickTab(uitest::tabView(*main, FunctionTab::MSensorSetting));
-        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
+        main->clickTab(uitest::WindowProbe::tabView(*main, FunctionTab::MSensorSetting));
+        auto* sensor = dynamic_cast<FunctionMSensorSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MSensorSetting));
         ASSERT_NE(sensor, nullptr);
         QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
         ASSERT_NE(app->mouse->live(), app->mouse->stored());
@@ -45,19 +45,19 @@ protected:
     }
     void TearDown() override { app.reset(); }
 
-    bool sendShown() const { return !uitest::window(*main).sendButton->isHidden(); }
-    bool listed(uint32_t location) const { return uitest::devices(*main).entryAt(int32_t(location)) != nullptr; }
+    bool sendShown() const { return !uitest::WindowProbe::window(*main).sendButton->isHidden(); }
+    bool listed(uint32_t location) const { return uitest::WindowProbe::devices(*main).entryAt(int32_t(location)) != nullptr; }
 
     // Opens the device strip and clicks the tile of the device at `location`.
     void clickTileAt(uint32_t location)
     {
-        const auto& list = uitest::devices(*main).deviceList();
+        const auto& list = uitest::WindowProbe::devices(*main).deviceList();
         int tile = 0;
         while (tile < int(list.size()) && list[size_t(tile)].deviceLocation != int32_t(location))
             ++tile;
         ASSERT_LT(tile, int(list.size()));
-        QTest::mouseClick(uitest::window(*main).selectKeybordButton, Qt::LeftButton);
-        QTest::mouseClick(uitest::window(*main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(*main).selectKeybordButton, Qt::LeftButton);
+        QTest::mouseClick(uitest::WindowProbe::window(*main).keyboardList->detailArray()[size_t(tile)]->view(), Qt::LeftButton);
     }
 
     // What the window shows agrees with what the mouse holds.
@@ -109,7 +109,7 @@ TEST_F(SwitchQuestionHotPlug, PickedKeyboardLeavesWhileAskedWhateverTheAnswer)
         }
         if (!sendShown()) {
             auto* sensor =
-                dynamic_cast<FunctionMSensorSettingController*>(uitest::tabPanel(*main, FunctionTab::MSensorSetting));
+                dynamic_cast<FunctionMSensorSettingController*>(uitest::WindowProbe::tabPanel(*main, FunctionTab::MSensorSetting));
             ASSERT_NE(sensor, nullptr);
             QTest::mouseClick(sensor->row(0).up, Qt::LeftButton);
             ASSERT_TRUE(sendShown());

@@ -49,38 +49,38 @@ TEST(KeyboardFocus, TabsAndTheCloseButtonShowTheFocusAndAnswerSpace)
     apptest::AppHarness app(apptest::devices(true, false));
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(uitest::window(main).mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
-    uitest::window(main).closeButton->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(uitest::window(main).closeButton->hasFocus());
+    QApplication::setActiveWindow(uitest::WindowProbe::window(main).mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::WindowProbe::window(main).mainView));
+    uitest::WindowProbe::window(main).closeButton->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(uitest::WindowProbe::window(main).closeButton->hasFocus());
 
     // Space on the Key Lock tab switches to its panel.
     ASSERT_NE(AppParam::functionTabSelect, FunctionTab::GamingSetting);
-    ASSERT_TRUE(tabTo(uitest::tabView(main, FunctionTab::GamingSetting))) << "Tab never reaches the Key Lock tab";
-    EXPECT_TRUE(showsRing(uitest::tabView(main, FunctionTab::GamingSetting)));
-    QTest::keyClick(uitest::tabView(main, FunctionTab::GamingSetting), Qt::Key_Space);
+    ASSERT_TRUE(tabTo(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting))) << "Tab never reaches the Key Lock tab";
+    EXPECT_TRUE(showsRing(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting)));
+    QTest::keyClick(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting), Qt::Key_Space);
     EXPECT_EQ(AppParam::functionTabSelect, FunctionTab::GamingSetting);
 
     // The menu button beside it, drawn by the toolkit, wears the same ring.
-    ASSERT_TRUE(tabTo(uitest::window(main).helpMenuButton)) << "Tab never reaches the menu button";
-    EXPECT_TRUE(showsRing(uitest::window(main).helpMenuButton));
+    ASSERT_TRUE(tabTo(uitest::WindowProbe::window(main).helpMenuButton)) << "Tab never reaches the menu button";
+    EXPECT_TRUE(showsRing(uitest::WindowProbe::window(main).helpMenuButton));
 
     // Space on the close button with unsent changes: the question comes
     // first, and Cancel keeps the window.
     AppParam::keyboardSettingsChanged = true;
     main.updateKeyboardSettingsChanged();
     app.answer = [](const QString&) { return 0; };
-    ASSERT_TRUE(tabTo(uitest::window(main).closeButton)) << "Tab never reaches the close button";
-    EXPECT_TRUE(showsRing(uitest::window(main).closeButton));
-    QTest::keyClick(uitest::window(main).closeButton, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(uitest::WindowProbe::window(main).closeButton)) << "Tab never reaches the close button";
+    EXPECT_TRUE(showsRing(uitest::WindowProbe::window(main).closeButton));
+    QTest::keyClick(uitest::WindowProbe::window(main).closeButton, Qt::Key_Space);
     ASSERT_FALSE(app.asked.empty());
     EXPECT_EQ(app.asked.back(), QStringLiteral("ApplicationExitCheck"));
-    EXPECT_TRUE(uitest::window(main).mainView->isVisible());
+    EXPECT_TRUE(uitest::WindowProbe::window(main).mainView->isVisible());
 
     // A focused control that loses the focus loses the ring.
-    QApplication::setActiveWindow(uitest::window(main).mainView);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::window(main).mainView));
-    ASSERT_TRUE(uitest::window(main).closeButton->hasFocus());
-    ASSERT_TRUE(tabTo(uitest::tabView(main, FunctionTab::GamingSetting)));
-    EXPECT_FALSE(showsRing(uitest::window(main).closeButton));
+    QApplication::setActiveWindow(uitest::WindowProbe::window(main).mainView);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::WindowProbe::window(main).mainView));
+    ASSERT_TRUE(uitest::WindowProbe::window(main).closeButton->hasFocus());
+    ASSERT_TRUE(tabTo(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting)));
+    EXPECT_FALSE(showsRing(uitest::WindowProbe::window(main).closeButton));
 }

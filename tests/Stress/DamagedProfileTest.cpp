@@ -58,7 +58,7 @@ bool saveAs(MainViewController& main, const QString& name)
         }
         saved = true;
     });
-    QTest::mouseClick(uitest::window(main).saveProfileButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).saveProfileButton, Qt::LeftButton);
     EXPECT_TRUE(shown);
     return saved;
 }

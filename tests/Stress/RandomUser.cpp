@@ -56,6 +56,14 @@ int64_t nowMs()
     return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch()).count();
 }
 
+// A firmware run as the user sees it: its progress view, or after it the
+// window that has let its device go and still shows it while it restarts.
+bool firmwareRunShown(const MainViewController& main)
+{
+    return DialogRegistry::current(DialogKind::FirmwareUpdate) ||
+           (main.conectDeviceLocation() == -1 && uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
+}
+
 const char* faultName(emu::FaultKind kind)
 {
     switch (kind) {
@@ -202,7 +210,7 @@ RandomUser::RandomUser(apptest::AppHarness& app, Options options)
         addDevice(app_.mouse, apptest::kMouseLocation);
     // Message boxes are the user's to answer; links open nowhere.
     app_.answer = [](const QString&) { return -1; };
-    uitest::setOpenUrl(app_.controller(), [this](const QString&) { ++figures_.moves["link-opened"]; });
+    uitest::WindowProbe::setOpenUrl(app_.controller(), [this](const QString&) { ++figures_.moves["link-opened"]; });
     // Profiles go to a folder of the run; a second one to switch to.
     const QString profiles = AppUtil::appWorkFolder() + QStringLiteral("profiles/");
     QDir().mkpath(profiles);
@@ -565,9 +573,9 @@ void RandomUser::finish()
         // devices that answer, or the check would depend on that timing.
         for (auto& d : devices_)
             d->dev->clearFaults();
-        QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
-        apptest::AppHarness::waitFor([&] { return !uitest::window(main).mainView->isVisible(); }, 5000);
-        if (uitest::window(main).mainView->isVisible())
+        QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
+        apptest::AppHarness::waitFor([&] { return !uitest::WindowProbe::window(main).mainView->isVisible(); }, 5000);
+        if (uitest::WindowProbe::window(main).mainView->isVisible())
             fail("the close button did not quit the application");
         // The device the window showed must be told that its session ends.
         // Another device may be left with a session open: one dropped
@@ -720,7 +728,7 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     for (QWidget* root : roots)
         collectClickables(root, clickables);
     // Quitting is the last move of a run, not a random one.
-    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(uitest::window(main).closeButton)),
+    clickables.erase(std::remove(clickables.begin(), clickables.end(), static_cast<QWidget*>(uitest::WindowProbe::window(main).closeButton)),
                      clickables.end());
     for (QWidget* w : clickables) {
         const std::string name = describe(w);
@@ -780,12 +788,12 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
     moves.push_back({"key.space", 1, [this] {
                          // Space on the focused control; quitting stays the run's last move.
                          QWidget* f = QApplication::focusWidget();
-                         if (f && f->isVisible() && f != uitest::window(app_.controller()).closeButton)
+                         if (f && f->isVisible() && f != uitest::WindowProbe::window(app_.controller()).closeButton)
                              QTest::keyClick(f, Qt::Key_Space);
                      }});
     // Windows beside the main one (the version window) are closed too.
     for (QWidget* root : roots)
-        if (root != uitest::window(main).mainView)
+        if (root != uitest::WindowProbe::window(main).mainView)
             moves.push_back({"window.close " + describe(root), 2, [this, r = QPointer<QWidget>(root)] {
                                  if (!r)
                                      return;
@@ -797,29 +805,29 @@ void RandomUser::addWindowMoves(std::vector<Move>& moves, const std::vector<QWid
 void RandomUser::addPictureMoves(std::vector<Move>& moves)
 {
     auto& main = app_.controller();
-    KeyboardView* picture = uitest::currentKeyboardView(main);
+    KeyboardView* picture = uitest::WindowProbe::currentKeyboardView(main);
     auto kb = KeyboardView::currentKeyboard();
     if (!picture || !picture->isVisible() || !kb || kb->keytopList.empty())
         return;
     auto centre = [this](const KeytopEntry& k) -> std::optional<QPoint> {
         auto& m = app_.controller();
-        if (k.keytop.empty() || !uitest::currentKeyboardView(m))
+        if (k.keytop.empty() || !uitest::WindowProbe::currentKeyboardView(m))
             return std::nullopt;
-        return uitest::currentKeyboardView(m)->mapFrom(
-            uitest::window(m).mainView, ui::fromBottomLeft(k.keytop.at(0), uitest::window(m).mainView->height()).center().toPoint());
+        return uitest::WindowProbe::currentKeyboardView(m)->mapFrom(
+            uitest::WindowProbe::window(m).mainView, ui::fromBottomLeft(k.keytop.at(0), uitest::WindowProbe::window(m).mainView->height()).center().toPoint());
     };
     moves.push_back({"picture.key", 6, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         if (!k || k->keytopList.empty() || !uitest::currentKeyboardView(m))
+                         if (!k || k->keytopList.empty() || !uitest::WindowProbe::currentKeyboardView(m))
                              return;
                          if (auto p = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]))
-                             clickAt(uitest::currentKeyboardView(m), *p);
+                             clickAt(uitest::WindowProbe::currentKeyboardView(m), *p);
                      }});
     moves.push_back({"picture.band", 4, [this, centre] {
                          auto k = KeyboardView::currentKeyboard();
                          auto& m = app_.controller();
-                         QPointer<KeyboardView> view = uitest::currentKeyboardView(m);
+                         QPointer<KeyboardView> view = uitest::WindowProbe::currentKeyboardView(m);
                          if (!k || k->keytopList.empty() || !view)
                              return;
                          auto a = centre(k->keytopList[size_t(pick(int(k->keytopList.size())))]);
@@ -1085,9 +1093,9 @@ std::vector<RandomUser::Move> RandomUser::movesFor(QWidget* scope)
     }
     auto& main = app_.controller();
     // The main window and the windows beside it (popovers, the version window).
-    std::vector<QWidget*> roots{uitest::window(main).mainView};
+    std::vector<QWidget*> roots{uitest::WindowProbe::window(main).mainView};
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top != uitest::window(main).mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
+        if (top != uitest::WindowProbe::window(main).mainView && top->isVisible() && !qobject_cast<QDialog*>(top) &&
             !qobject_cast<QMenu*>(top))
             roots.push_back(top);
     addWindowMoves(moves, roots);
@@ -1154,7 +1162,7 @@ std::optional<std::string> RandomUser::checkDialogs(bool idle)
     if (QApplication::activePopupWidget())
         return "a popup (" + describe(QApplication::activePopupWidget()) + ") is open while no move runs";
     // The mask is up only under the device strip when nothing else is open.
-    if (main.isDialogMaskUp() && !(uitest::window(main).keyboardSelectView->isVisible()))
+    if (main.isDialogMaskUp() && !(uitest::WindowProbe::window(main).keyboardSelectView->isVisible()))
         return std::string("the dialog mask is up with no dialog and no device strip");
     if (!main.isHelpMenuEnabled())
         return std::string("the help menu items stay disabled with no dialog open");
@@ -1165,7 +1173,7 @@ std::optional<std::string> RandomUser::checkDevice()
 {
     auto& main = app_.controller();
     auto& bus = app_.bus();
-    if (uitest::devices(main).isFirmupdating() || uitest::devices(main).isFirmupdateEnding())
+    if (firmwareRunShown(main))
         return std::nullopt;
     // Plug events still on their way are given time to arrive.
     auto consistent = [&]() -> std::optional<std::string> {
@@ -1217,7 +1225,7 @@ std::optional<std::string> RandomUser::checkDevice()
         for (uint32_t l : bus.locations())
             state << " " << l;
         state << "; listed:";
-        for (const auto& e : uitest::devices(main).planeDeviceList())
+        for (const auto& e : uitest::WindowProbe::devices(main).planeDeviceList())
             state << " " << e.deviceLocation << (e.isEnable ? "" : "(off)");
         state << "; connected " << main.conectDeviceLocation() << "; transactions "
               << platform::activeTransactions() << ", idle work kept " << platform::pendingIdleWork() << "]";
@@ -1229,7 +1237,7 @@ std::optional<std::string> RandomUser::checkDevice()
 std::optional<std::string> RandomUser::checkStored()
 {
     auto& main = app_.controller();
-    if (uitest::devices(main).isFirmupdating() || uitest::devices(main).isFirmupdateEnding())
+    if (firmwareRunShown(main))
         return std::nullopt;
     for (auto& up : devices_) {
         Device& d = *up;
@@ -1321,7 +1329,7 @@ std::optional<std::string> RandomUser::checkProfileFiles()
 std::optional<std::string> RandomUser::checkWindowAnswers()
 {
     auto& main = app_.controller();
-    QWidget* win = uitest::window(main).mainView;
+    QWidget* win = uitest::WindowProbe::window(main).mainView;
     if (!win->isVisible())
         return std::string("the main window is not visible");
     QWindow* handle = win->windowHandle();
@@ -1351,7 +1359,7 @@ std::optional<std::string> RandomUser::checkWindowAnswers()
         QWidget* root_;
     } swallow(win);
     qApp->installEventFilter(&swallow);
-    const QPoint at = uitest::window(main).mainHeaderView->mapTo(win, QPoint(uitest::window(main).mainHeaderView->width() / 2, 2));
+    const QPoint at = uitest::WindowProbe::window(main).mainHeaderView->mapTo(win, QPoint(uitest::WindowProbe::window(main).mainHeaderView->width() / 2, 2));
     QTest::mouseClick(handle, Qt::LeftButton, {}, at);
     qApp->removeEventFilter(&swallow);
     if (!swallow.pressed)

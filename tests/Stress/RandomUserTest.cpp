@@ -61,7 +61,7 @@ TEST_P(RandomUser, WholeApplicationHoldsTogether)
     EXPECT_EQ(user.figures().steps, options.steps);
     // The run really exercised the application.
     EXPECT_GT(user.figures().invariantChecks, options.steps / 4);
-    EXPECT_FALSE(uitest::window(app.controller()).mainView->isVisible());
+    EXPECT_FALSE(uitest::WindowProbe::window(app.controller()).mainView->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeded, RandomUser,
@@ -83,7 +83,7 @@ TEST(RandomUserChecks, CatchAMaskOrModalLeftBehindAndAWindowThatIgnoresClicks)
 
     // A modal window that nobody runs: reported, and clicks do not reach
     // the main window under it.
-    QDialog stray(uitest::window(main).mainView);
+    QDialog stray(uitest::WindowProbe::window(main).mainView);
     stray.setWindowModality(Qt::ApplicationModal);
     stray.show();
     bad = user.checkInvariants(true);
@@ -208,15 +208,15 @@ TEST(RandomUserRun, AStepWaitsForWhatIsUnderWayInRealTime)
     bool busBusy = true;
     int late = 0;
     user.forceNextMove("start-slow-things", [&] {
-        auto* slide = new QPropertyAnimation(uitest::window(main).keyboardSelectView, "pos", uitest::window(main).keyboardSelectView);
+        auto* slide = new QPropertyAnimation(uitest::WindowProbe::window(main).keyboardSelectView, "pos", uitest::WindowProbe::window(main).keyboardSelectView);
         slide->setDuration(150);
-        slide->setStartValue(uitest::window(main).keyboardSelectView->pos());
-        slide->setEndValue(uitest::window(main).keyboardSelectView->pos());
+        slide->setStartValue(uitest::WindowProbe::window(main).keyboardSelectView->pos());
+        slide->setEndValue(uitest::WindowProbe::window(main).keyboardSelectView->pos());
         slide->start(QAbstractAnimation::DeleteWhenStopped);
         app.bus().scheduleAfter(std::chrono::milliseconds(120), [&late] { ++late; });
         user.forceNextMove("look", [&] {
             slideRunning = false;
-            for (const auto* a : uitest::window(main).keyboardSelectView->findChildren<QPropertyAnimation*>())
+            for (const auto* a : uitest::WindowProbe::window(main).keyboardSelectView->findChildren<QPropertyAnimation*>())
                 slideRunning = slideRunning || a->state() == QAbstractAnimation::Running;
             busBusy = app.bus().busy();
         });

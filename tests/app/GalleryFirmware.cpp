@@ -52,11 +52,11 @@ void progress(shots::ShotSink& sink)
         d.updateView()->show();
         d.beforeChunk = [&](int i) {
             if (i == 600)
-                sink.save(QStringLiteral("MainWindow_firmware_update"), uitest::window(main).mainView);
+                sink.save(QStringLiteral("MainWindow_firmware_update"), uitest::WindowProbe::window(main).mainView);
         };
         d.sleeper = [](platform::Seconds) { apptest::AppHarness::waitFor([] { return false; }, 30); };
         const AppError r = d.startUpdate();
-        sink.save(QStringLiteral("MainWindow_firmware_update_done"), uitest::window(main).mainView);
+        sink.save(QStringLiteral("MainWindow_firmware_update_done"), uitest::WindowProbe::window(main).mainView);
         return r;
     };
     main.execFirmwareUpdate();

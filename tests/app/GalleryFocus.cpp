@@ -123,13 +123,13 @@ const shots::ShotRegistrar focusWindow("MainWindowFocus", [](shots::ShotSink& si
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    QApplication::setActiveWindow(uitest::window(main).mainView);
-    uitest::window(main).closeButton->setFocus(Qt::TabFocusReason);
+    QApplication::setActiveWindow(uitest::WindowProbe::window(main).mainView);
+    uitest::WindowProbe::window(main).closeButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_close"), uitest::window(main).mainView);
-    uitest::window(main).helpMenuButton->setFocus(Qt::TabFocusReason);
+    sink.save(QStringLiteral("MainWindow_focus_close"), uitest::WindowProbe::window(main).mainView);
+    uitest::WindowProbe::window(main).helpMenuButton->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    sink.save(QStringLiteral("MainWindow_focus_menu"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("MainWindow_focus_menu"), uitest::WindowProbe::window(main).mainView);
 });
 
 } // namespace

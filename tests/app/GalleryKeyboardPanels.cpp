@@ -49,15 +49,15 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
     if (!app.start())
         return;
     auto& main = app.controller();
-    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::tabPanel(main, FunctionTab::ApcSetting));
-    auto* lock = dynamic_cast<FunctionGamingSettingController*>(uitest::tabPanel(main, FunctionTab::GamingSetting));
+    auto* apc = dynamic_cast<FunctionApcSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::ApcSetting));
+    auto* lock = dynamic_cast<FunctionGamingSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::GamingSetting));
     if (!apc || !lock)
         return;
 
-    clickTab(uitest::tabView(main, FunctionTab::ApcSetting));
-    sink.save(QStringLiteral("ApcPanel_noMode"), uitest::window(main).mainView);
+    clickTab(uitest::WindowProbe::tabView(main, FunctionTab::ApcSetting));
+    sink.save(QStringLiteral("ApcPanel_noMode"), uitest::WindowProbe::window(main).mainView);
     apc->showMenuView(true);
-    sink.save(QStringLiteral("ApcPanel_menu"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("ApcPanel_menu"), uitest::WindowProbe::window(main).mainView);
     apc->closeMenuView(false);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Separate);
@@ -65,17 +65,17 @@ const shots::ShotRegistrar registrar("KeyboardPanels", [](shots::ShotSink& sink)
         QTest::mouseClick(apc->levelCell(column), Qt::LeftButton);
         clickKeys(apc->picture(), column, 3, 30);
     }
-    sink.save(QStringLiteral("ApcPanel_separate"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("ApcPanel_separate"), uitest::WindowProbe::window(main).mainView);
 
     apc->clickTabMenuItem(nullptr, FunctionItem::Collective);
     QTest::mouseClick(apc->levelCell(2), Qt::LeftButton);
-    sink.save(QStringLiteral("ApcPanel_collective"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("ApcPanel_collective"), uitest::WindowProbe::window(main).mainView);
 
-    clickTab(uitest::tabView(main, FunctionTab::GamingSetting));
-    sink.save(QStringLiteral("KeyLockPanel_off"), uitest::window(main).mainView);
+    clickTab(uitest::WindowProbe::tabView(main, FunctionTab::GamingSetting));
+    sink.save(QStringLiteral("KeyLockPanel_off"), uitest::WindowProbe::window(main).mainView);
     QTest::mouseClick(lock->keylockButton(), Qt::LeftButton);
     clickKeys(lock->picture(), 0, 7, 12);
-    sink.save(QStringLiteral("KeyLockPanel_on"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("KeyLockPanel_on"), uitest::WindowProbe::window(main).mainView);
 });
 
 } // namespace

@@ -49,12 +49,12 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    uitest::selectFunctionTab(main, FunctionTab::MButtonSetting);
-    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::tabPanel(main, FunctionTab::MButtonSetting));
+    uitest::WindowProbe::selectFunctionTab(main, FunctionTab::MButtonSetting);
+    auto* panel = dynamic_cast<FunctionMButtonSettingController*>(uitest::WindowProbe::tabPanel(main, FunctionTab::MButtonSetting));
     if (!panel)
         return;
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_panel"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("MouseButtons_panel"), uitest::WindowProbe::window(main).mainView);
 
     // Button 3's menu with its shortcut sub-menu.
     panel->clickMenu(panel->buttonMenu(3));
@@ -62,7 +62,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->buttonMenuView(3)->row(FunctionItem::RegistKey))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(uitest::window(main).mainView));
+    sink.save(QStringLiteral("MouseButtons_menu_submenu"), windowWithPopovers(uitest::WindowProbe::window(main).mainView));
     panel->allPopoverMenuClose();
 
     // The tab menu with button 4's menu.
@@ -71,7 +71,7 @@ const shots::ShotRegistrar registrar("MouseButtons", [](shots::ShotSink& sink) {
     if (TabMenuSettingItemView* row = panel->menuView()->row(FunctionItem::Button4))
         row->mouseEntered();
     settle(50);
-    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(uitest::window(main).mainView));
+    sink.save(QStringLiteral("MouseButtons_tabmenu"), windowWithPopovers(uitest::WindowProbe::window(main).mainView));
     panel->allPopoverMenuClose();
 
     // The capture dialog opened for button 4.

@@ -26,19 +26,19 @@ const shots::ShotRegistrar registrar("MousePanels", [](shots::ShotSink& sink) {
         return;
     MainViewController& main = app.controller();
 
-    main.clickTab(uitest::tabView(main, FunctionTab::MSensorSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MSensorSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_sensor"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("MousePanels_sensor"), uitest::WindowProbe::window(main).mainView);
 
-    main.clickTab(uitest::tabView(main, FunctionTab::MLedSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MLedSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_led"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("MousePanels_led"), uitest::WindowProbe::window(main).mainView);
 
-    main.clickTab(uitest::tabView(main, FunctionTab::MOtherSetting));
-    main.clickTabMenuIcon(uitest::tabView(main, FunctionTab::MOtherSetting));
+    main.clickTab(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
+    main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
     settle(50);
-    sink.save(QStringLiteral("MousePanels_other_menu"), uitest::window(main).mainView);
-    main.clickTabMenuIcon(uitest::tabView(main, FunctionTab::MOtherSetting));
+    sink.save(QStringLiteral("MousePanels_other_menu"), uitest::WindowProbe::window(main).mainView);
+    main.clickTabMenuIcon(uitest::WindowProbe::tabView(main, FunctionTab::MOtherSetting));
 });
 
 } // namespace

@@ -21,16 +21,16 @@ const shots::ShotRegistrar registrar("OtherSetting", [](shots::ShotSink& sink) {
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    auto* tab = uitest::tabView(main, FunctionTab::OtherSetting);
+    auto* tab = uitest::WindowProbe::tabView(main, FunctionTab::OtherSetting);
     apptest::clickTabTitle(tab);
-    sink.save(QStringLiteral("OtherSetting_keyboard"), uitest::window(main).mainView);
+    sink.save(QStringLiteral("OtherSetting_keyboard"), uitest::WindowProbe::window(main).mainView);
 
     apptest::clickTabTriangle(tab);
-    sink.save(QStringLiteral("OtherSetting_menu"), uitest::window(main).mainView);
-    uitest::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
-    uitest::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
-    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), uitest::window(main).mainView);
-    uitest::tabPanel(main, FunctionTab::OtherSetting)->closeMenuView(true);
+    sink.save(QStringLiteral("OtherSetting_menu"), uitest::WindowProbe::window(main).mainView);
+    uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
+    uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)->showMenuView(false);
+    sink.save(QStringLiteral("OtherSetting_menu_nodevice"), uitest::WindowProbe::window(main).mainView);
+    uitest::WindowProbe::tabPanel(main, FunctionTab::OtherSetting)->closeMenuView(true);
 
     {
         DialogIndicatorLedSettings dialog;

@@ -41,7 +41,7 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
     MainViewController& main = app.controller();
     if (shot.thirdDevice) {
         app.bus().attach(std::make_shared<emu::EmulatedKeyboard>(shipped::kModels[1]), 0x01300000);
-        apptest::AppHarness::waitFor([&] { return uitest::window(main).keyboardList->detailArray().size() == 3; });
+        apptest::AppHarness::waitFor([&] { return uitest::WindowProbe::window(main).keyboardList->detailArray().size() == 3; });
     }
     if (shot.unstored) {
         AppParam::keyboardSettingsChanged = true;
@@ -49,10 +49,10 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
     }
     if (shot.deviceList) {
         // The device strip slid up over the mask.
-        uitest::window(main).selectKeybordButton->click();
+        uitest::WindowProbe::window(main).selectKeybordButton->click();
         apptest::AppHarness::waitFor([] { return false; }, 100);
     }
-    sink.save(QString::fromLatin1(shot.name), uitest::window(main).mainView);
+    sink.save(QString::fromLatin1(shot.name), uitest::WindowProbe::window(main).mainView);
     AppParam::keyboardSettingsChanged = false;
 }
 
@@ -64,18 +64,18 @@ void shootApplicationMenu(shots::ShotSink& sink)
     if (!app.start())
         return;
     MainViewController& main = app.controller();
-    QMenu* menu = uitest::window(main).helpMenuButton->menu();
-    menu->popup(uitest::window(main).helpMenuButton->mapToGlobal(QPoint(0, uitest::window(main).helpMenuButton->height())));
+    QMenu* menu = uitest::WindowProbe::window(main).helpMenuButton->menu();
+    menu->popup(uitest::WindowProbe::window(main).helpMenuButton->mapToGlobal(QPoint(0, uitest::WindowProbe::window(main).helpMenuButton->height())));
     if (!apptest::AppHarness::waitFor([menu] { return menu->isVisible(); }))
         return;
-    QTest::mouseMove(menu, menu->actionGeometry(uitest::window(main).qaManualMenuItem).center());
-    const QPixmap window = uitest::window(main).mainView->grab();
+    QTest::mouseMove(menu, menu->actionGeometry(uitest::WindowProbe::window(main).qaManualMenuItem).center());
+    const QPixmap window = uitest::WindowProbe::window(main).mainView->grab();
     const QPixmap popup = menu->grab();
-    const QRect windowRect = uitest::window(main).mainView->geometry();
+    const QRect windowRect = uitest::WindowProbe::window(main).mainView->geometry();
     // Where it opens on a screen large enough (the test screen may be
     // smaller than the window and push it aside).
-    const QPoint below = uitest::window(main).helpMenuButton->mapTo(
-        uitest::window(main).mainView, QPoint(uitest::window(main).helpMenuButton->width(), uitest::window(main).helpMenuButton->height()));
+    const QPoint below = uitest::WindowProbe::window(main).helpMenuButton->mapTo(
+        uitest::WindowProbe::window(main).mainView, QPoint(uitest::WindowProbe::window(main).helpMenuButton->width(), uitest::WindowProbe::window(main).helpMenuButton->height()));
     const QRect menuRect(windowRect.topLeft() + below - QPoint(menu->width(), 0), menu->size());
     const QRect all = windowRect.united(menuRect);
     const qreal ratio = window.devicePixelRatio();

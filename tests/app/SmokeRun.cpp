@@ -28,7 +28,7 @@ int runSmoke(const QString& folder)
         return 1;
     }
     MainViewController& main = app.controller();
-    MainView* window = uitest::window(main).mainView;
+    MainView* window = uitest::WindowProbe::window(main).mainView;
     if (!QTest::qWaitForWindowExposed(window, 10000) ||
         !apptest::AppHarness::waitFor([&] { return window->painted(); }, 10000)) {
         err << "smoke: the main window was not shown\n";
@@ -51,7 +51,7 @@ int runSmoke(const QString& folder)
     }
     bool closed = false;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { closed = true; });
-    QTest::mouseClick(uitest::window(main).closeButton, Qt::LeftButton);
+    QTest::mouseClick(uitest::WindowProbe::window(main).closeButton, Qt::LeftButton);
     if (!apptest::AppHarness::waitFor([&] { return closed || !window->isVisible(); }, 5000)) {
         err << "smoke: the window did not close\n";
         return 1;

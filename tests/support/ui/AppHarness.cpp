@@ -6,6 +6,7 @@
 #include "Dialog/DialogMessageBox.h"
 #include "Platform/Strings.h"
 #include "Device/KeyboardEntry.h"
+#include "MainView.h"
 #include "MainViewController.h"
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
@@ -87,12 +88,16 @@ bool AppHarness::start()
     delegate_ = std::make_unique<AppDelegate>();
     if (options_.screen)
         delegate_->beforeAppear = [screen = *options_.screen](MainViewController& main) {
-            uitest::setVisibleScreenArea(main, [screen] { return std::optional<QRect>(screen); });
+            uitest::WindowProbe::setVisibleScreenArea(main, [screen] { return std::optional<QRect>(screen); });
         };
     if (!delegate_->applicationDidFinishLaunching())
         return false;
-    // The devices are connected right after the window's first paint.
-    return !options_.waitForDevices || waitFor([this] { return uitest::devicesReady(controller()); }, 10000);
+    // The devices are connected right after the window's first paint: the
+    // window then shows a device or the no-device view.
+    return !options_.waitForDevices || waitFor([this] {
+        return (AppParam::device && AppParam::device->isEnable()) ||
+               !uitest::WindowProbe::window(controller()).keyboardErrorView->isHidden();
+    }, 10000);
 }
 
 MainViewController& AppHarness::controller() const
