@@ -164,12 +164,12 @@ TEST_P(StartRefusedOnce, UnplugWhileTheQuestionIsUpIsFollowed)
         ASSERT_TRUE(app.start());
         MainViewController& main = app.controller();
         if (back) {
-            ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::tabView(main, settings)->tabEnabled(); }));
+            ASSERT_TRUE(AppHarness::waitFor([&] { return uitest::WindowProbe::tabView(main, settings)->tabEnabled(); }));
             EXPECT_EQ(main.conectDeviceLocation(), int32_t(location));
             EXPECT_TRUE(dev->sessionOpen());
         } else {
             ASSERT_TRUE(AppHarness::waitFor([&] { return main.conectDeviceLocation() == -1; }));
-            EXPECT_FALSE(uitest::window(main).keyboardErrorView->isHidden());
+            EXPECT_FALSE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
         }
         EXPECT_EQ(app.asked, std::vector<QString>{"RetryFirmwareUpdate"});
     }

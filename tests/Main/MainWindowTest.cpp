@@ -234,7 +234,7 @@ TEST(MainWindowHotPlug, ConnectedDeviceWhoseEntryIsUnusableIsLetGoWithoutTraffic
     EXPECT_EQ(app.mouse->storeCount(), 0);
     const auto sent = app.mouse->commands();
     EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](uint8_t c) { return c <= 0x02 || c == 0x05; }));
-    EXPECT_EQ(int(uitest::window(main).keyboardList->detailArray().size()), 1);
+    EXPECT_EQ(int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()), 1);
 }
 
 TEST(MainWindowHotPlug, UnplugUnderAMessageBoxAnswersItForTheUser)
