@@ -10,6 +10,7 @@
 // it by addFocusRing().
 
 #include <QColor>
+#include <QRect>
 #include <QRectF>
 
 class QKeyEvent;
@@ -39,5 +40,15 @@ bool isPressKey(const QKeyEvent* event);
 // whenever it has the focus; for controls that do not draw themselves.
 // Idempotent; the painter goes with the widget.
 void addFocusRing(QWidget* widget, qreal radius = 3.0);
+
+// Paints the ring around `widget` on its parent, `gap` clear of the
+// widget's bounds, whenever the widget has the focus: for a control exactly
+// as large as its content (a link as wide as its text), which the ring
+// drawn inside would touch. The widget draws no ring of its own.
+// Idempotent; the painter goes with the widget and follows it to a new
+// parent.
+void addFocusRingAround(QWidget* widget, qreal gap, qreal radius = 3.0);
+// The area in the parent that the ring around `widget` takes.
+QRect focusRingAroundArea(const QWidget* widget, qreal gap);
 
 } // namespace ui
