@@ -7,7 +7,8 @@
 // Drawn controls call drawFocusRing() at the end of their paintEvent; a
 // control whose look comes from the toolkit or a style sheet (the dialogs'
 // buttons, the menu button of the header) gets the same ring painted over
-// it by addFocusRing().
+// it by addFocusRing(), and a control exactly as large as its content (the
+// link) gets it around itself, on its parent, by addFocusRingAround().
 
 #include <QColor>
 #include <QRect>
