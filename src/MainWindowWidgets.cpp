@@ -113,8 +113,7 @@ void MainWindowWidgets::buildWindow()
 
     selectKeybordButton = makeButton(mainFooterView, "KeyboardList",
                                      layout::kSelectKeyboardButton.translated(0, -layout::kMainFooter.top()));
-    // Titles centred as on every other button: the buttons are fitted to them.
-    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignHCenter, Qt::white);
+    AppUtil::setAlignmentButton(selectKeybordButton, Qt::AlignRight, Qt::white);
 
     keyboardErrorView = new KeyboardErrorView(mainView);
     keyboardErrorView->setGeometry(mainView->bodyRect);
@@ -178,8 +177,9 @@ void MainWindowWidgets::buildDeviceSelection()
                                     int(layout::kKeyboardSelectView.height()));
     keyboardSelectView->hide();
     keyboardListReturnButton = makeButton(keyboardSelectView, "Return", layout::kKeyboardListReturnButton);
-    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignHCenter, Qt::white);
-    // Buttons fit their titles and keep their right edges; Return is 10 wider.
+    AppUtil::setAlignmentButton(keyboardListReturnButton, Qt::AlignRight, Qt::white);
+    // Buttons fit their titles and keep their right edges; Return is 10
+    // wider, the room going to the left of its right-aligned title.
     fitToTitle(keyboardListReturnButton, layout::kKeyboardListReturnRight, 10);
     fitToTitle(selectKeybordButton, layout::kSelectKeyboardButtonRight);
 

@@ -48,6 +48,9 @@ inline constexpr int kButtonViewFontPixels = 13;
 inline constexpr int kLinkViewFontPixels = 28;
 inline constexpr qreal kLinkUnderlineRise = 10;    // underline above the bottom edge
 inline constexpr qreal kLinkUnderlineWidth = 2;
+// The link is as wide as its text: its focus ring goes around it, this far
+// clear of the text.
+inline constexpr qreal kLinkFocusRingGap = 3;
 // Menu header (NKMenuView).
 inline constexpr qreal kMenuHeaderTriangleMargin = 8;
 inline constexpr qreal kMenuHeaderFitSlack = 15;   // title must fit in text area less this
@@ -76,6 +79,10 @@ inline constexpr qreal kColorButtonOutline = 1;   // each of the two outlines of
 inline constexpr qreal kSliderBarHeight = 5;      // the flat slider bar
 inline constexpr qreal kSliderBarRadius = 1;
 inline constexpr qreal kButtonIconTitleGap = 4;   // between an image and the title of a button
+// Between a button's edge and its content (title and image), on either side:
+// a button fitted to its title is this much wider on both sides, and a title
+// aligned to one side keeps this far from that edge.
+inline constexpr int kButtonTitleInset = 8;
 // Check boxes and radio buttons: the box (or circle) and its title inside a
 // margin that leaves room for the focus ring around both.
 inline constexpr qreal kIndicatorSize = 14;        // side of the box, diameter of the circle
@@ -222,41 +229,61 @@ inline constexpr QRectF kMLedBrightnessSlider{560, 380, 300, 24};
 
 // ---- Dialogs ------------------------------------------------------------------
 
+// Every dialog keeps its content this far from its edges: the first line
+// of text starts this far from the left and the top, the buttons end this
+// far from the right and the bottom. Titles of the dialogs placed without a
+// layout stand at the top of their box, so that their first line starts at
+// the margin as in the dialogs laid out by Qt.
+inline constexpr int dialogMargin = 20;
+inline constexpr int dialogFontSize = 13;
+inline constexpr int dialogTitleFontSize = 15;
+// OK and Cancel of the dialogs placed without a layout: in a row at the
+// bottom right inside the margin, OK at the right.
+inline constexpr QSizeF frameButtonSize{100, 26};
+inline constexpr qreal frameButtonGap = 12;
+inline constexpr QRectF frameOkButton(QSizeF dialog)
+{
+    return {dialog.width() - dialogMargin - frameButtonSize.width(),
+            dialog.height() - dialogMargin - frameButtonSize.height(), frameButtonSize.width(),
+            frameButtonSize.height()};
+}
+inline constexpr QRectF frameCancelButton(QSizeF dialog)
+{
+    return frameOkButton(dialog).translated(-(frameButtonSize.width() + frameButtonGap), 0);
+}
+
 // -- Modal dialog frame and message box (top-left coordinates)
 inline constexpr QSizeF messageBoxSize{400, 150};
-inline constexpr QRectF messageBoxLabel{24, 20, 352, 70};
-inline constexpr QRectF messageBoxOkButton{276, 106, 100, 26};
-inline constexpr QRectF messageBoxCancelButton{164, 106, 100, 26};
+inline constexpr QRectF messageBoxLabel{dialogMargin, dialogMargin, messageBoxSize.width() - 2 * dialogMargin, 70};
+inline constexpr QRectF messageBoxOkButton = frameOkButton(messageBoxSize);
+inline constexpr QRectF messageBoxCancelButton = frameCancelButton(messageBoxSize);
 inline constexpr int dialogFontPixels = 13;
 
 // -- Indicator LED settings dialog (top-left coordinates)
 // The eight colour buttons stand in one row from the left; each is wide
 // enough for its caption with room to the next one.
 inline constexpr qreal ledDialogColorButtonStep = 64;
-inline constexpr QSizeF ledDialogSize{24 + 8 * ledDialogColorButtonStep + 24, 252};
-inline constexpr qreal ledDialogInnerWidth = ledDialogSize.width() - 48;
-inline constexpr QRectF ledDialogTitle{24, 16, ledDialogInnerWidth, 22};
+inline constexpr QSizeF ledDialogSize{dialogMargin + 8 * ledDialogColorButtonStep + dialogMargin, 252};
+inline constexpr qreal ledDialogInnerWidth = ledDialogSize.width() - 2 * dialogMargin;
+inline constexpr QRectF ledDialogTitle{dialogMargin, dialogMargin, ledDialogInnerWidth, 22};
 inline constexpr int ledDialogTitleFontPixels = 16;
-inline constexpr QRectF ledDialogColorLabel{24, 50, ledDialogInnerWidth, 18};
-inline constexpr QRectF ledDialogFirstColorButton{24, 72, ledDialogColorButtonStep, 56};
-inline constexpr QRectF ledDialogBrightnessLabel{24, 138, ledDialogInnerWidth, 18};
-inline constexpr QRectF ledDialogMinImage{40, 166, 20, 20};
-inline constexpr QRectF ledDialogSlider{72, 164, ledDialogSize.width() - 144, 24};
-inline constexpr QRectF ledDialogMaxImage{ledDialogSize.width() - 60, 166, 20, 20};
-inline constexpr QRectF ledDialogCancelButton{ledDialogSize.width() - 240, 210, 100, 26};
-inline constexpr QRectF ledDialogOkButton{ledDialogSize.width() - 124, 210, 100, 26};
-// Profile folder, profile save and load, version information.
-inline constexpr int dialogFontSize = 13;
-inline constexpr int dialogTitleFontSize = 15;
-inline constexpr int dialogMargin = 20;
-// -- Custom key capture dialog (top-left coordinates), in the margins of the
-// dialogs above.
+inline constexpr QRectF ledDialogColorLabel{dialogMargin, 50, ledDialogInnerWidth, 18};
+inline constexpr QRectF ledDialogFirstColorButton{dialogMargin, 72, ledDialogColorButtonStep, 56};
+inline constexpr QRectF ledDialogBrightnessLabel{dialogMargin, 138, ledDialogInnerWidth, 18};
+inline constexpr QRectF ledDialogMinImage{dialogMargin + 16, 166, 20, 20};
+inline constexpr QRectF ledDialogSlider{dialogMargin + 48, 164, ledDialogSize.width() - 2 * (dialogMargin + 48), 24};
+inline constexpr QRectF ledDialogMaxImage{ledDialogSize.width() - dialogMargin - 36, 166, 20, 20};
+inline constexpr QRectF ledDialogCancelButton = frameCancelButton(ledDialogSize);
+inline constexpr QRectF ledDialogOkButton = frameOkButton(ledDialogSize);
+// -- Custom key capture dialog (top-left coordinates)
 inline constexpr QSizeF customKeyDialogSize{420, 170};
 inline constexpr qreal customKeyInnerWidth = customKeyDialogSize.width() - 2 * dialogMargin;
-inline constexpr QRectF customKeyTitle{dialogMargin, 16, customKeyInnerWidth, 22};
+inline constexpr QRectF customKeyTitle{dialogMargin, dialogMargin, customKeyInnerWidth, 22};
 inline constexpr QRectF customKeyField{dialogMargin, 52, customKeyInnerWidth, 40};
-inline constexpr QRectF customKeyCancelButton{customKeyDialogSize.width() - dialogMargin - 212, 124, 100, 26};
-inline constexpr QRectF customKeyOkButton{customKeyDialogSize.width() - dialogMargin - 100, 124, 100, 26};
+inline constexpr QRectF customKeyCancelButton = frameCancelButton(customKeyDialogSize);
+inline constexpr QRectF customKeyOkButton = frameOkButton(customKeyDialogSize);
+// -- Profile folder, profile save and load, version information (laid out
+// by Qt inside the margin)
 inline constexpr int dialogSpacing = 8;
 inline constexpr QSizeF dialogButtonSize{96, 28};
 inline constexpr QSizeF selectButtonSize{32, 26};

@@ -47,6 +47,84 @@ private:
     bool painting_ = false;
 };
 
+// Watches its widget's focus, place and visibility, and paints the ring
+// around it on the parent after the parent has painted itself (the widget
+// paints over its own bounds later, clear of the ring).
+class FocusRingAroundPainter : public QObject {
+public:
+    FocusRingAroundPainter(QWidget* widget, qreal gap, qreal radius)
+        : QObject(widget), widget_(widget), gap_(gap), radius_(radius)
+    {
+        widget_->installEventFilter(this);
+        watchParent(widget_->parentWidget());
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget_) {
+            switch (event->type()) {
+            case QEvent::FocusIn:
+            case QEvent::FocusOut:
+            case QEvent::Show:
+            case QEvent::Hide:
+                repaintArea();
+                break;
+            case QEvent::Move:
+            case QEvent::Resize:
+                // The area it left and the one it takes.
+                if (parent_)
+                    parent_->update(lastArea_);
+                repaintArea();
+                break;
+            case QEvent::ParentAboutToChange:
+                if (parent_)
+                    parent_->update(lastArea_);
+                watchParent(nullptr);
+                break;
+            case QEvent::ParentChange:
+                watchParent(widget_->parentWidget());
+                repaintArea();
+                break;
+            default:
+                break;
+            }
+            return false;
+        }
+        if (watched != parent_ || event->type() != QEvent::Paint || painting_ || !widget_->hasFocus()
+            || !widget_->isVisible())
+            return false;
+        painting_ = true;
+        QCoreApplication::sendEvent(parent_, event);
+        painting_ = false;
+        QPainter painter(parent_);
+        drawFocusRing(painter, QRectF(focusRingAroundArea(widget_, gap_)), radius_);
+        return true;
+    }
+
+private:
+    void watchParent(QWidget* parent)
+    {
+        if (parent_)
+            parent_->removeEventFilter(this);
+        parent_ = parent;
+        if (parent_)
+            parent_->installEventFilter(this);
+    }
+    void repaintArea()
+    {
+        lastArea_ = focusRingAroundArea(widget_, gap_);
+        if (parent_)
+            parent_->update(lastArea_);
+    }
+
+    QWidget* widget_;
+    QWidget* parent_ = nullptr;
+    qreal gap_;
+    qreal radius_;
+    QRect lastArea_;
+    bool painting_ = false;
+};
+
 } // namespace
 
 QColor focusRingColor() { return QColor(77, 166, 255); }
@@ -186,9 +264,35 @@ bool isPressKey(const QKeyEvent* event)
     }
 }
 
+namespace {
+
+// Whether `widget` has a painter of type T already. (The painters have no
+// meta-object of their own, so findChild() would take any child for one.)
+template <typename T> bool hasPainter(const QWidget* widget)
+{
+    const QObjectList& children = widget->children();
+    return std::any_of(children.begin(), children.end(),
+                       [](const QObject* child) { return dynamic_cast<const T*>(child) != nullptr; });
+}
+
+} // namespace
+
+QRect focusRingAroundArea(const QWidget* widget, qreal gap)
+{
+    const int out = int(std::ceil(gap + kDepth));
+    return widget->geometry().adjusted(-out, -out, out, out);
+}
+
+void addFocusRingAround(QWidget* widget, qreal gap, qreal radius)
+{
+    if (!widget || hasPainter<FocusRingAroundPainter>(widget))
+        return;
+    new FocusRingAroundPainter(widget, gap, radius);
+}
+
 void addFocusRing(QWidget* widget, qreal radius)
 {
-    if (!widget || widget->findChild<FocusRingPainter*>(QString(), Qt::FindDirectChildrenOnly))
+    if (!widget || hasPainter<FocusRingPainter>(widget))
         return;
     widget->installEventFilter(new FocusRingPainter(widget, radius));
 }

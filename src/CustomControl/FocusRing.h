@@ -7,9 +7,11 @@
 // Drawn controls call drawFocusRing() at the end of their paintEvent; a
 // control whose look comes from the toolkit or a style sheet (the dialogs'
 // buttons, the menu button of the header) gets the same ring painted over
-// it by addFocusRing().
+// it by addFocusRing(), and a control exactly as large as its content (the
+// link) gets it around itself, on its parent, by addFocusRingAround().
 
 #include <QColor>
+#include <QRect>
 #include <QRectF>
 
 class QKeyEvent;
@@ -39,5 +41,15 @@ bool isPressKey(const QKeyEvent* event);
 // whenever it has the focus; for controls that do not draw themselves.
 // Idempotent; the painter goes with the widget.
 void addFocusRing(QWidget* widget, qreal radius = 3.0);
+
+// Paints the ring around `widget` on its parent, `gap` clear of the
+// widget's bounds, whenever the widget has the focus: for a control exactly
+// as large as its content (a link as wide as its text), which the ring
+// drawn inside would touch. The widget draws no ring of its own.
+// Idempotent; the painter goes with the widget and follows it to a new
+// parent.
+void addFocusRingAround(QWidget* widget, qreal gap, qreal radius = 3.0);
+// The area in the parent that the ring around `widget` takes.
+QRect focusRingAroundArea(const QWidget* widget, qreal gap);
 
 } // namespace ui

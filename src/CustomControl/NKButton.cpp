@@ -319,7 +319,7 @@ QColor NKButton::effectiveTitleColor() const
 QSize NKButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    int width = metrics.horizontalAdvance(text()) + 16;
+    int width = metrics.horizontalAdvance(text()) + 2 * layout::kButtonTitleInset;
     int height = metrics.height() + 8;
     if (!icon().isNull()) {
         width += iconSize().width() + int(layout::kButtonIconTitleGap);
@@ -349,7 +349,7 @@ void NKButton::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), hover ? highlightColor_ : backgroundColor_);
 
     // Pressed: the content is pushed in by one pixel.
-    QRect content = rect().adjusted(4, 0, -4, 0);
+    QRect content = rect().adjusted(layout::kButtonTitleInset, 0, -layout::kButtonTitleInset, 0);
     if (isDown())
         content.translate(1, 1);
 

@@ -187,6 +187,7 @@ NKLinkView::NKLinkView(QWidget* parent) : QWidget(parent)
     font_.setPixelSize(layout::kLinkViewFontPixels);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    ui::addFocusRingAround(this, layout::kLinkFocusRingGap);
 }
 
 void NKLinkView::setStringValue(const QString& text)
@@ -221,7 +222,6 @@ void NKLinkView::paintEvent(QPaintEvent*)
     const qreal y = height() - layout::kLinkUnderlineRise;
     p.setPen(QPen(normalColor(), layout::kLinkUnderlineWidth));
     p.drawLine(QPointF(0, y), QPointF(width(), y));
-    ui::drawFocusRing(p, this);
 }
 
 void NKLinkView::enterEvent(QEnterEvent* event)

@@ -110,6 +110,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     // Reached with Tab; Space or Enter follows the link as a click does.
+    // The focus ring goes around the link, on its parent, clear of the text.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

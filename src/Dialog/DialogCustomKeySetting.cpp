@@ -188,6 +188,7 @@ void DialogCustomKeySetting::buildUi()
     setFixedSize(layout::customKeyDialogSize.toSize());
     titleLabel_ = createTitleLabel(QStringLiteral("CustomKeySetting"));
     titleLabel_->setGeometry(layout::customKeyTitle.toRect());
+    titleLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     textCustomKey_ = new CustomKeyTextField(this);
     textCustomKey_->setGeometry(layout::customKeyField.toRect());
     textCustomKey_->delegate2 = this;

@@ -11,7 +11,6 @@
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
 #include "Utility/Crc16.h"
-#include "Utility/Logger.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -171,11 +170,10 @@ AppError DialogFirmwareUpdate::executeRebootForUpdate()
     return AppError::NoError;
 }
 
-AppError DialogFirmwareUpdate::waitKeyboard(const char* message)
+AppError DialogFirmwareUpdate::waitKeyboard([[maybe_unused]] const char* message)
 {
     if (device_->hidIsOpened())
         return AppError::NoError;
-    Logger::log(std::string("firmware update: ") + message);
     const int steps = device_->deviceType() == DeviceType::Mouse ? kMouseWaitSteps : kKeyboardWaitSteps;
     for (int i = 0; i < steps; ++i)
         sleep(kWaitStepSeconds);

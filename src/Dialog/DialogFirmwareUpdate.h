@@ -70,6 +70,8 @@ public:
 private:
     AppError readImage(QByteArray& image);
     AppError executeRebootForUpdate();
+    // `message` names the wait for the reader of the sequence; a normal
+    // step is neither shown nor printed.
     AppError waitKeyboard(const char* message);
     AppError executeUpdate(const QByteArray& image);
     void displayMessage(const QString& text);

@@ -78,6 +78,7 @@ DialogIndicatorLedSettings::DialogIndicatorLedSettings(QWidget* parent)
 
     titleLabel_ = createTitleLabel(QStringLiteral("IndicatorLedSettings"), layout::ledDialogTitleFontPixels);
     titleLabel_->setGeometry(px(layout::ledDialogTitle));
+    titleLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     defaultColorLabel_ = createLabel(QStringLiteral("DefaultColor"));
     defaultColorLabel_->setGeometry(px(layout::ledDialogColorLabel));
     brightnessLabel_ = createLabel(QStringLiteral("Brightness"));

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -92,8 +94,6 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
     auto* colour = new NKButtonView(&window);
     colour->setButtonColor(QColor(255, 0, 0));
     colour->setStringValue(QStringLiteral("Red"));
-    auto* link = new NKLinkView(&window);
-    link->setStringValue(QStringLiteral("Support"));
     auto* tab = new MainTabView(&window);
     tab->setTitle(QStringLiteral("APC"));
     tab->setTabStatus(TabStatus::notActive);
@@ -114,7 +114,6 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
         {"check box", place(box, QRect(QPoint(10, 60), box->sizeHint()))},
         {"radio button", place(radio, QRect(QPoint(150, 60), radio->sizeHint()))},
         {"round colour button", place(colour, {10, 110, 56, 56})},
-        {"link", place(link, {100, 110, 160, 40})},
         {"tab", place(tab, {10, 200, 180, 48})},
         {"switch", place(lockSwitch, {300, 60, 120, 24})},
         {"dialog button", place(dialogButton, {300, 110, 96, 28})},
@@ -126,6 +125,38 @@ TEST_P(FocusRing, EveryDrawnControlShowsTheRingOnlyWhileItHasTheFocus)
         ASSERT_TRUE(control->hasFocus()) << name;
         EXPECT_TRUE(showsRing(control, ratio)) << name << " with the focus";
     }
+}
+
+// The link is exactly as wide as its text: its ring goes around it, on the
+// window beneath, and leaves the text and its underline clear.
+TEST_P(FocusRing, LinkRingGoesAroundItClearOfTheText)
+{
+    const qreal ratio = GetParam();
+    auto* link = new NKLinkView(&window);
+    link->setStringValue(QStringLiteral("Support"));
+    const int textWidth = int(std::ceil(link->getTextSize().width()));
+    link->setGeometry(100, 110, textWidth, 38);
+    link->show();
+    const QRect around = ui::focusRingAroundArea(link, layout::kLinkFocusRingGap);
+    ASSERT_TRUE(around.contains(link->geometry()));
+    // Ring colour in the link's own box, and one point inside the left and
+    // top edges of the area around it.
+    const auto look = [&] {
+        const QImage image = paint(&window, ratio);
+        const QColor ring = ui::focusRingColor();
+        const auto at = [&](int x, int y) { return near(image.pixelColor(QPoint(x, y) * ratio), ring, 12); };
+        bool inside = false;
+        for (int y = link->y(); y < link->geometry().bottom(); ++y)
+            for (int x = link->x(); x < link->geometry().right(); ++x)
+                inside = inside || at(x, y);
+        return std::make_tuple(inside, at(around.left() + 1, around.center().y()),
+                               at(around.center().x(), around.top() + 1));
+    };
+    link->clearFocus();
+    EXPECT_EQ(look(), std::make_tuple(false, false, false));
+    link->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(link->hasFocus());
+    EXPECT_EQ(look(), std::make_tuple(false, true, true));
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, FocusRing, ::testing::Values(1.0, 2.0),

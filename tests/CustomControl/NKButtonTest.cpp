@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "CustomControl/AppUtilUi.h"
 #include "CustomControl/NKButton.h"
+#include "UiLayout.h"
 
 #include <QAccessible>
 #include <QPainter>
@@ -107,15 +108,18 @@ TEST_F(ButtonTest, FlatButtonTitleFollowsAlignmentAndColour)
     // The title look that the windows give their buttons.
     AppUtil::setAlignmentButton(&button, Qt::AlignRight, QColor(255, 0, 0));
     const QImage image = render(&button);
-    // All of the title stands in the right half, in red.
+    // All of the title stands in the right half, in red, ending as far
+    // from the right edge as a fitted button's title does.
     EXPECT_EQ(greyRange(image, QRect(0, 0, 120, 30)).first, 0);
-    bool red = false;
-    for (int x = 120; x < 240 && !red; ++x)
-        for (int y = 0; y < 30 && !red; ++y) {
+    int lastRed = -1;
+    for (int x = 120; x < 240; ++x)
+        for (int y = 0; y < 30; ++y) {
             const QColor c = image.pixelColor(x, y);
-            red = c.red() > 200 && c.green() < 40;
+            if (c.red() > 200 && c.green() < 40)
+                lastRed = x;
         }
-    EXPECT_TRUE(red);
+    ASSERT_GE(lastRed, 120);
+    EXPECT_NEAR(240 - 1 - lastRed, layout::kButtonTitleInset, 1.5);
     // Without the fixed colour the title follows the enabled state again.
     button.setTitleColor(QColor());
     EXPECT_EQ(button.effectiveTitleColor(), QColor(255, 255, 255));

@@ -7,6 +7,7 @@
 #include "CustomControl/BackgroundView.h"
 #include "Dialog/FirmwareImage.h"
 #include "Platform/Strings.h"
+#include "Utility/Logger.h"
 #include "support/ui/FirmwareFiles.h"
 
 #include "ProfileDialogFixture.h"
@@ -102,7 +103,12 @@ TEST_F(KeyboardUpdate, WholeImageGoesOverThroughTheUpdaterAndTheKeyboardComesBac
         if (i == 0 || i == 1149)
             animating.push_back(run.dialog.isAnimating() && run.dialog.indicator()->maximum() == 0);
     };
+    // A normal update prints nothing.
+    std::vector<std::string> printed;
+    const Logger::Sink previous = Logger::setSink([&](const std::string& line) { printed.push_back(line); });
     EXPECT_EQ(run.dialog.startUpdate(), AppError::NoError);
+    Logger::setSink(previous);
+    EXPECT_EQ(printed, std::vector<std::string>{});
 
     // Restart, announce, 1150 chunks (the last of 43 bytes), end.
     std::vector<uint8_t> expected{0xE0, 0xE1};

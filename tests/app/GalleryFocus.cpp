@@ -3,6 +3,7 @@
 // focus on its close button.
 #include "AppParam.h"
 #include "CustomControl/AppImages.h"
+#include "CustomControl/FocusRing.h"
 #include "CustomControl/MainTabView.h"
 #include "CustomControl/NKButton.h"
 #include "CustomControl/NKButtonView.h"
@@ -11,6 +12,7 @@
 #include "MainView.h"
 #include "MainViewController.h"
 #include "Screenshots.h"
+#include "UiLayout.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/WindowProbe.h"
 
@@ -42,7 +44,10 @@ QImage focusedInTurn(QWidget& board, const std::vector<QWidget*>& controls)
         for (QWidget* control : controls) {
             control->setFocus(Qt::TabFocusReason);
             QApplication::processEvents();
-            const QRect area = control->geometry();
+            // A link's ring lies around it, on the board.
+            const QRect area = qobject_cast<NKLinkView*>(control)
+                ? ui::focusRingAroundArea(control, layout::kLinkFocusRingGap)
+                : control->geometry();
             p.drawPixmap(area.topLeft(), board.grab(area));
         }
     }

@@ -1,7 +1,7 @@
 // The main window with a keyboard connected (also with settings not yet
-// stored in it), with a mouse connected and without any device; the device
-// strip slid up with two and with three devices; the application menu open
-// over it.
+// stored in it), with a mouse connected and without any device (also with
+// the keyboard focus on its support link); the device strip slid up with two
+// and with three devices; the application menu open over it.
 #include "AppParam.h"
 #include "CustomControl/KeyboardListView.h"
 #include "MainView.h"
@@ -12,6 +12,7 @@
 #include "support/ui/WindowProbe.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QPushButton>
 #include <QImage>
 #include <QMenu>
@@ -28,6 +29,7 @@ struct Shot {
     bool deviceList = false;  // the device strip slid up
     bool thirdDevice = false; // a second keyboard attached as well
     bool unstored = false;    // settings changed and not stored yet
+    bool focusLink = false;   // the no-device view's link has the keyboard focus
 };
 
 void shoot(shots::ShotSink& sink, const Shot& shot)
@@ -51,6 +53,11 @@ void shoot(shots::ShotSink& sink, const Shot& shot)
         // The device strip slid up over the mask.
         uitest::WindowProbe::window(main).selectKeybordButton->click();
         apptest::AppHarness::waitFor([] { return false; }, 100);
+    }
+    if (shot.focusLink) {
+        QApplication::setActiveWindow(uitest::WindowProbe::window(main).mainView);
+        uitest::WindowProbe::window(main).keyboardErrorView->linkKeyboardQandALink->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
     }
     sink.save(QString::fromLatin1(shot.name), uitest::WindowProbe::window(main).mainView);
     AppParam::keyboardSettingsChanged = false;
@@ -95,6 +102,7 @@ const shots::ShotRegistrar registrar("MainWindow", [](shots::ShotSink& sink) {
     shoot(sink, {.name = "MainWindow_keyboard_unstored", .unstored = true});
     shoot(sink, {.name = "MainWindow_mouse", .keyboard = false, .mouse = true});
     shoot(sink, {.name = "MainWindow_nodevice", .keyboard = false});
+    shoot(sink, {.name = "MainWindow_nodevice_focus_link", .keyboard = false, .focusLink = true});
     shoot(sink, {.name = "MainWindow_devicelist", .mouse = true, .deviceList = true});
     shoot(sink, {.name = "MainWindow_devicelist_three", .mouse = true, .deviceList = true, .thirdDevice = true});
     shootApplicationMenu(sink);
