@@ -11,12 +11,14 @@ namespace platform {
 // Chooses the window system the application starts on, before the
 // application object exists. A platform the user names (QT_QPA_PLATFORM, or
 // Qt's own `-platform NAME` among `argv`) is used as named, unchecked.
-// Otherwise an X display that answers at DISPLAY is chosen (QT_QPA_PLATFORM
-// is set to xcb): there the window places its menus and dialogs itself,
-// which a Wayland compositor does not allow. Without one, a Wayland
-// compositor that answers at WAYLAND_DISPLAY is chosen (wayland). Empty when
-// a choice was made; otherwise one line that names the variable whose display
-// cannot be reached, or says that neither is set.
+// Otherwise an X display that answers at DISPLAY is chosen (xcb), XWayland
+// in a Wayland session too: there the window places its menus and dialogs
+// itself, which a Wayland compositor does not allow. Without one, a Wayland
+// compositor that answers at WAYLAND_DISPLAY is chosen (wayland). The choice
+// reaches the plugin through QT_QPA_PLATFORM, which is unset again once the
+// application object has loaded the plugin. Empty when the start can go on;
+// otherwise one line that names the variable whose display cannot be
+// reached, or says that neither is set.
 // Each display is tried by a connection to its socket: a local socket answers
 // at once; a TCP display (a numeric address or localhost) is given at most
 // one second; a display on a host name is not looked up and counts as
