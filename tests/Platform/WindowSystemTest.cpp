@@ -94,7 +94,6 @@ TEST(WindowSystem, AnXDisplayThatAnswersIsChosenBeforeWayland)
          {{"DISPLAY", x}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, true, "xcb"},
         {"the X display does not answer",
          {{"DISPLAY", x}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, false, "wayland"},
-        {"only Wayland", {{"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, false, "wayland"},
         {"the user's choice", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", x}}, true, ""},
     };
     const char* const argv[] = {"kolventra", nullptr};
