@@ -2,12 +2,13 @@
 // The life of the application: the single-instance guard, the start of the
 // main window controller and the answers to the application's state changes.
 
+#include "Platform/InstanceLock.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 
-class QLockFile;
 class MainViewController;
 
 class AppDelegate : public QObject {
@@ -19,18 +20,10 @@ public:
     // The fixed identifier of the application; names the instance lock.
     static constexpr const char* kApplicationId = KOLVENTRA_APP_ID;
 
-    // The outcome of taking the instance lock: the lock while this is the
-    // only instance; none when another instance runs (`problem` empty) or
-    // when no lock can be made at all (`problem` says where and why).
-    struct InstanceLock {
-        std::unique_ptr<QLockFile> lock;
-        QString problem;
-        explicit operator bool() const { return lock != nullptr; }
-    };
+    using InstanceLock = platform::InstanceLock;
 
     // Takes the per-user instance lock in `folder` (the runtime folder when
-    // empty). A lock file that no running instance holds (left by a crashed
-    // or cut-off start, unreadable, or not a file at all) is taken over.
+    // empty); see platform::acquireInstanceLock().
     static InstanceLock acquireSingleInstance(const QString& folder = QString());
 
     // Creates the controller, reads the defaults and the settings, lays the

@@ -13,9 +13,9 @@
 
 int main(int argc, char** argv)
 {
-    // Without a display Qt would end the start with an abort and advice to
-    // reinstall; say what is missing instead.
-    if (const QString missing = platform::missingGraphicalSession(); !missing.isEmpty()) {
+    // Without a display that answers, Qt would end the start with an abort
+    // and advice to reinstall; say which display is missing instead.
+    if (const QString missing = platform::chooseWindowSystem(argc, argv); !missing.isEmpty()) {
         QTextStream(stderr) << "kolventra: " << missing << '\n';
         return 1;
     }

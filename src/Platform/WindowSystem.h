@@ -3,15 +3,35 @@
 // before the application object exists, because the platform plugin reads
 // them when it connects.
 
+#include <QByteArray>
 #include <QString>
 
 namespace platform {
 
-// Empty when the window system can be reached: a platform is chosen through
-// QT_QPA_PLATFORM (which also serves offscreen runs), or DISPLAY (X11) or
-// WAYLAND_DISPLAY (Wayland) names a display. Otherwise one line that says a
-// graphical session is needed and which variables are missing.
-QString missingGraphicalSession();
+// Chooses the window system the application starts on, before the
+// application object exists. A platform the user names (QT_QPA_PLATFORM, or
+// Qt's own `-platform NAME` among `argv`) is used as named, unchecked.
+// Otherwise an X display that answers at DISPLAY is chosen (xcb), XWayland
+// in a Wayland session too: there the window places its menus and dialogs
+// itself, which a Wayland compositor does not allow. Without one, a Wayland
+// compositor that answers at WAYLAND_DISPLAY is chosen (wayland). The choice
+// reaches the plugin through QT_QPA_PLATFORM, which is unset again once the
+// application object has loaded the plugin. Empty when the start can go on;
+// otherwise one line that names the variable whose display cannot be
+// reached, or says that neither is set.
+// Each display is tried by a connection to its socket: a local socket answers
+// at once; a TCP display (a numeric address or localhost) is given at most
+// one second; a display on a host name is not looked up and counts as
+// reachable, left to the plugin.
+QString chooseWindowSystem(int argc, const char* const* argv);
+
+// What chooseWindowSystem() chooses, without acting on it: the plugin
+// (empty when the user named one or none can be reached) and the line.
+struct WindowSystemChoice {
+    QByteArray platform;
+    QString problem;
+};
+WindowSystemChoice reachableWindowSystem(int argc, const char* const* argv);
 
 // Under X11, window contents go to the server through the connection rather
 // than through shared memory. With shared memory, each repaint of pixels the

@@ -2,12 +2,15 @@
 #
 #   cmake -DAPP=<program> -DOUT_DIR=<folder>
 #         -DLIMIT=<seconds> -DTIMEOUT=<coreutils timeout> -DIMAGE_CHECK=<checker>
-#         [-DXVFB_RUN=<xvfb-run>] [-DSCREEN=WxHxD] [-DMIN_SIZE=WxH] -P SmokeRun.cmake
+#         [-DXVFB_RUN=<xvfb-run> | -DWAYLAND_RUN=<wayland-run.sh> -DWESTON=<weston>]
+#         [-DPLATFORM=<plugin>] [-DSCREEN=WxHxD] [-DMIN_SIZE=WxH] -P SmokeRun.cmake
 #
 # The program runs as `APP --smoke OUT_DIR` under `xvfb-run -a` (a real X
-# server; without XVFB_RUN it runs directly), killed after LIMIT seconds. The
-# run fails when the program exits non-zero or does not finish, when its output
-# holds a sanitizer report, or when OUT_DIR/smoke.png is missing or blank.
+# server), or under wayland-run.sh (a headless Wayland compositor, with only
+# WAYLAND_DISPLAY set), or directly, killed after LIMIT seconds. The run fails
+# when the program exits non-zero or does not finish, when its output holds a
+# sanitizer report, when OUT_DIR/smoke.png is missing or blank, or, with
+# PLATFORM, when the program does not say it ran on that platform plugin.
 # Every failure message starts with "smoke:" and names its cause.
 
 foreach(var APP OUT_DIR LIMIT TIMEOUT IMAGE_CHECK)
@@ -29,6 +32,8 @@ file(MAKE_DIRECTORY ${OUT_DIR})
 set(command ${TIMEOUT} --kill-after=5 ${LIMIT} ${APP} --smoke ${OUT_DIR})
 if(XVFB_RUN)
   set(command ${XVFB_RUN} -a -s "-screen 0 ${SCREEN}" ${command})
+elseif(WAYLAND_RUN)
+  set(command ${WAYLAND_RUN} ${WESTON} ${command})
 endif()
 
 # xvfb-run -a picks the first display number without a lock file; a second X
@@ -53,6 +58,9 @@ if(status STREQUAL "124" OR status STREQUAL "137" OR status MATCHES "timeout")
 endif()
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "smoke: the application exited with status ${status}")
+endif()
+if(PLATFORM AND NOT output MATCHES "smoke: ok on ${PLATFORM},")
+  message(FATAL_ERROR "smoke: the window was not shown on the ${PLATFORM} platform")
 endif()
 foreach(report "ERROR: AddressSanitizer" "ERROR: LeakSanitizer" "runtime error:")
   string(FIND "${output}" "${report}" at)

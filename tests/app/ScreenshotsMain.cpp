@@ -97,7 +97,11 @@ int main(int argc, char** argv)
         if (runtimeFolder->isValid())
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
     }
-    // The window system is talked to as the application does.
+    // The window system is chosen and talked to as the application does.
+    if (const QString missing = platform::chooseWindowSystem(argc, argv); !missing.isEmpty()) {
+        QTextStream(stderr) << missing << '\n';
+        return 1;
+    }
     platform::configureWindowSystem();
     QApplication app(argc, argv);
     if (screenshots)

@@ -56,6 +56,6 @@ int runSmoke(const QString& folder)
         err << "smoke: the window did not close\n";
         return 1;
     }
-    QTextStream(stdout) << "smoke: ok, " << shot << "\n";
+    QTextStream(stdout) << "smoke: ok on " << QGuiApplication::platformName() << ", " << shot << "\n";
     return 0;
 }
