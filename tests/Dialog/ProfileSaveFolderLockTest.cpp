@@ -1,7 +1,8 @@
 // Saving a profile while another program keeps the profile folder locked:
 // the save dialog waits a bounded time (on the fixture's time scale), during
 // which the window's timers run and user input waits, then shows its
-// save-failure box and leaves every file as it was.
+// save-failure box and leaves every file as it was, also one the holder of
+// the lock made or replaced meanwhile.
 #include "Dialog/DialogProfileSave.h"
 
 #include "ProfileDialogFixture.h"
