@@ -19,15 +19,20 @@
 
 // One value made on a worker thread (a QThread, so Qt objects such as
 // QProcess find an event dispatcher there). take() waits for it; a result not
-// taken is waited for on destruction.
+// taken is waited for on destruction. When the thread cannot be started,
+// take() makes the value itself, on the calling thread.
 template <class T>
 class BackgroundResult {
 public:
     BackgroundResult() = default;
     explicit BackgroundResult(std::function<T()> make) : value_(std::make_shared<T>())
     {
-        thread_.reset(QThread::create([value = value_, make = std::move(make)] { *value = make(); }));
+        thread_.reset(QThread::create([value = value_, make] { *value = make(); }));
         thread_->start();
+        // A thread that started is running or done; one that could not be
+        // had is neither.
+        if (!thread_->isRunning() && !thread_->isFinished())
+            make_ = std::move(make);
     }
     BackgroundResult(BackgroundResult&&) noexcept = default;
     BackgroundResult& operator=(BackgroundResult&& other) noexcept
@@ -35,6 +40,7 @@ public:
         wait();
         thread_ = std::move(other.thread_);
         value_ = std::move(other.value_);
+        make_ = std::move(other.make_);
         return *this;
     }
     ~BackgroundResult() { wait(); }
@@ -49,8 +55,9 @@ public:
             return T{};
         wait();
         thread_.reset();
-        T value = std::move(*value_);
+        T value = make_ ? make_() : std::move(*value_);
         value_.reset();
+        make_ = nullptr;
         return value;
     }
 
@@ -63,6 +70,7 @@ private:
 
     std::unique_ptr<QThread> thread_;
     std::shared_ptr<T> value_;
+    std::function<T()> make_; // set when the thread could not be started
 };
 
 class StartupFiles {

@@ -9,6 +9,7 @@
 #include "CustomControl/BackgroundView.h"
 #include "UiLayout.h"
 #include "Utility/AppUtil.h"
+#include "Utility/RegularFile.h"
 #include "Utility/ZipUtil.h"
 #include "XML/UserMProfile.h"
 #include "XML/UserProfile.h"
@@ -237,8 +238,12 @@ void ProfileSaveDialog::pushOK()
     const bool builtinExists = QFileInfo::exists(builtinPath);
     if (builtinExists && ZipUtil::contains(builtinPath, member))
         return refuse("FileAlreadyExists", true);
-    if (!userExists && builtinExists)
-        QFile::copy(builtinPath, userPath); // a failed copy leaves a new package to the writer
+    // A failed copy leaves a new package to the writer. The copy is the one
+    // file this save brings into being before the writer runs (copy() never
+    // replaces a file); the writer itself leaves none behind when it fails.
+    std::optional<AppUtil::FileIdentity> copied;
+    if (!userExists && builtinExists && QFile::copy(builtinPath, userPath))
+        copied = AppUtil::fileIdentity(userPath);
 
     const QString text = profilefiles::trimSpaces(comment_->comment());
     comment_->setComment(text);
@@ -246,8 +251,10 @@ void ProfileSaveDialog::pushOK()
     QPointer<ProfileSaveDialog> self(this);
     const AppError result = write(userPath, profilefiles::encodeComment(text));
     if (result != AppError::NoError) {
-        // A file this call brought into being is not left half made.
-        if (!userExists)
+        // The copy goes again, but only while it is still the file this save
+        // made: the write may have waited for the folder, and another writer
+        // may have made or replaced a file of this name meanwhile.
+        if (copied && AppUtil::fileIdentity(userPath) == copied)
             QFile::remove(userPath);
         if (self && !isClosingAll())
             refuse("FailedToSaveProfile", false);

@@ -1,20 +1,16 @@
 #include "Dialog/ProfileFiles.h"
 
+#include "Utility/SideBySide.h"
 #include "Utility/ZipUtil.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
-#include <atomic>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace profilefiles {
 namespace {
-
-// Threads (the calling one included) that test packages for their member.
-constexpr size_t kMemberTestThreads = 4;
 
 // Ordinary string order on the canonically composed text, by code point.
 bool pathLess(const QString& a, const QString& b)
@@ -32,8 +28,9 @@ QString lastComponent(const QString& path)
 
 // Files of `folder` that pass the extension, file and member tests, sorted.
 // The member test runs the unzip tool once per file; those runs are shared
-// out to a few threads, as a folder of a hundred profiles would otherwise
-// keep the dialog from showing for most of a second.
+// out to a few threads (on this one alone when no thread can be had), as a
+// folder of a hundred profiles would otherwise keep the dialog from showing
+// for most of a second.
 QStringList candidates(const QString& folder, const ListRequest& request)
 {
     std::vector<QString> named;
@@ -42,19 +39,9 @@ QStringList candidates(const QString& folder, const ListRequest& request)
             named.push_back(path);
 
     std::vector<char> hasMember(named.size(), 0);
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i = next++; i < named.size(); i = next++)
-            hasMember[i] = ZipUtil::load(named[i], request.member, false).isEmpty() ? 0 : 1;
-    };
-    const size_t helpers = std::min<size_t>(kMemberTestThreads - 1, named.size() / 8);
-    std::vector<std::thread> threads;
-    threads.reserve(helpers);
-    for (size_t t = 0; t < helpers; ++t)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    AppUtil::sideBySide(named.size(), [&](size_t i, size_t) {
+        hasMember[i] = ZipUtil::load(named[i], request.member, false).isEmpty() ? 0 : 1;
+    });
 
     QStringList kept;
     for (size_t i = 0; i < named.size(); ++i)

@@ -326,17 +326,14 @@ void FunctionApcSettingController::applyKeySelect(KeyboardView*)
     // Without an open keyboard nothing can change: no unsent changes either.
     if (!kbpanel::canSend(keyboard))
         return;
-    CallOutcome sent = CallOutcome::NotSent;
+    // The send marks what the keyboard took; a selection with nothing to
+    // send (no level chosen) changed no key and marks nothing.
     if (selectedMenuItem_ == FunctionItem::Collective) {
-        sent = sendApcLevelCommand(keyboard);
+        (void)sendApcLevelCommand(keyboard);
     } else if (selectedMenuItem_ == FunctionItem::Separate && selectApcLevel_ != ApcLevel::None) {
         for (KeytopEntry& key : keyboard->keytopList)
             if (key.select && key.hasPerKeySettings())
                 key.apcLevel = selectApcLevel_;
-        sent = sendApcLevelCommand(keyboard);
+        (void)sendApcLevelCommand(keyboard);
     }
-    // The send marks what the keyboard took; a selection that had nothing
-    // to send (no level chosen) counts as a change all the same.
-    if (sent == CallOutcome::NotSent)
-        markSettingsChanged();
 }

@@ -48,4 +48,14 @@ FileReadOutcome readRegularFile(const QString& path, qint64 limit, QByteArray& b
     return FileReadOutcome::Read;
 }
 
+std::optional<FileIdentity> fileIdentity(const QString& path)
+{
+    struct stat status {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return FileIdentity{quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+                        ns(status.st_mtim), ns(status.st_ctim)};
+}
+
 } // namespace AppUtil

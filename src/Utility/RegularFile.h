@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace AppUtil {
 
 enum class FileReadOutcome {
@@ -20,5 +22,21 @@ enum class FileReadOutcome {
 // (emptied unless Read). A longer file gives its first `limit` bytes: ask
 // for one byte more than you accept to tell a file that is too long.
 FileReadOutcome readRegularFile(const QString& path, qint64 limit, QByteArray& bytes);
+
+// What tells a file apart from one that later takes its path, or from itself
+// once written again: device, inode, size, and the times of its last write
+// and status change (nanoseconds).
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` (symbolic links followed); none when
+// nothing is there.
+std::optional<FileIdentity> fileIdentity(const QString& path);
 
 } // namespace AppUtil

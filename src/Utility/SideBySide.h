@@ -1,6 +1,7 @@
 #pragma once
 // Work shared out over a few threads: the decoding of a device's pictures,
-// and the data generator's drawing and compressing of them.
+// the profile dialogs' test of each listed package for the model's member,
+// and the data generator's drawing and compressing of pictures.
 
 #include <cstddef>
 #include <functional>

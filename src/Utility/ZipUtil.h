@@ -22,8 +22,11 @@
 // Beside it, namespace AppUtil gets three folder utilities used by the
 // profile dialogs (getTempFilePath, isEnableFoldrWrite, getFiles).
 //
-// All operations block the calling thread (the main thread) until the tool
-// has finished.
+// Every operation blocks the calling thread until its tool has finished.
+// They may be called from any thread: the profile dialogs' list, the start's
+// file reads and a connect's picture reads run them on worker threads. What
+// the calls share, the tool paths and the tool observer of the test seams
+// below, is guarded by one mutex.
 
 #include "Utility/AppError.h"
 
@@ -123,9 +126,9 @@ QString writeTarget(const QString& path);
 // event loop as a device command's reply wait does (platform::EventWait:
 // painting and timers go on, user input waits; hot-plug handling is kept
 // until it is over), so whatever calls a write must hold what it uses across
-// it as across a device command. isLocked() is false also when the
-// folder could not be opened or locked for another reason (the write then
-// goes ahead unlocked).
+// it as across a device command; on any other thread it sleeps between
+// tries. isLocked() is false also when the folder could not be opened or
+// locked for another reason (the write then goes ahead unlocked).
 class PackageLock {
 public:
     // Longest wait for a lock another holder keeps.
@@ -153,8 +156,8 @@ QString zipToolPath();
 QString unzipToolPath();
 
 // Called just before a tool is started with its program, arguments and
-// working directory ("" when none). Pass an empty function to stop. Returns
-// the previous observer.
+// working directory ("" when none), on the thread that runs the tool. Pass
+// an empty function to stop. Returns the previous observer.
 using ToolObserver =
     std::function<void(const QString& program, const QStringList& arguments, const QString& workingDirectory)>;
 ToolObserver setToolObserver(ToolObserver observer);

@@ -8,6 +8,7 @@
 #include "Utility/ZipUtil.h"
 
 #include "ProfileDialogFixture.h"
+#include "support/NoNewThreads.h"
 #include "support/ui/DialogDriver.h"
 
 #include <QCheckBox>
@@ -83,6 +84,21 @@ TEST_F(SaveDialog, ListsFittingFilesBuiltInFirstAndAUserFileHidesItsBuiltInTwin)
     AppParam::userProfileFilePath = dir.path() + "/missing/";
     auto builtinOnly = open();
     EXPECT_EQ(rows(*builtinOnly), (QStringList{"a", "x"}));
+}
+
+TEST_F(SaveDialog, ListIsBuiltOnTheDialogsOwnThreadWhenNoOtherCanBeHad)
+{
+    // Enough files for their package tests to be shared out to threads.
+    saveProfile(userFolder + "p0.prf");
+    QStringList names{"p0"};
+    for (int i = 1; i < 8; ++i) {
+        names << QStringLiteral("p%1").arg(i);
+        ASSERT_TRUE(QFile::copy(userFolder + "p0.prf", userFolder + names.back() + ".prf"));
+    }
+    const NoNewThreads noThreads;
+    auto d = open();
+    EXPECT_GT(noThreads.refused(), 0);
+    EXPECT_EQ(rows(*d), names);
 }
 
 TEST_F(SaveDialog, DefaultNameFillsTheFirstGapAndAnEmptyListLocksNewNameMode)

@@ -174,6 +174,11 @@ TEST_F(ApcPanel, CollectiveModeSendsTheRadioLevelToAllKeysAtOnce)
     EXPECT_TRUE(device->commands().empty());
     EXPECT_EQ(device->startCount(), starts);
     EXPECT_TRUE(sameKeyboard());
+    // Nor is a key selection then a change to send.
+    AppParam::keyboardSettingsChanged = false;
+    panel->applyKeySelect(view);
+    EXPECT_FALSE(AppParam::keyboardSettingsChanged);
+    EXPECT_TRUE(device->commands().empty());
 }
 
 TEST_F(ApcPanel, ModeStripShowsUnderTheApcTabWithoutTakingTheTabsClicks)

@@ -10,6 +10,7 @@
 #include "Utility/AppUtil.h"
 #include "XML/ApplicationProfile.h"
 #include "XML/DefaultProfile.h"
+#include "support/NoNewThreads.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/WindowProbe.h"
 
@@ -24,6 +25,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 
 using apptest::AppHarness;
 using apptest::HarnessOptions;
@@ -77,19 +79,27 @@ TEST(StartupFiles, ReadAheadGivesWhatAPlainReadGives)
     AppParam::functionTabSelect = FunctionTab::OtherSetting;
     ASSERT_EQ(ApplicationProfile::save(), AppError::NoError);
 
-    StartupFiles files = StartupFiles::atUsualPaths();
-    const auto defaults = files.takeDefaults();
-    const auto settings = files.takeSettings();
-    ASSERT_EQ(defaults.result, AppError::NoError);
-    ASSERT_EQ(settings.result, AppError::NoError);
-
     DefaultProfile plainDefaults;
     ASSERT_EQ(DefaultProfile::read(DefaultProfile::filePath(), plainDefaults), AppError::NoError);
-    EXPECT_FALSE(defaults.profile.localizeList.isEmpty());
-    EXPECT_EQ(defaults.profile.localizeList, plainDefaults.localizeList);
-    EXPECT_EQ(defaults.profile.standerdColor, plainDefaults.standerdColor);
-    EXPECT_EQ(settings.profile.selectDevice, 0x01300000);
-    EXPECT_EQ(settings.profile.functionTabSelect, FunctionTab::OtherSetting);
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads ? "read on workers" : "no thread to be had");
+        std::optional<NoNewThreads> noThreads;
+        if (!threads)
+            noThreads.emplace();
+        StartupFiles files = StartupFiles::atUsualPaths();
+        const auto defaults = files.takeDefaults();
+        const auto settings = files.takeSettings();
+        if (noThreads) {
+            EXPECT_GT(noThreads->refused(), 0);
+        }
+        ASSERT_EQ(defaults.result, AppError::NoError);
+        ASSERT_EQ(settings.result, AppError::NoError);
+        EXPECT_FALSE(defaults.profile.localizeList.isEmpty());
+        EXPECT_EQ(defaults.profile.localizeList, plainDefaults.localizeList);
+        EXPECT_EQ(defaults.profile.standerdColor, plainDefaults.standerdColor);
+        EXPECT_EQ(settings.profile.selectDevice, 0x01300000);
+        EXPECT_EQ(settings.profile.functionTabSelect, FunctionTab::OtherSetting);
+    }
 
     // Missing files are read failures, never defaults passed off as read.
     StartupFiles missing(work.filePath(QStringLiteral("none.def")), work.filePath(QStringLiteral("none.ini")));
