@@ -12,6 +12,7 @@
 #include "Dialog/DialogHooks.h"
 #include "Dialog/DialogMessageBox.h"
 #include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "StartupFiles.h"
@@ -564,17 +565,16 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 {
     // The pictures are read and checked on a worker meanwhile (here, when no
     // thread can be had): opening the device waits for its replies and the
-    // pacing anyway. The worker also decodes the picture each panel shows
-    // first, before its settings are read; the others are decoded when a
-    // panel first shows them. The pictures go with the mouse's model, where
-    // its panels find them; those of the window's pixel density.
+    // pacing anyway. The worker also decodes the picture each panel names as
+    // its first (MousePanelPicture); the others are decoded when a panel
+    // first shows them. The pictures go with the mouse's model, where its
+    // panels find them; those of the window's pixel density.
     auto reading = std::async(std::launch::async | std::launch::deferred,
                               [mouseProfile, ratio = w_.mainView->devicePixelRatioF()] {
         AppError read = AppError::NoError;
         auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
-        using Names = MouseProfile::TabBodyImagePaths;
         if (pictures)
-            pictures->decode({&Names::buttonTab, &Names::ledTabOff, &Names::sensorTabLoDLow, &Names::settingTab});
+            MousePanelPicture::decodeFirstPictures(*pictures);
         return pictures;
     });
     auto mouse = std::make_shared<MouseEntry>();

@@ -27,12 +27,16 @@
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
 //   openMouse()              the same when it has an open device, else null.
-//   showMousePicture(view, choose)
-//                            shows on the panel's view the picture `choose`
-//                            picks from the current mouse's tab pictures for
-//                            what its model holds; each panel at the start
-//                            of its set-up (before it reads the mouse) and
-//                            after the reads that change its picture.
+//   MousePanelPicture       how a panel chooses its picture. Every mouse
+//                            panel keeps its one at namespace scope; made
+//                            so, it also names the picture the panel shows
+//                            first, which a mouse's connect decodes ahead.
+//   showMousePicture(view, picture)
+//                            shows on the panel's view the picture it
+//                            chooses from the current mouse's tab pictures
+//                            for what its model holds; each panel at the
+//                            start of its set-up (before it reads the mouse)
+//                            and after the reads that change its picture.
 //   letGoOfMousePicture(view)
 //                            takes the picture off a panel's view whose tab
 //                            is no longer shown (FunctionPanel::tabHidden):
@@ -81,8 +85,30 @@ std::shared_ptr<MouseEntry> openMouse();
 // A mouse panel's picture among its mouse's tab pictures, for what its
 // model holds.
 using MousePictureChoice = QImage (*)(const MouseTabPictures& pictures, const MouseEntry& mouse);
+
+// A mouse panel's picture, as the panel chooses it. Each mouse panel makes
+// its one at namespace scope (static storage), and thereby also names the
+// picture it shows first: the one it chooses for a mouse model as made,
+// which a mouse's connect decodes on its worker before the panels are set up
+// (decodeFirstPictures). A panel whose choice differs once the mouse has
+// been read decodes its picture when it shows it.
+class MousePanelPicture {
+public:
+    explicit MousePanelPicture(MousePictureChoice choose);
+    MousePanelPicture(const MousePanelPicture&) = delete;
+    MousePanelPicture& operator=(const MousePanelPicture&) = delete;
+
+    QImage choose(const MouseTabPictures& pictures, const MouseEntry& mouse) const;
+
+    // Decodes, side by side, the picture every mouse panel shows first.
+    static void decodeFirstPictures(const MouseTabPictures& pictures);
+
+private:
+    MousePictureChoice choose_;
+};
+
 // Nothing without a current mouse with its pictures.
-void showMousePicture(KeyboardView* view, MousePictureChoice choose);
+void showMousePicture(KeyboardView* view, const MousePanelPicture& picture);
 void letGoOfMousePicture(KeyboardView* view);
 
 // Writes the record into the model: button codes unchanged; colour above 7
