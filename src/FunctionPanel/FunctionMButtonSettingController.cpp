@@ -23,7 +23,7 @@ namespace {
 
 constexpr platform::Seconds kMenuDisplayDelay{0.1};
 
-const MousePanelPicture buttonPicture{[](const MouseTabPictures& pictures, const MouseEntry&) {
+const MousePanelPicture buttonPicture{FunctionTab::MButtonSetting, [](const MouseTabPictures& pictures, const MouseEntry&) {
     return pictures.image(&MouseProfile::TabBodyImagePaths::buttonTab);
 }};
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-const MousePanelPicture settingPicture{[](const MouseTabPictures& pictures, const MouseEntry&) {
+const MousePanelPicture settingPicture{FunctionTab::MOtherSetting, [](const MouseTabPictures& pictures, const MouseEntry&) {
     return pictures.image(&MouseProfile::TabBodyImagePaths::settingTab);
 }};
 

@@ -84,7 +84,7 @@ double leadingNumber(const QString& text)
 }
 
 // The sensor tab's picture for the lift-off distance the model holds.
-const MousePanelPicture sensorPicture{[](const MouseTabPictures& pictures, const MouseEntry& mouse) {
+const MousePanelPicture sensorPicture{FunctionTab::MSensorSetting, [](const MouseTabPictures& pictures, const MouseEntry& mouse) {
     return pictures.sensorTab(mouse.liftOffDistance);
 }};
 

@@ -3,7 +3,6 @@
 #include "AppParam.h"
 #include "Device/MouseEntry.h"
 #include "KeyboardView/KeyboardView.h"
-#include "Utility/SideBySide.h"
 #include "XML/MouseTabPictures.h"
 
 #include <string>
@@ -39,7 +38,7 @@ std::shared_ptr<MouseEntry> openMouse()
     return mouse && mouse->hidIsOpened() ? mouse : nullptr;
 }
 
-MousePanelPicture::MousePanelPicture(MousePictureChoice choose) : choose_(choose)
+MousePanelPicture::MousePanelPicture(FunctionTab tab, MousePictureChoice choose) : tab_(tab), choose_(choose)
 {
     panelPictures().push_back(this);
 }
@@ -49,11 +48,12 @@ QImage MousePanelPicture::choose(const MouseTabPictures& pictures, const MouseEn
     return choose_(pictures, mouse);
 }
 
-void MousePanelPicture::decodeFirstPictures(const MouseTabPictures& pictures)
+void MousePanelPicture::decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab)
 {
     const MouseEntry made;
-    const auto& all = panelPictures();
-    AppUtil::sideBySide(all.size(), [&](size_t i, size_t) { (void)all[i]->choose(pictures, made); });
+    for (const MousePanelPicture* picture : panelPictures())
+        if (picture->tab_ == tab)
+            (void)picture->choose(pictures, made);
 }
 
 void showMousePicture(KeyboardView* view, const MousePanelPicture& picture)

@@ -27,10 +27,11 @@
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
 //   openMouse()              the same when it has an open device, else null.
-//   MousePanelPicture       how a panel chooses its picture. Every mouse
-//                            panel keeps its one at namespace scope; made
-//                            so, it also names the picture the panel shows
-//                            first, which a mouse's connect decodes ahead.
+//   MousePanelPicture       a panel's tab and how the panel chooses its
+//                            picture. Every mouse panel keeps its one at
+//                            namespace scope; made so, it also names the
+//                            picture the panel shows first, which a mouse's
+//                            connect decodes ahead for the tab to be shown.
 //   showMousePicture(view, picture)
 //                            shows on the panel's view the picture it
 //                            chooses from the current mouse's tab pictures
@@ -52,6 +53,7 @@
 // white LEDs and function 0 everywhere). The refresh arms no pacing and
 // touches neither the model's backup nor its factory-reset flag.
 
+#include "AppEnums.h"
 #include "Device/DeviceCall.h"
 #include "Device/KolventraMouse.h"
 #include "Utility/AppError.h"
@@ -86,24 +88,26 @@ std::shared_ptr<MouseEntry> openMouse();
 // model holds.
 using MousePictureChoice = QImage (*)(const MouseTabPictures& pictures, const MouseEntry& mouse);
 
-// A mouse panel's picture, as the panel chooses it. Each mouse panel makes
-// its one at namespace scope (static storage), and thereby also names the
-// picture it shows first: the one it chooses for a mouse model as made,
-// which a mouse's connect decodes on its worker before the panels are set up
-// (decodeFirstPictures). A panel whose choice differs once the mouse has
-// been read decodes its picture when it shows it.
+// A mouse panel's picture, as the panel on tab `tab` chooses it. Each mouse
+// panel makes its one at namespace scope (static storage), and thereby also
+// names the picture it shows first: the one it chooses for a mouse model as
+// made, which a mouse's connect decodes on its worker, for the tab it
+// expects to show, before the panels are set up (decodeFirstPicture). A
+// panel whose choice differs once the mouse has been read, or whose tab the
+// connect did not expect, decodes its picture when it shows it.
 class MousePanelPicture {
 public:
-    explicit MousePanelPicture(MousePictureChoice choose);
+    MousePanelPicture(FunctionTab tab, MousePictureChoice choose);
     MousePanelPicture(const MousePanelPicture&) = delete;
     MousePanelPicture& operator=(const MousePanelPicture&) = delete;
 
     QImage choose(const MouseTabPictures& pictures, const MouseEntry& mouse) const;
 
-    // Decodes, side by side, the picture every mouse panel shows first.
-    static void decodeFirstPictures(const MouseTabPictures& pictures);
+    // Decodes the picture the panel on `tab` shows first.
+    static void decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab);
 
 private:
+    FunctionTab tab_;
     MousePictureChoice choose_;
 };
 

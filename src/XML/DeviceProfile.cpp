@@ -175,7 +175,8 @@ DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, 
     QStringList wanted = memberNames;
     std::vector<qsizetype> twinAt(result.size(), -1);
     if (ratio > 1) {
-        const QStringList listed = indexedMembers(profilePath);
+        const QStringList listed =
+            PictureVerdicts::shared().indexedMembers(profilePath, [this] { return indexedMembers(profilePath); });
         const Qt::CaseSensitivity cs = ignoreCap ? Qt::CaseInsensitive : Qt::CaseSensitive;
         for (qsizetype i = 0; i < memberNames.size(); ++i) {
             const QString twin = doubleDensityName(memberNames[i]);

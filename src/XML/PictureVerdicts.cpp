@@ -35,9 +35,26 @@ std::optional<size_t> PictureVerdicts::find(const FileIdentity& file, const QStr
 void PictureVerdicts::remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, size_t usable)
 {
     const std::lock_guard guard(lock_);
-    // A run sees a handful of packages; a verdict let go only costs
-    // another check.
     if (entries_.size() >= kKept)
         entries_.erase(entries_.begin());
     entries_.push_back({file, names, ignoreCap, usable});
+}
+
+QStringList PictureVerdicts::indexedMembers(const QString& path, const std::function<QStringList()>& readIndex)
+{
+    const std::optional<FileIdentity> before = identityOf(path);
+    if (before) {
+        const std::lock_guard guard(lock_);
+        for (const Listing& l : listings_)
+            if (l.file == *before)
+                return l.names;
+    }
+    const QStringList names = readIndex();
+    if (before && identityOf(path) == before) {
+        const std::lock_guard guard(lock_);
+        if (listings_.size() >= kKept)
+            listings_.erase(listings_.begin());
+        listings_.push_back({*before, names});
+    }
+    return names;
 }

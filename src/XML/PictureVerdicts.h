@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -38,7 +39,14 @@ public:
     std::optional<size_t> find(const FileIdentity& file, const QStringList& names, bool ignoreCap);
     void remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, size_t usable);
 
+    // The member names the package's index lists (which double-density
+    // twins it holds), read by `readIndex` unless known for the file as it
+    // stands: a connect then reads the package by one run of the zip tool.
+    QStringList indexedMembers(const QString& path, const std::function<QStringList()>& readIndex);
+
 private:
+    // A run sees a handful of packages; a verdict let go only costs
+    // another check.
     static constexpr size_t kKept = 64;
     struct Entry {
         FileIdentity file;
@@ -46,6 +54,11 @@ private:
         bool ignoreCap = false;
         size_t usable = 0;
     };
+    struct Listing {
+        FileIdentity file;
+        QStringList names;
+    };
     std::mutex lock_;
     std::vector<Entry> entries_;
+    std::vector<Listing> listings_;
 };
