@@ -216,7 +216,11 @@ void DeviceListController::updateKeyboardListView(bool openView)
     for (size_t i = 0; i < deviceList_.size(); ++i) {
         const auto& e = deviceList_[i];
         QImage thumb = thumbnail(e);
+        // A double-density twin keeps its ratio: the strip shows it at the
+        // size of its member and scales it in device pixels.
+        const qreal ratio = thumb.devicePixelRatio();
         AppUtil::convertImageSizeToDpi72(thumb);
+        thumb.setDevicePixelRatio(ratio);
         auto* item = new KeyboardListItem;
         item->labelText->setText(QStringLiteral("Entry_%1").arg(i));
         item->setDefaultImage(QPixmap::fromImage(thumb));

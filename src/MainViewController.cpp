@@ -12,6 +12,7 @@
 #include "Dialog/DialogHooks.h"
 #include "Dialog/DialogMessageBox.h"
 #include "FunctionPanel/FunctionPanel.h"
+#include "FunctionPanel/MouseSettingsRefresh.h"
 #include "KeyboardView/KeyboardView.h"
 #include "MainView.h"
 #include "MainWindowRules.h"
@@ -527,18 +528,23 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
 {
     // The pictures are read and checked on a worker meanwhile (here, when no
     // thread can be had): opening the device waits for its replies and the
-    // pacing anyway. The worker also decodes the picture each panel shows
-    // first, before its settings are read; the others are decoded when a
-    // panel first shows them. The pictures go with the mouse's model, where
-    // its panels find them; those of the window's pixel density.
+    // pacing anyway. The pictures go with the mouse's model, where its
+    // panels find them; those of the window's pixel density. Once it has
+    // handed them over, the worker goes on to decode, while the previous
+    // device is let go and the panels are made, the first picture
+    // (MousePanelPicture) of the panel at the place of the tab on show,
+    // where the mouse's panels come as a rule. The others are decoded when a
+    // panel first shows them.
+    std::promise<std::shared_ptr<const MouseTabPictures>> checked;
+    auto picturesChecked = checked.get_future();
+    const FunctionTab expected = tabs_.shownAt(DeviceType::Mouse, tabs_.positionOf(AppParam::functionTabSelect)).tab;
     auto reading = std::async(std::launch::async | std::launch::deferred,
-                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF()] {
+                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, &checked] {
         AppError read = AppError::NoError;
-        auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
-        using Names = MouseProfile::TabBodyImagePaths;
+        const auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
+        checked.set_value(pictures);
         if (pictures)
-            pictures->decode({&Names::buttonTab, &Names::ledTabOff, &Names::sensorTabLoDLow, &Names::settingTab});
-        return pictures;
+            MousePanelPicture::decodeFirstPicture(*pictures, expected);
     });
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
@@ -546,7 +552,9 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     const DeviceListController::ConnectAttempt attempt(*devices_);
     if (!openForConnect(mouse, entry, "mouse open error."))
         return;
-    mouse->tabPictures = reading.get();
+    if (reading.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
+        reading.wait();
+    mouse->tabPictures = picturesChecked.get();
     if (!mouse->tabPictures) {
         Logger::log("mouse image not found.");
         (void)mouse->close(false);  // release the handle without device traffic
@@ -567,6 +575,7 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);
     if (mouse->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::MOtherSetting);
+    reading.wait();
     selectFunctionTab(AppParam::functionTabSelect);
     if (!isCurrentDevice(mouse))
         return;

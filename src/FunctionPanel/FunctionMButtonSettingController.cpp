@@ -23,6 +23,10 @@ namespace {
 
 constexpr platform::Seconds kMenuDisplayDelay{0.1};
 
+const MousePanelPicture buttonPicture{FunctionTab::MButtonSetting, [](const MouseTabPictures& pictures, const MouseEntry&) {
+    return pictures.image(&MouseProfile::TabBodyImagePaths::buttonTab);
+}};
+
 // The panel's root view: a device picture like every panel's, drawn in the
 // main window's coordinates (the pictures are authored for the whole
 // window; the view shows the part under the header).
@@ -116,9 +120,7 @@ QLabel* FunctionMButtonSettingController::buttonLabel(int button) const
 
 void FunctionMButtonSettingController::setUpPanel()
 {
-    showMousePicture(view_, [](const MouseTabPictures& pictures, const MouseEntry&) {
-        return pictures.image(&MouseProfile::TabBodyImagePaths::buttonTab);
-    });
+    showMousePicture(view_, buttonPicture);
     AppParam::paintColor = AppColor::clear();
     initDialogItem();
     initMenuItem();

@@ -40,10 +40,9 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRectF& frame, int pi
 int sliderPosition(int luminance) { return eLuminanceCount - luminance - 1; }
 
 // The LED tab's picture for the colour and the lit parts the model holds.
-QImage ledPicture(const MouseTabPictures& pictures, const MouseEntry& mouse)
-{
+const MousePanelPicture ledPicture{FunctionTab::MLedSetting, [](const MouseTabPictures& pictures, const MouseEntry& mouse) {
     return pictures.ledTab(mouse.color, mouse.indicatorEnable != Indicator::Enable, mouse.logoEnable != Logo::Enable);
-}
+}};
 
 } // namespace
 

@@ -6,6 +6,14 @@
 #include "Platform/Strings.h"
 #include "XML/MouseTabPictures.h"
 
+namespace {
+
+const MousePanelPicture settingPicture{FunctionTab::MOtherSetting, [](const MouseTabPictures& pictures, const MouseEntry&) {
+    return pictures.image(&MouseProfile::TabBodyImagePaths::settingTab);
+}};
+
+} // namespace
+
 FunctionMOtherSettingController::FunctionMOtherSettingController(IDialogHost& host)
     : OtherSettingPanel(host, FunctionTab::MOtherSetting, QStringLiteral("mouseOtherPanel"),
                         QStringLiteral("mouseOtherSettingMenu"))
@@ -29,9 +37,7 @@ void FunctionMOtherSettingController::tabHidden() { letGoOfMousePicture(view_); 
 
 void FunctionMOtherSettingController::setUpPanel()
 {
-    showMousePicture(view_, [](const MouseTabPictures& pictures, const MouseEntry&) {
-        return pictures.image(&MouseProfile::TabBodyImagePaths::settingTab);
-    });
+    showMousePicture(view_, settingPicture);
     AppParam::paintColor = AppColor::clear();
     clearRowMarks();
     enableMenuItem(true);

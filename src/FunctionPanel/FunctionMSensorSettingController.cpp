@@ -84,10 +84,9 @@ double leadingNumber(const QString& text)
 }
 
 // The sensor tab's picture for the lift-off distance the model holds.
-QImage sensorPicture(const MouseTabPictures& pictures, const MouseEntry& mouse)
-{
+const MousePanelPicture sensorPicture{FunctionTab::MSensorSetting, [](const MouseTabPictures& pictures, const MouseEntry& mouse) {
     return pictures.sensorTab(mouse.liftOffDistance);
-}
+}};
 
 } // namespace
 

@@ -15,7 +15,7 @@ constexpr platform::Seconds kPollingInterval{1.0};
 
 } // namespace
 
-MouseSettingPanel::MouseSettingPanel(IDialogHost& host, const QString& viewName, MousePictureChoice picture)
+MouseSettingPanel::MouseSettingPanel(IDialogHost& host, const QString& viewName, const MousePanelPicture& picture)
     : host_(host), picture_(picture)
 {
     auto* view = makeWindowView<MousePanelView>(*host.bodyView());

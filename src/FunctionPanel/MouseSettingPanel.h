@@ -36,7 +36,7 @@ public:
 protected:
     // `viewName`: the object name of the panel's picture view; `picture`:
     // the picture it shows.
-    MouseSettingPanel(IDialogHost& host, const QString& viewName, MousePictureChoice picture);
+    MouseSettingPanel(IDialogHost& host, const QString& viewName, const MousePanelPicture& picture);
 
     // The texts of the controls and the captions' places, at each set-up.
     virtual void initDialogItem() = 0;
@@ -67,6 +67,6 @@ private:
     void setUpPanel() override;
     void polingDeviceTimer();
 
-    MousePictureChoice picture_;
+    const MousePanelPicture& picture_;
     QTimer pollingTimer_;
 };

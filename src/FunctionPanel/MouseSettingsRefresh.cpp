@@ -6,6 +6,7 @@
 #include "XML/MouseTabPictures.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -14,6 +15,14 @@ E fromRawOrDefault(int raw, E fallback)
 {
     const auto value = fromRaw<E>(raw);
     return value ? *value : fallback;
+}
+
+// Every mouse panel's picture, added as the panels' pictures are made
+// (before main(); read only afterwards).
+std::vector<const MousePanelPicture*>& panelPictures()
+{
+    static std::vector<const MousePanelPicture*> pictures;
+    return pictures;
 }
 
 } // namespace
@@ -29,12 +38,30 @@ std::shared_ptr<MouseEntry> openMouse()
     return mouse && mouse->hidIsOpened() ? mouse : nullptr;
 }
 
-void showMousePicture(KeyboardView* view, MousePictureChoice choose)
+MousePanelPicture::MousePanelPicture(FunctionTab tab, MousePictureChoice choose) : tab_(tab), choose_(choose)
+{
+    panelPictures().push_back(this);
+}
+
+QImage MousePanelPicture::choose(const MouseTabPictures& pictures, const MouseEntry& mouse) const
+{
+    return choose_(pictures, mouse);
+}
+
+void MousePanelPicture::decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab)
+{
+    const MouseEntry made;
+    for (const MousePanelPicture* picture : panelPictures())
+        if (picture->tab_ == tab)
+            (void)picture->choose(pictures, made);
+}
+
+void showMousePicture(KeyboardView* view, const MousePanelPicture& picture)
 {
     const auto mouse = currentMouse();
     if (!view || !mouse || !mouse->tabPictures)
         return;
-    view->showBodyImageOnly(choose(*mouse->tabPictures, *mouse));
+    view->showBodyImageOnly(picture.choose(*mouse->tabPictures, *mouse));
     mouse->tabPictures->forgetUnshown();
 }
 

@@ -27,12 +27,17 @@
 //
 //   currentMouse()           AppParam::device as a MouseEntry, or null.
 //   openMouse()              the same when it has an open device, else null.
-//   showMousePicture(view, choose)
-//                            shows on the panel's view the picture `choose`
-//                            picks from the current mouse's tab pictures for
-//                            what its model holds; each panel at the start
-//                            of its set-up (before it reads the mouse) and
-//                            after the reads that change its picture.
+//   MousePanelPicture       a panel's tab and how the panel chooses its
+//                            picture. Every mouse panel keeps its one at
+//                            namespace scope; made so, it also names the
+//                            picture the panel shows first, which a mouse's
+//                            connect decodes ahead for the tab to be shown.
+//   showMousePicture(view, picture)
+//                            shows on the panel's view the picture it
+//                            chooses from the current mouse's tab pictures
+//                            for what its model holds; each panel at the
+//                            start of its set-up (before it reads the mouse)
+//                            and after the reads that change its picture.
 //   letGoOfMousePicture(view)
 //                            takes the picture off a panel's view whose tab
 //                            is no longer shown (FunctionPanel::tabHidden):
@@ -48,6 +53,7 @@
 // white LEDs and function 0 everywhere). The refresh arms no pacing and
 // touches neither the model's backup nor its factory-reset flag.
 
+#include "AppEnums.h"
 #include "Device/DeviceCall.h"
 #include "Device/KolventraMouse.h"
 #include "Utility/AppError.h"
@@ -81,8 +87,32 @@ std::shared_ptr<MouseEntry> openMouse();
 // A mouse panel's picture among its mouse's tab pictures, for what its
 // model holds.
 using MousePictureChoice = QImage (*)(const MouseTabPictures& pictures, const MouseEntry& mouse);
+
+// A mouse panel's picture, as the panel on tab `tab` chooses it. Each mouse
+// panel makes its one at namespace scope (static storage), and thereby also
+// names the picture it shows first: the one it chooses for a mouse model as
+// made, which a mouse's connect decodes on its worker, for the tab it
+// expects to show, before the panels are set up (decodeFirstPicture). A
+// panel whose choice differs once the mouse has been read, or whose tab the
+// connect did not expect, decodes its picture when it shows it.
+class MousePanelPicture {
+public:
+    MousePanelPicture(FunctionTab tab, MousePictureChoice choose);
+    MousePanelPicture(const MousePanelPicture&) = delete;
+    MousePanelPicture& operator=(const MousePanelPicture&) = delete;
+
+    QImage choose(const MouseTabPictures& pictures, const MouseEntry& mouse) const;
+
+    // Decodes the picture the panel on `tab` shows first.
+    static void decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab);
+
+private:
+    FunctionTab tab_;
+    MousePictureChoice choose_;
+};
+
 // Nothing without a current mouse with its pictures.
-void showMousePicture(KeyboardView* view, MousePictureChoice choose);
+void showMousePicture(KeyboardView* view, const MousePanelPicture& picture);
 void letGoOfMousePicture(KeyboardView* view);
 
 // Writes the record into the model: button codes unchanged; colour above 7

@@ -4,19 +4,15 @@
 #include "Utility/ProfilePackage.h"
 #include "Utility/SideBySide.h"
 #include "Utility/ZipUtil.h"
+#include "XML/PictureVerdicts.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QImageReader>
 #include <QStringList>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <limits>
 
 #include <malloc.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -140,261 +136,9 @@ std::optional<int> DeviceProfile::parseDecimal(const QString& text)
     return static_cast<int>(value);
 }
 
-namespace {
-
-bool withinPictureCaps(const QSize& size)
-{
-    return size.width() > 0 && size.height() > 0 && size.width() <= DeviceProfile::kMaxPictureSide
-        && size.height() <= DeviceProfile::kMaxPictureSide
-        && qint64(size.width()) * size.height() <= DeviceProfile::kMaxPicturePixels;
-}
-
-// What can be told of picture bytes without decoding them.
-enum class Header { Refused, WithinCaps, SizeUnstated };
-
-// Formats that state their size in the header are judged before any pixel
-// memory is allocated.
-Header judgeHeader(QImageReader& reader)
-{
-    if (!reader.canRead())
-        return Header::Refused;
-    const QSize announced = reader.size();
-    if (!announced.isValid())
-        return Header::SizeUnstated;
-    return withinPictureCaps(announced) ? Header::WithinCaps : Header::Refused;
-}
-
-struct PictureReader {
-    QBuffer buffer;
-    QImageReader reader;
-
-    explicit PictureReader(const QByteArray& data)
-    {
-        buffer.setData(data);
-        if (buffer.open(QIODevice::ReadOnly))
-            reader.setDevice(&buffer);
-        reader.setDecideFormatFromContent(true);
-        reader.setAutoTransform(false);
-    }
-};
-
-bool acceptableSize(const QByteArray& data)
-{
-    return !data.isEmpty() && data.size() <= DeviceProfile::kMaxPictureBytes;
-}
-
-// The size picture bytes state in their header when it is within the caps;
-// an invalid size otherwise (nothing is decoded).
-QSize statedSize(const QByteArray& bytes)
-{
-    if (!acceptableSize(bytes))
-        return {};
-    PictureReader picture(bytes);
-    return judgeHeader(picture.reader) == Header::WithinCaps ? picture.reader.size() : QSize();
-}
-
-// Decodes picture bytes into `image` within the caps; false when they do
-// not decode or decode beyond the caps. A reader reuses the memory of an
-// image of the size and format it decodes.
-bool decodeInto(const QByteArray& data, QImage& image)
-{
-    if (!acceptableSize(data))
-        return false;
-    PictureReader picture(data);
-    // Formats without a stated size are checked after decoding (Qt's own
-    // allocation limit bounds that step).
-    if (judgeHeader(picture.reader) == Header::Refused)
-        return false;
-    return picture.reader.read(&image) && !image.isNull() && withinPictureCaps(image.size());
-}
-
-// ----- the whole check of a set of pictures ----------------------------------
-
-// A package file as it stands on disk: a rewrite (the package writers
-// replace a file by a rename) or any change of its bytes gives another.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-
-    bool operator==(const FileIdentity& o) const
-    {
-        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
-            && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
-            && changed.tv_nsec == o.changed.tv_nsec;
-    }
-};
-
-std::optional<FileIdentity> identityOf(const QString& path)
-{
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
-
-// The verdicts of the pixel check: per package file and list of members,
-// how many pictures from the first decode.
-class CheckedSets {
-public:
-    std::optional<size_t> find(const FileIdentity& file, const QStringList& names, bool ignoreCap, bool dense)
-    {
-        const std::lock_guard guard(lock_);
-        for (const Entry& e : entries_)
-            if (e.file == file && e.ignoreCap == ignoreCap && e.dense == dense && e.names == names)
-                return e.decoding;
-        return std::nullopt;
-    }
-    void remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, bool dense, size_t decoding)
-    {
-        const std::lock_guard guard(lock_);
-        // A run sees a handful of packages; a verdict let go only costs
-        // another check.
-        if (entries_.size() >= kKept)
-            entries_.erase(entries_.begin());
-        entries_.push_back({file, names, ignoreCap, dense, decoding});
-    }
-
-private:
-    static constexpr size_t kKept = 64;
-    struct Entry {
-        FileIdentity file;
-        QStringList names;
-        bool ignoreCap = false;
-        // The double-density twins were read instead of their members.
-        bool dense = false;
-        size_t decoding = 0;
-    };
-    std::mutex lock_;
-    std::vector<Entry> entries_;
-};
-
-CheckedSets& checkedSets()
-{
-    static CheckedSets sets;
-    return sets;
-}
-
-// How many of `pictures`, from the first, were read and state sizes that
-// together stay within the cap of a set: told without decoding.
-size_t withinSetCap(const std::vector<PackagePicture>& pictures)
-{
-    qint64 pixels = 0;
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        if (pictures[i].isNull())
-            return i;
-        const QSize size = pictures[i].size();
-        pixels += qint64(size.width()) * size.height();
-        if (pixels > DeviceProfile::kMaxPictureSetPixels)
-            return i;
-    }
-    return pictures.size();
-}
-
-// How many of the first `count` of `pictures`, from the first, decode. Each
-// thread decodes its pictures into one buffer, dropped at the end.
-size_t decodingRun(const std::vector<PackagePicture>& pictures, size_t count)
-{
-    std::atomic<size_t> firstBad{count};
-    std::vector<QImage> scratch(AppUtil::kSideBySide);
-    AppUtil::sideBySide(count, [&](size_t i, size_t runner) {
-        if (i >= firstBad.load() || pictures[i].decodesInto(scratch[runner]))
-            return;
-        for (size_t seen = firstBad.load(); i < seen && !firstBad.compare_exchange_weak(seen, i);) {
-        }
-    });
-    return firstBad.load();
-}
-
-} // namespace
-
 QImage DeviceProfile::decodePicture(const QByteArray& data)
 {
-    QImage image;
-    if (!decodeInto(data, image))
-        return QImage();
-    // Pictures are drawn premultiplied; converted here, in place, a view
-    // that shows a picture as it is shares its pixels (KeyboardView).
-    if (image.format() == QImage::Format_ARGB32)
-        image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return image;
-}
-
-PackagePicture PackagePicture::fromBytes(const QByteArray& bytes, qreal ratio)
-{
-    QSize size = statedSize(bytes);
-    // A format without a stated size: only decoding tells whether such a
-    // picture fits the caps (bytes the header refuses do not decode).
-    if (!size.isValid())
-        size = DeviceProfile::decodePicture(bytes).size();
-    if (size.isEmpty())
-        return {};
-    PackagePicture result;
-    result.d_ = std::make_shared<Data>();
-    result.d_->bytes = bytes;
-    result.d_->size = size;
-    result.d_->ratio = ratio;
-    return result;
-}
-
-QSize PackagePicture::size() const
-{
-    return d_ ? d_->size : QSize();
-}
-
-QImage PackagePicture::image() const
-{
-    if (!d_)
-        return QImage();
-    const std::lock_guard guard(d_->lock);
-    if (!d_->decoded) {
-        d_->image = DeviceProfile::decodePicture(d_->bytes);
-        d_->image.setDevicePixelRatio(d_->ratio);
-        d_->decoded = true;
-        if (d_->image.isNull() && d_->memberBytes)
-            d_->image = DeviceProfile::decodePicture(d_->memberBytes());
-    }
-    return d_->image;
-}
-
-void PackagePicture::decode(const std::vector<PackagePicture>& pictures)
-{
-    AppUtil::sideBySide(pictures.size(), [&](size_t i, size_t) { (void)pictures[i].image(); });
-}
-
-bool PackagePicture::decodesInto(QImage& scratch) const
-{
-    if (!d_)
-        return false;
-    {
-        const std::lock_guard guard(d_->lock);
-        if (d_->decoded)
-            return !d_->image.isNull();
-    }
-    // A twin that does not decode is shown as its member (image()).
-    return decodeInto(d_->bytes, scratch) || (d_->memberBytes && decodeInto(d_->memberBytes(), scratch));
-}
-
-void PackagePicture::forgetUnlessShown() const
-{
-    if (!d_)
-        return;
-    const std::lock_guard guard(d_->lock);
-    // Held here only (no view, pixmap or copy shares the pixels).
-    if (d_->decoded && d_->image.isDetached()) {
-        d_->image = QImage();
-        d_->decoded = false;
-    }
-}
-
-bool PackagePicture::isDecoded() const
-{
-    if (!d_)
-        return false;
-    const std::lock_guard guard(d_->lock);
-    return d_->decoded;
+    return PackagePicture::decodeBytes(data);
 }
 
 QString DeviceProfile::doubleDensityName(const QString& memberName)
@@ -431,7 +175,8 @@ DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, 
     QStringList wanted = memberNames;
     std::vector<qsizetype> twinAt(result.size(), -1);
     if (ratio > 1) {
-        const QStringList listed = indexedMembers(profilePath);
+        const QStringList listed =
+            PictureVerdicts::shared().indexedMembers(profilePath, [this] { return indexedMembers(profilePath); });
         const Qt::CaseSensitivity cs = ignoreCap ? Qt::CaseInsensitive : Qt::CaseSensitive;
         for (qsizetype i = 0; i < memberNames.size(); ++i) {
             const QString twin = doubleDensityName(memberNames[i]);
@@ -444,13 +189,8 @@ DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, 
     const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, wanted, ignoreCap, kMaxPictureBytes);
     for (size_t i = 0; i < result.size() && i < bytes.size(); ++i) {
         result[i].member = bytes[i];
-        if (twinAt[i] < 0 || size_t(twinAt[i]) >= bytes.size())
-            continue;
-        // A twin of any other size would be drawn out of proportion.
-        const QByteArray& twin = bytes[size_t(twinAt[i])];
-        const QSize one = statedSize(bytes[i]);
-        if (one.isValid() && statedSize(twin) == one * 2)
-            result[i].twin = twin;
+        if (twinAt[i] >= 0 && size_t(twinAt[i]) < bytes.size())
+            result[i].twin = bytes[size_t(twinAt[i])];
     }
     return result;
 }
@@ -466,16 +206,12 @@ QImage DeviceProfile::readPicture(const QString& memberName, bool ignoreCap, qre
 
 std::vector<QImage> DeviceProfile::readPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio) const
 {
-    std::vector<QImage> images(size_t(memberNames.size()));
-    const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
-    AppUtil::sideBySide(bytes.size(), [&](size_t i, size_t) {
-        if (!bytes[i].twin.isEmpty()) {
-            images[i] = decodePicture(bytes[i].twin);
-            images[i].setDevicePixelRatio(2);
-        }
-        if (images[i].isNull())
-            images[i] = decodePicture(bytes[i].member);
-    });
+    const std::vector<PackagePicture> pictures = readPackagePictures(memberNames, ignoreCap, ratio);
+    PackagePicture::decode(pictures);
+    std::vector<QImage> images;
+    images.reserve(pictures.size());
+    for (const PackagePicture& picture : pictures)
+        images.push_back(picture.image());
     return images;
 }
 
@@ -484,37 +220,29 @@ std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList
 {
     std::vector<PackagePicture> pictures(size_t(memberNames.size()));
     const std::vector<PictureBytes> bytes = loadPictureBytes(memberNames, ignoreCap, ratio);
-    for (size_t i = 0; i < bytes.size() && i < pictures.size(); ++i) {
-        pictures[i] = PackagePicture::fromBytes(bytes[i].member);
-        PackagePicture twin = PackagePicture::fromBytes(bytes[i].twin, 2);
-        if (!twin.isNull() && !pictures[i].isNull()) {
-            twin.d_->memberBytes = [path = profilePath, name = memberNames[qsizetype(i)], ignoreCap] {
-                return ZipUtil::load(path, name, ignoreCap, kMaxPictureBytes);
-            };
-            pictures[i] = std::move(twin);
-        }
-    }
+    for (size_t i = 0; i < bytes.size() && i < pictures.size(); ++i)
+        pictures[i] = PackagePicture::fromBytes(bytes[i].member, bytes[i].twin);
     return pictures;
 }
 
 DeviceProfile::PictureSet DeviceProfile::readCheckedPictures(const QStringList& memberNames, bool ignoreCap,
                                                              qreal ratio) const
 {
-    // The file's identity is taken around the read: a verdict is kept only
+    // The file's identity is taken around the read: a verdict holds only
     // for bytes read from a file that did not change meanwhile.
-    const std::optional<FileIdentity> before = identityOf(profilePath);
+    const std::optional<PictureVerdicts::FileIdentity> before = PictureVerdicts::identityOf(profilePath);
     PictureSet set;
     set.pictures = readPackagePictures(memberNames, ignoreCap, ratio);
-    const size_t withinCap = withinSetCap(set.pictures);
-    if (before) {
-        if (const std::optional<size_t> known = checkedSets().find(*before, memberNames, ignoreCap, ratio > 1)) {
-            set.usable = std::min(withinCap, *known);
+    const bool unchanged = before && PictureVerdicts::identityOf(profilePath) == before;
+    if (unchanged) {
+        if (const std::optional<size_t> known = PictureVerdicts::shared().find(*before, memberNames, ignoreCap)) {
+            set.usable = std::min(set.pictures.size(), *known);
             return set;
         }
     }
-    set.usable = decodingRun(set.pictures, withinCap);
-    if (before && identityOf(profilePath) == before)
-        checkedSets().remember(*before, memberNames, ignoreCap, ratio > 1, set.usable);
+    set.usable = PackagePicture::checkSet(set.pictures);
+    if (unchanged)
+        PictureVerdicts::shared().remember(*before, memberNames, ignoreCap, set.usable);
     return set;
 }
 

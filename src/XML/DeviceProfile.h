@@ -23,11 +23,12 @@
 // Pictures are read from the package at profilePath on every call (the
 // pictures a device shows together by one run of the zip tool), decoded
 // with caps on the member size and the picture dimensions (packages can come
-// from users); anything unreadable gives a null QImage. A set of pictures of
-// which only some are shown at a time (a mouse's tab pictures) is read as
-// PackagePicture: checked when read, decoded when first shown. Such a set
-// is checked whole before it is used (readCheckedPictures): every picture
-// decodes and together they stay within a cap.
+// from users; PackagePicture.h); anything unreadable gives a null QImage. A
+// set of pictures of which only some are shown at a time (a mouse's tab
+// pictures) is read as PackagePicture: checked when read, decoded when first
+// shown. Such a set is checked whole before it is used
+// (readCheckedPictures): every picture decodes and together they stay within
+// a cap.
 //
 // Double density: beside a picture member a package may hold its twin drawn
 // at twice the size (both sides exactly twice the member's), for screens of
@@ -36,12 +37,15 @@
 // "keyboard@2x.png"; a name without "." gets "@2x" appended). Read for a
 // screen ratio above 1, a twin the package's "index.xml" lists is read
 // instead of its member and its picture carries a device pixel ratio of 2;
-// only the density shown is decoded. A twin gets the same caps as any
-// picture; a twin that is refused, states another size or does not decode
-// is ignored and its member shown instead, and the package checks judge the
-// members only. A package without twins shows its members at any ratio.
+// only the density shown is decoded, when it is shown. A twin gets the same
+// caps as any picture; a twin that is refused, states another size or does
+// not decode is ignored and its member shown instead. The package checks
+// judge the members only, at every ratio alike: the twins are never a
+// reason to refuse a package. A package without twins shows its members at
+// any ratio.
 
 #include "Utility/AppError.h"
+#include "XML/PackagePicture.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -50,69 +54,8 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
-
-// A picture member of a package, read but decoded only when first asked for:
-// its bytes are kept (tens of kilobytes where the decoded picture takes
-// megabytes). Reading checks what can be checked without decoding: the bytes
-// are of a known picture format and the size their header states is within
-// the caps. Whether the pixel data decodes only decoding tells
-// (decodesInto). Copies share the bytes and the decoded picture; image() may
-// be called from any thread.
-class PackagePicture {
-public:
-    PackagePicture() = default;
-
-    // Null when the bytes are empty, too many, of no known picture format or
-    // state a size beyond the caps. The decoded picture gets `ratio` as its
-    // device pixel ratio (2 for a double-density twin).
-    static PackagePicture fromBytes(const QByteArray& bytes, qreal ratio = 1);
-
-    bool isNull() const { return !d_; }
-
-    // The size the picture's header states (for a format that states none,
-    // the size decoding found when it was read); empty for a null picture.
-    QSize size() const;
-
-    // The decoded picture, decoded on the first call and kept; null for a
-    // null picture and when the bytes do not decode after all.
-    QImage image() const;
-
-    // Decodes each of `pictures` (as image() does), several side by side.
-    static void decode(const std::vector<PackagePicture>& pictures);
-
-    // Whether the picture decodes, without keeping the decoded pixels: it is
-    // decoded into `scratch`, whose memory the next picture of the same size
-    // and format decoded into it reuses. A picture image() has decoded
-    // answers at once.
-    bool decodesInto(QImage& scratch) const;
-
-    // Whether image() has decoded the picture.
-    bool isDecoded() const;
-
-    // Drops the decoded picture when nothing else holds its pixels (no view
-    // shows it); image() decodes it again.
-    void forgetUnlessShown() const;
-
-private:
-    struct Data {
-        QByteArray bytes;
-        QSize size;
-        std::mutex lock;
-        bool decoded = false;
-        QImage image;
-        qreal ratio = 1;
-        // For a double-density twin: reads its member's bytes, decoded when
-        // the twin does not decode (read again then rather than kept).
-        std::function<QByteArray()> memberBytes;
-    };
-    friend class DeviceProfile;
-    std::shared_ptr<Data> d_;
-};
 
 class DeviceProfile {
 public:
@@ -193,7 +136,8 @@ public:
     static constexpr qint64 kMaxPictureSetPixels = qint64(80) * 1024 * 1024;
 
     // Decodes picture bytes (format from the content) within the caps above;
-    // null when the bytes are empty, undecodable or too large.
+    // null when the bytes are empty, undecodable, too large or decode to
+    // another size than they state (PackagePicture::decodeBytes).
     static QImage decodePicture(const QByteArray& data);
 
     // The name of the double-density twin of member `memberName`.
@@ -224,15 +168,16 @@ public:
         size_t usable = 0;
         bool isWhole() const { return usable == pictures.size(); }
     };
-    // The pixel check decodes every picture in full (several side by side,
-    // the pixels dropped) the first time a package file is read; its
-    // verdict is remembered per file as it stands on disk (device, inode,
-    // size, modification and change times) and list of names, so that the
-    // pictures of a package are decoded whole once per run of the
-    // application while still being decoded for showing only when shown.
-    // Meant for a worker thread: the check of a large set takes a while.
-    // For a `ratio` above 1 the set is that of the double-density twins
-    // where the package has them (readPackagePictures).
+    // The pixel check (PackagePicture::checkSet) decodes every member in
+    // full (several side by side, the pixels dropped) the first time a
+    // package file is read; its verdict is remembered per file as it stands
+    // on disk before and after the read (PictureVerdicts) and list of names,
+    // so that the pictures of a package are decoded whole once per run of
+    // the application while still being decoded for showing only when
+    // shown. Meant for a worker thread: the check of a large set takes a
+    // while. For a `ratio` above 1 the pictures carry their double-density
+    // twins where the package has them (readPackagePictures); the check and
+    // its verdict are those of the members, whatever the ratio.
     PictureSet readCheckedPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1) const;
 
     // For the description readers: stores a header element's text when `key`
@@ -240,8 +185,8 @@ public:
     bool readHeaderText(const QString& key, const QString& text);
 
 private:
-    // The bytes of a picture member and, where one is to be shown instead,
-    // of its double-density twin (empty otherwise).
+    // The bytes of a picture member and, where one was asked for, of its
+    // double-density twin (empty otherwise).
     struct PictureBytes {
         QByteArray member;
         QByteArray twin;

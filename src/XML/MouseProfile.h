@@ -106,7 +106,9 @@ public:
     // all 26. The pictures are kept undecoded and decoded when first shown;
     // the check that they decode runs once per package file
     // (DeviceProfile::readCheckedPictures). For a screen of `ratio` device
-    // pixels per point (double-density twins above 1).
+    // pixels per point (double-density twins above 1, shown in place of
+    // their pictures; the checks judge the package's own pictures alike at
+    // every ratio).
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio = 1) const;
     // The same for the pictures `names` names instead of tabBodyImages.
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, const TabBodyImagePaths& names,

@@ -1,7 +1,6 @@
 #include "XML/MouseTabPictures.h"
 
 #include <array>
-#include <vector>
 
 std::shared_ptr<const MouseTabPictures> MouseTabPictures::load(const MouseProfile& profile,
                                                                const MouseProfile::TabBodyImagePaths& names,
@@ -19,14 +18,6 @@ void MouseTabPictures::forgetUnshown() const
 {
     for (const PackagePicture& picture : pictures_)
         picture.forgetUnlessShown();
-}
-
-void MouseTabPictures::decode(std::initializer_list<Field> fields) const
-{
-    std::vector<PackagePicture> chosen;
-    for (Field field : fields)
-        chosen.push_back(picture(field));
-    PackagePicture::decode(chosen);
 }
 
 QImage MouseTabPictures::ledTab(LedColor color, bool indicatorOff, bool logoOff) const

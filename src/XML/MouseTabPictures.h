@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QString>
 
-#include <initializer_list>
 #include <memory>
 
 class MouseTabPictures {
@@ -36,9 +35,6 @@ public:
     PackagePicture picture(Field field) const { return pictures_.value(names_.*field); }
     // Its decoded picture, decoded on the first call.
     QImage image(Field field) const { return picture(field).image(); }
-    // Decodes the pictures of `fields` side by side.
-    void decode(std::initializer_list<Field> fields) const;
-
     // The LED tab's picture: the mouse lit in `color`, with the indicator,
     // the logo or both off (both off, or the colour Off: the unlit mouse).
     QImage ledTab(LedColor color, bool indicatorOff, bool logoOff) const;

@@ -8,6 +8,7 @@
 #include "MainViewController.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/WindowProbe.h"
+#include "XML/MouseProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,35 @@ void settle(MainViewController& main)
     ASSERT_TRUE(AppHarness::waitFor([&] { return !uitest::WindowProbe::window(main).keyboardList->isAnimating(); }));
 }
 
+// A mouse description as a screen of two device pixels per point reads its
+// thumbnail.
+struct MouseAtRatio2 : MouseProfile {
+    explicit MouseAtRatio2(const MouseProfile& description) : MouseProfile(description) {}
+    QImage getDeviceThumbImage(qreal) const override { return MouseProfile::getDeviceThumbImage(2); }
+};
+
 } // namespace
+
+TEST(DeviceStrip, ADoubleDensityThumbnailKeepsItsRatioOnItsTile)
+{
+    AppHarness app;
+    ASSERT_TRUE(app.start());
+    DeviceListController& list = uitest::devices(app.controller());
+    size_t at = 0;
+    while (at < list.deviceList().size() && !std::dynamic_pointer_cast<MouseProfile>(list.deviceList()[at].profile))
+        ++at;
+    ASSERT_LT(at, list.deviceList().size());
+    auto& entry = const_cast<DeviceListController::DeviceEnumEntry&>(list.deviceList()[at]);
+    const auto mouse = std::dynamic_pointer_cast<MouseProfile>(entry.profile);
+    const QSize member = mouse->getDeviceThumbImage(1).size();
+    ASSERT_EQ(mouse->getDeviceThumbImage(2).size(), member * 2);
+    entry.profile = std::make_shared<MouseAtRatio2>(*mouse);
+
+    list.updateKeyboardListView(false);
+    const QPixmap shown = uitest::window(app.controller()).keyboardList->detailArray().at(at)->defaultImage;
+    EXPECT_EQ(shown.devicePixelRatio(), 2);
+    EXPECT_EQ(shown.deviceIndependentSize().toSize(), member);
+}
 
 TEST(DeviceStrip, ThreeDevicesAreAllReachableThroughScrollButtonsInsideTheWindow)
 {

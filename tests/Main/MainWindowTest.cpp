@@ -654,15 +654,21 @@ TEST_F(SecondMouseConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnect
     const int side = int(std::sqrt(double(DeviceProfile::kMaxPictureSetPixels) / 26)) + 1;
     ASSERT_LE(qint64(side) * side, DeviceProfile::kMaxPicturePixels);
     const QByteArray largePicture = xmltest::png(side, side);
-    ZipUtil::FileList large;
-    for (const QString& name : profile->tabBodyImages.names())
+    // Pictures that state a size of 1 x 1 and decode to 2048 x 2048, 26 of
+    // which exceed the cap of a set.
+    const QByteArray understated = xmltest::gif({2048, 2048}, {1, 1});
+    ZipUtil::FileList large, understatedSet;
+    for (const QString& name : profile->tabBodyImages.names()) {
         large.emplace_back(name, largePicture);
+        understatedSet.emplace_back(name, understated);
+    }
     const struct {
         const char* what;
         ZipUtil::FileList members;
     } cases[] = {
         {"garbled pixel data", {{red, garbled}}},
         {"over the cap of a set", large},
+        {"stating less than they decode to", understatedSet},
     };
     std::vector<std::string> log;
     const auto previousSink = Logger::setSink([&](const std::string& line) { log.push_back(line); });

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <utility>
@@ -25,6 +26,29 @@ inline QByteArray png(int width = 4, int height = 3, QColor color = Qt::red)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A GIF of one black frame of `frame` at the top left of a logical screen of
+// `screen`. Qt's reader states the frame's size where the screen is over ten
+// times the frame's and at most 16384 wide, and decodes the screen's size.
+inline QByteArray gif(QSize screen, QSize frame)
+{
+    QByteArray bytes("GIF89a");
+    const auto word = [&bytes](int v) {
+        bytes.append(char(v & 0xff));
+        bytes.append(char((v >> 8) & 0xff));
+    };
+    word(screen.width());
+    word(screen.height());
+    bytes.append("\x80\x00\x00" "\x00\x00\x00\xff\xff\xff", 9); // two colours
+    bytes.append(',');
+    word(0);
+    word(0);
+    word(frame.width());
+    word(frame.height());
+    // No local colours; pixel data of codes clear, 0, end (3 bits each).
+    bytes.append("\x00\x02\x02\x44\x01\x00;", 7);
     return bytes;
 }
 

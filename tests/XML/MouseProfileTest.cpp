@@ -4,10 +4,12 @@
 #include "DeviceProfileTestSupport.h"
 #include "Utility/ProfilePackage.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 using xmltest::doc;
@@ -187,16 +189,24 @@ protected:
 
     // Members for every tab picture, named as the element name + ".png" in
     // upper case, with picture k (0-based) replaced by `bad` when given.
-    static ZipUtil::FileList tabMembers(int badIndex = -1, const QByteArray& bad = "broken")
+    static ZipUtil::FileList tabMembers(int badIndex = -1, const QByteArray& bad = "broken",
+                                        const QByteArray& good = xmltest::png(2, 2))
     {
         ZipUtil::FileList members;
         int i = 0;
         for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures()) {
             const QString name = (QString::fromLatin1(slot.element) + ".png").toUpper();
-            members.emplace_back(name, i == badIndex ? bad : xmltest::png(2, 2));
+            members.emplace_back(name, i == badIndex ? bad : good);
             ++i;
         }
         return members;
+    }
+
+    // A picture whose header and every chunk up to the pixel data are whole,
+    // the pixel data cut short: it reads but does not decode.
+    static QByteArray cutShort(const QByteArray& whole = xmltest::png(64, 64))
+    {
+        return whole.left(whole.indexOf("IDAT") + 12);
     }
 
 private:
@@ -235,12 +245,7 @@ TEST_F(MousePictures, FifthPictureBadStopsWithTheFirstFour)
 TEST_F(MousePictures, APictureCutShortPassesTheReadButNotTheWholeCheck)
 {
     ASSERT_TRUE(dir.isValid());
-    // Every chunk up to the pixel data whole, the pixel data cut short.
-    const QByteArray whole = xmltest::png(64, 64);
-    const qsizetype pixels = whole.indexOf("IDAT");
-    ASSERT_GT(pixels, 0);
-    ASSERT_GT(whole.size(), pixels + 20);
-    const QByteArray cutBytes = whole.left(pixels + 12);
+    const QByteArray cutBytes = cutShort();
 
     // Reading one picture checks what it can without decoding: it is taken,
     // and shown it gives no picture.
@@ -263,10 +268,9 @@ TEST_F(MousePictures, TwinsAreDecodedWhenShownAndFallBackToTheirPicture)
 {
     ASSERT_TRUE(dir.isValid());
     const QByteArray twin = xmltest::png(4, 4, Qt::blue);
-    const QByteArray whole = xmltest::png(64, 64, Qt::blue);
     ZipUtil::FileList members = tabMembers(1, xmltest::png(32, 32)); // LedTabOff
     members.emplace_back("buttontab@2x.PNG", twin); // matched regardless of case, as its picture
-    members.emplace_back("LEDTABOFF@2x.png", whole.left(whole.indexOf("IDAT") + 12)); // cut short
+    members.emplace_back("LEDTABOFF@2x.png", cutShort(xmltest::png(64, 64, Qt::blue)));
     const MouseProfile p = profileFor(tabBodyImages(), members);
 
     QHash<QString, PackagePicture> images;
@@ -279,6 +283,57 @@ TEST_F(MousePictures, TwinsAreDecodedWhenShownAndFallBackToTheirPicture)
     const QImage fallen = images.value("LedTabOff.png").image();
     EXPECT_EQ(fallen.size(), QSize(32, 32));
     EXPECT_EQ(fallen.devicePixelRatio(), 1);
+}
+
+// The whole check judges a package's own pictures at every ratio: twins
+// that together exceed the cap of a set neither refuse a package whose own
+// pictures fit nor are decoded before they are shown.
+TEST_F(MousePictures, TwinsBeyondTheCapOfASetDoNotRefuseAPackageWhosePicturesFit)
+{
+    ASSERT_TRUE(dir.isValid());
+    const int side = 1000;
+    const qint64 pixels = qint64(MouseProfile::TabBodyImagePaths::kCount) * side * side;
+    ASSERT_LE(pixels, DeviceProfile::kMaxPictureSetPixels);
+    ASSERT_GT(4 * pixels, DeviceProfile::kMaxPictureSetPixels);
+    ZipUtil::FileList members = tabMembers(-1, {}, xmltest::png(side, side));
+    const QByteArray twin = xmltest::png(2 * side, 2 * side, Qt::blue);
+    for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures())
+        members.emplace_back(QString::fromLatin1(slot.element) + "@2x.png", twin);
+    const MouseProfile p = profileFor(tabBodyImages(), members);
+
+    for (const qreal ratio : {1.0, 2.0}) {
+        QHash<QString, PackagePicture> images;
+        ASSERT_EQ(p.LoadMouseTabImages(images, ratio), AppError::NoError) << ratio;
+        EXPECT_EQ(images.value("ButtonTab.png").image().devicePixelRatio(), ratio);
+        EXPECT_FALSE(images.value("SettingTab.png").isDecoded());
+    }
+}
+
+// A remembered verdict holds only for the file it was given for: a package
+// renamed over the checked one while its pictures are read is checked
+// afresh.
+TEST_F(MousePictures, APackageRenamedOverTheCheckedOneDuringTheReadIsCheckedAfresh)
+{
+    ASSERT_TRUE(dir.isValid());
+    const MouseProfile checked = profileFor(tabBodyImages(), tabMembers());
+    QHash<QString, PackagePicture> images;
+    ASSERT_EQ(checked.LoadMouseTabImages(images), AppError::NoError);
+    const MouseProfile broken = profileFor(tabBodyImages(), tabMembers(4, cutShort()));
+
+    bool renamed = false;
+    const ZipUtil::ToolObserver previous =
+        ZipUtil::setToolObserver([&](const QString&, const QStringList&, const QString&) {
+            if (!renamed)
+                renamed = std::rename(QFile::encodeName(broken.profilePath).constData(),
+                                      QFile::encodeName(checked.profilePath).constData())
+                    == 0;
+        });
+    images.clear();
+    const AppError read = checked.LoadMouseTabImages(images);
+    ZipUtil::setToolObserver(previous);
+    ASSERT_TRUE(renamed);
+    EXPECT_EQ(read, AppError::BadParam);
+    EXPECT_EQ(images.size(), 4);
 }
 
 TEST_F(MousePictures, MissingOrEmptyNamesAreBadParam)
