@@ -258,7 +258,7 @@ int main(int argc, char** argv)
     const double ratio = best.took / deviceFloor;
     std::printf("  ratio to the device floor %.3f (goal <= %.2f): %s\n", ratio, kGoal, ratio <= kGoal ? "met" : "NOT met");
 
-    const qreal pixelRatio = uitest::window(app.controller()).mainView->devicePixelRatioF();
+    const qreal pixelRatio = uitest::WindowProbe::window(app.controller()).mainView->devicePixelRatioF();
     std::printf("first click (the mouse's first connect) at pixel ratio %g: %.1f ms\n", pixelRatio,
                 first->took * 1e3);
     for (const FirstClickReference& reference : kFirstClickReference) {

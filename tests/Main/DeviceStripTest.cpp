@@ -76,7 +76,7 @@ TEST(DeviceStrip, ADoubleDensityThumbnailKeepsItsRatioOnItsTile)
 {
     AppHarness app;
     ASSERT_TRUE(app.start());
-    DeviceListController& list = uitest::devices(app.controller());
+    DeviceListController& list = uitest::WindowProbe::devices(app.controller());
     size_t at = 0;
     while (at < list.deviceList().size() && !std::dynamic_pointer_cast<MouseProfile>(list.deviceList()[at].profile))
         ++at;
@@ -88,7 +88,7 @@ TEST(DeviceStrip, ADoubleDensityThumbnailKeepsItsRatioOnItsTile)
     entry.profile = std::make_shared<MouseAtRatio2>(*mouse);
 
     list.updateKeyboardListView(false);
-    const QPixmap shown = uitest::window(app.controller()).keyboardList->detailArray().at(at)->defaultImage;
+    const QPixmap shown = uitest::WindowProbe::window(app.controller()).keyboardList->detailArray().at(at)->defaultImage;
     EXPECT_EQ(shown.devicePixelRatio(), 2);
     EXPECT_EQ(shown.deviceIndependentSize().toSize(), member);
 }
