@@ -20,6 +20,7 @@
 #include "Device/KeyboardEntry.h"
 #include "KeyboardView/KeyboardCropView.h"
 #include "KeyboardView/KeyboardView.h"
+#include "Platform/Allocator.h"
 #include "ShippedModels.h"
 #include "Utility/ProfilePackage.h"
 #include "XML/KeyboardProfile.h"
@@ -61,6 +62,7 @@ int main(int argc, char** argv)
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::mapPictureBlocksAlone();  // as main() does
     QApplication app(argc, argv);
 
     const shipped::Model& model = shipped::kModels[1];
