@@ -19,6 +19,7 @@
 #include "MainView.h"
 #include "DeviceListController.h"
 #include "MainViewController.h"
+#include "Platform/Allocator.h"
 #include "support/ui/AppHarness.h"
 #include "UiLayout.h"
 #include "support/ui/WindowProbe.h"
@@ -172,6 +173,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::mapPictureBlocksAlone();  // as main() does
     QApplication qapp(argc, argv);
     if (argc > 2 && std::strcmp(argv[1], "--child") == 0 && std::strcmp(argv[2], "app") == 0)
         return runApp();

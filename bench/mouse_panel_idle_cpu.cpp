@@ -11,6 +11,7 @@
 #include "BenchSupport.h"
 #include "MainView.h"
 #include "MainViewController.h"
+#include "Platform/Allocator.h"
 #include "support/ui/AppHarness.h"
 #include "support/ui/WindowProbe.h"
 
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    platform::mapPictureBlocksAlone();  // as main() does
     QApplication qapp(argc, argv);
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
 

@@ -481,7 +481,7 @@ void MainViewController::connectKeyboardDevice(int, const DeviceEnumEntry& entry
     // pacing anyway. Those of the window's pixel density.
     auto reading = std::async(std::launch::async | std::launch::deferred,
                               [keyProfile, ratio = w_.mainView->devicePixelRatioF()] {
-                                  return keyProfile->getKeyboardImage(ratio);
+                                  return keyProfile->getKeyboardPictures(ratio);
                               });
     auto kb = std::make_shared<KeyboardEntry>();
     if (kb->loadDescription(*keyProfile) != AppError::NoError)

@@ -4,6 +4,7 @@
 #include "CustomControl/AppImages.h"
 #include "MainView.h"
 #include "MainViewController.h"
+#include "Platform/Allocator.h"
 #include "Platform/WindowSystem.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::configureWindowSystem();
+    // Before any other thread runs: pictures let go give their memory back.
+    platform::mapPictureBlocksAlone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kolventra"));
     QApplication::setOrganizationName(QStringLiteral("Nembo"));

@@ -79,8 +79,9 @@ namespace {
 constexpr size_t kTintedPictures = 4;
 
 // The painter state in which the tints are drawn, in the key rectangles'
-// own bottom-left coordinates (y up, `flipHeight` high).
-void setUpTintPainter(QPainter& p, qreal flipHeight)
+// own bottom-left coordinates (y up, `flipHeight` high), on a device whose
+// top-left corner lies at `origin` of the view.
+void setUpTintPainter(QPainter& p, qreal flipHeight, QPointF origin = {})
 {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -88,7 +89,7 @@ void setUpTintPainter(QPainter& p, qreal flipHeight)
     // multiplied by the tint, light legend pixels screened by it. A plain
     // blend would wash the legend into the tint (light red on red).
     p.setCompositionMode(QPainter::CompositionMode_Overlay);
-    p.setTransform(QTransform(1, 0, 0, -1, 0, flipHeight));
+    p.setTransform(QTransform(1, 0, 0, -1, 0, flipHeight) * QTransform::fromTranslate(-origin.x(), -origin.y()));
 }
 
 // The widened rectangle the glow of a key spans, in key coordinates.
@@ -130,20 +131,22 @@ bool opaque(const QImage& image, const QRect& r)
 
 } // namespace
 
-void KeyboardIlluminationView::prepareTintCache(const KeyboardEntry& keyboard)
+void KeyboardIlluminationView::prepareTintCache(const std::shared_ptr<const KeyboardEntry>& model)
 {
+    const KeyboardEntry& keyboard = *model;
     const QPixmap& picture = picture_->composedPicture();
     const qreal ratio = picture.devicePixelRatio();
     const int wholeRatio = qRound(ratio);
-    if (picture.cacheKey() == cachedPicture_ && &keyboard == cachedKeyboard_ &&
+    if (picture.cacheKey() == cachedPicture_ && cachedKeyboard_.lock() == model &&
         cachedFlipHeight_ == picture_->flipHeight() && keyPixels_.size() == keyboard.keytopList.size())
         return;
     cachedPicture_ = picture.cacheKey();
-    cachedKeyboard_ = &keyboard;
+    cachedKeyboard_ = model;
     cachedFlipHeight_ = picture_->flipHeight();
     cachedRatio_ = wholeRatio;
     tinted_.clear();
     keyPixels_.assign(keyboard.keytopList.size(), QRect());
+    tintArea_ = QRect();
     // The picture is laid under the tints pixel for pixel only at a whole
     // density, and only where this layer covers it exactly.
     if (picture.isNull() || wholeRatio < 1 || !qFuzzyCompare(ratio, qreal(wholeRatio)) ||
@@ -168,9 +171,11 @@ void KeyboardIlluminationView::prepareTintCache(const KeyboardEntry& keyboard)
             if (keyPixels_[i].intersects(keyPixels_[j]))
                 direct[i] = direct[j] = true;
     }
-    for (size_t i = 0; i < keyPixels_.size(); ++i)
+    for (size_t i = 0; i < keyPixels_.size(); ++i) {
         if (direct[i])
             keyPixels_[i] = QRect();
+        tintArea_ |= keyPixels_[i];
+    }
 }
 
 const QImage& KeyboardIlluminationView::tintedPicture(const KeyboardEntry& keyboard, const QColor& colour)
@@ -182,11 +187,14 @@ const QImage& KeyboardIlluminationView::tintedPicture(const KeyboardEntry& keybo
             return tinted_.front().image;
         }
     }
-    QImage image = picture_->composedPicture().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Only the part of the picture under the keys: the keys of a keyboard
+    // take about two fifths of the view.
+    QImage image = picture_->composedPicture().toImage().copy(tintArea_).convertToFormat(
+        QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(cachedRatio_);
     {
         QPainter p(&image);
-        setUpTintPainter(p, cachedFlipHeight_);
+        setUpTintPainter(p, cachedFlipHeight_, QPointF(tintArea_.topLeft()) / cachedRatio_);
         for (size_t i = 0; i < keyboard.keytopList.size(); ++i)
             if (!keyPixels_[i].isEmpty())
                 fillGlow(p, keyboard.keytopList[i], colour);
@@ -204,7 +212,7 @@ void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
     const auto keyboard = KeyboardView::currentKeyboard();
     if (!keyboard)
         return;
-    prepareTintCache(*keyboard);
+    prepareTintCache(keyboard);
     QPainter p(this);
     // The tinted pixels are copied only over the picture just painted
     // beneath this layer, in the same paint.
@@ -231,10 +239,16 @@ void KeyboardIlluminationView::paintEvent(QPaintEvent* event)
             p.save();
             p.setCompositionMode(QPainter::CompositionMode_Source);
             p.setTransform(toPixels);
-            p.drawImage(keyPixels_[i].topLeft(), tinted, keyPixels_[i]);
+            p.drawImage(keyPixels_[i].topLeft(), tinted, keyPixels_[i].translated(-tintArea_.topLeft()));
             p.restore();
         } else {
             fillGlow(p, key, colour);
         }
     }
+}
+
+void KeyboardIlluminationView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    tinted_.clear();
 }

@@ -8,12 +8,14 @@
 // every tint. The view reads the current keyboard model on every paint.
 //
 // Overlay is computed pixel by pixel and costs a large share of a repaint,
-// so the tinted pixels are kept: per tint colour, the picture with every key
-// tinted in that colour, made once with the same painter calls and then
-// copied key by key. This holds only where what lies beneath the layer is
-// the view's own opaque picture, pixel for pixel; keys that share pixels
-// with another key, or lie over a transparent part, and densities that are
-// not whole numbers, are drawn directly.
+// so the tinted pixels are kept: per tint colour, the part of the picture
+// under the keys with every key tinted in that colour, made once with the
+// same painter calls and then copied key by key. This holds only where what
+// lies beneath the layer is the view's own opaque picture, pixel for pixel;
+// keys that share pixels with another key, or lie over a transparent part,
+// and densities that are not whole numbers, are drawn directly. A tinted
+// picture takes megabytes (4 MB at twice the density): those kept are let
+// go when the view is hidden, and made again when it is next painted.
 
 #include <QImage>
 #include <QRect>
@@ -21,6 +23,7 @@
 #include <QRgba64>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 #include "Utility/AppColor.h"
@@ -44,13 +47,17 @@ public:
     static QRectF keyBounds(const KeytopEntry& key);
     static QPainterPath keyShape(const KeytopEntry& key);
 
+    // How many tinted pictures are kept.
+    size_t keptTintedPictures() const { return tinted_.size(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // The pixels a key's tint may touch, or an empty rectangle for a key
     // drawn directly; made again when the picture or the keyboard changed.
-    void prepareTintCache(const KeyboardEntry& keyboard);
+    void prepareTintCache(const std::shared_ptr<const KeyboardEntry>& keyboard);
     // The picture with every cached key tinted in `colour` (made on first
     // use; the last few colours are kept).
     const QImage& tintedPicture(const KeyboardEntry& keyboard, const QColor& colour);
@@ -61,9 +68,12 @@ private:
         QImage image;
     };
     qint64 cachedPicture_ = 0;
-    const KeyboardEntry* cachedKeyboard_ = nullptr;
+    // Held weakly: a keyboard model made later never passes for this one.
+    std::weak_ptr<const KeyboardEntry> cachedKeyboard_;
     qreal cachedFlipHeight_ = 0;
     int cachedRatio_ = 0;
     std::vector<QRect> keyPixels_;
+    // The pixels of every key whose tint is kept: what a tinted picture holds.
+    QRect tintArea_;
     std::vector<Tinted> tinted_; // most recently used first
 };

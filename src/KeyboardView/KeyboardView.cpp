@@ -44,16 +44,39 @@ void KeyboardView::setButtonImage(const QImage& image)
 
 void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
 {
-    // The mouse panels show their picture again after every read of the
-    // mouse, once a second: the pictures already shown are neither composed
-    // nor painted again.
-    if (body.cacheKey() == bodyImage_.cacheKey() && keytops.cacheKey() == buttonImage_.cacheKey())
+    if (!adoptPictures(body.cacheKey(), keytops.cacheKey()))
         return;
     bodyImage_ = body;
     buttonImage_ = keytops;
-    // Composed when next painted: a view that is not shown costs nothing.
+    bodyPicture_ = keytopsPicture_ = PackagePicture();
+}
+
+void KeyboardView::setKeyboardImages(const PackagePicture& body, const PackagePicture& keytops)
+{
+    if (!adoptPictures(body.image().cacheKey(), keytops.image().cacheKey()))
+        return;
+    bodyImage_ = buttonImage_ = QImage();
+    bodyPicture_ = body;
+    keytopsPicture_ = keytops;
+}
+
+bool KeyboardView::adoptPictures(qint64 body, qint64 keytops)
+{
+    // The mouse panels show their picture again after every read of the
+    // mouse, once a second: the pictures already shown are neither composed
+    // nor painted again.
+    if (body == bodyKey_ && keytops == keytopsKey_)
+        return false;
+    bodyKey_ = body;
+    keytopsKey_ = keytops;
+    // Composed when next painted: a view that is not shown costs nothing,
+    // and no longer holds what it composed of the pictures before.
+    composition_.reset();
+    composed_ = QPixmap();
+    legend_->setInk(QPixmap());
     composedStale_ = true;
     update();
+    return true;
 }
 
 struct KeyboardComposition {
@@ -67,21 +90,29 @@ struct KeyboardComposition {
 
 namespace {
 
-// Body and key tops drawn together in `pixels` at pixel density `ratio`,
-// with the legend ink of the key tops. The last one made is shared while a
-// view holds it: a keyboard's panels show the same pictures in the same size.
-std::shared_ptr<const KeyboardComposition> compose(const QImage& body, const QImage& keytops, QSize pixels,
-                                                   qreal ratio)
-{
-    static std::weak_ptr<const KeyboardComposition> last;
-    if (auto shared = last.lock();
-        shared && shared->body == body.cacheKey() && shared->keytops == keytops.cacheKey() &&
-        shared->pixels == pixels && qFuzzyCompare(shared->ratio, ratio))
-        return shared;
+// The last composition made, shared while a view holds it: a keyboard's
+// panels show the same pictures in the same size.
+std::weak_ptr<const KeyboardComposition> lastComposition;
 
+// The last composition when it is of the pictures of cache keys `body` and
+// `keytops` in `pixels` at pixel density `ratio`; null otherwise.
+std::shared_ptr<const KeyboardComposition> sharedComposition(qint64 body, qint64 keytops, QSize pixels, qreal ratio)
+{
+    auto shared = lastComposition.lock();
+    if (shared && shared->body == body && shared->keytops == keytops && shared->pixels == pixels &&
+        qFuzzyCompare(shared->ratio, ratio))
+        return shared;
+    return nullptr;
+}
+
+// Body and key tops drawn together in `pixels` at pixel density `ratio`,
+// with the legend ink of the key tops; `keys` are the pictures' identity.
+std::shared_ptr<const KeyboardComposition> compose(const QImage& body, const QImage& keytops,
+                                                   std::pair<qint64, qint64> keys, QSize pixels, qreal ratio)
+{
     auto made = std::make_shared<KeyboardComposition>();
-    made->body = body.cacheKey();
-    made->keytops = keytops.cacheKey();
+    made->body = keys.first;
+    made->keytops = keys.second;
     made->pixels = pixels;
     made->ratio = ratio;
     const auto draw = [pixels](QImage& canvas, const QImage& picture) {
@@ -114,7 +145,7 @@ std::shared_ptr<const KeyboardComposition> compose(const QImage& body, const QIm
         made->ink = QPixmap::fromImage(KeyboardLegendView::legendInk(scaled));
         made->ink.setDevicePixelRatio(ratio);
     }
-    last = made;
+    lastComposition = made;
     return made;
 }
 
@@ -125,13 +156,22 @@ void KeyboardView::rebuildComposed()
     composedStale_ = false;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (pixels.isEmpty() || (bodyImage_.isNull() && buttonImage_.isNull())) {
+    if (pixels.isEmpty() || (bodyKey_ == 0 && keytopsKey_ == 0)) {
         composition_.reset();
         composed_ = QPixmap();
         legend_->setInk(QPixmap());
         return;
     }
-    composition_ = compose(bodyImage_, buttonImage_, pixels, ratio);
+    composition_ = sharedComposition(bodyKey_, keytopsKey_, pixels, ratio);
+    if (!composition_) {
+        const bool package = !bodyPicture_.isNull() || !keytopsPicture_.isNull();
+        composition_ = compose(package ? bodyPicture_.image() : bodyImage_,
+                               package ? keytopsPicture_.image() : buttonImage_, {bodyKey_, keytopsKey_}, pixels,
+                               ratio);
+    }
+    // Package pictures are decoded again only to be drawn anew.
+    bodyPicture_.forgetUnlessShown();
+    keytopsPicture_.forgetUnlessShown();
     composed_ = composition_->picture;
     legend_->setInk(composition_->ink);
 }

@@ -16,6 +16,8 @@
 // A panel's own controls are added as children after construction, so they
 // lie above the two overlays (which let every mouse event through).
 
+#include "XML/DeviceProfile.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
@@ -44,12 +46,18 @@ public:
     // whole view. A null image draws nothing.
     void setBodyImage(const QImage& image);
     void setButtonImage(const QImage& image);
-    // Both keyboard pictures at once (on connect).
+    // Both keyboard pictures at once.
     void setKeyboardImages(const QImage& body, const QImage& keytops);
+    // Both as pictures of the device's package (on connect): once drawn
+    // together, their decoded pixels are let go (a view at twice the density
+    // would otherwise keep 22 MB it no longer draws), and decoded again
+    // should the view's size or density change.
+    void setKeyboardImages(const PackagePicture& body, const PackagePicture& keytops);
     // One picture without keys (the mouse tab pictures): the body picture is
     // `image`, the key-top picture is dropped. Both pictures are dropped with
     // setKeyboardImages({}, {}).
     void showBodyImageOnly(const QImage& image);
+    // The pictures handed over as images (null for package pictures).
     const QImage& bodyImage() const { return bodyImage_; }
     const QImage& buttonImage() const { return buttonImage_; }
 
@@ -102,6 +110,9 @@ protected:
 
 private:
     static void clearKeySelectFlags();
+    // Takes pictures of the cache keys given; false when they are those
+    // already shown.
+    bool adoptPictures(qint64 body, qint64 keytops);
     // Draws body and key tops once into composed_, in the view's size and
     // pixel density; done at the next paint after a picture, the size or the
     // screen changed.
@@ -112,6 +123,13 @@ private:
 
     QImage bodyImage_;
     QImage buttonImage_;
+    PackagePicture bodyPicture_;
+    PackagePicture keytopsPicture_;
+    // The pictures' identity: the cache keys of their pixels when handed
+    // over (Qt gives every picture's pixels a number of their own), which
+    // stay theirs while package pictures are decoded again.
+    qint64 bodyKey_ = 0;
+    qint64 keytopsKey_ = 0;
     // The pictures drawn together and the legend ink, shared by the views
     // that show the same pictures in the same size (a keyboard's panels).
     std::shared_ptr<const KeyboardComposition> composition_;

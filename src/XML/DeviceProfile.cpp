@@ -12,19 +12,7 @@
 #include <cstdio>
 #include <limits>
 
-#include <malloc.h>
-
 namespace {
-
-// Decoded pictures take megabytes each and come and go: a mouse panel's
-// picture is let go when no view shows it, and the check of a package
-// decodes every picture once. The C library raises its threshold for
-// mapping a block on its own to the largest block freed so far, after which
-// blocks of picture size come from its heaps, whose pages stay with the
-// process when freed. A fixed threshold keeps every block the size of a
-// dense screen's picture (11 MB) mapped on its own, so that freeing it gives
-// its memory back; smaller blocks come from the heaps as before.
-[[maybe_unused]] const bool largeBlocksMapped = mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024) == 1;
 
 bool isAsciiDigit(QChar c)
 {

@@ -38,14 +38,24 @@ AppKeyboardType KeyboardProfile::keyboardTypeFromText(const QString& text)
     return AppKeyboardType::None;
 }
 
-KeyboardProfile::KeyboardImages KeyboardProfile::getKeyboardImage(qreal ratio) const
+KeyboardProfile::KeyboardPictures KeyboardProfile::getKeyboardPictures(qreal ratio) const
 {
     // The whole-keyboard picture is only checked; a package without it is
-    // not usable. The three are read by one run of the zip tool.
-    std::vector<QImage> images = readPictures({keyboardBodyImage, keytopImage, keyboardImage}, false, ratio);
-    if (images.size() != 3 || std::any_of(images.begin(), images.end(), [](const QImage& i) { return i.isNull(); }))
+    // not usable. The three are read by one run of the zip tool and decoded
+    // side by side.
+    const std::vector<PackagePicture> pictures =
+        readPackagePictures({keyboardBodyImage, keytopImage, keyboardImage}, false, ratio);
+    PackagePicture::decode(pictures);
+    if (pictures.size() != 3 ||
+        std::any_of(pictures.begin(), pictures.end(), [](const PackagePicture& p) { return p.image().isNull(); }))
         return {};
-    return {std::move(images[0]), std::move(images[1])};
+    return {pictures[0], pictures[1]};
+}
+
+KeyboardProfile::KeyboardImages KeyboardProfile::getKeyboardImage(qreal ratio) const
+{
+    const KeyboardPictures pictures = getKeyboardPictures(ratio);
+    return {pictures.keyBody.image(), pictures.keyButton.image()};
 }
 
 QImage KeyboardProfile::getDeviceThumbImage(qreal ratio) const

@@ -81,6 +81,14 @@ public:
         QImage keyButton;
     };
     KeyboardImages getKeyboardImage(qreal ratio = 1) const;
+    // The same two as pictures of the package, decoded and checked as
+    // above: a view that has drawn them lets their pixels go, and has them
+    // decoded again should it draw them anew.
+    struct KeyboardPictures {
+        PackagePicture keyBody;
+        PackagePicture keyButton;
+    };
+    KeyboardPictures getKeyboardPictures(qreal ratio = 1) const;
 
     // The whole-keyboard picture (member keyboardImage, exact name).
     QImage getDeviceThumbImage(qreal ratio = 1) const override;

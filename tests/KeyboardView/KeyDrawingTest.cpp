@@ -193,6 +193,49 @@ TEST_F(KeyDrawing, BodyPictureAloneShowsWithoutKeyTops)
     EXPECT_EQ(shown.pixelColor(5, 5).rgb(), QColor(Qt::red).rgb());
 }
 
+TEST_F(KeyDrawing, KeptTintsAreLetGoWhileThePictureIsHidden)
+{
+    AppParam::keyDrawMode = KeyDrawFrom::ApcLevelSeparate;
+    key("A").apcLevel = ApcLevel::Low;
+    key("S").apcLevel = ApcLevel::High;
+    (void)view->grab(); // the kept tints are made on a first paint
+    const QImage shown = view->grab().toImage();
+    const KeyboardIlluminationView& tints = *view->keyboardIlluminationView();
+    ASSERT_EQ(tints.keptTintedPictures(), 2u);
+    view->hide(); // its panel's tab left
+    EXPECT_EQ(tints.keptTintedPictures(), 0u);
+    view->show();
+    EXPECT_TRUE(view->grab().toImage() == shown);
+    EXPECT_EQ(tints.keptTintedPictures(), 2u);
+}
+
+// Package pictures are decoded for the first view that draws them and let
+// go once drawn; another panel's view of the same size draws what the first
+// composed, without decoding them again.
+TEST_F(KeyDrawing, PackagePicturesAreLetGoOnceDrawn)
+{
+    KeyboardProfile profile;
+    ASSERT_EQ(AppUtil::loadProfile(kbtest::shippedPackage(shipped::kModels[1]), profile, QStringLiteral("Profile.xml")),
+              AppError::NoError);
+    profile.profilePath = kbtest::shippedPackage(shipped::kModels[1]);
+    const KeyboardProfile::KeyboardPictures pictures = profile.getKeyboardPictures();
+    ASSERT_TRUE(pictures.keyBody.isDecoded() && pictures.keyButton.isDecoded());
+    const QImage before = view->grab().toImage();
+    view->setKeyboardImages(pictures.keyBody, pictures.keyButton);
+    KeyboardView other;
+    other.resize(kbtest::kViewSize);
+    other.setAttribute(Qt::WA_DontShowOnScreen);
+    other.setKeyboardImages(pictures.keyBody, pictures.keyButton);
+
+    EXPECT_TRUE(view->grab().toImage() == before) << "the same pictures as the images";
+    EXPECT_FALSE(pictures.keyBody.isDecoded());
+    EXPECT_FALSE(pictures.keyButton.isDecoded());
+    other.show();
+    (void)other.grab();
+    EXPECT_FALSE(pictures.keyBody.isDecoded());
+    EXPECT_EQ(other.composedPicture().cacheKey(), view->composedPicture().cacheKey());
+}
+
 TEST_F(KeyDrawing, ViewsOfTheSamePicturesShareTheirLegendInkOnlyInTheSameSize)
 {
     const auto inkOf = [](KeyboardView& v) {
