@@ -529,22 +529,28 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     // The pictures are read and checked on a worker meanwhile (here, when no
     // thread can be had): opening the device waits for its replies and the
     // pacing anyway. The pictures go with the mouse's model, where its
-    // panels find them; those of the window's pixel density. Once it has
-    // handed them over, the worker goes on to decode, while the previous
-    // device is let go and the panels are made, the first picture
-    // (MousePanelPicture) of the panel at the place of the tab on show,
-    // where the mouse's panels come as a rule. The others are decoded when a
-    // panel first shows them.
+    // panels find them; those of the window's pixel density. As soon as they
+    // are read, one more worker decodes the first picture (MousePanelPicture)
+    // of the panel at the place of the tab on show, where the mouse's panels
+    // come as a rule, beside the check and on while the previous device is
+    // let go and the panels are made; the checked pictures are handed over
+    // without waiting for it. The others are decoded when a panel first
+    // shows them.
     std::promise<std::shared_ptr<const MouseTabPictures>> checked;
     auto picturesChecked = checked.get_future();
     const FunctionTab expected = tabs_.shownAt(DeviceType::Mouse, tabs_.positionOf(AppParam::functionTabSelect)).tab;
     auto reading = std::async(std::launch::async | std::launch::deferred,
                               [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, &checked] {
+        std::future<void> firstPicture;
         AppError read = AppError::NoError;
-        const auto pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio);
-        checked.set_value(pictures);
-        if (pictures)
-            MousePanelPicture::decodeFirstPicture(*pictures, expected);
+        checked.set_value(MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio,
+                                                 [&firstPicture, expected](const MouseTabPictures& pictures) {
+            firstPicture = std::async(std::launch::async | std::launch::deferred, [pictures, expected] {
+                MousePanelPicture::decodeFirstPicture(pictures, expected);
+            });
+        }));
+        if (firstPicture.valid())
+            firstPicture.wait();
     });
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)

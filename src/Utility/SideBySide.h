@@ -9,7 +9,7 @@
 namespace AppUtil {
 
 // Most threads that run work side by side, the calling one included.
-inline constexpr size_t kSideBySide = 4;
+inline constexpr size_t kSideBySide = 8;
 
 // Runs work(0, runner) ... work(count - 1, runner) on this thread and up to
 // kSideBySide - 1 more, and returns when all have run. `runner` (below

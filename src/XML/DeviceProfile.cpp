@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <limits>
 
 namespace {
@@ -159,8 +160,10 @@ DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, 
     if (profilePath.isEmpty())
         return result;
     // The twins asked for are those the index lists: a name the package
-    // lacks would be looked for again on its own by the zip tool.
-    QStringList wanted = memberNames;
+    // lacks would be looked for again on its own by the zip tool. They are
+    // read by a run of their own beside the members' run, so that the
+    // members (which the checks judge) come no later than without twins.
+    QStringList twins;
     std::vector<qsizetype> twinAt(result.size(), -1);
     if (ratio > 1) {
         const QStringList listed =
@@ -169,16 +172,23 @@ DeviceProfile::loadPictureBytes(const QStringList& memberNames, bool ignoreCap, 
         for (qsizetype i = 0; i < memberNames.size(); ++i) {
             const QString twin = doubleDensityName(memberNames[i]);
             if (!memberNames[i].isEmpty() && ZipUtil::isValidMemberName(twin) && listed.contains(twin, cs)) {
-                twinAt[size_t(i)] = wanted.size();
-                wanted << twin;
+                twinAt[size_t(i)] = twins.size();
+                twins << twin;
             }
         }
     }
-    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, wanted, ignoreCap, kMaxPictureBytes);
+    std::future<std::vector<QByteArray>> twinBytes;
+    if (!twins.isEmpty()) {
+        twinBytes = std::async(std::launch::async | std::launch::deferred, [this, &twins, ignoreCap] {
+            return ZipUtil::loadMembers(profilePath, twins, ignoreCap, kMaxPictureBytes);
+        });
+    }
+    const std::vector<QByteArray> bytes = ZipUtil::loadMembers(profilePath, memberNames, ignoreCap, kMaxPictureBytes);
+    const std::vector<QByteArray> twinRead = twinBytes.valid() ? twinBytes.get() : std::vector<QByteArray>();
     for (size_t i = 0; i < result.size() && i < bytes.size(); ++i) {
         result[i].member = bytes[i];
-        if (twinAt[i] >= 0 && size_t(twinAt[i]) < bytes.size())
-            result[i].twin = bytes[size_t(twinAt[i])];
+        if (twinAt[i] >= 0 && size_t(twinAt[i]) < twinRead.size())
+            result[i].twin = twinRead[size_t(twinAt[i])];
     }
     return result;
 }
@@ -214,13 +224,15 @@ std::vector<PackagePicture> DeviceProfile::readPackagePictures(const QStringList
 }
 
 DeviceProfile::PictureSet DeviceProfile::readCheckedPictures(const QStringList& memberNames, bool ignoreCap,
-                                                             qreal ratio) const
+                                                             qreal ratio, const AsRead& asRead) const
 {
     // The file's identity is taken around the read: a verdict holds only
     // for bytes read from a file that did not change meanwhile.
     const std::optional<PictureVerdicts::FileIdentity> before = PictureVerdicts::identityOf(profilePath);
     PictureSet set;
     set.pictures = readPackagePictures(memberNames, ignoreCap, ratio);
+    if (asRead)
+        asRead(set.pictures);
     const bool unchanged = before && PictureVerdicts::identityOf(profilePath) == before;
     if (unchanged) {
         if (const std::optional<size_t> known = PictureVerdicts::shared().find(*before, memberNames, ignoreCap)) {

@@ -54,6 +54,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -178,7 +179,11 @@ public:
     // while. For a `ratio` above 1 the pictures carry their double-density
     // twins where the package has them (readPackagePictures); the check and
     // its verdict are those of the members, whatever the ratio.
-    PictureSet readCheckedPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1) const;
+    // `asRead`, when given, is called with the pictures as read, before the
+    // check: a caller can start decoding there what it shows first.
+    using AsRead = std::function<void(const std::vector<PackagePicture>& read)>;
+    PictureSet readCheckedPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1,
+                                   const AsRead& asRead = {}) const;
 
     // For the description readers: stores a header element's text when `key`
     // names a header element ("Name" appends); true when it did.

@@ -66,7 +66,8 @@ AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabIma
 }
 
 AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages,
-                                          const TabBodyImagePaths& tabNames, qreal ratio) const
+                                          const TabBodyImagePaths& tabNames, qreal ratio,
+                                          const AsRead& asRead) const
 {
     // The pictures up to the first one named empty (an empty name never
     // reaches the zip tool; it is a picture that cannot be read), each name
@@ -81,7 +82,16 @@ AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabIma
         if (!names.contains(name))
             names.push_back(name);
     }
-    const PictureSet read = readCheckedPictures(names, true, ratio);
+    DeviceProfile::AsRead keyed;
+    if (asRead) {
+        keyed = [&](const std::vector<PackagePicture>& pictures) {
+            QHash<QString, PackagePicture> byName;
+            for (size_t i = 0; i < pictures.size(); ++i)
+                byName.insert(names[qsizetype(i)], pictures[i]);
+            asRead(byName);
+        };
+    }
+    const PictureSet read = readCheckedPictures(names, true, ratio, keyed);
     for (size_t i = 0; i < read.usable; ++i)
         tabImages.insert(names[qsizetype(i)], read.pictures[i]);
     return allNamed && read.isWhole() ? AppError::NoError : AppError::BadParam;

@@ -110,9 +110,12 @@ public:
     // their pictures; the checks judge the package's own pictures alike at
     // every ratio).
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, qreal ratio = 1) const;
-    // The same for the pictures `names` names instead of tabBodyImages.
+    // The same for the pictures `names` names instead of tabBodyImages;
+    // `asRead` is called with the pictures as read, keyed as in `tabImages`,
+    // before they are checked (DeviceProfile::readCheckedPictures).
+    using AsRead = std::function<void(const QHash<QString, PackagePicture>& read)>;
     AppError LoadMouseTabImages(QHash<QString, PackagePicture>& tabImages, const TabBodyImagePaths& names,
-                                qreal ratio = 1) const;
+                                qreal ratio = 1, const AsRead& asRead = {}) const;
 
     QString description() const override;
 

@@ -2,13 +2,22 @@
 
 #include <array>
 
-std::shared_ptr<const MouseTabPictures> MouseTabPictures::load(const MouseProfile& profile,
-                                                               const MouseProfile::TabBodyImagePaths& names,
-                                                               AppError& result, qreal ratio)
+std::shared_ptr<const MouseTabPictures>
+MouseTabPictures::load(const MouseProfile& profile, const MouseProfile::TabBodyImagePaths& names, AppError& result,
+                       qreal ratio, const std::function<void(const MouseTabPictures& read)>& asRead)
 {
     auto pictures = std::make_shared<MouseTabPictures>();
     pictures->names_ = names;
-    result = profile.LoadMouseTabImages(pictures->pictures_, names, ratio);
+    MouseProfile::AsRead keyed;
+    if (asRead) {
+        keyed = [&](const QHash<QString, PackagePicture>& read) {
+            MouseTabPictures seen;  // shares the pictures read, and what is decoded
+            seen.names_ = names;
+            seen.pictures_ = read;
+            asRead(seen);
+        };
+    }
+    result = profile.LoadMouseTabImages(pictures->pictures_, names, ratio, keyed);
     if (result != AppError::NoError)
         return nullptr;
     return pictures;

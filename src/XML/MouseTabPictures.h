@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class MouseTabPictures {
@@ -26,10 +27,12 @@ public:
     // description's own names, or those of the pictures for another pixel
     // density. Null, with `result` what LoadMouseTabImages answered, when
     // they cannot all be shown. For a screen of `ratio` device pixels per
-    // point (double-density twins above 1).
-    static std::shared_ptr<const MouseTabPictures> load(const MouseProfile& profile,
-                                                        const MouseProfile::TabBodyImagePaths& names,
-                                                        AppError& result, qreal ratio = 1);
+    // point (double-density twins above 1). `asRead` is called with the
+    // pictures as read, before they are checked: a caller can start decoding
+    // there what it shows first.
+    static std::shared_ptr<const MouseTabPictures>
+    load(const MouseProfile& profile, const MouseProfile::TabBodyImagePaths& names, AppError& result,
+         qreal ratio = 1, const std::function<void(const MouseTabPictures& read)>& asRead = {});
 
     // The picture of one field of the names; null for a name not read.
     PackagePicture picture(Field field) const { return pictures_.value(names_.*field); }
