@@ -539,14 +539,15 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     std::promise<std::shared_ptr<const MouseTabPictures>> checked;
     auto picturesChecked = checked.get_future();
     const FunctionTab expected = tabs_.shownAt(DeviceType::Mouse, tabs_.positionOf(AppParam::functionTabSelect)).tab;
+    auto unread = std::make_shared<const MouseEntry>();
     auto reading = std::async(std::launch::async | std::launch::deferred,
-                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, &checked] {
+                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, unread, &checked] {
         std::future<void> firstPicture;
         AppError read = AppError::NoError;
         checked.set_value(MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio,
-                                                 [&firstPicture, expected](const MouseTabPictures& pictures) {
-            firstPicture = std::async(std::launch::async | std::launch::deferred, [pictures, expected] {
-                MousePanelPicture::decodeFirstPicture(pictures, expected);
+                                                 [&firstPicture, expected, unread](const MouseTabPictures& pictures) {
+            firstPicture = std::async(std::launch::async | std::launch::deferred, [pictures, expected, unread] {
+                MousePanelPicture::decodeFirstPicture(pictures, expected, *unread);
             });
         }));
         if (firstPicture.valid())

@@ -25,7 +25,9 @@
 // single commands and update the fields; CMD_RegistSetting() (Send) stores
 // and takes a new backup; close(connected).
 //
-// Main thread only.
+// Main thread only; a worker may read a model made for it on the main thread
+// that no one changes any more (the mouse connect's model as made, from which
+// its first picture is chosen).
 
 #include "AppEnums.h"
 #include "Device/DeviceEntryBase.h"

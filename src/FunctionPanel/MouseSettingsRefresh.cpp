@@ -48,12 +48,12 @@ QImage MousePanelPicture::choose(const MouseTabPictures& pictures, const MouseEn
     return choose_(pictures, mouse);
 }
 
-void MousePanelPicture::decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab)
+void MousePanelPicture::decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab,
+                                           const MouseEntry& unread)
 {
-    const MouseEntry made;
     for (const MousePanelPicture* picture : panelPictures())
         if (picture->tab_ == tab)
-            (void)picture->choose(pictures, made);
+            (void)picture->choose(pictures, unread);
 }
 
 void showMousePicture(KeyboardView* view, const MousePanelPicture& picture)

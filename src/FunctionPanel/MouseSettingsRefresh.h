@@ -103,8 +103,10 @@ public:
 
     QImage choose(const MouseTabPictures& pictures, const MouseEntry& mouse) const;
 
-    // Decodes the picture the panel on `tab` shows first.
-    static void decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab);
+    // Decodes the picture the panel on `tab` shows first, chosen for
+    // `unread`, a mouse model as made (made on the main thread and handed
+    // over: a worker may call this).
+    static void decodeFirstPicture(const MouseTabPictures& pictures, FunctionTab tab, const MouseEntry& unread);
 
 private:
     FunctionTab tab_;

@@ -21,7 +21,8 @@
 //   "MultiDeviceModel" exactly "true" sets multiDeviceModel
 //
 // Pictures are read from the package at profilePath on every call (the
-// pictures a device shows together by one run of the zip tool), decoded
+// pictures a device shows together by one run of the zip tool, and their
+// double-density twins by a second run beside it), decoded
 // with caps on the member size and the picture dimensions (packages can come
 // from users; PackagePicture.h); anything unreadable gives a null QImage. A
 // set of pictures of which only some are shown at a time (a mouse's tab
@@ -152,8 +153,9 @@ public:
 
     // Each entry as readPicture(name, ignoreCap, ratio) gives it, in the
     // order of `memberNames`, with the members read by one run of the zip
-    // tool (ZipUtil::loadMembers; for a ratio above 1 the index first) and
-    // decoded on a few threads at once.
+    // tool (ZipUtil::loadMembers; for a ratio above 1 the index first, and
+    // the twins it lists by a second run beside the first) and decoded on a
+    // few threads at once.
     std::vector<QImage> readPictures(const QStringList& memberNames, bool ignoreCap, qreal ratio = 1) const;
 
     // The same members, read the same way, as pictures decoded when first

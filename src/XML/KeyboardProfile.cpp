@@ -41,8 +41,8 @@ AppKeyboardType KeyboardProfile::keyboardTypeFromText(const QString& text)
 KeyboardProfile::KeyboardPictures KeyboardProfile::getKeyboardPictures(qreal ratio) const
 {
     // The whole-keyboard picture is only checked; a package without it is
-    // not usable. The three are read by one run of the zip tool and decoded
-    // side by side.
+    // not usable. The three are read by one run of the zip tool (their twins
+    // by one more) and decoded side by side.
     const std::vector<PackagePicture> pictures =
         readPackagePictures({keyboardBodyImage, keytopImage, keyboardImage}, false, ratio);
     PackagePicture::decode(pictures);

@@ -71,7 +71,8 @@ AppError MouseProfile::LoadMouseTabImages(QHash<QString, PackagePicture>& tabIma
 {
     // The pictures up to the first one named empty (an empty name never
     // reaches the zip tool; it is a picture that cannot be read), each name
-    // once, all read by one run of the tool and checked whole.
+    // once, all read by one run of the tool (their twins by one more) and
+    // checked whole.
     QStringList names;
     bool allNamed = true;
     for (const QString& name : tabNames.names()) {

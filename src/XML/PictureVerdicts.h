@@ -41,7 +41,8 @@ public:
 
     // The member names the package's index lists (which double-density
     // twins it holds), read by `readIndex` unless known for the file as it
-    // stands: a connect then reads the package by one run of the zip tool.
+    // stands: a connect then reads the package's members by one run of the
+    // zip tool and their twins by one more.
     QStringList indexedMembers(const QString& path, const std::function<QStringList()>& readIndex);
 
 private:
