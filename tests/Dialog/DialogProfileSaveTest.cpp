@@ -102,6 +102,27 @@ TEST_F(SaveDialog, ListIsBuiltOnTheDialogsOwnThreadWhenNoOtherCanBeHad)
     EXPECT_EQ(rows(*d), names);
 }
 
+TEST_F(SaveDialog, FileWhoseTestTheToolFirstGaveNoAnswerToIsStillListed)
+{
+    // Near the limit of processes the tool may not start for a file's test;
+    // here each file's first run of the tool is ended by a signal, which
+    // gives no answer as well. The second run goes through.
+    const QStringList names{"a", "b", "c"};
+    for (const QString& name : names)
+        saveProfile(userFolder + name + ".prf");
+    const QString script = dir.path() + "/unzip-once.sh";
+    ASSERT_TRUE(writeBytes(script, "#!/bin/sh\nmark=\"" + QFile::encodeName(dir.path()) + "/${2##*/}.tried\"\n"
+                                   "[ -e \"$mark\" ] || { : > \"$mark\"; kill -KILL $$; }\n"
+                                   "exec \"" + QFile::encodeName(ZipUtil::unzipToolPath()) + "\" \"$@\"\n"));
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    ZipUtil::setToolPaths(QString(), script);
+    struct Restore {
+        ~Restore() { ZipUtil::setToolPaths(QString(), QString()); }
+    } restore;
+    auto d = open();
+    EXPECT_EQ(rows(*d), names);
+}
+
 TEST_F(SaveDialog, DefaultNameFillsTheFirstGapAndAnEmptyListLocksNewNameMode)
 {
     otherModelFile(userFolder + "QMVKB_0000.prf"); // any model counts
