@@ -60,10 +60,6 @@ public:
     void appendKeyboardProfileList();
 
     // ----- hot-plug --------------------------------------------------------------------
-    // The enumerator's plug events: the list is followed again; a device
-    // leaving also ends the wait for an updated device to restart.
-    void plugInKeyboard();
-    void plugOffKeyboard();
     // A menu began / ended tracking: while one is open, a change of the
     // attached-device count closes it (checked every 0.1 s), and plug events
     // wait until it has closed.
@@ -113,6 +109,10 @@ public:
     const DeviceEnumEntry* entryAt(int32_t location) const;
 
 private:
+    // The enumerator's plug events: the list is followed again; a device
+    // leaving also ends the wait for an updated device to restart.
+    void plugInKeyboard();
+    void plugOffKeyboard();
     // Rebuilds both lists from the enumerator's fresh scan.
     void updateDevicePathList();
     // The index in deviceList of the first entry at `location`, or -1.

@@ -232,12 +232,20 @@ void ProfileSaveDialog::pushOK()
     const QString userPath = folder + name + twin_.extension;
     const QString builtinPath = AppUtil::resourceProfileFolder() + name + twin_.extension;
     const QString member = UserProfile::memberName(ext);
+    // A file that holds the model's member is refused; so is the save when
+    // the unzip tool gave no answer (no process to be had): it cannot tell.
+    const auto refusal = [&member](const QString& path) -> const char* {
+        const std::optional<QByteArray> held = ZipUtil::tryLoad(path, member, false);
+        if (!held)
+            return "FailedToSaveProfile";
+        return held->isEmpty() ? nullptr : "FileAlreadyExists";
+    };
     const bool userExists = QFileInfo::exists(userPath);
-    if (!overwrite && userExists && ZipUtil::contains(userPath, member))
-        return refuse("FileAlreadyExists", true);
+    if (const char* key = !overwrite && userExists ? refusal(userPath) : nullptr)
+        return refuse(key, true);
     const bool builtinExists = QFileInfo::exists(builtinPath);
-    if (builtinExists && ZipUtil::contains(builtinPath, member))
-        return refuse("FileAlreadyExists", true);
+    if (const char* key = builtinExists ? refusal(builtinPath) : nullptr)
+        return refuse(key, true);
     // A failed copy leaves a new package to the writer. The copy is the one
     // file this save brings into being before the writer runs (copy() never
     // replaces a file); the writer itself leaves none behind when it fails.

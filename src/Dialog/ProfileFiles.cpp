@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,7 +31,9 @@ QString lastComponent(const QString& path)
 // The member test runs the unzip tool once per file; those runs are shared
 // out to a few threads (on this one alone when no thread can be had), as a
 // folder of a hundred profiles would otherwise keep the dialog from showing
-// for most of a second.
+// for most of a second. A test the tool gave no answer to is made again on
+// this thread once the others have ended: near the limit of processes,
+// which counts threads, the helpers can take the places the tools need.
 QStringList candidates(const QString& folder, const ListRequest& request)
 {
     std::vector<QString> named;
@@ -38,10 +41,15 @@ QStringList candidates(const QString& folder, const ListRequest& request)
         if (extensionOf(path) == request.extension && QFileInfo(path).isFile())
             named.push_back(path);
 
+    constexpr char kNoAnswer = 2;
     std::vector<char> hasMember(named.size(), 0);
     AppUtil::sideBySide(named.size(), [&](size_t i, size_t) {
-        hasMember[i] = ZipUtil::load(named[i], request.member, false).isEmpty() ? 0 : 1;
+        const std::optional<QByteArray> member = ZipUtil::tryLoad(named[i], request.member, false);
+        hasMember[i] = !member ? kNoAnswer : member->isEmpty() ? 0 : 1;
     });
+    for (size_t i = 0; i < named.size(); ++i)
+        if (hasMember[i] == kNoAnswer)
+            hasMember[i] = ZipUtil::load(named[i], request.member, false).isEmpty() ? 0 : 1;
 
     QStringList kept;
     for (size_t i = 0; i < named.size(); ++i)

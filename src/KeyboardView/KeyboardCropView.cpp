@@ -6,7 +6,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QResizeEvent>
+#include <QPaintEvent>
 
 #include <cmath>
 
@@ -81,14 +81,6 @@ void KeyboardCropView::clearCrop()
     update();
 }
 
-void KeyboardCropView::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    const qreal ratio = devicePixelRatioF();
-    layer_ = QImage((QSizeF(event->size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    layer_.setDevicePixelRatio(ratio);
-}
-
 void KeyboardCropView::paintEvent(QPaintEvent* event)
 {
     const auto keyboard = KeyboardView::currentKeyboard();
@@ -142,7 +134,7 @@ void KeyboardCropView::paintEvent(QPaintEvent* event)
         return;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (layer_.size() != pixels) {
+    if (layer_.size() != pixels || layer_.devicePixelRatio() != ratio) {
         layer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         layer_.setDevicePixelRatio(ratio);
     }

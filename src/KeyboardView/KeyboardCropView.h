@@ -39,7 +39,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     KeyboardView* picture_;
@@ -49,6 +48,7 @@ private:
 
     std::set<int> _indexSetToReturn;
     QRectF changedArea_;
-    // Scratch layer of the frame drawing, sized to the view in resizeEvent.
+    // Scratch layer of the frame drawing, made at the first paint that draws
+    // a frame and made again when the view's size or pixel density changed.
     QImage layer_;
 };

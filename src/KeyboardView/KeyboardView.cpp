@@ -32,16 +32,6 @@ KeyboardView::KeyboardView(QWidget* parent)
 
 KeyboardView::~KeyboardView() = default;
 
-void KeyboardView::setBodyImage(const QImage& image)
-{
-    setKeyboardImages(image, buttonImage_);
-}
-
-void KeyboardView::setButtonImage(const QImage& image)
-{
-    setKeyboardImages(bodyImage_, image);
-}
-
 void KeyboardView::setKeyboardImages(const QImage& body, const QImage& keytops)
 {
     if (!adoptPictures(body.cacheKey(), keytops.cacheKey()))

@@ -44,9 +44,6 @@ public:
 
     // The device body picture and the key-top picture, each drawn over the
     // whole view. A null image draws nothing.
-    void setBodyImage(const QImage& image);
-    void setButtonImage(const QImage& image);
-    // Both keyboard pictures at once.
     void setKeyboardImages(const QImage& body, const QImage& keytops);
     // Both as pictures of the device's package (on connect): once drawn
     // together, their decoded pixels are let go (a view at twice the density

@@ -362,23 +362,31 @@ bool isValidMemberName(const QString& name)
     return true;
 }
 
-QByteArray load(const QString& filePath, const QString& targetFileName, bool ignoreCap, qint64 maxBytes)
+std::optional<QByteArray> tryLoad(const QString& filePath, const QString& targetFileName, bool ignoreCap,
+                                  qint64 maxBytes)
 {
     if (!isValidMemberName(targetFileName) || maxBytes <= 0)
-        return {};
+        return QByteArray();
     // unzip would go on to try "<file>.zip" for a missing file.
     const QFileInfo archive(filePath);
     if (!archive.isFile())
-        return {};
+        return QByteArray();
     const LiteralArchivePath literal(archive.absoluteFilePath());
     if (literal.path().isEmpty())
-        return {};
+        return std::nullopt;
     const QStringList arguments{ignoreCap ? QStringLiteral("-pC") : QStringLiteral("-p"), literal.path(),
                                 targetFileName};
     ToolRun run = runTool(unzipToolPath(), arguments, QString(), true, maxBytes);
-    if (!run.completed || run.exitCode != 0)
-        return {};
+    if (!run.completed)
+        return std::nullopt;
+    if (run.exitCode != 0)
+        return QByteArray();
     return run.output;
+}
+
+QByteArray load(const QString& filePath, const QString& targetFileName, bool ignoreCap, qint64 maxBytes)
+{
+    return tryLoad(filePath, targetFileName, ignoreCap, maxBytes).value_or(QByteArray());
 }
 
 namespace {
@@ -596,12 +604,16 @@ AppError append(const QString& filePath, const FileList& fileList)
         return AppError::FileNotExist;
 
     // The existing index, in order. An index that does not parse is rebuilt
-    // from the members added now.
+    // from the members added now; one the tool gave no answer for is not, as
+    // the members it lists would drop out of it.
     FileIndex index;
     if (target.exists()) {
-        const QByteArray indexBytes = load(target.absoluteFilePath(), indexName, false, kMaxXmlMemberBytes);
+        const std::optional<QByteArray> indexBytes =
+            tryLoad(target.absoluteFilePath(), indexName, false, kMaxXmlMemberBytes);
+        if (!indexBytes)
+            return AppError::FileNotExist;
         FileIndexXML reader;
-        if (!indexBytes.isEmpty() && reader.parse(indexBytes))
+        if (!indexBytes->isEmpty() && reader.parse(*indexBytes))
             index = reader.takeProfile();
     }
 

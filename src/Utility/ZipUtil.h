@@ -36,6 +36,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,13 @@ bool isValidMemberName(const QString& name);
 // the member is larger than maxBytes. A zero-length member is empty too.
 QByteArray load(const QString& filePath, const QString& targetFileName, bool ignoreCap,
                 qint64 maxBytes = kMaxMemberBytes);
+
+// As load(), but none when the tool gave no answer: it could not be started
+// (no process to be had), was killed at the time-out or for passing
+// maxBytes, or was ended by a signal; and when no literal archive path could
+// be made. A tool that ran and failed gives an empty array, as with load().
+std::optional<QByteArray> tryLoad(const QString& filePath, const QString& targetFileName, bool ignoreCap,
+                                  qint64 maxBytes = kMaxMemberBytes);
 
 // The bytes of several members, in the order of `names`: for each name what
 // load(filePath, name, ignoreCap, maxBytes) gives, read by one run of the

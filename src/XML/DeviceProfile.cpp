@@ -2,6 +2,7 @@
 
 #include "Utility/AppUtil.h"
 #include "Utility/ProfilePackage.h"
+#include "Utility/RegularFile.h"
 #include "Utility/SideBySide.h"
 #include "Utility/ZipUtil.h"
 #include "XML/PictureVerdicts.h"
@@ -228,12 +229,12 @@ DeviceProfile::PictureSet DeviceProfile::readCheckedPictures(const QStringList& 
 {
     // The file's identity is taken around the read: a verdict holds only
     // for bytes read from a file that did not change meanwhile.
-    const std::optional<PictureVerdicts::FileIdentity> before = PictureVerdicts::identityOf(profilePath);
+    const std::optional<AppUtil::FileIdentity> before = AppUtil::fileIdentity(profilePath);
     PictureSet set;
     set.pictures = readPackagePictures(memberNames, ignoreCap, ratio);
     if (asRead)
         asRead(set.pictures);
-    const bool unchanged = before && PictureVerdicts::identityOf(profilePath) == before;
+    const bool unchanged = before && AppUtil::fileIdentity(profilePath) == before;
     if (unchanged) {
         if (const std::optional<size_t> known = PictureVerdicts::shared().find(*before, memberNames, ignoreCap)) {
             set.usable = std::min(set.pictures.size(), *known);

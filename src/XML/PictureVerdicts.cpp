@@ -1,29 +1,13 @@
 #include "XML/PictureVerdicts.h"
 
-#include <QFile>
-
-bool PictureVerdicts::FileIdentity::operator==(const FileIdentity& o) const
-{
-    return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
-        && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
-        && changed.tv_nsec == o.changed.tv_nsec;
-}
-
-std::optional<PictureVerdicts::FileIdentity> PictureVerdicts::identityOf(const QString& path)
-{
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
-
 PictureVerdicts& PictureVerdicts::shared()
 {
     static PictureVerdicts verdicts;
     return verdicts;
 }
 
-std::optional<size_t> PictureVerdicts::find(const FileIdentity& file, const QStringList& names, bool ignoreCap)
+std::optional<size_t> PictureVerdicts::find(const AppUtil::FileIdentity& file, const QStringList& names,
+                                            bool ignoreCap)
 {
     const std::lock_guard guard(lock_);
     for (const Entry& e : entries_)
@@ -32,7 +16,8 @@ std::optional<size_t> PictureVerdicts::find(const FileIdentity& file, const QStr
     return std::nullopt;
 }
 
-void PictureVerdicts::remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, size_t usable)
+void PictureVerdicts::remember(const AppUtil::FileIdentity& file, const QStringList& names, bool ignoreCap,
+                               size_t usable)
 {
     const std::lock_guard guard(lock_);
     if (entries_.size() >= kKept)
@@ -42,7 +27,7 @@ void PictureVerdicts::remember(const FileIdentity& file, const QStringList& name
 
 QStringList PictureVerdicts::indexedMembers(const QString& path, const std::function<QStringList()>& readIndex)
 {
-    const std::optional<FileIdentity> before = identityOf(path);
+    const std::optional<AppUtil::FileIdentity> before = AppUtil::fileIdentity(path);
     if (before) {
         const std::lock_guard guard(lock_);
         for (const Listing& l : listings_)
@@ -50,7 +35,7 @@ QStringList PictureVerdicts::indexedMembers(const QString& path, const std::func
                 return l.names;
     }
     const QStringList names = readIndex();
-    if (before && identityOf(path) == before) {
+    if (before && AppUtil::fileIdentity(path) == before) {
         const std::lock_guard guard(lock_);
         if (listings_.size() >= kKept)
             listings_.erase(listings_.begin());

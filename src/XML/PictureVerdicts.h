@@ -3,7 +3,11 @@
 // (PackagePicture::checkSet), remembered per package file as it stands on
 // disk and list of members, so that the pictures of a package are decoded
 // whole once per run of the application. A verdict holds for bytes read
-// from a file whose identity was the same before and after the read.
+// from a file whose identity (AppUtil::fileIdentity: a rewrite, which the
+// package writers make by a rename, or any change of its bytes gives
+// another) was the same before and after the read.
+
+#include "Utility/RegularFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,30 +18,14 @@
 #include <optional>
 #include <vector>
 
-#include <sys/stat.h>
-
 class PictureVerdicts {
 public:
-    // A package file as it stands on disk: a rewrite (the package writers
-    // replace a file by a rename) or any change of its bytes gives another.
-    struct FileIdentity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        timespec modified{};
-        timespec changed{};
-
-        bool operator==(const FileIdentity& o) const;
-    };
-    // Absent when the file cannot be looked at.
-    static std::optional<FileIdentity> identityOf(const QString& path);
-
     // The verdicts of the application.
     static PictureVerdicts& shared();
 
     // How many pictures from the first were found usable in the file.
-    std::optional<size_t> find(const FileIdentity& file, const QStringList& names, bool ignoreCap);
-    void remember(const FileIdentity& file, const QStringList& names, bool ignoreCap, size_t usable);
+    std::optional<size_t> find(const AppUtil::FileIdentity& file, const QStringList& names, bool ignoreCap);
+    void remember(const AppUtil::FileIdentity& file, const QStringList& names, bool ignoreCap, size_t usable);
 
     // The member names the package's index lists (which double-density
     // twins it holds), read by `readIndex` unless known for the file as it
@@ -50,13 +38,13 @@ private:
     // another check.
     static constexpr size_t kKept = 64;
     struct Entry {
-        FileIdentity file;
+        AppUtil::FileIdentity file;
         QStringList names;
         bool ignoreCap = false;
         size_t usable = 0;
     };
     struct Listing {
-        FileIdentity file;
+        AppUtil::FileIdentity file;
         QStringList names;
     };
     std::mutex lock_;

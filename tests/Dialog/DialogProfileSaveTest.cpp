@@ -1,7 +1,8 @@
 // The profile save dialogs end to end: the list of both folders, the default
 // name, saving a new profile and overwriting one with a comment, every
-// refusal and its message, and what a failed write leaves on disk. Files are
-// read back through the profile files layer.
+// refusal and its message, and what a failed write leaves on disk, also when
+// the unzip tool gives no answer. Files are read back through the profile
+// files layer.
 #include "Dialog/CommentTextEdit.h"
 #include "Dialog/DialogProfileSave.h"
 #include "Dialog/ProfileFiles.h"
@@ -98,6 +99,27 @@ TEST_F(SaveDialog, ListIsBuiltOnTheDialogsOwnThreadWhenNoOtherCanBeHad)
     const NoNewThreads noThreads;
     auto d = open();
     EXPECT_GT(noThreads.refused(), 0);
+    EXPECT_EQ(rows(*d), names);
+}
+
+TEST_F(SaveDialog, FileWhoseTestTheToolFirstGaveNoAnswerToIsStillListed)
+{
+    // Near the limit of processes the tool may not start for a file's test;
+    // here each file's first run of the tool is ended by a signal, which
+    // gives no answer as well. The second run goes through.
+    const QStringList names{"a", "b", "c"};
+    for (const QString& name : names)
+        saveProfile(userFolder + name + ".prf");
+    const QString script = dir.path() + "/unzip-once.sh";
+    ASSERT_TRUE(writeBytes(script, "#!/bin/sh\nmark=\"" + QFile::encodeName(dir.path()) + "/${2##*/}.tried\"\n"
+                                   "[ -e \"$mark\" ] || { : > \"$mark\"; kill -KILL $$; }\n"
+                                   "exec \"" + QFile::encodeName(ZipUtil::unzipToolPath()) + "\" \"$@\"\n"));
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    ZipUtil::setToolPaths(QString(), script);
+    struct Restore {
+        ~Restore() { ZipUtil::setToolPaths(QString(), QString()); }
+    } restore;
+    auto d = open();
     EXPECT_EQ(rows(*d), names);
 }
 
@@ -302,6 +324,43 @@ TEST_F(SaveDialog, FailedWriteLeavesOldFilesAndRemovesWhatItCreated)
     QTest::mouseClick(d->okButton(), Qt::LeftButton);
     EXPECT_EQ(messageKeys(controller), QStringList{"FailedToSaveProfile"});
     EXPECT_EQ(fileHash(userFolder + "kept.prf"), keptHash);
+}
+
+TEST_F(SaveDialog, SaveTheUnzipToolCannotStartForEndsInTheFailureBoxAndChangesNoFile)
+{
+    const QString path = userFolder + "taken.prf";
+    const QString missing = dir.path() + "/no-unzip";
+    struct Case {
+        const char* name;
+        bool overwrite;
+        bool startsAgainAfterOneRun; // a process comes free after the first try
+    };
+    for (const Case& c : {Case{"over the listed file", true, false}, Case{"under the taken name", false, true}}) {
+        SCOPED_TRACE(c.name);
+        // "taken" holds the model's member and another model's.
+        QFile::remove(path);
+        saveProfile(path, "old");
+        ASSERT_EQ(UserProfile::Write(path, "OTHERKB", *kb, "keep"), AppError::NoError);
+        const QByteArray takenHash = fileHash(path);
+        controller.messageBoxes.clear();
+        auto d = open();
+        if (c.overwrite)
+            QTest::mouseClick(d->checkOverWiteButton(), Qt::LeftButton);
+        else
+            typeName(*d, "taken");
+        ASSERT_EQ(d->profileName()->text(), "taken");
+        ZipUtil::setToolPaths(QString(), missing);
+        const ZipUtil::ToolObserver previous = ZipUtil::setToolObserver([&](const QString& program, auto&&...) {
+            if (c.startsAgainAfterOneRun && program == missing)
+                ZipUtil::setToolPaths(QString(), QString());
+        });
+        QTest::mouseClick(d->okButton(), Qt::LeftButton);
+        ZipUtil::setToolObserver(previous);
+        ZipUtil::setToolPaths(QString(), QString());
+        EXPECT_EQ(messageKeys(controller), QStringList{"FailedToSaveProfile"});
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(fileHash(path), takenHash);
+    }
 }
 
 TEST_F(SaveDialog, CancelAndDeviceRemovalEndWithZeroAndWriteNothing)
