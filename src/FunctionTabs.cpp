@@ -15,7 +15,7 @@ using K = DeviceType;
 using M = FunctionTabs::Menu;
 using S = TabStatus;
 
-// The seven tabs, left to right per device kind, with what they look like
+// Every tab, left to right per device kind, with what they look like
 // when they are made: the caption key, the stem of the icon names (" active"
 // and " not active" follow), the menu triangle, the statuses set in their
 // order (a status change starts or stops the triangle's blinking) and the

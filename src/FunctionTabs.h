@@ -51,25 +51,25 @@ public:
     FunctionTabs(const FunctionTabs&) = delete;
     FunctionTabs& operator=(const FunctionTabs&) = delete;
 
-    // Makes the seven tab views in `header`, reporting to `delegate`; the
+    // Makes the tab views of every row in `header`, reporting to `delegate`; the
     // mouse tabs start hidden, without their icons.
     void buildViews(QWidget& header, onMainTabViewDelegate& delegate);
     // The host every panel is made with (the window exists already); no
     // panel is made yet.
     void setPanelHost(IDialogHost& host);
-    // The panel of `row` (of `tab`, one of the seven), made now when this is
+    // The panel of `row` (of `tab`, which has a row), made now when this is
     // the first time it is asked for.
     FunctionPanel& panel(const Row& row) const;
     FunctionPanel& panel(FunctionTab tab) const { return panel(row(tab)); }
     // Lets the panels made go in table order; each unties itself from its
     // views, which stay with the window.
     void releasePanels();
-    // Puts `panel` in the row of `tab` (one of the seven) and hands back the
+    // Puts `panel` in the row of `tab` (which has a row) and hands back the
     // one it held (null when none had been made).
     std::unique_ptr<FunctionPanel> swapPanel(FunctionTab tab, std::unique_ptr<FunctionPanel> panel);
 
     const std::array<Row, kCount>& rows() const { return rows_; }
-    // The row of `tab`, which must be one of the seven.
+    // The row of `tab`, which must have one.
     const Row& row(FunctionTab tab) const;
     // The row of `tab`, or null for a value without a tab of its own.
     const Row* find(FunctionTab tab) const;

@@ -126,7 +126,7 @@ private:
     // State.
     // The controller registered in AppParam::mainController, or null.
     static MainViewController* instance();
-    // The tab view and the panel of one of the seven tabs (the panel is made
+    // The tab view and the panel of a tab that has a row (the panel is made
     // now when it had not been yet).
     MainTabView* tabView(FunctionTab tab) const { return tabs_.row(tab).view; }
     FunctionPanel* tabPanel(FunctionTab tab) const { return &tabs_.panel(tab); }
