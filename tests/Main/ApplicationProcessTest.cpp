@@ -1,9 +1,10 @@
 // The application executable as a process: a second start while one runs
 // exits at once with status 0; a start without its built-in defaults, its
-// instance lock or a display ends with a non-zero status and a line on
+// instance lock or a usable display ends with a non-zero status and a line on
 // standard error, writing nothing.
 #include "BuildPaths.h"
 #include "AppDelegate.h"
+#include "support/XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,15 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(7000 + QCoreApplication::applicationPid() % 1000));
     QProcessEnvironment unreachableWayland = noDisplay;
     unreachableWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
+    // An X server that answers, but not to this user: it wants a cookie
+    // that the user's authority file does not hold.
+    const XServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    QProcessEnvironment refusingX = noDisplay;
+    refusingX.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(server.display()));
+    refusingX.insert(QStringLiteral("XAUTHORITY"), dir.filePath(QStringLiteral("no-authority")));
+    QProcessEnvironment xOnHostName = noDisplay;
+    xOnHostName.insert(QStringLiteral("DISPLAY"), QStringLiteral("no-such-host.invalid:0"));
     const struct {
         const char* what;
         QProcessEnvironment env;
@@ -149,6 +159,8 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
         {"an X display that does not answer", unreachableX, {}, QStringLiteral("by DISPLAY cannot be reached")},
         {"a Wayland display that does not answer", unreachableWayland, {},
          QStringLiteral("by WAYLAND_DISPLAY cannot be reached")},
+        {"an X display that refuses this user", refusingX, {}, QStringLiteral("by DISPLAY refuses this user")},
+        {"an X display on a host that is not found", xOnHostName, {}, QStringLiteral("by DISPLAY cannot be reached")},
         {"a folder with something in it at the lock's place", environmentIn(dir),
          QStringLiteral("mkdir -p '%1/kept'; ").arg(lock), lock},
     };
