@@ -94,7 +94,10 @@ TEST(WindowSystem, AnXDisplayThatAnswersIsChosenBeforeWayland)
         QByteArray chosen;
     } cases[] = {
         {"both answer (XWayland in a Wayland session)",
-         {{"DISPLAY", server.display()}, {"XAUTHORITY", cookie}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}},
+         {{"DISPLAY", server.display()},
+          {"XAUTHORITY", cookie},
+          {"WAYLAND_DISPLAY", "wayland-7"},
+          {"XDG_RUNTIME_DIR", run}},
          "xcb"},
         {"the X display does not answer",
          {{"DISPLAY", none}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, "wayland"},
