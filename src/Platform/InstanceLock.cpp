@@ -1,5 +1,7 @@
 #include "Platform/InstanceLock.h"
 
+#include "Platform/Clock.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -18,10 +20,13 @@
 // ended, whatever it holds. Between making the file and locking it, though,
 // a start's file is empty and unlocked, as a leftover is: a start that took
 // that file over could remove the one another start has just made. Hence
-// every start takes the lock in turn, under a flock() on the folder, which
-// is never removed. The tests in tests/Main/ApplicationProcessTest.cpp guard
-// this: SingleInstance.LockIsHeldOnce (a held lock stays held whatever its
-// file holds) and SingleInstance.StartsThatMeetOverALeftoverTakeTheLockOnce
+// every start takes the lock in turn, under a flock() on a file of the
+// application's own beside it (the lock's name and ".turn"), which is never
+// removed; a start waits for its turn at most kTurnLimit, since the start
+// that holds it may have been stopped (Ctrl-Z, a debugger). The tests in
+// tests/Main/ApplicationProcessTest.cpp guard this:
+// SingleInstance.LockIsHeldOnce (a held lock stays held whatever its file
+// holds) and SingleInstance.StartsThatMeetOverALeftoverTakeTheLockOnce
 // (starts released at one instant over each kind of leftover).
 
 namespace platform {
@@ -30,17 +35,26 @@ namespace {
 
 QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-// The turn of this start: an exclusive flock() on the lock file's folder,
-// held until the turn ends. A folder that cannot be locked (a file system
+// The longest a start waits for its turn, and how often it looks.
+constexpr Seconds kTurnLimit{5.0};
+constexpr Seconds kTurnPoll{0.002};
+
+// The turn of this start: an exclusive flock() on the turn file, held until
+// the turn ends. A turn file that cannot be made or locked (a file system
 // without flock()) leaves the starts unordered, as they were before.
 class StartTurn {
 public:
-    explicit StartTurn(const QString& folder)
-        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    explicit StartTurn(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
     {
-        if (fd_ >= 0)
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        const auto deadline = now() + scaled(kTurnLimit);
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {
+            if (now() >= deadline) {
+                timedOut_ = true;
+                return;
             }
+            sleepFor(kTurnPoll);
+        }
     }
     ~StartTurn()
     {
@@ -49,9 +63,12 @@ public:
     }
     StartTurn(const StartTurn&) = delete;
     StartTurn& operator=(const StartTurn&) = delete;
+    // Whether another process kept the turn for all of kTurnLimit.
+    bool timedOut() const { return timedOut_; }
 
 private:
     int fd_;
+    bool timedOut_ = false;
 };
 
 // Whether a running instance holds the file at `path` (see above).
@@ -106,8 +123,14 @@ QString whyNoLockFile(const QString& path)
 
 InstanceLock acquireInstanceLock(const QString& path)
 {
-    const StartTurn turn(QFileInfo(path).absolutePath());
+    const QString turnPath = path + QStringLiteral(".turn");
+    const StartTurn turn(turnPath);
     InstanceLock result;
+    if (turn.timedOut()) {
+        result.problem = QStringLiteral("the turn file %1 of the instance lock is held by another process")
+                             .arg(turnPath);
+        return result;
+    }
     result.lock = std::make_unique<QLockFile>(path);
     // A lock whose process no longer runs is stale however young it is; the
     // age alone never makes a running instance's lock stale.

@@ -21,7 +21,9 @@ struct InstanceLock {
 // exactly one of them gets it. Whatever stands at the path without a running
 // instance holding it (the file of an ended or cut-off start, whatever it
 // holds, a link, an empty folder) is taken over; a folder with anything in
-// it is left as it is, and then no lock can be made.
+// it is left as it is, and then no lock can be made. The starts take turns
+// through a file beside it (`path` and ".turn"); a start whose turn does
+// not come within five seconds takes no lock and says so in `problem`.
 InstanceLock acquireInstanceLock(const QString& path);
 
 } // namespace platform

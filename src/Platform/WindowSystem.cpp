@@ -5,120 +5,118 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QtGlobal>
 
+#include <wayland-client-core.h>
+#include <xcb/xcb.h>
+
 #include <cerrno>
-#include <cstddef>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
-#include <netdb.h>
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// The longest a display reached over TCP is given to accept a connection.
-constexpr Seconds kConnectLimit{1.0};
+// The longest a display is given to let this process in: one on this
+// machine, whose server may first have to start (an X server started on
+// demand), and one on another host, looked up and reached over the network.
+constexpr Seconds kLocalLimit{5.0};
+constexpr Seconds kNetworkLimit{1.0};
 
-// Whether something accepts a stream connection at `address`: a local
-// socket answers at once (a full backlog still means a listener), a TCP one
-// within kConnectLimit.
-bool accepts(const sockaddr* address, socklen_t length)
+// What a client library made of a display when it tried to connect.
+struct Attempt {
+    bool connected = false;
+    QByteArray said;  // what it wrote on standard error meanwhile
+};
+
+// Lets `connect` try `display` in a child process, so that a display that
+// never answers costs at most `limit` and what the library writes on
+// standard error is kept here rather than shown. A child that cannot be
+// started leaves the display to the plugin.
+Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, Seconds limit)
 {
-    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    bool answered = ::connect(fd, address, length) == 0 || (address->sa_family == AF_UNIX && errno == EAGAIN);
-    if (!answered && errno == EINPROGRESS) {
-        pollfd waiting{fd, POLLOUT, 0};
-        int error = 0;
-        socklen_t size = sizeof error;
-        answered = ::poll(&waiting, 1, int(scaledMs(kConnectLimit).count())) == 1 &&
-                   ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    int said[2];
+    if (::pipe2(said, O_CLOEXEC) != 0)
+        return {true, {}};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(said[1], STDERR_FILENO);
+        ::_exit(connect(display.constData()) ? 0 : 1);
     }
-    ::close(fd);
-    return answered;
+    ::close(said[1]);
+    if (child < 0) {
+        ::close(said[0]);
+        return {true, {}};
+    }
+    Attempt attempt;
+    const auto deadline = now() + scaled(limit);
+    bool ended = false;
+    for (char text[512];;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now()).count();
+        pollfd reading{said[0], POLLIN, 0};
+        const int ready = left > 0 ? ::poll(&reading, 1, int(left)) : 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        const ssize_t got = ready > 0 ? ::read(said[0], text, sizeof text) : -1;
+        if (got > 0) {
+            attempt.said.append(text, got);
+            continue;
+        }
+        ended = got == 0;
+        break;
+    }
+    ::close(said[0]);
+    if (!ended)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    attempt.connected = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return attempt;
 }
 
-// A local socket by its path, or by its name in the abstract namespace.
-bool acceptsLocal(const QByteArray& path, bool abstract = false)
+// Connects as Qt's xcb plugin does, screen number included.
+bool connectX(const char* display)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const qsizetype at = abstract ? 1 : 0;
-    if (at + path.size() >= qsizetype(sizeof address.sun_path))
-        return false;
-    std::memcpy(address.sun_path + at, path.constData(), size_t(path.size()));
-    // An abstract name is as long as it is; a path ends with its zero.
-    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + at + path.size() + (abstract ? 0 : 1));
-    return accepts(reinterpret_cast<const sockaddr*>(&address), length);
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(display, &screen);
+    const bool connected = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return connected;
 }
 
-// A TCP port on a host given by its address (localhost is the loopback
-// addresses). A host name is not looked up: that may wait on the network
-// without bound, so it counts as reachable and is left to the plugin.
-bool acceptsTcp(const QByteArray& host, int port)
+bool connectWayland(const char* display)
 {
-    if (host == "localhost")
-        return acceptsTcp("127.0.0.1", port) || acceptsTcp("::1", port);
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    const int status = ::getaddrinfo(host.constData(), QByteArray::number(port).constData(), &hints, &found);
-    if (status == EAI_NONAME)
-        return true;
-    bool answered = false;
-    for (const addrinfo* a = status == 0 ? found : nullptr; a && !answered; a = a->ai_next)
-        answered = accepts(a->ai_addr, a->ai_addrlen);
-    if (found)
-        ::freeaddrinfo(found);
-    return answered;
+    wl_display* connection = wl_display_connect(display);
+    if (connection)
+        wl_display_disconnect(connection);
+    return connection != nullptr;
 }
 
-// Whether an X server answers at DISPLAY, reached as the X client library
-// reaches it: `[protocol/]host:number[.screen]`, TCP port 6000 + number on a
-// host, else the local socket of the number (abstract, then the path), else,
-// with neither protocol nor host, TCP on localhost. A path (DISPLAY starting
-// with '/') is the socket itself, with or without `:number`.
-bool xDisplayAnswers(const QByteArray& display)
+// Why the X display at DISPLAY cannot be used; empty when it can. A display
+// on another host (a host name or address before the colon) is given
+// kNetworkLimit, one here kLocalLimit. An X server that answers but refuses
+// this user says why on standard error as the library reads its answer.
+QString whyXUnusable(const QByteArray& display)
 {
-    static const QRegularExpression form(QStringLiteral(R"(^(?:(.*)/)?(.*):(\d+)(?:\.\d+)?$)"));
-    const QRegularExpressionMatch parts = form.match(QString::fromLocal8Bit(display));
-    if (display.startsWith('/'))
-        return acceptsLocal(display) || (parts.hasMatch() && acceptsLocal(display.left(display.lastIndexOf(':'))));
-    if (!parts.hasMatch())
-        return false;
-    const QByteArray protocol = parts.captured(1).toLocal8Bit();
-    QByteArray host = parts.captured(2).toLocal8Bit();
-    if (host.startsWith('[') && host.endsWith(']'))
-        host = host.mid(1, host.size() - 2);
-    bool valid = false;
-    const int number = parts.captured(3).toInt(&valid);
-    if (!valid)
-        return false;
-    constexpr int kFirstPort = 6000;
-    if (protocol != "unix" && !host.isEmpty() && host != "unix")
-        return acceptsTcp(host, kFirstPort + number);
-    const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(number);
-    if (acceptsLocal(socket, true) || acceptsLocal(socket))
-        return true;
-    return protocol.isEmpty() && host.isEmpty() && acceptsTcp("localhost", kFirstPort + number);
-}
-
-// Whether a Wayland compositor answers at WAYLAND_DISPLAY: a path, or a
-// name in the runtime folder.
-bool waylandDisplayAnswers(const QByteArray& display)
-{
-    if (display.startsWith('/'))
-        return acceptsLocal(display);
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && acceptsLocal(runtime + '/' + display);
+    char* host = nullptr;
+    int number = 0;
+    const bool remote = xcb_parse_display(display.constData(), &host, &number, nullptr) && host && *host &&
+                        std::strcmp(host, "unix") != 0;
+    std::free(host);
+    const Attempt attempt = attemptInChild(connectX, display, remote ? kNetworkLimit : kLocalLimit);
+    if (attempt.connected)
+        return {};
+    if (attempt.said.trimmed().isEmpty())
+        return QStringLiteral("cannot be reached");
+    return QStringLiteral("refuses this user (%1)").arg(QString::fromLocal8Bit(attempt.said).simplified());
 }
 
 // Whether Qt's own `-platform NAME` (or `--platform NAME`) is given.
@@ -152,18 +150,21 @@ WindowSystemChoice reachableWindowSystem(int argc, const char* const* argv)
         return {};
     const QByteArray x = qgetenv("DISPLAY");
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    if (!x.isEmpty() && xDisplayAnswers(x))
-        return {"xcb", {}};
-    if (!wayland.isEmpty() && waylandDisplayAnswers(wayland))
-        return {"wayland", {}};
-    QStringList unreachable;
-    if (!x.isEmpty())
-        unreachable << QStringLiteral("the X display \"%1\" named by DISPLAY").arg(QString::fromLocal8Bit(x));
-    if (!wayland.isEmpty())
-        unreachable << QStringLiteral("the Wayland display \"%1\" named by WAYLAND_DISPLAY")
-                           .arg(QString::fromLocal8Bit(wayland));
-    if (!unreachable.isEmpty())
-        return {{}, unreachable.join(QStringLiteral(" and ")) + QStringLiteral(" cannot be reached")};
+    QStringList unusable;
+    if (!x.isEmpty()) {
+        const QString why = whyXUnusable(x);
+        if (why.isEmpty())
+            return {"xcb", {}};
+        unusable << QStringLiteral("the X display \"%1\" named by DISPLAY %2").arg(QString::fromLocal8Bit(x), why);
+    }
+    if (!wayland.isEmpty()) {
+        if (attemptInChild(connectWayland, wayland, kLocalLimit).connected)
+            return {"wayland", {}};
+        unusable << QStringLiteral("the Wayland display \"%1\" named by WAYLAND_DISPLAY cannot be reached")
+                        .arg(QString::fromLocal8Bit(wayland));
+    }
+    if (!unusable.isEmpty())
+        return {{}, unusable.join(QStringLiteral(", and "))};
     return {{}, QStringLiteral("a graphical session is needed, and neither DISPLAY (X11) nor WAYLAND_DISPLAY "
                                "(Wayland) is set")};
 }

@@ -11,18 +11,18 @@ namespace platform {
 // Chooses the window system the application starts on, before the
 // application object exists. A platform the user names (QT_QPA_PLATFORM, or
 // Qt's own `-platform NAME` among `argv`) is used as named, unchecked.
-// Otherwise an X display that answers at DISPLAY is chosen (xcb), XWayland
-// in a Wayland session too: there the window places its menus and dialogs
-// itself, which a Wayland compositor does not allow. Without one, a Wayland
-// compositor that answers at WAYLAND_DISPLAY is chosen (wayland). The choice
-// reaches the plugin through QT_QPA_PLATFORM, which is unset again once the
-// application object has loaded the plugin. Empty when the start can go on;
-// otherwise one line that names the variable whose display cannot be
-// reached, or says that neither is set.
-// Each display is tried by a connection to its socket: a local socket answers
-// at once; a TCP display (a numeric address or localhost) is given at most
-// one second; a display on a host name is not looked up and counts as
-// reachable, left to the plugin.
+// Otherwise an X display at DISPLAY that lets this user in is chosen (xcb),
+// XWayland in a Wayland session too: there the window places its menus and
+// dialogs itself, which a Wayland compositor does not allow. Without one, a
+// Wayland compositor at WAYLAND_DISPLAY that takes a connection is chosen
+// (wayland). The choice reaches the plugin through QT_QPA_PLATFORM, which is
+// unset again once the application object has loaded the plugin. Empty when
+// the start can go on; otherwise one line that names each display set and
+// why it cannot be used (it cannot be reached, or the X server refuses this
+// user, in its own words), or says that neither is set.
+// Each display is tried by the client library its plugin uses (libxcb,
+// libwayland-client), in a child process that is given at most five seconds,
+// or one second for an X display on another host (by name or address).
 QString chooseWindowSystem(int argc, const char* const* argv);
 
 // What chooseWindowSystem() chooses, without acting on it: the plugin

@@ -1,9 +1,11 @@
 // The application executable as a process: a second start while one runs
 // exits at once with status 0; a start without its built-in defaults, its
-// instance lock or a display ends with a non-zero status and a line on
+// instance lock or a usable display ends with a non-zero status and a line on
 // standard error, writing nothing.
 #include "BuildPaths.h"
 #include "AppDelegate.h"
+#include "Platform/Clock.h"
+#include "support/XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +19,15 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <future>
 #include <latch>
+#include <optional>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -125,6 +133,41 @@ TEST(SingleInstance, StartsThatMeetOverALeftoverTakeTheLockOnce)
     }
 }
 
+// Starts take turns through a file of the application's own: another
+// program's lock on the runtime folder holds no start up, and a holder of the
+// turn that never lets it go holds a start up only for a bounded wait, after
+// which the start names the file.
+TEST(SingleInstance, TurnIsTakenOnAFileOfItsOwnAndWaitedForBoundedly)
+{
+    QTemporaryDir dir;
+    // A start on a thread of its own while `holder` holds a flock(): what it
+    // got, or nothing when it still waited after 30 s.
+    const auto startWhileHeld = [&](const QString& path, int flags) -> std::optional<AppDelegate::InstanceLock> {
+        const int holder = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0600);
+        EXPECT_EQ(::flock(holder, LOCK_EX), 0);
+        auto start = std::async(std::launch::async, [&] { return AppDelegate::acquireSingleInstance(dir.path()); });
+        const bool ended = start.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+        ::close(holder);  // lets a start that still waits go on
+        return ended ? std::optional(start.get()) : std::nullopt;
+    };
+    const auto first = startWhileHeld(dir.path(), O_RDONLY | O_DIRECTORY);
+    ASSERT_TRUE(first) << "a lock on the runtime folder held the start up";
+    EXPECT_TRUE(*first);
+
+    const QString turn = dir.filePath(kLockName + QStringLiteral(".turn"));
+    const platform::ScopedTimeScale fast(0.01);
+    platform::Seconds waited{};
+    const auto before = platform::setSleepObserver([&](platform::Seconds wait) { waited += wait; });
+    const auto second = startWhileHeld(turn, O_RDONLY | O_CREAT);
+    platform::setSleepObserver(before);
+    ASSERT_TRUE(second) << "the start waited for its turn without end";
+    EXPECT_FALSE(*second);
+    EXPECT_TRUE(second->problem.contains(turn)) << second->problem.toStdString();
+    // The wait went through the clock and lasted a few seconds at most.
+    EXPECT_GT(waited.count(), 0);
+    EXPECT_LT(waited, platform::scaled(platform::Seconds(10)));
+}
+
 // A start that cannot go on says why on standard error, naming what is
 // missing, and ends with status 1, taking no lock.
 TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
@@ -136,6 +179,15 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(7000 + QCoreApplication::applicationPid() % 1000));
     QProcessEnvironment unreachableWayland = noDisplay;
     unreachableWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
+    // An X server that answers, but not to this user: it wants a cookie
+    // that the user's authority file does not hold.
+    const XServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    QProcessEnvironment refusingX = noDisplay;
+    refusingX.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(server.display()));
+    refusingX.insert(QStringLiteral("XAUTHORITY"), dir.filePath(QStringLiteral("no-authority")));
+    QProcessEnvironment xOnHostName = noDisplay;
+    xOnHostName.insert(QStringLiteral("DISPLAY"), QStringLiteral("no-such-host.invalid:0"));
     const struct {
         const char* what;
         QProcessEnvironment env;
@@ -149,6 +201,9 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
         {"an X display that does not answer", unreachableX, {}, QStringLiteral("by DISPLAY cannot be reached")},
         {"a Wayland display that does not answer", unreachableWayland, {},
          QStringLiteral("by WAYLAND_DISPLAY cannot be reached")},
+        {"an X display that refuses this user", refusingX, {}, QStringLiteral("by DISPLAY refuses this user")},
+        {"an X display on a host that is not found", xOnHostName, {},
+         QStringLiteral("by DISPLAY cannot be reached")},
         {"a folder with something in it at the lock's place", environmentIn(dir),
          QStringLiteral("mkdir -p '%1/kept'; ").arg(lock), lock},
     };

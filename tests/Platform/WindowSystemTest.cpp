@@ -1,13 +1,14 @@
 // Which window system a start chooses from the displays that answer.
 #include "Platform/WindowSystem.h"
 
+#include "support/XServer.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <optional>
 #include <utility>
 #include <vector>
 #include <sys/socket.h>
@@ -46,7 +47,7 @@ class Environment {
 public:
     explicit Environment(const Variables& values)
     {
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
             saved_.emplace_back(name, qgetenv(name));
             qunsetenv(name);
         }
@@ -81,28 +82,30 @@ TEST(WindowSystem, AnXDisplayThatAnswersIsChosenBeforeWayland)
     QTemporaryDir runtime;
     const Listener compositor(QFile::encodeName(runtime.filePath(QStringLiteral("wayland-7"))), false);
     ASSERT_TRUE(compositor.listening());
+    const XServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    const QByteArray cookie = QFile::encodeName(server.authority());
     const QByteArray socket = freeXDisplaySocket();
-    const QByteArray x = ':' + socket.mid(socket.lastIndexOf('X') + 1);
+    const QByteArray none = ':' + socket.mid(socket.lastIndexOf('X') + 1);
     const QByteArray run = QFile::encodeName(runtime.path());
     const struct {
         const char* what;
         Variables env;
-        bool xAnswers;
         QByteArray chosen;
     } cases[] = {
         {"both answer (XWayland in a Wayland session)",
-         {{"DISPLAY", x}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, true, "xcb"},
+         {{"DISPLAY", server.display()},
+          {"XAUTHORITY", cookie},
+          {"WAYLAND_DISPLAY", "wayland-7"},
+          {"XDG_RUNTIME_DIR", run}},
+         "xcb"},
         {"the X display does not answer",
-         {{"DISPLAY", x}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, false, "wayland"},
-        {"the user's choice", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", x}}, true, ""},
+         {{"DISPLAY", none}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, "wayland"},
+        {"the user's choice", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", none}}, ""},
     };
     const char* const argv[] = {"kolventra", nullptr};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::optional<Listener> server;
-        if (c.xAnswers) {
-            ASSERT_TRUE(server.emplace(socket, true).listening());
-        }
         const Environment env(c.env);
         const auto choice = platform::reachableWindowSystem(1, argv);
         EXPECT_EQ(choice.platform, c.chosen);
