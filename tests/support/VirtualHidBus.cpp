@@ -85,6 +85,11 @@ public:
 
     void flushInput() override
     {
+        // Reports due by now have come in, as on a hidraw node (a late reply
+        // that fell due while the host was busy): they go with the rest,
+        // rather than be queued by the next write ahead of its own replies.
+        if (auto bus = st_->bus.lock())
+            bus->processDue();
         // Queued reports go; a pending failure notice (device gone) stays.
         std::erase_if(st_->queue, [](const auto& e) { return e.first == Status::Success; });
     }
