@@ -3,7 +3,8 @@
 // emulated updater until the device is back with its new version, the
 // hot-plug notices of the restart handled while the update runs, failures
 // that leave the application usable, a second start refused, the ending state
-// left when the device never leaves, and packages added while running.
+// left when the device never leaves, a late reply of one update that fails
+// nothing in the next, and packages added while running.
 #include "AppParam.h"
 #include "Device/IDeviceEntry.h"
 #include "Dialog/DialogFirmwareFileSelect.h"
@@ -461,4 +462,38 @@ TEST(FirmwareRun, StartWhileAnotherCommandWaitsIsRefusedWithoutDroppingTheKeyboa
     EXPECT_EQ(AppParam::device, connected);
     EXPECT_TRUE(connected->hidIsOpened());
     EXPECT_EQ(main.conectDeviceLocation(), kbLoc);
+}
+
+TEST(FirmwareRun, LateReplyOfOneUpdateFailsNoExchangeOfTheNext)
+{
+    AppHarness app(devices(true, false));
+    ASSERT_TRUE(app.start());
+    MainViewController& main = app.controller();
+    AppParam::firmwareFilePath = goodFileFor(app);
+    // The first chunk's reply comes after the update has retried the chunk,
+    // ended and found the keyboard back.
+    constexpr std::chrono::milliseconds kLate{2000};
+    app.keyboard->inject({.kind = emu::FaultKind::Late, .command = 0xE2, .delay = kLate});
+    main.execFirmwareUpdate();
+    ASSERT_EQ(app.keyboard->updatesCompleted(), 1);
+    ASSERT_TRUE(AppHarness::waitFor([&] {
+        return app.keyboard->mode() == emu::EmulatedDevice::Mode::Application && main.conectDeviceLocation() == kbLoc &&
+               AppParam::device->hidIsOpened();
+    }));
+    const auto writes = app.keyboard->writes();
+    const auto firstChunk =
+        std::find_if(writes.begin(), writes.end(), [](const emu::LogEntry& e) { return e.command() == 0xE2; });
+    ASSERT_NE(firstChunk, writes.end());
+
+    // The next update starts on a main thread kept busy while the late reply
+    // fell due (as reading and checking the file keeps it): the reply has
+    // not been handed over yet when the update's first command goes out.
+    const auto due = firstChunk->time + kLate;
+    dialogHooks().firmwareUpdate = [update = dialogHooks().firmwareUpdate, due](QWidget* body) {
+        platform::sleepExactly(due + std::chrono::milliseconds(1) - platform::now());
+        return update(body);
+    };
+    main.execFirmwareUpdate();
+    EXPECT_EQ(app.keyboard->updatesCompleted(), 2);
+    EXPECT_TRUE(app.asked.empty()) << app.asked.front().toStdString();
 }
