@@ -255,23 +255,30 @@ TEST(FirmwareRun, SecondStartWhileUpdatingOrEndingIsRefused)
     ASSERT_TRUE(app.start());
     MainViewController& main = app.controller();
     AppParam::firmwareFilePath = goodFileFor(app);
+    // A refused start asks nothing and sends nothing.
+    auto startRefused = [&](const char* when) {
+        const std::vector<QString> asked = app.asked;
+        const int writes = app.keyboard->writeCount();
+        main.execFirmwareUpdate();
+        EXPECT_EQ(app.asked, asked) << when;
+        EXPECT_EQ(app.keyboard->writeCount(), writes) << when;
+    };
     int inner = 0;
     installUpdate([&](int i) {
-        if (i == 3) {
-            ++inner;
-            main.execFirmwareUpdate();
-        }
+        // Once: a start that is not refused would come here again.
+        if (i == 3 && inner++ == 0)
+            startRefused("updating");
     });
     main.execFirmwareUpdate();
     EXPECT_EQ(inner, 1);
     EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
     EXPECT_EQ(app.keyboard->updatesCompleted(), 1);
+    EXPECT_TRUE(app.asked.empty());
     // The window has let the keyboard go and still shows it while it
     // restarts.
     ASSERT_EQ(main.conectDeviceLocation(), -1);
     ASSERT_TRUE(uitest::WindowProbe::window(main).keyboardErrorView->isHidden());
-    main.execFirmwareUpdate();
-    EXPECT_EQ(countOf(*app.keyboard, 0xE0), 1);
+    startRefused("ending");
 }
 
 TEST(FirmwareRun, EndingStateIsLeftWhenTheDeviceNeverLeaves)
