@@ -343,6 +343,13 @@ TEST_F(EmulatorTest, DroppedAndLateRepliesAndFlush)
     h.dev->flushInput();
     emu::pumpEvents(3ms);
     EXPECT_TRUE(h.got.empty());
+    // It also drops a late reply that fell due while nothing ran the event loop.
+    kb->inject({.kind = emu::FaultKind::Late, .delay = 10ms});
+    h.send(0x43);
+    std::this_thread::sleep_for(20ms);
+    h.dev->flushInput();
+    emu::pumpEvents(20ms);
+    EXPECT_TRUE(h.got.empty());
 
     // get-report answers with the last reply and is counted.
     Bytes buf(65, 0);
@@ -353,6 +360,16 @@ TEST_F(EmulatorTest, DroppedAndLateRepliesAndFlush)
     kb->setGetReportStatus(Status::Error);
     EXPECT_EQ(h.dev->getInputReport(buf, got), Status::Error);
     EXPECT_EQ(kb->getReportCount(), 2);
+
+    // A device that leaves loses the late replies it still owed, even when it
+    // is back at the same place before they fall due.
+    kb->inject({.kind = emu::FaultKind::Late, .delay = 30ms});
+    h.send(0x43);
+    ASSERT_TRUE(bus->detach(kLoc));
+    ASSERT_TRUE(bus->attach(kb, kLoc));
+    Host again;
+    emu::pumpEvents(60ms);
+    EXPECT_TRUE(again.got.empty());
 }
 
 TEST_F(EmulatorTest, DetachEndsOpenHandles)

@@ -85,6 +85,11 @@ public:
 
     void flushInput() override
     {
+        // Reports due by now have come in, as on a hidraw node (a late reply
+        // that fell due while the host was busy): they go with the rest,
+        // rather than be queued by the next write ahead of its own replies.
+        if (auto bus = st_->bus.lock())
+            bus->processDue();
         // Queued reports go; a pending failure notice (device gone) stays.
         std::erase_if(st_->queue, [](const auto& e) { return e.first == Status::Success; });
     }
@@ -179,6 +184,7 @@ bool VirtualHidBus::attach(std::shared_ptr<EmulatedDevice> device, uint32_t loca
         return false;
     Attached a;
     a.device = device;
+    a.visit = ++visits_;
     const auto& ifaces = device->interfaces();
     for (size_t i = 0; i < ifaces.size(); ++i) {
         DeviceInfo info;
@@ -253,16 +259,17 @@ void VirtualHidBus::sendInput(uint32_t location, int iface, std::vector<uint8_t>
                               std::chrono::microseconds extraDelay,
                               std::optional<platform::Clock::time_point> from)
 {
-    auto dev = deviceAt(location);
-    if (!dev)
+    const auto at = attached_.find(location);
+    if (at == attached_.end())
         return;
-    std::weak_ptr<EmulatedDevice> wdev = dev;
     schedule(from.value_or(platform::now()) + latency_ + extraDelay,
-             [this, wdev, location, iface, report = std::move(report)] {
-        auto d = wdev.lock();
-        if (!d || deviceAt(location) != d)
-            return; // the device left meanwhile: the report is lost
-        d->noteReplyQueued(iface, report);
+             [this, visit = at->second.visit, location, iface, report = std::move(report)] {
+        // A device that left meanwhile lost the report, even when it is back
+        // by now: a restart forgets what the device still owed.
+        const auto it = attached_.find(location);
+        if (it == attached_.end() || it->second.visit != visit)
+            return;
+        it->second.device->noteReplyQueued(iface, report);
         for (auto& w : handles_) {
             auto h = w.lock();
             if (!h || h->closed || h->detached || h->location != location || h->iface != iface)

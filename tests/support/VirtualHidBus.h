@@ -137,6 +137,7 @@ private:
     struct Attached {
         std::shared_ptr<EmulatedDevice> device;
         std::vector<platform::hid::DeviceInfo> infos; // one per interface
+        uint64_t visit = 0; // which attachment this is, counted over the bus's life
     };
     struct Scheduled {
         platform::Clock::time_point due;
@@ -155,6 +156,7 @@ private:
     std::vector<Scheduled> schedule_;
     int posted_ = 0; // posted functions not run yet
     uint64_t seq_ = 0;
+    uint64_t visits_ = 0;
     std::chrono::microseconds latency_{0};
     bool synchronous_ = false;
     bool processing_ = false;
