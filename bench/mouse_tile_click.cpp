@@ -15,9 +15,10 @@
 // The first click is the mouse's first connect of the run: its pictures are
 // read and checked whole then (later connects find the check's verdict).
 // It is timed on its own and printed as a ratio to the median of the later
-// clicks. Goal: at most 1.6 (the check runs beside the device's open on
+// clicks. Goal: at most 1.3 (the check runs beside the device's open on
 // threads of its own: on a machine with processors to spare the first
-// click takes little longer than the later ones).
+// click takes little longer than the later ones). Judged at a quiet moment:
+// a loaded machine slows the first click's threads more than the rest.
 //
 // Run at both pixel densities: QT_SCALE_FACTOR=2 for the double-density
 // pictures (`make bench` runs both).
@@ -49,7 +50,7 @@
 namespace {
 
 constexpr double kGoal = 1.05;
-constexpr double kFirstClickGoal = 1.6;
+constexpr double kFirstClickGoal = 1.3;
 
 // Time of the first paint of `view` (or of a widget inside it) after arm().
 class PaintWatch : public QObject {
