@@ -50,11 +50,17 @@ test-sanitize: bootstrap
 	cd $(BUILD_SAN) && env $$(cat sanitizer.env) QT_QPA_PLATFORM=offscreen \
 	  ctest --output-on-failure -j $(TEST_JOBS)
 
+# Benchmarks whose goals hold at both pixel densities run a second time at
+# scale 2.
+BENCH_AT_SCALE_2 = bench_mouse_tile_click
+
 bench: bootstrap
 	$(CONFIGURE) -DKOLVENTRA_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS) --target kolventra_benchmarks
 	@failed=""; for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || failed="$$failed $${b##*/}"; done; \
+	  for n in $(BENCH_AT_SCALE_2); do echo "== $(BUILD)/bench/$$n at scale 2"; \
+	  QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/bench/$$n || failed="$$failed $$n(scale 2)"; done; \
 	  if [ -n "$$failed" ]; then echo "goal not met or run failed:$$failed"; exit 1; fi
 
 # Renders the user interface to PNG at scale 1 and 2 under $(BUILD)/screenshots.

@@ -2,8 +2,9 @@
 // What the device benchmarks share: the reply latency they run the virtual
 // bus with, durations in seconds, the round trips the emulated device really
 // took (from its packet log), the best-of-rounds bookkeeping and the line
-// that prints a figure against its two floors, and the process's resident
-// memory. Header-only: every .cpp in bench/ is a program of its own.
+// that prints a figure against its two floors and its goal, the verdict of a
+// goal, and the process's resident memory and its peak. Header-only: every
+// .cpp in bench/ is a program of its own.
 
 #include "Platform/Clock.h"
 #include "support/EmulatedDevice.h"
@@ -16,19 +17,44 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace bench {
 
-// This process's resident memory in megabytes (-1 when unknown).
-inline double residentMegabytes()
+// A line of /proc/self/status in megabytes (-1 when unknown).
+inline double statusMegabytes(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
+}
+
+// This process's resident memory in megabytes (-1 when unknown).
+inline double residentMegabytes() { return statusMegabytes("VmRSS:"); }
+
+// The highest resident memory of this process since it started or since the
+// last resetPeakMemory(), in megabytes (-1 when unknown).
+inline double peakResidentMegabytes() { return statusMegabytes("VmHWM:"); }
+
+// Lets the highest resident memory start again from the present one.
+inline bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+// The exit status of a benchmark that ran well but missed a goal.
+inline constexpr int kGoalNotMet = 2;
+
+// The word printed after a goal; a goal missed clears `allMet`.
+inline const char* verdict(bool met, bool& allMet)
+{
+    allMet = allMet && met;
+    return met ? "met" : "NOT met";
 }
 
 // Reply latency of the virtual bus: a full-speed USB round trip.
@@ -87,11 +113,17 @@ struct BestRound {
 
 // One figure next to its nominal floor (round trips at the configured
 // latency + armed pacing) and its device floor (logged round trips + armed
-// pacing), with the ratio to each.
-inline void reportFloors(const char* what, double measured, double floor, double deviceFloor)
+// pacing), with the ratio to each. The goal, when above 0, is a ratio to the
+// device floor; a miss clears `allMet`.
+inline void reportFloors(const char* what, double measured, double floor, double deviceFloor, double goal,
+                         bool& allMet)
 {
-    std::printf("%-46s %8.4f s | nominal floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f\n",
-                what, measured, floor, measured / floor, deviceFloor, measured / deviceFloor);
+    const double ratio = measured / deviceFloor;
+    std::printf("%-46s %8.4f s | nominal floor %8.4f s ratio %.4f | device floor %8.4f s ratio %.4f", what, measured,
+                floor, measured / floor, deviceFloor, ratio);
+    if (goal > 0)
+        std::printf(" (goal <= %.2f: %s)", goal, verdict(ratio <= goal, allMet));
+    std::printf("\n");
 }
 
 } // namespace bench

@@ -225,12 +225,16 @@ int main(int argc, char** argv)
                     : "");
     if (platforms.size() < 2)
         std::printf("  (Xvfb not found: the start under a virtual X server is left out)\n");
+    bool met = true;
     for (const Platform& p : platforms) {
         const double a = median(p.app), b = median(p.bare);
+        const double ratio = a > 0 && b > 0 ? a / b : -1.0;
         std::printf("  %s:\n", p.title);
-        std::printf("    main window with keyboard  %7.1f ms   (goal < 400 ms)\n", a);
+        std::printf("    main window with keyboard  %7.1f ms   (goal < 400 ms: %s)\n", a,
+                    bench::verdict(a > 0 && a < 400, met));
         std::printf("    bare Qt Widgets window     %7.1f ms\n", b);
-        std::printf("    ratio                      %7.2f      (goal <= 2.0)\n", a > 0 && b > 0 ? a / b : -1.0);
+        std::printf("    ratio                      %7.2f      (goal <= 2.0: %s)\n", ratio,
+                    bench::verdict(ratio > 0 && ratio <= 2.0, met));
         std::printf("    then keyboard connected    %7.1f ms after the window was shown\n", median(p.connected));
     }
 
@@ -249,7 +253,11 @@ int main(int argc, char** argv)
     const double used = cpuSeconds() - cpu0;
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     std::printf("at rest with the keyboard connected, %.1f s:\n", elapsed);
-    std::printf("  CPU                        %7.3f %% of one core   (goal < 1 %%)\n", 100.0 * used / elapsed);
-    std::printf("  resident memory            %7.1f MB              (goal < 96 MB)\n", bench::residentMegabytes());
-    return 0;
+    const double share = 100.0 * used / elapsed;
+    const double resident = bench::residentMegabytes();
+    std::printf("  CPU                        %7.3f %% of one core   (goal < 1 %%: %s)\n", share,
+                bench::verdict(share < 1.0, met));
+    std::printf("  resident memory            %7.1f MB              (goal < 96 MB: %s)\n", resident,
+                bench::verdict(resident > 0 && resident < 96, met));
+    return met ? 0 : bench::kGoalNotMet;
 }

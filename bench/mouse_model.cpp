@@ -4,7 +4,8 @@
 //      settings, the store and the end notice, without pacing. Floor: one
 //      round trip per transaction.
 //   2. a 64 KiB firmware transfer through the firmware-transfer commands:
-//      host time per chunk beyond the round trip. Goal: at most 0.2 ms.
+//      host time per chunk beyond the round trip the device logged. Goal:
+//      at most 0.2 ms.
 // Every figure is printed next to its floor and as a ratio to it. The bus
 // releases replies from a timer that wakes a little late; the true round
 // trip of each exchange is taken from the device's log (reply queued minus
@@ -138,11 +139,11 @@ int benchFirmware(emu::VirtualHidBus& bus, const std::shared_ptr<emu::EmulatedMo
     char label[96];
     std::snprintf(label, sizeof label, "64 KiB firmware, %zu chunks: time per chunk (best of %d)", chunkCount, rounds);
     report(label, bestPerChunk * 1e3, latency * 1e3);
-    std::printf("  host time per chunk beyond the nominal round trip  %7.3f ms   goal <= 0.200 ms\n",
-                bestBeyondNominal * 1e3);
-    std::printf("  host time per chunk beyond the logged round trip   %7.3f ms   goal <= 0.200 ms\n",
-                bestBeyondLogged * 1e3);
-    return 0;
+    std::printf("  host time per chunk beyond the nominal round trip  %7.3f ms\n", bestBeyondNominal * 1e3);
+    bool met = true;
+    std::printf("  host time per chunk beyond the logged round trip   %7.3f ms   goal <= 0.200 ms: %s\n",
+                bestBeyondLogged * 1e3, bench::verdict(bestBeyondLogged * 1e3 <= 0.2, met));
+    return met ? 0 : bench::kGoalNotMet;
 }
 
 } // namespace

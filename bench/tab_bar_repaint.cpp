@@ -1,10 +1,7 @@
 // Repaint time of the function tab row: a bar with seven tabs (icons,
 // titles, triangles, edge gradients, one active and blinking), painted whole
 // into an image at scale 1 and scale 2, and the blink's own repaint (the
-// triangle's rectangle only). Prints the time per frame, best of the rounds,
-// and beside it the figure of the looks before the focus ring and the
-// stepped blink, measured on this machine on 2026-12-08 (best of twelve
-// runs interleaved with the current build's, load average 4 on 8 cores).
+// triangle's rectangle only). Prints the time per frame, best of the rounds.
 //
 // Usage: bench_tab_bar_repaint [frames-per-round]
 
@@ -68,10 +65,6 @@ int main(int argc, char** argv)
     window.show();
     QApplication::processEvents();
 
-    // Reference figures (us per frame).
-    constexpr double kEarlierWhole[2] = {48.8, 99.3};
-    constexpr double kEarlierBlink = 7.2;
-    constexpr double kEarlierWindow = 50.4;
     for (int scale : {1, 2}) {
         QImage image(window.size() * scale, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(scale);
@@ -79,18 +72,17 @@ int main(int argc, char** argv)
             QPainter p(&image);
             window.render(&p);
         });
-        std::printf("tab bar (7 tabs, %dx%d) whole repaint at scale %d: %8.1f us per frame  (earlier looks %.1f)\n",
-                    window.width(), window.height(), scale, perFrame * 1e6, kEarlierWhole[scale - 1]);
+        std::printf("tab bar (7 tabs, %dx%d) whole repaint at scale %d: %8.1f us per frame\n", window.width(),
+                    window.height(), scale, perFrame * 1e6);
     }
 
     // The blink: what one frame of the triangle costs through the widget
     // system (its rectangle only, flushed to the window's backing store).
     TabTriangleView* triangle = tabs[2]->triangleImageView();
     const double blink = bestPerFrame(frames, [&] { triangle->repaint(); });
-    std::printf("blinking triangle repaint (%dx%d):             %8.1f us per frame  (earlier looks %.1f)\n",
-                triangle->width(), triangle->height(), blink * 1e6, kEarlierBlink);
+    std::printf("blinking triangle repaint (%dx%d):             %8.1f us per frame\n", triangle->width(),
+                triangle->height(), blink * 1e6);
     const double whole = bestPerFrame(frames, [&] { window.repaint(); });
-    std::printf("tab bar window repaint through the backing store: %8.1f us per frame  (earlier looks %.1f)\n",
-                whole * 1e6, kEarlierWindow);
+    std::printf("tab bar window repaint through the backing store: %8.1f us per frame\n", whole * 1e6);
     return 0;
 }

@@ -533,25 +533,26 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     // are read, one more worker decodes the first picture (MousePanelPicture)
     // of the panel at the place of the tab on show, where the mouse's panels
     // come as a rule, beside the check and on while the previous device is
-    // let go and the panels are made; the checked pictures are handed over
-    // without waiting for it. The others are decoded when a panel first
-    // shows them.
-    std::promise<std::shared_ptr<const MouseTabPictures>> checked;
-    auto picturesChecked = checked.get_future();
+    // let go and the panels are made; the worker hands back the checked
+    // pictures with that decode under way. The others are decoded when a
+    // panel first shows them.
+    struct Read {
+        std::shared_ptr<const MouseTabPictures> pictures;
+        std::future<void> firstPicture;
+    };
     const FunctionTab expected = tabs_.shownAt(DeviceType::Mouse, tabs_.positionOf(AppParam::functionTabSelect)).tab;
     auto unread = std::make_shared<const MouseEntry>();
     auto reading = std::async(std::launch::async | std::launch::deferred,
-                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, unread, &checked] {
-        std::future<void> firstPicture;
-        AppError read = AppError::NoError;
-        checked.set_value(MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, read, ratio,
-                                                 [&firstPicture, expected, unread](const MouseTabPictures& pictures) {
-            firstPicture = std::async(std::launch::async | std::launch::deferred, [pictures, expected, unread] {
+                              [mouseProfile, ratio = w_.mainView->devicePixelRatioF(), expected, unread] {
+        Read read;
+        AppError result = AppError::NoError;
+        read.pictures = MouseTabPictures::load(*mouseProfile, mouseProfile->tabBodyImages, result, ratio,
+                                               [&read, expected, unread](const MouseTabPictures& pictures) {
+            read.firstPicture = std::async(std::launch::async | std::launch::deferred, [pictures, expected, unread] {
                 MousePanelPicture::decodeFirstPicture(pictures, expected, *unread);
             });
-        }));
-        if (firstPicture.valid())
-            firstPicture.wait();
+        });
+        return read;
     });
     auto mouse = std::make_shared<MouseEntry>();
     if (mouse->loadDescription(*mouseProfile) != AppError::NoError)
@@ -559,9 +560,14 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     const DeviceListController::ConnectAttempt attempt(*devices_);
     if (!openForConnect(mouse, entry, "mouse open error."))
         return;
-    if (reading.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
-        reading.wait();
-    mouse->tabPictures = picturesChecked.get();
+    Read read;
+    try {
+        read = reading.get();
+    } catch (...) {
+        // A read or check that failed on its way (no memory, a tool that
+        // could not be run) refuses the package as one that cannot be read.
+    }
+    mouse->tabPictures = read.pictures;
     if (!mouse->tabPictures) {
         Logger::log("mouse image not found.");
         (void)mouse->close(false);  // release the handle without device traffic
@@ -582,7 +588,8 @@ void MainViewController::connectMouseDevice(int, const DeviceEnumEntry& entry,
     restoreTabAfterConnect(selectMOtherSetting_, FunctionTab::MOtherSetting);
     if (mouse->awaitsFirmwareUpdate())
         keepToOtherTab(FunctionTab::MOtherSetting);
-    reading.wait();
+    if (read.firstPicture.valid())
+        read.firstPicture.wait();
     selectFunctionTab(AppParam::functionTabSelect);
     if (!isCurrentDevice(mouse))
         return;

@@ -47,7 +47,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <new>
+#include <thread>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -76,6 +82,23 @@ void clickTile(MainViewController& main, int index)
     QTest::mouseClick(uitest::WindowProbe::window(main).selectKeybordButton, Qt::LeftButton);
     ASSERT_LT(index, int(uitest::WindowProbe::window(main).keyboardList->detailArray().size()));
     QTest::mouseClick(uitest::WindowProbe::window(main).keyboardList->detailArray()[size_t(index)]->view(), Qt::LeftButton);
+}
+
+// Runs `work`; ends the test program with a line on standard error when it
+// has not returned within a minute: a wait without end fails, not hangs.
+template <class Work>
+void endsWithinAMinute(const char* what, Work&& work)
+{
+    std::promise<void> ended;
+    std::thread watch([what, done = ended.get_future()] {
+        if (done.wait_for(std::chrono::minutes(1)) == std::future_status::timeout) {
+            std::fprintf(stderr, "%s did not end within a minute\n", what);
+            std::_Exit(1);
+        }
+    });
+    work();
+    ended.set_value();
+    watch.join();
 }
 
 } // namespace
@@ -690,6 +713,32 @@ TEST_F(SecondMouseConnect, MouseWithPicturesThatCannotAllBeShownLeavesTheConnect
     }
     Logger::setSink(previousSink);
     profile->profilePath = shipped;
+}
+
+// A failure on the connect's worker (here the picture read running out of
+// memory) ends the connect as a package whose pictures cannot be read ends.
+TEST_F(SecondMouseConnect, AFailedPictureReadLeavesTheConnectedMouseAsItWas)
+{
+    auto& main = this->main();
+    const auto mainThread = std::this_thread::get_id();
+    std::atomic<bool> thrown{false};
+    const ZipUtil::ToolObserver previous =
+        ZipUtil::setToolObserver([&](const QString&, const QStringList&, const QString&) {
+            if (std::this_thread::get_id() != mainThread && !thrown.exchange(true))
+                throw std::bad_alloc();
+        });
+    std::vector<std::string> log;
+    const auto previousSink = Logger::setSink([&](const std::string& line) { log.push_back(line); });
+    endsWithinAMinute("the mouse connect", [&] { clickTile(main, 1); });
+    Logger::setSink(previousSink);
+    ZipUtil::setToolObserver(previous);
+
+    ASSERT_TRUE(thrown);
+    EXPECT_EQ(main.conectDeviceLocation(), mouseLoc);
+    EXPECT_TRUE(app.mouse->sessionOpen());
+    EXPECT_EQ(second->endCount(), 0);
+    EXPECT_EQ(app.bus().openHandleCount(secondLocation), 0);
+    EXPECT_TRUE(std::ranges::any_of(log, [](const std::string& l) { return l.ends_with("mouse image not found."); }));
 }
 
 namespace {

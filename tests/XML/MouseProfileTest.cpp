@@ -287,7 +287,8 @@ TEST_F(MousePictures, TwinsAreDecodedWhenShownAndFallBackToTheirPicture)
 
 // The whole check judges a package's own pictures at every ratio: twins
 // that together exceed the cap of a set neither refuse a package whose own
-// pictures fit nor are decoded before they are shown.
+// pictures fit nor are decoded before they are shown. Each ratio reads a
+// package of its own, so that no verdict of one serves the other.
 TEST_F(MousePictures, TwinsBeyondTheCapOfASetDoNotRefuseAPackageWhosePicturesFit)
 {
     ASSERT_TRUE(dir.isValid());
@@ -299,9 +300,9 @@ TEST_F(MousePictures, TwinsBeyondTheCapOfASetDoNotRefuseAPackageWhosePicturesFit
     const QByteArray twin = xmltest::png(2 * side, 2 * side, Qt::blue);
     for (const auto& slot : MouseProfile::TabBodyImagePaths::pictures())
         members.emplace_back(QString::fromLatin1(slot.element) + "@2x.png", twin);
-    const MouseProfile p = profileFor(tabBodyImages(), members);
 
     for (const qreal ratio : {1.0, 2.0}) {
+        const MouseProfile p = profileFor(tabBodyImages(), members);
         QHash<QString, PackagePicture> images;
         ASSERT_EQ(p.LoadMouseTabImages(images, ratio), AppError::NoError) << ratio;
         EXPECT_EQ(images.value("ButtonTab.png").image().devicePixelRatio(), ratio);
