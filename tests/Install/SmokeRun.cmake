@@ -2,13 +2,12 @@
 #
 #   cmake -DAPP=<program> -DOUT_DIR=<folder>
 #         -DLIMIT=<seconds> -DTIMEOUT=<coreutils timeout> -DIMAGE_CHECK=<checker>
-#         [-DXVFB_RUN=<xvfb-run> | -DWAYLAND_RUN=<wayland-run.sh> -DWESTON=<weston> [-DREFUSING_X=ON]]
+#         [-DXVFB_RUN=<xvfb-run> | -DWAYLAND_RUN=<wayland-run.sh> -DWESTON=<weston>]
 #         [-DPLATFORM=<plugin>] [-DSCREEN=WxHxD] [-DMIN_SIZE=WxH] -P SmokeRun.cmake
 #
 # The program runs as `APP --smoke OUT_DIR` under `xvfb-run -a` (a real X
 # server), or under wayland-run.sh (a headless Wayland compositor, with only
-# WAYLAND_DISPLAY set, or with REFUSING_X also DISPLAY, naming an X server
-# that refuses the program), or directly, killed after LIMIT seconds. The run fails
+# WAYLAND_DISPLAY set), or directly, killed after LIMIT seconds. The run fails
 # when the program exits non-zero or does not finish, when its output holds a
 # sanitizer report, when OUT_DIR/smoke.png is missing or blank, or, with
 # PLATFORM, when the program does not say it ran on that platform plugin.
@@ -33,8 +32,6 @@ file(MAKE_DIRECTORY ${OUT_DIR})
 set(command ${TIMEOUT} --kill-after=5 ${LIMIT} ${APP} --smoke ${OUT_DIR})
 if(XVFB_RUN)
   set(command ${XVFB_RUN} -a -s "-screen 0 ${SCREEN}" ${command})
-elseif(WAYLAND_RUN AND REFUSING_X)
-  set(command ${WAYLAND_RUN} --refusing-x ${WESTON} ${command})
 elseif(WAYLAND_RUN)
   set(command ${WAYLAND_RUN} ${WESTON} ${command})
 endif()

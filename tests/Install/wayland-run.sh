@@ -2,23 +2,15 @@
 # Runs a command against a headless Wayland compositor of its own, as
 # xvfb-run does with an X server:
 #
-#   wayland-run.sh [--refusing-x] WESTON COMMAND [ARGUMENT...]
+#   wayland-run.sh WESTON COMMAND [ARGUMENT...]
 #
 # The compositor (weston's headless backend) serves a socket in a private
 # runtime folder made for the run; the command sees that folder and
-# WAYLAND_DISPLAY, and neither DISPLAY nor QT_QPA_PLATFORM. With
-# --refusing-x, DISPLAY names an X server of the run's own (Xvfb) that
-# refuses the command: it wants a cookie that the command's XAUTHORITY does
-# not hold. The servers are ended and the folder removed when the command
-# ends; the command's status is the script's. Needs no display and works as
-# root.
+# WAYLAND_DISPLAY, and neither DISPLAY nor QT_QPA_PLATFORM. The compositor is
+# ended and the folder removed when the command ends; the command's status is
+# the script's. Needs no display and works as root.
 set -u
-refusing_x=
-if [ "${1:-}" = --refusing-x ]; then
-  refusing_x=1
-  shift
-fi
-[ $# -ge 2 ] || { echo "usage: $0 [--refusing-x] WESTON COMMAND [ARGUMENT...]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 WESTON COMMAND [ARGUMENT...]" >&2; exit 2; }
 weston=$1
 shift
 runtime=$(mktemp -d "${TMPDIR:-/tmp}/kolventra-wayland.XXXXXX") || exit 1
@@ -27,10 +19,9 @@ socket=wayland-run
 XDG_RUNTIME_DIR=$runtime "$weston" --backend=headless-backend.so --socket=$socket --idle-time=0 \
   >"$runtime/weston.log" 2>&1 &
 compositor=$!
-x_server=
 stop() {
-  kill "$compositor" $x_server 2>/dev/null
-  wait "$compositor" $x_server 2>/dev/null
+  kill "$compositor" 2>/dev/null
+  wait "$compositor" 2>/dev/null
   rm -rf "$runtime"
 }
 trap 'stop; exit 143' TERM INT HUP
@@ -48,25 +39,6 @@ while [ ! -S "$runtime/$socket" ]; do
   tries=$((tries + 1))
 done
 
-if [ -n "$refusing_x" ]; then
-  # Xvfb writes its display number once it takes connections: at most 10 s.
-  : >"$runtime/cookie"
-  xauth -q -f "$runtime/cookie" add :0 . 0123456789abcdef0123456789abcdef
-  Xvfb -displayfd 3 -auth "$runtime/cookie" -nolisten tcp 3>"$runtime/x-display" 2>"$runtime/xvfb.log" &
-  x_server=$!
-  tries=0
-  until x=$(head -n 1 "$runtime/x-display") && [ -n "$x" ]; do
-    if ! kill -0 "$x_server" 2>/dev/null || [ $tries -ge 100 ]; then
-      echo "wayland-run: the X server did not start" >&2
-      cat "$runtime/xvfb.log" >&2
-      stop
-      exit 1
-    fi
-    sleep 0.1
-    tries=$((tries + 1))
-  done
-  set -- env DISPLAY=":$x" XAUTHORITY="$runtime/no-cookie" "$@"
-fi
 env -u DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=$socket "$@"
 status=$?
 stop

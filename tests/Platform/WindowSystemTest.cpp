@@ -77,7 +77,7 @@ QByteArray freeXDisplaySocket()
 
 } // namespace
 
-TEST(WindowSystem, AnXDisplayThatAnswersIsChosenBeforeWayland)
+TEST(WindowSystem, AnXDisplayThatLetsUsInIsChosenBeforeWayland)
 {
     QTemporaryDir runtime;
     const Listener compositor(QFile::encodeName(runtime.filePath(QStringLiteral("wayland-7"))), false);
@@ -99,6 +99,12 @@ TEST(WindowSystem, AnXDisplayThatAnswersIsChosenBeforeWayland)
           {"WAYLAND_DISPLAY", "wayland-7"},
           {"XDG_RUNTIME_DIR", run}},
          "xcb"},
+        {"the X display refuses this user",
+         {{"DISPLAY", server.display()},
+          {"XAUTHORITY", run + "/no-authority"},
+          {"WAYLAND_DISPLAY", "wayland-7"},
+          {"XDG_RUNTIME_DIR", run}},
+         "wayland"},
         {"the X display does not answer",
          {{"DISPLAY", none}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, "wayland"},
         {"the user's choice", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", none}}, ""},
