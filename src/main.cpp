@@ -14,8 +14,9 @@
 
 int main(int argc, char** argv)
 {
-    // Without a display that answers, Qt would end the start with an abort
-    // and advice to reinstall; say which display is missing instead.
+    // Without a display that answers and lets this user in, Qt would end the
+    // start with an abort and advice to reinstall; say which display cannot
+    // be used, and why, instead.
     if (const QString missing = platform::chooseWindowSystem(argc, argv); !missing.isEmpty()) {
         QTextStream(stderr) << "kolventra: " << missing << '\n';
         return 1;

@@ -26,8 +26,11 @@
 // that holds it may have been stopped (Ctrl-Z, a debugger). The tests in
 // tests/Main/ApplicationProcessTest.cpp guard this:
 // SingleInstance.LockIsHeldOnce (a held lock stays held whatever its file
-// holds) and SingleInstance.StartsThatMeetOverALeftoverTakeTheLockOnce
-// (starts released at one instant over each kind of leftover).
+// holds), SingleInstance.StartsThatMeetOverALeftoverTakeTheLockOnce (starts
+// released at one instant over each kind of leftover),
+// SingleInstance.TurnIsTakenOnAFileOfItsOwnAndWaitedForBoundedly (the turn's
+// own file, and its bounded wait) and
+// SingleInstance.TurnPathThatIsNoFileLeavesStartsUnordered.
 
 namespace platform {
 
@@ -39,13 +42,28 @@ QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(err
 constexpr Seconds kTurnLimit{5.0};
 constexpr Seconds kTurnPoll{0.002};
 
+// The turn file at `path`, made when missing; -1 when what stands there is
+// not a regular file. As with the lock itself, a link is not followed and
+// nothing that is opened can block (a FIFO).
+int openTurnFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // The turn of this start: an exclusive flock() on the turn file, held until
 // the turn ends. A turn file that cannot be made or locked (a file system
-// without flock()) leaves the starts unordered, as they were before.
+// without flock()), or anything else at its path, leaves the starts
+// unordered, as they were before.
 class StartTurn {
 public:
-    explicit StartTurn(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
+    explicit StartTurn(const QString& path) : fd_(openTurnFile(path))
     {
         const auto deadline = now() + scaled(kTurnLimit);
         while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {

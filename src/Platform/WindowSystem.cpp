@@ -13,10 +13,10 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,16 +24,22 @@ namespace platform {
 
 namespace {
 
-// The longest a display is given to let this process in: one on this
-// machine, whose server may first have to start (an X server started on
-// demand), and one on another host, looked up and reached over the network.
-constexpr Seconds kLocalLimit{5.0};
-constexpr Seconds kNetworkLimit{1.0};
+// The longest a display is given to let this process in and answer: a
+// server on this machine may first have to start (an X server started on
+// demand), and one on another host may be reached over a slow link (X
+// forwarded through ssh), where setting up the connection alone takes a few
+// round trips. A host that is not found, or a display that nothing listens
+// at, is told by the library as soon as the lookup or the connection fails.
+constexpr Seconds kDisplayLimit{5.0};
+
+// The longest part of an X server's refusal that the start's line quotes.
+constexpr size_t kReasonLength = 300;
 
 // What a client library made of a display when it tried to connect.
 struct Attempt {
     bool connected = false;
-    QByteArray said;  // what it wrote on standard error meanwhile
+    bool silent = false;  // it still waited for the display when its time ran out
+    QByteArray said;      // what it wrote on standard error meanwhile
 };
 
 // Lets `connect` try `display` in a child process, so that a display that
@@ -42,9 +48,10 @@ struct Attempt {
 // started leaves the display to the plugin.
 Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, Seconds limit)
 {
+    const Attempt leftToPlugin{true, false, {}};
     int said[2];
     if (::pipe2(said, O_CLOEXEC) != 0)
-        return {true, {}};
+        return leftToPlugin;
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(said[1], STDERR_FILENO);
@@ -53,7 +60,7 @@ Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, 
     ::close(said[1]);
     if (child < 0) {
         ::close(said[0]);
-        return {true, {}};
+        return leftToPlugin;
     }
     Attempt attempt;
     const auto deadline = now() + scaled(limit);
@@ -73,6 +80,7 @@ Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, 
         break;
     }
     ::close(said[0]);
+    attempt.silent = !ended;
     if (!ended)
         ::kill(child, SIGKILL);
     int status = 0;
@@ -92,31 +100,56 @@ bool connectX(const char* display)
     return connected;
 }
 
+// Connecting only opens the socket; the plugin then waits for the
+// compositor's first answer, so one round trip is made here as well.
 bool connectWayland(const char* display)
 {
     wl_display* connection = wl_display_connect(display);
-    if (connection)
-        wl_display_disconnect(connection);
-    return connection != nullptr;
+    if (!connection)
+        return false;
+    const bool answered = wl_display_roundtrip(connection) >= 0;
+    wl_display_disconnect(connection);
+    return answered;
 }
 
-// Why the X display at DISPLAY cannot be used; empty when it can. A display
-// on another host (a host name or address before the colon) is given
-// kNetworkLimit, one here kLocalLimit. An X server that answers but refuses
-// this user says why on standard error as the library reads its answer.
+// Why a display the library could not use cannot be used, for the line.
+QString whyNotConnected(const Attempt& attempt)
+{
+    return attempt.silent ? QStringLiteral("does not answer") : QStringLiteral("cannot be reached");
+}
+
+// A server's own words, for a terminal: its reason may hold anything, of any
+// length, so only printable characters are kept, runs of white space become
+// one space, and what is longer than kReasonLength characters is cut.
+QString printableReason(const QByteArray& said)
+{
+    std::u32string kept;
+    for (const uint c : QString::fromLocal8Bit(said).toUcs4()) {
+        if (QChar::isSpace(char32_t(c)))
+            kept += U' ';
+        else if (QChar::isPrint(char32_t(c)))
+            kept += char32_t(c);
+    }
+    std::u32string reason = QString::fromStdU32String(kept).simplified().toStdU32String();
+    if (reason.size() > kReasonLength) {
+        reason.resize(kReasonLength);
+        reason += U'\u2026';
+    }
+    return QString::fromStdU32String(reason);
+}
+
+// Why the X display at DISPLAY cannot be used; empty when it can. An X server
+// that answers but refuses this user says why on standard error as the
+// library reads its answer.
 QString whyXUnusable(const QByteArray& display)
 {
-    char* host = nullptr;
-    int number = 0;
-    const bool remote = xcb_parse_display(display.constData(), &host, &number, nullptr) && host && *host &&
-                        std::strcmp(host, "unix") != 0;
-    std::free(host);
-    const Attempt attempt = attemptInChild(connectX, display, remote ? kNetworkLimit : kLocalLimit);
+    const Attempt attempt = attemptInChild(connectX, display, kDisplayLimit);
     if (attempt.connected)
         return {};
-    if (attempt.said.trimmed().isEmpty())
-        return QStringLiteral("cannot be reached");
-    return QStringLiteral("refuses this user (%1)").arg(QString::fromLocal8Bit(attempt.said).simplified());
+    const QString reason = printableReason(attempt.said);
+    if (reason.isEmpty())
+        return whyNotConnected(attempt);
+    return QStringLiteral("refuses this user (%1)").arg(reason);
 }
 
 // Whether Qt's own `-platform NAME` (or `--platform NAME`) is given.
@@ -158,10 +191,11 @@ WindowSystemChoice reachableWindowSystem(int argc, const char* const* argv)
         unusable << QStringLiteral("the X display \"%1\" named by DISPLAY %2").arg(QString::fromLocal8Bit(x), why);
     }
     if (!wayland.isEmpty()) {
-        if (attemptInChild(connectWayland, wayland, kLocalLimit).connected)
+        const Attempt attempt = attemptInChild(connectWayland, wayland, kDisplayLimit);
+        if (attempt.connected)
             return {"wayland", {}};
-        unusable << QStringLiteral("the Wayland display \"%1\" named by WAYLAND_DISPLAY cannot be reached")
-                        .arg(QString::fromLocal8Bit(wayland));
+        unusable << QStringLiteral("the Wayland display \"%1\" named by WAYLAND_DISPLAY %2")
+                        .arg(QString::fromLocal8Bit(wayland), whyNotConnected(attempt));
     }
     if (!unusable.isEmpty())
         return {{}, unusable.join(QStringLiteral(", and "))};

@@ -14,15 +14,16 @@ namespace platform {
 // Otherwise an X display at DISPLAY that lets this user in is chosen (xcb),
 // XWayland in a Wayland session too: there the window places its menus and
 // dialogs itself, which a Wayland compositor does not allow. Without one, a
-// Wayland compositor at WAYLAND_DISPLAY that takes a connection is chosen
-// (wayland). The choice reaches the plugin through QT_QPA_PLATFORM, which is
-// unset again once the application object has loaded the plugin. Empty when
-// the start can go on; otherwise one line that names each display set and
-// why it cannot be used (it cannot be reached, or the X server refuses this
-// user, in its own words), or says that neither is set.
+// Wayland compositor at WAYLAND_DISPLAY that answers is chosen (wayland). The
+// choice reaches the plugin through QT_QPA_PLATFORM, which is unset again once
+// the application object has loaded the plugin. Empty when the start can go
+// on; otherwise one line that names each display set and why it cannot be
+// used (it cannot be reached, it does not answer, or the X server refuses this
+// user, in its own words cut to a few hundred printable characters), or says
+// that neither is set.
 // Each display is tried by the client library its plugin uses (libxcb,
-// libwayland-client), in a child process that is given at most five seconds,
-// or one second for an X display on another host (by name or address).
+// libwayland-client: a connection and one round trip), in a child process
+// that is given at most five seconds.
 QString chooseWindowSystem(int argc, const char* const* argv);
 
 // What chooseWindowSystem() chooses, without acting on it: the plugin

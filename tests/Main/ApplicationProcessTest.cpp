@@ -5,6 +5,7 @@
 #include "BuildPaths.h"
 #include "AppDelegate.h"
 #include "Platform/Clock.h"
+#include "support/DisplayStandIns.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <latch>
@@ -27,6 +29,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -168,15 +171,52 @@ TEST(SingleInstance, TurnIsTakenOnAFileOfItsOwnAndWaitedForBoundedly)
     EXPECT_LT(waited, platform::scaled(platform::Seconds(10)));
 }
 
-// A start that cannot go on says why on standard error, naming what is
-// missing, and ends with status 1, taking no lock.
+// Anything but a file at the turn file's path (a FIFO, a link that leads
+// nowhere) orders no start: each goes on at once, and nothing is made where
+// a link leads.
+TEST(SingleInstance, TurnPathThatIsNoFileLeavesStartsUnordered)
+{
+    const struct {
+        const char* what;
+        std::function<bool(const QString&)> leave;
+    } cases[] = {
+        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }},
+        {"dangling link", [](const QString& path) { return QFile::link(path + QStringLiteral(".gone"), path); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString turn = dir.filePath(kLockName + QStringLiteral(".turn"));
+        ASSERT_TRUE(c.leave(turn));
+        auto start = std::async(std::launch::async, [&] { return AppDelegate::acquireSingleInstance(dir.path()); });
+        const bool ended = start.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!ended)  // a start held in opening the FIFO: a writer lets it go
+            ::close(::open(QFile::encodeName(turn).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        EXPECT_TRUE(ended) << "the start waited on what stands at the turn's path";
+        EXPECT_TRUE(start.get());
+        EXPECT_FALSE(QFileInfo::exists(turn + QStringLiteral(".gone")));
+    }
+}
+
+// A start that cannot go on says why on standard error, in one line of
+// printable characters that names what is missing, and ends with status 1,
+// taking no lock.
 TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
 {
     QTemporaryDir dir;
-    const QString lock = QDir(runtimeFolderIn(dir)).filePath(kLockName);
+    const QDir run(runtimeFolderIn(dir));
+    const QString lock = run.filePath(kLockName);
     const QProcessEnvironment noDisplay = withoutDisplay(environmentIn(dir));
+    // An X server whose refusal is long and written for a terminal: it sets
+    // the window's title, clears the screen, colours, moves back and ends.
+    FreeXDisplay rude = freeXDisplay(false);
+    const SocketServer rudeServer(std::move(rude.listener),
+                                  refuseXClientsWith(QByteArray("\x1b]0;owned\x07\x1b[2J\x1b[31mgo away\b\b\r\n\0", 31)
+                                                         .repeated(6000)));
+    QProcessEnvironment rudeX = noDisplay;
+    rudeX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(rude.number));
     QProcessEnvironment unreachableX = noDisplay;
-    unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(7000 + QCoreApplication::applicationPid() % 1000));
+    unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(freeXDisplay(false).number));
     QProcessEnvironment unreachableWayland = noDisplay;
     unreachableWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
     // An X server that answers, but not to this user: it wants a cookie
@@ -188,6 +228,11 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     refusingX.insert(QStringLiteral("XAUTHORITY"), dir.filePath(QStringLiteral("no-authority")));
     QProcessEnvironment xOnHostName = noDisplay;
     xOnHostName.insert(QStringLiteral("DISPLAY"), QStringLiteral("no-such-host.invalid:0"));
+    // A compositor that takes the connection and never answers.
+    const Listener silent = Listener::atPath(QFile::encodeName(run.filePath(QStringLiteral("wayland-silent"))));
+    ASSERT_TRUE(silent.listening());
+    QProcessEnvironment silentWayland = noDisplay;
+    silentWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-silent"));
     const struct {
         const char* what;
         QProcessEnvironment env;
@@ -198,12 +243,16 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
         // does, for root too.
         {"a lock that cannot be written", environmentIn(dir), QStringLiteral("trap '' XFSZ; ulimit -f 0; "), lock},
         {"no display", noDisplay, {}, QStringLiteral("DISPLAY")},
-        {"an X display that does not answer", unreachableX, {}, QStringLiteral("by DISPLAY cannot be reached")},
-        {"a Wayland display that does not answer", unreachableWayland, {},
+        {"an X display where nothing listens", unreachableX, {}, QStringLiteral("by DISPLAY cannot be reached")},
+        {"a Wayland display where nothing listens", unreachableWayland, {},
          QStringLiteral("by WAYLAND_DISPLAY cannot be reached")},
         {"an X display that refuses this user", refusingX, {}, QStringLiteral("by DISPLAY refuses this user")},
         {"an X display on a host that is not found", xOnHostName, {},
          QStringLiteral("by DISPLAY cannot be reached")},
+        {"a Wayland display that takes the connection and never answers", silentWayland, {},
+         QStringLiteral("by WAYLAND_DISPLAY does not answer")},
+        {"an X display that refuses at length and with control characters", rudeX, {},
+         QStringLiteral("by DISPLAY refuses this user (]0;owned[2J[31mgo away")},
         {"a folder with something in it at the lock's place", environmentIn(dir),
          QStringLiteral("mkdir -p '%1/kept'; ").arg(lock), lock},
     };
@@ -212,11 +261,16 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
         QProcess app;
         app.setProcessEnvironment(c.env);
         app.start(QStringLiteral("sh"), {QStringLiteral("-c"), c.shellSetUp + QStringLiteral("exec \"$0\""), kExecutable});
-        ASSERT_TRUE(app.waitForFinished(10000));
+        // Five seconds at most for a display, with room for a busy machine.
+        ASSERT_TRUE(app.waitForFinished(20000));
         EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(app.exitCode(), 1);
         const QString error = QString::fromLocal8Bit(app.readAllStandardError());
-        EXPECT_TRUE(error.contains(c.named)) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.named)) << error.left(1000).toStdString();
+        const QString line = error.chopped(error.endsWith(u'\n') ? 1 : 0);
+        EXPECT_LT(line.size(), 1000);
+        EXPECT_TRUE(std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c.isPrint(); }))
+            << line.left(1000).toStdString();
         EXPECT_FALSE(QFileInfo(lock).isFile());
     }
     // The folder found at the lock's place is left as it was.
