@@ -43,10 +43,10 @@ struct Attempt {
 };
 
 // Lets `connect` try `display` in a child process, so that a display that
-// never answers costs at most `limit` and what the library writes on
+// never answers costs at most kDisplayLimit and what the library writes on
 // standard error is kept here rather than shown. A child that cannot be
 // started leaves the display to the plugin.
-Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, Seconds limit)
+Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display)
 {
     const Attempt leftToPlugin{true, false, {}};
     int said[2];
@@ -63,7 +63,7 @@ Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display, 
         return leftToPlugin;
     }
     Attempt attempt;
-    const auto deadline = now() + scaled(limit);
+    const auto deadline = now() + scaled(kDisplayLimit);
     bool ended = false;
     for (char text[512];;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now()).count();
@@ -143,7 +143,7 @@ QString printableReason(const QByteArray& said)
 // library reads its answer.
 QString whyXUnusable(const QByteArray& display)
 {
-    const Attempt attempt = attemptInChild(connectX, display, kDisplayLimit);
+    const Attempt attempt = attemptInChild(connectX, display);
     if (attempt.connected)
         return {};
     const QString reason = printableReason(attempt.said);
@@ -191,7 +191,7 @@ WindowSystemChoice reachableWindowSystem(int argc, const char* const* argv)
         unusable << QStringLiteral("the X display \"%1\" named by DISPLAY %2").arg(QString::fromLocal8Bit(x), why);
     }
     if (!wayland.isEmpty()) {
-        const Attempt attempt = attemptInChild(connectWayland, wayland, kDisplayLimit);
+        const Attempt attempt = attemptInChild(connectWayland, wayland);
         if (attempt.connected)
             return {"wayland", {}};
         unusable << QStringLiteral("the Wayland display \"%1\" named by WAYLAND_DISPLAY %2")
