@@ -209,14 +209,12 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     const QProcessEnvironment noDisplay = withoutDisplay(environmentIn(dir));
     // An X server whose refusal is long and written for a terminal: it sets
     // the window's title, clears the screen, colours, moves back and ends.
-    FreeXDisplay rude = freeXDisplay(false);
-    const SocketServer rudeServer(std::move(rude.listener),
-                                  refuseXClientsWith(QByteArray("\x1b]0;owned\x07\x1b[2J\x1b[31mgo away\b\b\r\n\0", 31)
-                                                         .repeated(6000)));
+    SocketServer rude = SocketServer::forFreeXDisplay(false);
+    rude.serve(refuseXClientsWith(QByteArray("\x1b]0;owned\x07\x1b[2J\x1b[31mgo away\b\b\r\n\0", 31).repeated(6000)));
     QProcessEnvironment rudeX = noDisplay;
-    rudeX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(rude.number));
+    rudeX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(rude.displayNumber()));
     QProcessEnvironment unreachableX = noDisplay;
-    unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(freeXDisplay(false).number));
+    unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(SocketServer::forFreeXDisplay(false).displayNumber()));
     QProcessEnvironment unreachableWayland = noDisplay;
     unreachableWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
     // An X server that answers, but not to this user: it wants a cookie
@@ -229,7 +227,7 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     QProcessEnvironment xOnHostName = noDisplay;
     xOnHostName.insert(QStringLiteral("DISPLAY"), QStringLiteral("no-such-host.invalid:0"));
     // A compositor that takes the connection and never answers.
-    const Listener silent = Listener::atPath(QFile::encodeName(run.filePath(QStringLiteral("wayland-silent"))));
+    const SocketServer silent(QFile::encodeName(run.filePath(QStringLiteral("wayland-silent"))), false);
     ASSERT_TRUE(silent.listening());
     QProcessEnvironment silentWayland = noDisplay;
     silentWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-silent"));

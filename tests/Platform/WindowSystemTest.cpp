@@ -43,18 +43,18 @@ private:
 TEST(WindowSystem, AnXDisplayThatLetsUsInIsChosenBeforeWayland)
 {
     QTemporaryDir runtime;
-    const WaylandCompositor compositor(Listener::atPath(QFile::encodeName(runtime.filePath(QStringLiteral("wayland-7")))));
-    ASSERT_TRUE(compositor.serving());
+    SocketServer compositor(QFile::encodeName(runtime.filePath(QStringLiteral("wayland-7"))), false);
+    ASSERT_TRUE(compositor.listening());
+    compositor.serve(answerWaylandRoundTrips());
     const XServer server;
     ASSERT_FALSE(server.display().isEmpty());
     const QByteArray cookie = QFile::encodeName(server.authority());
-    const QByteArray none = ':' + QByteArray::number(freeXDisplay(false).number);
+    const QByteArray none = ':' + QByteArray::number(SocketServer::forFreeXDisplay(false).displayNumber());
     const QByteArray run = QFile::encodeName(runtime.path());
     // The same server over a link (X forwarded through ssh) whose round trip
     // takes a second and a half.
-    FreeXDisplay forwarded = freeXDisplay(true);
-    const SocketServer link(std::move(forwarded.listener),
-                            forwardTo("/tmp/.X11-unix/X" + server.display().mid(1), std::chrono::milliseconds(1500)));
+    SocketServer link = SocketServer::forFreeXDisplay(true);
+    link.serve(forwardTo("/tmp/.X11-unix/X" + server.display().mid(1), std::chrono::milliseconds(1500)));
     const struct {
         const char* what;
         Variables env;
@@ -67,7 +67,7 @@ TEST(WindowSystem, AnXDisplayThatLetsUsInIsChosenBeforeWayland)
           {"XDG_RUNTIME_DIR", run}},
          "xcb"},
         {"the X display answers slowly",
-         {{"DISPLAY", "127.0.0.1:" + QByteArray::number(forwarded.number)},
+         {{"DISPLAY", "127.0.0.1:" + QByteArray::number(link.displayNumber())},
           {"XAUTHORITY", cookie},
           {"WAYLAND_DISPLAY", "wayland-7"},
           {"XDG_RUNTIME_DIR", run}},

@@ -2,10 +2,9 @@
 
 #include <QFile>
 
-#include <wayland-server-core.h>
-
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
@@ -18,18 +17,12 @@ namespace {
 // How often a waiting thread looks whether it is to stop.
 constexpr int kPollMs = 20;
 
-// A stream socket listening at, or connected to, a unix socket name.
-int unixSocket(const QByteArray& name, bool abstract, bool connecting)
+// A stream socket listening at, or connected to, `address`; -1 when it
+// cannot be.
+int streamSocket(int family, const void* address, socklen_t length, bool connecting)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const int at = abstract ? 1 : 0;
-    if (size_t(at + name.size()) >= sizeof address.sun_path)
-        return -1;
-    std::memcpy(address.sun_path + at, name.constData(), size_t(name.size()));
-    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + at + name.size());
-    const auto* where = reinterpret_cast<const sockaddr*>(&address);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const auto* where = static_cast<const sockaddr*>(address);
     if (fd >= 0 &&
         (connecting ? ::connect(fd, where, length) == 0 : ::bind(fd, where, length) == 0 && ::listen(fd, 4) == 0))
         return fd;
@@ -38,11 +31,21 @@ int unixSocket(const QByteArray& name, bool abstract, bool connecting)
     return -1;
 }
 
+int unixSocket(const QByteArray& name, bool abstract, bool connecting)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int at = abstract ? 1 : 0;
+    if (size_t(at + name.size()) >= sizeof address.sun_path)
+        return -1;
+    std::memcpy(address.sun_path + at, name.constData(), size_t(name.size()));
+    return streamSocket(AF_UNIX, &address, socklen_t(offsetof(sockaddr_un, sun_path) + at + name.size()), connecting);
+}
+
 // Waits until `fd` can be read (or has ended), or `stop` is requested.
 bool readable(int fd, const std::stop_token& stop)
 {
-    pollfd waiting{fd, POLLIN, 0};
-    while (!stop.stop_requested()) {
+    for (pollfd waiting{fd, POLLIN, 0}; !stop.stop_requested();) {
         const int ready = ::poll(&waiting, 1, kPollMs);
         if (ready > 0)
             return true;
@@ -52,73 +55,62 @@ bool readable(int fd, const std::stop_token& stop)
     return false;
 }
 
-bool sendAll(int fd, const char* bytes, size_t size)
+bool sendAll(int fd, const void* bytes, size_t size)
 {
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, bytes, size, MSG_NOSIGNAL);
+    for (const char* at = static_cast<const char*>(bytes); size > 0;) {
+        const ssize_t sent = ::send(fd, at, size, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent <= 0)
             return false;
-        bytes += sent;
+        at += sent;
         size -= size_t(sent);
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
-Listener Listener::atPath(const QByteArray& path) { return Listener(unixSocket(path, false, false)); }
+SocketServer::SocketServer(const QByteArray& name, bool abstract) : fd_(unixSocket(name, abstract, false)) {}
 
-Listener Listener::abstract(const QByteArray& name) { return Listener(unixSocket(name, true, false)); }
-
-Listener Listener::onLoopback(uint16_t port)
+SocketServer SocketServer::forFreeXDisplay(bool overTcp)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    if (fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
-        ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::listen(fd, 4) == 0)
-        return Listener(fd);
-    if (fd >= 0)
-        ::close(fd);
-    return Listener(-1);
+    for (int number = 7000 + int(::getpid() % 1000);; ++number) {
+        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(number);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(uint16_t(6000 + number));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int fd = overTcp ? streamSocket(AF_INET, &address, sizeof address, false) : unixSocket(socket, true, false);
+        if (fd >= 0 && !QFile::exists(QFile::decodeName(socket)))
+            return SocketServer(fd, number);
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
-Listener::~Listener()
+SocketServer::~SocketServer()
 {
+    if (thread_.joinable()) {
+        thread_.request_stop();
+        thread_.join();
+    }
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-int Listener::release() { return std::exchange(fd_, -1); }
-
-FreeXDisplay freeXDisplay(bool overTcp)
+void SocketServer::serve(Serve serve)
 {
-    for (int number = 7000 + int(::getpid() % 1000);; ++number) {
-        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(number);
-        Listener listener = overTcp ? Listener::onLoopback(uint16_t(6000 + number)) : Listener::abstract(socket);
-        if (listener.listening() && !QFile::exists(QFile::decodeName(socket)))
-            return {number, std::move(listener)};
-    }
-}
-
-SocketServer::SocketServer(Listener listener, Serve serve)
-    : listener_(std::move(listener))
-    , serve_(std::move(serve))
-    , thread_([this](std::stop_token stop) {
-        while (readable(listener_.fd(), stop)) {
-            const int connection = ::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection < 0)
-                continue;
-            serve_(connection, stop);
-            ::close(connection);
+    serve_ = std::move(serve);
+    thread_ = std::jthread([this](std::stop_token stop) {
+        while (readable(fd_, stop)) {
+            const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection >= 0) {
+                serve_(connection, stop);
+                ::close(connection);
+            }
         }
-    })
-{
+    });
 }
 
 SocketServer::Serve forwardTo(QByteArray path, std::chrono::milliseconds hold)
@@ -132,8 +124,7 @@ SocketServer::Serve forwardTo(QByteArray path, std::chrono::milliseconds hold)
         const int server = unixSocket(path, false, true);
         pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
         for (bool open = server >= 0; open && !stop.stop_requested();) {
-            if (::poll(ends, 2, kPollMs) < 0 && errno != EINTR)
-                break;
+            ::poll(ends, 2, kPollMs);
             for (int from = 0; from < 2 && open; ++from) {
                 char bytes[4096];
                 const ssize_t got = ends[from].revents ? ::read(ends[from].fd, bytes, sizeof bytes) : 0;
@@ -148,51 +139,35 @@ SocketServer::Serve forwardTo(QByteArray path, std::chrono::milliseconds hold)
 SocketServer::Serve refuseXClientsWith(QByteArray reason)
 {
     return [reason](int client, std::stop_token stop) {
-        // The set-up request starts with the byte order of every number
-        // that follows, in both directions: 'l' (least significant first) or
-        // 'B'.
+        // The set-up request starts with the byte order of every number in
+        // both directions: 'l' (least significant first) or 'B'.
         char request[4096];
         if (!readable(client, stop) || ::read(client, request, sizeof request) < 1)
             return;
         const bool little = request[0] == 'l';
-        QByteArray padded = reason;
-        padded.append((4 - padded.size() % 4) % 4, '\0');
-        const auto words = uint16_t(padded.size() / 4);
         QByteArray answer(8, '\0');
         answer[0] = 2;  // authenticate
+        answer += reason;
+        answer.append((4 - answer.size() % 4) % 4, '\0');
+        const auto words = uint16_t((answer.size() - 8) / 4);
         answer[little ? 6 : 7] = char(words & 0xff);
         answer[little ? 7 : 6] = char(words >> 8);
-        answer += padded;
         sendAll(client, answer.constData(), size_t(answer.size()));
     };
 }
 
-WaylandCompositor::WaylandCompositor(Listener listener)
-    : display_(wl_display_create())
+SocketServer::Serve answerWaylandRoundTrips()
 {
-    if (!display_)
-        return;
-    if (wl_display_add_socket_fd(display_, listener.fd()) != 0) {
-        wl_display_destroy(display_);
-        display_ = nullptr;
-        return;
-    }
-    listener.release();  // the display owns it now
-    loop_ = std::jthread([display = display_](std::stop_token stop) {
-        wl_event_loop* events = wl_display_get_event_loop(display);
-        while (!stop.stop_requested()) {
-            wl_event_loop_dispatch(events, kPollMs);
-            wl_display_flush_clients(display);
+    return [](int client, std::stop_token stop) {
+        // Each message: the object, then its size (high half) and opcode,
+        // then the arguments, in the host's byte order. wl_display (object
+        // 1) sync (opcode 0) names a new callback, whose done (opcode 0)
+        // carries a serial.
+        uint32_t sync[3];
+        while (readable(client, stop) && ::read(client, sync, sizeof sync) == sizeof sync && sync[0] == 1 &&
+               sync[1] == 12u << 16) {
+            const uint32_t done[3] = {sync[2], 12u << 16, 0};
+            sendAll(client, done, sizeof done);
         }
-    });
-}
-
-WaylandCompositor::~WaylandCompositor()
-{
-    if (!display_)
-        return;
-    loop_.request_stop();
-    loop_.join();
-    wl_display_destroy_clients(display_);
-    wl_display_destroy(display_);
+    };
 }
