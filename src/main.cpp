@@ -12,11 +12,18 @@
 #include <QLockFile>
 #include <QTextStream>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
-    // Without a display that answers and lets this user in, Qt would end the
-    // start with an abort and advice to reinstall; say which display cannot
-    // be used, and why, instead.
+    // A launcher may leave child exits ignored, which outlives exec: the
+    // system would then reap every child process itself, and the exit status
+    // of none (the display check, the processes that read the defaults and
+    // the settings) could be learned. Before any child process or thread.
+    std::signal(SIGCHLD, SIG_DFL);
+    // Without a display that lets this user in, Qt would end the start with
+    // an abort and advice to reinstall, or wait for ever on one that never
+    // answers; say which display cannot be used, and why, instead.
     if (const QString missing = platform::chooseWindowSystem(argc, argv); !missing.isEmpty()) {
         QTextStream(stderr) << "kolventra: " << missing << '\n';
         return 1;

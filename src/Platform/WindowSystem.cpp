@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,8 +53,14 @@ Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display)
     int said[2];
     if (::pipe2(said, O_CLOEXEC) != 0)
         return leftToPlugin;
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
+        // The check ends with the start, however the start ends: a child
+        // left behind would hold its connection for as long as the display
+        // keeps it open.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(1);
         ::dup2(said[1], STDERR_FILENO);
         ::_exit(connect(display.constData()) ? 0 : 1);
     }
@@ -83,10 +90,13 @@ Attempt attemptInChild(bool (*connect)(const char*), const QByteArray& display)
     attempt.silent = !ended;
     if (!ended)
         ::kill(child, SIGKILL);
+    // A child whose exit status is not given (child exits ignored, so the
+    // system reaped it) did not connect as far as this start can tell.
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t reaped;
+    while ((reaped = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
-    attempt.connected = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    attempt.connected = ended && reaped == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return attempt;
 }
 
@@ -138,17 +148,20 @@ QString printableReason(const QByteArray& said)
     return QString::fromStdU32String(reason);
 }
 
-// Why the X display at DISPLAY cannot be used; empty when it can. An X server
-// that answers but refuses this user says why on standard error as the
-// library reads its answer.
+// Why the X display at DISPLAY cannot be used; empty when it can. The
+// library writes on standard error only the reason of an X server that
+// answered and refused this user, which is quoted when anything printable is
+// left of it.
 QString whyXUnusable(const QByteArray& display)
 {
     const Attempt attempt = attemptInChild(connectX, display);
     if (attempt.connected)
         return {};
+    if (attempt.said.isEmpty())
+        return whyNotConnected(attempt);
     const QString reason = printableReason(attempt.said);
     if (reason.isEmpty())
-        return whyNotConnected(attempt);
+        return QStringLiteral("refuses this user");
     return QStringLiteral("refuses this user (%1)").arg(reason);
 }
 

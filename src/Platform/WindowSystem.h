@@ -19,15 +19,15 @@ namespace platform {
 // the application object has loaded the plugin. Empty when the start can go
 // on; otherwise one line that names each display set and why it cannot be
 // used (it cannot be reached, it does not answer, or the X server refuses this
-// user, in its own words cut to a few hundred printable characters), or says
-// that neither is set.
+// user, in its own words cut to a few hundred printable characters when any
+// are printable), or says that neither is set.
 // Each display is tried by the client library its plugin uses (libxcb,
 // libwayland-client: a connection and one round trip), in a child process
 // that is given at most five seconds.
 QString chooseWindowSystem(int argc, const char* const* argv);
 
 // What chooseWindowSystem() chooses, without acting on it: the plugin
-// (empty when the user named one or none can be reached) and the line.
+// (empty when the user named one or none can be used) and the line.
 struct WindowSystemChoice {
     QByteArray platform;
     QString problem;

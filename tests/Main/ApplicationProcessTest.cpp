@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,8 +21,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <latch>
 #include <optional>
 #include <thread>
@@ -69,6 +72,58 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 }
 
 const QString kLockName = QString::fromLatin1(AppDelegate::kApplicationId) + QStringLiteral(".lock");
+
+// Starts the application as a launcher that leaves child exits ignored does:
+// that outlives exec (a shell in between would set it back).
+void startWithChildExitsIgnored(QProcess& app)
+{
+    app.setChildProcessModifier([] { std::signal(SIGCHLD, SIG_IGN); });
+    app.start(kExecutable, {});
+}
+
+// The state letter of process `pid` ('Z' for one that has ended and waits to
+// be reaped); 0 when there is no such process.
+char processState(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // "pid (name) state parent ...", where the name may hold anything.
+    const QByteArray line = stat.readAll();
+    const qsizetype after = line.lastIndexOf(") ");
+    return after < 0 || after + 2 >= line.size() ? 0 : line[after + 2];
+}
+
+// The processes whose parent is `parent`.
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> children;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = name.toInt(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(name));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(") ") + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == parent)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+// Whether the machine's resolver answers a lookup of `host` (found or not)
+// within two seconds.
+bool resolverAnswers(const QString& host)
+{
+    QProcess lookup;
+    lookup.start(QStringLiteral("getent"), {QStringLiteral("ahosts"), host});
+    if (lookup.waitForFinished(2000))
+        return lookup.exitStatus() == QProcess::NormalExit;
+    lookup.kill();
+    lookup.waitForFinished();
+    return false;
+}
 
 } // namespace
 
@@ -172,8 +227,8 @@ TEST(SingleInstance, TurnIsTakenOnAFileOfItsOwnAndWaitedForBoundedly)
 }
 
 // Anything but a file at the turn file's path (a FIFO, a link that leads
-// nowhere) orders no start: each goes on at once, and nothing is made where
-// a link leads.
+// nowhere) orders no start: each goes on at once, even while another start
+// holds a lock on it, and nothing is made where a link leads.
 TEST(SingleInstance, TurnPathThatIsNoFileLeavesStartsUnordered)
 {
     const struct {
@@ -188,13 +243,21 @@ TEST(SingleInstance, TurnPathThatIsNoFileLeavesStartsUnordered)
         QTemporaryDir dir;
         const QString turn = dir.filePath(kLockName + QStringLiteral(".turn"));
         ASSERT_TRUE(c.leave(turn));
+        const int holder = ::open(QFile::encodeName(turn).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (holder >= 0) {
+            ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        }
+        const platform::ScopedTimeScale fast(0.01);
         auto start = std::async(std::launch::async, [&] { return AppDelegate::acquireSingleInstance(dir.path()); });
         const bool ended = start.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         if (!ended)  // a start held in opening the FIFO: a writer lets it go
             ::close(::open(QFile::encodeName(turn).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
         EXPECT_TRUE(ended) << "the start waited on what stands at the turn's path";
-        EXPECT_TRUE(start.get());
+        const auto taken = start.get();
+        EXPECT_TRUE(taken) << taken.problem.toStdString();
         EXPECT_FALSE(QFileInfo::exists(turn + QStringLiteral(".gone")));
+        if (holder >= 0)
+            ::close(holder);
     }
 }
 
@@ -207,14 +270,20 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     const QDir run(runtimeFolderIn(dir));
     const QString lock = run.filePath(kLockName);
     const QProcessEnvironment noDisplay = withoutDisplay(environmentIn(dir));
+    const auto onXDisplay = [&](const SocketServer& server) {
+        QProcessEnvironment env = noDisplay;
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(server.displayNumber()));
+        return env;
+    };
     // An X server whose refusal is long and written for a terminal: it sets
     // the window's title, clears the screen, colours, moves back and ends.
-    SocketServer rude = SocketServer::forFreeXDisplay(false);
+    SocketServer rude = SocketServer::forFreeXDisplay(SocketServer::XListens::AtSocket);
     rude.serve(refuseXClientsWith(QByteArray("\x1b]0;owned\x07\x1b[2J\x1b[31mgo away\b\b\r\n\0", 31).repeated(6000)));
-    QProcessEnvironment rudeX = noDisplay;
-    rudeX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(rude.displayNumber()));
-    QProcessEnvironment unreachableX = noDisplay;
-    unreachableX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(SocketServer::forFreeXDisplay(false).displayNumber()));
+    // One whose refusal holds nothing printable.
+    SocketServer mute = SocketServer::forFreeXDisplay(SocketServer::XListens::AtSocket);
+    mute.serve(refuseXClientsWith("\x1b\a\b\r\n\t\x7f\x01\x1b"));
+    const SocketServer nobody = SocketServer::forFreeXDisplay(SocketServer::XListens::Nowhere);
+    const QProcessEnvironment unreachableX = onXDisplay(nobody);
     QProcessEnvironment unreachableWayland = noDisplay;
     unreachableWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
     // An X server that answers, but not to this user: it wants a cookie
@@ -231,34 +300,53 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     ASSERT_TRUE(silent.listening());
     QProcessEnvironment silentWayland = noDisplay;
     silentWayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-silent"));
+    // Where the machine's resolver never answers (a sandbox that drops name
+    // queries), a host that is not found cannot be told within the display's
+    // five seconds.
+    const bool resolves = resolverAnswers(QStringLiteral("no-such-host.invalid"));
     const struct {
         const char* what;
         QProcessEnvironment env;
         QString shellSetUp;
         QString named;
+        bool childExitsIgnored = false;
+        bool asksResolver = false;
     } cases[] = {
         // A file size limit of 0 fails every write, as a full runtime folder
         // does, for root too.
         {"a lock that cannot be written", environmentIn(dir), QStringLiteral("trap '' XFSZ; ulimit -f 0; "), lock},
         {"no display", noDisplay, {}, QStringLiteral("DISPLAY")},
         {"an X display where nothing listens", unreachableX, {}, QStringLiteral("by DISPLAY cannot be reached")},
+        {"an X display where nothing listens, under a launcher that leaves child exits ignored", unreachableX, {},
+         QStringLiteral("by DISPLAY cannot be reached"), true},
         {"a Wayland display where nothing listens", unreachableWayland, {},
          QStringLiteral("by WAYLAND_DISPLAY cannot be reached")},
         {"an X display that refuses this user", refusingX, {}, QStringLiteral("by DISPLAY refuses this user")},
-        {"an X display on a host that is not found", xOnHostName, {},
-         QStringLiteral("by DISPLAY cannot be reached")},
+        {"an X display on a host that is not found", xOnHostName, {}, QStringLiteral("by DISPLAY cannot be reached"),
+         false, true},
         {"a Wayland display that takes the connection and never answers", silentWayland, {},
          QStringLiteral("by WAYLAND_DISPLAY does not answer")},
-        {"an X display that refuses at length and with control characters", rudeX, {},
+        {"an X display that refuses at length and with control characters", onXDisplay(rude), {},
          QStringLiteral("by DISPLAY refuses this user (]0;owned[2J[31mgo away")},
+        {"an X display that refuses in control characters only", onXDisplay(mute), {},
+         QStringLiteral("by DISPLAY refuses this user\n")},
         {"a folder with something in it at the lock's place", environmentIn(dir),
          QStringLiteral("mkdir -p '%1/kept'; ").arg(lock), lock},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.asksResolver && !resolves) {
+            std::cerr << "skipped: " << c.what
+                      << ": the machine's resolver does not answer a lookup of no-such-host.invalid\n";
+            continue;
+        }
         QProcess app;
         app.setProcessEnvironment(c.env);
-        app.start(QStringLiteral("sh"), {QStringLiteral("-c"), c.shellSetUp + QStringLiteral("exec \"$0\""), kExecutable});
+        if (c.childExitsIgnored)
+            startWithChildExitsIgnored(app);
+        else
+            app.start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), c.shellSetUp + QStringLiteral("exec \"$0\""), kExecutable});
         // Five seconds at most for a display, with room for a busy machine.
         ASSERT_TRUE(app.waitForFinished(20000));
         EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
@@ -273,6 +361,65 @@ TEST(ApplicationProcess, StartThatCannotGoOnSaysWhyAndFails)
     }
     // The folder found at the lock's place is left as it was.
     EXPECT_TRUE(QFileInfo::exists(lock + QStringLiteral("/kept")));
+}
+
+// A launcher may leave child exits ignored, and that outlives exec: the
+// start still checks its display, reads its files and shows its window.
+TEST(ApplicationProcess, StartUnderALauncherThatLeavesChildExitsIgnoredShowsItsWindow)
+{
+    QTemporaryDir dir;
+    runtimeFolderIn(dir);
+    const XServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    QProcessEnvironment env = withoutDisplay(environmentIn(dir));
+    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(server.display()));
+    env.insert(QStringLiteral("XAUTHORITY"), server.authority());
+    QProcess app;
+    app.setProcessEnvironment(env);
+    startWithChildExitsIgnored(app);
+    ASSERT_TRUE(app.waitForStarted());
+    bool shown = false;
+    for (QDeadlineTimer deadline(30000); !shown && app.state() == QProcess::Running && !deadline.hasExpired();) {
+        shown = server.showsAWindow();
+        app.waitForFinished(50);
+    }
+    EXPECT_TRUE(shown) << app.readAllStandardError().toStdString();
+    app.kill();
+    app.waitForFinished();
+}
+
+// A start ended by a signal of its own (a session manager, `kill` from
+// another terminal) while it checks a display that never answers takes its
+// check with it.
+TEST(ApplicationProcess, StartEndedWhileItChecksADisplayLeavesNothingBehind)
+{
+    QTemporaryDir dir;
+    const QDir run(runtimeFolderIn(dir));
+    const SocketServer silent(QFile::encodeName(run.filePath(QStringLiteral("wayland-silent"))), false);
+    ASSERT_TRUE(silent.listening());
+    QProcessEnvironment env = withoutDisplay(environmentIn(dir));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-silent"));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(kExecutable, {});
+    ASSERT_TRUE(app.waitForStarted());
+    std::vector<pid_t> checks;
+    for (QDeadlineTimer deadline(20000); checks.empty() && app.state() == QProcess::Running && !deadline.hasExpired();
+         std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        checks = childrenOf(pid_t(app.processId()));
+    ASSERT_EQ(checks.size(), 1u) << "the start checked no display";
+    ::kill(pid_t(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::CrashExit);
+    const auto running = [&] {
+        const char state = processState(checks[0]);
+        return state != 0 && state != 'Z';
+    };
+    for (QDeadlineTimer second(1000); running() && !second.hasExpired();)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(running()) << "the check outlived the start";
+    if (running())
+        ::kill(checks[0], SIGKILL);
 }
 
 // A second start while one runs ends at once with status 0, on a platform

@@ -49,11 +49,12 @@ TEST(WindowSystem, AnXDisplayThatLetsUsInIsChosenBeforeWayland)
     const XServer server;
     ASSERT_FALSE(server.display().isEmpty());
     const QByteArray cookie = QFile::encodeName(server.authority());
-    const QByteArray none = ':' + QByteArray::number(SocketServer::forFreeXDisplay(false).displayNumber());
+    const SocketServer nobody = SocketServer::forFreeXDisplay(SocketServer::XListens::Nowhere);
+    const QByteArray none = ':' + QByteArray::number(nobody.displayNumber());
     const QByteArray run = QFile::encodeName(runtime.path());
     // The same server over a link (X forwarded through ssh) whose round trip
     // takes a second and a half.
-    SocketServer link = SocketServer::forFreeXDisplay(true);
+    SocketServer link = SocketServer::forFreeXDisplay(SocketServer::XListens::OverTcp);
     link.serve(forwardTo("/tmp/.X11-unix/X" + server.display().mid(1), std::chrono::milliseconds(1500)));
     const struct {
         const char* what;
@@ -78,7 +79,7 @@ TEST(WindowSystem, AnXDisplayThatLetsUsInIsChosenBeforeWayland)
           {"WAYLAND_DISPLAY", "wayland-7"},
           {"XDG_RUNTIME_DIR", run}},
          "wayland"},
-        {"the X display does not answer",
+        {"nothing listens at the X display",
          {{"DISPLAY", none}, {"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", run}}, "wayland"},
         {"the user's choice", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", none}}, ""},
     };

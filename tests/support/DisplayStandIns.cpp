@@ -17,21 +17,24 @@ namespace {
 // How often a waiting thread looks whether it is to stop.
 constexpr int kPollMs = 20;
 
-// A stream socket listening at, or connected to, `address`; -1 when it
-// cannot be.
-int streamSocket(int family, const void* address, socklen_t length, bool connecting)
+// What a stream socket does at its address: connects to it, holds it
+// without taking connections (they are refused), or listens there.
+enum class Use { Connect, Hold, Listen };
+
+// A stream socket at, or connected to, `address`; -1 when it cannot be.
+int streamSocket(int family, const void* address, socklen_t length, Use use)
 {
     const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const auto* where = static_cast<const sockaddr*>(address);
-    if (fd >= 0 &&
-        (connecting ? ::connect(fd, where, length) == 0 : ::bind(fd, where, length) == 0 && ::listen(fd, 4) == 0))
+    if (fd >= 0 && (use == Use::Connect ? ::connect(fd, where, length) == 0
+                                        : ::bind(fd, where, length) == 0 && (use == Use::Hold || ::listen(fd, 4) == 0)))
         return fd;
     if (fd >= 0)
         ::close(fd);
     return -1;
 }
 
-int unixSocket(const QByteArray& name, bool abstract, bool connecting)
+int unixSocket(const QByteArray& name, bool abstract, Use use)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -39,7 +42,7 @@ int unixSocket(const QByteArray& name, bool abstract, bool connecting)
     if (size_t(at + name.size()) >= sizeof address.sun_path)
         return -1;
     std::memcpy(address.sun_path + at, name.constData(), size_t(name.size()));
-    return streamSocket(AF_UNIX, &address, socklen_t(offsetof(sockaddr_un, sun_path) + at + name.size()), connecting);
+    return streamSocket(AF_UNIX, &address, socklen_t(offsetof(sockaddr_un, sun_path) + at + name.size()), use);
 }
 
 // Waits until `fd` can be read (or has ended), or `stop` is requested.
@@ -71,9 +74,12 @@ bool sendAll(int fd, const void* bytes, size_t size)
 
 } // namespace
 
-SocketServer::SocketServer(const QByteArray& name, bool abstract) : fd_(unixSocket(name, abstract, false)) {}
+SocketServer::SocketServer(const QByteArray& name, bool abstract)
+    : fd_(unixSocket(name, abstract, Use::Listen)), held_{fd_, -1}
+{
+}
 
-SocketServer SocketServer::forFreeXDisplay(bool overTcp)
+SocketServer SocketServer::forFreeXDisplay(XListens where)
 {
     for (int number = 7000 + int(::getpid() % 1000);; ++number) {
         const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(number);
@@ -81,11 +87,16 @@ SocketServer SocketServer::forFreeXDisplay(bool overTcp)
         address.sin_family = AF_INET;
         address.sin_port = htons(uint16_t(6000 + number));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const int fd = overTcp ? streamSocket(AF_INET, &address, sizeof address, false) : unixSocket(socket, true, false);
-        if (fd >= 0 && !QFile::exists(QFile::decodeName(socket)))
-            return SocketServer(fd, number);
-        if (fd >= 0)
-            ::close(fd);
+        const int local = unixSocket(socket, true, where == XListens::AtSocket ? Use::Listen : Use::Hold);
+        const int tcp =
+            streamSocket(AF_INET, &address, sizeof address, where == XListens::OverTcp ? Use::Listen : Use::Hold);
+        if (local >= 0 && tcp >= 0 && !QFile::exists(QFile::decodeName(socket))) {
+            const int listening = where == XListens::AtSocket ? local : where == XListens::OverTcp ? tcp : -1;
+            return SocketServer(listening, {local, tcp}, number);
+        }
+        for (const int fd : {local, tcp})
+            if (fd >= 0)
+                ::close(fd);
     }
 }
 
@@ -95,8 +106,9 @@ SocketServer::~SocketServer()
         thread_.request_stop();
         thread_.join();
     }
-    if (fd_ >= 0)
-        ::close(fd_);
+    for (const int fd : held_)
+        if (fd >= 0)
+            ::close(fd);
 }
 
 void SocketServer::serve(Serve serve)
@@ -121,7 +133,7 @@ SocketServer::Serve forwardTo(QByteArray path, std::chrono::milliseconds hold)
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
-        const int server = unixSocket(path, false, true);
+        const int server = unixSocket(path, false, Use::Connect);
         pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
         for (bool open = server >= 0; open && !stop.stop_requested();) {
             ::poll(ends, 2, kPollMs);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <stop_token>
@@ -15,10 +16,15 @@ public:
     using Serve = std::function<void(int connection, std::stop_token stop)>;
     // At a path in the file system, or at a name in the abstract namespace.
     SocketServer(const QByteArray& name, bool abstract);
-    // At an X display number that no server here serves: where a client of
-    // display ":N" connects first (its abstract socket), or at its TCP port
-    // on the loopback (display "127.0.0.1:N").
-    static SocketServer forFreeXDisplay(bool overTcp);
+    // Where connections to an X display are taken: where a client of
+    // display ":N" connects first (its abstract socket), at its TCP port on
+    // the loopback (display "127.0.0.1:N", and ":N" where that socket is
+    // missing), or nowhere, refusing them all.
+    enum class XListens { AtSocket, OverTcp, Nowhere };
+    // At an X display number that nothing else here takes: its socket and
+    // its TCP port stay bound by this server for as long as it lives, so that
+    // no test running beside this one can take the same number.
+    static SocketServer forFreeXDisplay(XListens where);
     ~SocketServer();
     SocketServer(const SocketServer&) = delete;
     SocketServer& operator=(const SocketServer&) = delete;
@@ -32,8 +38,9 @@ public:
     void serve(Serve serve);
 
 private:
-    SocketServer(int fd, int number) : fd_(fd), number_(number) {}
-    int fd_;
+    SocketServer(int fd, std::array<int, 2> held, int number) : fd_(fd), held_(held), number_(number) {}
+    int fd_;                       // listening, or -1
+    std::array<int, 2> held_;      // every socket this server holds
     int number_ = -1;
     Serve serve_;
     std::jthread thread_;

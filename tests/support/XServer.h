@@ -20,6 +20,8 @@ public:
     QByteArray display() const { return display_; }
     // The file that holds its cookie.
     QString authority() const { return dir_.filePath(QStringLiteral("authority")); }
+    // Whether a client shows a window on it: a top-level window is mapped.
+    bool showsAWindow() const;
 
 private:
     QTemporaryDir dir_;
