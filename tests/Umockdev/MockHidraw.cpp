@@ -131,13 +131,19 @@ HidrawNode::HidrawNode(TestBed& bed, std::string devnode)
 
 HidrawNode::~HidrawNode()
 {
-    if (loop_) {
-        g_main_context_invoke(ctx_, [](gpointer loop) -> gboolean {
+    // The node's thread lets go of its context as soon as its loop has quit,
+    // which may be before the call that asks it to quit has returned here:
+    // that call still uses the context, so it is held until the thread ends.
+    GMainContext* context = loop_ ? g_main_context_ref(ctx_) : nullptr;
+    if (context) {
+        g_main_context_invoke(context, [](gpointer loop) -> gboolean {
             g_main_loop_quit(static_cast<GMainLoop*>(loop));
             return G_SOURCE_REMOVE;
         }, loop_);
     }
     thread_.join();
+    if (context)
+        g_main_context_unref(context);
 }
 
 void HidrawNode::run()
