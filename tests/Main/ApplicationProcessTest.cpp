@@ -94,21 +94,14 @@ char processState(pid_t pid)
     return after < 0 || after + 2 >= line.size() ? 0 : line[after + 2];
 }
 
-// The processes whose parent is `parent`.
+// The processes that the main thread of process `parent` started.
 std::vector<pid_t> childrenOf(pid_t parent)
 {
     std::vector<pid_t> children;
-    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const pid_t pid = name.toInt(&number);
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(name));
-        if (!number || !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(") ") + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toInt() == parent)
-            children.push_back(pid);
-    }
+    QFile list(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    for (const QByteArray& pid : list.open(QIODevice::ReadOnly) ? list.readAll().split(' ') : QList<QByteArray>())
+        if (!pid.isEmpty())
+            children.push_back(pid.toInt());
     return children;
 }
 
