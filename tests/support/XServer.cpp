@@ -34,9 +34,12 @@ XServer::XServer()
         return;
     file.close();
     // The server writes its display number on standard output once it takes
-    // connections.
+    // connections. It is not reset when its last client leaves (a session's
+    // server always has a client, its window manager): while it resets, it
+    // refuses new clients.
     server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-auth"),
-                                           authority(), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                                           authority(), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                           QStringLiteral("-noreset")});
     while (!server_.canReadLine() && server_.waitForReadyRead(30000)) {
     }
     const QByteArray number = server_.readLine().trimmed();
