@@ -29,8 +29,9 @@ namespace {
 // server on this machine may first have to start (an X server started on
 // demand), and one on another host may be reached over a slow link (X
 // forwarded through ssh), where setting up the connection alone takes a few
-// round trips. A host that is not found, or a display that nothing listens
-// at, is told by the library as soon as the lookup or the connection fails.
+// round trips. A display that nothing listens at is told by the library as
+// soon as the connection fails, a host that is not found as soon as the name
+// lookup fails (a lookup that never ends takes the whole limit).
 constexpr Seconds kDisplayLimit{5.0};
 
 // The longest part of an X server's refusal that the start's line quotes.
